@@ -1,0 +1,103 @@
+#include "app/CommandLine.h"
+
+#include <cctype>
+
+bool CommandLine::IsStartFlag(const std::string& arg) {
+    if (arg.size() != 6 || (arg[0] != '/' && arg[0] != '-')) {
+        return false;
+    }
+    static const char word[] = "START";
+    for (std::size_t i = 0; i < 5; ++i) {
+        if (std::toupper(static_cast<unsigned char>(arg[i + 1])) != word[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
+    CommandLine cl;
+    auto fail = [&cl](const std::string& text) {
+        cl.mode = Mode::Error;
+        cl.error = text;
+        return cl;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            cl.mode = Mode::Help;
+            return cl;
+        }
+        if (a == "--version") {
+            cl.mode = Mode::Version;
+            return cl;
+        }
+        if (IsStartFlag(a)) {
+            cl.start = true;
+        } else if (a == "--headless") {
+            if (cl.mode == Mode::Check) {
+                return fail("--headless and --check cannot be combined");
+            }
+            cl.mode = Mode::Headless;
+        } else if (a == "--check") {
+            if (cl.mode == Mode::Headless) {
+                return fail("--headless and --check cannot be combined");
+            }
+            cl.mode = Mode::Check;
+        } else if (a == "--follow") {
+            cl.follow = true;
+        } else if (a == "--save-as" || a.rfind("--save-as=", 0) == 0) {
+            if (a == "--save-as") {
+                if (i + 1 >= args.size()) {
+                    return fail("option '--save-as' requires a file name");
+                }
+                cl.saveAs = args[++i];
+            } else {
+                cl.saveAs = a.substr(10);
+            }
+            if (cl.saveAs.empty()) {
+                return fail("option '--save-as' requires a file name");
+            }
+        } else if (a.size() > 1 && a[0] == '-' ) {
+            return fail("unrecognized option '" + a + "'");
+        } else if (a.size() > 1 && a[0] == '/' && a.find('/', 1) == std::string::npos &&
+                   a.find('.') == std::string::npos) {
+            // "/X" flags of the old command line other than START are not
+            // ours; a path like /home/op/setup.ini is a setup file.
+            return fail("unrecognized option '" + a + "'");
+        } else {
+            if (!cl.setupFile.empty()) {
+                return fail("more than one setup file given ('" + cl.setupFile + "', '" + a + "')");
+            }
+            cl.setupFile = a;
+        }
+    }
+    if (!cl.saveAs.empty() && cl.mode != Mode::Check) {
+        return fail("--save-as needs --check");
+    }
+    if ((cl.mode == Mode::Headless || cl.mode == Mode::Check) && cl.setupFile.empty()) {
+        return fail(std::string(cl.mode == Mode::Check ? "--check" : "--headless") +
+                    " needs a setup file");
+    }
+    return cl;
+}
+
+std::string CommandLine::HelpText() {
+    return "Usage: spotweaver [OPTION]... [SETUP.ini] [/START]\n"
+           "Join DX cluster ports (serial TNCs, telnet nodes, a telnet server, CT network\n"
+           "broadcast, log files, the console) and route spots between them.\n"
+           "\n"
+           "Without --headless or --check the desktop window opens.\n"
+           "\n"
+           "  --headless        run SETUP.ini without a window: messages on standard error,\n"
+           "                    the console port CON on standard input and output\n"
+           "  --follow          with --headless, copy every port's view to standard error\n"
+           "  --check           load SETUP.ini, print what loading reports, exit 0 when it\n"
+           "                    loaded without complaint and 1 otherwise\n"
+           "  --save-as FILE    with --check, write the loaded setup to FILE\n"
+           "  /START, -START    connect every port right after start-up\n"
+           "  -h, --help        display this help and exit\n"
+           "      --version     output version information and exit\n"
+           "\n"
+           "Exit status: 0 on success, 1 when --check found a problem, 2 on a usage error.\n";
+}

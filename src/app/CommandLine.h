@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The program's command line:
+//
+//   spotweaver [--headless | --check] [--save-as OUT.ini] [--follow] [setup.ini] [/START]
+//
+// The START flag is "START" after "/" or "-", in any letter case ("/start",
+// "-Start"); "/STARTX" is not the flag.
+struct CommandLine {
+    enum class Mode { Gui, Headless, Check, Help, Version, Error };
+
+    Mode mode = Mode::Gui;
+    std::string setupFile;
+    std::string saveAs;
+    bool start = false;
+    bool follow = false; // headless: every port's view on standard error
+    std::string error;   // for Mode::Error
+
+    static CommandLine Parse(const std::vector<std::string>& args);
+    static bool IsStartFlag(const std::string& arg);
+    static std::string HelpText();
+};

@@ -1,0 +1,149 @@
+#pragma once
+
+#include "port/ConnectScript.h"
+#include "port/KeepAliveTimer.h"
+#include "port/RingBuffer.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+class CRouter;
+class CSetupFile;
+class IPortHost;
+class IPortView;
+struct PortSetupValues;
+
+// The abstract port: what the console, COM, telnet client, telnet server, UDP
+// broadcast and log-file ports share.
+//
+// Responsibilities: the name and TNC stream identity, the ring buffer of
+// received bytes, the keep-alive timer, the connect script, and the router
+// (owned). It reads and writes the common block of a port section, turns
+// received bytes into a processing request for the document, sends lines
+// through the router's framing, reports its status, ends links (the TNC
+// "disc" command to the master, or the wait before reconnecting) and builds
+// its router from a data type name.
+//
+// Collaborators: the document through IPortHost (event loop, clock, UI, port
+// list, requests), the port's window through IPortView, the router. The
+// concrete kinds supply connecting, disconnecting, writing and their settings.
+class CPortHandler {
+public:
+    enum TncRole { TncNone = 0, TncMaster = 1, TncSlave = 2 };
+
+    // Default construction, for a port being added.
+    CPortHandler(IPortHost& host, IPortView& view);
+    // Reads the common block (BufferSize, KeepAlive, script, name, TNC
+    // identity, placement) in order and titles the window.
+    CPortHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
+    virtual ~CPortHandler();
+
+    CPortHandler(const CPortHandler&) = delete;
+    CPortHandler& operator=(const CPortHandler&) = delete;
+
+    // Runs the kind's setup dialog for a new port; on OK applies it and
+    // creates the router. True when confirmed.
+    virtual bool SetupNewPort() = 0;
+    // Base: rearms the keep-alive and attaches the input bar. Kinds return at
+    // once when connected, call the base first, then open the transport.
+    virtual void Connect();
+    // Base: detaches the input bar. Kinds return at once when not connected,
+    // close the transport, clear connected, then call the base.
+    virtual void Disconnect();
+    void DisconnectManual();
+    // Writes text to the transport as it stands.
+    void SendText(std::string_view text);
+    virtual void Write(const char* data, int len) = 0;
+    virtual void SavePortType(CSetupFile& setup) const = 0;
+    virtual void SaveKindSettings(CSetupFile& setup) const = 0;
+    // The kind's setup dialog for an existing port; true when confirmed.
+    virtual bool EditSetup() = 0;
+    // Frames text through the router (TNC prefix, terminator) and sends it.
+    virtual void SendLine(std::string_view text);
+    // Called after the router took input, so a transport that stopped
+    // reading for want of room can read on.
+    virtual void OnInputTaken() {}
+
+    void Save(CSetupFile& setup) const;
+
+    bool IsConnected() const { return m_connected; }
+    int PendingLines() const;
+    bool IsStopped() const { return !m_linkRunning; }
+    bool IsReconnectWaiting() const { return m_reconnectWaiting; }
+
+    // The road of received bytes: ring buffer, connect script, one
+    // processing request.
+    void OnReceive(const char* data, int len);
+    bool RunScript(std::string_view text);
+    void OnLinkStart();
+    void OnLinkEnd();
+
+    std::string GetStatusText();
+    // "NAME: msg\n" into the port view.
+    void PrintMessage(std::string_view msg);
+    // Raw text into the port view.
+    void PrintText(std::string_view text);
+
+    void ApplySetup(const std::string& name, int isTnc, const std::string& streamSw,
+                    const std::string& streamId, int bufferSize, int keepAliveMinutes);
+    void ApplyLiveSetup(int isTnc, const std::string& streamSw, const std::string& streamId,
+                        int keepAliveMinutes);
+    void ApplyRouterSetup(const std::string& hopsOut, const std::string& myCall,
+                          const std::string& antiLoopPrefix, int dupeLength, int crlfOption,
+                          int stripAtPound, int blockDashAt, int onlySkimmerCQ);
+    // The router factory: an unknown data type name leaves the router as it was.
+    void CreateRouter(const std::string& dataType, const std::string& hopsOut,
+                      const std::string& myCall, const std::string& antiLoopPrefix,
+                      int dupeLength, bool addConsoleRoutes, int crlfOption, int stripAtPound,
+                      int blockDashAt, int onlySkimmerCQ);
+
+    // Shared steps of SetupNewPort and EditSetup around the kind's dialog:
+    // fill the general values from this port, and apply them after OK.
+    void FillSetupValues(PortSetupValues& values) const;
+    // New port: ApplySetup + CreateRouter. Existing port: data type change,
+    // live or full setup, router options. Kinds apply their own fields.
+    void ApplyNewPortValues(const PortSetupValues& values);
+    void ApplyEditValues(const PortSetupValues& values);
+
+    CRouter* Router() const { return m_router.get(); }
+    void SetRouter(std::unique_ptr<CRouter> router);
+    std::unique_ptr<CRouter> TakeRouter();
+
+    CRingBuffer& RingBuffer() { return m_ringBuffer; }
+    CConnectScript& Script() { return m_script; }
+    const CConnectScript& Script() const { return m_script; }
+    CKeepAliveTimer& KeepAlive() { return m_keepAlive; }
+    IPortHost& Host() const { return m_host; }
+    IPortView& View() const { return m_view; }
+    int BufferSize() const { return m_ringBuffer.Size(); }
+
+    // Fields the setup file names.
+    std::string PortName;
+    char StreamSW = '|';
+    std::string PortStreamID = "A";
+    int IsTNCPort = TncNone;
+
+protected:
+    void SetConnected(bool connected) { m_connected = connected; }
+    void SetLinkRunning(bool running) { m_linkRunning = running; }
+    void UpdateTitle(const std::string& status);
+
+private:
+    void SendStreamDisconnect();
+    void StartReconnectWait();
+    void ReconnectWaitStep();
+    void StopReconnectWait();
+
+    CRingBuffer m_ringBuffer;
+    CKeepAliveTimer m_keepAlive;
+    CConnectScript m_script;
+    std::unique_ptr<CRouter> m_router;
+    bool m_connected = false;
+    bool m_linkRunning = false;
+    bool m_reconnectWaiting = false;
+    int m_reconnectSecondsLeft = 0;
+    int m_reconnectTimer = 0;
+    IPortHost& m_host;
+    IPortView& m_view;
+};

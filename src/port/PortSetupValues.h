@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+enum class PortSetupMode { NewPort, ConnectedEdit, DisconnectedEdit };
+
+// What a port setup dialog shows and returns: the General Port Setup values
+// shared by every kind, and the transport fields of the kind as the texts the
+// dialog shows ("ComPort"="COM2", "BaudRate"="1200", "Parity"="NONE", ...).
+struct PortSetupValues {
+    std::string kind; // "CON", "COM", "TEL", "CTE", "RXTEL", "FILE"
+    PortSetupMode mode = PortSetupMode::NewPort;
+    std::vector<std::string> existingPortNames; // for the duplicate-name check
+
+    std::string name;
+    std::string isTnc = "FALSE"; // "FALSE", "MASTER", "SLAVE" (log file: "FALSE", "TRUE")
+    std::string streamSw = "|";
+    std::string streamId = "A";
+    int bufferSize = 32000;
+    int keepAlive = 0;
+    std::string dataType;
+    std::string myCall = "INET";
+    std::string hops = "99";
+    std::string antiLoopPrefix = " <";
+    int dupes = 0;
+    int crlf = 2;
+    bool blockDashAt = false;
+    bool stripAtPound = false;
+    bool onlySkimmerCQ = false;
+    bool addConsoleRoutes = true;
+
+    std::vector<std::pair<std::string, std::string>> kindFields;
+
+    const std::string* Field(const std::string& key) const {
+        for (const auto& [k, v] : kindFields) {
+            if (k == key) {
+                return &v;
+            }
+        }
+        return nullptr;
+    }
+};

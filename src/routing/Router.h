@@ -1,0 +1,125 @@
+#pragma once
+
+#include "routing/DupeTable.h"
+#include "routing/RouterOptions.h"
+#include "routing/SpotFields.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+class CPortHandler;
+class CSetupFile;
+
+// The abstract router of a port; the port's data type picks the concrete one.
+//
+// Responsibilities: the route list (destination routers, not owned) and the
+// trace port; the road of one received line (ProcessInput: take a line, trace
+// it, record a spot in the own dupe table, hand it to every destination); the
+// output framing for the own port (TNC stream prefix, line terminator); the
+// dupe table, the anti-loop mark, and the once-a-second work (keep-alive,
+// port timeout, connect-script polling).
+//
+// Collaborators: its own port (sending, printing, the ring buffer), the other
+// routers of the document (destinations), the spot parser and formatter of
+// the concrete types.
+class CRouter : public RouterOptions {
+public:
+    static constexpr int MaxRoutes = 32;
+
+    explicit CRouter(CPortHandler& port);
+    virtual ~CRouter();
+
+    CRouter(const CRouter&) = delete;
+    CRouter& operator=(const CRouter&) = delete;
+
+    // Destination handlers, one per kind of source.
+    virtual void FromMircUser(std::string_view line, CPortHandler& source) = 0;
+    virtual void FromClusterUser(std::string_view line, CPortHandler& source) = 0;
+    virtual void FromClusseUser(std::string_view line, CPortHandler& source) = 0;
+    virtual void FromClusterNode(std::string_view line, CPortHandler& source) = 0;
+    virtual void FromCommand(std::string_view line, CPortHandler& source);
+    virtual void FromDirect(std::string_view line, CPortHandler& source) = 0;
+    virtual void FromCTNetwork(std::string_view line, CPortHandler& source) = 0;
+    virtual void SaveInputType(CSetupFile& setup) const;
+    virtual void SaveSettings(CSetupFile& setup) const = 0;
+    virtual void FromCTUser(std::string_view line, CPortHandler& source) = 0;
+    virtual void FromPassThru(std::string_view bytes, CPortHandler& source);
+    // Routes one line of the own port's input; true when more are waiting.
+    virtual bool ProcessInput();
+
+    // The data type code stored as "InputType".
+    virtual int TypeCode() const = 0;
+
+    void Save(CSetupFile& setup) const;
+
+    void BeginOutput(const CPortHandler& source);
+    void EndOutput(const CPortHandler& source);
+    std::string& OutputBuffer() { return m_output; }
+
+    void SetDupeLength(int n);
+    int DupeLength() const { return m_dupes.Length(); }
+    bool IsDupe(const SpotFields& spot);
+    bool HasLoopMark(std::string_view comment) const;
+    void AddLoopMark(std::string& comment) const;
+
+    void OnTimer();
+
+    // Route table.
+    void AddRoute(CRouter* router);
+    void RemoveRoute(CRouter* router);
+    CRouter* GetRoute(int i) const;
+    int RouteCount() const { return m_routeCount; }
+    CRouter* FindMasterRoute() const;
+    void CopyRoutesFrom(CRouter& old);
+    void SetTracePort(CPortHandler* port) { m_tracePort = port; }
+    CPortHandler* GetTracePort() const { return m_tracePort; }
+    void TraceIn(std::string_view line);
+    void TraceOut(std::string_view text);
+
+    CPortHandler& Port() const { return m_port; }
+    bool IsIdle() const { return m_idle; }
+
+    // The data type name of the concrete router, e.g. "Cluster User".
+    std::string InputType;
+
+protected:
+    // Reads the optional router keys (AntiLoopPrefix .. OnlyPassSkimmerCQOption)
+    // that are next, applying the MASTER default of CRLFOption 1.
+    void ReadOptionalSettings(CSetupFile& setup);
+    // Writes the keys a type uses, in their fixed relative order.
+    void WriteSettings(CSetupFile& setup, bool myCall, bool hopsOut, bool antiLoop, bool dupes,
+                       bool crlf) const;
+
+    // Hooks of the common ProcessInput.
+    // Calls the destination handler named after this router's data type.
+    virtual void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) = 0;
+    // Spot-bearing types record a received spot in their own dupe table.
+    virtual void RecordOwnSpot(std::string_view line);
+    // All but Direct and PassThru skip the 2-character TNC stream prefix.
+    virtual bool SkipsTncPrefix() const { return true; }
+
+    // Frames text for the own port, sends it and traces it.
+    void SendFramed(std::string_view text, const CPortHandler& source);
+    // Writes a refusal into the own port's view, unless the line is empty or
+    // led by CR or LF.
+    void Refuse(std::string_view line, std::string_view message);
+    static bool IsIgnorable(std::string_view line) {
+        return line.empty() || line.front() == '\r' || line.front() == '\n';
+    }
+
+    // Working storage sized by the port's "BufferSize"; grows instead of
+    // being written past.
+    std::string m_parse;
+    std::string m_spot;
+
+private:
+    CPortHandler& m_port;
+    std::string m_output;
+    CDupeTable m_dupes;
+    std::array<CRouter*, MaxRoutes> m_routes{};
+    int m_routeCount = 0;
+    CPortHandler* m_tracePort = nullptr;
+    bool m_idle = false;
+    std::string m_trace;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// The options every router shares; the setup keys carry the same names.
+struct RouterOptions {
+    std::string MyCall = "MYCALL";
+    std::string AntiLoopPrefix = "  <";
+    std::string HopsOut = "99";
+    int CRLFOption = 3; // 0 none, 1 CR, 2 LF, 3 CR LF
+    int BlockDashAtOption = 0;
+    int StripAtPoundOption = 0;
+    int OnlyPassSkimmerCQOption = 0;
+};

@@ -1,0 +1,213 @@
+#include "setup/SetupFile.h"
+
+#include "platform/IUiServices.h"
+
+#include <climits>
+#include <cstdio>
+
+namespace {
+
+bool IsAsciiLetterOrDigit(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+bool IsWhite(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsBlankLine(const std::string& line) {
+    for (unsigned char c : line) {
+        if (!IsWhite(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsComment(const std::string& line) {
+    const auto c = static_cast<unsigned char>(line[0]);
+    return !IsAsciiLetterOrDigit(c) && !IsWhite(c);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto x = static_cast<unsigned char>(a[i]);
+        auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') {
+            x = static_cast<unsigned char>(x - 'A' + 'a');
+        }
+        if (y >= 'A' && y <= 'Z') {
+            y = static_cast<unsigned char>(y - 'A' + 'a');
+        }
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+CSetupFile::CSetupFile(std::function<void(std::string_view)> sink) : m_sink(std::move(sink)) {}
+
+CSetupFile::CSetupFile(const std::vector<std::string>& lines, IUiServices& ui)
+    : m_input(&lines), m_ui(&ui) {}
+
+void CSetupFile::PutString(std::string_view key, std::string_view text) {
+    m_currentLine.assign(key);
+    m_currentLine += '=';
+    m_currentLine += text;
+    m_currentLine += '\n';
+    WriteLine();
+}
+
+void CSetupFile::PutChar(std::string_view key, char c) {
+    m_currentLine.assign(key);
+    m_currentLine += '=';
+    if (c != '\0') {
+        m_currentLine += c;
+    }
+    m_currentLine += '\n';
+    WriteLine();
+}
+
+void CSetupFile::PutInt(std::string_view key, int value) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%d", value);
+    PutString(key, digits);
+}
+
+void CSetupFile::WriteLine() {
+    if (m_sink) {
+        m_sink(m_currentLine);
+    }
+}
+
+bool CSetupFile::FetchLine() {
+    if (!m_pending.empty()) {
+        m_currentLine.swap(m_pending);
+        m_pending.clear();
+        return true;
+    }
+    if (m_input == nullptr || m_inputIndex >= m_input->size()) {
+        return false;
+    }
+    m_currentLine = (*m_input)[m_inputIndex++];
+    return true;
+}
+
+void CSetupFile::ReadLine() {
+    if (!m_unreadLine.empty()) {
+        m_currentLine.swap(m_unreadLine);
+        m_unreadLine.clear();
+    } else {
+        bool got = false;
+        while ((got = FetchLine())) {
+            if (!IsBlankLine(m_currentLine) && !IsComment(m_currentLine)) {
+                break;
+            }
+        }
+        if (!got) {
+            // A cut or hand-edited file: past its end every read yields an
+            // empty line, which the key check then reports.
+            m_currentLine.clear();
+            m_lastLine.clear();
+            m_pastEnd = true;
+            return;
+        }
+        std::size_t first = 0;
+        while (first < m_currentLine.size() &&
+               IsWhite(static_cast<unsigned char>(m_currentLine[first]))) {
+            ++first;
+        }
+        m_currentLine.erase(0, first);
+        m_lastLine = m_currentLine;
+    }
+    if (m_currentLine.size() > MaxLine) {
+        m_pending = m_currentLine.substr(MaxLine);
+        m_currentLine.resize(MaxLine);
+    }
+}
+
+void CSetupFile::UnreadLine() {
+    m_unreadLine = m_lastLine;
+    // The line put back is whole, so the rest of a split line must not be
+    // read a second time.
+    m_pending.clear();
+}
+
+std::string_view CSetupFile::KeyPart(const std::string& line) const {
+    std::string_view view(line);
+    const auto eq = view.find('=');
+    return eq == std::string_view::npos ? view : view.substr(0, eq);
+}
+
+const std::string& CSetupFile::GetString(std::string_view key) {
+    ReadLine();
+    const std::string_view found = KeyPart(m_currentLine);
+    if (!EqualsNoCase(found, key)) {
+        ++m_errorCount;
+        if (m_ui != nullptr) {
+            std::string text = "INI file error, missing line for: ";
+            text += key;
+            text += "\nGot instead: ";
+            text += found;
+            text += "\n";
+            m_ui->MessageBox(text);
+        }
+    }
+    const auto eq = m_currentLine.find('=');
+    if (eq == std::string::npos) {
+        m_value.clear();
+    } else {
+        m_value.assign(m_currentLine, eq + 1, std::string::npos);
+    }
+    return m_value;
+}
+
+int CSetupFile::GetInt(std::string_view key) { return ToInt(GetString(key)); }
+
+bool CSetupFile::IsNextKey(std::string_view key) {
+    const bool wasPastEnd = m_pastEnd;
+    ReadLine();
+    const bool atEnd = m_pastEnd && !wasPastEnd;
+    const bool same = !atEnd && EqualsNoCase(KeyPart(m_currentLine), key);
+    if (atEnd) {
+        m_pastEnd = wasPastEnd;
+        return false;
+    }
+    UnreadLine();
+    return same;
+}
+
+int CSetupFile::ToInt(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsWhite(static_cast<unsigned char>(text[i]))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            value = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    if (value < INT_MIN) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
+}
