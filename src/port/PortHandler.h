@@ -99,8 +99,11 @@ public:
                       int blockDashAt, int onlySkimmerCQ);
 
     // Shared steps of SetupNewPort and EditSetup around the kind's dialog:
-    // fill the general values from this port, and apply them after OK.
+    // fill the general values from this port (edit) or only the mode and the
+    // names in use (new port; the kind sets its defaults), and apply them
+    // after OK.
     void FillSetupValues(PortSetupValues& values) const;
+    void FillNewPortValues(PortSetupValues& values) const;
     // New port: ApplySetup + CreateRouter. Existing port: data type change,
     // live or full setup, router options. Kinds apply their own fields.
     void ApplyNewPortValues(const PortSetupValues& values);
@@ -130,6 +133,8 @@ protected:
     void UpdateTitle(const std::string& status);
 
 private:
+    // Clamps a stored or typed size to what can be held, saying so.
+    void SetBufferSize(int size);
     void SendStreamDisconnect();
     void StartReconnectWait();
     void ReconnectWaitStep();

@@ -84,10 +84,13 @@ public:
     std::string InputType;
 
 protected:
-    // Reads the optional router keys (AntiLoopPrefix .. OnlyPassSkimmerCQOption)
-    // that are next, applying the MASTER default of CRLFOption 1.
-    void ReadOptionalSettings(CSetupFile& setup);
+    // Reads the router keys of a type in their fixed order: "MyCall" and
+    // "HopsOut" when the type has them, then the optional keys
+    // (AntiLoopPrefix .. OnlyPassSkimmerCQOption) that are next, applying the
+    // MASTER default of CRLFOption 1 when that key is absent.
+    void ReadSettings(CSetupFile& setup, bool myCall, bool hopsOut);
     // Writes the keys a type uses, in their fixed relative order.
+    // The three option keys are always written.
     void WriteSettings(CSetupFile& setup, bool myCall, bool hopsOut, bool antiLoop, bool dupes,
                        bool crlf) const;
 
@@ -122,4 +125,5 @@ private:
     CPortHandler* m_tracePort = nullptr;
     bool m_idle = false;
     std::string m_trace;
+    std::string m_key;
 };

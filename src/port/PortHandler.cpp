@@ -1,0 +1,459 @@
+#include "port/PortHandler.h"
+
+#include "platform/IClock.h"
+#include "platform/IEventLoop.h"
+#include "platform/IPortView.h"
+#include "platform/IUiServices.h"
+#include "port/IPortHost.h"
+#include "port/PortCommands.h"
+#include "port/PortSetupValues.h"
+#include "routing/Router.h"
+#include "routing/RouterFactory.h"
+#include "setup/SetupFile.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t MaxPortName = 31;
+// A ring, a line buffer and a spare buffer of this size each; a setup file
+// asking for more would only exhaust memory.
+constexpr int MinBufferSize = 2;
+constexpr int MaxBufferSize = 8 * 1024 * 1024;
+
+void ReadPlacement(CSetupFile& setup, IPortView& view) {
+    WindowPlacement p;
+    p.showCmd = setup.GetInt("showCmd");
+    p.ptMinPositionX = setup.GetInt("ptMinPosition.x");
+    p.ptMinPositionY = setup.GetInt("ptMinPosition.y");
+    p.ptMaxPositionX = setup.GetInt("ptMaxPosition.x");
+    p.ptMaxPositionY = setup.GetInt("ptMaxPosition.y");
+    p.rcNormalLeft = setup.GetInt("rcNormalPosition.left");
+    p.rcNormalTop = setup.GetInt("rcNormalPosition.top");
+    p.rcNormalRight = setup.GetInt("rcNormalPosition.right");
+    p.rcNormalBottom = setup.GetInt("rcNormalPosition.bottom");
+    view.SetPlacement(p);
+}
+
+int TncRoleOf(const std::string& text) {
+    if (text == "MASTER" || text == "TRUE") {
+        return CPortHandler::TncMaster;
+    }
+    if (text == "SLAVE") {
+        return CPortHandler::TncSlave;
+    }
+    return CPortHandler::TncNone;
+}
+
+const char* TncTextOf(int role) {
+    switch (role) {
+    case CPortHandler::TncMaster:
+        return "MASTER";
+    case CPortHandler::TncSlave:
+        return "SLAVE";
+    default:
+        return "FALSE";
+    }
+}
+
+// Which of the dialog's router values each data type takes when it is built.
+struct RouterArguments {
+    const char* dataType;
+    bool myCall;
+    bool hopsOut;
+    bool antiLoop;
+    bool dupes;
+    bool crlf;
+};
+
+constexpr RouterArguments kRouterArguments[] = {
+    {"Command", false, false, false, false, true},
+    {"Cluster User", true, false, true, true, true},
+    {"Spider User", true, false, true, true, true},
+    {"Clusse User", true, false, true, true, true},
+    {"MIRC User", true, false, true, true, true},
+    {"Cluster Node", true, true, true, true, true},
+    {"Direct", false, false, false, false, true},
+    {"PassThru", false, false, false, false, false},
+    {"CT Network", false, false, false, false, true},
+    {"CT User", false, false, false, true, true},
+};
+
+} // namespace
+
+CPortHandler::CPortHandler(IPortHost& host, IPortView& view) : m_host(host), m_view(view) {}
+
+CPortHandler::CPortHandler(CSetupFile& setup, IPortHost& host, IPortView& view)
+    : m_host(host), m_view(view) {
+    const int bufferSize = setup.GetInt("BufferSize");
+    const int keepAlive = setup.GetInt("KeepAlive");
+    m_script = CConnectScript(setup);
+    PortName = setup.GetString("PortName").substr(0, MaxPortName);
+    IsTNCPort = setup.GetInt("IsTNCPort");
+    const std::string& sw = setup.GetString("StreamSW");
+    StreamSW = sw.empty() ? '\0' : sw[0];
+    PortStreamID = setup.GetString("PortStreamID").substr(0, 2);
+    if (setup.IsNextKey("showCmd")) {
+        ReadPlacement(setup, m_view);
+    }
+    SetBufferSize(bufferSize);
+    m_keepAlive.Set(std::max(0, keepAlive), m_host.Clock());
+    m_view.SetTitleParts(PortName, "");
+}
+
+CPortHandler::~CPortHandler() {
+    StopReconnectWait();
+    m_view.DetachInput();
+}
+
+void CPortHandler::SetBufferSize(int size) {
+    const int used = std::clamp(size, MinBufferSize, MaxBufferSize);
+    if (used != size) {
+        PrintMessage("BufferSize " + std::to_string(size) + " is out of range, using " +
+                     std::to_string(used));
+    }
+    m_ringBuffer.SetSize(used);
+}
+
+void CPortHandler::Connect() {
+    m_keepAlive.Rearm(m_host.Clock());
+    m_view.AttachInput(this);
+}
+
+void CPortHandler::Disconnect() { m_view.DetachInput(); }
+
+void CPortHandler::DisconnectManual() {
+    m_script.SetManualDisconnect();
+    Disconnect();
+}
+
+void CPortHandler::SendText(std::string_view text) {
+    Write(text.data(), static_cast<int>(text.size()));
+}
+
+void CPortHandler::SendLine(std::string_view text) {
+    if (m_router == nullptr) {
+        SendText(text);
+        return;
+    }
+    m_router->BeginOutput(*this);
+    m_router->OutputBuffer() += text;
+    m_router->EndOutput(*this);
+    SendText(m_router->OutputBuffer());
+}
+
+void CPortHandler::Save(CSetupFile& setup) const {
+    SavePortType(setup);
+    m_ringBuffer.Save(setup);
+    setup.PutInt("KeepAlive", m_keepAlive.Minutes());
+    m_script.Save(setup);
+    setup.PutString("PortName", PortName);
+    setup.PutInt("IsTNCPort", IsTNCPort);
+    setup.PutChar("StreamSW", StreamSW);
+    setup.PutString("PortStreamID", PortStreamID);
+    const WindowPlacement p = m_view.GetPlacement();
+    setup.PutInt("showCmd", p.showCmd);
+    setup.PutInt("ptMinPosition.x", p.ptMinPositionX);
+    setup.PutInt("ptMinPosition.y", p.ptMinPositionY);
+    setup.PutInt("ptMaxPosition.x", p.ptMaxPositionX);
+    setup.PutInt("ptMaxPosition.y", p.ptMaxPositionY);
+    setup.PutInt("rcNormalPosition.left", p.rcNormalLeft);
+    setup.PutInt("rcNormalPosition.top", p.rcNormalTop);
+    setup.PutInt("rcNormalPosition.right", p.rcNormalRight);
+    setup.PutInt("rcNormalPosition.bottom", p.rcNormalBottom);
+    SaveKindSettings(setup);
+}
+
+int CPortHandler::PendingLines() const { return m_connected ? m_ringBuffer.LineCount() : 0; }
+
+void CPortHandler::OnReceive(const char* data, int len) {
+    m_ringBuffer.Put(data, len);
+    RunScript(std::string_view(data, static_cast<std::size_t>(std::max(0, len))));
+    m_host.PostPortData(*this);
+}
+
+bool CPortHandler::RunScript(std::string_view text) {
+    std::optional<std::string> response = m_script.Check(text);
+    if (!response) {
+        return false;
+    }
+    PrintText("\n" + PortName + ": Script Send > " + *response + "\n");
+    SendLine(*response);
+    return true;
+}
+
+void CPortHandler::OnLinkStart() {
+    m_linkRunning = true;
+    m_script.Start();
+}
+
+void CPortHandler::OnLinkEnd() {
+    m_linkRunning = false;
+    if (!m_script.AutoReconnectArmed()) {
+        if (IsTNCPort == TncSlave) {
+            SendStreamDisconnect();
+        }
+        return;
+    }
+    if (!m_connected && !m_reconnectWaiting) {
+        StartReconnectWait();
+    }
+}
+
+void CPortHandler::SendStreamDisconnect() {
+    CRouter* master = m_router ? m_router->FindMasterRoute() : nullptr;
+    if (master == nullptr) {
+        return;
+    }
+    // Ctrl-C puts the TNC in command mode; the stream switch and this
+    // stream's identifier select the stream to end.
+    std::string command;
+    command += '\x03';
+    command += master->Port().StreamSW;
+    command += PortStreamID.substr(0, 2);
+    command += "disc";
+    switch (master->CRLFOption) {
+    case 1:
+        command += "\r";
+        break;
+    case 2:
+        command += "\n";
+        break;
+    case 3:
+        command += "\r\n";
+        break;
+    default:
+        break;
+    }
+    master->Port().SendText(command);
+}
+
+void CPortHandler::StartReconnectWait() {
+    m_reconnectWaiting = true;
+    m_reconnectSecondsLeft = m_script.AutoTime();
+    if (m_reconnectSecondsLeft <= 0) {
+        m_reconnectWaiting = false;
+        m_host.PostPortCommand(*this, PortCommand::Connect);
+        return;
+    }
+    m_reconnectTimer = m_host.Loop().StartTimer(1000, [this] { ReconnectWaitStep(); });
+}
+
+void CPortHandler::ReconnectWaitStep() {
+    --m_reconnectSecondsLeft;
+    const bool cancelled = !m_script.AutoReconnectArmed() || m_connected;
+    if (m_reconnectSecondsLeft > 0 && !cancelled) {
+        return;
+    }
+    StopReconnectWait();
+    if (!cancelled) {
+        m_host.PostPortCommand(*this, PortCommand::Connect);
+    }
+}
+
+void CPortHandler::StopReconnectWait() {
+    if (m_reconnectTimer != 0) {
+        m_host.Loop().StopTimer(m_reconnectTimer);
+        m_reconnectTimer = 0;
+    }
+    m_reconnectWaiting = false;
+}
+
+std::string CPortHandler::GetStatusText() {
+    std::string status = m_connected ? "C" : "D";
+    if (m_script.ManualDisconnect()) {
+        status += "/MD";
+    }
+    if (m_script.IsRunning()) {
+        const int step = m_script.StatusStep();
+        status += step < 0 ? std::string("/S*") : "/S" + std::to_string(step);
+    }
+    if (m_script.AutoReconnectArmed()) {
+        status += "/A";
+    }
+    if (m_reconnectWaiting) {
+        status += "/W";
+    }
+    UpdateTitle(status);
+    return " " + PortName + "=" + status + " ";
+}
+
+void CPortHandler::UpdateTitle(const std::string& status) { m_view.SetTitleParts(PortName, status); }
+
+void CPortHandler::PrintMessage(std::string_view msg) {
+    std::string text;
+    text.reserve(PortName.size() + msg.size() + 3);
+    text += PortName;
+    text += ": ";
+    text += msg;
+    text += "\n";
+    m_view.AppendText(text);
+}
+
+void CPortHandler::PrintText(std::string_view text) { m_view.AppendText(text); }
+
+void CPortHandler::ApplySetup(const std::string& name, int isTnc, const std::string& streamSw,
+                              const std::string& streamId, int bufferSize, int keepAliveMinutes) {
+    SetBufferSize(bufferSize);
+    m_keepAlive.Set(std::max(0, keepAliveMinutes), m_host.Clock());
+    m_script.EditDialog(m_host.Ui());
+    PortName = name.substr(0, MaxPortName);
+    UpdateTitle("");
+    IsTNCPort = isTnc;
+    StreamSW = streamSw.empty() ? '\0' : streamSw[0];
+    PortStreamID = streamId.substr(0, 2);
+    m_connected = false;
+}
+
+void CPortHandler::ApplyLiveSetup(int isTnc, const std::string& streamSw,
+                                  const std::string& streamId, int keepAliveMinutes) {
+    m_keepAlive.Set(std::max(0, keepAliveMinutes), m_host.Clock());
+    IsTNCPort = isTnc;
+    StreamSW = streamSw.empty() ? '\0' : streamSw[0];
+    PortStreamID = streamId.substr(0, 2);
+}
+
+void CPortHandler::ApplyRouterSetup(const std::string& hopsOut, const std::string& myCall,
+                                    const std::string& antiLoopPrefix, int dupeLength,
+                                    int crlfOption, int stripAtPound, int blockDashAt,
+                                    int onlySkimmerCQ) {
+    if (m_router == nullptr) {
+        return;
+    }
+    m_router->HopsOut = hopsOut.substr(0, 2);
+    m_router->MyCall = myCall.substr(0, 31);
+    m_router->AntiLoopPrefix = antiLoopPrefix.substr(0, 31);
+    m_router->SetDupeLength(dupeLength);
+    m_router->CRLFOption = crlfOption;
+    m_router->StripAtPoundOption = stripAtPound;
+    m_router->BlockDashAtOption = blockDashAt;
+    m_router->OnlyPassSkimmerCQOption = onlySkimmerCQ;
+}
+
+void CPortHandler::CreateRouter(const std::string& dataType, const std::string& hopsOut,
+                                const std::string& myCall, const std::string& antiLoopPrefix,
+                                int dupeLength, bool addConsoleRoutes, int crlfOption,
+                                int stripAtPound, int blockDashAt, int onlySkimmerCQ) {
+    std::unique_ptr<CRouter> router = RouterFactory::Create(dataType, *this);
+    if (router == nullptr) {
+        return;
+    }
+    for (const RouterArguments& args : kRouterArguments) {
+        if (dataType != args.dataType) {
+            continue;
+        }
+        if (args.myCall) {
+            router->MyCall = myCall.substr(0, 31);
+        }
+        if (args.hopsOut) {
+            router->HopsOut = hopsOut.substr(0, 2);
+        }
+        if (args.antiLoop) {
+            router->AntiLoopPrefix = antiLoopPrefix.substr(0, 31);
+        }
+        if (args.dupes) {
+            router->SetDupeLength(dupeLength);
+        }
+        if (args.crlf) {
+            router->CRLFOption = crlfOption;
+        }
+    }
+    router->BlockDashAtOption = blockDashAt;
+    router->StripAtPoundOption = stripAtPound;
+    router->OnlyPassSkimmerCQOption = onlySkimmerCQ;
+    m_router = std::move(router);
+
+    if (!addConsoleRoutes || PortName == "CON") {
+        return;
+    }
+    const std::vector<CPortHandler*> ports = m_host.PortList();
+    CPortHandler* console = nullptr;
+    CPortHandler* own = nullptr;
+    for (CPortHandler* p : ports) {
+        if (p == nullptr) {
+            continue;
+        }
+        if (p->PortName == "CON") {
+            console = p;
+        }
+        if (p->PortName == PortName) {
+            own = p;
+        }
+    }
+    if (console == nullptr || own == nullptr || console->Router() == nullptr ||
+        own->Router() == nullptr) {
+        m_host.Ui().MessageBox("Routers not found, something badly wrong!");
+        return;
+    }
+    own->Router()->AddRoute(console->Router());
+    console->Router()->AddRoute(own->Router());
+}
+
+void CPortHandler::FillSetupValues(PortSetupValues& values) const {
+    values.mode = m_connected ? PortSetupMode::ConnectedEdit : PortSetupMode::DisconnectedEdit;
+    values.existingPortNames.clear();
+    for (CPortHandler* p : m_host.PortList()) {
+        if (p != nullptr && p != this) {
+            values.existingPortNames.push_back(p->PortName);
+        }
+    }
+    values.name = PortName;
+    values.isTnc = TncTextOf(IsTNCPort);
+    values.streamSw = StreamSW == '\0' ? std::string() : std::string(1, StreamSW);
+    values.streamId = PortStreamID;
+    values.bufferSize = m_ringBuffer.Size();
+    values.keepAlive = m_keepAlive.Minutes();
+    values.addConsoleRoutes = false;
+    if (m_router != nullptr) {
+        values.dataType = m_router->InputType;
+        values.myCall = m_router->MyCall;
+        values.hops = m_router->HopsOut;
+        values.antiLoopPrefix = m_router->AntiLoopPrefix;
+        values.dupes = m_router->DupeLength();
+        values.crlf = m_router->CRLFOption;
+        values.blockDashAt = m_router->BlockDashAtOption != 0;
+        values.stripAtPound = m_router->StripAtPoundOption != 0;
+        values.onlySkimmerCQ = m_router->OnlyPassSkimmerCQOption != 0;
+    }
+}
+
+void CPortHandler::FillNewPortValues(PortSetupValues& values) const {
+    values.mode = PortSetupMode::NewPort;
+    values.existingPortNames.clear();
+    for (CPortHandler* p : m_host.PortList()) {
+        if (p != nullptr && p != this) {
+            values.existingPortNames.push_back(p->PortName);
+        }
+    }
+}
+
+void CPortHandler::ApplyNewPortValues(const PortSetupValues& v) {
+    ApplySetup(v.name, TncRoleOf(v.isTnc), v.streamSw, v.streamId, v.bufferSize, v.keepAlive);
+    CreateRouter(v.dataType, v.hops, v.myCall, v.antiLoopPrefix, v.dupes, v.addConsoleRoutes,
+                 v.crlf, v.stripAtPound, v.blockDashAt, v.onlySkimmerCQ);
+}
+
+void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
+    if (m_router == nullptr || v.dataType != m_router->InputType) {
+        std::unique_ptr<CRouter> old = std::move(m_router);
+        CreateRouter(v.dataType, v.hops, v.myCall, v.antiLoopPrefix, v.dupes, false, v.crlf,
+                     v.stripAtPound, v.blockDashAt, v.onlySkimmerCQ);
+        if (m_router == nullptr) {
+            m_router = std::move(old);
+        } else if (old != nullptr) {
+            m_router->CopyRoutesFrom(*old);
+        }
+    }
+    if (m_connected) {
+        ApplyLiveSetup(TncRoleOf(v.isTnc), v.streamSw, v.streamId, v.keepAlive);
+    } else {
+        ApplySetup(v.name, TncRoleOf(v.isTnc), v.streamSw, v.streamId, v.bufferSize,
+                   v.keepAlive);
+    }
+    ApplyRouterSetup(v.hops, v.myCall, v.antiLoopPrefix, v.dupes, v.crlf, v.stripAtPound,
+                     v.blockDashAt, v.onlySkimmerCQ);
+}
+
+void CPortHandler::SetRouter(std::unique_ptr<CRouter> router) { m_router = std::move(router); }
+
+std::unique_ptr<CRouter> CPortHandler::TakeRouter() { return std::move(m_router); }

@@ -1,0 +1,295 @@
+#include "routing/Router.h"
+
+#include "port/IPortHost.h"
+#include "port/PortHandler.h"
+#include "routing/LoopMark.h"
+#include "setup/SetupFile.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t MaxTextOption = 31;
+constexpr std::size_t MaxHops = 2;
+// Far above any real dupe window; a setup file asking for more would only
+// exhaust memory.
+constexpr int MaxDupeLength = 100000;
+
+} // namespace
+
+CRouter::CRouter(CPortHandler& port) : m_port(port) {
+    const auto size = static_cast<std::size_t>(std::max(0, port.BufferSize()));
+    m_output.reserve(size);
+    m_parse.reserve(size);
+    m_spot.reserve(size);
+}
+
+CRouter::~CRouter() = default;
+
+void CRouter::FromCommand(std::string_view line, CPortHandler& source) { FromDirect(line, source); }
+
+void CRouter::FromPassThru(std::string_view bytes, CPortHandler&) {
+    Refuse(bytes, "Can't route to anything from PassThru except PassThru.");
+}
+
+void CRouter::SaveInputType(CSetupFile& setup) const { setup.PutInt("InputType", TypeCode()); }
+
+void CRouter::Save(CSetupFile& setup) const {
+    SaveInputType(setup);
+    SaveSettings(setup);
+}
+
+bool CRouter::ProcessInput() {
+    if (m_port.PendingLines() == 0) {
+        return false;
+    }
+    m_idle = false;
+    const std::string_view line = m_port.RingBuffer().GetLine();
+    TraceIn(line);
+    RecordOwnSpot(line);
+    std::string_view routed = line;
+    if (SkipsTncPrefix() && m_port.IsTNCPort != CPortHandler::TncNone) {
+        routed.remove_prefix(std::min<std::size_t>(2, routed.size()));
+    }
+    // The count is read again for every destination: a handler may change
+    // the list (a TNC report can reconnect a port).
+    for (int i = 0; i < m_routeCount; ++i) {
+        if (m_routes[static_cast<std::size_t>(i)] != nullptr) {
+            Deliver(*m_routes[static_cast<std::size_t>(i)], routed, m_port);
+        }
+    }
+    return m_port.PendingLines() != 0;
+}
+
+void CRouter::RecordOwnSpot(std::string_view) {}
+
+void CRouter::BeginOutput(const CPortHandler& source) {
+    m_output.clear();
+    if (m_port.IsTNCPort == CPortHandler::TncMaster) {
+        m_output += m_port.StreamSW;
+        // The stream identifier always takes two places in the prefix; a
+        // one-character identifier ends it early.
+        for (std::size_t i = 0; i < 2 && i < source.PortStreamID.size(); ++i) {
+            m_output += source.PortStreamID[i];
+        }
+    }
+}
+
+void CRouter::EndOutput(const CPortHandler&) {
+    switch (CRLFOption) {
+    case 1:
+        m_output += '\r';
+        break;
+    case 2:
+        m_output += '\n';
+        break;
+    case 3:
+        m_output += "\r\n";
+        break;
+    default:
+        break;
+    }
+}
+
+void CRouter::SetDupeLength(int n) {
+    const int used = std::clamp(n, 0, MaxDupeLength);
+    if (used != n) {
+        m_port.PrintMessage("DupeLength " + std::to_string(n) + " is out of range, using " +
+                            std::to_string(used));
+    }
+    m_dupes.SetLength(used);
+}
+
+bool CRouter::IsDupe(const SpotFields& spot) {
+    if (OnlyPassSkimmerCQOption == 1 && !spot.Spotter.empty() && spot.Spotter.back() == '#' &&
+        spot.Comment.find("CQ") == std::string_view::npos) {
+        return true;
+    }
+    if (m_dupes.Length() == 0) {
+        return false;
+    }
+    m_key.clear();
+    m_key += spot.Frequency;
+    m_key += ' ';
+    m_key += spot.DxCall;
+    for (char& c : m_key) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return m_dupes.CheckAndRecord(m_key);
+}
+
+bool CRouter::HasLoopMark(std::string_view comment) const { return ::HasLoopMark(comment, *this); }
+
+void CRouter::AddLoopMark(std::string& comment) const { ::AddLoopMark(comment, *this); }
+
+void CRouter::OnTimer() {
+    if (!m_port.IsConnected()) {
+        return;
+    }
+    if (m_port.KeepAlive().IsDue(m_port.Host().Clock())) {
+        if (m_idle && m_port.IsConnected() && m_port.Script().AutoReconnectArmed()) {
+            m_port.PrintMessage("Port Timeout, Disconnecting port");
+            m_port.Disconnect();
+        }
+        BeginOutput(m_port);
+        EndOutput(m_port);
+        m_port.SendText(m_output);
+        m_idle = true;
+    }
+    // Every step with an empty prompt is answered now, one after the other;
+    // the script has ten steps, so this ends.
+    for (int i = 0; i <= 10 && m_port.RunScript(""); ++i) {
+    }
+}
+
+void CRouter::AddRoute(CRouter* router) {
+    for (int i = 0; i < m_routeCount; ++i) {
+        if (m_routes[static_cast<std::size_t>(i)] == router) {
+            return;
+        }
+    }
+    if (m_routeCount >= MaxRoutes) {
+        return;
+    }
+    m_routes[static_cast<std::size_t>(m_routeCount++)] = router;
+}
+
+void CRouter::RemoveRoute(CRouter* router) {
+    for (int i = 0; i < m_routeCount; ++i) {
+        if (m_routes[static_cast<std::size_t>(i)] != router) {
+            continue;
+        }
+        for (int k = i; k + 1 < m_routeCount; ++k) {
+            m_routes[static_cast<std::size_t>(k)] = m_routes[static_cast<std::size_t>(k + 1)];
+        }
+        --m_routeCount;
+        m_routes[static_cast<std::size_t>(m_routeCount)] = nullptr;
+        return;
+    }
+}
+
+CRouter* CRouter::GetRoute(int i) const {
+    return i >= 0 && i < m_routeCount ? m_routes[static_cast<std::size_t>(i)] : nullptr;
+}
+
+CRouter* CRouter::FindMasterRoute() const {
+    for (int i = 0; i < m_routeCount; ++i) {
+        CRouter* r = m_routes[static_cast<std::size_t>(i)];
+        if (r != nullptr && r->Port().IsTNCPort == CPortHandler::TncMaster) {
+            return r;
+        }
+    }
+    return nullptr;
+}
+
+void CRouter::CopyRoutesFrom(CRouter& old) {
+    m_routes = old.m_routes;
+    m_routeCount = old.m_routeCount;
+    m_tracePort = old.m_tracePort;
+    auto replace = [&old, this](CRouter& r) {
+        for (int i = 0; i < r.m_routeCount; ++i) {
+            if (r.m_routes[static_cast<std::size_t>(i)] == &old) {
+                r.m_routes[static_cast<std::size_t>(i)] = this;
+            }
+        }
+    };
+    replace(*this);
+    for (CPortHandler* p : m_port.Host().PortList()) {
+        if (p != nullptr && p->Router() != nullptr && p->Router() != &old) {
+            replace(*p->Router());
+        }
+    }
+}
+
+void CRouter::TraceIn(std::string_view line) {
+    if (m_tracePort == nullptr) {
+        return;
+    }
+    m_trace.clear();
+    m_trace += "TRACE: ";
+    m_trace += m_port.PortName;
+    m_trace += '>';
+    m_trace += line;
+    m_trace += '\n';
+    m_tracePort->SendText(m_trace);
+}
+
+void CRouter::TraceOut(std::string_view text) {
+    if (m_tracePort == nullptr) {
+        return;
+    }
+    m_trace.clear();
+    m_trace += "TRACE: ";
+    m_trace += m_port.PortName;
+    m_trace += '<';
+    m_trace += text;
+    m_trace += '\n';
+    m_tracePort->SendText(m_trace);
+}
+
+void CRouter::SendFramed(std::string_view text, const CPortHandler& source) {
+    BeginOutput(source);
+    m_output += text;
+    EndOutput(source);
+    m_port.SendText(m_output);
+    TraceOut(m_output);
+}
+
+void CRouter::Refuse(std::string_view line, std::string_view message) {
+    if (!IsIgnorable(line)) {
+        m_port.PrintMessage(message);
+    }
+}
+
+void CRouter::ReadSettings(CSetupFile& setup, bool myCall, bool hopsOut) {
+    if (myCall) {
+        MyCall = setup.GetString("MyCall").substr(0, MaxTextOption);
+    }
+    if (hopsOut) {
+        HopsOut = setup.GetString("HopsOut").substr(0, MaxHops);
+    }
+    if (setup.IsNextKey("AntiLoopPrefix")) {
+        AntiLoopPrefix = setup.GetString("AntiLoopPrefix").substr(0, MaxTextOption);
+    }
+    if (setup.IsNextKey("DupeLength")) {
+        SetDupeLength(setup.GetInt("DupeLength"));
+    }
+    if (setup.IsNextKey("CRLFOption")) {
+        CRLFOption = setup.GetInt("CRLFOption");
+    } else if (m_port.IsTNCPort == CPortHandler::TncMaster) {
+        CRLFOption = 1;
+    }
+    if (setup.IsNextKey("BlockDashAtOption")) {
+        BlockDashAtOption = setup.GetInt("BlockDashAtOption");
+    }
+    if (setup.IsNextKey("StripAtPoundOption")) {
+        StripAtPoundOption = setup.GetInt("StripAtPoundOption");
+    }
+    if (setup.IsNextKey("OnlyPassSkimmerCQOption")) {
+        OnlyPassSkimmerCQOption = setup.GetInt("OnlyPassSkimmerCQOption");
+    }
+}
+
+void CRouter::WriteSettings(CSetupFile& setup, bool myCall, bool hopsOut, bool antiLoop,
+                            bool dupes, bool crlf) const {
+    if (myCall) {
+        setup.PutString("MyCall", MyCall);
+    }
+    if (hopsOut) {
+        setup.PutString("HopsOut", HopsOut);
+    }
+    if (antiLoop) {
+        setup.PutString("AntiLoopPrefix", AntiLoopPrefix);
+    }
+    if (dupes) {
+        setup.PutInt("DupeLength", m_dupes.Length());
+    }
+    if (crlf) {
+        setup.PutInt("CRLFOption", CRLFOption);
+    }
+    setup.PutInt("BlockDashAtOption", BlockDashAtOption);
+    setup.PutInt("StripAtPoundOption", StripAtPoundOption);
+    setup.PutInt("OnlyPassSkimmerCQOption", OnlyPassSkimmerCQOption);
+}

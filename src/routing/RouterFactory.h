@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+class CPortHandler;
+class CRouter;
+class CSetupFile;
+
+// Builds the router of a data type.
+//
+// Data type codes as stored in "InputType": 0 "Command", 1 "Cluster User",
+// 2 "Cluster Node", 3 "Direct", 4 "CT Network", 5 "CT User", 6 "MIRC User",
+// 7 "Clusse User", 8 "PassThru", 9 "Spider User".
+namespace RouterFactory {
+
+// The router named exactly (case-sensitive) dataType, with its type's
+// initial options; null for an unknown name.
+std::unique_ptr<CRouter> Create(const std::string& dataType, CPortHandler& port);
+// The router of a stored code, reading its keys from the setup; null for a
+// code outside 0..9 (nothing is read then).
+std::unique_ptr<CRouter> CreateFromSetup(int code, CSetupFile& setup, CPortHandler& port);
+// The name of a code, or an empty text for a code outside 0..9.
+std::string NameOf(int code);
+
+} // namespace RouterFactory
