@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/MainFrameLayout.h"
+
 #include <string>
 #include <vector>
 
 class IPortView;
+class CRouteSetupModel;
 struct ConnectScriptValues;
 struct PortSetupValues;
 
@@ -43,4 +46,16 @@ public:
     // Modal dialogs; true on OK, with the values changed in place.
     virtual bool RunConnectScriptDialog(ConnectScriptValues& values) = 0;
     virtual bool RunPortSetupDialog(PortSetupValues& values) = 0;
+    // The Route Setup dialog over its model; returns when "Done" is pressed.
+    virtual void RunRouteSetupDialog(CRouteSetupModel& model) = 0;
+    // The font dialog, opened with the current values; true on OK.
+    virtual bool RunFontDialog(int& size, int& weight, std::string& face) = 0;
+
+    // The font of every window of the document.
+    virtual void ApplyFont(int size, int weight, const std::string& face) = 0;
+
+    // The main frame's layout, as loaded and saved with the setup. A front
+    // end without a main frame keeps what it was given.
+    virtual MainFrameLayout GetMainFrameLayout() const = 0;
+    virtual void SetMainFrameLayout(const MainFrameLayout& layout) = 0;
 };

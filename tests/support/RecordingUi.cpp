@@ -49,3 +49,19 @@ bool RecordingUi::RunPortSetupDialog(PortSetupValues& values) {
     portDialogsShown.push_back(values);
     return portDialog ? portDialog(values) : true;
 }
+
+void RecordingUi::RunRouteSetupDialog(CRouteSetupModel& model) {
+    ++routeDialogsShown;
+    if (routeDialog) {
+        routeDialog(model);
+    }
+}
+
+bool RecordingUi::RunFontDialog(int& size, int& weight, std::string& face) {
+    return fontDialog ? fontDialog(size, weight, face) : false;
+}
+
+void RecordingUi::ApplyFont(int size, int weight, const std::string& face) {
+    appliedFont = Font{size, weight, face};
+    ++fontApplications;
+}

@@ -32,6 +32,11 @@ public:
 
     bool RunConnectScriptDialog(ConnectScriptValues& values) override;
     bool RunPortSetupDialog(PortSetupValues& values) override;
+    void RunRouteSetupDialog(CRouteSetupModel& model) override;
+    bool RunFontDialog(int& size, int& weight, std::string& face) override;
+    void ApplyFont(int size, int weight, const std::string& face) override;
+    MainFrameLayout GetMainFrameLayout() const override { return layout; }
+    void SetMainFrameLayout(const MainFrameLayout& l) override { layout = l; }
 
     // Questions asked, and the scripted answers (Yes when none is left).
     std::vector<std::string> questions;
@@ -50,4 +55,14 @@ public:
     std::function<bool(ConnectScriptValues&)> scriptDialog;
     std::function<bool(PortSetupValues&)> portDialog;
     std::vector<PortSetupValues> portDialogsShown;
+    std::function<void(CRouteSetupModel&)> routeDialog;
+    int routeDialogsShown = 0;
+    std::function<bool(int&, int&, std::string&)> fontDialog;
+    struct Font {
+        int size = 0;
+        int weight = 0;
+        std::string face;
+    } appliedFont;
+    int fontApplications = 0;
+    MainFrameLayout layout;
 };
