@@ -11,7 +11,8 @@
 // stored key never matches it. Keys go into the ring from position 1 on
 // (position 0 is first used after the index wraps), overwriting the oldest.
 // An ordered index answers the "begins with" question in logarithmic time;
-// the ring decides which key is forgotten.
+// the ring decides which key is forgotten. Keys are compared and stored in
+// upper case.
 class CDupeTable {
 public:
     // Discards every key; n <= 0 turns checking off.

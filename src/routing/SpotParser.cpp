@@ -1,0 +1,383 @@
+#include "routing/SpotParser.h"
+
+#include "routing/AsciiText.h"
+
+#include <algorithm>
+
+namespace {
+
+// The parse works on at most 79 characters of a "DX de" or IRC line and
+// at most 127 of a node frame; the rest of a longer line is not looked at.
+constexpr std::size_t TextLength = 79;
+constexpr std::size_t FrameLength = 127;
+
+// "DX de" layouts.
+constexpr std::size_t SpotterColumn = 6;
+constexpr std::size_t ClusseCallColumn = 26;
+constexpr std::size_t ClusseTimeColumn = 39;
+constexpr std::size_t ClusseCommentColumn = 45;
+constexpr std::size_t UserCommentColumn = 39;
+constexpr std::size_t UserCommentEndColumn = 69;
+constexpr std::size_t UserTimeColumn = 70;
+
+// IRC spot text after the colour lead-in.
+constexpr std::size_t IrcCommentColumn = 32;
+constexpr std::size_t IrcLatestCommentColumn = 35;
+constexpr std::size_t IrcTimeColumn = 60;
+constexpr std::size_t IrcMaxCallGap = 3;
+
+constexpr std::size_t TimeLength = 4;
+constexpr char Bell = 7;
+constexpr std::string_view IrcColourLeadIn = ":\x03"
+                                             "1,15";
+
+bool IsBlank(char c) {
+    return c == ' ';
+}
+using ascii::IsDigit;
+using ascii::IsLetter;
+using ascii::IsPrintable;
+using ascii::Upper;
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view head) {
+    if (text.size() < head.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < head.size(); ++i) {
+        if (Upper(text[i]) != Upper(head[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && IsBlank(text[pos])) {
+        ++pos;
+    }
+    return pos;
+}
+
+// End of the run of non-blanks that starts at pos.
+std::size_t RunEnd(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && !IsBlank(text[pos])) {
+        ++pos;
+    }
+    return pos;
+}
+
+bool BlankAt(std::string_view text, std::size_t pos) {
+    return pos < text.size() && IsBlank(text[pos]);
+}
+
+bool AllDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), IsDigit);
+}
+bool AnyDigit(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), IsDigit);
+}
+bool AnyLetter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), IsLetter);
+}
+// Four digits in a row from pos.
+bool IsTimeAt(std::string_view text, std::size_t pos) {
+    return pos + TimeLength <= text.size() && AllDigits(text.substr(pos, TimeLength));
+}
+
+bool LengthIn(std::string_view text, std::size_t low, std::size_t high) {
+    return text.size() >= low && text.size() <= high;
+}
+
+bool IsValidFrequency(std::string_view f) {
+    return LengthIn(f, 5, 11) &&
+           std::all_of(f.begin(), f.end(), [](char c) { return IsDigit(c) || c == '.'; }) &&
+           f.find('.') != std::string_view::npos && IsDigit(f.front()) && IsDigit(f.back());
+}
+
+bool IsValidDxCall(std::string_view call) {
+    return LengthIn(call, 3, 13) &&
+           std::all_of(call.begin(), call.end(),
+                       [](char c) { return IsDigit(c) || IsLetter(c) || c == '/'; }) &&
+           AnyDigit(call) && AnyLetter(call);
+}
+
+bool HasSpotterCharacters(std::string_view spotter) {
+    return LengthIn(spotter, 3, 13) &&
+           std::all_of(spotter.begin(), spotter.end(), [](char c) {
+               return IsDigit(c) || IsLetter(c) || c == '#' || c == '-' || c == '/' || c == '@';
+           });
+}
+
+// Walks a node frame field by field; every "^" ends a field, so an empty
+// field stays in its place.
+class CFrameFields {
+public:
+    explicit CFrameFields(std::string_view text) : m_text(text) {}
+
+    bool Next(std::string_view& field) {
+        if (m_done) {
+            return false;
+        }
+        auto end = m_text.find('^', m_pos);
+        if (end == std::string_view::npos) {
+            end = m_text.size();
+            m_done = true;
+        }
+        field = m_text.substr(m_pos, end - m_pos);
+        m_pos = end + 1;
+        return true;
+    }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    bool m_done = false;
+};
+
+} // namespace
+
+CSpotParser::CSpotParser(const RouterOptions& options) : m_options(options) {
+    m_buffer.reserve(FrameLength + 1);
+}
+
+void CSpotParser::Load(std::string_view text, std::size_t maxLength) {
+    m_buffer.assign(text.substr(0, std::min(text.size(), maxLength)));
+}
+
+std::string_view CSpotParser::Slice(std::size_t from, std::size_t to) const {
+    const std::string_view text = m_buffer;
+    from = std::min(from, text.size());
+    to = std::clamp(to, from, text.size());
+    return text.substr(from, to - from);
+}
+
+std::string_view CSpotParser::UpperSlice(std::size_t from, std::size_t to) {
+    const std::string_view field = Slice(from, to);
+    const auto start = static_cast<std::size_t>(field.data() - m_buffer.data());
+    for (std::size_t i = start; i < start + field.size(); ++i) {
+        m_buffer[i] = Upper(m_buffer[i]);
+    }
+    return field;
+}
+
+bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos) {
+    spot.Clear();
+    Load(line, TextLength);
+    const std::string_view text = m_buffer;
+    if (!StartsWithIgnoringCase(text, "DX de")) {
+        return false;
+    }
+    std::size_t colon = SpotterColumn;
+    while (colon < text.size() && text[colon] != ':') {
+        if (IsBlank(text[colon])) {
+            return false;
+        }
+        ++colon;
+    }
+    if (colon >= text.size()) {
+        return false;
+    }
+    spot.Spotter = Slice(SpotterColumn, colon);
+    pos = colon + 1;
+    return true;
+}
+
+bool CSpotParser::ParseClusseSpot(std::string_view line, SpotFields& spot) {
+    std::size_t pos = 0;
+    if (!ParseDxDeStart(line, spot, pos)) {
+        return false;
+    }
+    const std::string_view text = m_buffer;
+
+    pos = SkipBlanks(text, pos);
+    if (pos >= text.size()) {
+        return false;
+    }
+    const std::size_t frequencyEnd = RunEnd(text, pos);
+    if (!BlankAt(text, frequencyEnd)) {
+        return false;
+    }
+    spot.Frequency = Slice(pos, frequencyEnd);
+
+    if (ClusseCallColumn >= text.size()) {
+        return false;
+    }
+    const std::size_t callEnd = text.find(' ', ClusseCallColumn);
+    if (callEnd == std::string_view::npos) {
+        return false;
+    }
+
+    spot.Time = Slice(ClusseTimeColumn, ClusseTimeColumn + TimeLength);
+    spot.Comment = Slice(ClusseCommentColumn, text.find(Bell, ClusseCommentColumn));
+    spot.DxCall = UpperSlice(ClusseCallColumn, callEnd);
+    return ValidateSpot(spot);
+}
+
+bool CSpotParser::ParseUserSpot(std::string_view line, SpotFields& spot) {
+    std::size_t pos = 0;
+    if (!ParseDxDeStart(line, spot, pos)) {
+        return false;
+    }
+    const std::string_view text = m_buffer;
+
+    pos = SkipBlanks(text, pos);
+    const std::size_t frequencyEnd = RunEnd(text, pos);
+    if (!BlankAt(text, frequencyEnd)) {
+        return false;
+    }
+    spot.Frequency = Slice(pos, frequencyEnd);
+
+    pos = SkipBlanks(text, frequencyEnd);
+    if (pos >= text.size()) {
+        return false;
+    }
+    const std::size_t callEnd = RunEnd(text, pos);
+    if (!BlankAt(text, callEnd)) {
+        return false;
+    }
+    const std::size_t callStart = pos;
+
+    // A blank in column 69 ends the comment together with the blanks before
+    // it; otherwise the comment runs to the end of the text.
+    std::size_t commentEnd = text.size();
+    if (BlankAt(text, UserCommentEndColumn)) {
+        commentEnd = UserCommentEndColumn;
+        while (commentEnd > UserCommentColumn && IsBlank(text[commentEnd - 1])) {
+            --commentEnd;
+        }
+    }
+    spot.Comment = Slice(UserCommentColumn, commentEnd);
+
+    const std::size_t time = SkipBlanks(text, UserTimeColumn);
+    spot.Time = Slice(time, time + TimeLength);
+    spot.DxCall = UpperSlice(callStart, callEnd);
+    return ValidateSpot(spot);
+}
+
+bool CSpotParser::ParseNodeSpot(std::string_view line, SpotFields& spot) {
+    spot.Clear();
+    Load(line, FrameLength);
+    CFrameFields fields(m_buffer);
+
+    std::string_view name;
+    if (!fields.Next(name)) {
+        return false;
+    }
+    const bool isPc11 = name.starts_with("PC11");
+    const bool isAr17 = name.starts_with("AR17");
+    if (!isPc11 && !isAr17) {
+        return false;
+    }
+    std::string_view skipped;
+    std::string_view date;
+    if (isAr17 && !fields.Next(skipped)) {
+        return false;
+    }
+    if (!fields.Next(spot.Frequency) || !fields.Next(spot.DxCall) || !fields.Next(date) ||
+        !fields.Next(spot.Time) || !fields.Next(spot.Comment) || !fields.Next(spot.Spotter)) {
+        return false;
+    }
+    spot.Time = spot.Time.substr(0, std::min(spot.Time.size(), TimeLength));
+    return ValidateSpot(spot);
+}
+
+bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
+    spot.Clear();
+    m_ircLine.assign(line);
+    for (char& c : m_ircLine) {
+        c = static_cast<char>(static_cast<unsigned char>(c) & 0x7f);
+    }
+    const std::string_view ircLine = m_ircLine;
+
+    const auto privmsg = ircLine.find(" PRIVMSG ");
+    if (privmsg == std::string_view::npos) {
+        return false;
+    }
+    auto channel = ircLine.find("#cqdx ", privmsg);
+    if (channel == std::string_view::npos) {
+        channel = ircLine.find("#CQDX ", privmsg);
+    }
+    if (channel == std::string_view::npos) {
+        return false;
+    }
+    const auto leadIn = ircLine.find(IrcColourLeadIn, channel);
+    if (leadIn == std::string_view::npos) {
+        return false;
+    }
+    Load(ircLine.substr(SkipBlanks(ircLine, leadIn + IrcColourLeadIn.size())), TextLength);
+    const std::string_view text = m_buffer;
+    if (text.empty() || !IsPrintable(text.front())) {
+        return false;
+    }
+
+    const std::size_t spotterEnd = RunEnd(text, 0);
+    if (!BlankAt(text, spotterEnd)) {
+        return false;
+    }
+    spot.Spotter = Slice(0, spotterEnd);
+    std::size_t pos = SkipBlanks(text, spotterEnd);
+    if (pos >= text.size()) {
+        return false;
+    }
+
+    const std::size_t frequencyEnd = RunEnd(text, pos);
+    if (!BlankAt(text, frequencyEnd)) {
+        return false;
+    }
+    spot.Frequency = Slice(pos, frequencyEnd);
+    pos = frequencyEnd + 1;
+    for (std::size_t gap = 0; gap < IrcMaxCallGap && BlankAt(text, pos); ++gap) {
+        ++pos;
+    }
+    if (pos >= text.size() || !IsPrintable(text[pos])) {
+        return false;
+    }
+    const std::size_t callStart = pos;
+    const std::size_t callEnd = RunEnd(text, pos);
+
+    // The comment starts at column 32, or up to three columns later when
+    // blanks lead it; it ends before column 60, where the time area begins.
+    std::size_t commentStart = IrcCommentColumn;
+    if (BlankAt(text, commentStart)) {
+        ++commentStart;
+        while (commentStart < IrcLatestCommentColumn && BlankAt(text, commentStart)) {
+            ++commentStart;
+        }
+    }
+    std::size_t commentEnd = std::min(text.size(), IrcTimeColumn);
+    while (commentEnd > commentStart && IsBlank(text[commentEnd - 1])) {
+        --commentEnd;
+    }
+    spot.Comment = Slice(commentStart, commentEnd);
+
+    std::size_t time = IrcTimeColumn;
+    while (time < text.size() && !IsTimeAt(text, time)) {
+        ++time;
+    }
+    spot.Time = Slice(time, time + TimeLength);
+    spot.DxCall = UpperSlice(callStart, callEnd);
+    return ValidateSpot(spot);
+}
+
+bool CSpotParser::ValidateSpot(SpotFields& spot) const {
+    if (!IsValidFrequency(spot.Frequency) || !IsValidDxCall(spot.DxCall)) {
+        return false;
+    }
+    if (spot.Time.size() != TimeLength || !AllDigits(spot.Time)) {
+        return false;
+    }
+    if (!HasSpotterCharacters(spot.Spotter)) {
+        return false;
+    }
+    if (m_options.BlockDashAtOption == 1 && spot.Spotter.back() == '@') {
+        return false;
+    }
+    if (!AnyDigit(spot.Spotter) || !AnyLetter(spot.Spotter)) {
+        return false;
+    }
+    if (m_options.StripAtPoundOption == 1 &&
+        (spot.Spotter.back() == '@' || spot.Spotter.back() == '#')) {
+        spot.Spotter.remove_suffix(2);
+    }
+    return true;
+}

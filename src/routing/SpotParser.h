@@ -1,0 +1,53 @@
+#pragma once
+
+#include "routing/RouterOptions.h"
+#include "routing/SpotFields.h"
+
+#include <string>
+#include <string_view>
+
+// Breaks received spot lines into SpotFields and checks them. Columns count
+// from 0. The fields view the parser's own buffer and stay valid until the
+// next parse; every parse clears the record first.
+//
+// "DX de" user layout (frequency ends at 23, call at 26, comment at 39,
+// time at 70):
+//   DX de K1ABC:     14025.0  DL1XYZ       cq cq                          1234Z
+// "DX de" Clusse layout (call at 26, time at 39, comment at 45, ends at BEL):
+//   DX de K1ABC:     14025.0  DL1XYZ       1234Z cq cq<BEL>
+// Node frames ("^"-separated; AR17 has one more field after its name):
+//   PC11^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq^K1ABC^NODE1^H99^~
+//   AR17^NODE1^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq^K1ABC^NODE1^H99^~
+// IRC channel spot (text after the colour lead-in: spotter at 0, frequency
+// ending at 19, call at 21, comment at 34, time at 62):
+//   :K1ABC!k@host PRIVMSG #CQDX :<03>1,15 K1ABC        14025.0 DL1XYZ ...  1234
+//
+// The options are read at every parse, so later changes take effect.
+class CSpotParser {
+public:
+    explicit CSpotParser(const RouterOptions& options);
+
+    bool ParseClusseSpot(std::string_view line, SpotFields& spot);
+    bool ParseUserSpot(std::string_view line, SpotFields& spot);
+    bool ParseNodeSpot(std::string_view line, SpotFields& spot);
+    // Works on a copy of the line with the top bit of every byte cleared.
+    bool ParseIrcSpot(std::string_view line, SpotFields& spot);
+
+    // The checks every parser ends with; may strip a "-@"/"-#" spotter suffix.
+    bool ValidateSpot(SpotFields& spot) const;
+
+private:
+    // Copies at most maxLength characters of text into the parse buffer.
+    void Load(std::string_view text, std::size_t maxLength);
+    // The common start of both "DX de" layouts: the buffer holds the line,
+    // Spotter is set and pos is just after its ":".
+    bool ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos);
+    // The buffer's characters [from, to), clamped to the text.
+    std::string_view Slice(std::size_t from, std::size_t to) const;
+    // As Slice, converting the characters to upper case in the buffer.
+    std::string_view UpperSlice(std::size_t from, std::size_t to);
+
+    const RouterOptions& m_options;
+    std::string m_buffer;
+    std::string m_ircLine;
+};
