@@ -43,25 +43,29 @@ bool CRouter::ProcessInput() {
     if (m_port.PendingLines() == 0) {
         return false;
     }
-    m_idle = false;
+    ClearIdle();
     const std::string_view line = m_port.RingBuffer().GetLine();
     TraceIn(line);
-    RecordOwnSpot(line);
-    std::string_view routed = line;
+    std::string_view routed = TakeIn(line);
     if (SkipsTncPrefix() && m_port.IsTNCPort != CPortHandler::TncNone) {
         routed.remove_prefix(std::min<std::size_t>(2, routed.size()));
     }
+    DeliverToRoutes(routed);
+    m_port.OnInputTaken();
+    return m_port.PendingLines() != 0;
+}
+
+void CRouter::DeliverToRoutes(std::string_view text) {
     // The count is read again for every destination: a handler may change
     // the list (a TNC report can reconnect a port).
     for (int i = 0; i < m_routeCount; ++i) {
         if (m_routes[static_cast<std::size_t>(i)] != nullptr) {
-            Deliver(*m_routes[static_cast<std::size_t>(i)], routed, m_port);
+            Deliver(*m_routes[static_cast<std::size_t>(i)], text, m_port);
         }
     }
-    return m_port.PendingLines() != 0;
 }
 
-void CRouter::RecordOwnSpot(std::string_view) {}
+std::string_view CRouter::TakeIn(std::string_view line) { return line; }
 
 void CRouter::BeginOutput(const CPortHandler& source) {
     m_output.clear();
@@ -243,23 +247,25 @@ void CRouter::Refuse(std::string_view line, std::string_view message) {
     }
 }
 
-void CRouter::ReadSettings(CSetupFile& setup, bool myCall, bool hopsOut) {
-    if (myCall) {
+void CRouter::ReadSettings(CSetupFile& setup, const SettingKeys& keys) {
+    if (keys.myCall) {
         MyCall = setup.GetString("MyCall").substr(0, MaxTextOption);
     }
-    if (hopsOut) {
+    if (keys.hopsOut) {
         HopsOut = setup.GetString("HopsOut").substr(0, MaxHops);
     }
-    if (setup.IsNextKey("AntiLoopPrefix")) {
+    if (keys.antiLoop && setup.IsNextKey("AntiLoopPrefix")) {
         AntiLoopPrefix = setup.GetString("AntiLoopPrefix").substr(0, MaxTextOption);
     }
-    if (setup.IsNextKey("DupeLength")) {
+    if (keys.dupes && setup.IsNextKey("DupeLength")) {
         SetDupeLength(setup.GetInt("DupeLength"));
     }
-    if (setup.IsNextKey("CRLFOption")) {
-        CRLFOption = setup.GetInt("CRLFOption");
-    } else if (m_port.IsTNCPort == CPortHandler::TncMaster) {
-        CRLFOption = 1;
+    if (keys.crlf) {
+        if (setup.IsNextKey("CRLFOption")) {
+            CRLFOption = setup.GetInt("CRLFOption");
+        } else if (m_port.IsTNCPort == CPortHandler::TncMaster) {
+            CRLFOption = 1;
+        }
     }
     if (setup.IsNextKey("BlockDashAtOption")) {
         BlockDashAtOption = setup.GetInt("BlockDashAtOption");
@@ -272,21 +278,20 @@ void CRouter::ReadSettings(CSetupFile& setup, bool myCall, bool hopsOut) {
     }
 }
 
-void CRouter::WriteSettings(CSetupFile& setup, bool myCall, bool hopsOut, bool antiLoop,
-                            bool dupes, bool crlf) const {
-    if (myCall) {
+void CRouter::WriteSettings(CSetupFile& setup, const SettingKeys& keys) const {
+    if (keys.myCall) {
         setup.PutString("MyCall", MyCall);
     }
-    if (hopsOut) {
+    if (keys.hopsOut) {
         setup.PutString("HopsOut", HopsOut);
     }
-    if (antiLoop) {
+    if (keys.antiLoop) {
         setup.PutString("AntiLoopPrefix", AntiLoopPrefix);
     }
-    if (dupes) {
+    if (keys.dupes) {
         setup.PutInt("DupeLength", m_dupes.Length());
     }
-    if (crlf) {
+    if (keys.crlf) {
         setup.PutInt("CRLFOption", CRLFOption);
     }
     setup.PutInt("BlockDashAtOption", BlockDashAtOption);

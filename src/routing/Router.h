@@ -84,23 +84,39 @@ public:
     std::string InputType;
 
 protected:
-    // Reads the router keys of a type in their fixed order: "MyCall" and
-    // "HopsOut" when the type has them, then the optional keys
-    // (AntiLoopPrefix .. OnlyPassSkimmerCQOption) that are next, applying the
-    // MASTER default of CRLFOption 1 when that key is absent.
-    void ReadSettings(CSetupFile& setup, bool myCall, bool hopsOut);
-    // Writes the keys a type uses, in their fixed relative order.
-    // The three option keys are always written.
-    void WriteSettings(CSetupFile& setup, bool myCall, bool hopsOut, bool antiLoop, bool dupes,
-                       bool crlf) const;
+    // The keys a data type stores besides the three option keys, which
+    // every type stores.
+    struct SettingKeys {
+        bool myCall;
+        bool hopsOut;
+        bool antiLoop;
+        bool dupes;
+        bool crlf;
+    };
+    // Reads a type's keys in their fixed order: "MyCall" and "HopsOut" when
+    // the type has them (always present), then those of the optional keys
+    // (AntiLoopPrefix .. OnlyPassSkimmerCQOption) that the type has and that
+    // are next. A type that stores "CRLFOption" uses 1 on a MASTER port when
+    // the key is absent.
+    void ReadSettings(CSetupFile& setup, const SettingKeys& keys);
+    // Writes the same keys in the same order.
+    void WriteSettings(CSetupFile& setup, const SettingKeys& keys) const;
 
     // Hooks of the common ProcessInput.
     // Calls the destination handler named after this router's data type.
     virtual void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) = 0;
-    // Spot-bearing types record a received spot in their own dupe table.
-    virtual void RecordOwnSpot(std::string_view line);
+    // What the destinations are given of a received line (before the TNC
+    // prefix is skipped). Spot-bearing types record the line's spot in their
+    // own dupe table here; the default hands the line on as it is.
+    virtual std::string_view TakeIn(std::string_view line);
     // All but Direct and PassThru skip the 2-character TNC stream prefix.
     virtual bool SkipsTncPrefix() const { return true; }
+
+    // Calls Deliver on every non-empty route, in list order.
+    void DeliverToRoutes(std::string_view text);
+    // The router took input: the port counts as active until the next
+    // keep-alive.
+    void ClearIdle() { m_idle = false; }
 
     // Frames text for the own port, sends it and traces it.
     void SendFramed(std::string_view text, const CPortHandler& source);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "routing/CTRouter.h"
+
+// The text side of the CT contest logger ("CT User"): a logger that reads a
+// cluster through a COM port or a log file. Spots arrive as "DX de" lines,
+// other text of user ports and direct-style text passes through, and the
+// lines typed at the logger go to the cluster side unchanged.
+class CCTUserRouter : public CCTRouter {
+public:
+    explicit CCTUserRouter(CPortHandler& port);
+    CCTUserRouter(CSetupFile& setup, CPortHandler& port);
+
+    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
+    void FromCTUser(std::string_view line, CPortHandler& source) override;
+    int TypeCode() const override { return 5; }
+
+protected:
+    void Emit(std::string_view text, const CPortHandler& source, bool spotPacket) override;
+    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
+};

@@ -1,0 +1,96 @@
+#include "routing/ClusterNodeRouter.h"
+
+#include "port/IPortHost.h"
+#include "port/PortHandler.h"
+
+CClusterNodeRouter::CClusterNodeRouter(CPortHandler& port)
+    : CRouter(port), m_parser(*this), m_formatter(*this, port.Host().Clock()) {
+    InputType = "Cluster Node";
+}
+
+CClusterNodeRouter::CClusterNodeRouter(CSetupFile& setup, CPortHandler& port)
+    : CClusterNodeRouter(port) {
+    ReadSettings(setup, Keys);
+}
+
+void CClusterNodeRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
+
+void CClusterNodeRouter::Deliver(CRouter& destination, std::string_view line,
+                                 CPortHandler& source) {
+    destination.FromClusterNode(line, source);
+}
+
+std::string_view CClusterNodeRouter::TakeIn(std::string_view line) {
+    SpotFields spot;
+    if (m_parser.ParseNodeSpot(line, spot)) {
+        IsDupe(spot);
+    }
+    return line;
+}
+
+void CClusterNodeRouter::SendPC11(const SpotFields& spot, const CPortHandler& source) {
+    if (m_formatter.FormatPC11(spot) && !IsDupe(spot)) {
+        SendFramed(m_formatter.Text(), source);
+    }
+}
+
+void CClusterNodeRouter::PostSpot(std::string_view line, const CPortHandler& source,
+                                  ParseFn parse) {
+    if (IsIgnorable(line)) {
+        return;
+    }
+    SpotFields spot;
+    if ((m_parser.*parse)(line, spot)) {
+        SendPC11(spot, source);
+    }
+}
+
+// A channel spot becomes a PC11 frame; a solar announcement of the channel's
+// monitor becomes an AR19 frame (no dupe test); anything else is dropped.
+void CClusterNodeRouter::FromMircUser(std::string_view line, CPortHandler& source) {
+    if (IsIgnorable(line)) {
+        return;
+    }
+    SpotFields spot;
+    if (m_parser.ParseIrcSpot(line, spot)) {
+        SendPC11(spot, source);
+    } else if (m_formatter.FormatSolarFrame(line)) {
+        SendFramed(m_formatter.Text(), source);
+    }
+}
+
+void CClusterNodeRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
+    PostSpot(line, source, &CSpotParser::ParseUserSpot);
+}
+
+void CClusterNodeRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
+    PostSpot(line, source, &CSpotParser::ParseClusseSpot);
+}
+
+// Spot frames are re-issued under this node's call and hop count; every
+// other frame of the node protocol passes between node ports unchanged.
+void CClusterNodeRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
+    if (line.empty()) {
+        return;
+    }
+    SpotFields spot;
+    if (m_parser.ParseNodeSpot(line, spot)) {
+        SendPC11(spot, source);
+    } else {
+        SendFramed(line, source);
+    }
+}
+
+void CClusterNodeRouter::FromDirect(std::string_view line, CPortHandler& source) {
+    if (!line.empty()) {
+        SendFramed(line, source);
+    }
+}
+
+void CClusterNodeRouter::FromCTNetwork(std::string_view line, CPortHandler&) {
+    Refuse(line, "Can't route CT Network to Node Backbone.");
+}
+
+void CClusterNodeRouter::FromCTUser(std::string_view line, CPortHandler&) {
+    Refuse(line, "Can't route CT User to Node Backbone.");
+}

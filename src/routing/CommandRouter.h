@@ -1,0 +1,30 @@
+#pragma once
+
+#include "routing/Router.h"
+
+// The router of the operator's console ("Command"). What is typed there goes
+// to every route as direct text; as a destination it sends every line it is
+// given unchanged, an empty one too (a line end alone), and refuses only
+// pass-through bytes.
+class CCommandRouter : public CRouter {
+public:
+    explicit CCommandRouter(CPortHandler& port);
+    CCommandRouter(CSetupFile& setup, CPortHandler& port);
+
+    void FromMircUser(std::string_view line, CPortHandler& source) override;
+    void FromClusterUser(std::string_view line, CPortHandler& source) override;
+    void FromClusseUser(std::string_view line, CPortHandler& source) override;
+    void FromClusterNode(std::string_view line, CPortHandler& source) override;
+    void FromCommand(std::string_view line, CPortHandler& source) override;
+    void FromDirect(std::string_view line, CPortHandler& source) override;
+    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
+    void SaveSettings(CSetupFile& setup) const override;
+    void FromCTUser(std::string_view line, CPortHandler& source) override;
+    int TypeCode() const override { return 0; }
+
+protected:
+    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
+
+private:
+    static constexpr SettingKeys Keys{false, false, false, false, true};
+};

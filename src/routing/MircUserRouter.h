@@ -1,0 +1,48 @@
+#pragma once
+
+#include "routing/Router.h"
+#include "routing/SpotFormatter.h"
+#include "routing/SpotParser.h"
+
+#include <string>
+
+// The router of an IRC server connection whose channel carries DX spots
+// ("MIRC User").
+//
+// As a source it hands every line, reduced to 7-bit text, to its routes and
+// records the channel spots in its own dupe table. As a destination it posts
+// spots from node ports into the channel and direct-style text as a plain
+// message, both to the target held in MyCall; everything else is refused.
+//
+//   privmsg #CQDX :<03>1,15 K1ABC        14025.0 DL1XYZ        cq cq    1234
+//   privmsg #CQDX :hello
+class CMircUserRouter : public CRouter {
+public:
+    explicit CMircUserRouter(CPortHandler& port);
+    CMircUserRouter(CSetupFile& setup, CPortHandler& port);
+
+    void FromMircUser(std::string_view line, CPortHandler& source) override;
+    void FromClusterUser(std::string_view line, CPortHandler& source) override;
+    void FromClusseUser(std::string_view line, CPortHandler& source) override;
+    void FromClusterNode(std::string_view line, CPortHandler& source) override;
+    void FromDirect(std::string_view line, CPortHandler& source) override;
+    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
+    void SaveSettings(CSetupFile& setup) const override;
+    void FromCTUser(std::string_view line, CPortHandler& source) override;
+    int TypeCode() const override { return 6; }
+
+protected:
+    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
+    std::string_view TakeIn(std::string_view line) override;
+
+private:
+    static constexpr SettingKeys Keys{true, false, true, true, true};
+
+    // "privmsg " + target + lead + text, framed and sent.
+    void SendMessage(std::string_view lead, std::string_view text, const CPortHandler& source);
+
+    CSpotParser m_parser;
+    CSpotFormatter m_formatter;
+    std::string m_received;
+    std::string m_message;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "routing/Router.h"
+
+// Raw bytes, not lines, from one "PassThru" port to another. Whatever the
+// port received is taken at once, line ends and all, and written to the
+// other PassThru ports as it came: no prefix, no line end, no trace of the
+// output. Lines of any other data type are refused in both directions.
+class CPassThruRouter : public CRouter {
+public:
+    explicit CPassThruRouter(CPortHandler& port);
+    CPassThruRouter(CSetupFile& setup, CPortHandler& port);
+
+    void FromMircUser(std::string_view line, CPortHandler& source) override;
+    void FromClusterUser(std::string_view line, CPortHandler& source) override;
+    void FromClusseUser(std::string_view line, CPortHandler& source) override;
+    void FromClusterNode(std::string_view line, CPortHandler& source) override;
+    void FromCommand(std::string_view line, CPortHandler& source) override;
+    void FromDirect(std::string_view line, CPortHandler& source) override;
+    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
+    void SaveSettings(CSetupFile& setup) const override;
+    void FromCTUser(std::string_view line, CPortHandler& source) override;
+    void FromPassThru(std::string_view bytes, CPortHandler& source) override;
+    // Takes every buffered byte, connected or not; true while bytes remain.
+    bool ProcessInput() override;
+    int TypeCode() const override { return 8; }
+
+protected:
+    void Deliver(CRouter& destination, std::string_view bytes, CPortHandler& source) override;
+
+private:
+    static constexpr SettingKeys Keys{false, false, false, false, false};
+};

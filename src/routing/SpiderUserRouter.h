@@ -1,0 +1,18 @@
+#pragma once
+
+#include "routing/ClusterUserRouter.h"
+
+// A cluster user login whose node takes spots only with the plain user
+// command ("Spider User"); otherwise the same as a Cluster User.
+//
+//   DX 14025.0 DL1XYZ cq cq  <MYCALL
+class CSpiderUserRouter : public CClusterUserRouter {
+public:
+    explicit CSpiderUserRouter(CPortHandler& port);
+    CSpiderUserRouter(CSetupFile& setup, CPortHandler& port);
+
+    int TypeCode() const override { return 9; }
+
+protected:
+    bool FormatSpot(const SpotFields& spot) override;
+};
