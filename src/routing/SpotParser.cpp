@@ -108,8 +108,10 @@ bool HasSpotterCharacters(std::string_view spotter) {
            });
 }
 
-// Walks a node frame field by field; every "^" ends a field, so an empty
-// field stays in its place.
+// Walks a node frame field by field. Nodes pad frames with runs of "^", so a
+// run counts as one separator; only the comment may really be empty, and an
+// empty comment keeps its place (otherwise the spotter would be taken as the
+// comment and the node's call as the spotter).
 class CFrameFields {
 public:
     explicit CFrameFields(std::string_view text) : m_text(text) {}
@@ -126,6 +128,15 @@ public:
         field = m_text.substr(m_pos, end - m_pos);
         m_pos = end + 1;
         return true;
+    }
+
+    bool NextNonEmpty(std::string_view& field) {
+        while (Next(field)) {
+            if (!field.empty()) {
+                return true;
+            }
+        }
+        return false;
     }
 
 private:
@@ -260,7 +271,7 @@ bool CSpotParser::ParseNodeSpot(std::string_view line, SpotFields& spot) {
     CFrameFields fields(m_buffer);
 
     std::string_view name;
-    if (!fields.Next(name)) {
+    if (!fields.NextNonEmpty(name)) {
         return false;
     }
     const bool isPc11 = name.starts_with("PC11");
@@ -270,11 +281,12 @@ bool CSpotParser::ParseNodeSpot(std::string_view line, SpotFields& spot) {
     }
     std::string_view skipped;
     std::string_view date;
-    if (isAr17 && !fields.Next(skipped)) {
+    if (isAr17 && !fields.NextNonEmpty(skipped)) {
         return false;
     }
-    if (!fields.Next(spot.Frequency) || !fields.Next(spot.DxCall) || !fields.Next(date) ||
-        !fields.Next(spot.Time) || !fields.Next(spot.Comment) || !fields.Next(spot.Spotter)) {
+    if (!fields.NextNonEmpty(spot.Frequency) || !fields.NextNonEmpty(spot.DxCall) ||
+        !fields.NextNonEmpty(date) || !fields.NextNonEmpty(spot.Time) ||
+        !fields.Next(spot.Comment) || !fields.NextNonEmpty(spot.Spotter)) {
         return false;
     }
     spot.Time = spot.Time.substr(0, std::min(spot.Time.size(), TimeLength));
