@@ -1,0 +1,100 @@
+#include "ui/PortKindForm.h"
+
+#include <array>
+
+namespace {
+
+SetupField List(std::string key, std::string label, int id, std::vector<std::string> choices,
+                std::string initial) {
+    SetupField f;
+    f.key = std::move(key);
+    f.label = std::move(label);
+    f.controlId = id;
+    f.kind = SetupField::Kind::List;
+    f.transport = true;
+    f.choices = std::move(choices);
+    f.text = std::move(initial);
+    return f;
+}
+
+SetupField Edit(std::string key, std::string label, int id, std::string initial,
+                int maxChars = 0) {
+    SetupField f;
+    f.key = std::move(key);
+    f.label = std::move(label);
+    f.controlId = id;
+    f.transport = true;
+    f.maxChars = maxChars;
+    f.text = std::move(initial);
+    return f;
+}
+
+// A TCP or UDP port number is stored in 16 bits; anything outside would
+// silently become another port.
+SetupField PortNumber(std::string initial) {
+    SetupField f = Edit("PortNumber", "Port Number", 1014, std::move(initial));
+    f.integer = true;
+    f.ranged = true;
+    f.low = 0;
+    f.high = 65535;
+    return f;
+}
+
+// Host names and addresses hold at most 127 characters.
+constexpr int HostChars = 127;
+// A new network port's host until the user names one.
+constexpr const char* DefaultHost = "127.0.0.1";
+
+std::array<CPortKindForm, 6> MakeForms() {
+    CPortKindForm con{"CON", 135, "Console Setup", "", "CON", "Command", {}, false};
+
+    CPortKindForm com{"COM", 131, "Com Handler Setup", "Com Port Setup", "COM", "Cluster User",
+                      {}, true};
+    // The serial port also takes a typed device path such as /dev/ttyUSB0.
+    SetupField comPort = List("ComPort", "Port", 1001,
+                              {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"},
+                              "COM2");
+    comPort.editable = true;
+    com.transportFields = {
+        comPort,
+        List("BaudRate", "Baud", 1003, {"1200", "2400", "4800", "9600", "19200"}, "1200"),
+        List("Bits", "Bits", 1004, {"7", "8"}, "8"),
+        List("Parity", "Parity", 1002, {"NONE", "EVEN", "ODD", "MARK", "SPACE"}, "NONE"),
+        List("StopBits", "Stop Bits", 1005, {"1", "1.5", "2"}, "1"),
+        List("FlowControl", "Flow Control", 1006, {"XONXOFF", "RTSCTS", "DTRDSR"}, "XONXOFF"),
+    };
+
+    CPortKindForm tel{"TEL", 137, "Net Connection Setup", "Connection Setup", "TEL",
+                      "Cluster User", {}, false};
+    tel.transportFields = {Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
+                           PortNumber("23")};
+
+    CPortKindForm cte{"CTE", 139, "Net Broadcast Setup", "Broadcast Setup", "CTE", "CT Network",
+                      {}, false};
+    cte.transportFields = {Edit("MyIP", "Host Name or IP", 1013, "10.0.0.100", HostChars),
+                           PortNumber("9870"),
+                           Edit("BroadcastIP", "Broadcast IP", 1015, "10.0.0.255", HostChars)};
+
+    CPortKindForm rx{"RXTEL", 142, "RX Net Connection Setup", "RX Setup", "RXTEL",
+                     "Cluster User", {}, false};
+    rx.transportFields = {Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
+                          PortNumber("23")};
+
+    CPortKindForm file{"FILE", 146, "File Handler Setup", "File Setup", "LOG", "CT User", {},
+                       true};
+    file.transportFields = {Edit("FileName", "File Name", 1030, "Default.txt")};
+
+    return {con, com, tel, cte, rx, file};
+}
+
+} // namespace
+
+const CPortKindForm& CPortKindForm::Of(const std::string& kind) {
+    static const std::array<CPortKindForm, 6> forms = MakeForms();
+    for (const auto& form : forms) {
+        if (form.kind == kind) {
+            return form;
+        }
+    }
+    return forms[0];
+}

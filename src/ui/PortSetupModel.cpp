@@ -1,0 +1,319 @@
+#include "ui/PortSetupModel.h"
+
+#include "ui/FieldCheck.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int NameChars = 31;
+
+SetupField Edit(std::string key, std::string label, int id, int maxChars = 0) {
+    SetupField f;
+    f.key = std::move(key);
+    f.label = std::move(label);
+    f.controlId = id;
+    f.maxChars = maxChars;
+    return f;
+}
+
+SetupField Integer(std::string key, std::string label, int id) {
+    SetupField f = Edit(std::move(key), std::move(label), id);
+    f.integer = true;
+    return f;
+}
+
+SetupField List(std::string key, std::string label, int id, std::vector<std::string> choices) {
+    SetupField f = Edit(std::move(key), std::move(label), id);
+    f.kind = SetupField::Kind::List;
+    f.choices = std::move(choices);
+    return f;
+}
+
+SetupField Check(std::string key, std::string label, int id, bool checked) {
+    SetupField f = Edit(std::move(key), std::move(label), id);
+    f.kind = SetupField::Kind::Check;
+    f.checked = checked;
+    return f;
+}
+
+// A list shows the value it was given even when it is not one of its
+// entries (a log file stored as MASTER, a serial device path).
+void ShowInList(SetupField& f) {
+    if (f.kind == SetupField::Kind::List &&
+        std::find(f.choices.begin(), f.choices.end(), f.text) == f.choices.end()) {
+        f.choices.push_back(f.text);
+    }
+}
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+} // namespace
+
+const std::vector<std::string>& CPortSetupModel::DataTypes() {
+    static const std::vector<std::string> types = {
+        "Command", "Cluster User", "Cluster Node", "CT Network", "CT User",
+        "Direct",  "MIRC User",    "Clusse User",  "PassThru",   "Spider User"};
+    return types;
+}
+
+CPortSetupModel::CPortSetupModel(const PortSetupValues& values)
+    : m_form(CPortKindForm::Of(values.kind)), m_mode(values.mode),
+      m_existingNames(values.existingPortNames) {
+    Build(values);
+    ApplyOpeningRules(Contains(m_existingNames, "CON"));
+}
+
+void CPortSetupModel::Build(const PortSetupValues& v) {
+    const bool isNew = m_mode == PortSetupMode::NewPort;
+    const bool isFile = m_form.kind == "FILE";
+
+    m_fields = m_form.transportFields;
+    for (auto& f : m_fields) {
+        if (const std::string* given = v.Field(f.key)) {
+            if (!isNew || !given->empty()) {
+                f.text = *given;
+            }
+        }
+    }
+
+    SetupField name = Edit("Name", "Name", 1007, NameChars);
+    name.text = isNew && v.name.empty() ? m_form.defaultName : v.name;
+    SetupField tnc = List("IsTNC", "Is TNC", 1008,
+                          isFile ? std::vector<std::string>{"FALSE", "TRUE"}
+                                 : std::vector<std::string>{"FALSE", "MASTER", "SLAVE"});
+    tnc.text = v.isTnc.empty() ? "FALSE" : v.isTnc;
+    SetupField sw = Edit("StreamSW", "Stream Switch/ID", 1009, 1);
+    sw.text = v.streamSw;
+    SetupField id = Edit("StreamID", "", 1012, 2);
+    id.text = v.streamId;
+    SetupField buffer = Integer("BufferSize", "Buffer Size", 1010);
+    buffer.text = std::to_string(v.bufferSize);
+    SetupField keepAlive = Integer("KeepAlive", "Keep Alive Time", 1011);
+    keepAlive.text = std::to_string(v.keepAlive);
+    SetupField dataType = List("DataType", "Port Data Type", 1018, DataTypes());
+    dataType.text = isNew && v.dataType.empty() ? m_form.defaultDataType : v.dataType;
+    SetupField myCall = Edit("MyCall", "MyCall", 1017, 16);
+    myCall.text = v.myCall;
+    SetupField hops = Edit("Hops", "Hops", 1016);
+    hops.text = v.hops;
+    SetupField antiLoop = Edit("AntiLoopPx", "AntiLoop Px", 1027, 8);
+    antiLoop.text = v.antiLoopPrefix;
+    SetupField dupes = Integer("Dupes", "Dupes", 1028);
+    dupes.ranged = true;
+    dupes.low = 0;
+    dupes.high = 1000;
+    dupes.text = std::to_string(v.dupes);
+    SetupField crlf = Integer("CRLF", "CR/LF", 1000);
+    crlf.text = std::to_string(v.crlf);
+
+    for (SetupField* f : {&name, &tnc, &sw, &id, &buffer, &keepAlive, &dataType, &myCall, &hops,
+                          &antiLoop, &dupes, &crlf}) {
+        m_fields.push_back(std::move(*f));
+    }
+    m_fields.push_back(Check("BlockDashAt", "Block -@ spotters", 1065, v.blockDashAt));
+    m_fields.push_back(
+        Check("StripAtPound", "Strip -@ and -# from spotter call", 1064, v.stripAtPound));
+    m_fields.push_back(Check("OnlySkimmerCQ", "Only pass skimmer CQ spots", 1066, v.onlySkimmerCQ));
+    m_fields.push_back(
+        Check("AddConsoleRoutes", "Add Console Routes Automatically", 1020, v.addConsoleRoutes));
+
+    for (auto& f : m_fields) {
+        ShowInList(f);
+    }
+}
+
+void CPortSetupModel::ApplyOpeningRules(bool consolePresent) {
+    if (m_form.kind == "CON") {
+        SetEnabled("Name", false);
+    }
+    if (!consolePresent) {
+        SetEnabled("AddConsoleRoutes", false);
+        Mutable("AddConsoleRoutes").checked = false;
+    }
+    if (m_mode == PortSetupMode::DisconnectedEdit) {
+        SetEnabled("AddConsoleRoutes", false);
+    }
+    if (m_mode == PortSetupMode::ConnectedEdit) {
+        SetEnabled("DataType", false);
+        SetEnabled("AddConsoleRoutes", false);
+        SetEnabled("IsTNC", false);
+        SetReadOnly("Name", true);
+        SetReadOnly("BufferSize", true);
+        for (auto& f : m_fields) {
+            if (f.transport) {
+                if (m_form.lockByDisabling || f.kind != SetupField::Kind::Edit) {
+                    f.enabled = false;
+                } else {
+                    f.readOnly = true;
+                }
+            }
+        }
+    }
+    ApplyDataTypeRule();
+    ApplyTncRule();
+}
+
+void CPortSetupModel::ApplyDataTypeRule() {
+    const std::string& type = Field("DataType").text;
+    bool hops = false;
+    bool myCall = false;
+    bool antiLoop = false;
+    bool rest = true; // Dupes, CR/LF and Keep Alive Time
+    if (type == "Cluster User" || type == "Spider User") {
+        myCall = antiLoop = true;
+    } else if (type == "Cluster Node") {
+        hops = myCall = antiLoop = true;
+    } else if (type == "PassThru") {
+        rest = false;
+    } else if (type == "MIRC User") {
+        myCall = true;
+    }
+    SetReadOnly("Hops", !hops);
+    SetReadOnly("MyCall", !myCall);
+    SetReadOnly("AntiLoopPx", !antiLoop);
+    SetReadOnly("Dupes", !rest);
+    SetReadOnly("CRLF", !rest);
+    SetReadOnly("KeepAlive", !rest);
+}
+
+void CPortSetupModel::ApplyTncRule() {
+    const std::string& role = Field("IsTNC").text;
+    SetReadOnly("StreamSW", true);
+    SetReadOnly("StreamID", true);
+    if (m_mode == PortSetupMode::NewPort) {
+        SetEnabled("DataType", true);
+    }
+    if (role == "MASTER") {
+        SetReadOnly("StreamSW", false);
+        SetEnabled("DataType", false);
+    } else if (role == "SLAVE") {
+        SetReadOnly("StreamID", false);
+        SetEnabled("DataType", false);
+    }
+}
+
+void CPortSetupModel::ChooseDataType(const std::string& dataType) {
+    Mutable("DataType").text = dataType;
+    if (dataType == "CT Network") {
+        Mutable("CRLF").text = "0";
+    } else if (dataType == "PassThru") {
+        Mutable("KeepAlive").text = "0";
+        Mutable("Dupes").text = "0";
+        Mutable("IsTNC").text = "FALSE";
+    }
+    ApplyDataTypeRule();
+}
+
+void CPortSetupModel::ChooseTnc(const std::string& role) {
+    Mutable("IsTNC").text = role;
+    if (role == "MASTER") {
+        Mutable("DataType").text = "Direct";
+        Mutable("CRLF").text = "1";
+        ApplyDataTypeRule();
+    } else if (role == "SLAVE") {
+        Mutable("DataType").text = "Direct";
+    }
+    ApplyTncRule();
+}
+
+std::optional<CPortSetupModel::Refusal> CPortSetupModel::Accept(PortSetupValues& values) const {
+    // Transfer and check every field in the order the dialog lists them:
+    // General Port Setup, then the kind's own group.
+    std::vector<const SetupField*> order;
+    for (const auto& f : m_fields) {
+        if (!f.transport) {
+            order.push_back(&f);
+        }
+    }
+    for (const auto& f : m_fields) {
+        if (f.transport) {
+            order.push_back(&f);
+        }
+    }
+    for (const SetupField* f : order) {
+        if (f->kind != SetupField::Kind::Edit) {
+            continue;
+        }
+        int value = 0;
+        std::optional<std::string> problem;
+        if (f->ranged) {
+            problem = CFieldCheck::IntegerInRange(f->text, f->low, f->high, value);
+        } else if (f->integer) {
+            problem = CFieldCheck::Integer(f->text, value);
+        } else if (f->maxChars > 0) {
+            problem = CFieldCheck::MaxChars(f->text, f->maxChars);
+        }
+        if (problem) {
+            return Refusal{f->key, *problem};
+        }
+    }
+    const std::string& name = Field("Name").text;
+    if (m_mode == PortSetupMode::NewPort && Contains(m_existingNames, name)) {
+        return Refusal{"Name", "Duplicate port name.  Change the 'Name' in the 'General Port "
+                               "Setup' setup and try again."};
+    }
+    if (Field("MyCall").text.empty()) {
+        return Refusal{"MyCall", "MyCall must not be empty try again."};
+    }
+
+    auto integer = [this](const std::string& key) {
+        int value = 0;
+        CFieldCheck::Integer(Field(key).text, value);
+        return value;
+    };
+    values.name = name;
+    values.isTnc = Field("IsTNC").text;
+    values.streamSw = Field("StreamSW").text;
+    values.streamId = Field("StreamID").text;
+    values.bufferSize = integer("BufferSize");
+    values.keepAlive = integer("KeepAlive");
+    values.dataType = Field("DataType").text;
+    values.myCall = Field("MyCall").text;
+    values.hops = Field("Hops").text;
+    values.antiLoopPrefix = Field("AntiLoopPx").text;
+    values.dupes = integer("Dupes");
+    values.crlf = integer("CRLF");
+    values.blockDashAt = Field("BlockDashAt").checked;
+    values.stripAtPound = Field("StripAtPound").checked;
+    values.onlySkimmerCQ = Field("OnlySkimmerCQ").checked;
+    values.addConsoleRoutes = Field("AddConsoleRoutes").checked;
+    values.kindFields.clear();
+    for (const auto& f : m_fields) {
+        if (f.transport) {
+            values.kindFields.emplace_back(f.key, f.text);
+        }
+    }
+    return std::nullopt;
+}
+
+const SetupField& CPortSetupModel::Field(const std::string& key) const {
+    for (const auto& f : m_fields) {
+        if (f.key == key) {
+            return f;
+        }
+    }
+    return m_none;
+}
+
+SetupField& CPortSetupModel::Mutable(const std::string& key) {
+    return const_cast<SetupField&>(Field(key));
+}
+
+void CPortSetupModel::SetText(const std::string& key, const std::string& text) {
+    Mutable(key).text = text;
+}
+
+void CPortSetupModel::SetChecked(const std::string& key, bool checked) {
+    Mutable(key).checked = checked;
+}
+
+void CPortSetupModel::SetReadOnly(const std::string& key, bool readOnly) {
+    Mutable(key).readOnly = readOnly;
+}
+
+void CPortSetupModel::SetEnabled(const std::string& key, bool enabled) {
+    Mutable(key).enabled = enabled;
+}
