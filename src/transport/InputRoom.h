@@ -1,0 +1,21 @@
+#pragma once
+
+class CPortHandler;
+
+// How much received data a port's ring buffer may take now.
+//
+// The network ports read only what fits, so that a fast peer is slowed by
+// TCP flow control (or the kernel's datagram queue) instead of overrunning
+// the ring; taking lines makes room (the document calls OnInputTaken after
+// each). When nothing can make room because the ring holds no line end, the
+// data are taken anyway: the ring then resets, which drops only a single
+// line longer than the whole buffer, and the stream never stalls.
+class CInputRoom {
+public:
+    // The part of `wanted` bytes that may be put now: all of it, the free
+    // space while lines wait to be taken, or 0 when the ring is full.
+    static int Bytes(CPortHandler& port, int wanted);
+    // After a line was taken: reading on pays when the ring is half free or
+    // holds no more lines (smaller gains wait for the next line taken).
+    static bool WorthReading(CPortHandler& port);
+};
