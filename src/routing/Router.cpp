@@ -136,6 +136,9 @@ void CRouter::OnTimer() {
         if (m_idle && m_port.IsConnected() && m_port.Script().AutoReconnectArmed()) {
             m_port.PrintMessage("Port Timeout, Disconnecting port");
             m_port.Disconnect();
+            // The link is closed: neither a keep-alive nor a script step can
+            // go out on it any more.
+            return;
         }
         BeginOutput(m_port);
         EndOutput(m_port);
