@@ -1,0 +1,543 @@
+#!/usr/bin/env python3
+"""End-to-end benchmark driver: runs the socat relay, the I/O floor and
+Spotweaver (headless, and the GUI offscreen) over the same loopback route
+with the same stream, one after the other, and prints one table.
+
+Every run: the feed (sw_bench_gen) listens where the setup's telnet client
+port connects; the node-link sink connects to the setup's telnet server port;
+the CT sink listens on the setup's broadcast address; the log file is counted
+afterwards. Peak RSS and CPU time come from wait4() of the process under test.
+Nothing here asserts: the goals are reported as met or missed.
+"""
+
+import argparse
+import datetime
+import os
+import queue
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from array import array
+
+
+# ---------------------------------------------------------------- processes
+
+class Proc:
+    """A child whose standard output is read line by line on a thread."""
+
+    def __init__(self, args, cwd=None, env=None, stdin=True, log=None):
+        self.args = args
+        out = subprocess.PIPE if log is None else open(log, "wb")
+        self.p = subprocess.Popen(args, cwd=cwd, env=env, text=log is None,
+                                  stdin=subprocess.PIPE if stdin else subprocess.DEVNULL,
+                                  stdout=out, stderr=subprocess.STDOUT if log else None)
+        self.lines = queue.Queue()
+        self.rusage = None
+        self.status = None
+        if log is None:
+            threading.Thread(target=self._pump, daemon=True).start()
+
+    def _pump(self):
+        for line in self.p.stdout:
+            self.lines.put(line.rstrip("\n"))
+        self.lines.put(None)
+
+    def expect(self, prefix, timeout):
+        """The next output line that starts with prefix (others are skipped)."""
+        deadline = time.monotonic() + timeout
+        while True:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise RuntimeError(f"{os.path.basename(self.args[0])}: no '{prefix}' "
+                                   f"within {timeout:.0f} s")
+            try:
+                line = self.lines.get(timeout=left)
+            except queue.Empty:
+                continue
+            if line is None:
+                raise RuntimeError(f"{os.path.basename(self.args[0])} ended before '{prefix}'")
+            if line.startswith(prefix):
+                return line
+
+    def send(self, text):
+        try:
+            self.p.stdin.write(text + "\n")
+            self.p.stdin.flush()
+        except (BrokenPipeError, OSError):
+            pass
+
+    def alive(self):
+        return self.status is None and self.p.poll() is None
+
+    def reap(self, timeout, sig=None):
+        """Waits (after sending sig) and keeps the child's rusage; kills it
+        after the timeout. Returns True when it ended by itself in time."""
+        if self.status is not None:
+            return True
+        if sig is not None:
+            try:
+                self.p.send_signal(sig)
+            except ProcessLookupError:
+                pass
+        deadline = time.monotonic() + timeout
+        clean = True
+        while True:
+            pid, status, usage = os.wait4(self.p.pid, os.WNOHANG)
+            if pid == self.p.pid:
+                break
+            if time.monotonic() > deadline:
+                clean = False
+                self.p.kill()
+                pid, status, usage = os.wait4(self.p.pid, 0)
+                break
+            time.sleep(0.02)
+        self.status, self.rusage = status, usage
+        self.p.returncode = os.waitstatus_to_exitcode(status)
+        return clean
+
+
+def fields(line):
+    """'result lines=3 unique=2 ...' -> {'lines': 3, 'unique': 2, ...}"""
+    out = {}
+    for word in line.split():
+        if "=" in word:
+            k, v = word.split("=", 1)
+            out[k] = int(v)
+    return out
+
+
+def udp_receive_errors():
+    """Datagrams the kernel dropped for a full receive buffer (all sockets)."""
+    try:
+        with open("/proc/net/snmp") as f:
+            rows = [l.split() for l in f if l.startswith("Udp:")]
+        return int(rows[1][rows[0].index("RcvbufErrors")])
+    except (OSError, ValueError, IndexError):
+        return 0
+
+
+def peak_rss_mb(pid):
+    """VmHWM of a running process; unlike ru_maxrss it starts afresh at exec,
+    so the driver's own size does not leak into the figure."""
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1]) / 1024.0
+    except OSError:
+        pass
+    return float("nan")
+
+
+def port_free(host, port):
+    s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)  # TIME_WAIT is no obstacle
+    try:
+        s.bind((host, port))
+        return True
+    except OSError:
+        return False
+    finally:
+        s.close()
+
+
+# -------------------------------------------------------------------- setup
+
+def read_route(setup_path):
+    """The four ends of the benchmark route from a setup file: the first
+    telnet client port (feed), telnet server port (node link), broadcast port
+    (CT network) and log file port."""
+    ports, cur = [], None
+    with open(setup_path, encoding="latin-1") as f:
+        for raw in f:
+            line = raw.strip()
+            if not line or not (line[0].isalnum()):
+                continue
+            key, _, value = line.partition("=")
+            if key.lower() == "porttype":
+                cur = {"PortType": value}
+                ports.append(cur)
+            elif cur is not None and key in ("PortName", "HostName", "PortNumber", "MyIP",
+                                             "BroadcastIP", "FileName"):
+                cur.setdefault(key, value)
+            elif key.lower() == "trace":
+                cur = None
+
+    def first(kind):
+        for p in ports:
+            if p["PortType"] == kind:
+                return p
+        raise SystemExit(f"{setup_path}: no {kind} port")
+
+    tel, rx, cte, log = first("TEL"), first("RXTEL"), first("CTE"), first("FILE")
+    return {
+        "feed": (tel["HostName"], int(tel["PortNumber"])),
+        "node": (rx["HostName"], int(rx["PortNumber"])),
+        "ct": (cte["BroadcastIP"], int(cte["PortNumber"])),
+        "log": log["FileName"],
+        "ports": len(ports),
+    }
+
+
+def ep(pair):
+    return f"{pair[0]}:{pair[1]}"
+
+
+# ---------------------------------------------------------------------- run
+
+class Bench:
+    def __init__(self, a):
+        self.a = a
+        self.bin = a.bin
+        self.work = tempfile.mkdtemp(prefix="sw-bench-")
+
+    def tool(self, name):
+        return os.path.join(self.bin, name)
+
+    def run(self, system, lines, rate=0.0, setup=None):
+        """One pass of the stream through one system. Returns a dict of
+        figures; raises RuntimeError when the run could not be made."""
+        route = read_route(setup or self.a.headless_setup)
+        run_dir = tempfile.mkdtemp(prefix=f"{system}-", dir=self.work)
+        manifest = os.path.join(run_dir, "manifest.bin")
+        gen_times = os.path.join(run_dir, "sent.bin")
+        sink_times = os.path.join(run_dir, "arrived.bin")
+        log_path = os.path.join(run_dir, route["log"])
+        for end in ("feed", "node"):
+            if not port_free(*route[end]):
+                raise RuntimeError(f"{ep(route[end])} is taken; another run still going?")
+
+        procs = []
+
+        def start(*args, **kw):
+            p = Proc(*args, **kw)
+            procs.append(p)
+            return p
+
+        try:
+            gen_args = [self.tool("sw_bench_gen"), "--listen", ep(route["feed"]), "--lines",
+                        str(lines), "--seed", str(self.a.seed), "--manifest", manifest,
+                        "--wait-go", "--hold"]
+            if rate:
+                gen_args += ["--rate", str(rate), "--times", gen_times]
+            gen = start(gen_args)
+            stream = fields(gen.expect("stream", 120))
+            gen.expect("listening", 10)
+
+            passes_dupes = system in ("socat", "floor")
+            expect = stream["lines"] if passes_dupes else stream["unique"]
+            sink_common = ["--lines", str(lines), "--manifest", manifest, "--expect", str(expect),
+                           "--idle-ms", str(self.a.idle_ms)]
+
+            udp = None
+            if system != "socat":
+                udp = start([self.tool("sw_bench_sink"), "--udp-bind", ep(route["ct"])]
+                            + sink_common)
+                udp.expect("ready", 10)
+
+            env = dict(os.environ)
+            if system == "socat":
+                sut = start(["socat",
+                             f"TCP-LISTEN:{route['node'][1]},bind={route['node'][0]},reuseaddr",
+                             f"TCP:{route['feed'][0]}:{route['feed'][1]}"],
+                            stdin=False, log=os.path.join(run_dir, "socat.log"))
+            elif system == "floor":
+                sut = start([self.tool("sw_bench_floor"), "--listen", ep(route["node"]),
+                             "--feed", ep(route["feed"]), "--udp-to", ep(route["ct"]),
+                             "--file", log_path], stdin=False, log=os.path.join(run_dir, "floor.log"))
+            else:
+                args = [self.a.spotweaver]
+                if system == "headless":
+                    args += ["--headless"]
+                else:
+                    env["QT_QPA_PLATFORM"] = "offscreen"
+                args += [os.path.abspath(setup or self.a.headless_setup), "/START"]
+                sut = start(args, cwd=run_dir, env=env, stdin=False,
+                            log=os.path.join(run_dir, "spotweaver.log"))
+
+            tcp = start([self.tool("sw_bench_sink"), "--tcp-connect", ep(route["node"]),
+                         "--connect-ms", "30000"] + sink_common
+                        + (["--times", sink_times] if rate else []))
+            tcp.expect("connected", 40)
+            gen.expect("connected", 40)
+            udp_errors_before = udp_receive_errors()
+            gen.send("go")
+
+            budget = 120 + lines / 2000.0
+            tcp_result = fields(tcp.expect("result", budget))
+            udp_result = fields(udp.expect("result", budget)) if udp else None
+            sent = gen.expect("", 60)
+            while not sent.startswith(("sent", "broken")):
+                sent = gen.expect("", 60)
+            sent_at = fields(sent)
+            udp_dropped = udp_receive_errors() - udp_errors_before
+            rss_mb = peak_rss_mb(sut.p.pid)
+            gen.send("close")
+            gen.reap(10)
+
+            if system == "socat":
+                clean = sut.reap(10)
+            elif system == "floor":
+                clean = sut.reap(10)
+            else:
+                clean = sut.reap(15, signal.SIGTERM)
+            for p in (tcp, udp):
+                if p:
+                    p.reap(10)
+
+            file_result = None
+            if system != "socat":
+                if os.path.exists(log_path):
+                    fp = Proc([self.tool("sw_bench_sink"), "--file", log_path] + sink_common)
+                    file_result = fields(fp.expect("result", 120))
+                    fp.reap(10)
+                else:
+                    file_result = {"lines": 0, "unique": 0, "dupes": 0, "repeats": 0}
+
+            ends = [r["last_ns"] for r in (tcp_result, udp_result) if r and r["lines"]]
+            elapsed = (max(ends) - sent_at["first_ns"]) / 1e9 if ends else float("nan")
+            usage = sut.rusage
+            out = {
+                "system": system,
+                "lines": stream["lines"],
+                "unique": stream["unique"],
+                "elapsed": elapsed,
+                "rate": stream["lines"] / elapsed if ends and elapsed > 0 else 0.0,
+                "cpu": usage.ru_utime + usage.ru_stime,
+                "rss_mb": rss_mb,
+                "clean_exit": clean,
+                "outputs": {},
+                "udp_dropped": udp_dropped,
+                "broken_feed": sent.startswith("broken"),
+            }
+            for name, r in (("node", tcp_result), ("ct", udp_result), ("log", file_result)):
+                if r is None:
+                    continue
+                wanted = stream["lines"] if passes_dupes else stream["unique"]
+                got = r["unique"] + (r["dupes"] if passes_dupes else 0)
+                out["outputs"][name] = {
+                    "lost": wanted - got,
+                    "dupes_passed": 0 if passes_dupes else r["dupes"],
+                    "repeats": r["repeats"],
+                    "unnumbered": r["unnumbered"],
+                }
+            if rate:
+                out["latency"] = latency(gen_times, sink_times, manifest, passes_dupes)
+            return out
+        except (RuntimeError, OSError) as e:
+            raise RuntimeError(f"{e}{log_tail(run_dir)}") from e
+        finally:
+            for p in procs:
+                if p.alive():
+                    p.reap(5, signal.SIGKILL)
+
+    def cleanup(self):
+        if not self.a.keep:
+            shutil.rmtree(self.work, ignore_errors=True)
+
+
+def log_tail(run_dir):
+    """The last lines the process under test wrote, for a failed run."""
+    for name in ("spotweaver.log", "floor.log", "socat.log"):
+        path = os.path.join(run_dir, name)
+        if os.path.exists(path):
+            with open(path, "rb") as f:
+                tail = f.read().decode("latin-1").strip().splitlines()[-6:]
+            if tail:
+                return f" [{name}: " + " | ".join(tail) + "]"
+    return ""
+
+
+def latency(gen_times, sink_times, manifest, passes_dupes):
+    sent, arrived = array("q"), array("q")
+    with open(gen_times, "rb") as f:
+        sent.frombytes(f.read())
+    with open(sink_times, "rb") as f:
+        arrived.frombytes(f.read())
+    with open(manifest, "rb") as f:
+        marks = f.read()
+    lat = sorted((arrived[i] - sent[i]) / 1e6 for i in range(min(len(sent), len(arrived)))
+                 if arrived[i] and sent[i] and (passes_dupes or not marks[i]))
+    if not lat:
+        return None
+
+    def pct(p):
+        return lat[min(len(lat) - 1, int(p / 100.0 * len(lat)))]
+
+    return {"p50": pct(50), "p99": pct(99), "max": lat[-1], "n": len(lat)}
+
+
+# ------------------------------------------------------------------- report
+
+def machine():
+    model = "?"
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    model = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    return f"{os.cpu_count()} cores ({os.sched_getaffinity(0).__len__()} usable), {model}"
+
+
+NAMES = {"socat": "socat relay (reference)", "floor": "I/O floor",
+         "headless": "Spotweaver headless", "gui": "Spotweaver GUI, 33 windows"}
+
+
+def fmt_int(x):
+    return f"{x:,.0f}"
+
+
+def report(results, lat, a, notes):
+    lines = []
+    p = lines.append
+    p(f"Spotweaver end-to-end benchmark, {datetime.date.today().isoformat()}, "
+      f"{machine()}")
+    p(f"stream: {a.lines:,} spot lines (seed {a.seed}), loopback; "
+      f"route: telnet feed -> PC11 node link + CT network UDP + CT User log file")
+    p("")
+    p(f"{'system':<28}{'lines/s':>11}{'x socat':>9}{'x floor':>9}{'CPU s/M':>9}"
+      f"{'peak RSS':>10}  lost node/ct/log   dupes passed")
+    socat = results.get("socat")
+    floor = results.get("floor")
+    for key in ("socat", "floor", "headless", "gui"):
+        r = results.get(key)
+        if r is None:
+            continue
+        if isinstance(r, str):
+            p(f"{NAMES[key]:<28}  not run: {r}")
+            continue
+        vs_socat = f"{r['rate'] / socat['rate']:.3f}" if isinstance(socat, dict) and socat["rate"] else "-"
+        vs_floor = f"{r['rate'] / floor['rate']:.3f}" if isinstance(floor, dict) and floor["rate"] else "-"
+        cpu_m = r["cpu"] / r["lines"] * 1e6
+        o = r["outputs"]
+        lost = "/".join(str(o[k]["lost"]) if k in o else "-" for k in ("node", "ct", "log"))
+        passed = "/".join(str(o[k]["dupes_passed"]) if k in o else "-" for k in ("node", "ct", "log"))
+        p(f"{NAMES[key]:<28}{fmt_int(r['rate']):>11}{vs_socat:>9}{vs_floor:>9}"
+          f"{cpu_m:>9.2f}{r['rss_mb']:>8.1f}MB  {lost:<18} {passed}")
+    p("")
+    p("latency, feed send -> PC11 frame received by the node-link sink (unique lines):")
+    p(f"{'system':<28}{'offered/s':>10}{'p50 ms':>9}{'p99 ms':>9}{'max ms':>9}{'lines':>8}  lost")
+    for (key, rate), r in lat.items():
+        if isinstance(r, str):
+            p(f"{NAMES[key]:<28}{fmt_int(rate):>10}  not run: {r}")
+            continue
+        l = r.get("latency")
+        lost = r["outputs"]["node"]["lost"]
+        if l is None:
+            p(f"{NAMES[key]:<28}{fmt_int(rate):>10}  no line arrived")
+            continue
+        p(f"{NAMES[key]:<28}{fmt_int(rate):>10}{l['p50']:>9.3f}{l['p99']:>9.3f}"
+          f"{l['max']:>9.3f}{l['n']:>8}  {lost}")
+    p("")
+    p("goals (reported, not asserted):")
+    h = results.get("headless")
+    g = results.get("gui")
+
+    def goal(text, ok):
+        p(f"  [{'met ' if ok is True else 'MISS' if ok is False else ' -- '}] {text}")
+
+    if isinstance(h, dict):
+        goal(f"headless >= 0.5x I/O floor: {h['rate'] / floor['rate']:.3f}x"
+             if isinstance(floor, dict) else "headless >= 0.5x I/O floor: floor not run",
+             h["rate"] >= 0.5 * floor["rate"] if isinstance(floor, dict) else None)
+        goal(f"headless >= 0.05x socat: {h['rate'] / socat['rate']:.4f}x"
+             if isinstance(socat, dict) else "headless >= 0.05x socat: socat not run",
+             h["rate"] >= 0.05 * socat["rate"] if isinstance(socat, dict) else None)
+        goal(f"headless peak RSS <= 40 MB: {h['rss_mb']:.1f} MB", h["rss_mb"] <= 40)
+        lost = sum(v["lost"] for v in h["outputs"].values())
+        goal(f"headless loses no line (dupes aside): {lost} lost", lost == 0)
+    else:
+        goal("headless goals: headless run not made", None)
+    l10 = lat.get(("headless", 10000))
+    if isinstance(l10, dict) and l10.get("latency"):
+        goal(f"headless p99 latency <= 2 ms at 10,000 lines/s: {l10['latency']['p99']:.3f} ms",
+             l10["latency"]["p99"] <= 2.0)
+    else:
+        goal("headless p99 latency at 10,000 lines/s: not measured", None)
+    if isinstance(g, dict):
+        goal(f"GUI >= 20,000 spots/s with every window open: {fmt_int(g['rate'])}",
+             g["rate"] >= 20000)
+        goal(f"GUI peak RSS <= 100 MB: {g['rss_mb']:.1f} MB", g["rss_mb"] <= 100)
+    else:
+        goal("GUI goals: GUI run not made", None)
+    if notes:
+        p("")
+        p("notes:")
+        for n in notes:
+            p(f"  {n}")
+    return "\n".join(lines)
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    ap = argparse.ArgumentParser(description=__doc__)
+    ap.add_argument("--bin", required=True, help="directory of the sw_bench_* tools")
+    ap.add_argument("--spotweaver", required=True, help="the spotweaver binary")
+    ap.add_argument("--headless-setup", default=os.path.join(here, "..", "setups",
+                                                             "bench-headless.ini"))
+    ap.add_argument("--gui-setup", default=os.path.join(here, "..", "setups", "bench-gui.ini"))
+    ap.add_argument("--lines", type=int, default=1000000)
+    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--rates", default="1000,10000", help="offered loads for latency")
+    ap.add_argument("--latency-seconds", type=float, default=10.0)
+    ap.add_argument("--idle-ms", type=int, default=10000,
+                    help="a sink gives up after this long without data")
+    ap.add_argument("--systems", default="socat,floor,headless,gui")
+    ap.add_argument("--latency-systems", default="floor,headless")
+    ap.add_argument("--keep", action="store_true", help="keep the work directory")
+    ap.add_argument("--report", help="also write the table to this file")
+    a = ap.parse_args()
+    a.bin, a.spotweaver = os.path.abspath(a.bin), os.path.abspath(a.spotweaver)
+
+    b = Bench(a)
+    results, lat, notes = {}, {}, []
+    systems = [s for s in a.systems.split(",") if s]
+    check = subprocess.run([b.tool("sw_bench_check"), "--lines", str(a.lines), "--seed",
+                            str(a.seed)], capture_output=True, text=True)
+    sys.stderr.write(check.stdout + check.stderr)
+    if check.returncode != 0:
+        raise SystemExit("the stream check failed; no figures")
+    if "socat" in systems and shutil.which("socat") is None:
+        results["socat"] = "socat is not installed (apt-get install socat)"
+        systems.remove("socat")
+    for s in systems:
+        setup = a.gui_setup if s == "gui" else a.headless_setup
+        sys.stderr.write(f"throughput: {NAMES[s]} ...\n")
+        try:
+            results[s] = b.run(s, a.lines, setup=setup)
+            if not results[s]["clean_exit"]:
+                notes.append(f"{NAMES[s]} did not end within its time and was killed")
+            if results[s]["udp_dropped"]:
+                notes.append(f"{NAMES[s]}: the kernel dropped {results[s]['udp_dropped']} "
+                             "datagrams for a full receive buffer")
+        except RuntimeError as e:
+            results[s] = str(e)
+    for s in [x for x in a.latency_systems.split(",") if x and x in systems]:
+        if isinstance(results.get(s), str):
+            continue
+        setup = a.gui_setup if s == "gui" else a.headless_setup
+        for rate in [float(x) for x in a.rates.split(",") if x]:
+            n = max(100, int(rate * a.latency_seconds))
+            sys.stderr.write(f"latency: {NAMES[s]} at {rate:.0f} lines/s ...\n")
+            try:
+                lat[(s, rate)] = b.run(s, n, rate=rate, setup=setup)
+            except RuntimeError as e:
+                lat[(s, rate)] = str(e)
+    text = report(results, lat, a, notes)
+    print(text)
+    if a.report:
+        with open(a.report, "w") as f:
+            f.write(text + "\n")
+    b.cleanup()
+
+
+if __name__ == "__main__":
+    main()
