@@ -95,13 +95,31 @@ public:
 
 private:
     void Print(const std::string& text);
+    // A part of the setup file that could not be loaded: said in the main
+    // window and in a message box.
+    void Reject(const std::string& text);
     bool IsSelected(const CPortHandler& port) const;
+    int IndexOf(const CPortHandler* port) const;
     void ScheduleDrain();
     void Drain();
+    // One processing request: the port's router routes one line. True when
+    // more lines are waiting.
+    bool RouteOneLine(CPortHandler& port);
     void ForgetQueued(CPortHandler* port);
-    void LoadRoutes(CSetupFile& setup, int count);
+    // One port section; false when the file ended inside it. sections gets
+    // the port built, or null for a section that was skipped.
+    bool LoadPortSection(CSetupFile& setup, int number, std::vector<CPortHandler*>& sections);
+    void SkipPortSection(CSetupFile& setup);
+    // False when the rest of the file is not to be read.
+    bool LoadRoutes(CSetupFile& setup, const std::vector<CPortHandler*>& sections);
     void LoadWindowLayout(CSetupFile& setup);
+    void RejectUnreadLines(CSetupFile& setup);
     void RefillSelector();
+    // Takes a removed port out of every route and trace.
+    void Unroute(CPortHandler& port);
+    void DestroyPort(std::unique_ptr<CPortHandler> port, IPortView* window);
+    void ReapDetached();
+    void RunPortCommand(CPortHandler& port, int id);
 
     void ConnectSelected();
     void DisconnectSelected();
@@ -109,6 +127,7 @@ private:
     void EditScriptSelected();
     void EditPortSelected();
     void StopScriptSelected();
+    std::vector<CPortHandler*> SelectedPorts() const;
     void EditPort(CPortHandler& port);
     void EditScript(CPortHandler& port);
     void StopScript(CPortHandler& port);
@@ -126,6 +145,7 @@ private:
     CPortHandler* m_adding = nullptr;
     // Ports that could not be stopped for removal: out of the setup, not destroyed.
     std::vector<std::unique_ptr<CPortHandler>> m_detached;
+    std::vector<IPortView*> m_detachedWindows;
 
     bool m_running = false;
     int m_tickCounter = 0;
@@ -135,4 +155,7 @@ private:
 
     std::deque<CPortHandler*> m_queue;
     bool m_drainPosted = false;
+    // Posted calls and timers hold a weak copy: once the document is gone
+    // they do nothing.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
