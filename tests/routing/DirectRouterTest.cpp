@@ -118,6 +118,11 @@ TEST_F(TncStreams, MasterLineWithTwoStreams_CharacterBeforeNextSwitchIsDropped) 
     EXPECT_EQ(b.written, "world\r\n");
 }
 
+TEST_F(TncStreams, MasterLineWithOwnStreamTwice_OnlyFirstPieceTaken) {
+    Receive(tnc, "|Aab |Acd\r");
+    EXPECT_EQ(a.written, "ab\r\n");
+}
+
 TEST_F(TncStreams, MasterLineOfOtherStreamOrEmptyText_SendsNothing) {
     Receive(tnc, "|Cnobody\r");
     Receive(tnc, "|A|Bsecond\r");
