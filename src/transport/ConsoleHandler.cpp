@@ -1,0 +1,87 @@
+#include "transport/ConsoleHandler.h"
+
+#include "platform/IPortView.h"
+#include "platform/IUiServices.h"
+#include "port/IPortHost.h"
+#include "port/PortSetupValues.h"
+#include "setup/SetupFile.h"
+
+#include <cstring>
+
+CConsoleHandler::CConsoleHandler(IPortHost& host, IPortView& view) : CPortHandler(host, view) {}
+
+CConsoleHandler::CConsoleHandler(CSetupFile& setup, IPortHost& host, IPortView& view)
+    : CPortHandler(setup, host, view) {}
+
+bool CConsoleHandler::SetupNewPort() {
+    PortSetupValues values;
+    values.kind = "CON";
+    FillNewPortValues(values);
+    values.name = "CON";
+    values.dataType = "Command";
+    if (!Host().Ui().RunPortSetupDialog(values)) {
+        return false;
+    }
+    // The console is always named "CON": the dialog keeps the name fixed.
+    values.name = "CON";
+    ApplyNewPortValues(values);
+    return true;
+}
+
+bool CConsoleHandler::EditSetup() {
+    PortSetupValues values;
+    values.kind = "CON";
+    FillSetupValues(values);
+    if (!Host().Ui().RunPortSetupDialog(values)) {
+        return false;
+    }
+    values.name = PortName;
+    ApplyEditValues(values);
+    return true;
+}
+
+void CConsoleHandler::Connect() {
+    if (IsConnected()) {
+        return;
+    }
+    CPortHandler::Connect();
+    SetConnected(true);
+    OnLinkStart();
+    PrintMessage("Port connected");
+}
+
+void CConsoleHandler::Disconnect() {
+    if (!IsConnected()) {
+        return;
+    }
+    SetConnected(false);
+    PrintMessage("Port disconnected");
+    CPortHandler::Disconnect();
+    OnLinkEnd();
+}
+
+void CConsoleHandler::Write(const char* data, int len) {
+    if (data == nullptr || len <= 0) {
+        return;
+    }
+    const void* nul = std::memchr(data, '\0', static_cast<std::size_t>(len));
+    const std::size_t shown = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - data)
+                                             : static_cast<std::size_t>(len);
+    View().AppendText(std::string_view(data, shown));
+}
+
+void CConsoleHandler::SavePortType(CSetupFile& setup) const { setup.PutString("PortType", "CON"); }
+
+void CConsoleHandler::SaveKindSettings(CSetupFile&) const {}
+
+void CConsoleHandler::SendLine(std::string_view text) {
+    // A line that does not fit beside what is waiting would empty the whole
+    // ring buffer; it is refused instead.
+    if (static_cast<long>(text.size()) + 1 > RingBuffer().FreeSpace()) {
+        PrintMessage("Input buffer full, typed line not taken");
+        return;
+    }
+    OnReceive(text.data(), static_cast<int>(text.size()));
+    OnReceive("\n", 1);
+    CPortHandler::SendLine(text);
+}

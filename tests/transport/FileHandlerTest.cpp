@@ -1,0 +1,182 @@
+#include "transport/FileHandler.h"
+
+#include "port/PortSetupValues.h"
+#include "routing/Router.h"
+#include "routing/RouterFactory.h"
+#include "setup/SetupFile.h"
+#include "support/FakePortHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileHandlerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "filehandler-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        log.PortName = "LOG";
+        log.FileName = (dir / "spots.log").string();
+        log.RingBuffer().SetSize(256);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    static std::string Contents(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    fs::path dir;
+    FakePortHost host;
+    RecordingPortView view;
+    CFileHandler log{host, view};
+};
+
+TEST_F(FileHandlerTest, Connect_CreatesTheFileAndAppendsAfterReconnecting) {
+    log.Connect();
+    ASSERT_TRUE(log.IsConnected());
+    log.SendText("first\r\n");
+    log.Disconnect();
+    log.Connect();
+    log.SendText("second\r\n");
+    log.Disconnect();
+
+    EXPECT_EQ(Contents(log.FileName), "first\r\nsecond\r\n");
+    EXPECT_EQ(view.Text(), "LOG: Port connected\nLOG: Port disconnected\n"
+                           "LOG: Port connected\nLOG: Port disconnected\n");
+    EXPECT_TRUE(log.IsStopped());
+}
+
+TEST_F(FileHandlerTest, Write_StoresTheBytesAsGivenAndAtOnce) {
+    log.Connect();
+
+    log.Write("DX de G4ABC:\r\nnext\n\0tail", 24);
+
+    // Read while the port still holds the file open.
+    EXPECT_EQ(Contents(log.FileName), std::string("DX de G4ABC:\r\nnext\n\0tail", 24));
+}
+
+TEST_F(FileHandlerTest, Spot_RoutedToACtUserLogWithCrLfEndsInOneCrLf) {
+    log.SetRouter(RouterFactory::Create("CT User", log));
+    log.Router()->CRLFOption = 3;
+    FakePort& cluster = host.AddPort("TEL");
+    cluster.SetRouter(RouterFactory::Create("Cluster User", cluster));
+    cluster.Router()->AddRoute(log.Router());
+    cluster.Connect();
+    log.Connect();
+
+    const std::string spot = "DX de G4ABC:     14025.0  DL1XYZ       CQ                  1230Z";
+    cluster.OnReceive((spot + "\r\n").data(), static_cast<int>(spot.size()) + 2);
+    host.RouteAll();
+
+    const std::string file = Contents(log.FileName);
+    EXPECT_EQ(file.substr(file.size() - 2), "\r\n");
+    EXPECT_EQ(file.find("\r\r"), std::string::npos);
+    EXPECT_EQ(file.find('\n'), file.size() - 1);
+    EXPECT_EQ(file.rfind("DX de G4ABC:", 0), 0u) << file;
+}
+
+TEST_F(FileHandlerTest, Write_WhileDisconnectedStoresNothingAndSaysNothing) {
+    log.SendText("lost\r\n");
+    EXPECT_FALSE(fs::exists(log.FileName));
+    EXPECT_EQ(view.Text(), "");
+}
+
+TEST_F(FileHandlerTest, Connect_BadPathSaysFailedOpeningFileAndStaysDown) {
+    log.FileName = (dir / "missing" / "x.log").string();
+    log.Connect();
+    EXPECT_FALSE(log.IsConnected());
+    EXPECT_EQ(view.Text(), "LOG: Failed Opening file\n");
+    EXPECT_EQ(log.GetStatusText(), " LOG=D/MD ");
+}
+
+TEST_F(FileHandlerTest, Write_ShortWriteSaysFileWriteErrorAndStaysConnected) {
+    log.FileName = "/dev/full";
+    log.Connect();
+    ASSERT_TRUE(log.IsConnected());
+    view.ClearText();
+
+    log.SendText("spot\r\n");
+
+    EXPECT_EQ(view.Text(), "LOG: File write error\n");
+    EXPECT_TRUE(log.IsConnected());
+}
+
+TEST_F(FileHandlerTest, SetupNewPort_OffersTheLogDefaultsAndTakesTheFileName) {
+    CFileHandler added{host, view};
+    host.ui.portDialog = [](PortSetupValues& v) {
+        v.kindFields = {{"FileName", "cluster.log"}};
+        v.isTnc = "TRUE";
+        v.addConsoleRoutes = false;
+        return true;
+    };
+
+    ASSERT_TRUE(added.SetupNewPort());
+
+    const PortSetupValues& shown = host.ui.portDialogsShown.at(0);
+    EXPECT_EQ(shown.kind, "FILE");
+    EXPECT_EQ(shown.name, "LOG");
+    EXPECT_EQ(shown.dataType, "CT User");
+    ASSERT_NE(shown.Field("FileName"), nullptr);
+    EXPECT_EQ(*shown.Field("FileName"), "Default.txt");
+    EXPECT_EQ(added.FileName, "cluster.log");
+    EXPECT_EQ(added.PortName, "LOG");
+    EXPECT_EQ(added.IsTNCPort, CPortHandler::TncSlave);
+    EXPECT_EQ(added.Router()->InputType, "CT User");
+}
+
+TEST_F(FileHandlerTest, EditSetup_WhileConnectedKeepsTheFileInUse) {
+    log.SetRouter(RouterFactory::Create("CT User", log));
+    log.Connect();
+    const std::string inUse = log.FileName;
+    host.ui.portDialog = [](PortSetupValues& v) {
+        v.kindFields = {{"FileName", "other.log"}};
+        return true;
+    };
+
+    ASSERT_TRUE(log.EditSetup());
+    EXPECT_EQ(log.FileName, inUse);
+
+    log.Disconnect();
+    ASSERT_TRUE(log.EditSetup());
+    EXPECT_EQ(log.FileName, "other.log");
+    ASSERT_EQ(host.ui.portDialogsShown.size(), 2u);
+    EXPECT_EQ(host.ui.portDialogsShown[0].mode, PortSetupMode::ConnectedEdit);
+    EXPECT_EQ(*host.ui.portDialogsShown[0].Field("FileName"), inUse);
+    EXPECT_EQ(host.ui.portDialogsShown[1].mode, PortSetupMode::DisconnectedEdit);
+}
+
+TEST_F(FileHandlerTest, Save_WritesFileNameLastAndReadsItBack) {
+    log.FileName = "spots.log";
+    std::string saved;
+    CSetupFile writer([&saved](std::string_view line) { saved += line; });
+    log.Save(writer);
+
+    EXPECT_EQ(saved.substr(0, 14), "PortType=FILE\n");
+    EXPECT_EQ(saved.substr(saved.size() - 19), "FileName=spots.log\n");
+
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; (end = saved.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        lines.push_back(saved.substr(start, end - start));
+    }
+    CSetupFile reader(lines, host.ui);
+    reader.GetString("PortType");
+    RecordingPortView loadedView;
+    CFileHandler loaded{reader, host, loadedView};
+    EXPECT_EQ(loaded.FileName, "spots.log");
+    EXPECT_EQ(loaded.PortName, "LOG");
+    EXPECT_TRUE(host.ui.messages.empty());
+}
+
+} // namespace
