@@ -20,8 +20,6 @@ constexpr int MaxDupeLength = 100000;
 CRouter::CRouter(CPortHandler& port) : m_port(port) {
     const auto size = static_cast<std::size_t>(std::max(0, port.BufferSize()));
     m_output.reserve(size);
-    m_parse.reserve(size);
-    m_spot.reserve(size);
 }
 
 CRouter::~CRouter() = default;

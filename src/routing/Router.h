@@ -127,11 +127,6 @@ protected:
         return line.empty() || line.front() == '\r' || line.front() == '\n';
     }
 
-    // Working storage sized by the port's "BufferSize"; grows instead of
-    // being written past.
-    std::string m_parse;
-    std::string m_spot;
-
 private:
     CPortHandler& m_port;
     std::string m_output;
