@@ -8,10 +8,15 @@ int CInputRoom::Bytes(CPortHandler& port, int wanted) {
     if (wanted <= free) {
         return wanted;
     }
-    if (ring.LineCount() > 0) {
+    if (free > 0) {
         return free;
     }
-    return wanted;
+    return ring.LineCount() > 0 ? 0 : 1;
+}
+
+bool CInputRoom::Fits(CPortHandler& port, int n) {
+    const CRingBuffer& ring = port.RingBuffer();
+    return n <= ring.FreeSpace() || ring.LineCount() == 0;
 }
 
 bool CInputRoom::WorthReading(CPortHandler& port) {

@@ -34,9 +34,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(RoomRow{"EmptyRingTakesAll", 16, "", 10, 10},
                       RoomRow{"FitsExactly", 16, "DX de K1", 7, 7},
                       RoomRow{"LinesWaitingTakesOnlyFreeSpace", 16, "DX de K1\r\n", 12, 5},
+                      RoomRow{"NoLineEndTakesFreeSpace", 16, "DX de K1", 12, 7},
                       RoomRow{"FullWithLinesTakesNothing", 16, "DX de K1ABCD\r\n\r", 4, 0},
-                      RoomRow{"FullWithoutLineEndTakesAll", 16, "DX de K1ABCDEFG", 4, 4}),
+                      RoomRow{"FullWithoutLineEndTakesTheResettingByte", 16, "DX de K1ABCDEFG",
+                              4, 1}),
     [](const ::testing::TestParamInfo<RoomRow>& info) { return info.param.name; });
+
+TEST(InputRoomFitsTest, Fits_WholeDatagramOrNoLineToWaitFor) {
+    FakePortHost host;
+    FakePort& port = host.AddPort("CTE");
+    port.RingBuffer().SetSize(16);
+    port.RingBuffer().Put("B0 K1\n", 6);
+    EXPECT_TRUE(CInputRoom::Fits(port, 9));
+    EXPECT_FALSE(CInputRoom::Fits(port, 10));
+    port.RingBuffer().GetLine();
+    EXPECT_TRUE(CInputRoom::Fits(port, 40));
+}
 
 TEST(InputRoomWorthReadingTest, WorthReading_WhenHalfFreeOrNoLineLeft) {
     FakePortHost host;

@@ -1,0 +1,52 @@
+#include "transport/HostResolver.h"
+
+#include <QHostInfo>
+#include <QObject>
+
+CHostResolver::CHostResolver(QObject& context) : m_context(context) {}
+
+CHostResolver::~CHostResolver() { Cancel(); }
+
+std::optional<QHostAddress> CHostResolver::Dotted(const std::string& text) {
+    QHostAddress address;
+    if (!address.setAddress(QString::fromStdString(text)) ||
+        address.protocol() != QAbstractSocket::IPv4Protocol) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+void CHostResolver::Resolve(const std::string& host, Done done) {
+    Cancel();
+    if (host.size() > MaxHostName) {
+        done(std::nullopt);
+        return;
+    }
+    if (std::optional<QHostAddress> dotted = Dotted(host)) {
+        done(dotted);
+        return;
+    }
+    m_lookupId = QHostInfo::lookupHost(
+        QString::fromStdString(host), &m_context, [this, done = std::move(done)](const QHostInfo& info) {
+            if (info.lookupId() != m_lookupId) {
+                return;
+            }
+            m_lookupId = NoLookup;
+            if (info.error() == QHostInfo::NoError) {
+                for (const QHostAddress& address : info.addresses()) {
+                    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+                        done(address);
+                        return;
+                    }
+                }
+            }
+            done(std::nullopt);
+        });
+}
+
+void CHostResolver::Cancel() {
+    if (m_lookupId != NoLookup) {
+        QHostInfo::abortHostLookup(m_lookupId);
+        m_lookupId = NoLookup;
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "transport/SocketPort.h"
+
+// The telnet client port ("TEL"): connects out over TCP to a cluster node or
+// any telnet service and carries text both ways.
+//
+// Connect resolves the host and starts the connection on the loop; once it
+// stands the port writes "TEL: Port connected.", starts its link (the
+// connect script logs in) and reads. A refused or unreachable host writes
+// "TEL: Error connecting to host address"; the connect script's automatic
+// reconnection decides about the next attempt, as it does after the peer
+// closes ("Port disconnected").
+class CNetConnectHandler : public CSocketPort {
+public:
+    CNetConnectHandler(IPortHost& host, IPortView& view);
+    CNetConnectHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
+    ~CNetConnectHandler() override;
+
+protected:
+    const char* Kind() const override { return "TEL"; }
+    void OpenTransport(const QHostAddress& address) override;
+    void CloseTransport() override;
+    QTcpSocket* Stream() const override { return m_socket; }
+
+private:
+    void Connected();
+
+    QTcpSocket* m_socket = nullptr;
+};

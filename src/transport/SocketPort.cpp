@@ -1,0 +1,183 @@
+#include "transport/SocketPort.h"
+
+#include "port/PortSetupValues.h"
+#include "setup/SetupFile.h"
+#include "transport/InputRoom.h"
+#include "transport/SocketError.h"
+#include "transport/TelnetFilter.h"
+
+#include <QTcpSocket>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Qt reads ahead of the port at most this much (or the ring's size, if
+// larger); beyond it the kernel's window holds the peer back.
+constexpr int MinReadBuffer = 4096;
+// Output a peer has not taken yet; past this a write fails as a send that
+// would block does, instead of growing without bound.
+constexpr qint64 MaxPendingOutput = 1024 * 1024;
+
+} // namespace
+
+CSocketPort::CSocketPort(IPortHost& host, IPortView& view)
+    : CNetPort(host, view), m_resolver(Context()), m_pump([this] { ReadStep(); }) {}
+
+//   HostName=dxc.example.net
+//   PortNumber=23
+CSocketPort::CSocketPort(CSetupFile& setup, IPortHost& host, IPortView& view)
+    : CNetPort(setup, host, view), m_resolver(Context()), m_pump([this] { ReadStep(); }) {
+    HostName = setup.GetString("HostName");
+    PortNumber = PortNumberOf(setup.GetInt("PortNumber"));
+}
+
+// The sockets are children of the context object, whose destruction cuts
+// their connections to this port before it deletes them.
+CSocketPort::~CSocketPort() = default;
+
+void CSocketPort::SaveKindSettings(CSetupFile& setup) const {
+    setup.PutString("HostName", HostName);
+    setup.PutInt("PortNumber", PortNumber);
+}
+
+CNetPort::Fields CSocketPort::KindFields() const {
+    return {{"HostName", HostName}, {"PortNumber", std::to_string(PortNumber)}};
+}
+
+void CSocketPort::ApplyKindFields(const PortSetupValues& values) {
+    HostName = FieldOf(values, "HostName", HostName);
+    PortNumber = PortNumberOf(FieldOf(values, "PortNumber", std::to_string(PortNumber)));
+}
+
+void CSocketPort::Connect() {
+    if (IsConnected() || m_state == LinkState::Connecting) {
+        return;
+    }
+    CPortHandler::Connect();
+    // No automatic reconnection while this attempt is under way; the link
+    // start clears it again.
+    Script().SetManualDisconnect();
+    m_state = LinkState::Connecting;
+    m_resolver.Resolve(HostName, [this](std::optional<QHostAddress> address) {
+        if (!address) {
+            SetupFailed("Error getting host address from name");
+            return;
+        }
+        OpenTransport(*address);
+    });
+}
+
+void CSocketPort::Disconnect() {
+    if (!IsConnected()) {
+        return;
+    }
+    CloseTransport();
+    SetConnected(false);
+    m_state = LinkState::Disconnected;
+    m_peerClosed = false;
+    PrintMessage("Port disconnected");
+    CPortHandler::Disconnect();
+    OnLinkEnd();
+}
+
+void CSocketPort::SetupFailed(std::string_view message) {
+    CloseTransport();
+    PrintMessage(message);
+    m_state = LinkState::Disconnected;
+    OnLinkStart();
+    OnLinkEnd();
+}
+
+void CSocketPort::LinkUp() {
+    m_state = LinkState::Connected;
+    m_peerClosed = false;
+    SetConnected(true);
+    OnLinkStart();
+    m_receive.assign(static_cast<std::size_t>(std::max(BufferSize(), 1)) + 1, '\0');
+    OnReceive(m_receive.data(), 0);
+}
+
+void CSocketPort::AttachStream(QTcpSocket& socket) {
+    m_peerClosed = false;
+    socket.setReadBufferSize(std::max(BufferSize(), MinReadBuffer));
+    QObject::connect(&socket, &QTcpSocket::readyRead, &Context(), [this] { ReadStream(); });
+    QObject::connect(&socket, &QTcpSocket::disconnected, &Context(), [this] { StreamClosed(); });
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &Context(),
+                     [this, s = &socket](QAbstractSocket::SocketError) {
+                         if (s->state() != QAbstractSocket::ConnectedState) {
+                             StreamClosed();
+                         }
+                     });
+}
+
+void CSocketPort::Discard(QTcpSocket*& socket) {
+    if (socket == nullptr) {
+        return;
+    }
+    QObject::disconnect(socket, nullptr, &Context(), nullptr);
+    socket->abort();
+    socket->deleteLater();
+    socket = nullptr;
+}
+
+void CSocketPort::Write(const char* data, int len) {
+    QTcpSocket* socket = Stream();
+    if (!IsConnected() || socket == nullptr || len <= 0) {
+        return;
+    }
+    if (socket->bytesToWrite() + len > MaxPendingOutput) {
+        PrintText(CSocketError::Line(PortName, EWOULDBLOCK));
+        return;
+    }
+    if (socket->write(data, len) != len) {
+        PrintText(CSocketError::Line(PortName, CSocketError::Number(socket->error())));
+    }
+}
+
+void CSocketPort::OnInputTaken() {
+    if (IsConnected() && CInputRoom::WorthReading(*this)) {
+        ReadStream();
+    }
+}
+
+int CSocketPort::Capacity() const { return static_cast<int>(m_receive.size()) - 1; }
+
+void CSocketPort::StreamClosed() {
+    m_peerClosed = true;
+    ReadStream();
+}
+
+void CSocketPort::ReadStep() {
+    while (IsConnected()) {
+        QTcpSocket* socket = Stream();
+        const qint64 waiting = socket != nullptr ? socket->bytesAvailable() : 0;
+        if (waiting <= 0) {
+            break;
+        }
+        const int wanted = static_cast<int>(std::min<qint64>(waiting, Capacity()));
+        const int room = CInputRoom::Bytes(*this, wanted);
+        if (room <= 0) {
+            return;
+        }
+        const qint64 n = socket->read(m_receive.data(), room);
+        if (n <= 0) {
+            Disconnect();
+            return;
+        }
+        Deliver(static_cast<int>(n));
+    }
+    if (m_peerClosed && IsConnected()) {
+        Disconnect();
+    }
+}
+
+void CSocketPort::Deliver(int n) {
+    char* data = m_receive.data();
+    data[n] = '\0';
+    CTelnetFilter::Apply(data, n, [this](const char* answer, int len) { Write(answer, len); });
+    PrintText(std::string_view(data, ::strnlen(data, static_cast<std::size_t>(n))));
+    OnReceive(data, n);
+}

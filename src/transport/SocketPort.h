@@ -1,0 +1,96 @@
+#pragma once
+
+#include "transport/HostResolver.h"
+#include "transport/NetPort.h"
+#include "transport/ReadPump.h"
+
+#include <QHostAddress>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QTcpSocket;
+
+// What the telnet client and the telnet server port share.
+//
+// Responsibilities: the "HostName" and "PortNumber" settings; the life cycle
+// Created -> Connecting -> Connected -> Disconnected on top of the port
+// base's connected and link-running flags; the host look-up (dotted address
+// first, then the first address of a name); the receive step on the socket
+// that carries the traffic (telnet refusal, view, OnReceive); sending; the
+// abortive close; and the failure lines.
+//
+// A fast peer loses nothing: a read takes only what the ring buffer has room
+// for, Qt's own read buffer is capped, and reading goes on when the router has
+// taken lines (OnInputTaken), so TCP flow control holds the peer back. A peer
+// that closes is noticed after everything it sent has been delivered.
+//
+// Collaborators: the kinds open and close their transport (OpenTransport,
+// CloseTransport) and name the socket that traffic flows on (Stream); Qt
+// delivers every socket event on the one event-loop thread.
+class CSocketPort : public CNetPort {
+public:
+    enum class LinkState { Created, Connecting, Connected, Disconnected };
+
+    // Host names are at most this long; a longer one cannot be looked up.
+    static constexpr std::size_t MaxHostName = CHostResolver::MaxHostName;
+
+    CSocketPort(IPortHost& host, IPortView& view);
+    // Reads the common block, then "HostName" and "PortNumber".
+    CSocketPort(CSetupFile& setup, IPortHost& host, IPortView& view);
+    ~CSocketPort() override;
+
+    // Nothing while connected or connecting; the rest happens on the loop.
+    void Connect() override;
+    // Nothing unless connected (an attempt under way runs to its end).
+    void Disconnect() override;
+    // One write on the stream while connected; dropped silently otherwise.
+    void Write(const char* data, int len) override;
+    void SaveKindSettings(CSetupFile& setup) const override;
+    void OnInputTaken() override;
+
+    LinkState State() const { return m_state; }
+
+    std::string HostName = "127.0.0.1";
+    std::uint16_t PortNumber = 23;
+
+protected:
+    // Opens the transport to or on the resolved address. On success the kind
+    // calls LinkUp (at once or later); on failure SetupFailed.
+    virtual void OpenTransport(const QHostAddress& address) = 0;
+    // Closes whatever the kind holds, without a word.
+    virtual void CloseTransport() = 0;
+    // The socket that traffic flows on, or null.
+    virtual QTcpSocket* Stream() const = 0;
+
+    const char* NewPortDataType() const override { return "Cluster User"; }
+    Fields KindFields() const override;
+    void ApplyKindFields(const PortSetupValues& values) override;
+
+    // The transport stands: connected, link start, the empty first chunk.
+    void LinkUp();
+    // A set-up step failed: its line, then link start and end; the port
+    // stays disconnected and the connect script decides about a retry.
+    void SetupFailed(std::string_view message);
+    // Traffic flows on this socket from now on (the client's, a caller's).
+    void AttachStream(QTcpSocket& socket);
+    // Abortive close; the socket is deleted once its own events are over.
+    void Discard(QTcpSocket*& socket);
+    // Reads whatever is waiting on the stream and fits.
+    void ReadStream() { m_pump.Run(); }
+
+private:
+    void ReadStep();
+    void Deliver(int n);
+    void StreamClosed();
+    int Capacity() const;
+
+    LinkState m_state = LinkState::Created;
+    CHostResolver m_resolver;
+    CReadPump m_pump;
+    // Received bytes plus the terminating NUL the view reads up to.
+    std::vector<char> m_receive;
+    bool m_peerClosed = false;
+};

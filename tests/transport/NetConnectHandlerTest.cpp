@@ -1,0 +1,391 @@
+#include "transport/NetConnectHandler.h"
+
+#include "EventSpin.h"
+#include "NetTestHost.h"
+#include "SetupText.h"
+#include "port/PortCommands.h"
+#include "port/PortSetupValues.h"
+#include "routing/Router.h"
+#include "setup/SetupFile.h"
+#include "support/RecordingPortView.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace std::string_literals;
+using LinkState = CSocketPort::LinkState;
+
+// A port number on which nothing listens.
+quint16 ClosedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+class NetConnectHandlerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(node.listen(QHostAddress::LocalHost, 0)); }
+
+    void TearDown() override {
+        if (port) {
+            host.Forget(*port);
+            port.reset();
+        }
+    }
+
+    CNetConnectHandler& MakePort(const std::string& hostName, int portNumber,
+                                 const std::string& script, int bufferSize = 32000) {
+        const std::string section = SetupText::Common("TEL", bufferSize, script) +
+                                    "HostName=" + hostName +
+                                    "\nPortNumber=" + std::to_string(portNumber) + "\n";
+        const std::vector<std::string> lines = SetupText::Lines(section);
+        CSetupFile setup(lines, host.ui);
+        port = std::make_unique<CNetConnectHandler>(setup, host, view);
+        host.Add(*port);
+        return *port;
+    }
+
+    CNetConnectHandler& MakeNodePort(const std::string& script) {
+        return MakePort("127.0.0.1", node.serverPort(), script);
+    }
+
+    // The node's side of the port's connection.
+    QTcpSocket* AcceptPeer() {
+        if (!SpinUntil([&] { return node.hasPendingConnections(); })) {
+            return nullptr;
+        }
+        return node.nextPendingConnection();
+    }
+
+    const std::string NoScript = SetupText::Script({}, 0, 60);
+
+    NetTestHost host;
+    RecordingPortView view;
+    QTcpServer node;
+    std::unique_ptr<CNetConnectHandler> port;
+};
+
+TEST_F(NetConnectHandlerTest, ClusterNode_TerminalTypeRefusedBeforeLoginAnsweredThenSpotsArrive) {
+    CNetConnectHandler& tel = MakeNodePort(SetupText::Script({{"login:", "N0CALL"}}, 0, 60));
+    tel.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 2, 0, 0, 0);
+
+    tel.Connect();
+    QTcpSocket* peer = AcceptPeer();
+    ASSERT_NE(peer, nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+    EXPECT_EQ(tel.State(), LinkState::Connected);
+    EXPECT_EQ(view.Text(), "TEL: Port connected.\n");
+
+    peer->write("\xff\xfd\x18Welcome to the node\r\nlogin: "s.data(), 32);
+    EXPECT_EQ(ReadBytes(*peer, 10), "\xff\xfc\x18N0CALL\n"s);
+    EXPECT_EQ(view.Text(), "TEL: Port connected.\n  \x18Welcome to the node\r\nlogin: "
+                           "\nTEL: Script Send > N0CALL\n"s);
+
+    peer->write("\r\nDX de K1ABC:     14025.0  W1AW         CQ                   1200Z\r\n"
+                "DX de DL1XX:      7012.5  JA1ZZ        TNX QSO              1201Z\r\n");
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 4; }));
+    EXPECT_EQ(host.lines[0], "  \x18Welcome to the node");
+    EXPECT_EQ(host.lines[1], "login: ");
+    EXPECT_EQ(host.lines[2], "DX de K1ABC:     14025.0  W1AW         CQ                   1200Z");
+    EXPECT_EQ(host.lines[3], "DX de DL1XX:      7012.5  JA1ZZ        TNX QSO              1201Z");
+}
+
+TEST_F(NetConnectHandlerTest, RefusedPort_WritesConnectErrorAndArmedScriptPostsConnect) {
+    CNetConnectHandler& tel = MakePort("127.0.0.1", ClosedPort(), SetupText::Script({}, 1, 0));
+
+    tel.Connect();
+    EXPECT_EQ(tel.State(), LinkState::Connecting);
+    ASSERT_TRUE(SpinUntil([&] { return !view.Text().empty(); }));
+
+    EXPECT_EQ(view.Text(), "TEL: Error connecting to host address\n");
+    EXPECT_EQ(tel.State(), LinkState::Disconnected);
+    EXPECT_FALSE(tel.IsConnected());
+    EXPECT_TRUE(tel.IsStopped());
+    ASSERT_EQ(host.commands.size(), 1u);
+    EXPECT_EQ(host.commands[0].first, &tel);
+    EXPECT_EQ(host.commands[0].second, PortCommand::Connect);
+}
+
+TEST_F(NetConnectHandlerTest, UnresolvableName_WritesHostAddressErrorAndStaysDown) {
+    CNetConnectHandler& tel = MakePort("no-such-host.invalid", 23, NoScript);
+
+    tel.Connect();
+    ASSERT_TRUE(SpinUntil([&] { return !view.Text().empty(); }, 10000));
+
+    EXPECT_EQ(view.Text(), "TEL: Error getting host address from name\n");
+    EXPECT_EQ(tel.State(), LinkState::Disconnected);
+    EXPECT_TRUE(host.commands.empty());
+}
+
+TEST_F(NetConnectHandlerTest, HostNameLongerThan127_RefusedWithHostAddressError) {
+    CNetConnectHandler& tel = MakePort(std::string(128, 'a'), 23, NoScript);
+
+    tel.Connect();
+
+    EXPECT_EQ(view.Text(), "TEL: Error getting host address from name\n");
+    EXPECT_EQ(tel.State(), LinkState::Disconnected);
+}
+
+TEST_F(NetConnectHandlerTest, HostName_LookedUpAndFirstAddressConnected) {
+    CNetConnectHandler& tel = MakePort("localhost", node.serverPort(), NoScript);
+
+    tel.Connect();
+
+    ASSERT_NE(AcceptPeer(), nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+    EXPECT_EQ(view.Text(), "TEL: Port connected.\n");
+}
+
+TEST_F(NetConnectHandlerTest, PeerClose_DisconnectsAfterDataAndReconnectsAfterAutoTime) {
+    CNetConnectHandler& tel = MakeNodePort(SetupText::Script({}, 1, 1));
+    tel.Connect();
+    QTcpSocket* peer = AcceptPeer();
+    ASSERT_NE(peer, nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+
+    peer->write("73 de node\r\n");
+    peer->disconnectFromHost();
+    ASSERT_TRUE(SpinUntil([&] { return !tel.IsConnected(); }));
+
+    EXPECT_EQ(view.Text(), "TEL: Port connected.\n73 de node\r\nTEL: Port disconnected\n");
+    EXPECT_EQ(tel.State(), LinkState::Disconnected);
+    EXPECT_TRUE(tel.IsReconnectWaiting());
+    EXPECT_TRUE(host.commands.empty());
+    ASSERT_TRUE(SpinUntil([&] { return !host.commands.empty(); }, 3000));
+    EXPECT_EQ(host.commands[0].second, PortCommand::Connect);
+    EXPECT_FALSE(tel.IsReconnectWaiting());
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 1; }));
+    EXPECT_EQ(host.lines[0], "73 de node");
+
+    tel.Connect();
+    EXPECT_NE(AcceptPeer(), nullptr);
+    EXPECT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+}
+
+TEST_F(NetConnectHandlerTest, ConnectAndDisconnectWhileConnecting_DoNothingAndAttemptSucceeds) {
+    CNetConnectHandler& tel = MakeNodePort(NoScript);
+
+    tel.Connect();
+    tel.Connect();
+    tel.Disconnect();
+    EXPECT_EQ(tel.State(), LinkState::Connecting);
+
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+    ASSERT_NE(AcceptPeer(), nullptr);
+    ServePendingEvents();
+    EXPECT_FALSE(node.hasPendingConnections());
+    EXPECT_EQ(view.Text(), "TEL: Port connected.\n");
+}
+
+TEST_F(NetConnectHandlerTest, EmptyPromptStep_AnsweredAsSoonAsLinkStands) {
+    CNetConnectHandler& tel = MakeNodePort(SetupText::Script({{"", "SH/DX"}}, 0, 60));
+    tel.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 3, 0, 0, 0);
+
+    tel.Connect();
+    QTcpSocket* peer = AcceptPeer();
+    ASSERT_NE(peer, nullptr);
+
+    EXPECT_EQ(ReadBytes(*peer, 7), "SH/DX\r\n");
+}
+
+TEST_F(NetConnectHandlerTest, ChunkWithNul_ViewShowsTextBeforeItRingGetsAll) {
+    CNetConnectHandler& tel = MakeNodePort(NoScript);
+    tel.Connect();
+    QTcpSocket* peer = AcceptPeer();
+    ASSERT_NE(peer, nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+    view.ClearText();
+
+    peer->write("abc\0def\n", 8);
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 2; }));
+
+    EXPECT_EQ(view.Text(), "abc");
+    EXPECT_EQ(host.lines[0], "abc");
+    EXPECT_EQ(host.lines[1], "def");
+}
+
+// Numbered spot lines: "0000000 DX de K1ABC: ..." CR LF.
+std::string NumberedLine(int i) {
+    char line[80];
+    std::snprintf(line, sizeof line,
+                  "%07d DX de K1ABC:     14025.0  W1AW         CQ          1200Z", i);
+    return line;
+}
+
+std::string NumberedBurst(int lines) {
+    std::string burst;
+    burst.reserve(static_cast<std::size_t>(lines) * 66);
+    for (int i = 0; i < lines; ++i) {
+        burst += NumberedLine(i);
+        burst += "\r\n";
+    }
+    return burst;
+}
+
+// Checks that the lines taken are 0, 1, 2, ... without a gap.
+struct SequenceCheck {
+    explicit SequenceCheck(NetTestHost& host) {
+        host.onLine = [this](std::string_view got) {
+            if (got != NumberedLine(next) && wrong++ == 0) {
+                firstWrong = got;
+            }
+            ++next;
+            last = got.substr(0, 7);
+        };
+    }
+    int next = 0;
+    int wrong = 0;
+    std::string firstWrong;
+    std::string last;
+};
+
+TEST_F(NetConnectHandlerTest, FastPeer_TenMegabytesWithoutOneLineLost) {
+    CNetConnectHandler& tel = MakeNodePort(NoScript);
+    constexpr int Lines = 160000;
+    const std::string burst = NumberedBurst(Lines);
+    ASSERT_GT(burst.size(), 10u * 1000 * 1000);
+    SequenceCheck check(host);
+
+    tel.Connect();
+    QTcpSocket* peer = AcceptPeer();
+    ASSERT_NE(peer, nullptr);
+    peer->write(burst.data(), static_cast<qint64>(burst.size()));
+
+    ASSERT_TRUE(SpinUntil([&] { return check.last == "0159999"; }, 30000))
+        << check.next << " lines taken";
+    EXPECT_EQ(check.next, Lines);
+    EXPECT_EQ(check.wrong, 0) << "first wrong line: " << check.firstWrong;
+    EXPECT_TRUE(tel.IsConnected());
+}
+
+TEST_F(NetConnectHandlerTest, PeerClosesAfterBurst_EverythingDeliveredBeforeDisconnect) {
+    CNetConnectHandler& tel = MakeNodePort(NoScript);
+    constexpr int Lines = 5000;
+    SequenceCheck check(host);
+    tel.Connect();
+    QTcpSocket* peer = AcceptPeer();
+    ASSERT_NE(peer, nullptr);
+
+    const std::string burst = NumberedBurst(Lines);
+    peer->write(burst.data(), static_cast<qint64>(burst.size()));
+    peer->disconnectFromHost();
+
+    ASSERT_TRUE(SpinUntil([&] { return !tel.IsConnected() && check.last == "0004999"; }, 10000))
+        << check.next << " lines taken";
+    EXPECT_EQ(check.next, Lines);
+    EXPECT_EQ(check.wrong, 0) << "first wrong line: " << check.firstWrong;
+    const std::string end = "TEL: Port disconnected\n";
+    EXPECT_EQ(view.Text().substr(view.Text().size() - end.size()), end);
+}
+
+TEST_F(NetConnectHandlerTest, LineLongerThanRing_RingResetsAndStreamGoesOn) {
+    CNetConnectHandler& tel = MakePort("127.0.0.1", node.serverPort(), NoScript, 16);
+    tel.Connect();
+    QTcpSocket* peer = AcceptPeer();
+    ASSERT_NE(peer, nullptr);
+
+    peer->write("0123456789ABCDEFGHIJKLMNOP\nshort\nlast\n");
+
+    ASSERT_TRUE(SpinUntil([&] { return !host.lines.empty() && host.lines.back() == "last"; }));
+    EXPECT_EQ(host.lines, (std::vector<std::string>{"GHIJKLMNOP", "short", "last"}));
+}
+
+TEST_F(NetConnectHandlerTest, WriteWhilePeerTakesNothing_PastOutputLimitFailsAsWouldBlock) {
+    CNetConnectHandler& tel = MakeNodePort(NoScript);
+    tel.Connect();
+    ASSERT_NE(AcceptPeer(), nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+    view.ClearText();
+    const std::string block(600000, 'x');
+
+    tel.Write(block.data(), static_cast<int>(block.size()));
+    EXPECT_EQ(view.Text(), "");
+    tel.Write(block.data(), static_cast<int>(block.size()));
+
+    EXPECT_EQ(view.Text(), "[TEL: Socket Error 11]\n");
+    EXPECT_TRUE(tel.IsConnected());
+}
+
+TEST_F(NetConnectHandlerTest, WriteWhenDisconnected_DoesNothing) {
+    CNetConnectHandler& tel = MakeNodePort(NoScript);
+
+    tel.Write("hello\n", 6);
+
+    EXPECT_EQ(view.Text(), "");
+    EXPECT_EQ(tel.State(), LinkState::Created);
+}
+
+TEST_F(NetConnectHandlerTest, SetupSection_ReadsHostAndPortModulo65536AndSavesThem) {
+    CNetConnectHandler& tel = MakePort("dxc.example.net", 65559, NoScript);
+    EXPECT_EQ(tel.HostName, "dxc.example.net");
+    EXPECT_EQ(tel.PortNumber, 23);
+
+    std::string saved;
+    CSetupFile writer([&](std::string_view line) { saved.append(line); });
+    tel.Save(writer);
+
+    EXPECT_EQ(saved.substr(0, 13), "PortType=TEL\n");
+    const std::string tail = "HostName=dxc.example.net\nPortNumber=23\n";
+    EXPECT_EQ(saved.substr(saved.size() - tail.size()), tail);
+}
+
+TEST_F(NetConnectHandlerTest, SetupNewPort_ShowsDefaultsAndTakesTypedFields) {
+    port = std::make_unique<CNetConnectHandler>(host, view);
+    host.Add(*port);
+    host.ui.portDialog = [](PortSetupValues& v) {
+        v.kindFields = {{"HostName", "dxc.example.net"}, {"PortNumber", "7300"}};
+        v.addConsoleRoutes = false;
+        return true;
+    };
+
+    ASSERT_TRUE(port->SetupNewPort());
+
+    ASSERT_EQ(host.ui.portDialogsShown.size(), 1u);
+    const PortSetupValues& shown = host.ui.portDialogsShown[0];
+    EXPECT_EQ(shown.kind, "TEL");
+    EXPECT_EQ(shown.mode, PortSetupMode::NewPort);
+    EXPECT_EQ(shown.name, "TEL");
+    EXPECT_EQ(shown.dataType, "Cluster User");
+    EXPECT_EQ(shown.kindFields,
+              (CNetPort::Fields{{"HostName", "127.0.0.1"}, {"PortNumber", "23"}}));
+    EXPECT_EQ(port->PortName, "TEL");
+    EXPECT_EQ(port->HostName, "dxc.example.net");
+    EXPECT_EQ(port->PortNumber, 7300);
+    ASSERT_NE(port->Router(), nullptr);
+    EXPECT_EQ(port->Router()->InputType, "Cluster User");
+}
+
+TEST_F(NetConnectHandlerTest, EditSetup_TakesHostFieldsOnlyWhileDisconnected) {
+    CNetConnectHandler& tel = MakeNodePort(NoScript);
+    tel.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 2, 0, 0, 0);
+    const quint16 nodePort = node.serverPort();
+    host.ui.portDialog = [](PortSetupValues& v) {
+        v.kindFields = {{"HostName", "10.1.2.3"}, {"PortNumber", "8000"}};
+        return true;
+    };
+    tel.Connect();
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+
+    ASSERT_TRUE(tel.EditSetup());
+    EXPECT_EQ(host.ui.portDialogsShown.back().mode, PortSetupMode::ConnectedEdit);
+    EXPECT_EQ(tel.HostName, "127.0.0.1");
+    EXPECT_EQ(tel.PortNumber, nodePort);
+
+    tel.DisconnectManual();
+    ASSERT_TRUE(tel.EditSetup());
+    EXPECT_EQ(host.ui.portDialogsShown.back().mode, PortSetupMode::DisconnectedEdit);
+    EXPECT_EQ(tel.HostName, "10.1.2.3");
+    EXPECT_EQ(tel.PortNumber, 8000);
+}
+
+} // namespace
