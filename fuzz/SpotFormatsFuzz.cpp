@@ -1,0 +1,47 @@
+// Any line through every spot parser, and every parsed spot through every
+// formatter and the loop mark.
+#include "routing/LoopMark.h"
+#include "routing/RouterOptions.h"
+#include "routing/SpotFields.h"
+#include "routing/SpotFormatter.h"
+#include "routing/SpotParser.h"
+#include "support/SettableClock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) {
+        return 0;
+    }
+    RouterOptions options;
+    options.MyCall = "N0CALL";
+    options.AntiLoopPrefix = " <";
+    options.BlockDashAtOption = data[0] & 1;
+    options.StripAtPoundOption = (data[0] >> 1) & 1;
+    SettableClock clock;
+    CSpotParser parser(options);
+    CSpotFormatter formatter(options, clock);
+    const std::string_view line(reinterpret_cast<const char*>(data + 1), size - 1);
+
+    SpotFields spot;
+    using Parse = bool (CSpotParser::*)(std::string_view, SpotFields&);
+    for (Parse parse : {&CSpotParser::ParseClusseSpot, &CSpotParser::ParseUserSpot,
+                        &CSpotParser::ParseNodeSpot, &CSpotParser::ParseIrcSpot}) {
+        if (!(parser.*parse)(line, spot)) {
+            continue;
+        }
+        formatter.FormatPC11(spot);
+        formatter.FormatClusseCommand(spot);
+        formatter.FormatDxCommand(spot);
+        formatter.FormatDxDe(spot);
+        formatter.FormatIrcSpot(spot);
+        std::string comment(spot.Comment);
+        HasLoopMark(comment, options);
+        AddLoopMark(comment, options);
+    }
+    formatter.FormatSolarFrame(line);
+    return 0;
+}
