@@ -1,22 +1,131 @@
 #include "app/Program.h"
 
-#include <cstdio>
+#include "app/ConsoleInput.h"
+#include "app/HeadlessUi.h"
+#include "app/SignalWatcher.h"
+#include "app/StdStreams.h"
+#include "platform/qt/QtEventLoop.h"
+#include "platform/qt/SystemClock.h"
+#include "setup/SpotweaverDoc.h"
+#include "transport/PortFactory.h"
 
-int Program::Run(int /*argc*/, char** /*argv*/, const CommandLine& cl) {
-    switch (cl.mode) {
-    case CommandLine::Mode::Help:
-        std::fputs(CommandLine::HelpText().c_str(), stdout);
-        return 0;
-    case CommandLine::Mode::Version:
-        std::printf("spotweaver %s\n", SPOTWEAVER_VERSION);
-        return 0;
-    case CommandLine::Mode::Error:
-        std::fprintf(stderr, "spotweaver: %s\nTry 'spotweaver --help' for more information.\n",
-                     cl.error.c_str());
-        return 2;
-    default:
-        break;
+#if defined(SPOTWEAVER_WITH_GUI) && SPOTWEAVER_WITH_GUI && __has_include("ui/GuiMain.h")
+#include "ui/GuiMain.h"
+#define SW_HAVE_GUI 1
+#endif
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+// Setup > Connect! on the port selector's "ALL".
+constexpr int ConnectCommand = 32779;
+
+void Complain(const std::string& text) { StdStreams::Error("spotweaver: " + text + "\n"); }
+
+// Qt is given the program name only: the command line is ours.
+struct QtArguments {
+    explicit QtArguments(char** argv) : args{argv[0], nullptr} {}
+    int count = 1;
+    char* args[2];
+};
+
+// spotweaver --headless setup.ini [/START] [--follow]
+int RunHeadless(char** argv, const CommandLine& cl) {
+    QtArguments qtArgs(argv);
+    QCoreApplication app(qtArgs.count, qtArgs.args);
+    QtEventLoop loop;
+    SystemClock clock;
+    CHeadlessUi ui(cl.follow, true);
+    CPortFactory factory;
+    CSpotweaverDoc doc(loop, clock, ui, factory);
+
+    std::string error;
+    if (!doc.ReadFile(cl.setupFile, error)) {
+        Complain(error);
+        return 1;
     }
-    std::fputs("spotweaver: this front end is not built yet\n", stderr);
+    doc.LoadPorts();
+    CSignalWatcher stopOnSignal([&doc](int) {
+        doc.DeleteAllPorts();
+        QCoreApplication::quit();
+    });
+    if (cl.start) {
+        doc.OnCommand(ConnectCommand);
+    }
+    CConsoleInput input(STDIN_FILENO, loop, [&ui] { return ui.ConsoleInputPort(); });
+    QCoreApplication::exec();
+    return 0;
+}
+
+// spotweaver --check setup.ini [--save-as out.ini]: loads as the document
+// does, without connecting anything or running the event loop.
+int RunCheck(char** argv, const CommandLine& cl) {
+    QtArguments qtArgs(argv);
+    QCoreApplication app(qtArgs.count, qtArgs.args);
+    QtEventLoop loop;
+    SystemClock clock;
+    CHeadlessUi ui(true, false);
+    CPortFactory factory;
+    CSpotweaverDoc doc(loop, clock, ui, factory);
+
+    std::string error;
+    if (!doc.ReadFile(cl.setupFile, error)) {
+        Complain(error);
+        return 1;
+    }
+    doc.LoadPorts();
+    if (!cl.saveAs.empty() && !doc.SaveFile(cl.saveAs, error)) {
+        Complain(error);
+        return 1;
+    }
+    doc.DeleteAllPorts();
+    return ui.MessageBoxCount() == 0 ? 0 : 1;
+}
+
+int RunDesktop(int argc, char** argv, const CommandLine& cl) {
+#ifdef SW_HAVE_GUI
+    return RunGui(argc, argv, cl);
+#else
+    (void)argc;
+    (void)argv;
+    (void)cl;
+    Complain("the desktop window is not built into this program; use --headless");
+    return 1;
+#endif
+}
+
+} // namespace
+
+int Program::Run(int argc, char** argv, const CommandLine& cl) {
+    try {
+        switch (cl.mode) {
+        case CommandLine::Mode::Help:
+            std::fputs(CommandLine::HelpText().c_str(), stdout);
+            return 0;
+        case CommandLine::Mode::Version:
+            std::printf("spotweaver %s\n", SPOTWEAVER_VERSION);
+            return 0;
+        case CommandLine::Mode::Error:
+            std::fprintf(stderr,
+                         "spotweaver: %s\nTry 'spotweaver --help' for more information.\n",
+                         cl.error.c_str());
+            return 2;
+        case CommandLine::Mode::Headless:
+            return RunHeadless(argv, cl);
+        case CommandLine::Mode::Check:
+            return RunCheck(argv, cl);
+        case CommandLine::Mode::Gui:
+            return RunDesktop(argc, argv, cl);
+        }
+    } catch (const std::exception& e) {
+        Complain(std::string("internal error: ") + e.what());
+    }
     return 1;
 }

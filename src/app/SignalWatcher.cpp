@@ -1,0 +1,67 @@
+#include "app/SignalWatcher.h"
+
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The write end of the pipe, for the handler.
+volatile std::sig_atomic_t g_writeFd = -1;
+
+void Install(int signo, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(signo, &action, nullptr);
+}
+
+} // namespace
+
+void CSignalWatcher::Handler(int signo) {
+    const int saved = errno;
+    const char byte = static_cast<char>(signo);
+    if (g_writeFd >= 0) {
+        [[maybe_unused]] const ssize_t n = ::write(g_writeFd, &byte, 1);
+    }
+    errno = saved;
+}
+
+CSignalWatcher::CSignalWatcher(std::function<void(int)> onSignal)
+    : m_onSignal(std::move(onSignal)) {
+    Install(SIGPIPE, SIG_IGN);
+    if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    g_writeFd = m_pipe[1];
+    m_notifier = std::make_unique<QSocketNotifier>(m_pipe[0], QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
+                     [this] { OnReadable(); });
+    Install(SIGINT, &CSignalWatcher::Handler);
+    Install(SIGTERM, &CSignalWatcher::Handler);
+}
+
+CSignalWatcher::~CSignalWatcher() {
+    Install(SIGINT, SIG_DFL);
+    Install(SIGTERM, SIG_DFL);
+    g_writeFd = -1;
+    m_notifier.reset();
+    for (int fd : m_pipe) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+}
+
+void CSignalWatcher::OnReadable() {
+    char bytes[16];
+    const ssize_t n = ::read(m_pipe[0], bytes, sizeof bytes);
+    for (ssize_t i = 0; i < n; ++i) {
+        m_onSignal(static_cast<unsigned char>(bytes[i]));
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+
+// Turns SIGINT and SIGTERM into a call on the event loop: the signal handler
+// only writes the signal number into a pipe, whose reading end the loop
+// watches. While it exists, SIGPIPE is ignored, so a closed output pipe
+// cannot kill the program.
+class CSignalWatcher {
+public:
+    explicit CSignalWatcher(std::function<void(int)> onSignal);
+    ~CSignalWatcher();
+
+    CSignalWatcher(const CSignalWatcher&) = delete;
+    CSignalWatcher& operator=(const CSignalWatcher&) = delete;
+
+    bool IsWatching() const { return m_notifier != nullptr; }
+
+private:
+    static void Handler(int signo);
+    void OnReadable();
+
+    std::function<void(int)> m_onSignal;
+    int m_pipe[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
