@@ -1,0 +1,146 @@
+#include "ui/ChildFrame.h"
+
+#include "ui/GuiDocument.h"
+#include "ui/HistoryEdit.h"
+#include "ui/PortInputBar.h"
+#include "ui/SpotweaverView.h"
+#include "ui/ToolIcons.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr int MaxFaceChars = 31;
+constexpr int DefaultWeight = 400;
+
+} // namespace
+
+CChildFrame::CChildFrame(CGuiDocument& document, const std::string& name)
+    : m_document(document), m_name(name) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(CToolIcons::Of(CToolIcons::Image::Program));
+    auto* content = new QWidget(this);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_view = new CSpotweaverView(content);
+    m_inputBar = new CPortInputBar(content);
+    layout->addWidget(m_view, 1);
+    layout->addWidget(m_inputBar);
+    content->setFocusProxy(m_inputBar);
+    setWidget(content);
+    connect(m_inputBar, &CPortInputBar::CommandRequested, this,
+            [this](int id) { m_document.OnPortWindowCommand(*this, id); });
+}
+
+void CChildFrame::AppendText(std::string_view text) { m_view->PrintText(text); }
+
+void CChildFrame::SetTitleParts(const std::string& name, const std::string& status) {
+    m_name = name;
+    m_status = status;
+    RefreshTitle();
+}
+
+void CChildFrame::AttachInput(CPortHandler* port) { m_inputBar->SetPort(port); }
+
+void CChildFrame::DetachInput() { m_inputBar->SetPort(nullptr); }
+
+void CChildFrame::RefreshTitle() {
+    QString title = m_document.Title();
+    if (m_document.WindowCount() > 1) {
+        title += QString(":%1 %2").arg(QString::fromStdString(m_name),
+                                       QString::fromStdString(m_status));
+    }
+    setWindowTitle(title);
+}
+
+void CChildFrame::ApplyFont(int size, int weight, const std::string& face) {
+    const int pixels = std::abs(size);
+    QFont font(QString::fromStdString(face.substr(0, MaxFaceChars)));
+    font.setStyleHint(QFont::TypeWriter);
+    if (pixels > 0) {
+        font.setPixelSize(pixels);
+    }
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(weight > 0 ? weight : DefaultWeight, 1,
+                                                         1000)));
+    m_view->setFont(font);
+    m_inputBar->ApplyFont(font, pixels);
+}
+
+WindowPlacement CChildFrame::GetPlacement() const {
+    WindowPlacement p = m_placement;
+    if (isMaximized()) {
+        p.showCmd = 3;
+    } else if (isMinimized()) {
+        p.showCmd = 2;
+    } else if (p.showCmd == 2 || p.showCmd == 3) {
+        p.showCmd = 1;
+    }
+    const QRect r = m_normalGeometry.isValid() ? m_normalGeometry : geometry();
+    p.rcNormalLeft = r.x();
+    p.rcNormalTop = r.y();
+    p.rcNormalRight = r.x() + r.width();
+    p.rcNormalBottom = r.y() + r.height();
+    return p;
+}
+
+void CChildFrame::SetPlacement(const WindowPlacement& placement) {
+    m_placement = placement;
+    const QRect r(placement.rcNormalLeft, placement.rcNormalTop,
+                  placement.rcNormalRight - placement.rcNormalLeft,
+                  placement.rcNormalBottom - placement.rcNormalTop);
+    if (placement.showCmd == 3) {
+        if (r.width() > 0 && r.height() > 0) {
+            m_normalGeometry = r;
+        }
+        showMaximized();
+        return;
+    }
+    if (isMaximized() || isMinimized()) {
+        showNormal();
+    }
+    if (r.width() > 0 && r.height() > 0) {
+        setGeometry(r);
+        m_normalGeometry = r;
+    }
+    if (placement.showCmd == 2) {
+        showMinimized();
+    } else {
+        show();
+    }
+}
+
+void CChildFrame::CloseQuietly() {
+    m_closingQuietly = true;
+    close();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (m_closingQuietly || m_document.MayCloseWindow(*this)) {
+        event->accept();
+        QMdiSubWindow::closeEvent(event);
+        return;
+    }
+    event->ignore();
+}
+
+void CChildFrame::moveEvent(QMoveEvent* event) {
+    QMdiSubWindow::moveEvent(event);
+    RememberNormalGeometry();
+}
+
+void CChildFrame::resizeEvent(QResizeEvent* event) {
+    QMdiSubWindow::resizeEvent(event);
+    RememberNormalGeometry();
+}
+
+void CChildFrame::RememberNormalGeometry() {
+    if (windowState() == Qt::WindowNoState && isVisible()) {
+        m_normalGeometry = geometry();
+    }
+}

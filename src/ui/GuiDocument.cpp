@@ -1,0 +1,294 @@
+#include "ui/GuiDocument.h"
+
+#include "setup/SpotweaverDoc.h"
+#include "ui/ChildFrame.h"
+#include "ui/ConnectScriptDialog.h"
+#include "ui/MainFrame.h"
+#include "ui/PortSetupDialog.h"
+#include "ui/RouteSetupDialog.h"
+
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr int MaxFaceChars = 31;
+
+} // namespace
+
+CGuiDocument::CGuiDocument(CMainFrame& frame, IEventLoop& loop, const IClock& clock,
+                           const QString& title)
+    : QObject(&frame), m_frame(frame), m_title(title) {
+    m_doc = std::make_unique<CSpotweaverDoc>(loop, clock, *this, m_factory);
+    m_main = AddWindow("Main");
+}
+
+CGuiDocument::~CGuiDocument() {
+    m_closing = true;
+    m_doc.reset();
+}
+
+void CGuiDocument::SetPath(const QString& path) {
+    m_path = path;
+    m_title = QFileInfo(path).fileName();
+    RefreshTitles();
+    m_frame.RefreshTitle();
+}
+
+void CGuiDocument::StartNew() {
+    if (m_doc->IsRunning()) {
+        m_doc->DeleteAllPorts();
+    }
+    m_doc->StartPorts();
+}
+
+bool CGuiDocument::Open(const QString& path, std::string& error) {
+    if (!m_doc->ReadFile(path.toStdString(), error)) {
+        return false;
+    }
+    m_readFromFile = true;
+    SetPath(path);
+    return true;
+}
+
+void CGuiDocument::EnsureLoaded() {
+    if (!m_readFromFile || m_doc->IsRunning() || m_closing) {
+        return;
+    }
+    m_readFromFile = false;
+    m_doc->LoadPorts();
+    m_doc->SetModified(false);
+    // The ports' windows came up while loading; give every window its stored
+    // place once they all exist.
+    QTimer::singleShot(0, this, [this] { RestorePlacement(); });
+}
+
+void CGuiDocument::RestorePlacement() {
+    if (m_closing) {
+        return;
+    }
+    m_main->SetPlacement(m_main->SavedPlacement());
+    for (int i = 0; i < m_doc->PortCount(); ++i) {
+        auto* window = dynamic_cast<CChildFrame*>(m_doc->PortWindow(i));
+        if (window != nullptr && window->SavedPlacement().showCmd == 3) {
+            m_frame.MdiArea().setActiveSubWindow(window);
+            window->showMaximized();
+            break;
+        }
+    }
+}
+
+bool CGuiDocument::Owns(const QObject* window) const {
+    return std::any_of(m_windows.begin(), m_windows.end(),
+                       [window](const CChildFrame* w) { return w == window; });
+}
+
+void CGuiDocument::OnWindowActivated(CChildFrame& /*window*/) {
+    EnsureLoaded();
+    RefreshSelector();
+    m_frame.ShowStatusText(QString::fromStdString(m_statusText));
+}
+
+bool CGuiDocument::MayCloseWindow(CChildFrame& window) {
+    if (m_closing) {
+        return true;
+    }
+    if (&window == m_main) {
+        const bool hadPorts = m_doc->PortCount() > 0;
+        if (!m_doc->RemovePort("Main")) {
+            return false;
+        }
+        // An empty setup closes without questions unless something in it
+        // changed (ports removed, font or routes edited): that is asked about
+        // like any other unsaved change.
+        if ((hadPorts || m_doc->IsModified()) && !m_frame.SaveModified(*this)) {
+            return false;
+        }
+        Close();
+        return true;
+    }
+    if (window.PortName() == "Temp") {
+        return true;
+    }
+    m_doc->RemovePort(window.PortName());
+    // The document closes the window when it let the port go; a port that
+    // could not be stopped keeps its window, which it still writes to.
+    return !Owns(&window);
+}
+
+void CGuiDocument::OnPortWindowCommand(CChildFrame& window, int commandId) {
+    EnsureLoaded();
+    m_doc->OnPortCommand(window.PortName(), commandId);
+}
+
+void CGuiDocument::OnWindowDestroyed(CChildFrame* window) {
+    m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), window), m_windows.end());
+    if (!m_closing) {
+        RefreshTitles();
+    }
+}
+
+void CGuiDocument::Close() {
+    if (m_closing) {
+        return;
+    }
+    m_closing = true;
+    m_doc->DeleteAllPorts();
+    const std::vector<CChildFrame*> windows = m_windows;
+    m_windows.clear();
+    for (CChildFrame* window : windows) {
+        window->CloseQuietly();
+    }
+    m_frame.ForgetDocument(*this);
+}
+
+CChildFrame* CGuiDocument::AddWindow(const std::string& name) {
+    auto* window = new CChildFrame(*this, name);
+    m_frame.MdiArea().addSubWindow(window);
+    const QSize area = m_frame.MdiArea().viewport()->size();
+    window->resize(std::max(area.width() * 3 / 5, 480), std::max(area.height() * 2 / 5, 200));
+    window->ApplyFont(m_doc->FontSize, m_doc->FontWeight, m_doc->FontFace);
+    m_windows.push_back(window);
+    connect(window, &QObject::destroyed, this,
+            [this, window] { OnWindowDestroyed(window); });
+    window->show();
+    RefreshTitles();
+    return window;
+}
+
+void CGuiDocument::RefreshTitles() {
+    for (CChildFrame* window : m_windows) {
+        window->RefreshTitle();
+    }
+}
+
+void CGuiDocument::RefreshSelector() {
+    if (m_frame.ActiveDocument() == this) {
+        m_frame.ShowPortSelector(m_selectorItems, m_selectorText);
+    }
+}
+
+// ------------------------------------------------------------- UI services
+
+void CGuiDocument::MessageBox(const std::string& text) {
+    QMessageBox::information(&m_frame, QStringLiteral("Spotweaver"),
+                             QString::fromStdString(text));
+}
+
+bool CGuiDocument::AskYesNo(const std::string& text) {
+    return QMessageBox::question(&m_frame, QStringLiteral("Spotweaver"),
+                                 QString::fromStdString(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void CGuiDocument::ClearPortSelector() {
+    m_selectorItems.clear();
+    m_selectorText.clear();
+    RefreshSelector();
+}
+
+void CGuiDocument::AddPortSelectorItem(const std::string& name) {
+    m_selectorItems.push_back(name);
+    RefreshSelector();
+}
+
+void CGuiDocument::RemovePortSelectorItem(const std::string& name) {
+    auto at = std::find(m_selectorItems.begin(), m_selectorItems.end(), name);
+    if (at == m_selectorItems.end()) {
+        return;
+    }
+    m_selectorItems.erase(at);
+    if (m_selectorText == name) {
+        m_selectorText.clear();
+    }
+    RefreshSelector();
+}
+
+void CGuiDocument::SelectFirstPortSelectorItem() {
+    m_selectorText = m_selectorItems.empty() ? std::string() : m_selectorItems.front();
+    RefreshSelector();
+}
+
+void CGuiDocument::SetStatusBarText(const std::string& text) {
+    m_statusText = text;
+    if (m_frame.ActiveDocument() == this) {
+        m_frame.ShowStatusText(QString::fromStdString(text));
+    }
+}
+
+IPortView& CGuiDocument::MainView() { return *m_main; }
+
+IPortView* CGuiDocument::NewPortWindow() {
+    if (m_closing) {
+        return nullptr;
+    }
+    return AddWindow("Temp");
+}
+
+void CGuiDocument::ClosePortWindow(IPortView* view) {
+    auto at = std::find_if(m_windows.begin(), m_windows.end(),
+                           [view](CChildFrame* w) { return static_cast<IPortView*>(w) == view; });
+    if (at == m_windows.end()) {
+        return;
+    }
+    CChildFrame* window = *at;
+    m_windows.erase(at);
+    window->CloseQuietly();
+    RefreshTitles();
+}
+
+bool CGuiDocument::RunConnectScriptDialog(ConnectScriptValues& values) {
+    CConnectScriptDialog dialog(values, &m_frame);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CGuiDocument::RunPortSetupDialog(PortSetupValues& values) {
+    CPortSetupDialog dialog(values, &m_frame);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CGuiDocument::RunRouteSetupDialog(CRouteSetupModel& model) {
+    CRouteSetupDialog dialog(model, &m_frame);
+    dialog.exec();
+}
+
+bool CGuiDocument::RunFontDialog(int& size, int& weight, std::string& face) {
+    QFont initial(QString::fromStdString(face));
+    if (size != 0) {
+        initial.setPixelSize(std::abs(size));
+    }
+    initial.setWeight(static_cast<QFont::Weight>(std::clamp(weight > 0 ? weight : 400, 1, 1000)));
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial, &m_frame, QStringLiteral("Font"));
+    if (!ok) {
+        return false;
+    }
+    int pixels = chosen.pixelSize();
+    if (pixels <= 0) {
+        const qreal dpi = m_frame.screen() != nullptr ? m_frame.screen()->logicalDotsPerInchY() : 96.0;
+        pixels = static_cast<int>(std::lround(chosen.pointSizeF() * dpi / 72.0));
+    }
+    // A character height, as a font dialog reports it: negative.
+    size = -pixels;
+    weight = chosen.weight();
+    face = chosen.family().left(MaxFaceChars).toStdString();
+    return true;
+}
+
+void CGuiDocument::ApplyFont(int size, int weight, const std::string& face) {
+    for (CChildFrame* window : m_windows) {
+        window->ApplyFont(size, weight, face);
+    }
+}
+
+MainFrameLayout CGuiDocument::GetMainFrameLayout() const { return m_frame.Layout(); }
+
+void CGuiDocument::SetMainFrameLayout(const MainFrameLayout& layout) { m_frame.ApplyLayout(layout); }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ui/CommandHistory.h"
+
+#include <QPlainTextEdit>
+
+class CPortHandler;
+
+// The input line of a port window: a multi-line edit in which Enter is text
+// (the input bar sends the line when a line break appears). While a port is
+// attached it keeps a history of 16 entries on the arrow keys and sends
+// control characters (Ctrl+C and the like, except backspace) to the port at
+// once as one byte each.
+class CHistoryEdit : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit CHistoryEdit(QWidget* parent = nullptr);
+
+    void SetPort(CPortHandler* port) { m_port = port; }
+    CPortHandler* Port() const { return m_port; }
+    const CCommandHistory& History() const { return m_history; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Show(const std::string& text);
+
+    CPortHandler* m_port = nullptr;
+    CCommandHistory m_history;
+};

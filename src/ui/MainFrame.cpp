@@ -1,0 +1,649 @@
+#include "ui/MainFrame.h"
+
+#include "setup/SpotweaverDoc.h"
+#include "ui/AboutDialog.h"
+#include "ui/ChildFrame.h"
+#include "ui/GuiDocument.h"
+#include "ui/HelpDialog.h"
+#include "ui/HistoryEdit.h"
+#include "ui/MenuCommand.h"
+#include "ui/PortInputBar.h"
+#include "ui/PortSelectorBar.h"
+#include "ui/SpotweaverView.h"
+#include "ui/ToolIcons.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <algorithm>
+
+namespace {
+
+using namespace CommandId;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+constexpr int SetupCommands[] = {AddCom,  AddConsole, AddTelnet,  AddBroadcast, AddRxTelnet,
+                                 AddLogFile, Routes,  Connect,    Disconnect,   Remove,
+                                 EditScript, EditPort, StopScript, Font};
+
+bool IsSetupCommand(int id) {
+    return std::find(std::begin(SetupCommands), std::end(SetupCommands), id) !=
+           std::end(SetupCommands);
+}
+
+// The window's placement as the setup stores it, keeping the fields that
+// the window does not have.
+WindowPlacement PlacementOf(const QWidget& window, WindowPlacement p) {
+    if (window.isMaximized()) {
+        p.showCmd = 3;
+    } else if (window.isMinimized()) {
+        p.showCmd = 2;
+    } else if (p.showCmd == 2 || p.showCmd == 3) {
+        p.showCmd = 1;
+    }
+    const QRect r = window.isWindow() && window.normalGeometry().isValid()
+                        ? window.normalGeometry()
+                        : window.geometry();
+    p.rcNormalLeft = r.x();
+    p.rcNormalTop = r.y();
+    p.rcNormalRight = r.x() + r.width();
+    p.rcNormalBottom = r.y() + r.height();
+    return p;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(IEventLoop& loop, const IClock& clock) : m_loop(loop), m_clock(clock) {
+    setObjectName("MainFrame");
+    setWindowIcon(CToolIcons::Of(CToolIcons::Image::Program));
+    setAcceptDrops(true);
+    m_mdi = new QMdiArea(this);
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
+
+    for (const MenuCommand& command : MenuCommand::All()) {
+        if (command.id < 32791 || command.id > 32798) {
+            MakeAction(command.id);
+        }
+    }
+    BuildMenus();
+    BuildToolBars();
+    BuildStatusBar();
+    UpdateMenus();
+    RefreshTitle();
+    resize(1000, 700);
+}
+
+CMainFrame::~CMainFrame() {
+    const std::vector<CGuiDocument*> documents = m_documents;
+    for (CGuiDocument* document : documents) {
+        document->Close();
+    }
+}
+
+QAction* CMainFrame::MakeAction(int id) {
+    const MenuCommand& command = MenuCommand::Of(id);
+    auto* action = new QAction(Q(command.text), this);
+    action->setData(id);
+    if (!command.shortcut.empty()) {
+        action->setShortcut(QKeySequence(Q(command.shortcut)));
+    }
+    action->setStatusTip(Q(command.StatusTip()));
+    action->setToolTip(command.ToolTip().empty() ? Q(command.StatusTip()) : Q(command.ToolTip()));
+    connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    m_actions[id] = action;
+    return action;
+}
+
+QAction* CMainFrame::Action(int id) const {
+    auto at = m_actions.find(id);
+    return at == m_actions.end() ? nullptr : at->second;
+}
+
+QMenu* CMainFrame::Menu(const QString& title) const {
+    for (QMenu* menu : {m_fileMenu, m_editMenu, m_viewMenu, m_setupMenu, m_windowMenu,
+                        m_helpMenu}) {
+        if (menu->title() == title) {
+            return menu;
+        }
+    }
+    return nullptr;
+}
+
+void CMainFrame::BuildMenus() {
+    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    for (int id : {FileNew, FileOpen, FileClose, FileSave, FileSaveAs}) {
+        m_fileMenu->addAction(Action(id));
+    }
+    m_fileMenu->addSeparator();
+    m_recentAnchor = m_fileMenu->addSeparator();
+    m_fileMenu->addAction(Action(AppExit));
+    RebuildRecentFiles();
+
+    m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    for (int id : {EditCut, EditCopy, EditPaste}) {
+        m_editMenu->addAction(Action(id));
+    }
+    m_editMenu->addSeparator();
+    m_editMenu->addAction(Action(Font));
+
+    m_viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    for (int id : {ViewToolbar, ViewStatusBar, ViewConsole}) {
+        Action(id)->setCheckable(true);
+        m_viewMenu->addAction(Action(id));
+    }
+    connect(m_viewMenu, &QMenu::aboutToShow, this, &CMainFrame::SyncViewChecks);
+
+    m_setupMenu = menuBar()->addMenu(QStringLiteral("&Setup"));
+    QMenu* addNew = m_setupMenu->addMenu(QStringLiteral("&Add New"));
+    for (int id : {AddConsole, AddCom, AddTelnet, AddBroadcast, AddRxTelnet, AddLogFile}) {
+        addNew->addAction(Action(id));
+    }
+    m_setupMenu->addAction(Action(Routes));
+    m_setupMenu->addSeparator();
+    for (int id : {Connect, Disconnect, Remove, EditScript, EditPort, StopScript}) {
+        m_setupMenu->addAction(Action(id));
+    }
+
+    m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
+    FillWindowMenu();
+
+    m_helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    m_helpMenu->addAction(Action(HelpFinder));
+    m_helpMenu->addSeparator();
+    m_helpMenu->addAction(Action(About));
+
+    // Keys of the accelerator table that have no menu item.
+    for (int id : {EditUndo, Help, ContextHelp, NextPane, PrevPane}) {
+        addAction(Action(id));
+    }
+}
+
+void CMainFrame::BuildToolBars() {
+    m_wndToolBar = addToolBar(QStringLiteral("Standard"));
+    m_wndToolBar->setObjectName("StandardToolBar");
+    m_wndToolBar->setIconSize(QSize(16, 15));
+    using I = CToolIcons::Image;
+    const std::pair<int, I> buttons[] = {{FileNew, I::New},     {FileOpen, I::Open},
+                                         {FileSave, I::Save},   {0, I::New},
+                                         {EditCut, I::Cut},     {EditCopy, I::Copy},
+                                         {EditPaste, I::Paste}, {0, I::New},
+                                         {About, I::About}};
+    for (const auto& [id, image] : buttons) {
+        if (id == 0) {
+            m_wndToolBar->addSeparator();
+            continue;
+        }
+        Action(id)->setIcon(CToolIcons::Of(image));
+        m_wndToolBar->addAction(Action(id));
+    }
+
+    m_consoleBar = new CPortSelectorBar(this);
+    addToolBar(Qt::TopToolBarArea, m_consoleBar);
+    connect(m_consoleBar, &CPortSelectorBar::CommandRequested, this, &CMainFrame::ExecuteCommand);
+    connect(m_consoleBar, &CPortSelectorBar::SelectionChanged, this,
+            [this](const std::string& text) {
+                if (m_active != nullptr) {
+                    m_active->SelectPort(text);
+                }
+            });
+}
+
+void CMainFrame::BuildStatusBar() {
+    m_messagePane = new QLabel(QStringLiteral("Ready"), this);
+    m_messagePane->setObjectName("MessagePane");
+    statusBar()->addWidget(m_messagePane, 1);
+    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+        auto* pane = new QLabel(QString::fromLatin1(indicator), this);
+        pane->setObjectName(QString::fromLatin1(indicator));
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(pane->text()) + 12);
+        pane->setEnabled(false);
+        statusBar()->addPermanentWidget(pane);
+    }
+}
+
+// ---------------------------------------------------------------- documents
+
+CGuiDocument& CMainFrame::NewDocument() {
+    auto* document =
+        new CGuiDocument(*this, m_loop, m_clock, QStringLiteral("Weaver%1").arg(++m_newCount));
+    m_documents.push_back(document);
+    document->StartNew();
+    m_mdi->setActiveSubWindow(&document->MainWindow());
+    OnSubWindowActivated(&document->MainWindow());
+    return *document;
+}
+
+CGuiDocument* CMainFrame::OpenDocument(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    for (CGuiDocument* open : m_documents) {
+        if (!open->Path().isEmpty() && QFileInfo(open->Path()).absoluteFilePath() == full) {
+            m_mdi->setActiveSubWindow(&open->MainWindow());
+            return open;
+        }
+    }
+    auto* document = new CGuiDocument(*this, m_loop, m_clock, QFileInfo(path).fileName());
+    m_documents.push_back(document);
+    std::string error;
+    if (!document->Open(full, error)) {
+        document->Close();
+        m_recentFiles.Remove(full);
+        RebuildRecentFiles();
+        QMessageBox::warning(this, QStringLiteral("Spotweaver"),
+                             QStringLiteral("Failed to open document.\n%1").arg(Q(error)));
+        return nullptr;
+    }
+    m_recentFiles.Add(full);
+    RebuildRecentFiles();
+    m_mdi->setActiveSubWindow(&document->MainWindow());
+    OnSubWindowActivated(&document->MainWindow());
+    return document;
+}
+
+void CMainFrame::Open() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Open"), QString(),
+        QStringLiteral("%1;;All Files (*)").arg(QString::fromLatin1(FileFilter)));
+    if (!path.isEmpty()) {
+        OpenDocument(path);
+    }
+}
+
+bool CMainFrame::SaveModified(CGuiDocument& document) {
+    if (!document.Doc().IsModified()) {
+        return true;
+    }
+    const auto answer = QMessageBox::question(
+        this, QStringLiteral("Spotweaver"),
+        QStringLiteral("Save changes to %1?").arg(document.Title()),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel) {
+        return false;
+    }
+    return answer == QMessageBox::No || Save(document);
+}
+
+bool CMainFrame::Save(CGuiDocument& document) {
+    if (document.Path().isEmpty()) {
+        return SaveAs(document);
+    }
+    std::string error;
+    if (!document.Doc().SaveFile(document.Path().toStdString(), error)) {
+        QMessageBox::warning(this, QStringLiteral("Spotweaver"),
+                             QStringLiteral("Failed to save document.\n%1").arg(Q(error)));
+        return false;
+    }
+    m_recentFiles.Add(document.Path());
+    RebuildRecentFiles();
+    return true;
+}
+
+bool CMainFrame::SaveAs(CGuiDocument& document) {
+    const QString suggested = document.Path().isEmpty()
+                                  ? QDir::current().filePath(document.Title() + ".ini")
+                                  : document.Path();
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), suggested,
+                                                QString::fromLatin1(FileFilter));
+    if (path.isEmpty()) {
+        return false;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += ".ini";
+    }
+    const QString previous = document.Path();
+    document.SetPath(path);
+    if (!Save(document)) {
+        if (!previous.isEmpty()) {
+            document.SetPath(previous);
+        }
+        return false;
+    }
+    return true;
+}
+
+void CMainFrame::ForgetDocument(CGuiDocument& document) {
+    m_documents.erase(std::remove(m_documents.begin(), m_documents.end(), &document),
+                      m_documents.end());
+    if (m_active == &document) {
+        m_active = nullptr;
+        if (auto* window = qobject_cast<CChildFrame*>(m_mdi->activeSubWindow());
+            window != nullptr && &window->Document() != &document) {
+            m_active = &window->Document();
+        } else if (!m_documents.empty()) {
+            m_active = m_documents.back();
+        }
+    }
+    document.deleteLater();
+    if (m_active != nullptr) {
+        OnSubWindowActivated(&m_active->MainWindow());
+    } else {
+        ShowPortSelector({"ALL"}, "ALL");
+        ShowStatusText(QStringLiteral("Ready"));
+        UpdateMenus();
+        RefreshTitle();
+    }
+}
+
+void CMainFrame::OnSubWindowActivated(QMdiSubWindow* subWindow) {
+    auto* window = qobject_cast<CChildFrame*>(subWindow);
+    if (window == nullptr) {
+        return;
+    }
+    CGuiDocument& document = window->Document();
+    if (std::find(m_documents.begin(), m_documents.end(), &document) == m_documents.end()) {
+        return;
+    }
+    m_active = &document;
+    UpdateMenus();
+    RefreshTitle();
+    document.OnWindowActivated(*window);
+}
+
+// ----------------------------------------------------------------- commands
+
+void CMainFrame::ExecuteCommand(int id) {
+    if (IsSetupCommand(id)) {
+        if (m_active != nullptr) {
+            m_active->EnsureLoaded();
+            m_active->Doc().OnCommand(id);
+        }
+        return;
+    }
+    switch (id) {
+    case FileNew: NewDocument(); break;
+    case FileOpen: Open(); break;
+    case FileClose:
+        if (m_active != nullptr && SaveModified(*m_active)) {
+            m_active->Close();
+        }
+        break;
+    case FileSave:
+        if (m_active != nullptr) {
+            Save(*m_active);
+        }
+        break;
+    case FileSaveAs:
+        if (m_active != nullptr) {
+            SaveAs(*m_active);
+        }
+        break;
+    case AppExit: close(); break;
+    case EditUndo:
+    case EditCut:
+    case EditCopy:
+    case EditPaste: EditCommand(id); break;
+    case ViewToolbar: m_wndToolBar->setVisible(!m_wndToolBar->isVisibleTo(this)); break;
+    case ViewStatusBar: statusBar()->setVisible(!statusBar()->isVisibleTo(this)); break;
+    case ViewConsole: m_consoleBar->setVisible(!m_consoleBar->isVisibleTo(this)); break;
+    case WindowCascade: m_mdi->cascadeSubWindows(); break;
+    case WindowTile: TileHorizontally(); break;
+    case WindowArrange: ArrangeIcons(); break;
+    case HelpFinder:
+    case Help:
+    case ContextHelp: ShowHelp(); break;
+    case NextPane:
+    case PrevPane: SwitchPane(); break;
+    case About: ShowAbout(); break;
+    default: break;
+    }
+    SyncViewChecks();
+}
+
+void CMainFrame::EditCommand(int id) {
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* text = qobject_cast<QPlainTextEdit*>(focus)) {
+        switch (id) {
+        case EditUndo: text->undo(); break;
+        case EditCut: text->cut(); break;
+        case EditCopy: text->copy(); break;
+        case EditPaste: text->paste(); break;
+        default: break;
+        }
+    } else if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+        switch (id) {
+        case EditUndo: line->undo(); break;
+        case EditCut: line->cut(); break;
+        case EditCopy: line->copy(); break;
+        case EditPaste: line->paste(); break;
+        default: break;
+        }
+    }
+}
+
+// The windows one above the other, each the full width of the area.
+void CMainFrame::TileHorizontally() {
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (window->isVisible() && !window->isMinimized()) {
+            windows.push_back(window);
+        }
+    }
+    if (windows.empty()) {
+        return;
+    }
+    const QSize area = m_mdi->viewport()->size();
+    const int height = area.height() / static_cast<int>(windows.size());
+    int top = 0;
+    for (QMdiSubWindow* window : windows) {
+        if (window->isMaximized()) {
+            window->showNormal();
+        }
+        window->setGeometry(0, top, area.width(), height);
+        top += height;
+    }
+}
+
+// Minimised windows in a row along the bottom of the area.
+void CMainFrame::ArrangeIcons() {
+    int left = 0;
+    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (window->isMinimized()) {
+            window->move(left, m_mdi->viewport()->height() - window->height());
+            left += window->width();
+        }
+    }
+}
+
+// F6: between the traffic view and the input line of the active window.
+void CMainFrame::SwitchPane() {
+    auto* window = qobject_cast<CChildFrame*>(m_mdi->activeSubWindow());
+    if (window == nullptr) {
+        return;
+    }
+    if (window->View().hasFocus()) {
+        window->InputBar().InputLine().setFocus();
+    } else {
+        window->View().setFocus();
+    }
+}
+
+void CMainFrame::ShowHelp() {
+    CHelpDialog dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::ShowAbout() {
+    CAboutDialog dialog(this);
+    dialog.exec();
+}
+
+// ------------------------------------------------------------ menus, bars
+
+void CMainFrame::UpdateMenus() {
+    const bool open = !m_documents.empty();
+    for (QMenu* menu : {m_editMenu, m_setupMenu, m_windowMenu}) {
+        menu->menuAction()->setVisible(open);
+    }
+    for (int id : {FileClose, FileSave, FileSaveAs}) {
+        Action(id)->setVisible(open);
+    }
+    for (int id : {FileSave, EditCut, EditCopy, EditPaste, Font}) {
+        Action(id)->setEnabled(open);
+    }
+    m_consoleBar->ConnectAction().setEnabled(open);
+    m_consoleBar->DisconnectAction().setEnabled(open);
+    SyncViewChecks();
+}
+
+void CMainFrame::SyncViewChecks() {
+    Action(ViewToolbar)->setChecked(m_wndToolBar->isVisibleTo(this));
+    Action(ViewStatusBar)->setChecked(statusBar()->isVisibleTo(this));
+    Action(ViewConsole)->setChecked(m_consoleBar->isVisibleTo(this));
+}
+
+void CMainFrame::RebuildRecentFiles() {
+    for (QAction* action : m_recentActions) {
+        m_fileMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_recentActions.clear();
+    const MenuCommand& command = MenuCommand::Of(FileMru);
+    const QStringList& files = m_recentFiles.Files();
+    if (files.isEmpty()) {
+        auto* none = new QAction(Q(command.text), this);
+        none->setEnabled(false);
+        m_recentActions.push_back(none);
+    }
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
+        action->setStatusTip(Q(command.StatusTip()));
+        action->setData(FileMru + i);
+        connect(action, &QAction::triggered, this, [this, path] { OpenDocument(path); });
+        m_recentActions.push_back(action);
+    }
+    for (QAction* action : m_recentActions) {
+        m_fileMenu->insertAction(m_recentAnchor, action);
+    }
+}
+
+void CMainFrame::FillWindowMenu() {
+    m_windowMenu->clear();
+    for (int id : {WindowCascade, WindowTile, WindowArrange}) {
+        m_windowMenu->addAction(Action(id));
+    }
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty()) {
+        return;
+    }
+    m_windowMenu->addSeparator();
+    int number = 0;
+    for (QMdiSubWindow* window : windows) {
+        auto* action = m_windowMenu->addAction(
+            QStringLiteral("&%1 %2").arg(++number).arg(window->windowTitle()));
+        action->setCheckable(true);
+        action->setChecked(window == m_mdi->activeSubWindow());
+        connect(action, &QAction::triggered, this,
+                [this, window] { m_mdi->setActiveSubWindow(window); });
+    }
+}
+
+void CMainFrame::ShowPortSelector(const std::vector<std::string>& items,
+                                  const std::string& current) {
+    m_consoleBar->ShowItems(items, current);
+}
+
+void CMainFrame::ShowStatusText(const QString& text) { m_messagePane->setText(text); }
+
+QString CMainFrame::StatusText() const { return m_messagePane->text(); }
+
+void CMainFrame::RefreshTitle() {
+    setWindowTitle(m_active == nullptr
+                       ? QStringLiteral("Spotweaver")
+                       : QStringLiteral("Spotweaver - %1").arg(m_active->Title()));
+}
+
+// ------------------------------------------------------------------- layout
+
+MainFrameLayout CMainFrame::Layout() const {
+    MainFrameLayout layout = m_layout;
+    layout.mainFrame = PlacementOf(*this, m_layout.mainFrame);
+    if (!m_layoutLoaded) {
+        layout.consoleBar = PlacementOf(*m_consoleBar, m_layout.consoleBar);
+        layout.statusBar = PlacementOf(*statusBar(), m_layout.statusBar);
+        layout.toolBar = PlacementOf(*m_wndToolBar, m_layout.toolBar);
+    }
+    auto shown = [this](const QWidget* bar) {
+        return bar->isVisibleTo(this) ? MainFrameLayout::Visible : 0;
+    };
+    layout.consoleBarShown = shown(m_consoleBar);
+    layout.statusBarShown = shown(statusBar());
+    layout.toolBarShown = shown(m_wndToolBar);
+    return layout;
+}
+
+void CMainFrame::ApplyLayout(const MainFrameLayout& layout) {
+    m_layout = layout;
+    m_layoutLoaded = true;
+    const WindowPlacement& p = layout.mainFrame;
+    const QRect r(p.rcNormalLeft, p.rcNormalTop, p.rcNormalRight - p.rcNormalLeft,
+                  p.rcNormalBottom - p.rcNormalTop);
+    if (r.width() > 0 && r.height() > 0) {
+        if (isMaximized() || isMinimized()) {
+            setWindowState(Qt::WindowNoState);
+        }
+        setGeometry(r);
+    }
+    if (p.showCmd == 3) {
+        setWindowState(Qt::WindowMaximized);
+    } else if (p.showCmd == 2) {
+        setWindowState(Qt::WindowMinimized);
+    }
+    m_consoleBar->setVisible(layout.consoleBarShown != 0);
+    statusBar()->setVisible(layout.statusBarShown != 0);
+    m_wndToolBar->setVisible(layout.toolBarShown != 0);
+    SyncViewChecks();
+}
+
+// ------------------------------------------------------------------- events
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    const std::vector<CGuiDocument*> documents = m_documents;
+    for (CGuiDocument* document : documents) {
+        if (!SaveModified(*document)) {
+            event->ignore();
+            return;
+        }
+    }
+    for (CGuiDocument* document : documents) {
+        document->Close();
+    }
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            OpenDocument(url.toLocalFile());
+        }
+    }
+    event->acceptProposedAction();
+}

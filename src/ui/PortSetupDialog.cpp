@@ -1,0 +1,179 @@
+#include "ui/PortSetupDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+} // namespace
+
+CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
+    : QDialog(parent), m_values(values), m_model(values) {
+    setWindowTitle(Q(m_model.Form().title));
+    for (const SetupField& field : m_model.Fields()) {
+        m_controls[field.key] = MakeControl(field);
+    }
+    auto* layout = new QVBoxLayout(this);
+
+    if (!m_model.Form().group.empty()) {
+        auto* group = new QGroupBox(Q(m_model.Form().group), this);
+        auto* grid = new QGridLayout(group);
+        int row = 0;
+        for (const SetupField& field : m_model.Fields()) {
+            if (field.transport) {
+                AddRow(*grid, row / 2, (row % 2) * 2, field.key);
+                ++row;
+            }
+        }
+        layout->addWidget(group);
+    }
+
+    auto* general = new QGroupBox(QStringLiteral("General Port Setup"), this);
+    auto* grid = new QGridLayout(general);
+    AddRow(*grid, 0, 0, "Name");
+    AddRow(*grid, 0, 2, "IsTNC");
+    auto* stream = new QHBoxLayout;
+    stream->addWidget(m_controls["StreamSW"]);
+    stream->addWidget(m_controls["StreamID"]);
+    grid->addWidget(new QLabel(QStringLiteral("Stream Switch/ID"), general), 1, 0);
+    grid->addLayout(stream, 1, 1);
+    AddRow(*grid, 1, 2, "BufferSize");
+    AddRow(*grid, 2, 0, "KeepAlive");
+    AddRow(*grid, 2, 2, "DataType");
+    AddRow(*grid, 3, 0, "MyCall");
+    AddRow(*grid, 3, 2, "Hops");
+    AddRow(*grid, 4, 0, "AntiLoopPx");
+    AddRow(*grid, 4, 2, "Dupes");
+    AddRow(*grid, 5, 0, "CRLF");
+    grid->addWidget(new QLabel(QStringLiteral("0=none, 1=cr, 2=lf, 3=cr/lf"), general), 5, 2, 1, 2);
+    int row = 6;
+    for (const char* key : {"BlockDashAt", "StripAtPound", "OnlySkimmerCQ", "AddConsoleRoutes"}) {
+        grid->addWidget(m_controls[key], row++, 0, 1, 4);
+    }
+    layout->addWidget(general);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CPortSetupDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    Show();
+}
+
+QWidget* CPortSetupDialog::MakeControl(const SetupField& field) {
+    const std::string key = field.key;
+    QWidget* control = nullptr;
+    switch (field.kind) {
+    case SetupField::Kind::Edit: {
+        auto* edit = new QLineEdit(this);
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, key](const QString& text) { m_model.SetText(key, text.toStdString()); });
+        control = edit;
+        break;
+    }
+    case SetupField::Kind::List: {
+        auto* list = new QComboBox(this);
+        list->setEditable(field.editable);
+        if (field.editable) {
+            connect(list, &QComboBox::currentTextChanged, this, [this, key](const QString& text) {
+                if (!m_showing) {
+                    m_model.SetText(key, text.toStdString());
+                }
+            });
+        } else {
+            connect(list, &QComboBox::textActivated, this,
+                    [this, key](const QString& text) { OnListChosen(key, text); });
+        }
+        control = list;
+        break;
+    }
+    case SetupField::Kind::Check: {
+        auto* check = new QCheckBox(Q(field.label), this);
+        connect(check, &QCheckBox::toggled, this, [this, key](bool on) {
+            if (!m_showing) {
+                m_model.SetChecked(key, on);
+            }
+        });
+        control = check;
+        break;
+    }
+    }
+    control->setObjectName(Q(key));
+    return control;
+}
+
+void CPortSetupDialog::AddRow(QGridLayout& grid, int row, int column, const std::string& key) {
+    auto* label = new QLabel(Q(m_model.Field(key).label), this);
+    label->setBuddy(m_controls[key]);
+    grid.addWidget(label, row, column);
+    grid.addWidget(m_controls[key], row, column + 1);
+}
+
+void CPortSetupDialog::OnListChosen(const std::string& key, const QString& text) {
+    if (key == "DataType") {
+        m_model.ChooseDataType(text.toStdString());
+    } else if (key == "IsTNC") {
+        m_model.ChooseTnc(text.toStdString());
+    } else {
+        m_model.SetText(key, text.toStdString());
+    }
+    Show();
+}
+
+void CPortSetupDialog::Show() {
+    m_showing = true;
+    for (const SetupField& field : m_model.Fields()) {
+        QWidget* control = m_controls[field.key];
+        control->setEnabled(field.enabled);
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            if (edit->text() != Q(field.text)) {
+                edit->setText(Q(field.text));
+            }
+            edit->setReadOnly(field.readOnly);
+        } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+            if (list->count() != static_cast<int>(field.choices.size())) {
+                list->clear();
+                for (const auto& choice : field.choices) {
+                    list->addItem(Q(choice));
+                }
+            }
+            const int at = list->findText(Q(field.text), Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (at >= 0) {
+                list->setCurrentIndex(at);
+            } else {
+                list->setCurrentText(Q(field.text));
+            }
+        } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
+            check->setChecked(field.checked);
+        }
+    }
+    m_showing = false;
+}
+
+QWidget* CPortSetupDialog::Control(const std::string& key) const {
+    auto at = m_controls.find(key);
+    return at == m_controls.end() ? nullptr : at->second;
+}
+
+void CPortSetupDialog::accept() {
+    if (auto refusal = m_model.Accept(m_values)) {
+        QMessageBox::warning(this, QStringLiteral("Spotweaver"), Q(refusal->message));
+        if (QWidget* control = Control(refusal->key)) {
+            control->setFocus();
+            if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+                edit->selectAll();
+            }
+        }
+        return;
+    }
+    QDialog::accept();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ui/PortSetupModel.h"
+
+#include <QDialog>
+
+#include <map>
+#include <string>
+
+struct PortSetupValues;
+class QGridLayout;
+
+// The setup dialog of every port kind, drawn from CPortSetupModel: the kind's
+// transport group above "General Port Setup". Every control is named after
+// its field's key. What the user does goes to the model, and the controls
+// show the model's texts and states again after each choice of a list.
+class CPortSetupDialog : public QDialog {
+    Q_OBJECT
+public:
+    CPortSetupDialog(PortSetupValues& values, QWidget* parent = nullptr);
+
+    QWidget* Control(const std::string& key) const;
+    const CPortSetupModel& Model() const { return m_model; }
+
+    // OK: the model's checks; a refusal shows its message, focuses the field
+    // and keeps the dialog open.
+    void accept() override;
+
+private:
+    QWidget* MakeControl(const SetupField& field);
+    void AddRow(QGridLayout& grid, int row, int column, const std::string& key);
+    void Show();
+    void OnListChosen(const std::string& key, const QString& text);
+
+    PortSetupValues& m_values;
+    CPortSetupModel m_model;
+    std::map<std::string, QWidget*> m_controls;
+    bool m_showing = false;
+};

@@ -1,0 +1,57 @@
+#include "ui/SpotweaverView.h"
+
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+namespace {
+
+// Wire bytes are shown one character per byte.
+QString Shown(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+} // namespace
+
+CSpotweaverView::CSpotweaverView(QWidget* parent) : QPlainTextEdit(parent) {
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_repaint.setSingleShot(true);
+    m_repaint.setInterval(RepaintMs);
+    connect(&m_repaint, &QTimer::timeout, this, &CSpotweaverView::Flush);
+}
+
+void CSpotweaverView::PrintText(std::string_view text) {
+    m_text.Print(text);
+    if (!m_repaint.isActive()) {
+        m_repaint.start();
+    }
+}
+
+void CSpotweaverView::ClearText() {
+    m_text.Clear();
+    Flush();
+}
+
+void CSpotweaverView::Flush() {
+    m_repaint.stop();
+    const CViewText::Change change = m_text.TakeChange();
+    if (change.Empty()) {
+        return;
+    }
+    if (change.replaceAll) {
+        setPlainText(Shown(change.appended));
+    } else {
+        QTextCursor cursor(document());
+        if (change.removedFront > 0) {
+            cursor.setPosition(static_cast<int>(change.removedFront), QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+        }
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(Shown(change.appended));
+    }
+    moveCursor(QTextCursor::End);
+    ensureCursorVisible();
+}

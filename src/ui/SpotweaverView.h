@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ui/ViewText.h"
+
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include <string_view>
+
+// A port window's read-only traffic view. Printed text is folded, cut into
+// pieces and trimmed by CViewText; the widget shows the result at most every
+// RepaintMs milliseconds, so a burst of traffic costs one repaint, and always
+// scrolls to the newest text.
+class CSpotweaverView : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    static constexpr int RepaintMs = 50;
+
+    explicit CSpotweaverView(QWidget* parent = nullptr);
+
+    void PrintText(std::string_view text);
+    void ClearText();
+    // Shows what is pending now instead of at the next repaint.
+    void Flush();
+    // What the view holds, shown or pending.
+    const std::string& Text() const { return m_text.Text(); }
+
+private:
+    CViewText m_text;
+    QTimer m_repaint;
+};

@@ -1,0 +1,159 @@
+#include "ui/GuiDocument.h"
+
+#include "GuiRig.h"
+#include "ModalAnswers.h"
+#include "port/PortHandler.h"
+#include "ui/SpotweaverView.h"
+
+#include <QMdiArea>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Box = QMessageBox::StandardButton;
+
+std::string MainText(CGuiDocument& document) {
+    document.MainWindow().View().Flush();
+    return document.MainWindow().View().Text();
+}
+
+} // namespace
+
+TEST(GuiDocumentTest, Open_LoadsPortsWithTheirWindowsAndDoesNotConnect) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    EXPECT_TRUE(document.Doc().IsRunning());
+    ASSERT_EQ(document.Doc().PortCount(), 2);
+    EXPECT_FALSE(document.Doc().Port(0)->IsConnected());
+    EXPECT_EQ(MainText(document),
+              "CON port loaded\nLOG port loaded\nPorts loaded, use Connect command to start\n");
+    ASSERT_EQ(document.WindowCount(), 3);
+    EXPECT_EQ(document.MainWindow().windowTitle().toStdString(), "demo.ini:Main ");
+    EXPECT_EQ(GuiRig::WindowOf(document, "LOG")->windowTitle().toStdString(), "demo.ini:LOG ");
+    EXPECT_EQ(document.PortSelectorItems(), (std::vector<std::string>{"ALL", "CON", "LOG"}));
+    EXPECT_EQ(document.PortSelectorText(), "ALL");
+    EXPECT_FALSE(document.Doc().IsModified());
+}
+
+TEST(GuiDocumentTest, NewDocument_HasOneWindowTitledAfterTheDocument) {
+    GuiRig rig;
+    CGuiDocument& first = rig.frame->NewDocument();
+    CGuiDocument& second = rig.frame->NewDocument();
+    EXPECT_EQ(first.MainWindow().windowTitle().toStdString(), "Weaver1");
+    EXPECT_EQ(second.MainWindow().windowTitle().toStdString(), "Weaver2");
+    EXPECT_TRUE(second.Doc().IsRunning());
+    EXPECT_EQ(second.Doc().PortCount(), 0);
+    EXPECT_EQ(rig.frame->Documents().size(), 2u);
+}
+
+TEST(GuiDocumentTest, ClosePortWindow_NoKeepsPortAndWindowYesRemovesBoth) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    {
+        ModalAnswers answers({Box::No});
+        GuiRig::WindowOf(document, "LOG")->close();
+        GuiRig::Settle();
+        EXPECT_EQ(answers.texts,
+                  (std::vector<std::string>{"This will remove this port from the setup, continue?"}));
+    }
+    EXPECT_EQ(document.Doc().PortCount(), 2);
+    ASSERT_NE(GuiRig::WindowOf(document, "LOG"), nullptr);
+    {
+        ModalAnswers answers({Box::Yes});
+        GuiRig::WindowOf(document, "LOG")->close();
+        GuiRig::Settle();
+        EXPECT_EQ(answers.texts.size(), 1u);
+    }
+    EXPECT_EQ(document.Doc().PortCount(), 1);
+    EXPECT_EQ(GuiRig::WindowOf(document, "LOG"), nullptr);
+    EXPECT_EQ(document.WindowCount(), 2);
+    EXPECT_EQ(document.PortSelectorItems(), (std::vector<std::string>{"ALL", "CON"}));
+    EXPECT_NE(MainText(document).find("LOG port removed\n"), std::string::npos);
+    EXPECT_TRUE(document.Doc().IsModified());
+}
+
+TEST(GuiDocumentTest, CloseMainWindow_WithPortsAsksAndNoKeepsEverything) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    ModalAnswers answers({Box::No});
+    document.MainWindow().close();
+    GuiRig::Settle();
+    EXPECT_EQ(answers.texts,
+              (std::vector<std::string>{"This will close all windows, continue?"}));
+    EXPECT_EQ(rig.frame->Documents().size(), 1u);
+    EXPECT_EQ(document.WindowCount(), 3);
+    EXPECT_TRUE(document.MainWindow().isVisible() || !rig.frame->isVisible());
+}
+
+TEST(GuiDocumentTest, CloseMainWindow_YesClosesTheWholeDocument) {
+    GuiRig rig;
+    rig.OpenTwoPorts();
+    ModalAnswers answers({Box::Yes});
+    rig.frame->Documents().front()->MainWindow().close();
+    GuiRig::Settle();
+    EXPECT_EQ(answers.texts,
+              (std::vector<std::string>{"This will close all windows, continue?"}));
+    EXPECT_TRUE(rig.frame->Documents().empty());
+    EXPECT_TRUE(rig.frame->MdiArea().subWindowList().isEmpty());
+    EXPECT_EQ(rig.frame->ActiveDocument(), nullptr);
+}
+
+TEST(GuiDocumentTest, CloseMainWindow_EmptySetupClosesWithoutQuestions) {
+    GuiRig rig;
+    rig.frame->NewDocument().MainWindow().close();
+    ModalAnswers answers;
+    GuiRig::Settle();
+    EXPECT_TRUE(answers.texts.empty());
+    EXPECT_TRUE(rig.frame->Documents().empty());
+}
+
+TEST(GuiDocumentTest, TempWindow_ClosesWithoutAQuestion) {
+    GuiRig rig;
+    CGuiDocument& document = rig.frame->NewDocument();
+    IPortView* window = document.NewPortWindow();
+    window->SetTitleParts("Temp", "");
+    ModalAnswers answers;
+    static_cast<CChildFrame*>(window)->close();
+    GuiRig::Settle();
+    EXPECT_TRUE(answers.texts.empty());
+    EXPECT_EQ(document.WindowCount(), 1);
+    EXPECT_EQ(document.MainWindow().windowTitle().toStdString(), "Weaver1");
+}
+
+TEST(GuiDocumentTest, PortSavedMaximised_IsMaximisedAgainAfterLoading) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.OpenTwoPorts(3);
+    CChildFrame* log = GuiRig::WindowOf(document, "LOG");
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(log->isMaximized());
+    EXPECT_EQ(rig.frame->MdiArea().activeSubWindow(), log);
+    const WindowPlacement placement = log->GetPlacement();
+    EXPECT_EQ(placement.showCmd, 3);
+    EXPECT_EQ(placement.rcNormalLeft, 10);
+    EXPECT_EQ(placement.rcNormalTop, 20);
+    EXPECT_EQ(placement.rcNormalRight, 610);
+    EXPECT_EQ(placement.rcNormalBottom, 420);
+}
+
+TEST(GuiDocumentTest, Save_WritesBackTheLoadedPlacements) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.OpenTwoPorts();
+    const std::string saved = document.Doc().SaveToString();
+    EXPECT_EQ(saved, rig.TwoPorts());
+}
+
+TEST(GuiDocumentTest, StatusBarText_ShownWhileTheDocumentIsActive) {
+    GuiRig rig;
+    CGuiDocument& first = rig.OpenTwoPorts();
+    first.SetStatusBarText(" CON=D  LOG=D ");
+    EXPECT_EQ(rig.frame->StatusText().toStdString(), " CON=D  LOG=D ");
+    CGuiDocument& second = rig.frame->NewDocument();
+    EXPECT_EQ(rig.frame->ActiveDocument(), &second);
+    first.SetStatusBarText(" CON=C  LOG=D ");
+    EXPECT_EQ(rig.frame->StatusText().toStdString(), "");
+    rig.frame->MdiArea().setActiveSubWindow(&first.MainWindow());
+    EXPECT_EQ(rig.frame->StatusText().toStdString(), " CON=C  LOG=D ");
+}

@@ -1,0 +1,302 @@
+#include "ui/MainFrame.h"
+
+#include "GuiRig.h"
+#include "ModalAnswers.h"
+#include "port/PortHandler.h"
+#include "ui/MenuCommand.h"
+#include "ui/PortSelectorBar.h"
+
+#include <QComboBox>
+#include <QDropEvent>
+#include <QMdiArea>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct PromptRow {
+    const char* name;
+    int id;
+    std::string text;
+    std::string shortcut;
+    std::string statusTip;
+    std::string toolTip;
+};
+
+class MainFramePromptTest : public ::testing::TestWithParam<PromptRow> {};
+
+std::vector<std::string> VisibleMenus(const CMainFrame& frame) {
+    std::vector<std::string> titles;
+    for (QAction* action : frame.menuBar()->actions()) {
+        if (action->isVisible()) {
+            titles.push_back(action->text().toStdString());
+        }
+    }
+    return titles;
+}
+
+std::vector<std::string> VisibleItems(QMenu* menu) {
+    std::vector<std::string> items;
+    for (QAction* action : menu->actions()) {
+        if (action->isVisible() && !action->isSeparator()) {
+            items.push_back(action->text().toStdString());
+        }
+    }
+    return items;
+}
+
+} // namespace
+
+TEST_P(MainFramePromptTest, CommandHasItsTextKeyAndPrompt) {
+    GuiRig rig;
+    const PromptRow& row = GetParam();
+    QAction* action = rig.frame->Action(row.id);
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text().toStdString(), row.text);
+    EXPECT_EQ(action->shortcut().toString().toStdString(), row.shortcut);
+    EXPECT_EQ(action->statusTip().toStdString(), row.statusTip);
+    EXPECT_EQ(action->toolTip().toStdString(), row.toolTip);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, MainFramePromptTest,
+    ::testing::Values(
+        PromptRow{"New", 57600, "&New", "Ctrl+N", "Create a new document", "New"},
+        PromptRow{"Open", 57601, "&Open...", "Ctrl+O", "Open an existing document", "Open"},
+        PromptRow{"Close", 57602, "&Close", "", "Close the active document", "Close"},
+        PromptRow{"Save", 57603, "&Save", "Ctrl+S", "Save the active document", "Save"},
+        PromptRow{"SaveAs", 57604, "Save &As...", "", "Save the active document with a new name",
+                  "Save As"},
+        PromptRow{"Exit", 57665, "E&xit", "", "Quit the application; prompts to save documents",
+                  "Exit"},
+        PromptRow{"Cut", 57635, "Cu&t", "Shift+Del",
+                  "Cut the selection and put it on the Clipboard", "Cut"},
+        PromptRow{"Copy", 57634, "&Copy", "Ctrl+Ins",
+                  "Copy the selection and put it on the Clipboard", "Copy"},
+        PromptRow{"Paste", 57637, "&Paste", "Shift+Ins", "Insert Clipboard contents", "Paste"},
+        PromptRow{"Font", 32799, "&Font", "", "Change Font", "Font"},
+        PromptRow{"Toolbar", 59392, "&Toolbar", "", "Show or hide the toolbar", "Toggle ToolBar"},
+        PromptRow{"StatusBar", 59393, "&Status Bar", "", "Show or hide the status bar",
+                  "Toggle StatusBar"},
+        PromptRow{"Console", 32774, "&Console", "", "Show the Console Toolbar.",
+                  "Show the Console Toolbar."},
+        PromptRow{"AddConsole", 32773, "&Console Window", "", "Add console input/output.",
+                  "Add console input/output."},
+        PromptRow{"AddCom", 32772, "Com &Port", "", "Add a new COM port handler to the system.",
+                  "Add a new COM port handler to the system."},
+        PromptRow{"AddTelnet", 32775, "&Network - Connect", "",
+                  "Add a new Telnet port to the system.", "Add a new Telnet port to the system."},
+        PromptRow{"AddBroadcast", 32776, "Network - &Broadcast", "",
+                  "Add a new CT Ethernet to the system.", "Add a new CT Ethernet to the system."},
+        PromptRow{"AddRx", 32783, "R&X Network Connect", "",
+                  "Add a Telnet port that accepts outside connections.",
+                  "Add a Telnet port that accepts outside connections."},
+        PromptRow{"AddLog", 32790, "&Log File", "", "Add log file", "Add log file"},
+        PromptRow{"Routes", 32777, "&Routes", "", "", "Routes"},
+        PromptRow{"Connect", 32779, "&Connect!", "", "Connect selected port(s).", "Connect"},
+        PromptRow{"Disconnect", 32780, "&Disconnect!", "", "Disconnect selected port(s).",
+                  "Disconnect"},
+        PromptRow{"Remove", 3, "R&emove!", "", "Remove the selected connection.", "Remove"},
+        PromptRow{"EditScript", 32787, "Edit &Script!", "", "Edit the connect script",
+                  "Edit Script"},
+        PromptRow{"EditPort", 32788, "Edit &Port!", "", "Edit Port setup.", "Edit Port"},
+        PromptRow{"StopScript", 32789, "S&top Script!", "", "Stop the connect script!",
+                  "Stop Script!"},
+        PromptRow{"HelpTopics", 57667, "&Help Topics", "", "List Help topics", "Help Topics"},
+        PromptRow{"About", 57664, "&About spotweaver...", "",
+                  "Display program information, version number and copyright", "About"},
+        PromptRow{"Undo", 57643, "&Undo", "Alt+Backspace", "Undo the last action", "Undo"},
+        PromptRow{"Help", 57670, "Help", "F1", "Display help for current task or command",
+                  "Help"},
+        PromptRow{"NextPane", 57680, "Next Pane", "F6", "Switch to the next window pane",
+                  "Next Pane"}),
+    [](const ::testing::TestParamInfo<PromptRow>& info) { return std::string(info.param.name); });
+
+TEST(MainFrameTest, NoDocument_OnlyFileViewAndHelpMenus) {
+    GuiRig rig;
+    EXPECT_EQ(rig.frame->windowTitle().toStdString(), "Spotweaver");
+    EXPECT_EQ(VisibleMenus(*rig.frame), (std::vector<std::string>{"&File", "&View", "&Help"}));
+    std::vector<std::string> file = VisibleItems(rig.frame->Menu("&File"));
+    ASSERT_EQ(file.size(), 4u);
+    EXPECT_EQ(file[0], "&New");
+    EXPECT_EQ(file[1], "&Open...");
+    EXPECT_EQ(file[3], "E&xit");
+    EXPECT_FALSE(rig.frame->ConsoleBar().ConnectAction().isEnabled());
+}
+
+TEST(MainFrameTest, DocumentOpen_AddsEditSetupWindowMenusAndFileItems) {
+    GuiRig rig;
+    rig.frame->NewDocument();
+    EXPECT_EQ(rig.frame->windowTitle().toStdString(), "Spotweaver - Weaver1");
+    EXPECT_EQ(VisibleMenus(*rig.frame),
+              (std::vector<std::string>{"&File", "&Edit", "&View", "&Setup", "&Window", "&Help"}));
+    std::vector<std::string> file = VisibleItems(rig.frame->Menu("&File"));
+    ASSERT_EQ(file.size(), 7u);
+    EXPECT_EQ(file[2], "&Close");
+    EXPECT_EQ(file[3], "&Save");
+    EXPECT_EQ(file[4], "Save &As...");
+    EXPECT_EQ(VisibleItems(rig.frame->Menu("&Edit")),
+              (std::vector<std::string>{"Cu&t", "&Copy", "&Paste", "&Font"}));
+    EXPECT_EQ(VisibleItems(rig.frame->Menu("&Setup")),
+              (std::vector<std::string>{"&Add New", "&Routes", "&Connect!", "&Disconnect!",
+                                        "R&emove!", "Edit &Script!", "Edit &Port!",
+                                        "S&top Script!"}));
+    std::vector<std::string> window = VisibleItems(rig.frame->Menu("&Window"));
+    ASSERT_GE(window.size(), 3u);
+    EXPECT_EQ(window[0], "&Cascade");
+    EXPECT_EQ(window[1], "&Tile");
+    EXPECT_EQ(window[2], "&Arrange Icons");
+    EXPECT_EQ(VisibleItems(rig.frame->Menu("&View")),
+              (std::vector<std::string>{"&Toolbar", "&Status Bar", "&Console"}));
+}
+
+TEST(MainFrameTest, Toolbars_StandardButtonsAndConsoleSelector) {
+    GuiRig rig;
+    std::vector<std::string> buttons;
+    for (QAction* action : rig.frame->StandardToolBar().actions()) {
+        buttons.push_back(action->isSeparator() ? "|" : action->toolTip().toStdString());
+    }
+    EXPECT_EQ(buttons, (std::vector<std::string>{"New", "Open", "Save", "|", "Cut", "Copy",
+                                                 "Paste", "|", "About"}));
+    CPortSelectorBar& console = rig.frame->ConsoleBar();
+    EXPECT_EQ(console.Selector().count(), 1);
+    EXPECT_EQ(console.CurrentText(), "ALL");
+    EXPECT_EQ(console.ConnectAction().data().toInt(), 32779);
+    EXPECT_EQ(console.DisconnectAction().data().toInt(), 32780);
+    EXPECT_EQ(console.ConnectAction().toolTip().toStdString(), "Connect");
+}
+
+TEST(MainFrameTest, StatusBar_MessagePaneAndLockIndicators) {
+    GuiRig rig;
+    EXPECT_EQ(rig.frame->StatusText().toStdString(), "Ready");
+    for (const char* pane : {"CAP", "NUM", "SCRL"}) {
+        auto* label = rig.frame->statusBar()->findChild<QLabel*>(pane);
+        ASSERT_NE(label, nullptr) << pane;
+        EXPECT_EQ(label->text().toStdString(), pane);
+    }
+}
+
+TEST(MainFrameTest, PortSelector_ChoosingAPortMakesConnectActOnItOnly) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    QComboBox& selector = rig.frame->ConsoleBar().Selector();
+    ASSERT_EQ(selector.count(), 3);
+    EXPECT_EQ(selector.itemText(1).toStdString(), "CON");
+    selector.setCurrentIndex(1);
+    EXPECT_EQ(document.PortSelectorText(), "CON");
+    rig.frame->ConsoleBar().ConnectAction().trigger();
+    EXPECT_TRUE(document.Doc().FindPort("CON")->IsConnected());
+    EXPECT_FALSE(document.Doc().FindPort("LOG")->IsConnected());
+}
+
+TEST(MainFrameTest, ConsoleToolbarSavedHidden_OpensHiddenAndViewConsoleShowsIt) {
+    GuiRig rig;
+    rig.OpenTwoPorts(1, 0);
+    QAction* console = rig.frame->Action(32774);
+    EXPECT_FALSE(rig.frame->ConsoleBar().isVisibleTo(rig.frame.get()));
+    EXPECT_FALSE(console->isChecked());
+    console->trigger();
+    EXPECT_TRUE(rig.frame->ConsoleBar().isVisibleTo(rig.frame.get()));
+    EXPECT_TRUE(console->isChecked());
+    EXPECT_EQ(rig.frame->Layout().consoleBarShown, 268435456);
+    console->trigger();
+    EXPECT_EQ(rig.frame->Layout().consoleBarShown, 0);
+}
+
+TEST(MainFrameTest, ViewToolbarAndStatusBar_ToggleTheBars) {
+    GuiRig rig;
+    rig.frame->Action(59392)->trigger();
+    rig.frame->Action(59393)->trigger();
+    EXPECT_FALSE(rig.frame->StandardToolBar().isVisibleTo(rig.frame.get()));
+    EXPECT_FALSE(rig.frame->statusBar()->isVisibleTo(rig.frame.get()));
+    EXPECT_FALSE(rig.frame->Action(59392)->isChecked());
+    MainFrameLayout layout = rig.frame->Layout();
+    EXPECT_EQ(layout.toolBarShown, 0);
+    EXPECT_EQ(layout.statusBarShown, 0);
+    EXPECT_EQ(layout.consoleBarShown, 268435456);
+}
+
+TEST(MainFrameTest, About_ShowsTheVersion) {
+    GuiRig rig;
+    ModalAnswers answers;
+    std::string version;
+    answers.onDialog = [&](QDialog& dialog) {
+        version = dialog.findChild<QLabel*>("VersionText")->text().toStdString();
+    };
+    rig.frame->Action(57664)->trigger();
+    EXPECT_EQ(answers.dialogTitles, (std::vector<std::string>{"About spotweaver"}));
+    EXPECT_EQ(version, "Spotweaver Version 4.22");
+}
+
+TEST(MainFrameTest, HelpTopics_ShowsTheReadme) {
+    GuiRig rig;
+    ModalAnswers answers;
+    std::string help;
+    answers.onDialog = [&](QDialog& dialog) {
+        help = dialog.findChild<QTextBrowser*>("HelpText")->toPlainText().toStdString();
+    };
+    rig.frame->Action(57667)->trigger();
+    EXPECT_NE(help.find("Spotweaver joins the DX cluster sources"), std::string::npos);
+}
+
+TEST(MainFrameTest, DroppedFile_IsOpened) {
+    GuiRig rig;
+    const QString path = rig.Write("dropped.ini", rig.TwoPorts());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    rig.frame->show();
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(rig.frame.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(rig.frame.get(), &drop);
+    GuiRig::Settle();
+    ASSERT_EQ(rig.frame->Documents().size(), 1u);
+    EXPECT_EQ(rig.frame->Documents().front()->Title().toStdString(), "dropped.ini");
+    EXPECT_EQ(rig.frame->Documents().front()->Doc().PortCount(), 2);
+}
+
+TEST(MainFrameTest, OpenSameFileTwice_ActivatesTheOpenDocument) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    rig.frame->NewDocument();
+    EXPECT_EQ(rig.frame->OpenDocument(document.Path()), &document);
+    EXPECT_EQ(rig.frame->Documents().size(), 2u);
+}
+
+TEST(MainFrameTest, OpenMissingFile_SaysWhyAndOpensNothing) {
+    GuiRig rig;
+    ModalAnswers answers;
+    EXPECT_EQ(rig.frame->OpenDocument(rig.dir.filePath("missing.ini")), nullptr);
+    GuiRig::Settle();
+    ASSERT_EQ(answers.texts.size(), 1u);
+    EXPECT_EQ(answers.texts[0].rfind("Failed to open document.\n", 0), 0u);
+    EXPECT_TRUE(rig.frame->Documents().empty());
+}
+
+TEST(MainFrameTest, Save_WritesTheFileAndRemembersItFirstInRecentFiles) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    ModalAnswers answers({QMessageBox::Yes});
+    rig.frame->MdiArea().setActiveSubWindow(&document.MainWindow());
+    GuiRig::WindowOf(document, "LOG")->close();
+    GuiRig::Settle();
+    ASSERT_TRUE(document.Doc().IsModified());
+    rig.frame->Action(57603)->trigger();
+    EXPECT_FALSE(document.Doc().IsModified());
+    QFile file(document.Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().left(15).toStdString(), "NumberOfPorts=1");
+    QMenu* menu = rig.frame->Menu("&File");
+    bool listed = false;
+    for (QAction* action : menu->actions()) {
+        listed = listed || action->text().endsWith("demo.ini");
+    }
+    EXPECT_TRUE(listed);
+}
