@@ -5,7 +5,9 @@
 
 CHostResolver::CHostResolver(QObject& context) : m_context(context) {}
 
-CHostResolver::~CHostResolver() { Cancel(); }
+CHostResolver::~CHostResolver() {
+    Cancel();
+}
 
 std::optional<QHostAddress> CHostResolver::Dotted(const std::string& text) {
     QHostAddress address;
@@ -27,21 +29,24 @@ void CHostResolver::Resolve(const std::string& host, Done done) {
         return;
     }
     m_lookupId = QHostInfo::lookupHost(
-        QString::fromStdString(host), &m_context, [this, done = std::move(done)](const QHostInfo& info) {
-            if (info.lookupId() != m_lookupId) {
+        QString::fromStdString(host), &m_context,
+        [this, done = std::move(done)](const QHostInfo& info) { Answer(info, done); });
+}
+
+void CHostResolver::Answer(const QHostInfo& info, const Done& done) {
+    if (info.lookupId() != m_lookupId) {
+        return;
+    }
+    m_lookupId = NoLookup;
+    if (info.error() == QHostInfo::NoError) {
+        for (const QHostAddress& address : info.addresses()) {
+            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+                done(address);
                 return;
             }
-            m_lookupId = NoLookup;
-            if (info.error() == QHostInfo::NoError) {
-                for (const QHostAddress& address : info.addresses()) {
-                    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-                        done(address);
-                        return;
-                    }
-                }
-            }
-            done(std::nullopt);
-        });
+        }
+    }
+    done(std::nullopt);
 }
 
 void CHostResolver::Cancel() {

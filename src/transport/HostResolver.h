@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+class QHostInfo;
 class QObject;
 
 // Turns a port's host text into one IPv4 address without blocking the loop.
@@ -37,6 +38,8 @@ public:
 
 private:
     static constexpr int NoLookup = -1;
+
+    void Answer(const QHostInfo& info, const Done& done);
 
     QObject& m_context;
     int m_lookupId = NoLookup;

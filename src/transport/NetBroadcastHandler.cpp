@@ -35,7 +35,8 @@ void CNetBroadcastHandler::SaveKindSettings(CSetupFile& setup) const {
 }
 
 CNetPort::Fields CNetBroadcastHandler::KindFields() const {
-    return {{"MyIP", MyIP}, {"PortNumber", std::to_string(PortNumber)}, {"BroadcastIP", BroadcastIP}};
+    return {
+        {"MyIP", MyIP}, {"PortNumber", std::to_string(PortNumber)}, {"BroadcastIP", BroadcastIP}};
 }
 
 void CNetBroadcastHandler::ApplyKindFields(const PortSetupValues& values) {

@@ -13,10 +13,9 @@ CNetConnectHandler::~CNetConnectHandler() = default;
 void CNetConnectHandler::OpenTransport(const QHostAddress& address) {
     m_socket = new QTcpSocket(&Context());
     QObject::connect(m_socket, &QTcpSocket::connected, &Context(), [this] { Connected(); });
-    QObject::connect(m_socket, &QTcpSocket::errorOccurred, &Context(),
-                     [this](QAbstractSocket::SocketError) {
-                         SetupFailed("Error connecting to host address");
-                     });
+    QObject::connect(
+        m_socket, &QTcpSocket::errorOccurred, &Context(),
+        [this](QAbstractSocket::SocketError) { SetupFailed("Error connecting to host address"); });
     m_socket->connectToHost(address, PortNumber);
 }
 
@@ -29,4 +28,6 @@ void CNetConnectHandler::Connected() {
     ReadStream();
 }
 
-void CNetConnectHandler::CloseTransport() { Discard(m_socket); }
+void CNetConnectHandler::CloseTransport() {
+    Discard(m_socket);
+}

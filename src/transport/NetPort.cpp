@@ -37,7 +37,9 @@ bool CNetPort::EditSetup() {
     return true;
 }
 
-void CNetPort::SavePortType(CSetupFile& setup) const { setup.PutString("PortType", Kind()); }
+void CNetPort::SavePortType(CSetupFile& setup) const {
+    setup.PutString("PortType", Kind());
+}
 
 std::uint16_t CNetPort::PortNumberOf(std::string_view text) {
     return PortNumberOf(CSetupFile::ToInt(text));

@@ -128,6 +128,11 @@ void CSocketPort::Write(const char* data, int len) {
     if (!IsConnected() || socket == nullptr || len <= 0) {
         return;
     }
+    // A peer that has closed is still read to its end; sending to it fails.
+    if (socket->state() != QAbstractSocket::ConnectedState) {
+        PrintText(CSocketError::Line(PortName, ENOTCONN));
+        return;
+    }
     if (socket->bytesToWrite() + len > MaxPendingOutput) {
         PrintText(CSocketError::Line(PortName, EWOULDBLOCK));
         return;
@@ -143,7 +148,9 @@ void CSocketPort::OnInputTaken() {
     }
 }
 
-int CSocketPort::Capacity() const { return static_cast<int>(m_receive.size()) - 1; }
+int CSocketPort::Capacity() const {
+    return static_cast<int>(m_receive.size()) - 1;
+}
 
 void CSocketPort::StreamClosed() {
     m_peerClosed = true;

@@ -36,8 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RoomRow{"LinesWaitingTakesOnlyFreeSpace", 16, "DX de K1\r\n", 12, 5},
                       RoomRow{"NoLineEndTakesFreeSpace", 16, "DX de K1", 12, 7},
                       RoomRow{"FullWithLinesTakesNothing", 16, "DX de K1ABCD\r\n\r", 4, 0},
-                      RoomRow{"FullWithoutLineEndTakesTheResettingByte", 16, "DX de K1ABCDEFG",
-                              4, 1}),
+                      RoomRow{"FullWithoutLineEndTakesTheResettingByte", 16, "DX de K1ABCDEFG", 4,
+                              1}),
     [](const ::testing::TestParamInfo<RoomRow>& info) { return info.param.name; });
 
 TEST(InputRoomFitsTest, Fits_WholeDatagramOrNoLineToWaitFor) {

@@ -36,15 +36,17 @@ QNetworkDatagram NextDatagram(QUdpSocket& socket) {
     return socket.receiveDatagram();
 }
 
-std::string Text(const QNetworkDatagram& datagram) { return datagram.data().toStdString(); }
+std::string Text(const QNetworkDatagram& datagram) {
+    return datagram.data().toStdString();
+}
 
 // A CT network station: one port, its view and the lines it took.
 struct Station {
     Station(const std::string& myIp, const std::string& broadcastIp, int portNumber,
             int bufferSize = 32000) {
-        const std::string section = SetupText::Common("CTE", bufferSize, SetupText::Script({}, 0, 60)) +
-                                    "MyIP=" + myIp + "\nBroadcastIP=" + broadcastIp +
-                                    "\nPortNumber=" + std::to_string(portNumber) + "\n";
+        const std::string section =
+            SetupText::Common("CTE", bufferSize, SetupText::Script({}, 0, 60)) + "MyIP=" + myIp +
+            "\nBroadcastIP=" + broadcastIp + "\nPortNumber=" + std::to_string(portNumber) + "\n";
         const std::vector<std::string> lines = SetupText::Lines(section);
         CSetupFile setup(lines, host.ui);
         port = std::make_unique<CNetBroadcastHandler>(setup, host, view);
@@ -92,7 +94,8 @@ TEST_F(NetBroadcastHandlerTest, Connect_CompletesBeforeReturning) {
 TEST_F(NetBroadcastHandlerTest, Write_OneDatagramToBroadcastAddressAndOwnDatagramSkipped) {
     Station ct("127.0.0.1", "127.255.255.255", portNumber);
     ct.port->Connect();
-    const std::string packet = "B0DX de K1ABC:     14025.0  W1AW         CQ                   1200Z\x5a\n";
+    const std::string packet =
+        "B0DX de K1ABC:     14025.0  W1AW         CQ                   1200Z\x5a\n";
 
     ct.port->Write(packet.data(), static_cast<int>(packet.size()));
     const QNetworkDatagram sent = NextDatagram(listener);
@@ -207,7 +210,8 @@ TEST_F(NetBroadcastHandlerTest, SetupNewPort_ShowsCtNetworkDefaultsAndTakesTyped
     CNetBroadcastHandler port(host, view);
     host.Add(port);
     host.ui.portDialog = [](PortSetupValues& v) {
-        v.kindFields = {{"MyIP", "192.168.1.5"}, {"PortNumber", "9871"}, {"BroadcastIP", "192.168.1.255"}};
+        v.kindFields = {
+            {"MyIP", "192.168.1.5"}, {"PortNumber", "9871"}, {"BroadcastIP", "192.168.1.255"}};
         v.addConsoleRoutes = false;
         return true;
     };
@@ -218,9 +222,9 @@ TEST_F(NetBroadcastHandlerTest, SetupNewPort_ShowsCtNetworkDefaultsAndTakesTyped
     EXPECT_EQ(shown.kind, "CTE");
     EXPECT_EQ(shown.name, "CTE");
     EXPECT_EQ(shown.dataType, "CT Network");
-    EXPECT_EQ(shown.kindFields, (CNetPort::Fields{{"MyIP", "10.0.0.100"},
-                                                  {"PortNumber", "9870"},
-                                                  {"BroadcastIP", "10.0.0.255"}}));
+    EXPECT_EQ(shown.kindFields,
+              (CNetPort::Fields{
+                  {"MyIP", "10.0.0.100"}, {"PortNumber", "9870"}, {"BroadcastIP", "10.0.0.255"}}));
     EXPECT_EQ(port.MyIP, "192.168.1.5");
     EXPECT_EQ(port.PortNumber, 9871);
     EXPECT_EQ(port.BroadcastIP, "192.168.1.255");
@@ -244,10 +248,12 @@ TEST(NetBroadcastHandlerNamespaceTest, TwoHosts_BroadcastsReachTheOtherAndOwnAre
 
     ct.port->Connect();
     ASSERT_TRUE(ct.port->IsConnected()) << ct.view.Text();
-    const std::string packet = "B0DX de K1ABC:     14025.0  W1AW         CQ                   1200Z\x5a\n";
+    const std::string packet =
+        "B0DX de K1ABC:     14025.0  W1AW         CQ                   1200Z\x5a\n";
     ct.port->Write(packet.data(), static_cast<int>(packet.size()));
     const QNetworkDatagram atB = NextDatagram(stationB);
-    const std::string fromB = "B0DX de DL1XX:      7012.5  JA1ZZ        TNX                  1201Z\x41\n";
+    const std::string fromB =
+        "B0DX de DL1XX:      7012.5  JA1ZZ        TNX                  1201Z\x41\n";
     stationB.writeDatagram(fromB.data(), static_cast<qint64>(fromB.size()),
                            QHostAddress("10.0.0.255"), 9870);
     ASSERT_TRUE(SpinUntil([&] { return !ct.host.lines.empty(); }));

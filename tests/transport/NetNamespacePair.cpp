@@ -67,4 +67,6 @@ bool NetNamespacePair::Enter(const std::string& name) {
     return entered;
 }
 
-bool NetNamespacePair::Leave() { return m_home >= 0 && ::setns(m_home, CLONE_NEWNET) == 0; }
+bool NetNamespacePair::Leave() {
+    return m_home >= 0 && ::setns(m_home, CLONE_NEWNET) == 0;
+}

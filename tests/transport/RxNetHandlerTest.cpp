@@ -38,7 +38,8 @@ protected:
         }
     }
 
-    CRxNetHandler& MakePort(const std::string& hostName, int portNumber, const std::string& script) {
+    CRxNetHandler& MakePort(const std::string& hostName, int portNumber,
+                            const std::string& script) {
         const std::string section = SetupText::Common("RXTEL", 32000, script) +
                                     "HostName=" + hostName +
                                     "\nPortNumber=" + std::to_string(portNumber) + "\n";
@@ -57,7 +58,7 @@ protected:
         return rx;
     }
 
-    // A station calling the port; true once the port took it as its caller.
+    // A station calling the port.
     std::unique_ptr<QTcpSocket> Call() {
         auto station = std::make_unique<QTcpSocket>();
         station->connectToHost(QHostAddress::LocalHost, listenPort);
@@ -203,7 +204,8 @@ TEST_F(RxNetHandlerTest, SetupNewPort_ShowsRxtelDefaults) {
     EXPECT_EQ(shown.kind, "RXTEL");
     EXPECT_EQ(shown.name, "RXTEL");
     EXPECT_EQ(shown.dataType, "Cluster User");
-    EXPECT_EQ(shown.kindFields, (CNetPort::Fields{{"HostName", "127.0.0.1"}, {"PortNumber", "23"}}));
+    EXPECT_EQ(shown.kindFields,
+              (CNetPort::Fields{{"HostName", "127.0.0.1"}, {"PortNumber", "23"}}));
     EXPECT_EQ(port->PortName, "RXTEL");
     EXPECT_EQ(port->HostName, "127.0.0.1");
     EXPECT_EQ(port->PortNumber, 23);

@@ -39,8 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, TelnetFilterTest,
     ::testing::Values(
         FilterRow{"DoEchoRefused", "\xff\xfd\x01"s, "  \x01"s, "\xff\xfc\x01"s},
-        FilterRow{"DoOptionZeroRefusedWithThreeBytes", "\xff\xfd\x00"s, "  \x00"s,
-                  "\xff\xfc\x00"s},
+        FilterRow{"DoOptionZeroRefusedWithThreeBytes", "\xff\xfd\x00"s, "  \x00"s, "\xff\xfc\x00"s},
         FilterRow{"DoTerminalTypeBeforeLoginPrompt", "\xff\xfd\x18login: "s, "  \x18login: "s,
                   "\xff\xfc\x18"s},
         FilterRow{"WillNotAnswered", "\xff\xfb\x03"s, "  \x03"s, ""s},
