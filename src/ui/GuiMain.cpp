@@ -39,8 +39,11 @@ void ArrangeScreenshot(CMainFrame& frame) {
 
 } // namespace
 
-int RunGui(int argc, char** argv, const CommandLine& cl) {
-    QApplication app(argc, argv);
+int RunGui(int /*argc*/, char** argv, const CommandLine& cl) {
+    // Qt is given the program name only: the command line is ours.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setOrganizationName(QStringLiteral("Spotweaver"));
     QApplication::setApplicationName(QStringLiteral("Spotweaver"));
     QApplication::setWindowIcon(CToolIcons::Of(CToolIcons::Image::Program));
