@@ -1,0 +1,307 @@
+// Runs the built program as a user or a service manager would: headless with
+// lines on standard input and a signal to stop, and as a setup checker.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto Deadline = 20s;
+
+std::string Contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Put(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Polls until done() holds or the deadline passes.
+bool WaitUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + Deadline;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+// The program started in a folder, with a pipe on its standard input and
+// its two outputs in files.
+class Program {
+public:
+    Program(const fs::path& dir, const std::vector<std::string>& args) : m_dir(dir) {
+        int in[2];
+        if (::pipe2(in, O_CLOEXEC) != 0) {
+            return;
+        }
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::dup2(in[0], STDIN_FILENO);
+            const int out = ::open((dir / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = ::open((dir / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(out, STDOUT_FILENO);
+            ::dup2(err, STDERR_FILENO);
+            if (::chdir(dir.c_str()) != 0) {
+                ::_exit(126);
+            }
+            std::vector<char*> argv;
+            argv.push_back(const_cast<char*>(SPOTWEAVER_BINARY));
+            for (const std::string& a : args) {
+                argv.push_back(const_cast<char*>(a.c_str()));
+            }
+            argv.push_back(nullptr);
+            ::execv(SPOTWEAVER_BINARY, argv.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        m_stdin = in[1];
+    }
+    ~Program() {
+        CloseInput();
+        if (m_pid > 0 && !m_reaped) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    void Type(const std::string& text) {
+        ASSERT_EQ(::write(m_stdin, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+    void CloseInput() {
+        if (m_stdin >= 0) {
+            ::close(m_stdin);
+            m_stdin = -1;
+        }
+    }
+    void Signal(int signo) { ::kill(m_pid, signo); }
+    bool Running() {
+        int status = 0;
+        if (m_reaped || ::waitpid(m_pid, &status, WNOHANG) != 0) {
+            if (!m_reaped) {
+                m_reaped = true;
+                m_status = status;
+            }
+            return false;
+        }
+        return true;
+    }
+    // The exit status, or -1 when the program did not end in time or ended
+    // by a signal.
+    int ExitStatus() {
+        if (!WaitUntil([this] { return !Running(); })) {
+            return -1;
+        }
+        return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
+    }
+    std::string Output() const { return Contents(m_dir / "stdout"); }
+    std::string Errors() const { return Contents(m_dir / "stderr"); }
+
+private:
+    fs::path m_dir;
+    pid_t m_pid = -1;
+    int m_stdin = -1;
+    bool m_reaped = false;
+    int m_status = 0;
+};
+
+// The date a PC11 frame carries: "7-Dec-2026".
+std::string PcDate() {
+    static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    ::gmtime_r(&now, &utc);
+    return std::to_string(utc.tm_mday) + "-" + months[utc.tm_mon] + "-" +
+           std::to_string(utc.tm_year + 1900);
+}
+
+std::string PortSection(const std::string& type, const std::string& name,
+                        const std::string& kindKeys, const std::string& router) {
+    return "PortType=" + type + "\nBufferSize=32000\nKeepAlive=0\n"
+           "ScriptSteps=0\nAutoReConnect=0\nAutoTime=60\nPortName=" + name +
+           "\nIsTNCPort=0\nStreamSW=|\nPortStreamID=A\n" + kindKeys + router;
+}
+
+const std::string Options = "BlockDashAtOption=0\nStripAtPoundOption=0\nOnlyPassSkimmerCQOption=0\n";
+
+// The console (a cluster login) routed to three log files.
+std::string ConsoleToThreeLogs() {
+    std::string text = "NumberOfPorts=4\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n";
+    text += PortSection("CON", "CON", "",
+                        "InputType=1\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=0\nCRLFOption=3\n" +
+                            Options);
+    text += PortSection("FILE", "CTLOG", "FileName=ct.log\n",
+                        "InputType=5\nDupeLength=100\nCRLFOption=3\n" + Options);
+    text += PortSection("FILE", "NODELOG", "FileName=node.log\n",
+                        "InputType=2\nMyCall=G4ABC\nHopsOut=99\nAntiLoopPrefix= <\n"
+                        "DupeLength=100\nCRLFOption=2\n" + Options);
+    text += PortSection("FILE", "SPIDERLOG", "FileName=spider.log\n",
+                        "InputType=9\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=100\n"
+                        "CRLFOption=2\n" + Options);
+    text += "Trace=0\nPort=2\nPort=3\nPort=4\nPort=0\n";
+    for (int i = 0; i < 3; ++i) {
+        text += "Trace=0\nPort=0\nPort=0\nPort=0\nPort=0\n";
+    }
+    return text;
+}
+
+const std::string Spot1 = "DX de DL1ABC:    14025.0  VP8LP        CQ up 2                        1201Z";
+const std::string Spot2 = "DX de K1XYZ:      7005.5  ZL7G         599 in Maine                   1203Z";
+const std::string Wwv = "WWV de VE7CC <18>:   SFI=148, A=6, K=1";
+
+class HeadlessProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "headless-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path dir;
+};
+
+TEST_F(HeadlessProgramTest, TypedLinesReachEachLogInItsOwnFormAndSigtermEndsCleanly) {
+    Put(dir / "setup.ini", ConsoleToThreeLogs());
+    const std::string dateBefore = PcDate();
+    Program program(dir, {"--headless", "setup.ini", "/START"});
+
+    program.Type(Spot1 + "\n" + Wwv + "\r\n" + Spot2 + "\n" + Spot1 + "\n");
+    ASSERT_TRUE(WaitUntil([&] { return Contents(dir / "spider.log").find("ZL7G") != std::string::npos; }))
+        << program.Errors();
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.ExitStatus(), 0);
+
+    EXPECT_EQ(Contents(dir / "ct.log"), Spot1 + "\r\n" + Wwv + "\r\n" + Spot2 + "\r\n");
+    const std::string node = Contents(dir / "node.log");
+    const std::string dateAfter = PcDate();
+    auto frames = [](const std::string& date) {
+        return "PC11^14025.0^VP8LP^" + date + "^1201Z^CQ up 2 <G4ABC^DL1ABC^G4ABC^H99^~\n"
+               "PC11^7005.5^ZL7G^" + date + "^1203Z^599 in Maine <G4ABC^K1XYZ^G4ABC^H99^~\n";
+    };
+    EXPECT_TRUE(node == frames(dateBefore) || node == frames(dateAfter)) << node;
+    EXPECT_EQ(Contents(dir / "spider.log"),
+              "DX 14025.0 VP8LP CQ up 2 <G4ABC\nDX 7005.5 ZL7G 599 in Maine <G4ABC\n");
+    EXPECT_EQ(program.Output(), "CON: Port connected\n" + Spot1 + "\n" + Wwv + "\n" + Spot2 +
+                                    "\n" + Spot1 + "\nCON: Port disconnected\n");
+    EXPECT_EQ(program.Errors(), "CON port loaded\nCTLOG port loaded\nNODELOG port loaded\n"
+                                "SPIDERLOG port loaded\n"
+                                "Ports loaded, use Connect command to start\n"
+                                "CON port connect commanded\nCTLOG port connect commanded\n"
+                                "NODELOG port connect commanded\n"
+                                "SPIDERLOG port connect commanded\n");
+}
+
+TEST_F(HeadlessProgramTest, EndOfInputKeepsRunningUntilSigint) {
+    Put(dir / "setup.ini", ConsoleToThreeLogs());
+    Program program(dir, {"--headless", "setup.ini", "/START", "--follow"});
+
+    program.Type(Spot1 + "\n" + Spot2);
+    program.CloseInput();
+    // The last line had no line end; the end of input completes it.
+    ASSERT_TRUE(WaitUntil([&] { return Contents(dir / "ct.log").find("ZL7G") != std::string::npos; }))
+        << program.Errors();
+    EXPECT_TRUE(program.Running());
+    program.Signal(SIGINT);
+
+    EXPECT_EQ(program.ExitStatus(), 0);
+    const std::string errors = program.Errors();
+    EXPECT_NE(errors.find("CTLOG| CTLOG: Port connected\n"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("NODELOG| NODELOG: Port disconnected\n"), std::string::npos);
+}
+
+TEST_F(HeadlessProgramTest, WithoutStartTypedLinesGoNowhere) {
+    Put(dir / "setup.ini", ConsoleToThreeLogs());
+    Program program(dir, {"--headless", "setup.ini"});
+    program.Type(Spot1 + "\n");
+    ASSERT_TRUE(WaitUntil([&] {
+        return program.Errors().find("Ports loaded, use Connect command to start\n") !=
+               std::string::npos;
+    }));
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.ExitStatus(), 0);
+    EXPECT_FALSE(fs::exists(dir / "ct.log"));
+    EXPECT_EQ(program.Output(), "");
+}
+
+TEST_F(HeadlessProgramTest, MissingSetupFileSaysSoWithStatusOne) {
+    for (const char* mode : {"--headless", "--check"}) {
+        Program program(dir, {mode, "absent.ini"});
+        EXPECT_EQ(program.ExitStatus(), 1) << mode;
+        EXPECT_EQ(program.Errors(),
+                  "spotweaver: Can't open setup file \"absent.ini\": No such file or directory\n")
+            << mode;
+    }
+}
+
+TEST_F(HeadlessProgramTest, CheckOfAGoodSetupExitsZeroAndConnectsNothing) {
+    Put(dir / "setup.ini", ConsoleToThreeLogs());
+    Program program(dir, {"--check", "setup.ini"});
+    EXPECT_EQ(program.ExitStatus(), 0);
+    EXPECT_EQ(program.Errors(), "CON port loaded\nCTLOG port loaded\nNODELOG port loaded\n"
+                                "SPIDERLOG port loaded\n"
+                                "Ports loaded, use Connect command to start\n");
+    EXPECT_FALSE(fs::exists(dir / "ct.log"));
+}
+
+TEST_F(HeadlessProgramTest, CheckOfARejectedSetupExitsOneAndSaysWhy) {
+    std::string text = ConsoleToThreeLogs();
+    text.replace(text.find("PortType=FILE"), 13, "PortType=DISK");
+    Put(dir / "setup.ini", text);
+    Program program(dir, {"--check", "setup.ini"});
+
+    EXPECT_EQ(program.ExitStatus(), 1);
+    const std::string errors = program.Errors();
+    EXPECT_NE(errors.find("spotweaver: Setup file: port section 2 has the unknown PortType "
+                          "\"DISK\": its lines are skipped\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("NODELOG port loaded\n"), std::string::npos);
+}
+
+TEST_F(HeadlessProgramTest, CheckSaveAsWritesTheSetupBackByteForByte) {
+    Put(dir / "setup.ini", ConsoleToThreeLogs());
+    {
+        Program first(dir, {"--check", "setup.ini", "--save-as", "saved.ini"});
+        ASSERT_EQ(first.ExitStatus(), 0) << first.Errors();
+    }
+    const std::string saved = Contents(dir / "saved.ini");
+    EXPECT_EQ(saved.rfind("NumberOfPorts=4\nFontSize=20\n", 0), 0u);
+    EXPECT_NE(saved.find("ScriptSteps=10\n"), std::string::npos);
+    EXPECT_NE(saved.find("m_wndToolBar.showwindow=268435456\n"), std::string::npos);
+
+    Program second(dir, {"--check", "saved.ini", "--save-as", "again.ini"});
+    ASSERT_EQ(second.ExitStatus(), 0) << second.Errors();
+    EXPECT_EQ(Contents(dir / "again.ini"), saved);
+}
+
+TEST_F(HeadlessProgramTest, BundledDemoChecksClean) {
+    Program program(dir, {"--check", SPOTWEAVER_EXAMPLES "/demo.ini"});
+    EXPECT_EQ(program.ExitStatus(), 0) << program.Errors();
+}
+
+} // namespace
