@@ -1,7 +1,5 @@
 #include "ui/SpotweaverView.h"
 
-#include <QScrollBar>
-#include <QTextBlock>
 #include <QTextCursor>
 
 namespace {

@@ -3,7 +3,13 @@
 #include "GuiRig.h"
 #include "ModalAnswers.h"
 #include "port/PortHandler.h"
+#include "port/PortCommands.h"
+#include "ui/PortInputBar.h"
 #include "ui/SpotweaverView.h"
+
+#include <QFontDialog>
+#include <QLineEdit>
+#include <QToolButton>
 
 #include <QMdiArea>
 
@@ -156,4 +162,89 @@ TEST(GuiDocumentTest, StatusBarText_ShownWhileTheDocumentIsActive) {
     EXPECT_EQ(rig.frame->StatusText().toStdString(), "");
     rig.frame->MdiArea().setActiveSubWindow(&first.MainWindow());
     EXPECT_EQ(rig.frame->StatusText().toStdString(), " CON=C  LOG=D ");
+}
+
+TEST(GuiDocumentTest, AddLogFile_DialogsConfirmedAddPortWindowAndSelectorEntry) {
+    GuiRig rig;
+    CGuiDocument& document = rig.frame->NewDocument();
+    ModalAnswers answers;
+    answers.onDialog = [&](QDialog& dialog) {
+        if (dialog.windowTitle() == "File Handler Setup") {
+            dialog.findChild<QLineEdit*>("FileName")->setText(rig.dir.filePath("spots.txt"));
+        }
+        dialog.accept();
+    };
+    rig.frame->Action(32790)->trigger();
+    GuiRig::Settle();
+    EXPECT_EQ(answers.dialogTitles,
+              (std::vector<std::string>{"File Handler Setup", "Connect Script Setup"}));
+    ASSERT_EQ(document.Doc().PortCount(), 1);
+    EXPECT_EQ(document.Doc().Port(0)->PortName, "LOG");
+    ASSERT_NE(GuiRig::WindowOf(document, "LOG"), nullptr);
+    EXPECT_EQ(document.PortSelectorItems(), (std::vector<std::string>{"LOG"}));
+    EXPECT_NE(MainText(document).find("LOG port loaded, use Connect command to start\n"),
+              std::string::npos);
+}
+
+TEST(GuiDocumentTest, AddPortCancelled_ClosesTheTempWindow) {
+    GuiRig rig;
+    CGuiDocument& document = rig.frame->NewDocument();
+    ModalAnswers answers;
+    rig.frame->Action(32772)->trigger();
+    GuiRig::Settle();
+    EXPECT_EQ(answers.dialogTitles, (std::vector<std::string>{"Com Handler Setup"}));
+    EXPECT_TRUE(answers.texts.empty());
+    EXPECT_EQ(document.Doc().PortCount(), 0);
+    EXPECT_EQ(document.WindowCount(), 1);
+}
+
+TEST(GuiDocumentTest, PortWindowButtons_OpenThatPortsDialogs) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    ModalAnswers answers;
+    CPortInputBar& bar = GuiRig::WindowOf(document, "LOG")->InputBar();
+    bar.Button(PortCommand::EditScript)->click();
+    bar.Button(PortCommand::Edit)->click();
+    bar.Button(PortCommand::Connect)->click();
+    EXPECT_EQ(answers.dialogTitles,
+              (std::vector<std::string>{"Connect Script Setup", "File Handler Setup"}));
+    EXPECT_TRUE(document.Doc().FindPort("LOG")->IsConnected());
+    EXPECT_FALSE(document.Doc().FindPort("CON")->IsConnected());
+    EXPECT_EQ(GuiRig::WindowOf(document, "LOG")->InputBar().Port(),
+              document.Doc().FindPort("LOG"));
+}
+
+TEST(GuiDocumentTest, FontCommand_AppliesTheChosenFontToEveryWindow) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    ModalAnswers answers;
+    answers.onDialog = [](QDialog& dialog) {
+        auto* fonts = qobject_cast<QFontDialog*>(&dialog);
+        QFont font(QStringLiteral("DejaVu Sans Mono"));
+        font.setPixelSize(18);
+        font.setWeight(QFont::Bold);
+        fonts->setCurrentFont(font);
+        dialog.accept();
+    };
+    rig.frame->Action(32799)->trigger();
+    EXPECT_EQ(answers.dialogTitles.size(), 1u);
+    EXPECT_EQ(document.Doc().FontWeight, 700);
+    EXPECT_EQ(document.Doc().FontFace, "DejaVu Sans Mono");
+    EXPECT_LT(document.Doc().FontSize, 0);
+    const int pixels = -document.Doc().FontSize;
+    for (CChildFrame* window : document.Windows()) {
+        EXPECT_EQ(window->View().font().pixelSize(), pixels);
+        EXPECT_EQ(window->InputBar().ButtonHeight(), std::max(pixels + 6, 22));
+    }
+    EXPECT_TRUE(document.Doc().IsModified());
+}
+
+TEST(GuiDocumentTest, LoadedFont_SizesViewsAndInputBars) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    for (CChildFrame* window : document.Windows()) {
+        EXPECT_EQ(window->View().font().pixelSize(), 20);
+        EXPECT_EQ(window->View().font().family().toStdString(), "Courier New");
+        EXPECT_EQ(window->InputBar().ButtonHeight(), 26);
+    }
 }
