@@ -1,25 +1,19 @@
 #include "transport/ComHandler.h"
 
+#include "EventSpin.h"
+#include "NetTestHost.h"
+#include "SetupText.h"
 #include "platform/IPortView.h"
-#include "platform/qt/QtEventLoop.h"
-#include "platform/qt/SystemClock.h"
-#include "port/IPortHost.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"
 #include "setup/SetupFile.h"
-#include "support/RecordingUi.h"
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <functional>
 #include <memory>
 #include <string>
 #include <sys/file.h>
@@ -28,20 +22,6 @@
 #include <vector>
 
 namespace {
-
-// Spins the real event loop until done() holds or the deadline passes.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QTimer wake;
-    wake.start(5);
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 // A pseudo-terminal: the port opens the slave path as its device, the test
 // plays the TNC on the master side.
@@ -80,7 +60,7 @@ class PtyPair {
     // Sends bytes to the port, running the loop while the terminal is full.
     bool Send(const std::string& bytes) {
         std::size_t sent = 0;
-        return WaitUntil([&] {
+        return SpinUntil([&] {
             const ssize_t n = ::write(master, bytes.data() + sent, bytes.size() - sent);
             if (n > 0) {
                 sent += static_cast<std::size_t>(n);
@@ -118,47 +98,6 @@ class PieceView : public IPortView {
     CPortHandler* inputPort = nullptr;
 };
 
-// The document side on Qt's real loop: a processing request later takes
-// every waiting line out of the ring, as a router would, and says so.
-class LoopHost : public IPortHost {
-  public:
-    IEventLoop& Loop() override { return loop; }
-    const IClock& Clock() const override { return clock; }
-    IUiServices& Ui() override { return ui; }
-    std::vector<CPortHandler*> PortList() const override { return ports; }
-    bool IsPortNameUsed(const std::string& name) const override {
-        for (CPortHandler* port : ports) {
-            if (port->PortName == name) {
-                return true;
-            }
-        }
-        return false;
-    }
-    void PostPortData(CPortHandler& port) override {
-        ++portData;
-        loop.Post([this, &port] { TakeLines(port); });
-    }
-    void PostPortCommand(CPortHandler& port, int id) override { commands.emplace_back(&port, id); }
-
-    void TakeLines(CPortHandler& port) {
-        if (port.RingBuffer().LineCount() == 0) {
-            return;
-        }
-        while (port.RingBuffer().LineCount() > 0) {
-            lines.emplace_back(port.RingBuffer().GetLine());
-        }
-        port.OnInputTaken();
-    }
-
-    QtEventLoop loop;
-    SystemClock clock;
-    RecordingUi ui;
-    std::vector<CPortHandler*> ports;
-    int portData = 0;
-    std::vector<std::pair<CPortHandler*, int>> commands;
-    std::vector<std::string> lines;
-};
-
 struct Line {
     int baudRate = 1200;
     int bits = 8;
@@ -170,24 +109,12 @@ struct Line {
 
 // A port section as the document hands it over, after "PortType=COM".
 std::vector<std::string> Section(const std::string& comPort, const Line& line,
-                                 const std::vector<std::string>& script = {}) {
-    std::vector<std::string> lines = {"BufferSize=" + std::to_string(line.bufferSize),
-                                      "KeepAlive=0"};
-    lines.insert(lines.end(), script.begin(), script.end());
-    const std::vector<std::string> rest = {
-        "PortName=COM",
-        "IsTNCPort=0",
-        "StreamSW=|",
-        "PortStreamID=A",
-        "ComPort=" + comPort,
-        "BaudRate=" + std::to_string(line.baudRate),
-        "Bits=" + std::to_string(line.bits),
-        "Parity=" + std::to_string(line.parity),
-        "StopBits=" + std::to_string(line.stopBits),
-        "FlowControl=" + std::to_string(line.flowControl),
-    };
-    lines.insert(lines.end(), rest.begin(), rest.end());
-    return lines;
+                                 const std::string& script = "") {
+    return SetupText::Lines(
+        SetupText::Common("COM", line.bufferSize, script) + "ComPort=" + comPort +
+        "\nBaudRate=" + std::to_string(line.baudRate) + "\nBits=" + std::to_string(line.bits) +
+        "\nParity=" + std::to_string(line.parity) + "\nStopBits=" + std::to_string(line.stopBits) +
+        "\nFlowControl=" + std::to_string(line.flowControl) + "\n");
 }
 
 // True when nobody else holds the device: closed by the port, lock released.
@@ -206,7 +133,7 @@ class ComHandlerTest : public ::testing::Test {
     void SetUp() override { ASSERT_FALSE(pty.slavePath.empty()); }
 
     CComHandler& Open(const std::string& comPort, const Line& line = {},
-                      const std::vector<std::string>& script = {}) {
+                      const std::string& script = "") {
         sectionLines = Section(comPort, line, script);
         CSetupFile setup(sectionLines, host.ui);
         port = std::make_unique<CComHandler>(setup, host, view);
@@ -215,12 +142,12 @@ class ComHandlerTest : public ::testing::Test {
         return *port;
     }
 
-    CComHandler& OpenPty(const Line& line = {}, const std::vector<std::string>& script = {}) {
+    CComHandler& OpenPty(const Line& line = {}, const std::string& script = "") {
         return Open(pty.slavePath, line, script);
     }
 
     PtyPair pty;
-    LoopHost host;
+    NetTestHost host;
     PieceView view;
     std::vector<std::string> sectionLines;
     std::unique_ptr<CComHandler> port;
@@ -383,18 +310,17 @@ TEST_F(ComHandlerTest, Connect_SecondPortOnTheSameDevice_FailureCreatingDeviceFi
 }
 
 TEST_F(ComHandlerTest, Connect_StartsLinkAndAnswersEmptyPromptAtOnce) {
-    CComHandler& com = OpenPty(
-        Line{}, {"ScriptSteps=1", "Prompt=", "Response=CALL\\M", "AutoReConnect=0", "AutoTime=60"});
+    CComHandler& com = OpenPty(Line{}, SetupText::Script({{"", "CALL\\M"}}, 0, 60));
 
     com.Connect();
 
     EXPECT_FALSE(com.IsStopped());
     EXPECT_FALSE(com.Script().ManualDisconnect());
     EXPECT_EQ(view.inputPort, &com);
-    EXPECT_EQ(host.portData, 1);
+    EXPECT_EQ(host.dataRequests, 1);
     EXPECT_EQ(view.Text(), "COM: Port connected\n\nCOM: Script Send > CALL\r\n");
     std::string got;
-    EXPECT_TRUE(WaitUntil([&] {
+    EXPECT_TRUE(SpinUntil([&] {
         got += pty.Drain();
         return got.size() >= 5;
     }));
@@ -432,7 +358,7 @@ TEST_F(ComHandlerTest, Receive_BurstLargerThanBuffer_ChunksWithinBufferAndNothin
     }
 
     ASSERT_TRUE(pty.Send(burst));
-    ASSERT_TRUE(WaitUntil([&] { return host.lines.size() >= expected.size(); }));
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() >= expected.size(); }));
 
     EXPECT_EQ(host.lines, expected);
     EXPECT_EQ(view.Text(), burst);
@@ -449,7 +375,7 @@ TEST_F(ComHandlerTest, SendLine_ArrivesAtTheDeviceAsTyped) {
 
     com.SendLine("SH/DX 20\r\n");
     std::string got;
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(SpinUntil([&] {
         got += pty.Drain();
         return got.size() >= 10;
     }));
@@ -464,7 +390,7 @@ TEST_F(ComHandlerTest, Write_BinaryBytes_ArriveUnchanged) {
 
     com.Write(bytes, sizeof bytes);
     std::string got;
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(SpinUntil([&] {
         got += pty.Drain();
         return got.size() >= sizeof bytes;
     }));
@@ -483,7 +409,7 @@ TEST_F(ComHandlerTest, Write_MoreThanTheDeviceTakesAtOnce_FollowsInOrder) {
     com.Write(block.data(), static_cast<int>(block.size()));
     com.Write("END\n", 4);
     std::string got;
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(SpinUntil([&] {
         got += pty.Drain();
         return got.size() >= block.size() + 4;
     }));
@@ -499,7 +425,7 @@ TEST_F(ComHandlerTest, Write_DeviceTakesNothingFor1000Ms_DroppedWithErrorLine) {
 
     com.Write(block.data(), static_cast<int>(block.size()));
     EXPECT_EQ(view.Text(), "COM: Port connected\n");
-    ASSERT_TRUE(WaitUntil([&] { return view.Text().size() > 20; }, 4000));
+    ASSERT_TRUE(SpinUntil([&] { return view.Text().size() > 20; }, 4000));
 
     EXPECT_EQ(view.Text(), "COM: Port connected\n[COM: COM Error 110]\n");
     EXPECT_TRUE(com.IsConnected());
@@ -533,7 +459,7 @@ TEST_F(ComHandlerTest, DeviceGone_OtherEndCloses_PortDisconnectsAndWaitsToReconn
     com.Connect();
 
     pty.CloseMaster();
-    ASSERT_TRUE(WaitUntil([&] { return !com.IsConnected(); }));
+    ASSERT_TRUE(SpinUntil([&] { return !com.IsConnected(); }));
 
     EXPECT_EQ(view.Text(), "COM: Port connected\nCOM: Port disconnected\n");
     EXPECT_TRUE(com.IsStopped());
