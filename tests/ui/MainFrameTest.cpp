@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -299,4 +300,21 @@ TEST(MainFrameTest, Save_WritesTheFileAndRemembersItFirstInRecentFiles) {
         listed = listed || action->text().endsWith("demo.ini");
     }
     EXPECT_TRUE(listed);
+}
+
+TEST(MainFrameTest, WindowTile_StacksTheWindowsFullWidth) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.OpenTwoPorts();
+    rig.frame->Action(57651)->trigger();
+    const QSize area = rig.frame->MdiArea().viewport()->size();
+    const int height = area.height() / 3;
+    std::vector<int> tops;
+    for (QMdiSubWindow* window : rig.frame->MdiArea().subWindowList(QMdiArea::CreationOrder)) {
+        EXPECT_EQ(window->geometry().width(), area.width());
+        EXPECT_EQ(window->geometry().height(), height);
+        tops.push_back(window->geometry().top());
+    }
+    EXPECT_EQ(tops, (std::vector<int>{0, height, 2 * height}));
+    EXPECT_EQ(document.WindowCount(), 3);
 }
