@@ -431,15 +431,6 @@ TEST_F(ComHandlerTest, Write_DeviceTakesNothingFor1000Ms_DroppedWithErrorLine) {
     EXPECT_TRUE(com.IsConnected());
 }
 
-TEST_F(ComHandlerTest, Write_WhileDisconnected_SendsNothing) {
-    CComHandler& com = OpenPty();
-
-    com.Write("TEST\n", 5);
-
-    EXPECT_EQ(pty.Drain(), "");
-    EXPECT_EQ(view.Text(), "");
-}
-
 TEST_F(ComHandlerTest, DisconnectManual_WhileNothingArrives_ClosesAtOnceWithoutReconnect) {
     CComHandler& com = OpenPty();
     com.Connect();
@@ -487,12 +478,6 @@ TEST_F(ComHandlerTest, Setup_ReadsSerialKeysAndSavesThemInOrderWithPathWhole) {
     EXPECT_EQ(tail,
               (std::vector<std::string>{"ComPort=" + path + "\n", "BaudRate=9600\n", "Bits=7\n",
                                         "Parity=3\n", "StopBits=2\n", "FlowControl=6\n"}));
-}
-
-TEST_F(ComHandlerTest, Setup_LongPortNameIsCutToSevenCharacters) {
-    CComHandler& com = Open("COM12345678");
-
-    EXPECT_EQ(com.Settings().ComPort, "COM1234");
 }
 
 TEST_F(ComHandlerTest, SetupNewPort_OffersDefaultsAndTakesTheChosenTexts) {
@@ -589,14 +574,6 @@ TEST_F(ComHandlerTest, EditSetup_Connected_SerialSettingsStayUntilReconnect) {
     EXPECT_EQ(com.Settings().Parity, 0);
     EXPECT_EQ(com.Settings().StopBits, 0);
     EXPECT_EQ(com.Settings().FlowControl, 4);
-}
-
-TEST(ComHandlerPortChoicesTest, PortChoices_StartWithTheEightComNames) {
-    const std::vector<std::string> choices = CComHandler::PortChoices();
-
-    ASSERT_GE(choices.size(), 8u);
-    EXPECT_EQ(choices[0], "COM1");
-    EXPECT_EQ(choices[7], "COM8");
 }
 
 } // namespace
