@@ -49,4 +49,4 @@ if [ -z "${no_build:-}" ]; then
 fi
 
 exec python3 bench/e2e/driver.py --bin "$build_dir/bin" --spotweaver "$build_dir/bin/spotweaver" \
-    --systems "$systems" --latency-systems floor,headless "${args[@]}"
+    --systems "$systems" --latency-systems "$systems" "${args[@]}"

@@ -149,37 +149,46 @@ def port_free(host, port):
 # -------------------------------------------------------------------- setup
 
 def read_route(setup_path):
-    """The four ends of the benchmark route from a setup file: the first
-    telnet client port (feed), telnet server port (node link), broadcast port
-    (CT network) and log file port."""
-    ports, cur = [], None
+    """The four ends of the benchmark route from a setup file: the telnet
+    client port (the feed) and, among the destinations on its route list, the
+    telnet server port (node link), the broadcast port (CT network) and the
+    log file port."""
+    ports, routes, cur = [], [], None
     with open(setup_path, encoding="latin-1") as f:
         for raw in f:
             line = raw.strip()
-            if not line or not (line[0].isalnum()):
+            if not line or not line[0].isalnum():
                 continue
             key, _, value = line.partition("=")
-            if key.lower() == "porttype":
+            key = key.lower()
+            if key == "porttype":
                 cur = {"PortType": value}
                 ports.append(cur)
-            elif cur is not None and key in ("PortName", "HostName", "PortNumber", "MyIP",
-                                             "BroadcastIP", "FileName"):
-                cur.setdefault(key, value)
-            elif key.lower() == "trace":
+            elif key == "trace":
                 cur = None
+                routes.append([])
+            elif key == "port" and routes:
+                routes[-1].append(int(value or 0))
+            elif cur is not None:
+                cur.setdefault(key, value)
 
-    def first(kind):
-        for p in ports:
+    feeds = [i for i, p in enumerate(ports) if p["PortType"] == "TEL"]
+    if len(feeds) != 1 or len(routes) != len(ports):
+        raise SystemExit(f"{setup_path}: needs exactly one TEL port and a route section per port")
+    dests = [ports[n - 1] for n in routes[feeds[0]] if 0 < n <= len(ports)]
+
+    def dest(kind):
+        for p in dests:
             if p["PortType"] == kind:
                 return p
-        raise SystemExit(f"{setup_path}: no {kind} port")
+        raise SystemExit(f"{setup_path}: the TEL port has no route to a {kind} port")
 
-    tel, rx, cte, log = first("TEL"), first("RXTEL"), first("CTE"), first("FILE")
+    tel, rx, cte, log = ports[feeds[0]], dest("RXTEL"), dest("CTE"), dest("FILE")
     return {
-        "feed": (tel["HostName"], int(tel["PortNumber"])),
-        "node": (rx["HostName"], int(rx["PortNumber"])),
-        "ct": (cte["BroadcastIP"], int(cte["PortNumber"])),
-        "log": log["FileName"],
+        "feed": (tel["hostname"], int(tel["portnumber"])),
+        "node": (rx["hostname"], int(rx["portnumber"])),
+        "ct": (cte["broadcastip"], int(cte["portnumber"])),
+        "log": log["filename"],
         "ports": len(ports),
     }
 
@@ -314,6 +323,7 @@ class Bench:
                 "outputs": {},
                 "udp_dropped": udp_dropped,
                 "broken_feed": sent.startswith("broken"),
+                "offered": stream["lines"] / max(1e-9, (sent_at["last_ns"] - sent_at["first_ns"]) / 1e9),
             }
             for name, r in (("node", tcp_result), ("ct", udp_result), ("log", file_result)):
                 if r is None:
@@ -400,6 +410,7 @@ def report(results, lat, a, notes):
     p = lines.append
     p(f"Spotweaver end-to-end benchmark, {datetime.date.today().isoformat()}, "
       f"{machine()}")
+    p(f"load average before the run: {a.load_before}")
     p(f"stream: {a.lines:,} spot lines (seed {a.seed}), loopback; "
       f"route: telnet feed -> PC11 node link + CT network UDP + CT User log file")
     p("")
@@ -424,7 +435,8 @@ def report(results, lat, a, notes):
           f"{cpu_m:>9.2f}{r['rss_mb']:>8.1f}MB  {lost:<18} {passed}")
     p("")
     p("latency, feed send -> PC11 frame received by the node-link sink (unique lines):")
-    p(f"{'system':<28}{'offered/s':>10}{'p50 ms':>9}{'p99 ms':>9}{'max ms':>9}{'lines':>8}  lost")
+    p(f"{'system':<28}{'offered/s':>10}{'sent/s':>9}{'p50 ms':>9}{'p99 ms':>9}{'max ms':>9}"
+      f"{'lines':>8}  lost")
     for (key, rate), r in lat.items():
         if isinstance(r, str):
             p(f"{NAMES[key]:<28}{fmt_int(rate):>10}  not run: {r}")
@@ -434,7 +446,7 @@ def report(results, lat, a, notes):
         if l is None:
             p(f"{NAMES[key]:<28}{fmt_int(rate):>10}  no line arrived")
             continue
-        p(f"{NAMES[key]:<28}{fmt_int(rate):>10}{l['p50']:>9.3f}{l['p99']:>9.3f}"
+        p(f"{NAMES[key]:<28}{fmt_int(rate):>10}{fmt_int(r['offered']):>9}{l['p50']:>9.3f}{l['p99']:>9.3f}"
           f"{l['max']:>9.3f}{l['n']:>8}  {lost}")
     p("")
     p("goals (reported, not asserted):")
@@ -491,12 +503,13 @@ def main():
     ap.add_argument("--idle-ms", type=int, default=10000,
                     help="a sink gives up after this long without data")
     ap.add_argument("--systems", default="socat,floor,headless,gui")
-    ap.add_argument("--latency-systems", default="floor,headless")
+    ap.add_argument("--latency-systems", default="socat,floor,headless,gui")
     ap.add_argument("--keep", action="store_true", help="keep the work directory")
     ap.add_argument("--report", help="also write the table to this file")
     a = ap.parse_args()
     a.bin, a.spotweaver = os.path.abspath(a.bin), os.path.abspath(a.spotweaver)
 
+    a.load_before = " ".join(open("/proc/loadavg").read().split()[:3])
     b = Bench(a)
     results, lat, notes = {}, {}, []
     systems = [s for s in a.systems.split(",") if s]
