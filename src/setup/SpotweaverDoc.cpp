@@ -15,9 +15,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -139,36 +142,42 @@ void CSpotweaverDoc::Read(std::string_view fileBytes) {
 }
 
 bool CSpotweaverDoc::ReadFile(const std::string& path, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    // Opened without waiting, so that a named pipe or a device given by
+    // mistake is refused instead of blocking the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         error = "Can't open setup file " + Quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        error = "Setup file " + Quoted(path) + " is not a regular file";
+        return false;
+    }
+    if (st.st_size > MaxSetupFileBytes) {
+        ::close(fd);
+        error = "Setup file " + Quoted(path) + " is larger than 16 MiB; not a setup file";
         return false;
     }
     std::string bytes;
     char chunk[65536];
-    bool tooLarge = false;
     for (;;) {
-        const std::size_t n = std::fread(chunk, 1, sizeof chunk, file);
-        bytes.append(chunk, n);
-        if (static_cast<long>(bytes.size()) > MaxSetupFileBytes) {
-            tooLarge = true;
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            error = "Can't read setup file " + Quoted(path) + ": " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0 || static_cast<long>(bytes.size()) > MaxSetupFileBytes) {
             break;
         }
-        if (n < sizeof chunk) {
-            break;
-        }
+        bytes.append(chunk, static_cast<std::size_t>(n));
     }
-    const bool failed = std::ferror(file) != 0;
-    const int why = errno;
-    std::fclose(file);
-    if (failed) {
-        error = "Can't read setup file " + Quoted(path) + ": " + std::strerror(why);
-        return false;
-    }
-    if (tooLarge) {
-        error = "Setup file " + Quoted(path) + " is larger than 16 MiB; not a setup file";
-        return false;
-    }
+    ::close(fd);
     Read(bytes);
     return true;
 }
@@ -267,6 +276,9 @@ void CSpotweaverDoc::LoadPorts() {
         FontSize = setup.GetInt("FontSize");
         FontWeight = setup.GetInt("FontWeight");
         FontFace = setup.GetString("FontFace");
+        if (setup.PastEnd()) {
+            Reject("Setup file ends inside the font lines: no ports loaded");
+        }
     }
     std::vector<CPortHandler*> sections;
     bool complete = !setup.PastEnd() && stated >= 0;

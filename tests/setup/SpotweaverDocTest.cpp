@@ -239,6 +239,8 @@ const std::string PortBUpToName = "PortType=CON\nBufferSize=32000\nKeepAlive=0\n
 
 const MalformedFile kMalformedFiles[] = {
     {"EmptyFile", "", {}, std::string("Setup file is empty: no ports loaded\n") + Loaded},
+    {"CutInsideFontLines", "NumberOfPorts=1\nFontSize=20\n", {},
+     std::string("Setup file ends inside the font lines: no ports loaded\n") + Loaded},
     {"NegativeNumberOfPorts",
      "NumberOfPorts=-3\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n" + Con("A") +
          Routes(0, {0}) + Layout(),
@@ -425,6 +427,31 @@ TEST_F(SpotweaverDocTest, ReadFile_MissingFileSaysSo) {
     std::string error;
     EXPECT_FALSE(doc.ReadFile("/nonexistent-dir/x.ini", error));
     EXPECT_EQ(error, "Can't open setup file \"/nonexistent-dir/x.ini\": No such file or directory");
+}
+
+TEST_F(SpotweaverDocTest, ReadFile_RefusesWhatIsNotARegularFile) {
+    std::string error;
+    EXPECT_FALSE(doc.ReadFile("/dev/null", error));
+    EXPECT_EQ(error, "Setup file \"/dev/null\" is not a regular file");
+    EXPECT_FALSE(doc.ReadFile("/", error));
+    EXPECT_EQ(error, "Setup file \"/\" is not a regular file");
+}
+
+TEST_F(SpotweaverDocTest, ReadFile_KeepsEveryLineForLoading) {
+    const std::string path = ::testing::TempDir() + "doc-read-test.ini";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    const std::string text = "; written by hand\r\n" + WithLineEnds(OneConsole(), "\r\n");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    std::string error;
+
+    ASSERT_TRUE(doc.ReadFile(path, error)) << error;
+    std::remove(path.c_str());
+    doc.LoadPorts();
+
+    EXPECT_EQ(doc.SaveToString(), OneConsole());
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 // ---------------------------------------------------------------- adding
