@@ -27,12 +27,4 @@ TEST(ReadPumpTest, Run_RequestDuringStepRunsOnceMoreInsteadOfNesting) {
     EXPECT_EQ(depths, (std::vector<int>{1, 1, 1}));
 }
 
-TEST(ReadPumpTest, Run_AfterAStepEndedRunsAgain) {
-    int runs = 0;
-    CReadPump pump([&] { ++runs; });
-    pump.Run();
-    pump.Run();
-    EXPECT_EQ(runs, 2);
-}
-
 } // namespace
