@@ -38,7 +38,9 @@ CChildFrame::CChildFrame(CGuiDocument& document, const std::string& name)
             [this](int id) { m_document.OnPortWindowCommand(*this, id); });
 }
 
-void CChildFrame::AppendText(std::string_view text) { m_view->PrintText(text); }
+void CChildFrame::AppendText(std::string_view text) {
+    m_view->PrintText(text);
+}
 
 void CChildFrame::SetTitleParts(const std::string& name, const std::string& status) {
     m_name = name;
@@ -46,15 +48,19 @@ void CChildFrame::SetTitleParts(const std::string& name, const std::string& stat
     RefreshTitle();
 }
 
-void CChildFrame::AttachInput(CPortHandler* port) { m_inputBar->SetPort(port); }
+void CChildFrame::AttachInput(CPortHandler* port) {
+    m_inputBar->SetPort(port);
+}
 
-void CChildFrame::DetachInput() { m_inputBar->SetPort(nullptr); }
+void CChildFrame::DetachInput() {
+    m_inputBar->SetPort(nullptr);
+}
 
 void CChildFrame::RefreshTitle() {
     QString title = m_document.Title();
     if (m_document.WindowCount() > 1) {
-        title += QString(":%1 %2").arg(QString::fromStdString(m_name),
-                                       QString::fromStdString(m_status));
+        title +=
+            QString(":%1 %2").arg(QString::fromStdString(m_name), QString::fromStdString(m_status));
     }
     setWindowTitle(title);
 }
@@ -66,8 +72,8 @@ void CChildFrame::ApplyFont(int size, int weight, const std::string& face) {
     if (pixels > 0) {
         font.setPixelSize(pixels);
     }
-    font.setWeight(static_cast<QFont::Weight>(std::clamp(weight > 0 ? weight : DefaultWeight, 1,
-                                                         1000)));
+    font.setWeight(
+        static_cast<QFont::Weight>(std::clamp(weight > 0 ? weight : DefaultWeight, 1, 1000)));
     m_view->setFont(font);
     m_inputBar->ApplyFont(font, pixels);
 }

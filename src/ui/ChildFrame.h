@@ -19,7 +19,7 @@ class CSpotweaverView;
 // normal geometry; the other stored fields are kept and saved back.
 class CChildFrame : public QMdiSubWindow, public IPortView {
     Q_OBJECT
-public:
+  public:
     CChildFrame(CGuiDocument& document, const std::string& name);
 
     // IPortView
@@ -43,12 +43,12 @@ public:
     // Closes the window without asking the document.
     void CloseQuietly();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void RememberNormalGeometry();
 
     CGuiDocument& m_document;

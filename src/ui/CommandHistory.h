@@ -6,7 +6,7 @@
 // The input line's memory of sent commands: 16 entries, entry 0 the most
 // recent, and the entry the arrow keys show (-1 for none).
 class CCommandHistory {
-public:
+  public:
     static constexpr int Size = 16;
 
     // Enter: the text becomes entry 0 unless it is empty or repeats entry 0;
@@ -19,7 +19,7 @@ public:
     int Position() const { return m_position; }
     const std::string& Entry(int i) const { return m_entries[static_cast<std::size_t>(i)]; }
 
-private:
+  private:
     void Store(const std::string& text);
 
     std::array<std::string, Size> m_entries;

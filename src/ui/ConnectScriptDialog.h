@@ -15,12 +15,12 @@ class QLineEdit;
 // "Response1".."Response10", "AutoReconnect" and "Seconds".
 class CConnectScriptDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     CConnectScriptDialog(ConnectScriptValues& values, QWidget* parent = nullptr);
 
     void accept() override;
 
-private:
+  private:
     ConnectScriptValues& m_values;
     std::array<QLineEdit*, CConnectScriptModel::Rows> m_prompts{};
     std::array<QLineEdit*, CConnectScriptModel::Rows> m_responses{};

@@ -10,7 +10,7 @@
 // rows, "Enable automatic reconnect" and the seconds to wait, with the check
 // made on OK ("Seconds" 0 to 9999).
 class CConnectScriptModel {
-public:
+  public:
     static constexpr int Rows = 10;
     static constexpr int MaxSeconds = 9999;
     // Control ids of each row's prompt and response edits.

@@ -39,8 +39,8 @@ std::optional<std::string> CFieldCheck::Integer(const std::string& text, int& va
     return std::nullopt;
 }
 
-std::optional<std::string> CFieldCheck::IntegerInRange(const std::string& text, int low,
-                                                       int high, int& value) {
+std::optional<std::string> CFieldCheck::IntegerInRange(const std::string& text, int low, int high,
+                                                       int& value) {
     if (auto problem = Integer(text, value)) {
         return problem;
     }

@@ -7,7 +7,7 @@
 // messages the user sees. Each returns the message of a failed check, or
 // nothing when the text passes.
 class CFieldCheck {
-public:
+  public:
     // An optionally signed decimal integer, blanks allowed around it.
     static std::optional<std::string> Integer(const std::string& text, int& value);
     static std::optional<std::string> IntegerInRange(const std::string& text, int low, int high,

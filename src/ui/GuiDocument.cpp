@@ -157,8 +157,7 @@ CChildFrame* CGuiDocument::AddWindow(const std::string& name) {
     window->resize(std::max(area.width() * 3 / 5, 480), std::max(area.height() * 2 / 5, 200));
     window->ApplyFont(m_doc->FontSize, m_doc->FontWeight, m_doc->FontFace);
     m_windows.push_back(window);
-    connect(window, &QObject::destroyed, this,
-            [this, window] { OnWindowDestroyed(window); });
+    connect(window, &QObject::destroyed, this, [this, window] { OnWindowDestroyed(window); });
     window->show();
     RefreshTitles();
     return window;
@@ -179,8 +178,7 @@ void CGuiDocument::RefreshSelector() {
 // ------------------------------------------------------------- UI services
 
 void CGuiDocument::MessageBox(const std::string& text) {
-    QMessageBox::information(&m_frame, QStringLiteral("Spotweaver"),
-                             QString::fromStdString(text));
+    QMessageBox::information(&m_frame, QStringLiteral("Spotweaver"), QString::fromStdString(text));
 }
 
 bool CGuiDocument::AskYesNo(const std::string& text) {
@@ -224,7 +222,9 @@ void CGuiDocument::SetStatusBarText(const std::string& text) {
     }
 }
 
-IPortView& CGuiDocument::MainView() { return *m_main; }
+IPortView& CGuiDocument::MainView() {
+    return *m_main;
+}
 
 IPortView* CGuiDocument::NewPortWindow() {
     if (m_closing) {
@@ -273,7 +273,8 @@ bool CGuiDocument::RunFontDialog(int& size, int& weight, std::string& face) {
     }
     int pixels = chosen.pixelSize();
     if (pixels <= 0) {
-        const qreal dpi = m_frame.screen() != nullptr ? m_frame.screen()->logicalDotsPerInchY() : 96.0;
+        const qreal dpi =
+            m_frame.screen() != nullptr ? m_frame.screen()->logicalDotsPerInchY() : 96.0;
         pixels = static_cast<int>(std::lround(chosen.pointSizeF() * dpi / 72.0));
     }
     // A character height, as a font dialog reports it: negative.
@@ -289,6 +290,10 @@ void CGuiDocument::ApplyFont(int size, int weight, const std::string& face) {
     }
 }
 
-MainFrameLayout CGuiDocument::GetMainFrameLayout() const { return m_frame.Layout(); }
+MainFrameLayout CGuiDocument::GetMainFrameLayout() const {
+    return m_frame.Layout();
+}
 
-void CGuiDocument::SetMainFrameLayout(const MainFrameLayout& layout) { m_frame.ApplyLayout(layout); }
+void CGuiDocument::SetMainFrameLayout(const MainFrameLayout& layout) {
+    m_frame.ApplyLayout(layout);
+}

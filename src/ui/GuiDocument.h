@@ -30,7 +30,7 @@ class IEventLoop;
 // CChildFrame (windows), the dialogs.
 class CGuiDocument : public QObject, public IUiServices {
     Q_OBJECT
-public:
+  public:
     CGuiDocument(CMainFrame& frame, IEventLoop& loop, const IClock& clock, const QString& title);
     ~CGuiDocument() override;
 
@@ -87,7 +87,7 @@ public:
     MainFrameLayout GetMainFrameLayout() const override;
     void SetMainFrameLayout(const MainFrameLayout& layout) override;
 
-private:
+  private:
     CChildFrame* AddWindow(const std::string& name);
     void RefreshTitles();
     void RefreshSelector();

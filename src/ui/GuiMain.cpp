@@ -31,8 +31,8 @@ void ArrangeScreenshot(CMainFrame& frame) {
     }
     QTimer::singleShot(delay, &frame, [&frame, path] {
         const bool saved = frame.grab().save(path, "PNG");
-        std::fprintf(stderr, "spotweaver: screenshot %s %s\n", saved ? "written to" : "failed:",
-                     qPrintable(QDir::toNativeSeparators(path)));
+        std::fprintf(stderr, "spotweaver: screenshot %s %s\n",
+                     saved ? "written to" : "failed:", qPrintable(QDir::toNativeSeparators(path)));
         QApplication::exit(saved ? 0 : 1);
     });
 }

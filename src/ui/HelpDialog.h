@@ -5,7 +5,7 @@
 // Help Topics: the program's README, shown as formatted text.
 class CHelpDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CHelpDialog(QWidget* parent = nullptr);
 
     // The README bundled into the program.

@@ -51,8 +51,8 @@ void CHistoryEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const int code = ControlCode(*event);
-    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter || code == '\r' ||
-                       code == '\n';
+    const bool enter =
+        key == Qt::Key_Return || key == Qt::Key_Enter || code == '\r' || code == '\n';
     if (enter) {
         m_history.OnEnter(toPlainText().toLatin1().toStdString());
         // The line break typed here makes the input bar send the line.

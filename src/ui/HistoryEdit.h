@@ -13,17 +13,17 @@ class CPortHandler;
 // once as one byte each.
 class CHistoryEdit : public QPlainTextEdit {
     Q_OBJECT
-public:
+  public:
     explicit CHistoryEdit(QWidget* parent = nullptr);
 
     void SetPort(CPortHandler* port) { m_port = port; }
     CPortHandler* Port() const { return m_port; }
     const CCommandHistory& History() const { return m_history; }
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void Show(const std::string& text);
 
     CPortHandler* m_port = nullptr;

@@ -38,11 +38,13 @@ namespace {
 
 using namespace CommandId;
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
-constexpr int SetupCommands[] = {AddCom,  AddConsole, AddTelnet,  AddBroadcast, AddRxTelnet,
-                                 AddLogFile, Routes,  Connect,    Disconnect,   Remove,
-                                 EditScript, EditPort, StopScript, Font};
+constexpr int SetupCommands[] = {AddCom,     AddConsole, AddTelnet,  AddBroadcast, AddRxTelnet,
+                                 AddLogFile, Routes,     Connect,    Disconnect,   Remove,
+                                 EditScript, EditPort,   StopScript, Font};
 
 bool IsSetupCommand(int id) {
     return std::find(std::begin(SetupCommands), std::end(SetupCommands), id) !=
@@ -59,9 +61,8 @@ WindowPlacement PlacementOf(const QWidget& window, WindowPlacement p) {
     } else if (p.showCmd == 2 || p.showCmd == 3) {
         p.showCmd = 1;
     }
-    const QRect r = window.isWindow() && window.normalGeometry().isValid()
-                        ? window.normalGeometry()
-                        : window.geometry();
+    const QRect r = window.isWindow() && window.normalGeometry().isValid() ? window.normalGeometry()
+                                                                           : window.geometry();
     p.rcNormalLeft = r.x();
     p.rcNormalTop = r.y();
     p.rcNormalRight = r.x() + r.width();
@@ -121,8 +122,8 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 QMenu* CMainFrame::Menu(const QString& title) const {
-    for (QMenu* menu : {m_fileMenu, m_editMenu, m_viewMenu, m_setupMenu, m_windowMenu,
-                        m_helpMenu}) {
+    for (QMenu* menu :
+         {m_fileMenu, m_editMenu, m_viewMenu, m_setupMenu, m_windowMenu, m_helpMenu}) {
         if (menu->title() == title) {
             return menu;
         }
@@ -185,11 +186,10 @@ void CMainFrame::BuildToolBars() {
     m_wndToolBar->setObjectName("StandardToolBar");
     m_wndToolBar->setIconSize(QSize(16, 15));
     using I = CToolIcons::Image;
-    const std::pair<int, I> buttons[] = {{FileNew, I::New},     {FileOpen, I::Open},
-                                         {FileSave, I::Save},   {0, I::New},
-                                         {EditCut, I::Cut},     {EditCopy, I::Copy},
-                                         {EditPaste, I::Paste}, {0, I::New},
-                                         {About, I::About}};
+    const std::pair<int, I> buttons[] = {
+        {FileNew, I::New},     {FileOpen, I::Open}, {FileSave, I::Save},
+        {0, I::New},           {EditCut, I::Cut},   {EditCopy, I::Copy},
+        {EditPaste, I::Paste}, {0, I::New},         {About, I::About}};
     for (const auto& [id, image] : buttons) {
         if (id == 0) {
             m_wndToolBar->addSeparator();
@@ -275,10 +275,10 @@ bool CMainFrame::SaveModified(CGuiDocument& document) {
     if (!document.Doc().IsModified()) {
         return true;
     }
-    const auto answer = QMessageBox::question(
-        this, QStringLiteral("Spotweaver"),
-        QStringLiteral("Save changes to %1?").arg(document.Title()),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto answer =
+        QMessageBox::question(this, QStringLiteral("Spotweaver"),
+                              QStringLiteral("Save changes to %1?").arg(document.Title()),
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) {
         return false;
     }
@@ -372,8 +372,12 @@ void CMainFrame::ExecuteCommand(int id) {
         return;
     }
     switch (id) {
-    case FileNew: NewDocument(); break;
-    case FileOpen: Open(); break;
+    case FileNew:
+        NewDocument();
+        break;
+    case FileOpen:
+        Open();
+        break;
     case FileClose:
         if (m_active != nullptr && SaveModified(*m_active)) {
             m_active->Close();
@@ -389,24 +393,47 @@ void CMainFrame::ExecuteCommand(int id) {
             SaveAs(*m_active);
         }
         break;
-    case AppExit: close(); break;
+    case AppExit:
+        close();
+        break;
     case EditUndo:
     case EditCut:
     case EditCopy:
-    case EditPaste: EditCommand(id); break;
-    case ViewToolbar: m_wndToolBar->setVisible(!m_wndToolBar->isVisibleTo(this)); break;
-    case ViewStatusBar: statusBar()->setVisible(!statusBar()->isVisibleTo(this)); break;
-    case ViewConsole: m_consoleBar->setVisible(!m_consoleBar->isVisibleTo(this)); break;
-    case WindowCascade: m_mdi->cascadeSubWindows(); break;
-    case WindowTile: TileHorizontally(); break;
-    case WindowArrange: ArrangeIcons(); break;
+    case EditPaste:
+        EditCommand(id);
+        break;
+    case ViewToolbar:
+        m_wndToolBar->setVisible(!m_wndToolBar->isVisibleTo(this));
+        break;
+    case ViewStatusBar:
+        statusBar()->setVisible(!statusBar()->isVisibleTo(this));
+        break;
+    case ViewConsole:
+        m_consoleBar->setVisible(!m_consoleBar->isVisibleTo(this));
+        break;
+    case WindowCascade:
+        m_mdi->cascadeSubWindows();
+        break;
+    case WindowTile:
+        TileHorizontally();
+        break;
+    case WindowArrange:
+        ArrangeIcons();
+        break;
     case HelpFinder:
     case Help:
-    case ContextHelp: ShowHelp(); break;
+    case ContextHelp:
+        ShowHelp();
+        break;
     case NextPane:
-    case PrevPane: SwitchPane(); break;
-    case About: ShowAbout(); break;
-    default: break;
+    case PrevPane:
+        SwitchPane();
+        break;
+    case About:
+        ShowAbout();
+        break;
+    default:
+        break;
     }
     SyncViewChecks();
 }
@@ -415,19 +442,37 @@ void CMainFrame::EditCommand(int id) {
     QWidget* focus = QApplication::focusWidget();
     if (auto* text = qobject_cast<QPlainTextEdit*>(focus)) {
         switch (id) {
-        case EditUndo: text->undo(); break;
-        case EditCut: text->cut(); break;
-        case EditCopy: text->copy(); break;
-        case EditPaste: text->paste(); break;
-        default: break;
+        case EditUndo:
+            text->undo();
+            break;
+        case EditCut:
+            text->cut();
+            break;
+        case EditCopy:
+            text->copy();
+            break;
+        case EditPaste:
+            text->paste();
+            break;
+        default:
+            break;
         }
     } else if (auto* line = qobject_cast<QLineEdit*>(focus)) {
         switch (id) {
-        case EditUndo: line->undo(); break;
-        case EditCut: line->cut(); break;
-        case EditCopy: line->copy(); break;
-        case EditPaste: line->paste(); break;
-        default: break;
+        case EditUndo:
+            line->undo();
+            break;
+        case EditCut:
+            line->cut();
+            break;
+        case EditCopy:
+            line->copy();
+            break;
+        case EditPaste:
+            line->paste();
+            break;
+        default:
+            break;
         }
     }
 }
@@ -528,7 +573,8 @@ void CMainFrame::RebuildRecentFiles() {
     }
     for (int i = 0; i < files.size(); ++i) {
         const QString path = files[i];
-        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
+        auto* action = new QAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
         action->setStatusTip(Q(command.StatusTip()));
         action->setData(FileMru + i);
         connect(action, &QAction::triggered, this, [this, path] { OpenDocument(path); });
@@ -565,14 +611,17 @@ void CMainFrame::ShowPortSelector(const std::vector<std::string>& items,
     m_consoleBar->ShowItems(items, current);
 }
 
-void CMainFrame::ShowStatusText(const QString& text) { m_messagePane->setText(text); }
+void CMainFrame::ShowStatusText(const QString& text) {
+    m_messagePane->setText(text);
+}
 
-QString CMainFrame::StatusText() const { return m_messagePane->text(); }
+QString CMainFrame::StatusText() const {
+    return m_messagePane->text();
+}
 
 void CMainFrame::RefreshTitle() {
-    setWindowTitle(m_active == nullptr
-                       ? QStringLiteral("Spotweaver")
-                       : QStringLiteral("Spotweaver - %1").arg(m_active->Title()));
+    setWindowTitle(m_active == nullptr ? QStringLiteral("Spotweaver")
+                                       : QStringLiteral("Spotweaver - %1").arg(m_active->Title()));
 }
 
 // ------------------------------------------------------------------- layout

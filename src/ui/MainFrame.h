@@ -34,7 +34,7 @@ class QToolBar;
 // and clock that every document runs on.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* FileFilter = "Weaver Files (*.ini)";
 
     CMainFrame(IEventLoop& loop, const IClock& clock);
@@ -69,12 +69,12 @@ public:
     MainFrameLayout Layout() const;
     void ApplyLayout(const MainFrameLayout& layout);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     QAction* MakeAction(int id);
     void BuildMenus();
     void BuildToolBars();

@@ -2,7 +2,9 @@
 
 #include "port/PortCommands.h"
 
-std::string MenuCommand::StatusTip() const { return prompt.substr(0, prompt.find('\n')); }
+std::string MenuCommand::StatusTip() const {
+    return prompt.substr(0, prompt.find('\n'));
+}
 
 std::string MenuCommand::ToolTip() const {
     auto at = prompt.find('\n');

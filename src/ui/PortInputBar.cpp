@@ -57,7 +57,8 @@ CPortInputBar::CPortInputBar(QWidget* parent) : QWidget(parent) {
         button->setToolTip(QString::fromStdString(command.ToolTip()));
         button->setStatusTip(QString::fromStdString(command.StatusTip()));
         button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QToolButton::clicked, this, [this, id = id] { emit CommandRequested(id); });
+        connect(button, &QToolButton::clicked, this,
+                [this, id = id] { emit CommandRequested(id); });
         layout->addWidget(button);
         m_buttons.emplace_back(id, button);
     }

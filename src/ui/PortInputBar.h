@@ -15,7 +15,7 @@ class QToolButton;
 // appears in the input line; with no port attached the text stays.
 class CPortInputBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int ButtonWidth = 23;
     static constexpr int MinButtonHeight = 22;
 
@@ -30,10 +30,10 @@ public:
     void ApplyFont(const QFont& font, int pixelHeight);
     int ButtonHeight() const { return m_buttonHeight; }
 
-signals:
+  signals:
     void CommandRequested(int commandId);
 
-private:
+  private:
     void OnTextChanged();
 
     CHistoryEdit* m_input = nullptr;

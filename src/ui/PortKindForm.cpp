@@ -17,8 +17,7 @@ SetupField List(std::string key, std::string label, int id, std::vector<std::str
     return f;
 }
 
-SetupField Edit(std::string key, std::string label, int id, std::string initial,
-                int maxChars = 0) {
+SetupField Edit(std::string key, std::string label, int id, std::string initial, int maxChars = 0) {
     SetupField f;
     f.key = std::move(key);
     f.label = std::move(label);
@@ -49,11 +48,11 @@ std::array<CPortKindForm, 6> MakeForms() {
     CPortKindForm con{"CON", 135, "Console Setup", "", "CON", "Command", {}, false};
 
     CPortKindForm com{"COM", 131, "Com Handler Setup", "Com Port Setup", "COM", "Cluster User",
-                      {}, true};
+                      {},    true};
     // The serial port also takes a typed device path such as /dev/ttyUSB0.
-    SetupField comPort = List("ComPort", "Port", 1001,
-                              {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"},
-                              "COM2");
+    SetupField comPort =
+        List("ComPort", "Port", 1001,
+             {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}, "COM2");
     comPort.editable = true;
     com.transportFields = {
         comPort,
@@ -64,24 +63,23 @@ std::array<CPortKindForm, 6> MakeForms() {
         List("FlowControl", "Flow Control", 1006, {"XONXOFF", "RTSCTS", "DTRDSR"}, "XONXOFF"),
     };
 
-    CPortKindForm tel{"TEL", 137, "Net Connection Setup", "Connection Setup", "TEL",
-                      "Cluster User", {}, false};
+    CPortKindForm tel{
+        "TEL", 137, "Net Connection Setup", "Connection Setup", "TEL", "Cluster User", {}, false};
     tel.transportFields = {Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
                            PortNumber("23")};
 
-    CPortKindForm cte{"CTE", 139, "Net Broadcast Setup", "Broadcast Setup", "CTE", "CT Network",
-                      {}, false};
+    CPortKindForm cte{"CTE", 139,  "Net Broadcast Setup", "Broadcast Setup", "CTE", "CT Network",
+                      {},    false};
     cte.transportFields = {Edit("MyIP", "Host Name or IP", 1013, "10.0.0.100", HostChars),
                            PortNumber("9870"),
                            Edit("BroadcastIP", "Broadcast IP", 1015, "10.0.0.255", HostChars)};
 
-    CPortKindForm rx{"RXTEL", 142, "RX Net Connection Setup", "RX Setup", "RXTEL",
-                     "Cluster User", {}, false};
+    CPortKindForm rx{"RXTEL", 142,  "RX Net Connection Setup", "RX Setup", "RXTEL", "Cluster User",
+                     {},      false};
     rx.transportFields = {Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
                           PortNumber("23")};
 
-    CPortKindForm file{"FILE", 146, "File Handler Setup", "File Setup", "LOG", "CT User", {},
-                       true};
+    CPortKindForm file{"FILE", 146, "File Handler Setup", "File Setup", "LOG", "CT User", {}, true};
     file.transportFields = {Edit("FileName", "File Name", 1030, "Default.txt")};
 
     return {con, com, tel, cte, rx, file};

@@ -13,7 +13,7 @@ class QComboBox;
 // Disconnect buttons, which issue the Setup menu's commands.
 class CPortSelectorBar : public QToolBar {
     Q_OBJECT
-public:
+  public:
     static constexpr int SelectorWidth = 100;
     static constexpr int Gap = 12;
 
@@ -26,11 +26,11 @@ public:
     QAction& ConnectAction() const { return *m_connect; }
     QAction& DisconnectAction() const { return *m_disconnect; }
 
-signals:
+  signals:
     void CommandRequested(int commandId);
     void SelectionChanged(const std::string& text);
 
-private:
+  private:
     QComboBox* m_selector = nullptr;
     QAction* m_connect = nullptr;
     QAction* m_disconnect = nullptr;

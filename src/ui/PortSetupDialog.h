@@ -16,7 +16,7 @@ class QGridLayout;
 // show the model's texts and states again after each choice of a list.
 class CPortSetupDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     CPortSetupDialog(PortSetupValues& values, QWidget* parent = nullptr);
 
     QWidget* Control(const std::string& key) const;
@@ -26,7 +26,7 @@ public:
     // and keeps the dialog open.
     void accept() override;
 
-private:
+  private:
     QWidget* MakeControl(const SetupField& field);
     void AddRow(QGridLayout& grid, int row, int column, const std::string& key);
     void Show();

@@ -17,7 +17,7 @@
 // SetText / SetChecked / ChooseDataType / ChooseTnc; Accept either refuses
 // with a message and the field to focus, or writes the confirmed values.
 class CPortSetupModel {
-public:
+  public:
     // The data type list in the order the dialog offers it.
     static const std::vector<std::string>& DataTypes();
 
@@ -45,7 +45,7 @@ public:
     // into values (kind, mode and the names in use are kept).
     std::optional<Refusal> Accept(PortSetupValues& values) const;
 
-private:
+  private:
     SetupField& Mutable(const std::string& key);
     void Build(const PortSetupValues& values);
     void ApplyOpeningRules(bool consolePresent);

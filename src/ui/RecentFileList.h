@@ -6,7 +6,7 @@
 // first, kept in the per-user settings (QSettings of the application
 // "Spotweaver") under "Recent File List".
 class CRecentFileList {
-public:
+  public:
     static constexpr int Size = 4;
 
     CRecentFileList();
@@ -15,7 +15,7 @@ public:
     void Add(const QString& path);
     void Remove(const QString& path);
 
-private:
+  private:
     void Save() const;
 
     QStringList m_files;

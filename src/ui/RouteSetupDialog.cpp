@@ -84,6 +84,10 @@ void CRouteSetupDialog::ShowRoutes() {
     m_routes->setPlainText(text);
 }
 
-std::string CRouteSetupDialog::From() const { return m_from->currentText().toStdString(); }
+std::string CRouteSetupDialog::From() const {
+    return m_from->currentText().toStdString();
+}
 
-std::string CRouteSetupDialog::To() const { return m_to->currentText().toStdString(); }
+std::string CRouteSetupDialog::To() const {
+    return m_to->currentText().toStdString();
+}

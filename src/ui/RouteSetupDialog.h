@@ -13,10 +13,10 @@ class QPlainTextEdit;
 // "ExistingRoutes" and after their button texts.
 class CRouteSetupDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     CRouteSetupDialog(CRouteSetupModel& model, QWidget* parent = nullptr);
 
-private:
+  private:
     void ShowRoutes();
     std::string From() const;
     std::string To() const;

@@ -13,7 +13,7 @@
 // scrolls to the newest text.
 class CSpotweaverView : public QPlainTextEdit {
     Q_OBJECT
-public:
+  public:
     static constexpr int RepaintMs = 50;
 
     explicit CSpotweaverView(QWidget* parent = nullptr);
@@ -25,7 +25,7 @@ public:
     // What the view holds, shown or pending.
     const std::string& Text() const { return m_text.Text(); }
 
-private:
+  private:
     CViewText m_text;
     QTimer m_repaint;
 };

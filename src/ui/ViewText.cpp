@@ -2,7 +2,9 @@
 
 namespace {
 
-bool IsBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsBreak(char c) {
+    return c == '\r' || c == '\n';
+}
 
 } // namespace
 

@@ -15,7 +15,7 @@
 // The widget repaints from TakeChange at its own pace, so many small prints
 // cost one update while what is shown obeys the same trimming rule.
 class CViewText {
-public:
+  public:
     static constexpr std::size_t TrimAbove = 8000;
     static constexpr std::size_t TrimCount = 2000;
     // A piece ends once it holds this many characters or more.
@@ -36,7 +36,7 @@ public:
     };
     Change TakeChange();
 
-private:
+  private:
     void AppendPiece(const std::string& piece);
 
     std::string m_text;

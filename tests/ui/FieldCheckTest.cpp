@@ -32,16 +32,13 @@ TEST_P(FieldCheckIntegerTest, ReadsAnIntegerOrRefuses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, FieldCheckIntegerTest,
-    ::testing::Values(IntegerRow{"Plain", "32000", true, 32000},
-                      IntegerRow{"BlanksAround", "  60 ", true, 60},
-                      IntegerRow{"Negative", "-13", true, -13},
-                      IntegerRow{"PlusSign", "+5", true, 5},
-                      IntegerRow{"Largest", "2147483647", true, INT_MAX},
-                      IntegerRow{"Empty", "", false, 0}, IntegerRow{"Blank", "   ", false, 0},
-                      IntegerRow{"TrailingLetters", "12abc", false, 0},
-                      IntegerRow{"TwoSigns", "+-5", false, 0},
-                      IntegerRow{"Decimal", "1.5", false, 0},
-                      IntegerRow{"TooLarge", "2147483648", false, 0}),
+    ::testing::Values(
+        IntegerRow{"Plain", "32000", true, 32000}, IntegerRow{"BlanksAround", "  60 ", true, 60},
+        IntegerRow{"Negative", "-13", true, -13}, IntegerRow{"PlusSign", "+5", true, 5},
+        IntegerRow{"Largest", "2147483647", true, INT_MAX}, IntegerRow{"Empty", "", false, 0},
+        IntegerRow{"Blank", "   ", false, 0}, IntegerRow{"TrailingLetters", "12abc", false, 0},
+        IntegerRow{"TwoSigns", "+-5", false, 0}, IntegerRow{"Decimal", "1.5", false, 0},
+        IntegerRow{"TooLarge", "2147483648", false, 0}),
     [](const ::testing::TestParamInfo<IntegerRow>& info) { return std::string(info.param.name); });
 
 TEST(FieldCheckTest, Range_MessageNamesTheLimits) {

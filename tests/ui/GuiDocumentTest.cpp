@@ -2,8 +2,8 @@
 
 #include "GuiRig.h"
 #include "ModalAnswers.h"
-#include "port/PortHandler.h"
 #include "port/PortCommands.h"
+#include "port/PortHandler.h"
 #include "ui/PortInputBar.h"
 #include "ui/SpotweaverView.h"
 
@@ -60,8 +60,8 @@ TEST(GuiDocumentTest, ClosePortWindow_NoKeepsPortAndWindowYesRemovesBoth) {
         ModalAnswers answers({Box::No});
         GuiRig::WindowOf(document, "LOG")->close();
         GuiRig::Settle();
-        EXPECT_EQ(answers.texts,
-                  (std::vector<std::string>{"This will remove this port from the setup, continue?"}));
+        EXPECT_EQ(answers.texts, (std::vector<std::string>{
+                                     "This will remove this port from the setup, continue?"}));
     }
     EXPECT_EQ(document.Doc().PortCount(), 2);
     ASSERT_NE(GuiRig::WindowOf(document, "LOG"), nullptr);
@@ -85,8 +85,7 @@ TEST(GuiDocumentTest, CloseMainWindow_WithPortsAsksAndNoKeepsEverything) {
     ModalAnswers answers({Box::No});
     document.MainWindow().close();
     GuiRig::Settle();
-    EXPECT_EQ(answers.texts,
-              (std::vector<std::string>{"This will close all windows, continue?"}));
+    EXPECT_EQ(answers.texts, (std::vector<std::string>{"This will close all windows, continue?"}));
     EXPECT_EQ(rig.frame->Documents().size(), 1u);
     EXPECT_EQ(document.WindowCount(), 3);
     EXPECT_TRUE(document.MainWindow().isVisible() || !rig.frame->isVisible());
@@ -98,8 +97,7 @@ TEST(GuiDocumentTest, CloseMainWindow_YesClosesTheWholeDocument) {
     ModalAnswers answers({Box::Yes});
     rig.frame->Documents().front()->MainWindow().close();
     GuiRig::Settle();
-    EXPECT_EQ(answers.texts,
-              (std::vector<std::string>{"This will close all windows, continue?"}));
+    EXPECT_EQ(answers.texts, (std::vector<std::string>{"This will close all windows, continue?"}));
     EXPECT_TRUE(rig.frame->Documents().empty());
     EXPECT_TRUE(rig.frame->MdiArea().subWindowList().isEmpty());
     EXPECT_EQ(rig.frame->ActiveDocument(), nullptr);
@@ -210,8 +208,7 @@ TEST(GuiDocumentTest, PortWindowButtons_OpenThatPortsDialogs) {
               (std::vector<std::string>{"Connect Script Setup", "File Handler Setup"}));
     EXPECT_TRUE(document.Doc().FindPort("LOG")->IsConnected());
     EXPECT_FALSE(document.Doc().FindPort("CON")->IsConnected());
-    EXPECT_EQ(GuiRig::WindowOf(document, "LOG")->InputBar().Port(),
-              document.Doc().FindPort("LOG"));
+    EXPECT_EQ(GuiRig::WindowOf(document, "LOG")->InputBar().Port(), document.Doc().FindPort("LOG"));
 }
 
 TEST(GuiDocumentTest, FontCommand_AppliesTheChosenFontToEveryWindow) {

@@ -8,9 +8,9 @@
 
 #include <QComboBox>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
@@ -113,8 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
         PromptRow{"About", 57664, "&About spotweaver...", "",
                   "Display program information, version number and copyright", "About"},
         PromptRow{"Undo", 57643, "&Undo", "Alt+Backspace", "Undo the last action", "Undo"},
-        PromptRow{"Help", 57670, "Help", "F1", "Display help for current task or command",
-                  "Help"},
+        PromptRow{"Help", 57670, "Help", "F1", "Display help for current task or command", "Help"},
         PromptRow{"NextPane", 57680, "Next Pane", "F6", "Switch to the next window pane",
                   "Next Pane"}),
     [](const ::testing::TestParamInfo<PromptRow>& info) { return std::string(info.param.name); });
@@ -144,10 +143,10 @@ TEST(MainFrameTest, DocumentOpen_AddsEditSetupWindowMenusAndFileItems) {
     EXPECT_EQ(file[4], "Save &As...");
     EXPECT_EQ(VisibleItems(rig.frame->Menu("&Edit")),
               (std::vector<std::string>{"Cu&t", "&Copy", "&Paste", "&Font"}));
-    EXPECT_EQ(VisibleItems(rig.frame->Menu("&Setup")),
-              (std::vector<std::string>{"&Add New", "&Routes", "&Connect!", "&Disconnect!",
-                                        "R&emove!", "Edit &Script!", "Edit &Port!",
-                                        "S&top Script!"}));
+    EXPECT_EQ(
+        VisibleItems(rig.frame->Menu("&Setup")),
+        (std::vector<std::string>{"&Add New", "&Routes", "&Connect!", "&Disconnect!", "R&emove!",
+                                  "Edit &Script!", "Edit &Port!", "S&top Script!"}));
     std::vector<std::string> window = VisibleItems(rig.frame->Menu("&Window"));
     ASSERT_GE(window.size(), 3u);
     EXPECT_EQ(window[0], "&Cascade");
@@ -163,8 +162,8 @@ TEST(MainFrameTest, Toolbars_StandardButtonsAndConsoleSelector) {
     for (QAction* action : rig.frame->StandardToolBar().actions()) {
         buttons.push_back(action->isSeparator() ? "|" : action->toolTip().toStdString());
     }
-    EXPECT_EQ(buttons, (std::vector<std::string>{"New", "Open", "Save", "|", "Cut", "Copy",
-                                                 "Paste", "|", "About"}));
+    EXPECT_EQ(buttons, (std::vector<std::string>{"New", "Open", "Save", "|", "Cut", "Copy", "Paste",
+                                                 "|", "About"}));
     CPortSelectorBar& console = rig.frame->ConsoleBar();
     EXPECT_EQ(console.Selector().count(), 1);
     EXPECT_EQ(console.CurrentText(), "ALL");

@@ -17,7 +17,7 @@
 // scripted button (the box's escape button when none is left); any other
 // dialog is handed to onDialog, or cancelled.
 class ModalAnswers {
-public:
+  public:
     explicit ModalAnswers(std::deque<QMessageBox::StandardButton> answers = {})
         : m_answers(std::move(answers)) {
         m_timer.setInterval(5);
@@ -29,7 +29,7 @@ public:
     std::vector<std::string> dialogTitles;
     std::function<void(QDialog&)> onDialog;
 
-private:
+  private:
     void Poll() {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr || !dialog->isVisible() ||
@@ -45,8 +45,8 @@ private:
                 m_answers.pop_front();
             }
             if (button == nullptr) {
-                button = box->escapeButton() != nullptr ? box->escapeButton()
-                                                         : box->buttons().value(0);
+                button =
+                    box->escapeButton() != nullptr ? box->escapeButton() : box->buttons().value(0);
             }
             button->click();
         } else {

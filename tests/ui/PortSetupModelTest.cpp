@@ -29,7 +29,9 @@ PortSetupValues ConnectedTelnet() {
     return v;
 }
 
-bool Editable(const SetupField& f) { return f.enabled && !f.readOnly; }
+bool Editable(const SetupField& f) {
+    return f.enabled && !f.readOnly;
+}
 
 } // namespace
 
@@ -72,11 +74,20 @@ TEST(PortSetupModelTest, NewPort_TransportDefaultsOfEveryKind) {
     };
     const std::vector<Row> rows = {
         {"CON", "Console Setup", "CON", "Command", {}},
-        {"TEL", "Net Connection Setup", "TEL", "Cluster User",
+        {"TEL",
+         "Net Connection Setup",
+         "TEL",
+         "Cluster User",
          {{"HostName", "127.0.0.1"}, {"PortNumber", "23"}}},
-        {"CTE", "Net Broadcast Setup", "CTE", "CT Network",
+        {"CTE",
+         "Net Broadcast Setup",
+         "CTE",
+         "CT Network",
          {{"MyIP", "10.0.0.100"}, {"PortNumber", "9870"}, {"BroadcastIP", "10.0.0.255"}}},
-        {"RXTEL", "RX Net Connection Setup", "RXTEL", "Cluster User",
+        {"RXTEL",
+         "RX Net Connection Setup",
+         "RXTEL",
+         "Cluster User",
          {{"HostName", "127.0.0.1"}, {"PortNumber", "23"}}},
         {"FILE", "File Handler Setup", "LOG", "CT User", {{"FileName", "Default.txt"}}},
     };
@@ -153,7 +164,8 @@ TEST(PortSetupModelTest, FieldChecks_RefuseWithTheFrameworkMessages) {
         {"NameTooLong", "Name", std::string(32, 'N'), "Please enter no more than 31 characters."},
         {"SwitchTooLong", "StreamSW", "||", "Please enter no more than 1 characters."},
         {"StreamIdTooLong", "StreamID", "ABC", "Please enter no more than 2 characters."},
-        {"MyCallTooLong", "MyCall", "G4ABCDEFGHIJKLMNO", "Please enter no more than 16 characters."},
+        {"MyCallTooLong", "MyCall", "G4ABCDEFGHIJKLMNO",
+         "Please enter no more than 16 characters."},
         {"AntiLoopTooLong", "AntiLoopPx", " <1234567", "Please enter no more than 8 characters."},
         {"PortNumberAbove16Bits", "PortNumber", "65536",
          "Please enter an integer between 0 and 65535."},
@@ -224,7 +236,7 @@ TEST(PortSetupModelTest, DataTypeRule_FieldStatesPerType) {
         {"PassThru", {false, false, false, false, false, false}},
         {"CT User", {false, false, false, true, true, true}},
     };
-    const std::vector<std::string> keys = {"Hops", "MyCall", "AntiLoopPx",
+    const std::vector<std::string> keys = {"Hops",  "MyCall", "AntiLoopPx",
                                            "Dupes", "CRLF",   "KeepAlive"};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.type);
@@ -326,8 +338,7 @@ TEST(PortSetupModelTest, ConnectedEdit_LocksNameBufferTncDataTypeAndTransport) {
     EXPECT_EQ(out.dataType, "Cluster Node");
     EXPECT_EQ(out.myCall, "G4ABC");
     EXPECT_EQ(out.mode, PortSetupMode::ConnectedEdit);
-    EXPECT_EQ(out.kindFields,
-              (Fields{{"HostName", "gb7xx.example.org"}, {"PortNumber", "7300"}}));
+    EXPECT_EQ(out.kindFields, (Fields{{"HostName", "gb7xx.example.org"}, {"PortNumber", "7300"}}));
 }
 
 TEST(PortSetupModelTest, ConnectedEdit_ComListsAndFileNameAreDisabled) {
@@ -356,6 +367,6 @@ TEST(PortSetupModelTest, ConnectedEdit_ComListsAndFileNameAreDisabled) {
 TEST(PortSetupModelTest, DataTypeList_InDialogOrder) {
     EXPECT_EQ(CPortSetupModel::DataTypes(),
               (std::vector<std::string>{"Command", "Cluster User", "Cluster Node", "CT Network",
-                                        "CT User", "Direct", "MIRC User", "Clusse User",
-                                        "PassThru", "Spider User"}));
+                                        "CT User", "Direct", "MIRC User", "Clusse User", "PassThru",
+                                        "Spider User"}));
 }
