@@ -19,7 +19,7 @@ class QSocketNotifier;
 // the router has taken lines out; nothing is lost. The end of input ends
 // reading only.
 class CConsoleInput {
-public:
+  public:
     CConsoleInput(int fd, IEventLoop& loop, std::function<CPortHandler*()> target);
     ~CConsoleInput();
 
@@ -28,7 +28,7 @@ public:
 
     bool AtEnd() const { return m_atEnd; }
 
-private:
+  private:
     void OnReadable();
     // Hands over the complete lines read so far; stops early when the port
     // has no room and arranges to be called again.

@@ -11,7 +11,7 @@
 // standard error as "NAME| " lines when followed, and dropped otherwise.
 // Placements are kept as given, so a setup saves back what it loaded.
 class CHeadlessPortView : public IPortView {
-public:
+  public:
     enum class Role { Main, Port };
 
     CHeadlessPortView(Role role, bool follow, bool consoleOnStdout);
@@ -27,7 +27,7 @@ public:
     // The port typed lines go to while it is connected; null otherwise.
     CPortHandler* InputPort() const { return m_input; }
 
-private:
+  private:
     Role m_role;
     bool m_follow;
     bool m_consoleOnStdout;

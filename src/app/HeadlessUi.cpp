@@ -37,8 +37,8 @@ void CHeadlessUi::SelectFirstPortSelectorItem() {
 }
 
 IPortView* CHeadlessUi::NewPortWindow() {
-    m_windows.push_back(std::make_unique<CHeadlessPortView>(CHeadlessPortView::Role::Port,
-                                                            m_follow, m_consoleOnStdout));
+    m_windows.push_back(std::make_unique<CHeadlessPortView>(CHeadlessPortView::Role::Port, m_follow,
+                                                            m_consoleOnStdout));
     return m_windows.back().get();
 }
 

@@ -18,7 +18,7 @@
 // Collaborators: the document, which owns nothing here; the port windows are
 // CHeadlessPortViews owned by this object.
 class CHeadlessUi : public IUiServices {
-public:
+  public:
     // follow: copy every port's view to standard error; consoleOnStdout: the
     // console port "CON" writes to standard output.
     CHeadlessUi(bool follow, bool consoleOnStdout);
@@ -55,7 +55,7 @@ public:
     // the window of the port named "CON", while it is connected.
     CPortHandler* ConsoleInputPort() const;
 
-private:
+  private:
     bool m_follow;
     bool m_consoleOnStdout;
     CHeadlessPortView m_main;

@@ -27,7 +27,9 @@ namespace {
 // Setup > Connect! on the port selector's "ALL".
 constexpr int ConnectCommand = 32779;
 
-void Complain(const std::string& text) { StdStreams::Error("spotweaver: " + text + "\n"); }
+void Complain(const std::string& text) {
+    StdStreams::Error("spotweaver: " + text + "\n");
+}
 
 // Qt is given the program name only: the command line is ours.
 struct QtArguments {
@@ -113,8 +115,7 @@ int Program::Run(int argc, char** argv, const CommandLine& cl) {
             std::printf("spotweaver %s\n", SPOTWEAVER_VERSION);
             return 0;
         case CommandLine::Mode::Error:
-            std::fprintf(stderr,
-                         "spotweaver: %s\nTry 'spotweaver --help' for more information.\n",
+            std::fprintf(stderr, "spotweaver: %s\nTry 'spotweaver --help' for more information.\n",
                          cl.error.c_str());
             return 2;
         case CommandLine::Mode::Headless:

@@ -10,7 +10,7 @@ class QSocketNotifier;
 // watches. While it exists, SIGPIPE is ignored, so a closed output pipe
 // cannot kill the program.
 class CSignalWatcher {
-public:
+  public:
     explicit CSignalWatcher(std::function<void(int)> onSignal);
     ~CSignalWatcher();
 
@@ -19,7 +19,7 @@ public:
 
     bool IsWatching() const { return m_notifier != nullptr; }
 
-private:
+  private:
     static void Handler(int signo);
     void OnReadable();
 

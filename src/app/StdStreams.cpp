@@ -23,8 +23,12 @@ void WriteAll(int fd, std::string_view text) {
 
 namespace StdStreams {
 
-void Output(std::string_view text) { WriteAll(STDOUT_FILENO, text); }
+void Output(std::string_view text) {
+    WriteAll(STDOUT_FILENO, text);
+}
 
-void Error(std::string_view text) { WriteAll(STDERR_FILENO, text); }
+void Error(std::string_view text) {
+    WriteAll(STDERR_FILENO, text);
+}
 
 } // namespace StdStreams

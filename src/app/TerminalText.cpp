@@ -2,7 +2,9 @@
 
 namespace {
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 } // namespace
 

@@ -12,9 +12,9 @@
 // by another CR or LF makes one line end with it, as in the windows. With a
 // prefix, each line begins with it, also when a line arrives in pieces.
 class CTerminalText {
-public:
+  public:
     std::string Format(std::string_view text, std::string_view prefix = {});
 
-private:
+  private:
     bool m_atLineStart = true;
 };

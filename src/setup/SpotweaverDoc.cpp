@@ -57,7 +57,9 @@ constexpr PortKind kPortKinds[] = {
 // A setup file is a few kilobytes; anything far larger is not one.
 constexpr long MaxSetupFileBytes = 16L * 1024 * 1024;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 // "1 port section", "2 port sections".
 std::string Counted(int n, const std::string& thing) {
@@ -329,7 +331,8 @@ bool CSpotweaverDoc::LoadPortSection(CSetupFile& setup, int number,
     std::unique_ptr<CPortHandler> port = m_factory.CreateFromSetup(kind, setup, *this, *window);
     if (port == nullptr) {
         m_ui.ClosePortWindow(window);
-        return skip(": the port kind " + kind + " is not built into this program; its lines are skipped");
+        return skip(": the port kind " + kind +
+                    " is not built into this program; its lines are skipped");
     }
     const std::string name = port->PortName;
     auto endsInside = [&] {
@@ -848,8 +851,7 @@ std::vector<CPortHandler*> CSpotweaverDoc::SelectedPorts() const {
 
 void CSpotweaverDoc::ConnectSelected() {
     for (CPortHandler* port : SelectedPorts()) {
-        if (IndexOf(port) < 0 || port->IsConnected() ||
-            port->IsTNCPort == CPortHandler::TncSlave) {
+        if (IndexOf(port) < 0 || port->IsConnected() || port->IsTNCPort == CPortHandler::TncSlave) {
             continue;
         }
         const std::string name = port->PortName;
@@ -991,7 +993,9 @@ bool CSpotweaverDoc::IsSelected(const CPortHandler& port) const {
     return selected == All || selected == port.PortName;
 }
 
-void CSpotweaverDoc::Print(const std::string& text) { m_ui.MainView().AppendText(text); }
+void CSpotweaverDoc::Print(const std::string& text) {
+    m_ui.MainView().AppendText(text);
+}
 
 void CSpotweaverDoc::Reject(const std::string& text) {
     Print(text + "\n");

@@ -32,7 +32,7 @@ class IUiServices;
 // port windows, port selector, status bar, dialogs, message boxes); the port
 // factory of the transports; the ports, which reach back through IPortHost.
 class CSpotweaverDoc : public IPortHost {
-public:
+  public:
     static constexpr int MaxPorts = 32;
     // Lines routed in one slice of the processing queue before the event loop
     // gets a turn.
@@ -93,7 +93,7 @@ public:
     int FontWeight = 400;
     std::string FontFace = "Courier New";
 
-private:
+  private:
     void Print(const std::string& text);
     // A part of the setup file that could not be loaded: said in the main
     // window and in a message box.

@@ -65,12 +65,15 @@ void CConsoleHandler::Write(const char* data, int len) {
         return;
     }
     const void* nul = std::memchr(data, '\0', static_cast<std::size_t>(len));
-    const std::size_t shown = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - data)
-                                             : static_cast<std::size_t>(len);
+    const std::size_t shown = nul != nullptr
+                                  ? static_cast<std::size_t>(static_cast<const char*>(nul) - data)
+                                  : static_cast<std::size_t>(len);
     View().AppendText(std::string_view(data, shown));
 }
 
-void CConsoleHandler::SavePortType(CSetupFile& setup) const { setup.PutString("PortType", "CON"); }
+void CConsoleHandler::SavePortType(CSetupFile& setup) const {
+    setup.PutString("PortType", "CON");
+}
 
 void CConsoleHandler::SaveKindSettings(CSetupFile&) const {}
 

@@ -13,7 +13,7 @@
 // link end with the reconnect wait on disconnect) so that its connect
 // script and automatic reconnection work the same way.
 class CConsoleHandler : public CPortHandler {
-public:
+  public:
     CConsoleHandler(IPortHost& host, IPortView& view);
     CConsoleHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
 

@@ -115,7 +115,9 @@ void CFileHandler::Write(const char* data, int len) {
     }
 }
 
-void CFileHandler::SavePortType(CSetupFile& setup) const { setup.PutString("PortType", "FILE"); }
+void CFileHandler::SavePortType(CSetupFile& setup) const {
+    setup.PutString("PortType", "FILE");
+}
 
 void CFileHandler::SaveKindSettings(CSetupFile& setup) const {
     setup.PutString("FileName", FileName);

@@ -12,7 +12,7 @@
 // Setup key: "FileName", a path; a relative one is taken from the current
 // directory when the port connects.
 class CFileHandler : public CPortHandler {
-public:
+  public:
     CFileHandler(IPortHost& host, IPortView& view);
     CFileHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
     ~CFileHandler() override;
@@ -27,7 +27,7 @@ public:
 
     std::string FileName = "Default.txt";
 
-private:
+  private:
     // The dialog offers "FALSE" and "TRUE"; anything but "FALSE" makes the
     // port a TNC stream port.
     static void MapTncChoice(PortSetupValues& values);

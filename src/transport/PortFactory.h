@@ -7,7 +7,7 @@
 // "RXTEL" telnet server, "FILE" log file. A kind that is not built into the
 // program gives none.
 class CPortFactory : public IPortFactory {
-public:
+  public:
     std::unique_ptr<CPortHandler> CreateFromSetup(const std::string& kind, CSetupFile& setup,
                                                   IPortHost& host, IPortView& view) override;
     std::unique_ptr<CPortHandler> CreateNew(const std::string& kind, IPortHost& host,

@@ -4,7 +4,9 @@
 
 namespace {
 
-CommandLine Parse(std::vector<std::string> args) { return CommandLine::Parse(args); }
+CommandLine Parse(std::vector<std::string> args) {
+    return CommandLine::Parse(args);
+}
 
 struct StartFlagRow {
     const char* name;
@@ -85,9 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadLineRow{"HeadlessAndCheck",
                    {"--headless", "--check", "a.ini"},
                    "--headless and --check cannot be combined"},
-        BadLineRow{"TwoFiles",
-                   {"a.ini", "b.ini"},
-                   "more than one setup file given ('a.ini', 'b.ini')"}),
+        BadLineRow{
+            "TwoFiles", {"a.ini", "b.ini"}, "more than one setup file given ('a.ini', 'b.ini')"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLineTest, Parse_HelpAndVersionWinOverTheRest) {

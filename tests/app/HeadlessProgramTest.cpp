@@ -52,7 +52,7 @@ bool WaitUntil(const std::function<bool()>& done) {
 // The program started in a folder, with a pipe on its standard input and
 // its two outputs in files.
 class Program {
-public:
+  public:
     Program(const fs::path& dir, const std::vector<std::string>& args) : m_dir(dir) {
         int in[2];
         if (::pipe2(in, O_CLOEXEC) != 0) {
@@ -120,7 +120,7 @@ public:
     std::string Output() const { return Contents(m_dir / "stdout"); }
     std::string Errors() const { return Contents(m_dir / "stderr"); }
 
-private:
+  private:
     fs::path m_dir;
     pid_t m_pid = -1;
     int m_stdin = -1;
@@ -141,27 +141,31 @@ std::string PcDate() {
 
 std::string PortSection(const std::string& type, const std::string& name,
                         const std::string& kindKeys, const std::string& router) {
-    return "PortType=" + type + "\nBufferSize=32000\nKeepAlive=0\n"
-           "ScriptSteps=0\nAutoReConnect=0\nAutoTime=60\nPortName=" + name +
-           "\nIsTNCPort=0\nStreamSW=|\nPortStreamID=A\n" + kindKeys + router;
+    return "PortType=" + type +
+           "\nBufferSize=32000\nKeepAlive=0\n"
+           "ScriptSteps=0\nAutoReConnect=0\nAutoTime=60\nPortName=" +
+           name + "\nIsTNCPort=0\nStreamSW=|\nPortStreamID=A\n" + kindKeys + router;
 }
 
-const std::string Options = "BlockDashAtOption=0\nStripAtPoundOption=0\nOnlyPassSkimmerCQOption=0\n";
+const std::string Options =
+    "BlockDashAtOption=0\nStripAtPoundOption=0\nOnlyPassSkimmerCQOption=0\n";
 
 // The console (a cluster login) routed to three log files.
 std::string ConsoleToThreeLogs() {
     std::string text = "NumberOfPorts=4\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n";
-    text += PortSection("CON", "CON", "",
-                        "InputType=1\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=0\nCRLFOption=3\n" +
-                            Options);
+    text += PortSection(
+        "CON", "CON", "",
+        "InputType=1\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=0\nCRLFOption=3\n" + Options);
     text += PortSection("FILE", "CTLOG", "FileName=ct.log\n",
                         "InputType=5\nDupeLength=100\nCRLFOption=3\n" + Options);
     text += PortSection("FILE", "NODELOG", "FileName=node.log\n",
                         "InputType=2\nMyCall=G4ABC\nHopsOut=99\nAntiLoopPrefix= <\n"
-                        "DupeLength=100\nCRLFOption=2\n" + Options);
+                        "DupeLength=100\nCRLFOption=2\n" +
+                            Options);
     text += PortSection("FILE", "SPIDERLOG", "FileName=spider.log\n",
                         "InputType=9\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=100\n"
-                        "CRLFOption=2\n" + Options);
+                        "CRLFOption=2\n" +
+                            Options);
     text += "Trace=0\nPort=2\nPort=3\nPort=4\nPort=0\n";
     for (int i = 0; i < 3; ++i) {
         text += "Trace=0\nPort=0\nPort=0\nPort=0\nPort=0\n";
@@ -169,12 +173,14 @@ std::string ConsoleToThreeLogs() {
     return text;
 }
 
-const std::string Spot1 = "DX de DL1ABC:    14025.0  VP8LP        CQ up 2                        1201Z";
-const std::string Spot2 = "DX de K1XYZ:      7005.5  ZL7G         599 in Maine                   1203Z";
+const std::string Spot1 =
+    "DX de DL1ABC:    14025.0  VP8LP        CQ up 2                        1201Z";
+const std::string Spot2 =
+    "DX de K1XYZ:      7005.5  ZL7G         599 in Maine                   1203Z";
 const std::string Wwv = "WWV de VE7CC <18>:   SFI=148, A=6, K=1";
 
 class HeadlessProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string pattern = ::testing::TempDir() + "headless-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
@@ -191,8 +197,9 @@ TEST_F(HeadlessProgramTest, TypedLinesReachEachLogInItsOwnFormAndSigtermEndsClea
     Program program(dir, {"--headless", "setup.ini", "/START"});
 
     program.Type(Spot1 + "\n" + Wwv + "\r\n" + Spot2 + "\n" + Spot1 + "\n");
-    ASSERT_TRUE(WaitUntil([&] { return Contents(dir / "spider.log").find("ZL7G") != std::string::npos; }))
-        << program.Errors();
+    ASSERT_TRUE(WaitUntil([&] {
+        return Contents(dir / "spider.log").find("ZL7G") != std::string::npos;
+    })) << program.Errors();
     program.Signal(SIGTERM);
     EXPECT_EQ(program.ExitStatus(), 0);
 
@@ -200,14 +207,16 @@ TEST_F(HeadlessProgramTest, TypedLinesReachEachLogInItsOwnFormAndSigtermEndsClea
     const std::string node = Contents(dir / "node.log");
     const std::string dateAfter = PcDate();
     auto frames = [](const std::string& date) {
-        return "PC11^14025.0^VP8LP^" + date + "^1201Z^CQ up 2 <G4ABC^DL1ABC^G4ABC^H99^~\n"
-               "PC11^7005.5^ZL7G^" + date + "^1203Z^599 in Maine <G4ABC^K1XYZ^G4ABC^H99^~\n";
+        return "PC11^14025.0^VP8LP^" + date +
+               "^1201Z^CQ up 2 <G4ABC^DL1ABC^G4ABC^H99^~\n"
+               "PC11^7005.5^ZL7G^" +
+               date + "^1203Z^599 in Maine <G4ABC^K1XYZ^G4ABC^H99^~\n";
     };
     EXPECT_TRUE(node == frames(dateBefore) || node == frames(dateAfter)) << node;
     EXPECT_EQ(Contents(dir / "spider.log"),
               "DX 14025.0 VP8LP CQ up 2 <G4ABC\nDX 7005.5 ZL7G 599 in Maine <G4ABC\n");
-    EXPECT_EQ(program.Output(), "CON: Port connected\n" + Spot1 + "\n" + Wwv + "\n" + Spot2 +
-                                    "\n" + Spot1 + "\nCON: Port disconnected\n");
+    EXPECT_EQ(program.Output(), "CON: Port connected\n" + Spot1 + "\n" + Wwv + "\n" + Spot2 + "\n" +
+                                    Spot1 + "\nCON: Port disconnected\n");
     EXPECT_EQ(program.Errors(), "CON port loaded\nCTLOG port loaded\nNODELOG port loaded\n"
                                 "SPIDERLOG port loaded\n"
                                 "Ports loaded, use Connect command to start\n"
@@ -223,8 +232,9 @@ TEST_F(HeadlessProgramTest, EndOfInputKeepsRunningUntilSigint) {
     program.Type(Spot1 + "\n" + Spot2);
     program.CloseInput();
     // The last line had no line end; the end of input completes it.
-    ASSERT_TRUE(WaitUntil([&] { return Contents(dir / "ct.log").find("ZL7G") != std::string::npos; }))
-        << program.Errors();
+    ASSERT_TRUE(WaitUntil([&] {
+        return Contents(dir / "ct.log").find("ZL7G") != std::string::npos;
+    })) << program.Errors();
     EXPECT_TRUE(program.Running());
     program.Signal(SIGINT);
 

@@ -24,19 +24,20 @@ TEST_P(TerminalTextTest, Format_OneLfPerLineEndAndThePrefixOnEachLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, TerminalTextTest,
-    ::testing::Values(
-        TextRow{"CrLf", {"CON: Port connected\r\n"}, "", "CON: Port connected\n"},
-        TextRow{"LfCrIsOneEnd", {"a\n\rb\n"}, "", "a\nb\n"},
-        TextRow{"TwoLfAreOneEnd", {"a\n\nb"}, "", "a\nb"},
-        TextRow{"ThreeLfAreTwoEnds", {"a\n\n\nb"}, "", "a\n\nb"},
-        TextRow{"LoneCr", {"a\rb\r"}, "", "a\nb\n"},
-        TextRow{"PrefixEachLine",
-                {"LOG: Port connected\nDX 14025.0 VP8LP CQ\r\n"},
-                "LOG| ",
-                "LOG| LOG: Port connected\nLOG| DX 14025.0 VP8LP CQ\n"},
-        TextRow{"PrefixOncePerLineAcrossPieces", {"PC11^14025.0", "^VP8LP\n", "x"}, "N| ",
-                "N| PC11^14025.0^VP8LP\nN| x"},
-        TextRow{"EmptyLineGetsItsPrefix", {"\n"}, "N| ", "N| \n"}),
+    ::testing::Values(TextRow{"CrLf", {"CON: Port connected\r\n"}, "", "CON: Port connected\n"},
+                      TextRow{"LfCrIsOneEnd", {"a\n\rb\n"}, "", "a\nb\n"},
+                      TextRow{"TwoLfAreOneEnd", {"a\n\nb"}, "", "a\nb"},
+                      TextRow{"ThreeLfAreTwoEnds", {"a\n\n\nb"}, "", "a\n\nb"},
+                      TextRow{"LoneCr", {"a\rb\r"}, "", "a\nb\n"},
+                      TextRow{"PrefixEachLine",
+                              {"LOG: Port connected\nDX 14025.0 VP8LP CQ\r\n"},
+                              "LOG| ",
+                              "LOG| LOG: Port connected\nLOG| DX 14025.0 VP8LP CQ\n"},
+                      TextRow{"PrefixOncePerLineAcrossPieces",
+                              {"PC11^14025.0", "^VP8LP\n", "x"},
+                              "N| ",
+                              "N| PC11^14025.0^VP8LP\nN| x"},
+                      TextRow{"EmptyLineGetsItsPrefix", {"\n"}, "N| ", "N| \n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

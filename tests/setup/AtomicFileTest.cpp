@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class AtomicFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string pattern = ::testing::TempDir() + "atomicfile-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);

@@ -15,7 +15,7 @@
 // flag. A port made unstoppable keeps its link running after a disconnect
 // until FinishStopping.
 class FakeKindPort : public FakePort {
-public:
+  public:
     FakeKindPort(std::string kind, IPortHost& host, IPortView& view)
         : FakePort(host, view), m_kind(std::move(kind)) {}
     FakeKindPort(std::string kind, CSetupFile& setup, IPortHost& host, IPortView& view)
@@ -83,13 +83,13 @@ public:
     std::vector<std::pair<std::string, std::string>> settings;
     bool stoppable = true;
 
-private:
+  private:
     std::string m_kind;
 };
 
 // Makes FakeKindPorts; a kind in `unavailable` is not built.
 class FakePortFactory : public IPortFactory {
-public:
+  public:
     std::unique_ptr<CPortHandler> CreateFromSetup(const std::string& kind, CSetupFile& setup,
                                                   IPortHost& host, IPortView& view) override {
         if (unavailable.count(kind) != 0) {

@@ -18,7 +18,8 @@ inline std::string Header(int ports, int size = 20, int weight = 400,
 }
 
 inline std::string Placement(int show, int left, int top, int right, int bottom) {
-    return Line("showCmd", std::to_string(show)) + "ptMinPosition.x=-1\nptMinPosition.y=-1\n"
+    return Line("showCmd", std::to_string(show)) +
+           "ptMinPosition.x=-1\nptMinPosition.y=-1\n"
            "ptMaxPosition.x=-1\nptMaxPosition.y=-1\n" +
            Line("rcNormalPosition.left", std::to_string(left)) +
            Line("rcNormalPosition.top", std::to_string(top)) +
@@ -84,7 +85,8 @@ inline std::string Routes(int trace, const std::vector<int>& ports) {
 inline std::string Layout() {
     return Placement(3, 0, 0, 800, 600) + Placement(1, 5, 6, 1205, 906) +
            Placement(1, 0, 0, 300, 30) + Placement(1, 0, 880, 1200, 900) +
-           Placement(1, 0, 30, 400, 60) + "MainFrameToolbar.showwindow=0\n"
+           Placement(1, 0, 30, 400, 60) +
+           "MainFrameToolbar.showwindow=0\n"
            "m_wndStatusBar.showwindow=268435456\nm_wndToolBar.showwindow=268435456\n";
 }
 

@@ -15,31 +15,29 @@ namespace {
 
 constexpr const char* Loaded = "Ports loaded, use Connect command to start\n";
 
-std::string Con(const std::string& name) { return Port("CON", name) + CommandRouter(); }
+std::string Con(const std::string& name) {
+    return Port("CON", name) + CommandRouter();
+}
 
 // Seven ports of six kinds and five data types, with traces, a route list
 // with an empty entry in the middle, a script with escapes and TNC roles.
 std::string CanonicalSetup() {
     const std::string nodeScript =
         Script({{"login:", "G4ABC\\M"}, {"password:", "\\%"}, {">", "set/page 0\\\\"}}, 1, 30);
-    return Header(7, -13, 700, "Lucida Console") +
-           Con("CON") +
+    return Header(7, -13, 700, "Lucida Console") + Con("CON") +
            Port("TEL", "NODE1", 0, "A", nodeScript, 5) +
            "HostName=dxc.example.net\nPortNumber=7300\n" + NodeRouter("G4ABC") +
            Port("COM", "TNC", 1, "A") +
            "ComPort=COM1\nBaudRate=9600\nBits=8\nParity=0\nStopBits=0\nFlowControl=4\n" +
-           DirectRouter(1) +
-           Port("RXTEL", "STREAMB", 2, "B") + "HostName=0.0.0.0\nPortNumber=7301\n" +
-           DirectRouter(3) +
-           Port("FILE", "LOG") + "FileName=spots.log\n" + CtRouter(5, 3) +
-           Port("CTE", "CTNET") + "MyIP=192.0.2.10\nBroadcastIP=192.0.2.255\nPortNumber=9870\n" +
-           CtRouter(4, 0) +
+           DirectRouter(1) + Port("RXTEL", "STREAMB", 2, "B") +
+           "HostName=0.0.0.0\nPortNumber=7301\n" + DirectRouter(3) + Port("FILE", "LOG") +
+           "FileName=spots.log\n" + CtRouter(5, 3) + Port("CTE", "CTNET") +
+           "MyIP=192.0.2.10\nBroadcastIP=192.0.2.255\nPortNumber=9870\n" + CtRouter(4, 0) +
            Port("TEL", "SPIDER") + "HostName=dx.example.org\nPortNumber=8000\n" +
-           UserRouter(9, "G4ABC") +
-           Routes(0, {2, 5, 7, 0, 0, 0, 0}) + Routes(5, {1, 0, 5, 0, 0, 0, 0}) +
-           Routes(0, {4, 0, 0, 0, 0, 0, 0}) + Routes(0, {3, 0, 0, 0, 0, 0, 0}) +
-           Routes(0, {0, 0, 0, 0, 0, 0, 0}) + Routes(0, {1, 0, 0, 0, 0, 0, 0}) +
-           Routes(0, {1, 6, 0, 0, 0, 0, 0}) + Layout();
+           UserRouter(9, "G4ABC") + Routes(0, {2, 5, 7, 0, 0, 0, 0}) +
+           Routes(5, {1, 0, 5, 0, 0, 0, 0}) + Routes(0, {4, 0, 0, 0, 0, 0, 0}) +
+           Routes(0, {3, 0, 0, 0, 0, 0, 0}) + Routes(0, {0, 0, 0, 0, 0, 0, 0}) +
+           Routes(0, {1, 0, 0, 0, 0, 0, 0}) + Routes(0, {1, 6, 0, 0, 0, 0, 0}) + Layout();
 }
 
 std::string WithLineEnds(const std::string& text, const std::string& end) {
@@ -55,7 +53,7 @@ std::string WithLineEnds(const std::string& text, const std::string& end) {
 }
 
 class SpotweaverDocTest : public ::testing::Test {
-protected:
+  protected:
     void Load(const std::string& text) {
         doc.Read(text);
         doc.LoadPorts();
@@ -96,7 +94,7 @@ protected:
     FakePortFactory factory;
     CSpotweaverDoc doc{loop, clock, ui, factory};
 
-private:
+  private:
     int m_named = 0;
 };
 
@@ -117,8 +115,8 @@ TEST_F(SpotweaverDocTest, SaveLoad_CanonicalSetupSavesBackByteForByte) {
 TEST_F(SpotweaverDocTest, Load_BuildsRoutesTracesAndTncRolesFromTheSections) {
     Load(CanonicalSetup());
 
-    ASSERT_EQ(Names(), (std::vector<std::string>{"CON", "NODE1", "TNC", "STREAMB", "LOG",
-                                                 "CTNET", "SPIDER"}));
+    ASSERT_EQ(Names(), (std::vector<std::string>{"CON", "NODE1", "TNC", "STREAMB", "LOG", "CTNET",
+                                                 "SPIDER"}));
     CRouter& node = *doc.Port(1)->Router();
     EXPECT_EQ(node.InputType, "Cluster Node");
     EXPECT_EQ(node.GetTracePort(), doc.Port(4));
@@ -140,7 +138,8 @@ TEST_F(SpotweaverDocTest, Load_CrLfAndCrOnlyCopiesLoadTheSame) {
         CSpotweaverDoc other{loop, clock, ui, factory};
         other.Read(WithLineEnds(CanonicalSetup(), end));
         other.LoadPorts();
-        EXPECT_EQ(other.SaveToString(), CanonicalSetup()) << "line end " << (end[1] ? "CR LF" : "CR");
+        EXPECT_EQ(other.SaveToString(), CanonicalSetup())
+            << "line end " << (end[1] ? "CR LF" : "CR");
     }
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -160,8 +159,8 @@ TEST_F(SpotweaverDocTest, Load_FileWithoutFontLinesOrLayoutUsesDefaults) {
 }
 
 TEST_F(SpotweaverDocTest, Load_PrintsEachPortThenReadyAndConnectsNothing) {
-    Load(Header(3) + Con("A") + Con("B") + Con("C") + Routes(0, {0, 0, 0}) +
-         Routes(0, {0, 0, 0}) + Routes(0, {0, 0, 0}) + Layout());
+    Load(Header(3) + Con("A") + Con("B") + Con("C") + Routes(0, {0, 0, 0}) + Routes(0, {0, 0, 0}) +
+         Routes(0, {0, 0, 0}) + Layout());
 
     EXPECT_EQ(ui.mainView.Text(),
               std::string("A port loaded\nB port loaded\nC port loaded\n") + Loaded);
@@ -234,12 +233,14 @@ const std::string BadInputType = Port("CON", "A") +
                                  "InputType=12\nCRLFOption=3\nBlockDashAtOption=0\n"
                                  "StripAtPoundOption=0\nOnlyPassSkimmerCQOption=0\n";
 
-const std::string PortBUpToName = "PortType=CON\nBufferSize=32000\nKeepAlive=0\n" + Script() +
-                                  "PortName=B\n";
+const std::string PortBUpToName =
+    "PortType=CON\nBufferSize=32000\nKeepAlive=0\n" + Script() + "PortName=B\n";
 
 const MalformedFile kMalformedFiles[] = {
     {"EmptyFile", "", {}, std::string("Setup file is empty: no ports loaded\n") + Loaded},
-    {"CutInsideFontLines", "NumberOfPorts=1\nFontSize=20\n", {},
+    {"CutInsideFontLines",
+     "NumberOfPorts=1\nFontSize=20\n",
+     {},
      std::string("Setup file ends inside the font lines: no ports loaded\n") + Loaded},
     {"NegativeNumberOfPorts",
      "NumberOfPorts=-3\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n" + Con("A") +
@@ -247,8 +248,8 @@ const MalformedFile kMalformedFiles[] = {
      {},
      std::string("Setup file: NumberOfPorts=-3 is not a port count: no ports loaded\n") + Loaded},
     {"UnknownPortTypeSkipsItsSection",
-     Header(3) + Con("A") + Port("XYZ", "B") + CommandRouter() + Con("C") +
-         Routes(0, {3, 2, 0}) + Routes(1, {1, 0, 0}) + Routes(2, {0, 0, 0}) + Layout(),
+     Header(3) + Con("A") + Port("XYZ", "B") + CommandRouter() + Con("C") + Routes(0, {3, 2, 0}) +
+         Routes(1, {1, 0, 0}) + Routes(2, {0, 0, 0}) + Layout(),
      {"A", "C"},
      std::string("A port loaded\n"
                  "Setup file: port section 2 has the unknown PortType \"XYZ\": its lines are "
@@ -283,26 +284,35 @@ const MalformedFile kMalformedFiles[] = {
                  "Setup file: route section 2: dropped Port=3, which names no loaded port (ports "
                  "are numbered 1 to 2)\n") +
          Loaded},
-    {"CutInsidePortSection", Header(2) + Con("A") + PortBUpToName, {"A"},
-     std::string("A port loaded\n"
-                 "Setup file ends inside port section 2 (B): that port and the routes are not "
-                 "loaded\n") +
-         Loaded},
-    {"CutInsideRouterKeys",
-     Header(2) + Con("A") + Port("TEL", "B") + "HostName=h\nPortNumber=23\nInputType=2\nMyCall=G4ABC\n",
+    {"CutInsidePortSection",
+     Header(2) + Con("A") + PortBUpToName,
      {"A"},
      std::string("A port loaded\n"
                  "Setup file ends inside port section 2 (B): that port and the routes are not "
                  "loaded\n") +
          Loaded},
-    {"CutBeforePortType", Header(2) + Con("A"), {"A"},
+    {"CutInsideRouterKeys",
+     Header(2) + Con("A") + Port("TEL", "B") +
+         "HostName=h\nPortNumber=23\nInputType=2\nMyCall=G4ABC\n",
+     {"A"},
+     std::string("A port loaded\n"
+                 "Setup file ends inside port section 2 (B): that port and the routes are not "
+                 "loaded\n") +
+         Loaded},
+    {"CutBeforePortType",
+     Header(2) + Con("A"),
+     {"A"},
      std::string("A port loaded\n"
                  "Setup file ends before port section 2: the ports from there on are not "
                  "loaded\n") +
          Loaded},
-    {"CutBeforeRouteSections", Header(1) + Con("A"), {"A"},
+    {"CutBeforeRouteSections",
+     Header(1) + Con("A"),
+     {"A"},
      std::string("A port loaded\nSetup file: only 0 of 1 route sections found\n") + Loaded},
-    {"CutInsideRouteSection", Header(2) + Con("A") + Con("B") + Routes(0, {2}), {"A", "B"},
+    {"CutInsideRouteSection",
+     Header(2) + Con("A") + Con("B") + Routes(0, {2}),
+     {"A", "B"},
      std::string("A port loaded\nB port loaded\n"
                  "Setup file: route section 1 has 1 Port line instead of 2\n"
                  "Setup file: only 1 of 2 route sections found\n") +
@@ -333,7 +343,9 @@ const MalformedFile kMalformedFiles[] = {
                  "Setup file: more port sections than NumberOfPorts=1: the rest of the file is "
                  "not loaded\n") +
          Loaded},
-    {"LinesAfterTheLayout", OneConsole() + "Extra=1\nMore=2\n", {"CON"},
+    {"LinesAfterTheLayout",
+     OneConsole() + "Extra=1\nMore=2\n",
+     {"CON"},
      std::string("CON port loaded\n"
                  "Setup file: 2 lines after the window layout not read\n") +
          Loaded},
@@ -513,9 +525,9 @@ TEST_F(SpotweaverDocTest, AddPort_NoWindowSaysCommandFailed) {
 // ------------------------------------------------------------ Setup menu
 
 TEST_F(SpotweaverDocTest, ConnectAll_SkipsSlavePortsButPortWindowConnectsThem) {
-    Load(Header(3) + Con("A") + Port("CON", "S", 2, "B") + DirectRouter(3) +
-         Port("CON", "M", 1) + DirectRouter(1) + Routes(0, {0, 0, 0}) + Routes(0, {3, 0, 0}) +
-         Routes(0, {2, 0, 0}) + Layout());
+    Load(Header(3) + Con("A") + Port("CON", "S", 2, "B") + DirectRouter(3) + Port("CON", "M", 1) +
+         DirectRouter(1) + Routes(0, {0, 0, 0}) + Routes(0, {3, 0, 0}) + Routes(0, {2, 0, 0}) +
+         Layout());
     ui.mainView.ClearText();
 
     doc.OnCommand(32779);
@@ -653,8 +665,8 @@ TEST_F(SpotweaverDocTest, Remove_MiddleOfThreeRenumbersTheRouteSections) {
     EXPECT_EQ(ui.mainView.Text(), "P2 port removed\n");
     EXPECT_EQ(ui.selectorItems, (std::vector<std::string>{"ALL", "P1", "P3"}));
     EXPECT_EQ(ui.closedWindows, 1);
-    EXPECT_EQ(doc.SaveToString(), Header(2) + Con("P1") + Con("P3") + Routes(2, {2, 0}) +
-                                      Routes(0, {1, 0}) + Layout());
+    EXPECT_EQ(doc.SaveToString(),
+              Header(2) + Con("P1") + Con("P3") + Routes(2, {2, 0}) + Routes(0, {1, 0}) + Layout());
 }
 
 TEST_F(SpotweaverDocTest, Remove_TraceIntoTheRemovedPortIsCleared) {
@@ -675,10 +687,10 @@ TEST_F(SpotweaverDocTest, Remove_AllAnsweredNoRemovesNothingAndYesAsksForEachPor
     ui.answers = {true, false, true};
     doc.OnCommand(3);
 
-    EXPECT_EQ(ui.questions, (std::vector<std::string>{
-                                "Do you really want to remove ALL ports?",
-                                "This will remove this port from the setup, continue?",
-                                "This will remove this port from the setup, continue?"}));
+    EXPECT_EQ(ui.questions,
+              (std::vector<std::string>{"Do you really want to remove ALL ports?",
+                                        "This will remove this port from the setup, continue?",
+                                        "This will remove this port from the setup, continue?"}));
     EXPECT_EQ(Names(), std::vector<std::string>{"A"});
     EXPECT_TRUE(doc.IsModified());
 }

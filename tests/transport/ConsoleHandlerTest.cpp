@@ -11,7 +11,7 @@
 namespace {
 
 class ConsoleHandlerTest : public ::testing::Test {
-protected:
+  protected:
     ConsoleHandlerTest() {
         console.PortName = "CON";
         console.RingBuffer().SetSize(128);

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class FileHandlerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string pattern = ::testing::TempDir() + "filehandler-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);

@@ -21,7 +21,9 @@ struct KindRow {
     std::function<bool(CPortHandler*)> isRightClass;
 };
 
-template <class T> bool Is(CPortHandler* port) { return dynamic_cast<T*>(port) != nullptr; }
+template <class T> bool Is(CPortHandler* port) {
+    return dynamic_cast<T*>(port) != nullptr;
+}
 
 const KindRow kKinds[] = {
     {"CON", "", Is<CConsoleHandler>},
@@ -44,7 +46,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 class PortFactoryTest : public ::testing::TestWithParam<KindRow> {
-protected:
+  protected:
     FakePortHost host;
     RecordingPortView view;
     CPortFactory factory;
@@ -57,7 +59,8 @@ TEST_P(PortFactoryTest, CreateFromSetup_BuildsTheKindAndReadsItsWholeSection) {
               GetParam().kindKeys + "InputType=0\n");
     CSetupFile setup(lines, host.ui);
 
-    std::unique_ptr<CPortHandler> port = factory.CreateFromSetup(GetParam().kind, setup, host, view);
+    std::unique_ptr<CPortHandler> port =
+        factory.CreateFromSetup(GetParam().kind, setup, host, view);
 
     ASSERT_NE(port, nullptr);
     EXPECT_TRUE(GetParam().isRightClass(port.get()));
