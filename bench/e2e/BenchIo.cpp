@@ -68,12 +68,13 @@ int ListenTcp(const Endpoint& at) {
     return fd;
 }
 
-int AcceptOne(int listener) {
+int AcceptOne(int listener, bool noDelay) {
     for (;;) {
         const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd >= 0) {
             const int one = 1;
-            setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
+            if (noDelay)
+                setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
             return fd;
         }
         if (errno != EINTR)

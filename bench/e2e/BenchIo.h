@@ -26,8 +26,9 @@ Endpoint ParseEndpoint(const std::string& text);
 
 // A listening TCP socket (SO_REUSEADDR, backlog 1).
 int ListenTcp(const Endpoint& at);
-// Blocks until one caller arrives; returns its socket (TCP_NODELAY set).
-int AcceptOne(int listener);
+// Blocks until one caller arrives; returns its socket, with TCP_NODELAY
+// when noDelay is set.
+int AcceptOne(int listener, bool noDelay);
 // Connects, retrying every 20 ms for up to timeoutMs; -1 when it never worked.
 int ConnectTcp(const Endpoint& to, int timeoutMs);
 // A UDP socket bound to the endpoint (port 0 = any), receive buffer enlarged.

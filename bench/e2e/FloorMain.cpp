@@ -46,7 +46,7 @@ bool Deliver(const Outputs& out, const char* line, std::size_t len) {
 
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
-    const bench::COptions opt(argc, argv, {});
+    const bench::COptions opt(argc, argv, {"nagle"});
 
     Outputs out{};
     const int listener = bench::ListenTcp(bench::ParseEndpoint(opt.Required("listen")));
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     if (out.file == nullptr)
         bench::Fail("cannot open " + opt.Text("file"));
     Say("listening");
-    out.tcp = bench::AcceptOne(listener);
+    out.tcp = bench::AcceptOne(listener, !opt.Has("nagle"));
     close(listener);
 
     const int feed = bench::ConnectTcp(bench::ParseEndpoint(opt.Required("feed")), 20000);

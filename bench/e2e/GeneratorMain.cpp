@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
 
     const int listener = bench::ListenTcp(bench::ParseEndpoint(opt.Required("listen")));
     Say("listening");
-    const int fd = bench::AcceptOne(listener);
+    const int fd = bench::AcceptOne(listener, true);
     close(listener);
     Say("connected");
     if (opt.Has("wait-go"))

@@ -252,7 +252,7 @@ class Bench:
             env = dict(os.environ)
             if system == "socat":
                 sut = start(["socat",
-                             f"TCP-LISTEN:{route['node'][1]},bind={route['node'][0]},reuseaddr",
+                             f"TCP-LISTEN:{route['node'][1]},bind={route['node'][0]},reuseaddr,nodelay",
                              f"TCP:{route['feed'][0]}:{route['feed'][1]}"],
                             stdin=False, log=os.path.join(run_dir, "socat.log"))
             elif system == "floor":
