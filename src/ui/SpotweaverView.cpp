@@ -2,6 +2,8 @@
 
 #include <QTextCursor>
 
+#include <algorithm>
+
 namespace {
 
 // Wire bytes are shown one character per byte.
@@ -44,7 +46,9 @@ void CSpotweaverView::Flush() {
     } else {
         QTextCursor cursor(document());
         if (change.removedFront > 0) {
-            cursor.setPosition(static_cast<int>(change.removedFront), QTextCursor::KeepAnchor);
+            const int shown = document()->characterCount() - 1;
+            cursor.setPosition(std::min(static_cast<int>(change.removedFront), shown),
+                               QTextCursor::KeepAnchor);
             cursor.removeSelectedText();
         }
         cursor.movePosition(QTextCursor::End);
