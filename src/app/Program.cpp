@@ -47,6 +47,12 @@ int RunHeadless(char** argv, const CommandLine& cl) {
     CHeadlessUi ui(cl.follow, true);
     CPortFactory factory;
     CSpotweaverDoc doc(loop, clock, ui, factory);
+    // Installed first: a stop asked for while loading is carried out as soon
+    // as the loop runs.
+    CSignalWatcher stopOnSignal([&doc](int) {
+        doc.DeleteAllPorts();
+        QCoreApplication::quit();
+    });
 
     std::string error;
     if (!doc.ReadFile(cl.setupFile, error)) {
@@ -54,10 +60,6 @@ int RunHeadless(char** argv, const CommandLine& cl) {
         return 1;
     }
     doc.LoadPorts();
-    CSignalWatcher stopOnSignal([&doc](int) {
-        doc.DeleteAllPorts();
-        QCoreApplication::quit();
-    });
     if (cl.start) {
         doc.OnCommand(ConnectCommand);
     }

@@ -265,6 +265,11 @@ bool CSpotweaverDoc::SaveFile(const std::string& path, std::string& error) {
 //   reported.
 
 void CSpotweaverDoc::LoadPorts() {
+    // Loading builds the whole setup; ports of an earlier load would
+    // otherwise stand in front of the new ones.
+    if (!m_ports.empty()) {
+        DeleteAllPorts();
+    }
     CSetupFile setup(m_linesRead, m_ui);
     StartPorts();
     const int stated = setup.GetInt("NumberOfPorts");
