@@ -174,6 +174,16 @@ TEST_F(SpotweaverDocTest, Load_PrintsEachPortThenReadyAndConnectsNothing) {
     EXPECT_FALSE(doc.IsModified());
 }
 
+TEST_F(SpotweaverDocTest, Load_AgainReplacesThePortsOfTheFirstLoad) {
+    Load(OneConsole());
+    Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
+
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(ui.selectorItems, (std::vector<std::string>{"ALL", "A", "B"}));
+    EXPECT_EQ(ui.closedWindows, 1);
+    EXPECT_EQ(loop.ActiveTimers(), 1u);
+}
+
 TEST_F(SpotweaverDocTest, KindOfPortType_MatchesLeadingCharacters) {
     EXPECT_EQ(CSpotweaverDoc::KindOfPortType("CON"), "CON");
     EXPECT_EQ(CSpotweaverDoc::KindOfPortType("CONSOLE"), "CON");
