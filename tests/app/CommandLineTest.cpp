@@ -14,6 +14,10 @@ struct StartFlagRow {
     bool isFlag;
 };
 
+void PrintTo(const StartFlagRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class StartFlagTest : public ::testing::TestWithParam<StartFlagRow> {};
 
 TEST_P(StartFlagTest, IsStartFlag_StartAfterSlashOrHyphenInAnyCase) {
@@ -61,6 +65,10 @@ struct BadLineRow {
     std::vector<std::string> args;
     const char* error;
 };
+
+void PrintTo(const BadLineRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class BadCommandLineTest : public ::testing::TestWithParam<BadLineRow> {};
 

@@ -11,6 +11,10 @@ struct TextRow {
     const char* expected;
 };
 
+void PrintTo(const TextRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class TerminalTextTest : public ::testing::TestWithParam<TextRow> {};
 
 TEST_P(TerminalTextTest, Format_OneLfPerLineEndAndThePrefixOnEachLine) {

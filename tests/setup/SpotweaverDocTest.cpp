@@ -207,6 +207,10 @@ struct MalformedFile {
     const char* unavailableKind = "";
 };
 
+void PrintTo(const MalformedFile& row, std::ostream* os) {
+    *os << row.name;
+}
+
 std::string ThirtyThreeSections() {
     std::string text = Header(33);
     for (int i = 1; i <= 33; ++i) {

@@ -21,6 +21,10 @@ struct KindRow {
     std::function<bool(CPortHandler*)> isRightClass;
 };
 
+void PrintTo(const KindRow& row, std::ostream* os) {
+    *os << row.kind;
+}
+
 template <class T> bool Is(CPortHandler* port) {
     return dynamic_cast<T*>(port) != nullptr;
 }
