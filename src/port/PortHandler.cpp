@@ -9,6 +9,7 @@
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"
+#include "setup/PlacementBlock.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>
@@ -20,20 +21,6 @@ constexpr std::size_t MaxPortName = 31;
 // asking for more would only exhaust memory.
 constexpr int MinBufferSize = 2;
 constexpr int MaxBufferSize = 8 * 1024 * 1024;
-
-void ReadPlacement(CSetupFile& setup, IPortView& view) {
-    WindowPlacement p;
-    p.showCmd = setup.GetInt("showCmd");
-    p.ptMinPositionX = setup.GetInt("ptMinPosition.x");
-    p.ptMinPositionY = setup.GetInt("ptMinPosition.y");
-    p.ptMaxPositionX = setup.GetInt("ptMaxPosition.x");
-    p.ptMaxPositionY = setup.GetInt("ptMaxPosition.y");
-    p.rcNormalLeft = setup.GetInt("rcNormalPosition.left");
-    p.rcNormalTop = setup.GetInt("rcNormalPosition.top");
-    p.rcNormalRight = setup.GetInt("rcNormalPosition.right");
-    p.rcNormalBottom = setup.GetInt("rcNormalPosition.bottom");
-    view.SetPlacement(p);
-}
 
 int TncRoleOf(const std::string& text) {
     if (text == "MASTER" || text == "TRUE") {
@@ -94,7 +81,7 @@ CPortHandler::CPortHandler(CSetupFile& setup, IPortHost& host, IPortView& view)
     StreamSW = sw.empty() ? '\0' : sw[0];
     PortStreamID = setup.GetString("PortStreamID").substr(0, 2);
     if (setup.IsNextKey("showCmd")) {
-        ReadPlacement(setup, m_view);
+        m_view.SetPlacement(PlacementBlock::Read(setup));
     }
     SetBufferSize(bufferSize);
     m_keepAlive.Set(std::max(0, keepAlive), m_host.Clock());
@@ -151,16 +138,7 @@ void CPortHandler::Save(CSetupFile& setup) const {
     setup.PutInt("IsTNCPort", IsTNCPort);
     setup.PutChar("StreamSW", StreamSW);
     setup.PutString("PortStreamID", PortStreamID);
-    const WindowPlacement p = m_view.GetPlacement();
-    setup.PutInt("showCmd", p.showCmd);
-    setup.PutInt("ptMinPosition.x", p.ptMinPositionX);
-    setup.PutInt("ptMinPosition.y", p.ptMinPositionY);
-    setup.PutInt("ptMaxPosition.x", p.ptMaxPositionX);
-    setup.PutInt("ptMaxPosition.y", p.ptMaxPositionY);
-    setup.PutInt("rcNormalPosition.left", p.rcNormalLeft);
-    setup.PutInt("rcNormalPosition.top", p.rcNormalTop);
-    setup.PutInt("rcNormalPosition.right", p.rcNormalRight);
-    setup.PutInt("rcNormalPosition.bottom", p.rcNormalBottom);
+    PlacementBlock::Write(setup, m_view.GetPlacement());
     SaveKindSettings(setup);
 }
 
