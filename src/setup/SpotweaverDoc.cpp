@@ -605,9 +605,9 @@ bool CSpotweaverDoc::RouteOneLine(CPortHandler& port) {
     if (IndexOf(&port) < 0 || port.Router() == nullptr) {
         return false;
     }
-    const bool more = port.Router()->ProcessInput();
-    port.OnInputTaken();
-    return more;
+    // The router tells the port when it took input, so a transport that
+    // paused for want of room reads on.
+    return port.Router()->ProcessInput();
 }
 
 void CSpotweaverDoc::ScheduleDrain() {
