@@ -309,6 +309,25 @@ TEST_F(HeadlessProgramTest, CheckSaveAsWritesTheSetupBackByteForByte) {
     EXPECT_EQ(Contents(dir / "again.ini"), saved);
 }
 
+// The bundled demo sends the console's spots as PC11 frames from its telnet
+// server port to its own telnet client port, which hands them to a log.
+TEST_F(HeadlessProgramTest, BundledDemoRoutesSpotsOverItsTelnetLink) {
+    Program program(dir, {"--headless", SPOTWEAVER_EXAMPLES "/demo.ini", "/START", "--follow"});
+    ASSERT_TRUE(WaitUntil([&] {
+        return program.Errors().find("LINK| LINK: Port connected") != std::string::npos;
+    })) << program.Errors();
+    program.Type(Spot1 + "\n" + Spot2 + "\n");
+    ASSERT_TRUE(WaitUntil([&] {
+        return Contents(dir / "link-dx.log").find("ZL7G") != std::string::npos;
+    })) << program.Errors();
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.ExitStatus(), 0);
+
+    EXPECT_EQ(Contents(dir / "link-dx.log"),
+              "DX de DL1ABC:    14025.0  VP8LP        CQ up 2 <G4ABC                 1201Z\r\n"
+              "DX de K1XYZ:      7005.5  ZL7G         599 in Maine <G4ABC            1203Z\r\n");
+}
+
 TEST_F(HeadlessProgramTest, BundledDemoChecksClean) {
     Program program(dir, {"--check", SPOTWEAVER_EXAMPLES "/demo.ini"});
     EXPECT_EQ(program.ExitStatus(), 0) << program.Errors();
