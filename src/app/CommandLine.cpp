@@ -15,6 +15,15 @@ bool CommandLine::IsStartFlag(const std::string& arg) {
     return true;
 }
 
+bool CommandLine::IsFlagWithoutArgument(const std::string& option) {
+    for (const char* flag : {"--help", "--version", "--headless", "--check", "--follow"}) {
+        if (option == flag) {
+            return true;
+        }
+    }
+    return false;
+}
+
 CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
     CommandLine cl;
     auto fail = [&cl](const std::string& text) {
@@ -22,8 +31,32 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
         cl.error = text;
         return cl;
     };
+    // Takes the name, or says why not.
+    auto addSetupFile = [&cl](const std::string& name) -> std::string {
+        if (!cl.setupFile.empty()) {
+            return "more than one setup file given ('" + cl.setupFile + "', '" + name + "')";
+        }
+        cl.setupFile = name;
+        return {};
+    };
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (optionsEnded) {
+            // After "--" a name that starts with "-" or "/" is a file.
+            if (std::string error = addSetupFile(a); !error.empty()) {
+                return fail(error);
+            }
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (const std::string flag = a.substr(0, a.find('='));
+            flag != a && IsFlagWithoutArgument(flag)) {
+            return fail("option '" + flag + "' doesn't allow an argument");
+        }
         if (a == "--help" || a == "-h") {
             cl.mode = Mode::Help;
             return cl;
@@ -58,18 +91,15 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
             if (cl.saveAs.empty()) {
                 return fail("option '--save-as' requires a file name");
             }
-        } else if (a.size() > 1 && a[0] == '-' ) {
+        } else if (a.size() > 1 && a[0] == '-') {
             return fail("unrecognized option '" + a + "'");
         } else if (a.size() > 1 && a[0] == '/' && a.find('/', 1) == std::string::npos &&
                    a.find('.') == std::string::npos) {
             // "/X" flags of the old command line other than START are not
             // ours; a path like /home/op/setup.ini is a setup file.
             return fail("unrecognized option '" + a + "'");
-        } else {
-            if (!cl.setupFile.empty()) {
-                return fail("more than one setup file given ('" + cl.setupFile + "', '" + a + "')");
-            }
-            cl.setupFile = a;
+        } else if (std::string error = addSetupFile(a); !error.empty()) {
+            return fail(error);
         }
     }
     if (!cl.saveAs.empty() && cl.mode != Mode::Check) {
@@ -84,20 +114,31 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
 
 std::string CommandLine::HelpText() {
     return "Usage: spotweaver [OPTION]... [SETUP.ini] [/START]\n"
-           "Join DX cluster ports (serial TNCs, telnet nodes, a telnet server, CT network\n"
-           "broadcast, log files, the console) and route spots between them.\n"
+           "Route DX cluster spots between the ports of SETUP.ini: serial lines, telnet\n"
+           "links to cluster nodes, a telnet server, UDP broadcast to a contest-logger\n"
+           "network, log files and the console.\n"
            "\n"
-           "Without --headless or --check the desktop window opens.\n"
+           "Without --headless or --check the desktop window opens, with SETUP.ini or an\n"
+           "empty setup.\n"
            "\n"
-           "  --headless        run SETUP.ini without a window: messages on standard error,\n"
-           "                    the console port CON on standard input and output\n"
-           "  --follow          with --headless, copy every port's view to standard error\n"
-           "  --check           load SETUP.ini, print what loading reports, exit 0 when it\n"
-           "                    loaded without complaint and 1 otherwise\n"
-           "  --save-as FILE    with --check, write the loaded setup to FILE\n"
-           "  /START, -START    connect every port right after start-up\n"
-           "  -h, --help        display this help and exit\n"
-           "      --version     output version information and exit\n"
+           "      --headless        run SETUP.ini without a window: messages on standard\n"
+           "                        error, the console port CON on standard input and\n"
+           "                        output; SIGINT or SIGTERM disconnects every port and\n"
+           "                        ends it\n"
+           "      --follow          with --headless, copy every port's view to standard\n"
+           "                        error\n"
+           "      --check           load SETUP.ini without connecting anything, print what\n"
+           "                        loading reports, exit 0 when it loaded without\n"
+           "                        complaint and 1 otherwise\n"
+           "      --save-as=FILE    with --check, write the loaded setup to FILE\n"
+           "  /START, -START        connect every port right after start-up\n"
+           "  -h, --help            display this help and exit\n"
+           "      --version         output version information and exit\n"
            "\n"
-           "Exit status: 0 on success, 1 when --check found a problem, 2 on a usage error.\n";
+           "Examples:\n"
+           "  spotweaver --check shack.ini            load a setup, connect nothing\n"
+           "  spotweaver --headless shack.ini /START  run it with every port connected\n"
+           "\n"
+           "Exit status: 0 on success, 1 when a setup cannot be read or --check found a\n"
+           "problem, 2 on a usage error.\n";
 }

@@ -7,6 +7,7 @@
 //
 //   spotweaver [--headless | --check] [--save-as OUT.ini] [--follow] [setup.ini] [/START]
 //
+// "--" ends the options: every argument after it is a setup file name.
 // The START flag is "START" after "/" or "-", in any letter case ("/start",
 // "-Start"); "/STARTX" is not the flag.
 struct CommandLine {
@@ -21,5 +22,8 @@ struct CommandLine {
 
     static CommandLine Parse(const std::vector<std::string>& args);
     static bool IsStartFlag(const std::string& arg);
+    // "--help", "--version", "--headless", "--check", "--follow": options
+    // that take no "=value".
+    static bool IsFlagWithoutArgument(const std::string& option);
     static std::string HelpText();
 };

@@ -16,7 +16,9 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -29,6 +31,17 @@ constexpr int ConnectCommand = 32779;
 
 void Complain(const std::string& text) {
     StdStreams::Error("spotweaver: " + text + "\n");
+}
+
+// The text of --help or --version on standard output. Text that could not
+// be written (a full disk) is a failure, not a success.
+int PrintText(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        Complain(std::string("write error: ") + std::strerror(errno));
+        return 1;
+    }
+    return 0;
 }
 
 // Qt is given the program name only: the command line is ours.
@@ -111,11 +124,9 @@ int Program::Run(int argc, char** argv, const CommandLine& cl) {
     try {
         switch (cl.mode) {
         case CommandLine::Mode::Help:
-            std::fputs(CommandLine::HelpText().c_str(), stdout);
-            return 0;
+            return PrintText(CommandLine::HelpText());
         case CommandLine::Mode::Version:
-            std::printf("spotweaver %s\n", SPOTWEAVER_VERSION);
-            return 0;
+            return PrintText(std::string("spotweaver ") + SPOTWEAVER_VERSION + "\n");
         case CommandLine::Mode::Error:
             std::fprintf(stderr, "spotweaver: %s\nTry 'spotweaver --help' for more information.\n",
                          cl.error.c_str());

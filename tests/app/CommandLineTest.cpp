@@ -60,6 +60,17 @@ TEST(CommandLineTest, Parse_CheckWithSaveAsInBothForms) {
     EXPECT_EQ(joined.saveAs, "out.ini");
 }
 
+TEST(CommandLineTest, Parse_DoubleHyphenMakesTheRestFileNames) {
+    const CommandLine dashed = Parse({"--check", "--", "-shack.ini"});
+    EXPECT_EQ(dashed.mode, CommandLine::Mode::Check);
+    EXPECT_EQ(dashed.setupFile, "-shack.ini");
+    EXPECT_EQ(dashed.error, "");
+    const CommandLine slashed = Parse({"--", "/START"});
+    EXPECT_EQ(slashed.mode, CommandLine::Mode::Gui);
+    EXPECT_EQ(slashed.setupFile, "/START");
+    EXPECT_FALSE(slashed.start);
+}
+
 struct BadLineRow {
     const char* name;
     std::vector<std::string> args;
@@ -96,7 +107,14 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--headless", "--check", "a.ini"},
                    "--headless and --check cannot be combined"},
         BadLineRow{
-            "TwoFiles", {"a.ini", "b.ini"}, "more than one setup file given ('a.ini', 'b.ini')"}),
+            "TwoFiles", {"a.ini", "b.ini"}, "more than one setup file given ('a.ini', 'b.ini')"},
+        BadLineRow{"SecondFileAfterDoubleHyphen",
+                   {"a.ini", "--", "--b.ini"},
+                   "more than one setup file given ('a.ini', '--b.ini')"},
+        BadLineRow{"FlagWithValue",
+                   {"--headless=yes", "a.ini"},
+                   "option '--headless' doesn't allow an argument"},
+        BadLineRow{"HelpWithValue", {"--help=all"}, "option '--help' doesn't allow an argument"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLineTest, Parse_HelpAndVersionWinOverTheRest) {
