@@ -687,7 +687,9 @@ bool CSpotweaverDoc::AddPort(const std::string& kind) {
     return true;
 }
 
-bool CSpotweaverDoc::RemovePort(const std::string& name) {
+bool CSpotweaverDoc::RemovePort(const std::string& portName) {
+    // Callers pass the port's own name; it must outlive the port.
+    const std::string name = portName;
     if (m_ports.empty()) {
         return true;
     }
