@@ -15,7 +15,7 @@ bool IsWhite(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsBlankLine(const std::string& line) {
+bool IsBlankLine(std::string_view line) {
     for (unsigned char c : line) {
         if (!IsWhite(c)) {
             return false;
@@ -24,7 +24,7 @@ bool IsBlankLine(const std::string& line) {
     return true;
 }
 
-bool IsComment(const std::string& line) {
+bool IsComment(std::string_view line) {
     const auto c = static_cast<unsigned char>(line[0]);
     return !IsAsciiLetterOrDigit(c) && !IsWhite(c);
 }
@@ -88,25 +88,25 @@ void CSetupFile::WriteLine() {
 
 bool CSetupFile::FetchLine() {
     if (!m_pending.empty()) {
-        m_currentLine.swap(m_pending);
-        m_pending.clear();
+        m_fetched = m_pending;
+        m_pending = {};
         return true;
     }
     if (m_input == nullptr || m_inputIndex >= m_input->size()) {
         return false;
     }
-    m_currentLine = (*m_input)[m_inputIndex++];
+    m_fetched = (*m_input)[m_inputIndex++];
     return true;
 }
 
 void CSetupFile::ReadLine() {
     if (!m_unreadLine.empty()) {
-        m_currentLine.swap(m_unreadLine);
-        m_unreadLine.clear();
+        m_fetched = m_unreadLine;
+        m_unreadLine = {};
     } else {
         bool got = false;
         while ((got = FetchLine())) {
-            if (!IsBlankLine(m_currentLine) && !IsComment(m_currentLine)) {
+            if (!IsBlankLine(m_fetched) && !IsComment(m_fetched)) {
                 break;
             }
         }
@@ -114,29 +114,29 @@ void CSetupFile::ReadLine() {
             // A cut or hand-edited file: past its end every read yields an
             // empty line, which the key check then reports.
             m_currentLine.clear();
-            m_lastLine.clear();
+            m_lastLine = {};
             m_pastEnd = true;
             return;
         }
         std::size_t first = 0;
-        while (first < m_currentLine.size() &&
-               IsWhite(static_cast<unsigned char>(m_currentLine[first]))) {
+        while (first < m_fetched.size() && IsWhite(static_cast<unsigned char>(m_fetched[first]))) {
             ++first;
         }
-        m_currentLine.erase(0, first);
-        m_lastLine = m_currentLine;
+        m_fetched.remove_prefix(first);
+        m_lastLine = m_fetched;
     }
-    if (m_currentLine.size() > MaxLine) {
-        m_pending = m_currentLine.substr(MaxLine);
-        m_currentLine.resize(MaxLine);
+    if (m_fetched.size() > MaxLine) {
+        m_pending = m_fetched.substr(MaxLine);
+        m_fetched = m_fetched.substr(0, MaxLine);
     }
+    m_currentLine.assign(m_fetched);
 }
 
 void CSetupFile::UnreadLine() {
     m_unreadLine = m_lastLine;
     // The line put back is whole, so the rest of a split line must not be
     // read a second time.
-    m_pending.clear();
+    m_pending = {};
 }
 
 std::string_view CSetupFile::KeyPart(const std::string& line) const {

@@ -61,10 +61,14 @@ private:
     std::string_view KeyPart(const std::string& line) const;
 
     std::string m_currentLine;
-    std::string m_unreadLine;
-    std::string m_lastLine;
+    // The lines below are views into the input list, which outlives the
+    // reader: a line of megabytes is then split into pieces without copying
+    // its rest once per piece.
+    std::string_view m_fetched;    // the line or piece being read
+    std::string_view m_unreadLine; // empty means none
+    std::string_view m_lastLine;
+    std::string_view m_pending; // rest of a line longer than MaxLine
     std::string m_value;
-    std::string m_pending; // rest of a line longer than MaxLine
     std::function<void(std::string_view)> m_sink;
     const std::vector<std::string>* m_input = nullptr;
     std::size_t m_inputIndex = 0;

@@ -123,6 +123,31 @@ TEST(SetupFileTest, ReadLine_SplitsLineLongerThan255Characters) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// A damaged file can hold one line of megabytes; each piece is cut from it
+// in place, so reading it costs its length and not its length squared.
+TEST(SetupFileTest, ReadLine_TenMegabyteLineComesIn255CharacterPieces) {
+    RecordingUi ui;
+    const std::size_t size = 10 * 1024 * 1024;
+    const std::vector<std::string> lines{"FontFace=" + std::string(size, 'x'), "Bits=8"};
+    CSetupFile setup(lines, ui);
+    EXPECT_EQ(setup.GetString("FontFace"), std::string(246, 'x'));
+    std::size_t pieces = 0;
+    std::size_t bytes = 0;
+    for (;;) {
+        setup.ReadLine();
+        if (setup.CurrentLine() == "Bits=8") {
+            break;
+        }
+        ASSERT_LE(setup.CurrentLine().size(), 255u);
+        ASSERT_FALSE(setup.PastEnd());
+        ++pieces;
+        bytes += setup.CurrentLine().size();
+    }
+    EXPECT_EQ(bytes, size - 246);
+    EXPECT_EQ(pieces, (size - 246 + 254) / 255);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST(SetupFileTest, ReadLine_Exactly255CharactersIsOneLine) {
     RecordingUi ui;
     const std::string value(246, 'y');
