@@ -36,10 +36,19 @@ CConnectScript::CConnectScript(CSetupFile& setup) {
         m_armed = true;
         return;
     }
-    const int steps = std::clamp(setup.GetInt("ScriptSteps"), 0, Steps);
-    for (int i = 0; i < steps; ++i) {
-        m_prompt[static_cast<std::size_t>(i)] = setup.GetString("Prompt");
-        m_response[static_cast<std::size_t>(i)] = setup.GetString("Response");
+    m_stepsInFile = std::max(0, setup.GetInt("ScriptSteps"));
+    for (int i = 0; i < m_stepsInFile; ++i) {
+        // Steps past the tenth have no place here; they are read (while
+        // there are any) only to keep the reader in step with the file.
+        if (i >= Steps && !setup.IsNextKey("Prompt")) {
+            break;
+        }
+        const std::string prompt = setup.GetString("Prompt");
+        const std::string response = setup.GetString("Response");
+        if (i < Steps) {
+            m_prompt[static_cast<std::size_t>(i)] = prompt;
+            m_response[static_cast<std::size_t>(i)] = response;
+        }
     }
     m_autoReConnect = setup.GetInt("AutoReConnect") != 0;
     m_armed = m_autoReConnect;

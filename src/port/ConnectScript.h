@@ -49,6 +49,8 @@ public:
     // Runs the Connect Script Setup dialog through the UI; true on OK.
     bool EditDialog(IUiServices& ui);
 
+    // The "ScriptSteps" a setup file stated; only the first Steps are kept.
+    int StepsInFile() const { return m_stepsInFile; }
     int AutoTime() const { return m_autoTime; }
     bool AutoReConnect() const { return m_autoReConnect; }
     int Step() const { return m_step; }
@@ -68,4 +70,5 @@ private:
     int m_step = 0;
     bool m_autoReConnect = false;
     bool m_armed = false;
+    int m_stepsInFile = 0;
 };

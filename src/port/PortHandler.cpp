@@ -86,6 +86,11 @@ CPortHandler::CPortHandler(CSetupFile& setup, IPortHost& host, IPortView& view)
     SetBufferSize(bufferSize);
     m_keepAlive.Set(std::max(0, keepAlive), m_host.Clock());
     m_view.SetTitleParts(PortName, "");
+    if (m_script.StepsInFile() > CConnectScript::Steps) {
+        PrintMessage("ScriptSteps " + std::to_string(m_script.StepsInFile()) + " is more than " +
+                     std::to_string(CConnectScript::Steps) + ", only the first " +
+                     std::to_string(CConnectScript::Steps) + " steps are kept");
+    }
 }
 
 CPortHandler::~CPortHandler() {

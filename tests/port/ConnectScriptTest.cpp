@@ -99,18 +99,32 @@ TEST(ConnectScriptTest, SetupBlock_AutoReConnectArmsTheScript) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(ConnectScriptTest, SetupBlock_MoreThanTenStepsReadsTenAndReportsSurplus) {
+// Steps past the tenth are read and dropped, so that the lines after the
+// block are read under their own keys.
+TEST(ConnectScriptTest, SetupBlock_MoreThanTenStepsKeepsTenAndStaysInStep) {
     RecordingUi ui;
-    std::vector<std::string> lines = ScriptBlock("12", 12);
+    std::vector<std::string> lines = ScriptBlock("1000", 1000);
     lines.insert(lines.end(), {"AutoReConnect=1", "AutoTime=30"});
     CSetupFile setup(lines, ui);
     CConnectScript script(setup);
+    EXPECT_EQ(script.StepsInFile(), 1000);
+    EXPECT_EQ(script.Values().prompts[9], "p9");
     EXPECT_EQ(script.Values().responses[9], "r9");
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0],
-              "INI file error, missing line for: AutoReConnect\nGot instead: Prompt\n");
-    EXPECT_EQ(ui.messages[1],
-              "INI file error, missing line for: AutoTime\nGot instead: Response\n");
+    EXPECT_TRUE(script.AutoReConnect());
+    EXPECT_EQ(script.AutoTime(), 30);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(ConnectScriptTest, SetupBlock_SurplusStepsEndWhereThePairsEnd) {
+    RecordingUi ui;
+    std::vector<std::string> lines = ScriptBlock("1000", 12);
+    lines.insert(lines.end(), {"AutoReConnect=0", "AutoTime=90"});
+    CSetupFile setup(lines, ui);
+    CConnectScript script(setup);
+    EXPECT_EQ(script.Values().responses[9], "r9");
+    EXPECT_FALSE(script.AutoReConnect());
+    EXPECT_EQ(script.AutoTime(), 90);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST(ConnectScriptTest, SetupBlock_NegativeStepsReadsNoPairs) {
