@@ -6,6 +6,7 @@
 // program with status 0.
 
 #include "ChildProgram.h"
+#include "LoopbackSocket.h"
 #include "setup/SetupText.h"
 
 #include <gtest/gtest.h>
@@ -40,43 +41,6 @@ constexpr long MemoryBoundKiB = 200 * 1024;
 constexpr int MaxUdpPayload = 65507;
 
 // ------------------------------------------------------------ sockets
-
-class Fd {
-  public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Fd& operator=(Fd&& other) noexcept {
-        Reset(std::exchange(other.m_fd, -1));
-        return *this;
-    }
-    ~Fd() { Reset(); }
-    int Get() const { return m_fd; }
-    void Reset(int fd = -1) {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        m_fd = fd;
-    }
-
-  private:
-    int m_fd = -1;
-};
-
-sockaddr_in Loopback(const char* address, int port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::inet_pton(AF_INET, address, &a.sin_addr);
-    return a;
-}
-
-int BoundPort(int fd) {
-    sockaddr_in a{};
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    return ntohs(a.sin_port);
-}
 
 // A TCP port on 127.0.0.1 that the test listens on.
 class Listener {
@@ -120,14 +84,6 @@ Fd Call(int port, std::chrono::milliseconds timeout) {
     }
     ::fcntl(fd.Get(), F_SETFL, 0);
     return fd;
-}
-
-// A port number nobody listens on at the moment, for the program to take.
-int FreePort(int type) {
-    Fd fd(::socket(AF_INET, type | SOCK_CLOEXEC, 0));
-    const sockaddr_in a = Loopback("127.0.0.1", 0);
-    ::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&a), sizeof a);
-    return BoundPort(fd.Get());
 }
 
 bool SendAll(int fd, std::string_view bytes) {
