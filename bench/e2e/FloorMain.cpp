@@ -3,8 +3,10 @@
 // writes it to the node-link caller (one write), sends it as one UDP datagram
 // and appends it to a buffered log file. No parsing, no conversion, no dupe
 // check. Whatever the program under test does beyond this is its own cost.
+// The node link keeps the socket defaults (Nagle on), as the program's own
+// sockets do; --nodelay sends every line as a segment of its own.
 //
-//   sw_bench_floor --listen HOST:PORT --feed HOST:PORT --udp-to HOST:PORT --file PATH
+//   sw_bench_floor --listen HOST:PORT --feed HOST:PORT --udp-to HOST:PORT --file PATH [--nodelay]
 //
 // Waits for the caller on --listen first, then connects to the feed; ends at
 // the end of the feed.
@@ -46,7 +48,7 @@ bool Deliver(const Outputs& out, const char* line, std::size_t len) {
 
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
-    const bench::COptions opt(argc, argv, {"nagle"});
+    const bench::COptions opt(argc, argv, {"nodelay"});
 
     Outputs out{};
     const int listener = bench::ListenTcp(bench::ParseEndpoint(opt.Required("listen")));
@@ -56,7 +58,7 @@ int main(int argc, char** argv) {
     if (out.file == nullptr)
         bench::Fail("cannot open " + opt.Text("file"));
     Say("listening");
-    out.tcp = bench::AcceptOne(listener, !opt.Has("nagle"));
+    out.tcp = bench::AcceptOne(listener, opt.Has("nodelay"));
     close(listener);
 
     const int feed = bench::ConnectTcp(bench::ParseEndpoint(opt.Required("feed")), 20000);
