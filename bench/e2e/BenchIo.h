@@ -45,7 +45,7 @@ std::int64_t ExtractSeq(std::string_view line);
 
 // "--name value" and "--flag" options; anything else is an error.
 class COptions {
-public:
+  public:
     COptions(int argc, char** argv, const std::vector<std::string>& flags);
 
     bool Has(const std::string& name) const { return m_values.count(name) != 0; }
@@ -54,7 +54,7 @@ public:
     // Exits with the usage text when a required option is missing.
     std::string Required(const std::string& name) const;
 
-private:
+  private:
     std::map<std::string, std::string> m_values;
     std::string m_program;
 };

@@ -39,8 +39,7 @@ struct Outputs {
 bool Deliver(const Outputs& out, const char* line, std::size_t len) {
     if (!bench::WriteAll(out.tcp, line, len))
         return false;
-    sendto(out.udp, line, len, 0, reinterpret_cast<const sockaddr*>(&out.udpTo),
-           sizeof(out.udpTo));
+    sendto(out.udp, line, len, 0, reinterpret_cast<const sockaddr*>(&out.udpTo), sizeof(out.udpTo));
     return std::fwrite(line, 1, len, out.file) == len;
 }
 

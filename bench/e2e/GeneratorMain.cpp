@@ -54,8 +54,8 @@ void WriteManifest(const std::string& path, const std::vector<std::uint8_t>& mar
 bool SendAll(int fd, const CSpotStream& stream, std::int64_t chunk) {
     const std::string& text = stream.Text();
     for (std::size_t off = 0; off < text.size();) {
-        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(chunk),
-                                                    text.size() - off);
+        const std::size_t n =
+            std::min<std::size_t>(static_cast<std::size_t>(chunk), text.size() - off);
         if (!bench::WriteAll(fd, text.data() + off, n))
             return false;
         off += n;
@@ -92,9 +92,8 @@ int main(int argc, char** argv) {
                        std::stod(opt.Text("dupes", "0.2")));
     stream.Generate(lines);
     Say("stream lines=" + std::to_string(stream.LineCount()) +
-        " unique=" + std::to_string(stream.LineCount() - stream.DupeCount()) +
-        " dupes=" + std::to_string(stream.DupeCount()) +
-        " bytes=" + std::to_string(stream.Text().size()));
+        " unique=" + std::to_string(stream.LineCount() - stream.DupeCount()) + " dupes=" +
+        std::to_string(stream.DupeCount()) + " bytes=" + std::to_string(stream.Text().size()));
 
     if (opt.Has("manifest"))
         WriteManifest(opt.Text("manifest"), stream.DupeMarks());

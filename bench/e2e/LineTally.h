@@ -12,7 +12,7 @@
 #include <vector>
 
 class CLineTally {
-public:
+  public:
     // dupeMarks: one byte per sequence number, 1 for a line that repeats a
     // remembered spot (may be empty: then every number counts as unique).
     CLineTally(std::size_t sequenceCount, std::vector<std::uint8_t> dupeMarks, bool keepTimes);
@@ -31,7 +31,7 @@ public:
     // Arrival time per sequence number, 0 where none arrived.
     const std::vector<std::int64_t>& Times() const { return m_times; }
 
-private:
+  private:
     std::vector<std::uint8_t> m_dupeMarks;
     std::vector<std::uint8_t> m_seen;
     std::vector<std::int64_t> m_times;

@@ -26,7 +26,9 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int) {
+    g_stop = 1;
+}
 
 void Say(const std::string& text) {
     std::printf("%s\n", text.c_str());
@@ -109,15 +111,15 @@ std::vector<std::uint8_t> ReadMarks(const bench::COptions& opt) {
 
 int main(int argc, char** argv) {
     const bench::COptions opt(argc, argv, {});
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnSignal;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     std::vector<std::uint8_t> marks = ReadMarks(opt);
-    const auto sequences = static_cast<std::size_t>(
-        opt.Number("lines", static_cast<std::int64_t>(marks.size())));
+    const auto sequences =
+        static_cast<std::size_t>(opt.Number("lines", static_cast<std::int64_t>(marks.size())));
     CLineTally tally(sequences, std::move(marks), opt.Has("times"));
     const StopRule rule{opt.Number("expect", 0), opt.Number("idle-ms", 5000) * 1000000,
                         opt.Number("start-ms", 60000) * 1000000,

@@ -29,7 +29,7 @@ constexpr std::array<const char*, 40> kPrefixes{
     "JH", "VK", "ZL", "PY", "LU", "CE", "ZS", "4X", "9A", "S5", "VU", "BY"};
 
 constexpr std::array<const char*, 8> kDxPrefixes{"EA8", "CT3", "KH6", "VP2E",
-                                                  "FG",  "HB0", "SV9", "ZF"};
+                                                 "FG",  "HB0", "SV9", "ZF"};
 
 constexpr std::array<const char*, 10> kOperatorTexts{
     "CQ", "cq cq", "TNX QSO", "up 2", "599 TU", "QSX 14030", "", "pse QSL", "tnx fer QSO", "loud"};
@@ -120,8 +120,7 @@ std::string CSpotStream::Comment(bool skimmer, std::size_t seq) {
 }
 
 void CSpotStream::AppendLine(const std::string& spotter, int frequencyTenths,
-                             const std::string& call, const std::string& comment,
-                             std::size_t seq) {
+                             const std::string& call, const std::string& comment, std::size_t seq) {
     char frequency[16];
     std::snprintf(frequency, sizeof(frequency), "%d.%d", frequencyTenths / 10,
                   frequencyTenths % 10);

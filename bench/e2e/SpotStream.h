@@ -22,7 +22,7 @@
 #include <vector>
 
 class CSpotStream {
-public:
+  public:
     CSpotStream(std::uint64_t seed, double dupeShare);
 
     // Builds lines 0..count-1 into one buffer.
@@ -39,7 +39,7 @@ public:
 
     static constexpr std::size_t kDupeWindow = 1000;
 
-private:
+  private:
     struct Key {
         int frequencyTenths;
         std::string call;

@@ -22,7 +22,7 @@
 namespace {
 
 class CFixedClock : public IClock {
-public:
+  public:
     std::int64_t NowSeconds() const override { return 1767225600; }
     CivilDate UtcDate() const override { return CivilDate{2026, 1, 1}; }
 };
@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
         const std::string key = std::string(spot.Frequency) + " " + std::string(spot.DxCall);
         const bool dupe = table.CheckAndRecord(key);
         if (dupe != (stream.DupeMarks()[seq] != 0))
-            return Bad(seq, dupe ? "a dupe the stream calls new" : "a new spot the stream calls dupe",
+            return Bad(seq,
+                       dupe ? "a dupe the stream calls new" : "a new spot the stream calls dupe",
                        line);
         if (!formatter.FormatPC11(spot) ||
             bench::ExtractSeq(formatter.Text()) != static_cast<std::int64_t>(seq))
