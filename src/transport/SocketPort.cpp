@@ -143,7 +143,9 @@ void CSocketPort::Write(const char* data, int len) {
 }
 
 void CSocketPort::OnInputTaken() {
-    if (IsConnected() && CInputRoom::WorthReading(*this)) {
+    // After the peer's close every taken line matters: the last one taken
+    // lets the port disconnect.
+    if (IsConnected() && (m_peerClosed || CInputRoom::WorthReading(*this))) {
         ReadStream();
     }
 }
@@ -176,7 +178,10 @@ void CSocketPort::ReadStep() {
         }
         Deliver(static_cast<int>(n));
     }
-    if (m_peerClosed && IsConnected()) {
+    // Lines the peer sent before it closed are routed before the port goes
+    // down: a disconnected port offers no lines, so they would wait in the
+    // ring until the next link.
+    if (m_peerClosed && IsConnected() && PendingLines() == 0) {
         Disconnect();
     }
 }

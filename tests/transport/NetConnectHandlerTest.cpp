@@ -172,6 +172,28 @@ TEST_F(NetConnectHandlerTest, PeerClose_DisconnectsAfterDataAndReconnectsAfterAu
     EXPECT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
 }
 
+TEST_F(NetConnectHandlerTest, PeerCloseWhileLinesWait_PortStaysUpUntilTheyAreRouted) {
+    CNetConnectHandler& tel = MakeNodePort(NoScript);
+    tel.Connect();
+    QTcpSocket* peer = AcceptPeer();
+    ASSERT_NE(peer, nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+    host.holdRequests = true;
+
+    peer->write("DX de K1ABC: 14025.0 DL1XYZ\r\nlast spot\r\n");
+    peer->disconnectFromHost();
+    ASSERT_TRUE(SpinUntil([&] { return tel.RingBuffer().LineCount() == 4; }));
+    ServePendingEvents();
+    EXPECT_TRUE(tel.IsConnected()) << "lines still held would be lost";
+
+    host.holdRequests = false;
+    host.Drain(tel);
+    EXPECT_FALSE(tel.IsConnected());
+    EXPECT_EQ(host.lines, (std::vector<std::string>{"DX de K1ABC: 14025.0 DL1XYZ", "last spot"}));
+    const std::string end = "TEL: Port disconnected\n";
+    EXPECT_EQ(view.Text().substr(view.Text().size() - end.size()), end);
+}
+
 TEST_F(NetConnectHandlerTest, ConnectAndDisconnectWhileConnecting_DoNothingAndAttemptSucceeds) {
     CNetConnectHandler& tel = MakeNodePort(NoScript);
 

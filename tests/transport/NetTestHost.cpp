@@ -11,6 +11,9 @@ bool NetTestHost::IsPortNameUsed(const std::string& name) const {
 
 void NetTestHost::PostPortData(CPortHandler& port) {
     ++dataRequests;
+    if (holdRequests) {
+        return;
+    }
     loop.Post([this, p = &port] {
         if (std::find(ports.begin(), ports.end(), p) != ports.end()) {
             Drain(*p);
@@ -23,7 +26,8 @@ void NetTestHost::Forget(CPortHandler& port) {
 }
 
 void NetTestHost::Drain(CPortHandler& port) {
-    while (port.RingBuffer().LineCount() > 0) {
+    // As a router does: a disconnected port offers no lines.
+    while (port.PendingLines() > 0) {
         const std::string_view line = port.RingBuffer().GetLine();
         if (!line.empty()) {
             if (onLine) {

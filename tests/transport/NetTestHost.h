@@ -39,8 +39,10 @@ public:
     std::vector<std::string> lines;
     std::function<void(std::string_view)> onLine;
     int dataRequests = 0;
+    // While set, processing requests are only counted, as when the document
+    // is busy with other ports; Drain serves them by hand.
+    bool holdRequests = false;
     std::vector<std::pair<CPortHandler*, int>> commands;
 
-private:
     void Drain(CPortHandler& port);
 };
