@@ -1,5 +1,5 @@
 // Per-line costs of the spot pieces: the four parsers, the formatters, the
-// loop mark, and the dupe check of the ordered-index table against a plain
+// loop mark, and the dupe check of the frequency-hashed table against a plain
 // scan of the same ring.
 #include "routing/AsciiText.h"
 #include "routing/DupeTable.h"
@@ -99,7 +99,7 @@ void BM_AddLoopMark(benchmark::State& state) {
 }
 BENCHMARK(BM_AddLoopMark);
 
-// The same ring with a scan of every entry: the comparison for the ordered
+// The same ring with a scan of every entry: the comparison for the hashed
 // index of CDupeTable.
 class CLinearDupeRing {
 public:
@@ -184,9 +184,9 @@ void BM_DupeMiss(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_DupeHit<CDupeTable>)->Name("BM_DupeHit/Ordered")->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(BM_DupeHit<CDupeTable>)->Name("BM_DupeHit/Hashed")->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_DupeHit<CLinearDupeRing>)->Name("BM_DupeHit/Linear")->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(BM_DupeMiss<CDupeTable>)->Name("BM_DupeMiss/Ordered")->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(BM_DupeMiss<CDupeTable>)->Name("BM_DupeMiss/Hashed")->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_DupeMiss<CLinearDupeRing>)
     ->Name("BM_DupeMiss/Linear")
     ->Arg(10)

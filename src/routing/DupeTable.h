@@ -1,6 +1,6 @@
 #pragma once
 
-#include <set>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,9 +10,13 @@
 // A key is a dupe when a stored key begins with it; a key longer than a
 // stored key never matches it. Keys go into the ring from position 1 on
 // (position 0 is first used after the index wraps), overwriting the oldest.
-// An ordered index answers the "begins with" question in logarithmic time;
-// the ring decides which key is forgotten. Keys are compared and stored in
-// upper case.
+// Keys are compared and stored in upper case.
+//
+// A stored key can only begin with a key that holds a blank when both agree
+// up to that first blank (the frequency), so the ring's slots are chained in
+// hash buckets by that part: a check looks at the few keys of one frequency
+// instead of the whole ring, and nothing is allocated once a slot has held a
+// key. A key without a blank is checked against the whole ring.
 class CDupeTable {
 public:
     // Discards every key; n <= 0 turns checking off.
@@ -27,7 +31,15 @@ public:
     const std::string& Entry(int i) const { return m_ring[static_cast<std::size_t>(i)]; }
 
 private:
+    static constexpr int None = -1;
+
+    std::size_t BucketOf(std::string_view text) const;
+    void Unlink(int slot);
+
     std::vector<std::string> m_ring;
-    std::set<std::string, std::less<>> m_sorted;
+    std::vector<int> m_next;   // next slot in the same bucket
+    std::vector<int> m_heads;  // first slot of each bucket
+    std::vector<std::uint32_t> m_bucket; // bucket of each filled slot
+    std::string m_key;         // the key in upper case
     int m_index = 0;
 };

@@ -114,11 +114,7 @@ bool CRouter::IsDupe(const SpotFields& spot) {
     m_key += spot.Frequency;
     m_key += ' ';
     m_key += spot.DxCall;
-    for (char& c : m_key) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
+    // The table compares and stores keys in upper case.
     return m_dupes.CheckAndRecord(m_key);
 }
 
