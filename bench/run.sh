@@ -40,7 +40,9 @@ if [ -z "${no_build:-}" ]; then
     if [ ! -f "$build_dir/build.ninja" ]; then
         cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
     fi
-    if ! cmake --build "$build_dir" --target help | grep -q sw_bench_e2e; then
+    # grep reads the whole list (no -q): an early exit would end the build
+    # tool with SIGPIPE, which pipefail reports as a failure.
+    if ! cmake --build "$build_dir" --target help | grep sw_bench_e2e >/dev/null; then
         echo "bench/run.sh: the benchmark targets are not configured; the build needs" >&2
         echo "Google Benchmark (libbenchmark-dev): run bash scripts/setup.sh first" >&2
         exit 1
