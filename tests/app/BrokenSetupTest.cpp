@@ -5,6 +5,7 @@
 
 #include "ChildProgram.h"
 #include "LoopbackSocket.h"
+#include "SetupDamage.h"
 #include "setup/SetupText.h"
 
 #include <gtest/gtest.h>
@@ -22,46 +23,11 @@
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using namespace SetupText;
+using namespace SetupDamage;
 
 namespace {
 
 constexpr auto RunBound = 20s;
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end - start));
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    return lines;
-}
-
-std::string JoinLines(const std::vector<std::string>& lines, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count && i < lines.size(); ++i) {
-        text += lines[i] + "\n";
-    }
-    return text;
-}
-
-// The value of every line with this key set to value (the first only, when
-// first is true).
-std::string WithValue(std::string text, const std::string& key, const std::string& value,
-                      bool first = false) {
-    std::size_t at = 0;
-    const std::string needle = "\n" + key + "=";
-    while ((at = text.find(needle, at)) != std::string::npos) {
-        const std::size_t valueAt = at + needle.size();
-        text.replace(valueAt, text.find('\n', valueAt) - valueAt, value);
-        at = valueAt;
-        if (first) {
-            break;
-        }
-    }
-    return text;
-}
 
 // One port of each of the six kinds with scripts, routes among them and the
 // window layout. The network ports use port numbers nobody answers on.
@@ -86,21 +52,6 @@ std::string AllKinds() {
            Placement(1, 0, 30, 400, 60) +
            "MainFrameToolbar.showwindow=268435456\nm_wndStatusBar.showwindow=268435456\n"
            "m_wndToolBar.showwindow=268435456\n";
-}
-
-// Port n of many: a log file routed to the next port.
-std::string ManyPorts(int stated, int sections) {
-    std::string text = Header(stated);
-    for (int i = 1; i <= sections; ++i) {
-        text += Port("FILE", "P" + std::to_string(i)) +
-                Line("FileName", "p" + std::to_string(i) + ".log") + CtRouter(5, 2);
-    }
-    for (int i = 1; i <= sections; ++i) {
-        std::vector<int> entries(static_cast<std::size_t>(sections), 0);
-        entries[0] = i % sections + 1;
-        text += Routes(0, entries);
-    }
-    return text;
 }
 
 struct CheckRun {
