@@ -1,6 +1,7 @@
 #include "app/HeadlessUi.h"
 
 #include "app/StdStreams.h"
+#include "app/TerminalText.h"
 #include "port/PortHandler.h"
 
 #include <algorithm>
@@ -13,7 +14,16 @@ CHeadlessUi::~CHeadlessUi() = default;
 
 void CHeadlessUi::MessageBox(const std::string& text) {
     ++m_boxes;
-    std::string line = "spotweaver: " + text;
+    // The text may quote a damaged setup file: its control bytes are shown,
+    // not sent to the terminal.
+    std::string line = "spotweaver: ";
+    for (char c : text) {
+        if (c == '\n') {
+            line += c;
+        } else {
+            CTerminalText::AppendShown(line, c);
+        }
+    }
     if (line.back() != '\n') {
         line += '\n';
     }

@@ -27,8 +27,18 @@ std::string CTerminalText::Format(std::string_view text, std::string_view prefix
         if (m_atLineStart && !prefix.empty()) {
             out += prefix;
         }
-        out += c;
+        AppendShown(out, c);
         m_atLineStart = false;
     }
     return out;
+}
+
+void CTerminalText::AppendShown(std::string& out, char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == '\t' || (byte >= 0x20 && byte != 0x7f)) {
+        out += c;
+    } else {
+        out += '^';
+        out += byte == 0x7f ? '?' : static_cast<char>(byte + 64);
+    }
 }

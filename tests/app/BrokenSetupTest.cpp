@@ -296,7 +296,10 @@ TEST_F(BrokenSetupTest, ThirtyThreePortSectionsLoadThirtyTwo) {
 }
 
 TEST_F(BrokenSetupTest, UnknownPortKindIsSkippedAndTheOthersLoad) {
-    for (const std::string kind : {"DISK", "", "tel", "TE", "\x7f\x80"}) {
+    // How each kind is quoted: a control byte in caret notation.
+    const std::vector<std::pair<std::string, std::string>> kinds = {
+        {"DISK", "DISK"}, {"", ""}, {"tel", "tel"}, {"TE", "TE"}, {"\x7f\x80", "^?\x80"}};
+    for (const auto& [kind, shown] : kinds) {
         std::string text = real;
         text.replace(text.find("PortType=TEL\n"), 13, "PortType=" + kind + "\n");
         WriteFileBytes(dir.Path() / "broken.ini", text);
@@ -304,7 +307,7 @@ TEST_F(BrokenSetupTest, UnknownPortKindIsSkippedAndTheOthersLoad) {
         EXPECT_EQ(run.how, "exit 1") << kind;
         EXPECT_NE(run.errors.find("spotweaver: Setup file: port section 3 has the unknown "
                                   "PortType \"" +
-                                  kind + "\": its lines are skipped\n"),
+                                  shown + "\": its lines are skipped\n"),
                   std::string::npos)
             << run.errors;
         EXPECT_NE(run.errors.find("CALLIN port loaded\nCTNET port loaded\nLOG port loaded\n"),
