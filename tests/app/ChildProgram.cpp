@@ -109,6 +109,11 @@ void ChildProgram::Signal(int signo) const {
     }
 }
 
+bool ChildProgram::Type(const std::string& text) {
+    return m_stdin >= 0 &&
+           ::write(m_stdin, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
 void ChildProgram::CloseInput() {
     if (m_stdin >= 0) {
         ::close(m_stdin);

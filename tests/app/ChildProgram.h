@@ -26,6 +26,8 @@ class ChildProgram {
 
     pid_t Pid() const { return m_pid; }
     void Signal(int signo) const;
+    // Writes text to the child's standard input.
+    bool Type(const std::string& text);
     void CloseInput();
     bool Running();
     // True once the child ended within the timeout.

@@ -1,6 +1,8 @@
 // Runs the built program as a user or a service manager would: headless with
 // lines on standard input and a signal to stop, and as a setup checker.
 
+#include "ChildProgram.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -26,12 +28,7 @@ namespace {
 
 constexpr auto Deadline = 20s;
 
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string Contents(const fs::path& path) { return FileBytes(path); }
 
 void Put(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -49,83 +46,15 @@ bool WaitUntil(const std::function<bool()>& done) {
     return true;
 }
 
-// The program started in a folder, with a pipe on its standard input and
-// its two outputs in files.
-class Program {
+// The program run in a folder, as ChildProgram runs it, with the deadline of
+// these tests.
+class Program : public ChildProgram {
   public:
-    Program(const fs::path& dir, const std::vector<std::string>& args) : m_dir(dir) {
-        int in[2];
-        if (::pipe2(in, O_CLOEXEC) != 0) {
-            return;
-        }
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(in[0], STDIN_FILENO);
-            const int out = ::open((dir / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = ::open((dir / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            ::dup2(out, STDOUT_FILENO);
-            ::dup2(err, STDERR_FILENO);
-            if (::chdir(dir.c_str()) != 0) {
-                ::_exit(126);
-            }
-            std::vector<char*> argv;
-            argv.push_back(const_cast<char*>(SPOTWEAVER_BINARY));
-            for (const std::string& a : args) {
-                argv.push_back(const_cast<char*>(a.c_str()));
-            }
-            argv.push_back(nullptr);
-            ::execv(SPOTWEAVER_BINARY, argv.data());
-            ::_exit(127);
-        }
-        ::close(in[0]);
-        m_stdin = in[1];
-    }
-    ~Program() {
-        CloseInput();
-        if (m_pid > 0 && !m_reaped) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-    void Type(const std::string& text) {
-        ASSERT_EQ(::write(m_stdin, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-    void CloseInput() {
-        if (m_stdin >= 0) {
-            ::close(m_stdin);
-            m_stdin = -1;
-        }
-    }
-    void Signal(int signo) { ::kill(m_pid, signo); }
-    bool Running() {
-        int status = 0;
-        if (m_reaped || ::waitpid(m_pid, &status, WNOHANG) != 0) {
-            if (!m_reaped) {
-                m_reaped = true;
-                m_status = status;
-            }
-            return false;
-        }
-        return true;
-    }
+    using ChildProgram::ChildProgram;
+    void Type(const std::string& text) { ASSERT_TRUE(ChildProgram::Type(text)); }
     // The exit status, or -1 when the program did not end in time or ended
     // by a signal.
-    int ExitStatus() {
-        if (!WaitUntil([this] { return !Running(); })) {
-            return -1;
-        }
-        return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
-    }
-    std::string Output() const { return Contents(m_dir / "stdout"); }
-    std::string Errors() const { return Contents(m_dir / "stderr"); }
-
-  private:
-    fs::path m_dir;
-    pid_t m_pid = -1;
-    int m_stdin = -1;
-    bool m_reaped = false;
-    int m_status = 0;
+    int ExitStatus() { return WaitForEnd(Deadline) ? ExitCode() : -1; }
 };
 
 // The date a PC11 frame carries: "7-Dec-2026".
