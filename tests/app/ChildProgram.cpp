@@ -75,11 +75,13 @@ ChildProgram::ChildProgram(const fs::path& dir, const std::vector<std::string>& 
         ADD_FAILURE() << "pipe failed";
         return;
     }
+    // The output files are emptied before the fork: a test that reads them
+    // right away must never see what an earlier child wrote there.
+    const int out = ::open(plan.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int err = ::open(plan.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     m_pid = ::fork();
     if (m_pid == 0) {
         ::dup2(in[0], STDIN_FILENO);
-        const int out = ::open(plan.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(plan.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
         if (::chdir(plan.dir.c_str()) != 0) {
@@ -89,6 +91,8 @@ ChildProgram::ChildProgram(const fs::path& dir, const std::vector<std::string>& 
         ::_exit(127);
     }
     ::close(in[0]);
+    ::close(out);
+    ::close(err);
     m_stdin = in[1];
     if (m_pid < 0) {
         ADD_FAILURE() << "fork failed";
