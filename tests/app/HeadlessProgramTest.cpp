@@ -106,7 +106,7 @@ const std::string Spot1 =
     "DX de DL1ABC:    14025.0  VP8LP        CQ up 2                        1201Z";
 const std::string Spot2 =
     "DX de K1XYZ:      7005.5  ZL7G         599 in Maine                   1203Z";
-const std::string Wwv = "WWV de VE7CC <18>:   SFI=148, A=6, K=1";
+const std::string Wwv = "WWV de K7RA <18>:   SFI=148, A=6, K=1";
 
 class HeadlessProgramTest : public ::testing::Test {
   protected:
