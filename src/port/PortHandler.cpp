@@ -373,13 +373,8 @@ void CPortHandler::CreateRouter(const std::string& dataType, const std::string& 
 }
 
 void CPortHandler::FillSetupValues(PortSetupValues& values) const {
+    FillNewPortValues(values);
     values.mode = m_connected ? PortSetupMode::ConnectedEdit : PortSetupMode::DisconnectedEdit;
-    values.existingPortNames.clear();
-    for (CPortHandler* p : m_host.PortList()) {
-        if (p != nullptr && p != this) {
-            values.existingPortNames.push_back(p->PortName);
-        }
-    }
     values.name = PortName;
     values.isTnc = TncTextOf(IsTNCPort);
     values.streamSw = StreamSW == '\0' ? std::string() : std::string(1, StreamSW);
