@@ -32,6 +32,9 @@ public:
 
     void Start();
     void Stop();
+    // Stops answering prompts; automatic reconnection stays as it is (a
+    // server port whose callers each run their own copy of the steps).
+    void StopSteps() { m_running = false; }
     bool IsRunning() const { return m_running; }
     bool AutoReconnectArmed() const { return m_armed && !m_manualDisconnect; }
     void SetManualDisconnect() { m_manualDisconnect = true; }

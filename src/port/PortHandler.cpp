@@ -123,16 +123,20 @@ void CPortHandler::SendText(std::string_view text) {
     Write(text.data(), static_cast<int>(text.size()));
 }
 
-void CPortHandler::SendLine(std::string_view text) {
+void CPortHandler::SendLine(std::string_view text) { SendText(FrameLine(text)); }
+
+const std::string& CPortHandler::FrameLine(std::string_view text) {
     if (m_router == nullptr) {
-        SendText(text);
-        return;
+        m_framed.assign(text);
+        return m_framed;
     }
     m_router->BeginOutput(*this);
     m_router->OutputBuffer() += text;
     m_router->EndOutput(*this);
-    SendText(m_router->OutputBuffer());
+    return m_router->OutputBuffer();
 }
+
+bool CPortHandler::KeepAliveDue() { return m_keepAlive.IsDue(m_host.Clock()); }
 
 void CPortHandler::Save(CSetupFile& setup) const {
     SavePortType(setup);
@@ -155,13 +159,23 @@ void CPortHandler::OnReceive(const char* data, int len) {
     m_host.PostPortData(*this);
 }
 
+void CPortHandler::TakeInput(const char* data, int len) {
+    m_ringBuffer.Put(data, len);
+    m_host.PostPortData(*this);
+}
+
 bool CPortHandler::RunScript(std::string_view text) {
-    std::optional<std::string> response = m_script.Check(text);
+    return RunScript(m_script, text, [this](std::string_view framed) { SendText(framed); });
+}
+
+bool CPortHandler::RunScript(CConnectScript& script, std::string_view text,
+                             const std::function<void(std::string_view)>& send) {
+    std::optional<std::string> response = script.Check(text);
     if (!response) {
         return false;
     }
     PrintText("\n" + PortName + ": Script Send > " + *response + "\n");
-    SendLine(*response);
+    send(FrameLine(*response));
     return true;
 }
 
@@ -244,6 +258,7 @@ void CPortHandler::StopReconnectWait() {
 
 std::string CPortHandler::GetStatusText() {
     std::string status = m_connected ? "C" : "D";
+    status += StatusDetail();
     if (m_script.ManualDisconnect()) {
         status += "/MD";
     }

@@ -4,6 +4,7 @@
 #include "port/KeepAliveTimer.h"
 #include "port/RingBuffer.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,6 +65,10 @@ public:
     // Called after the router took input, so a transport that stopped
     // reading for want of room can read on.
     virtual void OnInputTaken() {}
+    // Once a second while connected: true when the port's keep-alive is due
+    // (and rearmed). A port that keeps each of its callers alive on its own
+    // answers false.
+    virtual bool KeepAliveDue();
 
     void Save(CSetupFile& setup) const;
 
@@ -75,7 +80,16 @@ public:
     // The road of received bytes: ring buffer, connect script, one
     // processing request.
     void OnReceive(const char* data, int len);
+    // The same road without the port's own connect script.
+    void TakeInput(const char* data, int len);
     bool RunScript(std::string_view text);
+    // Lets a script answer text; its response, framed, goes to send. True
+    // when something was sent.
+    bool RunScript(CConnectScript& script, std::string_view text,
+                   const std::function<void(std::string_view)>& send);
+    // Text framed by the router for this port (TNC prefix, terminator);
+    // valid until the router frames again.
+    const std::string& FrameLine(std::string_view text);
     void OnLinkStart();
     void OnLinkEnd();
 
@@ -130,6 +144,8 @@ public:
 protected:
     void SetConnected(bool connected) { m_connected = connected; }
     void SetLinkRunning(bool running) { m_linkRunning = running; }
+    // Shown in the status after "C" or "D" (a server's callers, "/3").
+    virtual std::string StatusDetail() const { return {}; }
     void UpdateTitle(const std::string& status);
 
 private:
@@ -144,6 +160,8 @@ private:
     CKeepAliveTimer m_keepAlive;
     CConnectScript m_script;
     std::unique_ptr<CRouter> m_router;
+    // FrameLine's text for a port without a router.
+    std::string m_framed;
     bool m_connected = false;
     bool m_linkRunning = false;
     bool m_reconnectWaiting = false;

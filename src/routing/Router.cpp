@@ -126,7 +126,7 @@ void CRouter::OnTimer() {
     if (!m_port.IsConnected()) {
         return;
     }
-    if (m_port.KeepAlive().IsDue(m_port.Host().Clock())) {
+    if (m_port.KeepAliveDue()) {
         if (m_idle && m_port.IsConnected() && m_port.Script().AutoReconnectArmed()) {
             m_port.PrintMessage("Port Timeout, Disconnecting port");
             m_port.Disconnect();

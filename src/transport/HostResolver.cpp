@@ -18,6 +18,14 @@ std::optional<QHostAddress> CHostResolver::Dotted(const std::string& text) {
     return address;
 }
 
+std::string CHostResolver::Endpoint(const QHostAddress& address, quint16 port) {
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    const std::string text =
+        isV4 ? QHostAddress(v4).toString().toStdString() : address.toString().toStdString();
+    return (isV4 ? text : "[" + text + "]") + ":" + std::to_string(port);
+}
+
 void CHostResolver::Resolve(const std::string& host, Done done) {
     Cancel();
     if (host.size() > MaxHostName) {

@@ -35,6 +35,9 @@ public:
 
     // The IPv4 address of a dotted text ("10.0.0.100"), or none.
     static std::optional<QHostAddress> Dotted(const std::string& text);
+    // "10.0.0.100:7300", "[2001:db8::1]:7300"; an IPv4 caller seen on an
+    // IPv6 socket in the IPv4 form.
+    static std::string Endpoint(const QHostAddress& address, quint16 port);
 
 private:
     static constexpr int NoLookup = -1;

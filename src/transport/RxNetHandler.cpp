@@ -1,18 +1,100 @@
 #include "transport/RxNetHandler.h"
 
+#include "platform/IEventLoop.h"
+#include "port/IPortHost.h"
+#include "port/PortSetupValues.h"
+#include "setup/SetupFile.h"
+#include "transport/CallerSession.h"
+#include "transport/InputRoom.h"
+
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
 
 CRxNetHandler::CRxNetHandler(IPortHost& host, IPortView& view) : CSocketPort(host, view) {}
 
+//   PortNumber=7300
+//   MaxCallers=8
+//   Backlog=100
 CRxNetHandler::CRxNetHandler(CSetupFile& setup, IPortHost& host, IPortView& view)
-    : CSocketPort(setup, host, view) {}
+    : CSocketPort(setup, host, view) {
+    if (setup.IsNextKey("MaxCallers")) {
+        SetMaxCallers(setup.GetInt("MaxCallers"));
+    }
+    if (setup.IsNextKey("Backlog")) {
+        SetBacklog(setup.GetInt("Backlog"));
+    }
+}
 
-CRxNetHandler::~CRxNetHandler() = default;
+CRxNetHandler::~CRxNetHandler() {
+    if (m_tickTimer != 0) {
+        Host().Loop().StopTimer(m_tickTimer);
+    }
+}
+
+void CRxNetHandler::SetMaxCallers(int n) {
+    m_maxCallers = std::clamp(n, 1, MaxMaxCallers);
+    if (m_maxCallers != n) {
+        PrintMessage("MaxCallers " + std::to_string(n) + " is out of range, using " +
+                     std::to_string(m_maxCallers));
+    }
+}
+
+void CRxNetHandler::SetBacklog(int lines) {
+    m_backlog.SetLength(lines);
+    if (m_backlog.Length() != lines) {
+        PrintMessage("Backlog " + std::to_string(lines) + " is out of range, using " +
+                     std::to_string(m_backlog.Length()));
+    }
+}
+
+void CRxNetHandler::SaveKindSettings(CSetupFile& setup) const {
+    CSocketPort::SaveKindSettings(setup);
+    if (m_maxCallers != 1) {
+        setup.PutInt("MaxCallers", m_maxCallers);
+    }
+    if (Backlog() != 0) {
+        setup.PutInt("Backlog", Backlog());
+    }
+}
+
+CNetPort::Fields CRxNetHandler::KindFields() const {
+    Fields fields = CSocketPort::KindFields();
+    fields.emplace_back("MaxCallers", std::to_string(m_maxCallers));
+    fields.emplace_back("Backlog", std::to_string(Backlog()));
+    return fields;
+}
+
+void CRxNetHandler::ApplyKindFields(const PortSetupValues& values) {
+    CSocketPort::ApplyKindFields(values);
+    if (const std::string* n = values.Field("MaxCallers")) {
+        SetMaxCallers(CSetupFile::ToInt(*n));
+    }
+    if (const std::string* n = values.Field("Backlog")) {
+        if (CSetupFile::ToInt(*n) != Backlog()) {
+            SetBacklog(CSetupFile::ToInt(*n));
+        }
+    }
+}
+
+std::string CRxNetHandler::StatusDetail() const {
+    if (m_maxCallers == 1 || !IsConnected()) {
+        return {};
+    }
+    return "/" + std::to_string(Callers());
+}
+
+int CRxNetHandler::Callers() const {
+    return static_cast<int>(
+        std::count_if(m_sessions.begin(), m_sessions.end(),
+                      [](const std::unique_ptr<CCallerSession>& s) { return !s->IsClosed(); }));
+}
 
 void CRxNetHandler::OpenTransport(const QHostAddress& address) {
     m_server = new QTcpServer(&Context());
-    m_server->setListenBacklogSize(1);
+    m_server->setListenBacklogSize(m_maxCallers);
     if (!m_server->listen(address, PortNumber)) {
         switch (m_server->serverError()) {
         case QAbstractSocket::AddressInUseError:
@@ -27,21 +109,102 @@ void CRxNetHandler::OpenTransport(const QHostAddress& address) {
         return;
     }
     QObject::connect(m_server, &QTcpServer::newConnection, &Context(), [this] { Accept(); });
-    LinkUp();
+    PrintMessage("Listening on " +
+                 CHostResolver::Endpoint(m_server->serverAddress(), m_server->serverPort()));
+    MarkConnected();
+    // Each caller runs the steps on its own; the port's copy only keeps
+    // the automatic reconnection after a failed start.
+    Script().StopSteps();
+    m_tickTimer = Host().Loop().StartTimer(1000, [this] { Tick(); });
 }
 
 void CRxNetHandler::Accept() {
     while (QTcpSocket* next = m_server->nextPendingConnection()) {
-        Discard(m_caller);
-        m_caller = next;
-        AttachStream(*m_caller);
-        Script().Start();
+        if (m_maxCallers == 1) {
+            for (const std::unique_ptr<CCallerSession>& s : m_sessions) {
+                s->Close("replaced by a newer caller");
+            }
+        } else if (Callers() >= m_maxCallers) {
+            Refuse(*next);
+            continue;
+        }
+        m_sessions.push_back(std::make_unique<CCallerSession>(*this, *next, m_maxCallers > 1));
+        CCallerSession& session = *m_sessions.back();
+        PrintMessage(session.Address() + " connected");
+        session.Start();
     }
-    ReadStream();
+}
+
+void CRxNetHandler::Refuse(QTcpSocket& socket) {
+    const std::string limit = std::to_string(m_maxCallers);
+    PrintMessage(CHostResolver::Endpoint(socket.peerAddress(), socket.peerPort()) +
+                 " refused: all " + limit + " connections are in use");
+    const std::string line = "Sorry, all " + limit + " connections are in use\r\n";
+    QObject::connect(&socket, &QTcpSocket::disconnected, &socket, &QObject::deleteLater);
+    socket.write(line.data(), static_cast<qint64>(line.size()));
+    socket.disconnectFromHost();
+}
+
+void CRxNetHandler::Write(const char* data, int len) {
+    if (!IsConnected() || len <= 0) {
+        return;
+    }
+    if (len <= BufferSize()) {
+        m_backlog.Record(std::string_view(data, static_cast<std::size_t>(len)));
+    }
+    // With several callers, or a backlog to come first, a caller gets
+    // routed lines once it has logged in; a single caller gets them all.
+    const bool gated = m_maxCallers > 1 || Backlog() > 0;
+    for (const std::unique_ptr<CCallerSession>& s : m_sessions) {
+        if (!gated || s->LoggedIn()) {
+            s->Send(data, len);
+        }
+    }
+}
+
+void CRxNetHandler::OnInputTaken() {
+    if (!IsConnected() || m_sessions.empty() || !CInputRoom::WorthReading(*this)) {
+        return;
+    }
+    // Each turn starts with the next caller, so that none takes all the room.
+    const std::size_t n = m_sessions.size();
+    const std::size_t first = m_readTurn++ % n;
+    for (std::size_t i = 0; i < n && i < m_sessions.size(); ++i) {
+        m_sessions[(first + i) % n]->Read();
+    }
+}
+
+bool CRxNetHandler::KeepAliveDue() { return false; }
+
+void CRxNetHandler::Tick() {
+    for (std::size_t i = 0; i < m_sessions.size(); ++i) {
+        m_sessions[i]->Tick();
+    }
+}
+
+void CRxNetHandler::SessionClosed() {
+    if (m_sweepPosted) {
+        return;
+    }
+    m_sweepPosted = true;
+    QTimer::singleShot(0, &Context(), [this] { Sweep(); });
+}
+
+void CRxNetHandler::Sweep() {
+    m_sweepPosted = false;
+    std::erase_if(m_sessions, [](const std::unique_ptr<CCallerSession>& s) { return s->IsClosed(); });
 }
 
 void CRxNetHandler::CloseTransport() {
-    Discard(m_caller);
+    if (m_tickTimer != 0) {
+        Host().Loop().StopTimer(m_tickTimer);
+        m_tickTimer = 0;
+    }
+    // A session may be the one calling; its object goes in the sweep.
+    for (const std::unique_ptr<CCallerSession>& s : m_sessions) {
+        s->Drop();
+    }
+    SessionClosed();
     if (m_server != nullptr) {
         QObject::disconnect(m_server, nullptr, &Context(), nullptr);
         m_server->close();

@@ -1,35 +1,76 @@
 #pragma once
 
+#include "transport/LineBacklog.h"
 #include "transport/SocketPort.h"
 
+#include <memory>
+#include <vector>
+
+class CCallerSession;
 class QTcpServer;
 
-// The telnet server port ("RXTEL"): listens on a TCP address and lets one
-// outside station call in; the caller's traffic flows as the client's does.
+// The telnet server port ("RXTEL"): listens on a TCP address (IPv4 or IPv6)
+// and lets outside stations call in; their traffic flows as the client's
+// does.
 //
-// Listening counts as connected (no line is written); text sent while no one
-// has called is dropped without a word. Each accepted caller starts the
-// connect script from its first step. A newer caller replaces the older one,
-// whose connection is closed. When the caller hangs up the whole port
-// disconnects ("Port disconnected"); the connect script's automatic
-// reconnection decides when it listens again.
+// Listening counts as connected ("Listening on 127.0.0.1:7300"); text sent
+// while no one has called is dropped. The port takes up to MaxCallers
+// callers at once, each a session of its own (own script run, keep-alive,
+// output queue); every routed line goes to every caller that has logged in,
+// and what any caller sends is routed as this port's input. With one caller
+// allowed, a newer caller replaces the older, whose connection is closed;
+// with more, a caller beyond the limit is told so and closed. A caller that
+// leaves never takes the port down: it listens on until disconnected.
+// With a Backlog, a caller that logs in first gets the last lines sent.
 class CRxNetHandler : public CSocketPort {
 public:
+    static constexpr int MaxMaxCallers = 64;
+
     CRxNetHandler(IPortHost& host, IPortView& view);
+    // After "PortNumber": "MaxCallers" and "Backlog" when they are next.
     CRxNetHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
     ~CRxNetHandler() override;
 
-    bool HasCaller() const { return m_caller != nullptr; }
+    void Write(const char* data, int len) override;
+    void SaveKindSettings(CSetupFile& setup) const override;
+    void OnInputTaken() override;
+    bool KeepAliveDue() override;
+
+    bool HasCaller() const { return Callers() > 0; }
+    int Callers() const;
+
+    // Clamped to 1..64 and 0..1000, with a line in the port window.
+    void SetMaxCallers(int n);
+    void SetBacklog(int lines);
+    int MaxCallers() const { return m_maxCallers; }
+    int Backlog() const { return m_backlog.Length(); }
+
+    // For the sessions.
+    void SendBacklog(const std::function<void(std::string_view)>& send) const {
+        m_backlog.ForEach(send);
+    }
+    void SessionClosed();
 
 protected:
     const char* Kind() const override { return "RXTEL"; }
     void OpenTransport(const QHostAddress& address) override;
     void CloseTransport() override;
-    QTcpSocket* Stream() const override { return m_caller; }
+    QTcpSocket* Stream() const override { return nullptr; }
+    Fields KindFields() const override;
+    void ApplyKindFields(const PortSetupValues& values) override;
+    std::string StatusDetail() const override;
 
 private:
     void Accept();
+    void Refuse(QTcpSocket& socket);
+    void Tick();
+    void Sweep();
 
     QTcpServer* m_server = nullptr;
-    QTcpSocket* m_caller = nullptr;
+    std::vector<std::unique_ptr<CCallerSession>> m_sessions;
+    int m_maxCallers = 1;
+    CLineBacklog m_backlog;
+    int m_tickTimer = 0;
+    std::size_t m_readTurn = 0;
+    bool m_sweepPosted = false;
 };

@@ -12,17 +12,6 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-
-// Qt reads ahead of the port at most this much (or the ring's size, if
-// larger); beyond it the kernel's window holds the peer back.
-constexpr int MinReadBuffer = 4096;
-// Output a peer has not taken yet; past this a write fails as a send that
-// would block does, instead of growing without bound.
-constexpr qint64 MaxPendingOutput = 1024 * 1024;
-
-} // namespace
-
 CSocketPort::CSocketPort(IPortHost& host, IPortView& view)
     : CNetPort(host, view), m_resolver(Context()), m_pump([this] { ReadStep(); }) {}
 
@@ -92,12 +81,16 @@ void CSocketPort::SetupFailed(std::string_view message) {
 }
 
 void CSocketPort::LinkUp() {
+    MarkConnected();
+    m_receive.assign(static_cast<std::size_t>(std::max(BufferSize(), 1)) + 1, '\0');
+    OnReceive(m_receive.data(), 0);
+}
+
+void CSocketPort::MarkConnected() {
     m_state = LinkState::Connected;
     m_peerClosed = false;
     SetConnected(true);
     OnLinkStart();
-    m_receive.assign(static_cast<std::size_t>(std::max(BufferSize(), 1)) + 1, '\0');
-    OnReceive(m_receive.data(), 0);
 }
 
 void CSocketPort::AttachStream(QTcpSocket& socket) {

@@ -36,6 +36,12 @@ public:
 
     // Host names are at most this long; a longer one cannot be looked up.
     static constexpr std::size_t MaxHostName = CHostResolver::MaxHostName;
+    // Qt reads ahead of the port at most this much (or the ring's size, if
+    // larger); beyond it the kernel's window holds the peer back.
+    static constexpr int MinReadBuffer = 4096;
+    // Output a peer has not taken yet; past this a write fails as a send
+    // that would block does, instead of growing without bound.
+    static constexpr qint64 MaxPendingOutput = 1024 * 1024;
 
     CSocketPort(IPortHost& host, IPortView& view);
     // Reads the common block, then "HostName" and "PortNumber".
@@ -71,6 +77,8 @@ protected:
 
     // The transport stands: connected, link start, the empty first chunk.
     void LinkUp();
+    // Connected and link start only.
+    void MarkConnected();
     // A set-up step failed: its line, then link start and end; the port
     // stays disconnected and the connect script decides about a retry.
     void SetupFailed(std::string_view message);

@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -39,10 +41,11 @@ protected:
     }
 
     CRxNetHandler& MakePort(const std::string& hostName, int portNumber,
-                            const std::string& script) {
-        const std::string section = SetupText::Common("RXTEL", 32000, script) +
+                            const std::string& script, const std::string& keys = "",
+                            const std::string& placement = "") {
+        const std::string section = SetupText::Common("RXTEL", 32000, script) + placement +
                                     "HostName=" + hostName +
-                                    "\nPortNumber=" + std::to_string(portNumber) + "\n";
+                                    "\nPortNumber=" + std::to_string(portNumber) + "\n" + keys;
         const std::vector<std::string> lines = SetupText::Lines(section);
         CSetupFile setup(lines, host.ui);
         port = std::make_unique<CRxNetHandler>(setup, host, view);
@@ -51,8 +54,8 @@ protected:
     }
 
     // A listening port with a Cluster User router that ends lines with LF.
-    CRxNetHandler& ListeningPort(const std::string& script) {
-        CRxNetHandler& rx = MakePort("127.0.0.1", listenPort, script);
+    CRxNetHandler& ListeningPort(const std::string& script, const std::string& keys = "") {
+        CRxNetHandler& rx = MakePort(listenHost.toString().toStdString(), listenPort, script, keys);
         rx.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 2, 0, 0, 0);
         rx.Connect();
         return rx;
@@ -61,12 +64,26 @@ protected:
     // A station calling the port.
     std::unique_ptr<QTcpSocket> Call() {
         auto station = std::make_unique<QTcpSocket>();
-        station->connectToHost(QHostAddress::LocalHost, listenPort);
+        station->connectToHost(listenHost, listenPort);
         return station;
+    }
+
+    // The station reads as little as the kernel lets it.
+    static void NeverRead(QTcpSocket& station) {
+        station.setReadBufferSize(1024);
+        station.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    }
+
+    std::string Listening() const {
+        return "RXTEL: Listening on 127.0.0.1:" + std::to_string(listenPort) + "\n";
+    }
+    static std::string Caller(quint16 stationPort, const char* what) {
+        return "RXTEL: 127.0.0.1:" + std::to_string(stationPort) + " " + what + "\n";
     }
 
     const std::string NoScript = SetupText::Script({}, 0, 60);
     const quint16 listenPort = FreePort();
+    QHostAddress listenHost = QHostAddress(QHostAddress::LocalHost);
 
     NetTestHost host;
     RecordingPortView view;
@@ -79,9 +96,9 @@ TEST_F(RxNetHandlerTest, Listening_ConnectedWithoutLineAndWritesDroppedUntilSome
     EXPECT_TRUE(rx.IsConnected());
     EXPECT_EQ(rx.State(), LinkState::Connected);
     EXPECT_FALSE(rx.HasCaller());
-    EXPECT_EQ(view.Text(), "");
+    EXPECT_EQ(view.Text(), Listening());
     rx.SendLine("DX de K1ABC:     14025.0  W1AW         dropped              1200Z");
-    EXPECT_EQ(view.Text(), "");
+    EXPECT_EQ(view.Text(), Listening());
 
     auto station = Call();
     ASSERT_TRUE(SpinUntil([&] { return rx.HasCaller(); }));
@@ -101,7 +118,7 @@ TEST_F(RxNetHandlerTest, Caller_DoEchoRefusedAndTextReachesRing) {
     EXPECT_EQ(ReadBytes(*station, 3), "\xff\xfc\x01"s);
     ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 1; }));
     EXPECT_EQ(host.lines[0], "  \x01N0CALL");
-    EXPECT_EQ(view.Text(), "  \x01N0CALL\r\n");
+    EXPECT_EQ(view.Text(), Listening() + Caller(station->localPort(), "connected") + "  \x01N0CALL\r\n");
 }
 
 TEST_F(RxNetHandlerTest, NewerCaller_ReplacesOlderWhichIsClosedAndScriptStartsOver) {
@@ -124,24 +141,19 @@ TEST_F(RxNetHandlerTest, NewerCaller_ReplacesOlderWhichIsClosedAndScriptStartsOv
     EXPECT_TRUE(rx.IsConnected());
 }
 
-TEST_F(RxNetHandlerTest, CallerHangsUp_WholePortDisconnectsAndArmedScriptPostsConnect) {
-    CRxNetHandler& rx = ListeningPort(SetupText::Script({}, 1, 0));
+TEST_F(RxNetHandlerTest, LastCallerHangsUp_PortListensOnWithoutAutomaticReconnect) {
+    CRxNetHandler& rx = ListeningPort(SetupText::Script({}, 0, 60));
     auto station = Call();
     ASSERT_TRUE(SpinUntil([&] { return rx.HasCaller(); }));
+    const quint16 stationPort = station->localPort();
 
     station->disconnectFromHost();
-    ASSERT_TRUE(SpinUntil([&] { return !rx.IsConnected(); }));
+    ASSERT_TRUE(SpinUntil([&] { return !rx.HasCaller(); }));
 
-    EXPECT_EQ(view.Text(), "RXTEL: Port disconnected\n");
-    EXPECT_EQ(rx.State(), LinkState::Disconnected);
-    ASSERT_EQ(host.commands.size(), 1u);
-    EXPECT_EQ(host.commands[0].second, PortCommand::Connect);
-
-    auto late = Call();
-    ASSERT_TRUE(SpinUntil([&] { return late->state() == QAbstractSocket::UnconnectedState; }));
-    EXPECT_EQ(late->error(), QAbstractSocket::ConnectionRefusedError);
-
-    rx.Connect();
+    EXPECT_TRUE(rx.IsConnected());
+    EXPECT_EQ(view.Text(), Listening() + Caller(stationPort, "connected") +
+                               Caller(stationPort, "disconnected"));
+    EXPECT_TRUE(host.commands.empty());
     auto again = Call();
     EXPECT_TRUE(SpinUntil([&] { return rx.HasCaller(); }));
 }
@@ -174,6 +186,7 @@ TEST_F(RxNetHandlerTest, Disconnect_StopsListeningAndClosesCaller) {
     auto station = Call();
     ASSERT_TRUE(SpinUntil([&] { return rx.HasCaller(); }));
 
+    view.ClearText();
     rx.DisconnectManual();
 
     EXPECT_EQ(view.Text(), "RXTEL: Port disconnected\n");
@@ -204,11 +217,181 @@ TEST_F(RxNetHandlerTest, SetupNewPort_ShowsRxtelDefaults) {
     EXPECT_EQ(shown.kind, "RXTEL");
     EXPECT_EQ(shown.name, "RXTEL");
     EXPECT_EQ(shown.dataType, "Cluster User");
-    EXPECT_EQ(shown.kindFields,
-              (CNetPort::Fields{{"HostName", "127.0.0.1"}, {"PortNumber", "23"}}));
+    EXPECT_EQ(shown.kindFields, (CNetPort::Fields{{"HostName", "127.0.0.1"},
+                                                  {"PortNumber", "23"},
+                                                  {"MaxCallers", "1"},
+                                                  {"Backlog", "0"}}));
     EXPECT_EQ(port->PortName, "RXTEL");
     EXPECT_EQ(port->HostName, "127.0.0.1");
     EXPECT_EQ(port->PortNumber, 23);
 }
+
+TEST_F(RxNetHandlerTest, TwoCallers_EachLogsInAloneAndInputArrivesAsWholeLines) {
+    CRxNetHandler& rx = ListeningPort(
+        SetupText::Script({{"", "login:"}, {"G4", "Welcome"}}, 0, 60), "MaxCallers=2\n");
+    auto a = Call();
+    auto b = Call();
+    EXPECT_EQ(ReadBytes(*a, 7), "login:\n");
+    EXPECT_EQ(ReadBytes(*b, 7), "login:\n");
+    rx.SendLine("before anyone logged in");
+
+    a->write("G4ABC\r\n");
+    EXPECT_EQ(ReadBytes(*a, 8), "Welcome\n");
+    rx.SendLine("for the first only");
+    EXPECT_EQ(ReadBytes(*a, 19), "for the first only\n");
+
+    // The second caller's half line is held while the first's whole line
+    // is taken in.
+    b->write("DX de G4XYZ:     14025.0  W1AW");
+    ASSERT_TRUE(SpinUntil([&] { return b->bytesToWrite() == 0; }));
+    ServePendingEvents();
+    a->write("DX de G4ABC:      7005.0  K1ABC\r\n");
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 2; }));
+    b->write("         second half\r\nG4XYZ\r\n");
+    EXPECT_EQ(ReadBytes(*b, 8), "Welcome\n");
+    rx.SendLine("for both");
+    EXPECT_EQ(ReadBytes(*a, 9), "for both\n");
+    EXPECT_EQ(ReadBytes(*b, 9), "for both\n");
+
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 4; }));
+    EXPECT_EQ(host.lines, (std::vector<std::string>{
+                              "G4ABC", "DX de G4ABC:      7005.0  K1ABC",
+                              "DX de G4XYZ:     14025.0  W1AW         second half", "G4XYZ"}));
+    EXPECT_EQ(rx.Callers(), 2);
+}
+
+TEST_F(RxNetHandlerTest, LateCaller_GetsBacklogOldestFirstThenLiveLines) {
+    CRxNetHandler& rx = ListeningPort(NoScript, "MaxCallers=2\nBacklog=3\n");
+    for (int i = 1; i <= 5; ++i) {
+        rx.SendLine("DX de K1ABC:     14025.0  W1AW         spot " + std::to_string(i));
+    }
+
+    auto late = Call();
+    ASSERT_TRUE(SpinUntil([&] { return rx.HasCaller(); }));
+    rx.SendLine("live");
+
+    EXPECT_EQ(ReadBytes(*late, 5 + 3 * 46), "DX de K1ABC:     14025.0  W1AW         spot 3\n"
+                                            "DX de K1ABC:     14025.0  W1AW         spot 4\n"
+                                            "DX de K1ABC:     14025.0  W1AW         spot 5\n"
+                                            "live\n");
+}
+
+TEST_F(RxNetHandlerTest, HostileCallers_OnlyTheyAreAffected) {
+    CRxNetHandler& rx = ListeningPort(NoScript, "MaxCallers=3\n");
+    auto longLine = Call();
+    auto iacFlood = Call();
+    auto good = Call();
+    ASSERT_TRUE(SpinUntil([&] { return rx.Callers() == 3; }));
+    // Answers to its requests pile up in its queue until it is closed.
+    NeverRead(*iacFlood);
+    const quint16 floodPort = iacFlood->localPort();
+
+    longLine->write(std::string(10 * 1024 * 1024, 'a').c_str());
+    longLine->write("\r\nDX de K1ABC:     14025.0  W1AW         after the long line\r\n");
+    std::string requests;
+    for (int i = 0; i < 3 * 1000 * 1000; ++i) {
+        requests += "\xff\xfd\x01";
+    }
+    iacFlood->write(requests.data(), static_cast<qint64>(requests.size()));
+    good->write("DX de G4ABC:      7005.0  K1ABC\r\n");
+
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 2 && rx.Callers() == 2; }, 20000));
+
+    std::sort(host.lines.begin(), host.lines.end());
+    EXPECT_EQ(host.lines, (std::vector<std::string>{
+                              "DX de G4ABC:      7005.0  K1ABC",
+                              "DX de K1ABC:     14025.0  W1AW         after the long line"}));
+    EXPECT_NE(view.Text().find(Caller(floodPort, "disconnected: output queue full")),
+              std::string::npos);
+    EXPECT_TRUE(rx.IsConnected());
+}
+
+// Port sections as they load and save.
+const std::string Placement =
+    "showCmd=1\nptMinPosition.x=-1\nptMinPosition.y=-1\nptMaxPosition.x=-1\n"
+    "ptMaxPosition.y=-1\nrcNormalPosition.left=0\nrcNormalPosition.top=0\n"
+    "rcNormalPosition.right=0\nrcNormalPosition.bottom=0\n";
+
+struct SavedKeys {
+    const char* name;
+    std::string read;
+    std::string saved;
+    std::string messages;
+};
+
+class RxNetSetupTest : public RxNetHandlerTest, public ::testing::WithParamInterface<SavedKeys> {};
+
+TEST_P(RxNetSetupTest, KeysAfterPortNumber_SavedOnlyWhenNotDefault) {
+    const std::string section = SetupText::Common("RXTEL", 32000, NoScript) + Placement +
+                                "HostName=0.0.0.0\nPortNumber=7300\n";
+    CRxNetHandler& rx = MakePort("0.0.0.0", 7300, NoScript, GetParam().read, Placement);
+    std::string saved;
+    CSetupFile writer([&](std::string_view line) { saved.append(line); });
+
+    rx.Save(writer);
+
+    EXPECT_EQ(saved, "PortType=RXTEL\n" + section + GetParam().saved);
+    EXPECT_EQ(view.Text(), GetParam().messages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RxNetSetupTest,
+    ::testing::Values(SavedKeys{"WithoutKeys", "", "", ""},
+                      SavedKeys{"EightCallersBacklog100", "MaxCallers=8\nBacklog=100\n",
+                                "MaxCallers=8\nBacklog=100\n", ""},
+                      SavedKeys{"BacklogAlone", "Backlog=5\n", "Backlog=5\n", ""},
+                      SavedKeys{"DefaultsWrittenOut", "MaxCallers=1\nBacklog=0\n", "", ""},
+                      SavedKeys{"OutOfRange", "MaxCallers=100\nBacklog=-1\n", "MaxCallers=64\n",
+                                "RXTEL: MaxCallers 100 is out of range, using 64\n"
+                                "RXTEL: Backlog -1 is out of range, using 0\n"}),
+    [](const ::testing::TestParamInfo<SavedKeys>& info) { return info.param.name; });
+
+// A feed fanned out to many callers, on IPv4 and IPv6 loopback.
+class RxNetFanOutTest : public RxNetHandlerTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RxNetFanOutTest, EightCallersGetEveryLineWhileOneThatNeverReadsIsClosedAlone) {
+    listenHost = QHostAddress(QString::fromLatin1(GetParam()));
+    CRxNetHandler& rx = ListeningPort(NoScript, "MaxCallers=9\n");
+    std::vector<std::unique_ptr<QTcpSocket>> readers;
+    for (int i = 0; i < 8; ++i) {
+        readers.push_back(Call());
+    }
+    auto deaf = Call();
+    ASSERT_TRUE(SpinUntil([&] { return rx.Callers() == 9; }));
+    NeverRead(*deaf);
+    auto tenth = Call();
+    EXPECT_EQ(ReadBytes(*tenth, 37), "Sorry, all 9 connections are in use\r\n");
+    EXPECT_TRUE(SpinUntil([&] { return tenth->state() == QAbstractSocket::UnconnectedState; }));
+
+    std::vector<std::string> got(readers.size());
+    std::string sent;
+    const std::string filler(400, '.');
+    for (int line = 0; line < 10000;) {
+        for (const int end = line + 250; line < end; ++line) {
+            const std::string text = "DX de K1ABC: " + std::to_string(line) + filler;
+            rx.SendLine(text);
+            sent += text + "\n";
+        }
+        ASSERT_TRUE(SpinUntil([&] {
+            bool all = true;
+            for (std::size_t i = 0; i < readers.size(); ++i) {
+                got[i] += readers[i]->readAll().toStdString();
+                all = all && got[i].size() == sent.size();
+            }
+            return all;
+        }));
+    }
+
+    for (std::size_t i = 0; i < readers.size(); ++i) {
+        EXPECT_TRUE(got[i] == sent) << "caller " << i;
+    }
+    EXPECT_EQ(rx.Callers(), 8);
+    EXPECT_NE(view.Text().find(" disconnected: output queue full\n"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Loopback, RxNetFanOutTest, ::testing::Values("127.0.0.1", "::1"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.index == 0 ? "IPv4" : "IPv6");
+                         });
 
 } // namespace

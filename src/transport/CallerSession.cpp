@@ -1,0 +1,248 @@
+#include "transport/CallerSession.h"
+
+#include "port/IPortHost.h"
+#include "transport/HostResolver.h"
+#include "transport/InputRoom.h"
+#include "transport/RxNetHandler.h"
+#include "transport/SocketError.h"
+#include "transport/TelnetFilter.h"
+
+#include <QTcpSocket>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+} // namespace
+
+CCallerSession::CCallerSession(CRxNetHandler& port, QTcpSocket& socket, bool wholeLines)
+    : m_port(port), m_socket(&socket),
+      m_address(CHostResolver::Endpoint(socket.peerAddress(), socket.peerPort())),
+      m_wholeLines(wholeLines), m_script(port.Script()), m_pump([this] { ReadStep(); }) {
+    m_receive.assign(static_cast<std::size_t>(Capacity()) + 1, '\0');
+    socket.setReadBufferSize(std::max(Capacity(), CSocketPort::MinReadBuffer));
+    QObject::connect(&socket, &QTcpSocket::readyRead, &m_context, [this] { Read(); });
+    QObject::connect(&socket, &QTcpSocket::disconnected, &m_context, [this] { Read(); });
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &m_context,
+                     [this](QAbstractSocket::SocketError) { Read(); });
+}
+
+CCallerSession::~CCallerSession() { Drop(); }
+
+int CCallerSession::Capacity() const { return std::max(m_port.BufferSize(), 1); }
+
+void CCallerSession::Start() {
+    m_script.Start();
+    m_keepAlive.Set(m_port.KeepAlive().Minutes(), m_port.Host().Clock());
+    RunScript("");
+    Read();
+}
+
+void CCallerSession::Send(std::string_view text) {
+    if (m_socket == nullptr || text.empty()) {
+        return;
+    }
+    const auto len = static_cast<qint64>(text.size());
+    if (m_socket->state() != QAbstractSocket::ConnectedState) {
+        // A caller that has closed is still read to its end; with several
+        // callers, lines meant for it are not worth a line each.
+        if (!m_wholeLines) {
+            m_port.PrintText(CSocketError::Line(m_port.PortName, ENOTCONN));
+        }
+        return;
+    }
+    if (m_socket->bytesToWrite() + len > CSocketPort::MaxPendingOutput) {
+        if (m_wholeLines) {
+            // One caller that does not read must not hold back the others.
+            Close("output queue full");
+        } else {
+            m_port.PrintText(CSocketError::Line(m_port.PortName, EWOULDBLOCK));
+        }
+        return;
+    }
+    if (m_socket->write(text.data(), len) != len) {
+        m_port.PrintText(
+            CSocketError::Line(m_port.PortName, CSocketError::Number(m_socket->error())));
+    }
+}
+
+void CCallerSession::Tick() {
+    if (m_socket == nullptr) {
+        return;
+    }
+    if (m_keepAlive.IsDue(m_port.Host().Clock())) {
+        if (m_idle) {
+            Close("Port Timeout");
+            return;
+        }
+        Send(m_port.FrameLine(""));
+        m_idle = true;
+    }
+    // Steps with an empty prompt, one after the other; ten at most.
+    for (int i = 0; i <= CConnectScript::Steps && m_socket != nullptr && m_script.IsRunning();
+         ++i) {
+        const bool sent = m_port.RunScript(m_script, "", [this](std::string_view r) { Send(r); });
+        CheckLogin();
+        if (!sent) {
+            break;
+        }
+    }
+}
+
+void CCallerSession::RunScript(std::string_view text) {
+    m_port.RunScript(m_script, text, [this](std::string_view response) { Send(response); });
+    CheckLogin();
+}
+
+void CCallerSession::CheckLogin() {
+    if (m_welcomed || m_socket == nullptr ||
+        (m_script.IsRunning() && m_script.StatusStep() >= 0)) {
+        return;
+    }
+    m_welcomed = true;
+    m_port.SendBacklog([this](std::string_view line) { Send(line); });
+}
+
+void CCallerSession::Close(std::string_view reason) {
+    if (m_socket == nullptr) {
+        return;
+    }
+    std::string line = m_address + " disconnected";
+    if (!reason.empty()) {
+        line += ": ";
+        line += reason;
+    }
+    m_port.PrintMessage(line);
+    Drop();
+    m_port.SessionClosed();
+}
+
+void CCallerSession::Drop() {
+    if (m_socket == nullptr) {
+        return;
+    }
+    QObject::disconnect(m_socket, nullptr, &m_context, nullptr);
+    m_socket->abort();
+    m_socket->deleteLater();
+    m_socket = nullptr;
+}
+
+void CCallerSession::ReadStep() {
+    while (m_socket != nullptr) {
+        if (m_wholeLines && !PutWholeLines()) {
+            return;
+        }
+        const qint64 waiting = m_socket->bytesAvailable();
+        if (waiting <= 0) {
+            break;
+        }
+        const int wanted = static_cast<int>(std::min<qint64>(waiting, Capacity()));
+        const int held = static_cast<int>(m_pending.size() - m_head);
+        const int room = m_wholeLines ? std::min(wanted, Capacity() - held)
+                                      : CInputRoom::Bytes(m_port, wanted);
+        if (room <= 0) {
+            return;
+        }
+        const qint64 n = m_socket->read(m_receive.data(), room);
+        if (n <= 0) {
+            Close("");
+            return;
+        }
+        Deliver(m_receive.data(), static_cast<int>(n));
+    }
+    if (m_socket == nullptr || m_socket->state() == QAbstractSocket::ConnectedState) {
+        return;
+    }
+    // The caller has closed and everything it sent is read: its last line
+    // counts even without a line end.
+    if (m_wholeLines && m_head < m_pending.size()) {
+        if (!IsLineEnd(m_pending.back())) {
+            m_pending += '\n';
+        }
+        if (!PutWholeLines()) {
+            return;
+        }
+    }
+    Close("");
+}
+
+void CCallerSession::Deliver(char* data, int n) {
+    m_idle = false;
+    data[n] = '\0';
+    CTelnetFilter::Apply(data, n, [this](const char* answer, int len) {
+        Send(std::string_view(answer, static_cast<std::size_t>(len)));
+    });
+    if (m_socket == nullptr) {
+        return;
+    }
+    if (m_wholeLines) {
+        Append(data, n);
+    } else {
+        m_port.PrintText(std::string_view(data, ::strnlen(data, static_cast<std::size_t>(n))));
+        m_port.TakeInput(data, n);
+    }
+    RunScript(std::string_view(data, static_cast<std::size_t>(n)));
+}
+
+void CCallerSession::Append(const char* data, int n) {
+    std::string_view chunk(data, static_cast<std::size_t>(n));
+    if (m_skipping) {
+        const std::size_t eol = chunk.find_first_of("\r\n");
+        if (eol == std::string_view::npos) {
+            return;
+        }
+        chunk.remove_prefix(eol + 1);
+        m_skipping = false;
+    }
+    m_pending.append(chunk);
+}
+
+bool CCallerSession::PutWholeLines() {
+    CRingBuffer& ring = m_port.RingBuffer();
+    bool room = true;
+    bool put = false;
+    while (m_head < m_pending.size()) {
+        const std::size_t eol = m_pending.find_first_of("\r\n", m_head);
+        if (eol == std::string::npos) {
+            if (m_pending.size() - m_head >= static_cast<std::size_t>(Capacity())) {
+                // Longer than the ring can ever hold: dropped to its end.
+                m_head = m_pending.size();
+                m_skipping = true;
+            }
+            break;
+        }
+        std::size_t end = eol + 1;
+        while (end < m_pending.size() && IsLineEnd(m_pending[end])) {
+            ++end;
+        }
+        const int len = static_cast<int>(end - m_head);
+        const char* line = m_pending.data() + m_head;
+        if (len >= ring.Size()) {
+            m_head = end;
+            continue;
+        }
+        if (len > ring.FreeSpace()) {
+            room = false;
+            break;
+        }
+        m_port.PrintText(std::string_view(line, ::strnlen(line, static_cast<std::size_t>(len))));
+        ring.Put(line, len);
+        put = true;
+        m_head = end;
+    }
+    if (m_head == m_pending.size()) {
+        m_pending.clear();
+        m_head = 0;
+    } else if (m_head > m_pending.size() / 2) {
+        m_pending.erase(0, m_head);
+        m_head = 0;
+    }
+    if (put) {
+        m_port.Host().PostPortData(m_port);
+    }
+    return room;
+}
