@@ -5,25 +5,27 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
-class QHostInfo;
-class QObject;
+class IHostLookup;
 
-// Turns a port's host text into one IPv4 address without blocking the loop.
+// Turns a port's host text into the addresses to try, without blocking the
+// loop.
 //
-// A dotted address is used as it stands and answered at once; anything else
-// is looked up by name in the background and answered with the first IPv4
-// address found, later, on the loop. A text longer than a host name may be
-// (127 characters) or one that yields no IPv4 address is answered with none.
-// Only the latest request is answered; Cancel or the context's destruction
-// drops a pending one.
+// An address literal (dotted IPv4, or IPv6 such as "::1") is used as it
+// stands and answered at once; "::" stands for every interface, IPv6 and
+// IPv4. Anything else is looked up by name in the background and answered
+// with every address found, IPv6 and IPv4, in the system's order, later, on
+// the loop. A text longer than a host name may be (127 characters) or a
+// name that yields no address is answered with none. Only the latest
+// request is answered; Cancel or the resolver's destruction drops a pending
+// one.
 class CHostResolver {
 public:
     static constexpr std::size_t MaxHostName = 127;
-    using Done = std::function<void(std::optional<QHostAddress>)>;
+    using Done = std::function<void(std::vector<QHostAddress>)>;
 
-    // Answers are delivered on context's thread; none after it is destroyed.
-    explicit CHostResolver(QObject& context);
+    CHostResolver();
     ~CHostResolver();
 
     CHostResolver(const CHostResolver&) = delete;
@@ -35,15 +37,18 @@ public:
 
     // The IPv4 address of a dotted text ("10.0.0.100"), or none.
     static std::optional<QHostAddress> Dotted(const std::string& text);
+    // A dotted IPv4 or an IPv6 literal, or none.
+    static std::optional<QHostAddress> Literal(const std::string& text);
     // "10.0.0.100:7300", "[2001:db8::1]:7300"; an IPv4 caller seen on an
     // IPv6 socket in the IPv4 form.
     static std::string Endpoint(const QHostAddress& address, quint16 port);
 
+    // The look-up every resolver uses from now on; null restores the
+    // system's. Tests answer names from a table this way.
+    static void UseLookup(IHostLookup* lookup);
+
 private:
     static constexpr int NoLookup = -1;
 
-    void Answer(const QHostInfo& info, const Done& done);
-
-    QObject& m_context;
     int m_lookupId = NoLookup;
 };

@@ -10,13 +10,29 @@ CNetConnectHandler::CNetConnectHandler(CSetupFile& setup, IPortHost& host, IPort
 
 CNetConnectHandler::~CNetConnectHandler() = default;
 
-void CNetConnectHandler::OpenTransport(const QHostAddress& address) {
+void CNetConnectHandler::OpenTransport(const std::vector<QHostAddress>& addresses) {
+    m_addresses = addresses;
+    m_next = 0;
+    TryNext();
+}
+
+void CNetConnectHandler::TryNext() {
+    Discard(m_socket);
+    if (m_next >= m_addresses.size()) {
+        SetupFailed("Error connecting to host address");
+        return;
+    }
     m_socket = new QTcpSocket(&Context());
     QObject::connect(m_socket, &QTcpSocket::connected, &Context(), [this] { Connected(); });
-    QObject::connect(
-        m_socket, &QTcpSocket::errorOccurred, &Context(),
-        [this](QAbstractSocket::SocketError) { SetupFailed("Error connecting to host address"); });
-    m_socket->connectToHost(address, PortNumber);
+    // The next address is tried from the loop, not inside the socket's own
+    // error signal.
+    QObject::connect(m_socket, &QTcpSocket::errorOccurred, &Context(),
+                     [this](QAbstractSocket::SocketError) {
+                         QObject::disconnect(m_socket, nullptr, &Context(), nullptr);
+                         QMetaObject::invokeMethod(&Context(), [this] { TryNext(); },
+                                                   Qt::QueuedConnection);
+                     });
+    m_socket->connectToHost(m_addresses[m_next++], PortNumber);
 }
 
 void CNetConnectHandler::Connected() {

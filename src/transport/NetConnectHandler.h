@@ -5,8 +5,8 @@
 // The telnet client port ("TEL"): connects out over TCP to a cluster node or
 // any telnet service and carries text both ways.
 //
-// Connect resolves the host and starts the connection on the loop; once it
-// stands the port writes "TEL: Port connected.", starts its link (the
+// Connect resolves the host and starts the connection on the loop, trying
+// every address of the look-up in order (IPv6 and IPv4); once one stands the port writes "TEL: Port connected.", starts its link (the
 // connect script logs in) and reads. A refused or unreachable host writes
 // "TEL: Error connecting to host address"; the connect script's automatic
 // reconnection decides about the next attempt, as it does after the peer
@@ -19,12 +19,16 @@ public:
 
 protected:
     const char* Kind() const override { return "TEL"; }
-    void OpenTransport(const QHostAddress& address) override;
+    void OpenTransport(const std::vector<QHostAddress>& addresses) override;
     void CloseTransport() override;
     QTcpSocket* Stream() const override { return m_socket; }
 
 private:
+    // Tries the next address; after the last, the connect error.
+    void TryNext();
     void Connected();
 
     QTcpSocket* m_socket = nullptr;
+    std::vector<QHostAddress> m_addresses;
+    std::size_t m_next = 0;
 };

@@ -92,10 +92,10 @@ int CRxNetHandler::Callers() const {
                       [](const std::unique_ptr<CCallerSession>& s) { return !s->IsClosed(); }));
 }
 
-void CRxNetHandler::OpenTransport(const QHostAddress& address) {
+void CRxNetHandler::OpenTransport(const std::vector<QHostAddress>& addresses) {
     m_server = new QTcpServer(&Context());
     m_server->setListenBacklogSize(m_maxCallers);
-    if (!m_server->listen(address, PortNumber)) {
+    if (!m_server->listen(addresses.front(), PortNumber)) {
         switch (m_server->serverError()) {
         case QAbstractSocket::AddressInUseError:
         case QAbstractSocket::SocketAddressNotAvailableError:

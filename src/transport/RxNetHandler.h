@@ -53,7 +53,7 @@ public:
 
 protected:
     const char* Kind() const override { return "RXTEL"; }
-    void OpenTransport(const QHostAddress& address) override;
+    void OpenTransport(const std::vector<QHostAddress>& addresses) override;
     void CloseTransport() override;
     QTcpSocket* Stream() const override { return nullptr; }
     Fields KindFields() const override;

@@ -13,12 +13,12 @@
 #include <cstring>
 
 CSocketPort::CSocketPort(IPortHost& host, IPortView& view)
-    : CNetPort(host, view), m_resolver(Context()), m_pump([this] { ReadStep(); }) {}
+    : CNetPort(host, view), m_pump([this] { ReadStep(); }) {}
 
 //   HostName=dxc.example.net
 //   PortNumber=23
 CSocketPort::CSocketPort(CSetupFile& setup, IPortHost& host, IPortView& view)
-    : CNetPort(setup, host, view), m_resolver(Context()), m_pump([this] { ReadStep(); }) {
+    : CNetPort(setup, host, view), m_pump([this] { ReadStep(); }) {
     HostName = setup.GetString("HostName");
     PortNumber = PortNumberOf(setup.GetInt("PortNumber"));
 }
@@ -50,12 +50,12 @@ void CSocketPort::Connect() {
     // start clears it again.
     Script().SetManualDisconnect();
     m_state = LinkState::Connecting;
-    m_resolver.Resolve(HostName, [this](std::optional<QHostAddress> address) {
-        if (!address) {
+    m_resolver.Resolve(HostName, [this](std::vector<QHostAddress> addresses) {
+        if (addresses.empty()) {
             SetupFailed("Error getting host address from name");
             return;
         }
-        OpenTransport(*address);
+        OpenTransport(addresses);
     });
 }
 

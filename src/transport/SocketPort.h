@@ -63,9 +63,10 @@ public:
     std::uint16_t PortNumber = 23;
 
 protected:
-    // Opens the transport to or on the resolved address. On success the kind
-    // calls LinkUp (at once or later); on failure SetupFailed.
-    virtual void OpenTransport(const QHostAddress& address) = 0;
+    // Opens the transport to or on the resolved addresses (at least one, in
+    // the look-up's order). On success the kind calls LinkUp (at once or
+    // later); on failure SetupFailed.
+    virtual void OpenTransport(const std::vector<QHostAddress>& addresses) = 0;
     // Closes whatever the kind holds, without a word.
     virtual void CloseTransport() = 0;
     // The socket that traffic flows on, or null.

@@ -28,18 +28,23 @@ SetupField Edit(std::string key, std::string label, int id, std::string initial,
     return f;
 }
 
-// A TCP or UDP port number is stored in 16 bits; anything outside would
-// silently become another port.
-SetupField PortNumber(std::string initial) {
-    SetupField f = Edit("PortNumber", "Port Number", 1014, std::move(initial));
+SetupField Ranged(std::string key, std::string label, int id, std::string initial, int low,
+                  int high) {
+    SetupField f = Edit(std::move(key), std::move(label), id, std::move(initial));
     f.integer = true;
     f.ranged = true;
-    f.low = 0;
-    f.high = 65535;
+    f.low = low;
+    f.high = high;
     return f;
 }
 
-// Host names and addresses hold at most 127 characters.
+// A TCP or UDP port number is stored in 16 bits; anything outside would
+// silently become another port.
+SetupField PortNumber(std::string initial) {
+    return Ranged("PortNumber", "Port Number", 1014, std::move(initial), 0, 65535);
+}
+
+// Host names and addresses (IPv4 or IPv6) hold at most 127 characters.
 constexpr int HostChars = 127;
 // A new network port's host until the user names one.
 constexpr const char* DefaultHost = "127.0.0.1";
@@ -76,8 +81,10 @@ std::array<CPortKindForm, 6> MakeForms() {
 
     CPortKindForm rx{"RXTEL", 142,  "RX Net Connection Setup", "RX Setup", "RXTEL", "Cluster User",
                      {},      false};
+    // Callers at once, and the lines kept for a caller who logs in later.
     rx.transportFields = {Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
-                          PortNumber("23")};
+                          PortNumber("23"), Ranged("MaxCallers", "Max Callers", 1031, "1", 1, 64),
+                          Ranged("Backlog", "Backlog", 1032, "0", 0, 1000)};
 
     CPortKindForm file{"FILE", 146, "File Handler Setup", "File Setup", "LOG", "CT User", {}, true};
     file.transportFields = {Edit("FileName", "File Name", 1030, "Default.txt")};

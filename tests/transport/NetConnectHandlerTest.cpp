@@ -7,7 +7,9 @@
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
 #include "setup/SetupFile.h"
+#include "support/FakeHostLookup.h"
 #include "support/RecordingPortView.h"
+#include "transport/HostResolver.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -409,5 +411,48 @@ TEST_F(NetConnectHandlerTest, EditSetup_TakesHostFieldsOnlyWhileDisconnected) {
     EXPECT_EQ(tel.HostName, "10.1.2.3");
     EXPECT_EQ(tel.PortNumber, 8000);
 }
+
+// A node on IPv6 loopback, reached by literal or by a name from the look-up.
+struct Ipv6Host {
+    const char* name;
+    std::string hostName;
+};
+
+class NetConnectIpv6Test : public NetConnectHandlerTest,
+                           public ::testing::WithParamInterface<Ipv6Host> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(node6.listen(QHostAddress::LocalHostIPv6, 0));
+        lookup.names = {{"v6only.test", {"::1"}}, {"both.test", {"127.0.0.1", "::1"}}};
+        CHostResolver::UseLookup(&lookup);
+    }
+    void TearDown() override {
+        CHostResolver::UseLookup(nullptr);
+        NetConnectHandlerTest::TearDown();
+    }
+
+    QTcpServer node6;
+    FakeHostLookup lookup{host.loop};
+};
+
+TEST_P(NetConnectIpv6Test, ReachesNodeOnIpv6Loopback) {
+    CNetConnectHandler& tel = MakePort(GetParam().hostName, node6.serverPort(), NoScript);
+
+    tel.Connect();
+
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+    EXPECT_EQ(view.Text(), "TEL: Port connected.\n");
+    ASSERT_TRUE(SpinUntil([&] { return node6.hasPendingConnections(); }));
+    EXPECT_EQ(node6.nextPendingConnection()->peerAddress(),
+              QHostAddress(QHostAddress::LocalHostIPv6));
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, NetConnectIpv6Test,
+                         ::testing::Values(Ipv6Host{"Literal", "::1"},
+                                           Ipv6Host{"NameWithOnlyIpv6", "v6only.test"},
+                                           Ipv6Host{"FirstAddressRefused", "both.test"}),
+                         [](const ::testing::TestParamInfo<Ipv6Host>& info) {
+                             return info.param.name;
+                         });
 
 } // namespace

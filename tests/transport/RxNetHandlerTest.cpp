@@ -158,6 +158,17 @@ TEST_F(RxNetHandlerTest, LastCallerHangsUp_PortListensOnWithoutAutomaticReconnec
     EXPECT_TRUE(SpinUntil([&] { return rx.HasCaller(); }));
 }
 
+TEST_F(RxNetHandlerTest, EveryInterface_Ipv6AnyTakesIpv4CallerToo) {
+    listenHost = QHostAddress(QHostAddress::AnyIPv6);
+    CRxNetHandler& rx = ListeningPort(NoScript);
+    QTcpSocket station;
+    station.connectToHost(QHostAddress::LocalHost, listenPort);
+
+    ASSERT_TRUE(SpinUntil([&] { return rx.HasCaller(); }));
+    EXPECT_EQ(view.Text(), "RXTEL: Listening on [::]:" + std::to_string(listenPort) + "\n" +
+                               Caller(station.localPort(), "connected"));
+}
+
 TEST_F(RxNetHandlerTest, AddressInUse_WritesBindErrorAndStaysDisconnected) {
     QTcpServer other;
     ASSERT_TRUE(other.listen(QHostAddress::LocalHost, listenPort));

@@ -88,7 +88,7 @@ TEST(PortSetupModelTest, NewPort_TransportDefaultsOfEveryKind) {
          "RX Net Connection Setup",
          "RXTEL",
          "Cluster User",
-         {{"HostName", "127.0.0.1"}, {"PortNumber", "23"}}},
+         {{"HostName", "127.0.0.1"}, {"PortNumber", "23"}, {"MaxCallers", "1"}, {"Backlog", "0"}}},
         {"FILE", "File Handler Setup", "LOG", "CT User", {{"FileName", "Default.txt"}}},
     };
     for (const Row& row : rows) {
@@ -180,6 +180,33 @@ TEST(PortSetupModelTest, FieldChecks_RefuseWithTheFrameworkMessages) {
         EXPECT_EQ(refusal->key, row.key);
         EXPECT_EQ(refusal->message, row.message);
     }
+}
+
+TEST(PortSetupModelTest, ServerPort_MaxCallersAndBacklogCheckedOnOk) {
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"MaxCallers", "0"}, {"MaxCallers", "65"}, {"Backlog", "-1"}, {"Backlog", "1001"}};
+    for (const auto& [key, text] : refused) {
+        SCOPED_TRACE(key + "=" + text);
+        CPortSetupModel model(NewPort("RXTEL"));
+        model.SetText(key, text);
+        PortSetupValues out;
+        auto refusal = model.Accept(out);
+        ASSERT_TRUE(refusal.has_value());
+        EXPECT_EQ(refusal->key, key);
+        EXPECT_EQ(refusal->message, key == "MaxCallers"
+                                        ? "Please enter an integer between 1 and 64."
+                                        : "Please enter an integer between 0 and 1000.");
+    }
+    CPortSetupModel model(NewPort("RXTEL"));
+    model.SetText("HostName", "2001:db8::1");
+    model.SetText("MaxCallers", "64");
+    model.SetText("Backlog", "1000");
+    PortSetupValues out;
+    ASSERT_FALSE(model.Accept(out).has_value());
+    EXPECT_EQ(out.kindFields, (Fields{{"HostName", "2001:db8::1"},
+                                      {"PortNumber", "23"},
+                                      {"MaxCallers", "64"},
+                                      {"Backlog", "1000"}}));
 }
 
 TEST(PortSetupModelTest, FieldChecks_AcceptLimitsAndAnyCrLfValue) {
