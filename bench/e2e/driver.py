@@ -187,6 +187,7 @@ def read_route(setup_path):
     return {
         "feed": (tel["hostname"], int(tel["portnumber"])),
         "node": (rx["hostname"], int(rx["portnumber"])),
+        "callers": int(rx.get("maxcallers", 1)),
         "ct": (cte["broadcastip"], int(cte["portnumber"])),
         "log": log["filename"],
         "ports": len(ports),
@@ -271,16 +272,22 @@ class Bench:
                 sut = start(args, cwd=run_dir, env=env, stdin=False,
                             log=os.path.join(run_dir, "spotweaver.log"))
 
-            tcp = start([self.tool("sw_bench_sink"), "--tcp-connect", ep(route["node"]),
-                         "--connect-ms", "30000"] + sink_common
-                        + (["--times", sink_times] if rate else []))
-            tcp.expect("connected", 40)
+            # Every caller the node port takes gets the whole stream; the
+            # first one's arrival times give the latency.
+            tcps = [start([self.tool("sw_bench_sink"), "--tcp-connect", ep(route["node"]),
+                           "--connect-ms", "30000"] + sink_common
+                          + (["--times", sink_times] if rate and i == 0 else []))
+                    for i in range(route["callers"] if system != "socat" else 1)]
+            for tcp in tcps:
+                tcp.expect("connected", 40)
             gen.expect("connected", 40)
             udp_errors_before = udp_receive_errors()
             gen.send("go")
 
             budget = 120 + lines / 2000.0
-            tcp_result = fields(tcp.expect("result", budget))
+            tcp_results = [fields(tcp.expect("result", budget)) for tcp in tcps]
+            # The caller that got the fewest lines stands for the node output.
+            tcp_result = min(tcp_results, key=lambda r: r["unique"])
             udp_result = fields(udp.expect("result", budget)) if udp else None
             sent = gen.expect("", 60)
             while not sent.startswith(("sent", "broken")):
@@ -297,7 +304,7 @@ class Bench:
                 clean = sut.reap(10)
             else:
                 clean = sut.reap(15, signal.SIGTERM)
-            for p in (tcp, udp):
+            for p in tcps + [udp]:
                 if p:
                     p.reap(10)
 
@@ -310,7 +317,7 @@ class Bench:
                 else:
                     file_result = {"lines": 0, "unique": 0, "dupes": 0, "repeats": 0}
 
-            ends = [r["last_ns"] for r in (tcp_result, udp_result) if r and r["lines"]]
+            ends = [r["last_ns"] for r in tcp_results + [udp_result] if r and r["lines"]]
             elapsed = (max(ends) - sent_at["first_ns"]) / 1e9 if ends else float("nan")
             usage = sut.rusage
             out = {
@@ -400,7 +407,8 @@ def machine():
 
 
 NAMES = {"socat": "socat relay (reference)", "floor": "I/O floor",
-         "headless": "Spotweaver headless", "gui": "Spotweaver GUI, 33 windows"}
+         "headless": "Spotweaver headless", "gui": "Spotweaver GUI, 33 windows",
+         "fanout": "headless, node to 8 callers"}
 
 
 def fmt_int(x):
@@ -420,7 +428,7 @@ def report(results, lat, closing, a, notes):
       f"{'peak RSS':>10}  lost node/ct/log   dupes passed")
     socat = results.get("socat")
     floor = results.get("floor")
-    for key in ("socat", "floor", "headless", "gui"):
+    for key in ("socat", "floor", "headless", "fanout", "gui"):
         r = results.get(key)
         if r is None:
             continue
@@ -476,6 +484,10 @@ def report(results, lat, closing, a, notes):
              l10["latency"]["p99"] <= 2.0)
     else:
         goal("headless p99 latency at 10,000 lines/s: not measured", None)
+    f = results.get("fanout")
+    if isinstance(f, dict) and isinstance(h, dict):
+        goal(f"8 callers cost <= 2x the CPU of one: {f['cpu'] / h['cpu']:.2f}x",
+             f["cpu"] <= 2 * h["cpu"])
     if isinstance(g, dict):
         goal(f"GUI >= 20,000 spots/s with every window open: {fmt_int(g['rate'])}",
              g["rate"] >= 20000)
@@ -499,6 +511,10 @@ def report(results, lat, closing, a, notes):
     return "\n".join(lines)
 
 
+def setup_of(a, system):
+    return {"gui": a.gui_setup, "fanout": a.fanout_setup}.get(system, a.headless_setup)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     ap = argparse.ArgumentParser(description=__doc__)
@@ -507,13 +523,15 @@ def main():
     ap.add_argument("--headless-setup", default=os.path.join(here, "..", "setups",
                                                              "bench-headless.ini"))
     ap.add_argument("--gui-setup", default=os.path.join(here, "..", "setups", "bench-gui.ini"))
+    ap.add_argument("--fanout-setup", default=os.path.join(here, "..", "setups",
+                                                           "bench-fanout.ini"))
     ap.add_argument("--lines", type=int, default=1000000)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--rates", default="1000,10000", help="offered loads for latency")
     ap.add_argument("--latency-seconds", type=float, default=10.0)
     ap.add_argument("--idle-ms", type=int, default=10000,
                     help="a sink gives up after this long without data")
-    ap.add_argument("--systems", default="socat,floor,headless,gui")
+    ap.add_argument("--systems", default="socat,floor,headless,fanout,gui")
     ap.add_argument("--latency-systems", default="socat,floor,headless,gui")
     ap.add_argument("--keep", action="store_true", help="keep the work directory")
     ap.add_argument("--report", help="also write the table to this file")
@@ -533,7 +551,7 @@ def main():
         results["socat"] = "socat is not installed (apt-get install socat)"
         systems.remove("socat")
     for s in systems:
-        setup = a.gui_setup if s == "gui" else a.headless_setup
+        setup = setup_of(a, s)
         sys.stderr.write(f"throughput: {NAMES[s]} ...\n")
         try:
             results[s] = b.run(s, a.lines, setup=setup)
@@ -547,7 +565,7 @@ def main():
     for s in [x for x in a.latency_systems.split(",") if x and x in systems]:
         if isinstance(results.get(s), str):
             continue
-        setup = a.gui_setup if s == "gui" else a.headless_setup
+        setup = setup_of(a, s)
         for rate in [float(x) for x in a.rates.split(",") if x]:
             n = max(100, int(rate * a.latency_seconds))
             sys.stderr.write(f"latency: {NAMES[s]} at {rate:.0f} lines/s ...\n")
