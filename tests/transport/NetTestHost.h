@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/qt/QtEventLoop.h"
-#include "platform/qt/SystemClock.h"
+#include "support/SettableClock.h"
 #include "port/IPortHost.h"
 #include "support/RecordingUi.h"
 
@@ -32,7 +32,7 @@ public:
     void Forget(CPortHandler& port);
 
     QtEventLoop loop;
-    SystemClock clock;
+    SettableClock clock;
     RecordingUi ui;
     std::vector<CPortHandler*> ports;
     // The lines taken, unless onLine is set.

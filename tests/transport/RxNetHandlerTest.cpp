@@ -271,6 +271,31 @@ TEST_F(RxNetHandlerTest, TwoCallers_EachLogsInAloneAndInputArrivesAsWholeLines) 
     EXPECT_EQ(rx.Callers(), 2);
 }
 
+TEST_F(RxNetHandlerTest, KeepAlive_SilentCallerDroppedAloneWhileTheOtherStays) {
+    CRxNetHandler& rx = MakePort("127.0.0.1", listenPort, NoScript, "MaxCallers=2\n");
+    rx.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 2, 0, 0, 0);
+    rx.KeepAlive().Set(1, host.clock);
+    rx.Connect();
+    auto talker = Call();
+    auto silent = Call();
+    ASSERT_TRUE(SpinUntil([&] { return rx.Callers() == 2; }));
+    const quint16 silentPort = silent->localPort();
+
+    host.clock.seconds += 60;
+    EXPECT_EQ(ReadBytes(*talker, 1), "\n");
+    EXPECT_EQ(ReadBytes(*silent, 1), "\n");
+    talker->write("DX de G4ABC:      7005.0  K1ABC\r\n");
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 1; }));
+    host.clock.seconds += 60;
+
+    ASSERT_TRUE(SpinUntil([&] { return rx.Callers() == 1; }));
+    EXPECT_EQ(ReadBytes(*talker, 1), "\n");
+    EXPECT_TRUE(SpinUntil([&] { return silent->state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_NE(view.Text().find(Caller(silentPort, "disconnected: Port Timeout")),
+              std::string::npos);
+    EXPECT_TRUE(rx.IsConnected());
+}
+
 TEST_F(RxNetHandlerTest, LateCaller_GetsBacklogOldestFirstThenLiveLines) {
     CRxNetHandler& rx = ListeningPort(NoScript, "MaxCallers=2\nBacklog=3\n");
     for (int i = 1; i <= 5; ++i) {
