@@ -6,8 +6,9 @@
 // any telnet service and carries text both ways.
 //
 // Connect resolves the host and starts the connection on the loop, trying
-// every address of the look-up in order (IPv6 and IPv4); once one stands the port writes "TEL: Port connected.", starts its link (the
-// connect script logs in) and reads. A refused or unreachable host writes
+// every address of the look-up in order (IPv6 and IPv4); once one stands
+// the port writes "TEL: Port connected.", starts its link (the connect
+// script logs in) and reads. When no address answers, the port writes
 // "TEL: Error connecting to host address"; the connect script's automatic
 // reconnection decides about the next attempt, as it does after the peer
 // closes ("Port disconnected").

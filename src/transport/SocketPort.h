@@ -17,10 +17,11 @@ class QTcpSocket;
 //
 // Responsibilities: the "HostName" and "PortNumber" settings; the life cycle
 // Created -> Connecting -> Connected -> Disconnected on top of the port
-// base's connected and link-running flags; the host look-up (dotted address
-// first, then the first address of a name); the receive step on the socket
-// that carries the traffic (telnet refusal, view, OnReceive); sending; the
-// abortive close; and the failure lines.
+// base's connected and link-running flags; the host look-up (an address
+// literal as it stands, else every address of a name); the receive step on
+// the socket that carries the traffic (telnet refusal, view, OnReceive);
+// sending; the abortive close; and the failure lines. The server's callers
+// read and write through sessions of their own.
 //
 // A fast peer loses nothing: a read takes only what the ring buffer has room
 // for, Qt's own read buffer is capped, and reading goes on when the router has
