@@ -1,9 +1,9 @@
 #include "setup/SpotweaverDoc.h"
 
+#include "platform/CommandIds.h"
 #include "platform/IEventLoop.h"
 #include "platform/IPortView.h"
 #include "platform/IUiServices.h"
-#include "port/PortCommands.h"
 #include "port/PortHandler.h"
 #include "routing/RouteSetupModel.h"
 #include "routing/Router.h"
@@ -23,24 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Setup menu commands.
-namespace MenuCommand {
-constexpr int AddCom = 32772;
-constexpr int AddConsole = 32773;
-constexpr int AddNetConnect = 32775;
-constexpr int AddNetBroadcast = 32776;
-constexpr int Routes = 32777;
-constexpr int Connect = 32779;
-constexpr int Disconnect = 32780;
-constexpr int AddRxNetConnect = 32783;
-constexpr int EditScript = 32787;
-constexpr int EditPort = 32788;
-constexpr int StopScript = 32789;
-constexpr int AddLogFile = 32790;
-constexpr int Font = 32799;
-constexpr int Remove = 3;
-} // namespace MenuCommand
 
 constexpr const char* All = "ALL";
 constexpr const char* SelectPortFirst = "You must select a specific port first.";
@@ -756,46 +738,46 @@ void CSpotweaverDoc::Unroute(CPortHandler& port) {
 
 void CSpotweaverDoc::OnCommand(int id) {
     switch (id) {
-    case MenuCommand::AddCom:
+    case CommandId::AddCom:
         AddPort("COM");
         break;
-    case MenuCommand::AddConsole:
+    case CommandId::AddConsole:
         AddPort("CON");
         break;
-    case MenuCommand::AddNetConnect:
+    case CommandId::AddTelnet:
         AddPort("TEL");
         break;
-    case MenuCommand::AddNetBroadcast:
+    case CommandId::AddBroadcast:
         AddPort("CTE");
         break;
-    case MenuCommand::AddRxNetConnect:
+    case CommandId::AddRxTelnet:
         AddPort("RXTEL");
         break;
-    case MenuCommand::AddLogFile:
+    case CommandId::AddLogFile:
         AddPort("FILE");
         break;
-    case MenuCommand::Routes:
+    case CommandId::Routes:
         RunRoutes();
         break;
-    case MenuCommand::Connect:
+    case CommandId::Connect:
         ConnectSelected();
         break;
-    case MenuCommand::Disconnect:
+    case CommandId::Disconnect:
         DisconnectSelected();
         break;
-    case MenuCommand::Remove:
+    case CommandId::Remove:
         RemoveSelected();
         break;
-    case MenuCommand::EditScript:
+    case CommandId::EditScript:
         EditScriptSelected();
         break;
-    case MenuCommand::EditPort:
+    case CommandId::EditPort:
         EditPortSelected();
         break;
-    case MenuCommand::StopScript:
+    case CommandId::StopScript:
         StopScriptSelected();
         break;
-    case MenuCommand::Font:
+    case CommandId::Font:
         ChooseFont();
         break;
     default:

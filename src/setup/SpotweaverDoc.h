@@ -72,10 +72,11 @@ class CSpotweaverDoc : public IPortHost {
     // Setup > Add New by kind ("CON", "COM", "TEL", "CTE", "RXTEL", "FILE").
     bool AddPort(const std::string& kind);
     bool RemovePort(const std::string& name);
-    // Menu commands: 32772..32790 and 3 act on the ports the selector names;
-    // 32777 routes, 32799 font. Unknown ids are ignored.
+    // A CommandId of the Setup menu: the add, connect, disconnect, remove and
+    // script commands act on the ports the selector names; Routes and Font
+    // open their dialogs. Unknown ids are ignored.
     void OnCommand(int id);
-    // Commands 32791..32798 that a port window sends for its own port.
+    // A PortCommand that a port window sends for its own port.
     void OnPortCommand(const std::string& portName, int id);
 
     // The kind of a stored "PortType" by its leading characters, or empty.

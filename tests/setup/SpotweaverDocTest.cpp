@@ -2,6 +2,7 @@
 
 #include "FakePortFactory.h"
 #include "SetupText.h"
+#include "platform/CommandIds.h"
 #include "routing/RouteSetupModel.h"
 #include "routing/Router.h"
 
@@ -71,8 +72,8 @@ class SpotweaverDocTest : public ::testing::Test {
         Load(Header(3) + Port("TEL", "A") + CommandRouter() + Port("TEL", "B") + CommandRouter() +
              Port("FILE", "DEST") + "FileName=x\n" + CommandRouter() + Routes(0, {3, 0, 0}) +
              Routes(0, {3, 0, 0}) + Routes(0, {0, 0, 0}) + Layout());
-        doc.OnPortCommand("A", 32791);
-        doc.OnPortCommand("B", 32791);
+        doc.OnPortCommand("A", PortCommand::Connect);
+        doc.OnPortCommand("B", PortCommand::Connect);
         loop.RunPosted();
         ui.mainView.ClearText();
     }
@@ -489,7 +490,8 @@ TEST_F(SpotweaverDocTest, AddPort_ThirtyOnePortsTakeOneMoreThenTooManyPorts) {
     EXPECT_TRUE(doc.AddPort("TEL"));
     EXPECT_EQ(doc.PortCount(), 32);
     const std::size_t windows = ui.windows.size();
-    for (int id : {32772, 32773, 32775, 32776, 32783, 32790}) {
+    for (int id : {CommandId::AddCom, CommandId::AddConsole, CommandId::AddTelnet,
+                   CommandId::AddBroadcast, CommandId::AddRxTelnet, CommandId::AddLogFile}) {
         ui.messages.clear();
         doc.OnCommand(id);
         EXPECT_EQ(ui.messages, std::vector<std::string>{"Too Many Ports"}) << id;
@@ -502,7 +504,7 @@ TEST_F(SpotweaverDocTest, AddPort_ConfirmedPortJoinsSelectorAndMarksModified) {
     Load(OneConsole());
     ui.mainView.ClearText();
 
-    doc.OnCommand(32790);
+    doc.OnCommand(CommandId::AddLogFile);
 
     ASSERT_EQ(doc.PortCount(), 2);
     EXPECT_EQ(doc.Port(1)->PortName, "FILE");
@@ -544,7 +546,7 @@ TEST_F(SpotweaverDocTest, ConnectAll_SkipsSlavePortsButPortWindowConnectsThem) {
          Layout());
     ui.mainView.ClearText();
 
-    doc.OnCommand(32779);
+    doc.OnCommand(CommandId::Connect);
 
     EXPECT_TRUE(doc.Port(0)->IsConnected());
     EXPECT_FALSE(doc.Port(1)->IsConnected());
@@ -552,21 +554,21 @@ TEST_F(SpotweaverDocTest, ConnectAll_SkipsSlavePortsButPortWindowConnectsThem) {
     EXPECT_EQ(ui.mainView.Text(), "A port connect commanded\nM port connect commanded\n");
 
     ui.mainView.ClearText();
-    doc.OnCommand(32779);
+    doc.OnCommand(CommandId::Connect);
     EXPECT_EQ(ui.mainView.Text(), "");
 
-    doc.OnPortCommand("S", 32791);
+    doc.OnPortCommand("S", PortCommand::Connect);
     EXPECT_TRUE(doc.Port(1)->IsConnected());
     EXPECT_EQ(ui.mainView.Text(), "S port connect commanded\n");
 }
 
 TEST_F(SpotweaverDocTest, Disconnect_OneSelectedPortOnly) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
-    doc.OnCommand(32779);
+    doc.OnCommand(CommandId::Connect);
     ui.mainView.ClearText();
     ui.selectorText = "B";
 
-    doc.OnCommand(32780);
+    doc.OnCommand(CommandId::Disconnect);
 
     EXPECT_TRUE(doc.Port(0)->IsConnected());
     EXPECT_FALSE(doc.Port(1)->IsConnected());
@@ -578,13 +580,13 @@ TEST_F(SpotweaverDocTest, PortCommands_PrintTheirMessages) {
     Load(OneConsole());
     ui.mainView.ClearText();
 
-    doc.OnPortCommand("CON", 32791);
-    doc.OnPortCommand("CON", 32798);
+    doc.OnPortCommand("CON", PortCommand::Connect);
+    doc.OnPortCommand("CON", PortCommand::DisconnectKeepScript);
     EXPECT_FALSE(doc.Port(0)->Script().ManualDisconnect());
-    doc.OnPortCommand("CON", 32791);
-    doc.OnPortCommand("CON", 32792);
-    doc.OnPortCommand("CON", 32796);
-    doc.OnPortCommand("NOPE", 32791);
+    doc.OnPortCommand("CON", PortCommand::Connect);
+    doc.OnPortCommand("CON", PortCommand::Disconnect);
+    doc.OnPortCommand("CON", PortCommand::StopScript);
+    doc.OnPortCommand("NOPE", PortCommand::Connect);
 
     EXPECT_EQ(ui.mainView.Text(), "CON port connect commanded\n"
                                   "CON port disconnect commanded(don't stop script)\n"
@@ -596,8 +598,8 @@ TEST_F(SpotweaverDocTest, PortCommands_PrintTheirMessages) {
 
 TEST_F(SpotweaverDocTest, EditCommands_WithAllSelectedAskForASpecificPort) {
     Load(OneConsole());
-    doc.OnCommand(32787);
-    doc.OnCommand(32788);
+    doc.OnCommand(CommandId::EditScript);
+    doc.OnCommand(CommandId::EditPort);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"You must select a specific port first.",
                                                      "You must select a specific port first."}));
     EXPECT_TRUE(ui.portDialogsShown.empty());
@@ -611,7 +613,7 @@ TEST_F(SpotweaverDocTest, EditPort_RenameMovesTheNameToTheEndOfTheSelector) {
         return true;
     };
 
-    doc.OnCommand(32788);
+    doc.OnCommand(CommandId::EditPort);
 
     EXPECT_EQ(doc.Port(0)->PortName, "Z");
     EXPECT_EQ(ui.selectorItems, (std::vector<std::string>{"ALL", "B", "Z"}));
@@ -621,7 +623,7 @@ TEST_F(SpotweaverDocTest, EditPort_RenameMovesTheNameToTheEndOfTheSelector) {
 TEST_F(SpotweaverDocTest, EditScript_MarksModifiedOnlyWhenConfirmed) {
     Load(OneConsole());
     ui.selectorText = "CON";
-    doc.OnCommand(32787);
+    doc.OnCommand(CommandId::EditScript);
     EXPECT_FALSE(doc.IsModified());
 
     ui.scriptDialog = [](ConnectScriptValues& v) {
@@ -629,7 +631,7 @@ TEST_F(SpotweaverDocTest, EditScript_MarksModifiedOnlyWhenConfirmed) {
         v.responses[0] = "G4ABC";
         return true;
     };
-    doc.OnPortCommand("CON", 32795);
+    doc.OnPortCommand("CON", PortCommand::EditScript);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.Port(0)->Script().Values().prompts[0], "login:");
 }
@@ -638,7 +640,7 @@ TEST_F(SpotweaverDocTest, Routes_RunsTheDialogOverTheDocumentAndMarksModified) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
     ui.routeDialog = [](CRouteSetupModel& model) { model.AddRoute("A", "B", false); };
 
-    doc.OnCommand(32777);
+    doc.OnCommand(CommandId::Routes);
 
     EXPECT_EQ(ui.routeDialogsShown, 1);
     EXPECT_EQ(doc.Port(0)->Router()->GetRoute(1), doc.Port(1)->Router());
@@ -655,7 +657,7 @@ TEST_F(SpotweaverDocTest, Font_OkTakesTheChoiceAndAppliesIt) {
         return true;
     };
 
-    doc.OnCommand(32799);
+    doc.OnCommand(CommandId::Font);
 
     EXPECT_EQ(doc.FontSize, -16);
     EXPECT_EQ(doc.FontWeight, 700);
@@ -694,12 +696,12 @@ TEST_F(SpotweaverDocTest, Remove_TraceIntoTheRemovedPortIsCleared) {
 TEST_F(SpotweaverDocTest, Remove_AllAnsweredNoRemovesNothingAndYesAsksForEachPort) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
     ui.answers = {false};
-    doc.OnCommand(3);
+    doc.OnCommand(CommandId::Remove);
     EXPECT_EQ(doc.PortCount(), 2);
 
     ui.questions.clear();
     ui.answers = {true, false, true};
-    doc.OnCommand(3);
+    doc.OnCommand(CommandId::Remove);
 
     EXPECT_EQ(ui.questions,
               (std::vector<std::string>{"Do you really want to remove ALL ports?",
@@ -719,7 +721,7 @@ TEST_F(SpotweaverDocTest, Remove_MainWindowAsksToCloseEverything) {
 
 TEST_F(SpotweaverDocTest, Remove_PortThatCannotStopIsDetachedAndRemovedOnceStopped) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {2, 0}) + Routes(0, {1, 0}) + Layout());
-    doc.OnCommand(32779);
+    doc.OnCommand(CommandId::Connect);
     FakeKindPort& b = PortAt(1);
     b.stoppable = false;
     ui.mainView.ClearText();
@@ -739,7 +741,7 @@ TEST_F(SpotweaverDocTest, Remove_PortThatCannotStopIsDetachedAndRemovedOnceStopp
 
 TEST_F(SpotweaverDocTest, DeleteAllPorts_DisconnectsDestroysAndStopsTheTimer) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
-    doc.OnCommand(32779);
+    doc.OnCommand(CommandId::Connect);
 
     doc.DeleteAllPorts();
 
@@ -753,7 +755,7 @@ TEST_F(SpotweaverDocTest, DeleteAllPorts_DisconnectsDestroysAndStopsTheTimer) {
 
 TEST_F(SpotweaverDocTest, OnTick_StatusBarOnTheSixthTickThenEveryFifth) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
-    doc.OnPortCommand("A", 32791);
+    doc.OnPortCommand("A", PortCommand::Connect);
 
     loop.Advance(5000);
     EXPECT_EQ(ui.statusBar, "");
@@ -830,7 +832,7 @@ TEST_F(SpotweaverDocTest, OnPortData_RoutesOneLineAndRequestsTheNext) {
 TEST_F(SpotweaverDocTest, ReconnectWait_PostedConnectCommandConnectsThePort) {
     Load(Header(1) + Port("TEL", "T", 0, "A", Script({}, 1, 2)) + "HostName=h\nPortNumber=23\n" +
          CommandRouter() + Routes(0, {0}) + Layout());
-    doc.OnPortCommand("T", 32791);
+    doc.OnPortCommand("T", PortCommand::Connect);
     PortAt(0).GoDown();
     ui.mainView.ClearText();
 
