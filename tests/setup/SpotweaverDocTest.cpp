@@ -185,19 +185,6 @@ TEST_F(SpotweaverDocTest, Load_AgainReplacesThePortsOfTheFirstLoad) {
     EXPECT_EQ(loop.ActiveTimers(), 1u);
 }
 
-TEST_F(SpotweaverDocTest, KindOfPortType_MatchesLeadingCharacters) {
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("CON"), "CON");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("CONSOLE"), "CON");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("COM3"), "COM");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("TELNET"), "TEL");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("CTE"), "CTE");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("RXTEL"), "RXTEL");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("FILE"), "FILE");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("RXTE"), "");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("con"), "");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType(""), "");
-}
-
 // --------------------------------------------------------- malformed files
 
 struct MalformedFile {
@@ -448,20 +435,6 @@ TEST_F(SpotweaverDocTest, SaveFile_WritesTheSetupAndClearsModified) {
     std::remove(path.c_str());
     EXPECT_EQ(bytes, OneConsole());
     EXPECT_FALSE(doc.IsModified());
-}
-
-TEST_F(SpotweaverDocTest, ReadFile_MissingFileSaysSo) {
-    std::string error;
-    EXPECT_FALSE(doc.ReadFile("/nonexistent-dir/x.ini", error));
-    EXPECT_EQ(error, "Can't open setup file \"/nonexistent-dir/x.ini\": No such file or directory");
-}
-
-TEST_F(SpotweaverDocTest, ReadFile_RefusesWhatIsNotARegularFile) {
-    std::string error;
-    EXPECT_FALSE(doc.ReadFile("/dev/null", error));
-    EXPECT_EQ(error, "Setup file \"/dev/null\" is not a regular file");
-    EXPECT_FALSE(doc.ReadFile("/", error));
-    EXPECT_EQ(error, "Setup file \"/\" is not a regular file");
 }
 
 TEST_F(SpotweaverDocTest, ReadFile_KeepsEveryLineForLoading) {
