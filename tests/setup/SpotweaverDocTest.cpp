@@ -5,6 +5,7 @@
 #include "platform/CommandIds.h"
 #include "routing/RouteSetupModel.h"
 #include "routing/Router.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -422,32 +423,23 @@ TEST_F(SpotweaverDocTest, Load_KeyMismatchIsReportedAndLoadingGoesOn) {
 TEST_F(SpotweaverDocTest, SaveFile_WritesTheSetupAndClearsModified) {
     Load(OneConsole());
     doc.SetModified(true);
-    const std::string path = ::testing::TempDir() + "doc-save-test.ini";
+    const ScratchFolder scratch;
+    const std::string path = (scratch.Path() / "setup.ini").string();
     std::string error;
 
     ASSERT_TRUE(doc.SaveFile(path, error)) << error;
 
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    std::string bytes(8192, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
-    std::fclose(f);
-    std::remove(path.c_str());
-    EXPECT_EQ(bytes, OneConsole());
+    EXPECT_EQ(FileBytes(path), OneConsole());
     EXPECT_FALSE(doc.IsModified());
 }
 
 TEST_F(SpotweaverDocTest, ReadFile_KeepsEveryLineForLoading) {
-    const std::string path = ::testing::TempDir() + "doc-read-test.ini";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    const std::string text = "; written by hand\r\n" + WithLineEnds(OneConsole(), "\r\n");
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    const ScratchFolder scratch;
+    const std::string path = (scratch.Path() / "setup.ini").string();
+    WriteFileBytes(path, "; written by hand\r\n" + WithLineEnds(OneConsole(), "\r\n"));
     std::string error;
 
     ASSERT_TRUE(doc.ReadFile(path, error)) << error;
-    std::remove(path.c_str());
     doc.LoadPorts();
 
     EXPECT_EQ(doc.SaveToString(), OneConsole());
