@@ -23,11 +23,10 @@ class IUiServices;
 // loaded and saved through SetupReader, CSetupLoader and SetupWriter
 // (LoadPorts never connects a port); the one-second tick (every router's
 // OnTimer, a processing request for every port with pending lines, the
-// status bar every fifth tick); the processing
-// requests themselves, one received line per request, served round-robin in
-// time slices from an in-process queue so that a busy port starves neither
-// the other ports nor the window; and the commands of the Setup menu and of
-// the port windows.
+// status bar every fifth tick); the processing requests themselves, one
+// received line per request, served round-robin in time slices from an
+// in-process queue so that a busy port starves neither the other ports nor
+// the window; and the commands of the Setup menu and of the port windows.
 //
 // Collaborators: the event loop and clock; the UI services (main window,
 // port windows, port selector, status bar, dialogs, message boxes); the port
