@@ -4,10 +4,8 @@
 #include "port/PortHandler.h"
 #include "setup/SetupFile.h"
 
-CCTRouter::CCTRouter(CPortHandler& port)
-    : CRouter(port), m_parser(*this), m_formatter(*this, port.Host().Clock()) {}
-
-void CCTRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
+CCTRouter::CCTRouter(CPortHandler& port, DataTypeCode type)
+    : CRouter(port, type), m_parser(*this), m_formatter(*this, port.Host().Clock()) {}
 
 void CCTRouter::SendDxDe(const SpotFields& spot, const CPortHandler& source) {
     if (m_formatter.FormatDxDe(spot) && !IsDupe(spot)) {
@@ -15,22 +13,22 @@ void CCTRouter::SendDxDe(const SpotFields& spot, const CPortHandler& source) {
     }
 }
 
-void CCTRouter::PostSpot(std::string_view line, const CPortHandler& source, ParseFn parse) {
+void CCTRouter::PostSpot(std::string_view line, const CPortHandler& source, SourceKind kind) {
     if (IsIgnorable(line)) {
         return;
     }
     SpotFields spot;
-    if ((m_parser.*parse)(line, spot)) {
+    if (m_parser.Parse(kind, line, spot)) {
         SendDxDe(spot, source);
     }
 }
 
-void CCTRouter::PostUserLine(std::string_view line, const CPortHandler& source, ParseFn parse) {
+void CCTRouter::PostUserLine(std::string_view line, const CPortHandler& source, SourceKind kind) {
     if (IsIgnorable(line)) {
         return;
     }
     SpotFields spot;
-    if ((m_parser.*parse)(line, spot)) {
+    if (m_parser.Parse(kind, line, spot)) {
         SendDxDe(spot, source);
     } else {
         Emit(line, source, true);
@@ -38,19 +36,19 @@ void CCTRouter::PostUserLine(std::string_view line, const CPortHandler& source, 
 }
 
 void CCTRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseIrcSpot);
+    PostSpot(line, source, SourceKind::MircUser);
 }
 
 void CCTRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
-    PostUserLine(line, source, &CSpotParser::ParseUserSpot);
+    PostUserLine(line, source, SourceKind::ClusterUser);
 }
 
 void CCTRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    PostUserLine(line, source, &CSpotParser::ParseClusseSpot);
+    PostUserLine(line, source, SourceKind::ClusseUser);
 }
 
 void CCTRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseNodeSpot);
+    PostSpot(line, source, SourceKind::ClusterNode);
 }
 
 void CCTRouter::FromDirect(std::string_view line, CPortHandler& source) {

@@ -1,16 +1,6 @@
 #include "routing/CommandRouter.h"
 
-CCommandRouter::CCommandRouter(CPortHandler& port) : CRouter(port) { InputType = "Command"; }
-
-CCommandRouter::CCommandRouter(CSetupFile& setup, CPortHandler& port) : CCommandRouter(port) {
-    ReadSettings(setup, Keys);
-}
-
-void CCommandRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
-
-void CCommandRouter::Deliver(CRouter& destination, std::string_view line, CPortHandler& source) {
-    destination.FromCommand(line, source);
-}
+CCommandRouter::CCommandRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Command) {}
 
 void CCommandRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
     SendFramed(line, source);

@@ -3,6 +3,9 @@
 #include "port/IPortHost.h"
 #include "port/PortCommands.h"
 #include "port/PortHandler.h"
+#include "setup/AsciiText.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -17,17 +20,7 @@ bool IsCallCharacter(char c) {
 
 } // namespace
 
-CDirectRouter::CDirectRouter(CPortHandler& port) : CRouter(port) { InputType = "Direct"; }
-
-CDirectRouter::CDirectRouter(CSetupFile& setup, CPortHandler& port) : CDirectRouter(port) {
-    ReadSettings(setup, Keys);
-}
-
-void CDirectRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
-
-void CDirectRouter::Deliver(CRouter& destination, std::string_view line, CPortHandler& source) {
-    destination.FromDirect(line, source);
-}
+CDirectRouter::CDirectRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Direct) {}
 
 void CDirectRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
     if (!line.empty()) {
@@ -138,11 +131,7 @@ void CDirectRouter::ExtractStreamText(std::string_view line, char streamSw) {
 
 bool CDirectRouter::HandleStreamReport(std::string_view text) {
     m_upper.assign(text);
-    for (char& c : m_upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
+    std::transform(m_upper.begin(), m_upper.end(), m_upper.begin(), ascii::Upper);
     CPortHandler& port = Port();
     const std::size_t connected = m_upper.find(ConnectedReport);
     if (connected != std::string::npos) {

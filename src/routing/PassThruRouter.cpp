@@ -2,13 +2,7 @@
 
 #include "port/PortHandler.h"
 
-CPassThruRouter::CPassThruRouter(CPortHandler& port) : CRouter(port) { InputType = "PassThru"; }
-
-CPassThruRouter::CPassThruRouter(CSetupFile& setup, CPortHandler& port) : CPassThruRouter(port) {
-    ReadSettings(setup, Keys);
-}
-
-void CPassThruRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
+CPassThruRouter::CPassThruRouter(CPortHandler& port) : CRouter(port, DataTypeCode::PassThru) {}
 
 bool CPassThruRouter::ProcessInput() {
     CRingBuffer& input = Port().RingBuffer();
@@ -21,11 +15,6 @@ bool CPassThruRouter::ProcessInput() {
     DeliverToRoutes(bytes);
     Port().OnInputTaken();
     return input.HasData();
-}
-
-void CPassThruRouter::Deliver(CRouter& destination, std::string_view bytes,
-                              CPortHandler& source) {
-    destination.FromPassThru(bytes, source);
 }
 
 void CPassThruRouter::FromPassThru(std::string_view bytes, CPortHandler&) {

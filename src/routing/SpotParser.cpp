@@ -1,6 +1,6 @@
 #include "routing/SpotParser.h"
 
-#include "routing/AsciiText.h"
+#include "setup/AsciiText.h"
 
 #include <algorithm>
 
@@ -40,15 +40,8 @@ using ascii::IsPrintable;
 using ascii::Upper;
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view head) {
-    if (text.size() < head.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        if (Upper(text[i]) != Upper(head[i])) {
-            return false;
-        }
-    }
-    return true;
+    return text.size() >= head.size() &&
+           ascii::EqualsIgnoringCase(text.substr(0, head.size()), head);
 }
 
 std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
@@ -193,6 +186,34 @@ bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::s
     return true;
 }
 
+bool CSpotParser::Parse(SourceKind source, std::string_view line, SpotFields& spot) {
+    switch (source) {
+    case SourceKind::MircUser:
+        return ParseIrcSpot(line, spot);
+    case SourceKind::ClusterUser:
+        return ParseUserSpot(line, spot);
+    case SourceKind::ClusseUser:
+        return ParseClusseSpot(line, spot);
+    case SourceKind::ClusterNode:
+        return ParseNodeSpot(line, spot);
+    default:
+        spot.Clear();
+        return false;
+    }
+}
+
+bool CSpotParser::TakeFrequency(std::size_t& pos, SpotFields& spot) const {
+    const std::string_view text = m_buffer;
+    pos = SkipBlanks(text, pos);
+    const std::size_t end = RunEnd(text, pos);
+    if (!BlankAt(text, end)) {
+        return false;
+    }
+    spot.Frequency = Slice(pos, end);
+    pos = end;
+    return true;
+}
+
 bool CSpotParser::ParseClusseSpot(std::string_view line, SpotFields& spot) {
     std::size_t pos = 0;
     if (!ParseDxDeStart(line, spot, pos)) {
@@ -200,16 +221,9 @@ bool CSpotParser::ParseClusseSpot(std::string_view line, SpotFields& spot) {
     }
     const std::string_view text = m_buffer;
 
-    pos = SkipBlanks(text, pos);
-    if (pos >= text.size()) {
+    if (!TakeFrequency(pos, spot)) {
         return false;
     }
-    const std::size_t frequencyEnd = RunEnd(text, pos);
-    if (!BlankAt(text, frequencyEnd)) {
-        return false;
-    }
-    spot.Frequency = Slice(pos, frequencyEnd);
-
     if (ClusseCallColumn >= text.size()) {
         return false;
     }
@@ -231,14 +245,10 @@ bool CSpotParser::ParseUserSpot(std::string_view line, SpotFields& spot) {
     }
     const std::string_view text = m_buffer;
 
-    pos = SkipBlanks(text, pos);
-    const std::size_t frequencyEnd = RunEnd(text, pos);
-    if (!BlankAt(text, frequencyEnd)) {
+    if (!TakeFrequency(pos, spot)) {
         return false;
     }
-    spot.Frequency = Slice(pos, frequencyEnd);
-
-    pos = SkipBlanks(text, frequencyEnd);
+    pos = SkipBlanks(text, pos);
     if (pos >= text.size()) {
         return false;
     }
@@ -327,17 +337,11 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
         return false;
     }
     spot.Spotter = Slice(0, spotterEnd);
-    std::size_t pos = SkipBlanks(text, spotterEnd);
-    if (pos >= text.size()) {
+    std::size_t pos = spotterEnd;
+    if (!TakeFrequency(pos, spot)) {
         return false;
     }
-
-    const std::size_t frequencyEnd = RunEnd(text, pos);
-    if (!BlankAt(text, frequencyEnd)) {
-        return false;
-    }
-    spot.Frequency = Slice(pos, frequencyEnd);
-    pos = frequencyEnd + 1;
+    ++pos;
     for (std::size_t gap = 0; gap < IrcMaxCallGap && BlankAt(text, pos); ++gap) {
         ++pos;
     }

@@ -16,7 +16,9 @@ namespace {
 // The smallest router: it frames and sends, and routes nothing.
 class PlainRouter : public CRouter {
 public:
-    explicit PlainRouter(CPortHandler& port) : CRouter(port) { InputType = "Plain"; }
+    explicit PlainRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Command) {
+        InputType = "Plain";
+    }
     void FromMircUser(std::string_view, CPortHandler&) override {}
     void FromClusterUser(std::string_view, CPortHandler&) override {}
     void FromClusseUser(std::string_view, CPortHandler&) override {}
@@ -25,7 +27,6 @@ public:
     void FromCTNetwork(std::string_view, CPortHandler&) override {}
     void FromCTUser(std::string_view, CPortHandler&) override {}
     void SaveSettings(CSetupFile&) const override {}
-    int TypeCode() const override { return 0; }
 
 protected:
     void Deliver(CRouter&, std::string_view, CPortHandler&) override {}
