@@ -13,42 +13,18 @@ void CCTRouter::SendDxDe(const SpotFields& spot, const CPortHandler& source) {
     }
 }
 
-void CCTRouter::PostSpot(std::string_view line, const CPortHandler& source, SourceKind kind) {
+// A spot becomes a "DX de" line; the other text of a user port passes as
+// it is, that of an IRC or node port is dropped.
+void CCTRouter::FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) {
     if (IsIgnorable(line)) {
         return;
     }
     SpotFields spot;
     if (m_parser.Parse(kind, line, spot)) {
         SendDxDe(spot, source);
-    }
-}
-
-void CCTRouter::PostUserLine(std::string_view line, const CPortHandler& source, SourceKind kind) {
-    if (IsIgnorable(line)) {
-        return;
-    }
-    SpotFields spot;
-    if (m_parser.Parse(kind, line, spot)) {
-        SendDxDe(spot, source);
-    } else {
+    } else if (kind == SourceKind::ClusterUser || kind == SourceKind::ClusseUser) {
         Emit(line, source, true);
     }
-}
-
-void CCTRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, SourceKind::MircUser);
-}
-
-void CCTRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
-    PostUserLine(line, source, SourceKind::ClusterUser);
-}
-
-void CCTRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    PostUserLine(line, source, SourceKind::ClusseUser);
-}
-
-void CCTRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, SourceKind::ClusterNode);
 }
 
 void CCTRouter::FromDirect(std::string_view line, CPortHandler& source) {

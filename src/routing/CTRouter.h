@@ -18,22 +18,15 @@ class CCTRouter : public CRouter {
 public:
     CCTRouter(CPortHandler& port, DataTypeCode type);
 
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
 
 protected:
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     // Sends text on the own port. spotPacket: the text is a spot or the talk
     // of a user port, which the network side marks as such.
     virtual void Emit(std::string_view text, const CPortHandler& source, bool spotPacket) = 0;
 
 private:
-    // A spot line of a spot-only source (IRC, node): "DX de" line or nothing.
-    void PostSpot(std::string_view line, const CPortHandler& source, SourceKind kind);
-    // A line of a user port: its spot as a "DX de" line, other text as it is.
-    void PostUserLine(std::string_view line, const CPortHandler& source, SourceKind kind);
     // Formats a parsed spot and sends it unless it is a dupe.
     void SendDxDe(const SpotFields& spot, const CPortHandler& source);
 

@@ -18,8 +18,9 @@ void CClusterNodeRouter::SendPC11(const SpotFields& spot, const CPortHandler& so
     }
 }
 
-void CClusterNodeRouter::PostSpot(std::string_view line, const CPortHandler& source,
-                                  SourceKind kind) {
+// User and Clusse spots; IRC and node lines have their own handlers.
+void CClusterNodeRouter::FromSpotSource(SourceKind kind, std::string_view line,
+                                        CPortHandler& source) {
     if (IsIgnorable(line)) {
         return;
     }
@@ -41,14 +42,6 @@ void CClusterNodeRouter::FromMircUser(std::string_view line, CPortHandler& sourc
     } else if (m_formatter.FormatSolarFrame(line)) {
         SendFramed(m_formatter.Text(), source);
     }
-}
-
-void CClusterNodeRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, SourceKind::ClusterUser);
-}
-
-void CClusterNodeRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, SourceKind::ClusseUser);
 }
 
 // Spot frames are re-issued under this node's call and hop count; every

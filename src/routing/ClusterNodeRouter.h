@@ -19,21 +19,19 @@ public:
     explicit CClusterNodeRouter(CPortHandler& port);
 
     void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
     void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
 
 protected:
+    // Parses a line of a user-side source and sends it as a PC11 frame.
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     std::string_view TakeIn(std::string_view line) override;
 
 private:
     // Sends a parsed spot as a PC11 frame unless it looped or is a dupe.
     void SendPC11(const SpotFields& spot, const CPortHandler& source);
-    // Parses a line of a user-side source and sends it as a PC11 frame.
-    void PostSpot(std::string_view line, const CPortHandler& source, SourceKind kind);
 
     CSpotParser m_parser;
     CSpotFormatter m_formatter;

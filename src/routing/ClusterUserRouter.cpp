@@ -18,8 +18,8 @@ bool CClusterUserRouter::FormatSpot(const SpotFields& spot) {
     return m_formatter.FormatClusseCommand(spot);
 }
 
-void CClusterUserRouter::PostSpot(std::string_view line, const CPortHandler& source,
-                                  SourceKind kind) {
+void CClusterUserRouter::FromSpotSource(SourceKind kind, std::string_view line,
+                                        CPortHandler& source) {
     if (IsIgnorable(line)) {
         return;
     }
@@ -28,22 +28,6 @@ void CClusterUserRouter::PostSpot(std::string_view line, const CPortHandler& sou
         return;
     }
     SendFramed(m_formatter.Text(), source);
-}
-
-void CClusterUserRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, SourceKind::MircUser);
-}
-
-void CClusterUserRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, SourceKind::ClusterUser);
-}
-
-void CClusterUserRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, SourceKind::ClusseUser);
-}
-
-void CClusterUserRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, SourceKind::ClusterNode);
 }
 
 void CClusterUserRouter::FromDirect(std::string_view line, CPortHandler& source) {

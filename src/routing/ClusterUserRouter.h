@@ -21,10 +21,6 @@ class CClusterUserRouter : public CRouter {
 public:
     explicit CClusterUserRouter(CPortHandler& port);
 
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
@@ -34,12 +30,10 @@ protected:
     CClusterUserRouter(CPortHandler& port, DataTypeCode type);
     // Builds the spot command this type posts into the formatter's text.
     virtual bool FormatSpot(const SpotFields& spot);
+    // Parses a line of a spot source, formats it, drops dupes, sends it.
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     std::string_view TakeIn(std::string_view line) override;
 
     CSpotParser m_parser;
     CSpotFormatter m_formatter;
-
-private:
-    // Parses a line of a spot source, formats it, drops dupes, sends it.
-    void PostSpot(std::string_view line, const CPortHandler& source, SourceKind kind);
 };

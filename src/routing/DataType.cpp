@@ -41,10 +41,10 @@ constexpr std::array<DataType, 10> Types = {{
     {Code::Direct, "Direct", Source::Direct, LineKeys, 0, 3, {5, 0, true, false},
      &Make<CDirectRouter>},
     // Packets end with their own line feed, so the line ending starts at 0.
-    // The type stores "DupeLength" and an edit of the port applies the
-    // dialog's size, but a router built for a new port starts without a
-    // dupe table; new CT Network ports have always started so, and setups
-    // made since rely on it.
+    // CT Network keeps a dupe table: it stores "DupeLength", and an edit of
+    // the port applies the dialog's size. Only a router built for a new port
+    // takes no size from the dialog and starts without one, as new CT
+    // Network ports always have.
     {Code::CTNetwork, "CT Network", Source::CTNetwork, DupeLength | LineKeys, DupeLength, 0,
      {3, 0, true, true}, &Make<CCTNetworkRouter>},
     {Code::CTUser, "CT User", Source::CTUser, DupeLength | LineKeys, 0, 3, {4, 0, true, false},

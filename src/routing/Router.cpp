@@ -27,6 +27,24 @@ CRouter::CRouter(CPortHandler& port, DataTypeCode type)
 
 CRouter::~CRouter() = default;
 
+void CRouter::FromMircUser(std::string_view line, CPortHandler& source) {
+    FromSpotSource(SourceKind::MircUser, line, source);
+}
+
+void CRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
+    FromSpotSource(SourceKind::ClusterUser, line, source);
+}
+
+void CRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
+    FromSpotSource(SourceKind::ClusseUser, line, source);
+}
+
+void CRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
+    FromSpotSource(SourceKind::ClusterNode, line, source);
+}
+
+void CRouter::FromSpotSource(SourceKind, std::string_view, CPortHandler&) {}
+
 void CRouter::FromCommand(std::string_view line, CPortHandler& source) { FromDirect(line, source); }
 
 void CRouter::FromPassThru(std::string_view bytes, CPortHandler&) {

@@ -37,11 +37,13 @@ public:
     CRouter(const CRouter&) = delete;
     CRouter& operator=(const CRouter&) = delete;
 
-    // Destination handlers, one per kind of source.
-    virtual void FromMircUser(std::string_view line, CPortHandler& source) = 0;
-    virtual void FromClusterUser(std::string_view line, CPortHandler& source) = 0;
-    virtual void FromClusseUser(std::string_view line, CPortHandler& source) = 0;
-    virtual void FromClusterNode(std::string_view line, CPortHandler& source) = 0;
+    // Destination handlers, one per kind of source. Those of the four
+    // spot-bearing kinds hand the line to FromSpotSource unless the type
+    // handles the kind itself.
+    virtual void FromMircUser(std::string_view line, CPortHandler& source);
+    virtual void FromClusterUser(std::string_view line, CPortHandler& source);
+    virtual void FromClusseUser(std::string_view line, CPortHandler& source);
+    virtual void FromClusterNode(std::string_view line, CPortHandler& source);
     virtual void FromCommand(std::string_view line, CPortHandler& source);
     virtual void FromDirect(std::string_view line, CPortHandler& source) = 0;
     virtual void FromCTNetwork(std::string_view line, CPortHandler& source) = 0;
@@ -90,6 +92,11 @@ public:
     std::string InputType;
 
 protected:
+    // A line of a spot-bearing source, for a type that converts every such
+    // kind alike but for the layout, which the parser picks by kind. A type
+    // that takes none of them overrides the four handlers instead.
+    virtual void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source);
+
     // Hooks of the common ProcessInput.
     // Calls the destination handler of this type's source kind.
     virtual void Deliver(CRouter& destination, std::string_view line, CPortHandler& source);

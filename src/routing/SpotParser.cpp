@@ -183,7 +183,7 @@ bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::s
     }
     spot.Spotter = Slice(SpotterColumn, colon);
     pos = colon + 1;
-    return true;
+    return TakeFrequency(pos, spot);
 }
 
 bool CSpotParser::Parse(SourceKind source, std::string_view line, SpotFields& spot) {
@@ -220,10 +220,6 @@ bool CSpotParser::ParseClusseSpot(std::string_view line, SpotFields& spot) {
         return false;
     }
     const std::string_view text = m_buffer;
-
-    if (!TakeFrequency(pos, spot)) {
-        return false;
-    }
     if (ClusseCallColumn >= text.size()) {
         return false;
     }
@@ -244,10 +240,6 @@ bool CSpotParser::ParseUserSpot(std::string_view line, SpotFields& spot) {
         return false;
     }
     const std::string_view text = m_buffer;
-
-    if (!TakeFrequency(pos, spot)) {
-        return false;
-    }
     pos = SkipBlanks(text, pos);
     if (pos >= text.size()) {
         return false;

@@ -45,7 +45,8 @@ private:
     // Copies at most maxLength characters of text into the parse buffer.
     void Load(std::string_view text, std::size_t maxLength);
     // The common start of both "DX de" layouts: the buffer holds the line,
-    // Spotter is set and pos is just after its ":".
+    // Spotter and Frequency are set and pos is on the blank after the
+    // frequency.
     bool ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos);
     // The frequency of every text layout: the run of non-blanks after the
     // blanks from pos, which a blank must end ("  14025.0 "); pos is left
