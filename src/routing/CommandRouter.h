@@ -10,16 +10,11 @@ class CCommandRouter : public CRouter {
 public:
     explicit CCommandRouter(CPortHandler& port);
 
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromCommand(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
 
 protected:
-
-private:
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
 };

@@ -22,22 +22,11 @@ bool IsCallCharacter(char c) {
 
 CDirectRouter::CDirectRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Direct) {}
 
-void CDirectRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
+// Every spot-bearing source alike.
+void CDirectRouter::FromSpotSource(SourceKind, std::string_view line, CPortHandler& source) {
     if (!line.empty()) {
         SendFramed(line, source);
     }
-}
-
-void CDirectRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CDirectRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CDirectRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
 }
 
 void CDirectRouter::FromCommand(std::string_view line, CPortHandler& source) {

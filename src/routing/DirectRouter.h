@@ -23,16 +23,13 @@ class CDirectRouter : public CRouter {
 public:
     explicit CDirectRouter(CPortHandler& port);
 
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromCommand(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
 
 protected:
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     bool SkipsTncPrefix() const override { return false; }
 
 private:

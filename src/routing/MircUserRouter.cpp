@@ -53,7 +53,8 @@ void CMircUserRouter::FromClusterNode(std::string_view line, CPortHandler& sourc
         return;
     }
     SpotFields spot;
-    if (m_parser.Parse(SourceKind::ClusterNode, line, spot) && m_formatter.FormatIrcSpot(spot) && !IsDupe(spot)) {
+    if (m_parser.Parse(SourceKind::ClusterNode, line, spot) && m_formatter.FormatIrcSpot(spot) &&
+        !IsDupe(spot)) {
         SendMessage(SpotLead, m_formatter.Text(), source);
     }
 }

@@ -21,20 +21,9 @@ void CPassThruRouter::FromPassThru(std::string_view bytes, CPortHandler&) {
     Port().Write(bytes.data(), static_cast<int>(bytes.size()));
 }
 
-void CPassThruRouter::FromClusterUser(std::string_view line, CPortHandler&) {
+// Every spot-bearing source alike.
+void CPassThruRouter::FromSpotSource(SourceKind, std::string_view line, CPortHandler&) {
     Refuse(line, "Can't route from anything to PassThru except PassThru.");
-}
-
-void CPassThruRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CPassThruRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CPassThruRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
 }
 
 void CPassThruRouter::FromCommand(std::string_view line, CPortHandler& source) {

@@ -10,10 +10,6 @@ class CPassThruRouter : public CRouter {
 public:
     explicit CPassThruRouter(CPortHandler& port);
 
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromCommand(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
@@ -23,6 +19,5 @@ public:
     bool ProcessInput() override;
 
 protected:
-
-private:
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
 };
