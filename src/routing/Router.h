@@ -10,8 +10,8 @@
 #include <string_view>
 
 class CPortHandler;
-class CSpotParser;
 class CSetupFile;
+class CSpotParser;
 
 // The abstract router of a port; the port's data type picks the concrete one.
 //

@@ -19,9 +19,14 @@ class CSetupFile;
 // A data type stores the subset its row in the data type table names
 // (RouterKey bits). "MyCall" and "HopsOut" are always present when the type
 // has them; the others are read only when they are the next key, so a
-// section without them loads with the initial values. A new key is one row
-// in RouterKeys.cpp, one RouterKey bit and the bit in the rows of the types
-// that store it.
+// section without them loads with the initial values.
+//
+// A new key is one row in RouterKeys.cpp at its place in that order, one
+// RouterKey bit, and the bit in the data type rows (DataType.cpp) of the
+// types that store it; its value lives in RouterOptions, so the dialog
+// hands it over in RouterSetup. A key added to existing setups is read with
+// look-ahead and written only when it differs from its initial value, so
+// its row brings its own read and write steps.
 namespace RouterKeys {
 
 void Read(CRouter& router, CSetupFile& setup, unsigned keys);
