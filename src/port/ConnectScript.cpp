@@ -154,8 +154,8 @@ std::string CConnectScript::Expand(const std::string& response, std::string_view
         const char escape = source[++i];
         switch (escape) {
         case '#':
-            for (std::size_t d = promptPos + DigitOffset; d < text.size() && ascii::IsDigit(text[d]);
-                 ++d) {
+            for (std::size_t d = promptPos + DigitOffset;
+                 d < text.size() && ascii::IsDigit(text[d]); ++d) {
                 out += text[d];
             }
             break;

@@ -5,8 +5,6 @@
 #include "routing/Router.h"
 #include "setup/SetupFile.h"
 
-#include <array>
-
 namespace {
 
 constexpr std::size_t MaxTextOption = 31;
@@ -27,7 +25,7 @@ constexpr KeyRow IntRow(unsigned key, const char* name, int RouterOptions::*fiel
     return {key, name, field, nullptr, nullptr, nullptr};
 }
 
-constexpr std::array<KeyRow, 8> Keys = {{
+constexpr KeyRow Keys[] = {
     {RouterKey::MyCall, "MyCall", nullptr,
      [](CRouter& r, CSetupFile& s) { r.MyCall = s.GetString("MyCall").substr(0, MaxTextOption); },
      [](const CRouter& r, CSetupFile& s) { s.PutString("MyCall", r.MyCall); },
@@ -67,11 +65,10 @@ constexpr std::array<KeyRow, 8> Keys = {{
      },
      nullptr, nullptr},
     IntRow(RouterKey::BlockDashAtOption, "BlockDashAtOption", &RouterOptions::BlockDashAtOption),
-    IntRow(RouterKey::StripAtPoundOption, "StripAtPoundOption",
-           &RouterOptions::StripAtPoundOption),
+    IntRow(RouterKey::StripAtPoundOption, "StripAtPoundOption", &RouterOptions::StripAtPoundOption),
     IntRow(RouterKey::OnlyPassSkimmerCQOption, "OnlyPassSkimmerCQOption",
            &RouterOptions::OnlyPassSkimmerCQOption),
-}};
+};
 
 } // namespace
 
