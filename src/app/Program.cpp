@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -121,6 +122,9 @@ int RunDesktop(int argc, char** argv, const CommandLine& cl) {
 } // namespace
 
 int Program::Run(int argc, char** argv, const CommandLine& cl) {
+    // A log pipe or an output whose reader left is a write error the port
+    // reports, not the end of the program.
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         switch (cl.mode) {
         case CommandLine::Mode::Help:
