@@ -56,6 +56,7 @@ struct QtArguments {
 int RunHeadless(char** argv, const CommandLine& cl) {
     QtArguments qtArgs(argv);
     QCoreApplication app(qtArgs.count, qtArgs.args);
+    StdStreams::LoopScope streams;
     QtEventLoop loop;
     SystemClock clock;
     CHeadlessUi ui(cl.follow, true);
