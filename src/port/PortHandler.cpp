@@ -124,10 +124,12 @@ void CPortHandler::Disconnect() {
         return;
     }
     m_connected = false;
-    DoDisconnect();
+    const LinkEnd end = DoDisconnect();
     PrintMessage("Port disconnected");
     m_view.DetachInput();
-    OnLinkEnd();
+    if (end == LinkEnd::Now) {
+        OnLinkEnd();
+    }
 }
 
 void CPortHandler::DisconnectManual() {

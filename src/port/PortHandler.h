@@ -51,7 +51,7 @@ public:
     void Connect();
     // Nothing unless connected; otherwise clears connected, lets the kind
     // close its transport (DoDisconnect), says so, detaches the input bar and
-    // ends the link.
+    // ends the link unless the kind ends it later.
     void Disconnect();
     void DisconnectManual();
     // Writes text to the transport as it stands.
@@ -134,8 +134,12 @@ protected:
     // starts the link (at once or later, from the loop); a failure is a line
     // in the port window.
     virtual void DoConnect() = 0;
+    // When the link ends after the transport is closed.
+    enum class LinkEnd { Now, Later };
     // Closes the kind's transport without a word; connected is already clear.
-    virtual void DoDisconnect() = 0;
+    // Later: the link runs on until the kind calls OnLinkEnd, for a transport
+    // that has something to finish first.
+    virtual LinkEnd DoDisconnect() = 0;
     // True while an attempt to connect is under way (a Connect then does
     // nothing).
     virtual bool IsConnecting() const { return false; }

@@ -112,10 +112,11 @@ void CComHandler::DoConnect() {
     OnReceive("", 0);
 }
 
-void CComHandler::DoDisconnect() {
+CPortHandler::LinkEnd CComHandler::DoDisconnect() {
     StopReading();
     m_writer.Stop();
     m_device.Close();
+    return LinkEnd::Now;
 }
 
 void CComHandler::Write(const char* data, int len) {

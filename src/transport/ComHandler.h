@@ -45,7 +45,7 @@ class CComHandler : public CPortHandler {
 
   protected:
     void DoConnect() override;
-    void DoDisconnect() override;
+    LinkEnd DoDisconnect() override;
 
   private:
     // Reads what the device holds, as far as the ring buffer has room.

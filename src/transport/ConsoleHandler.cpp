@@ -46,7 +46,7 @@ void CConsoleHandler::DoConnect() {
     PrintMessage("Port connected");
 }
 
-void CConsoleHandler::DoDisconnect() {}
+CPortHandler::LinkEnd CConsoleHandler::DoDisconnect() { return LinkEnd::Now; }
 
 void CConsoleHandler::Write(const char* data, int len) {
     if (data == nullptr || len <= 0) {

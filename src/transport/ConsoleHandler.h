@@ -27,5 +27,5 @@ class CConsoleHandler : public CPortHandler {
 
   protected:
     void DoConnect() override;
-    void DoDisconnect() override;
+    LinkEnd DoDisconnect() override;
 };

@@ -90,10 +90,11 @@ void CFileHandler::DoConnect() {
     PrintMessage("Port connected");
 }
 
-void CFileHandler::DoDisconnect() {
+CPortHandler::LinkEnd CFileHandler::DoDisconnect() {
     m_output.Stop();
     ::close(m_fd);
     m_fd = -1;
+    return LinkEnd::Now;
 }
 
 void CFileHandler::Write(const char* data, int len) {

@@ -33,7 +33,7 @@ class CFileHandler : public CPortHandler {
 
   protected:
     void DoConnect() override;
-    void DoDisconnect() override;
+    LinkEnd DoDisconnect() override;
 
   private:
     // The dialog offers "FALSE" and "TRUE"; anything but "FALSE" makes the

@@ -92,7 +92,10 @@ void CNetBroadcastHandler::CloseSocket() {
     m_socket = nullptr;
 }
 
-void CNetBroadcastHandler::DoDisconnect() { CloseSocket(); }
+CPortHandler::LinkEnd CNetBroadcastHandler::DoDisconnect() {
+    CloseSocket();
+    return LinkEnd::Now;
+}
 
 void CNetBroadcastHandler::Write(const char* data, int len) {
     if (!IsConnected() || m_socket == nullptr) {

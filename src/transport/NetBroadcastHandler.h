@@ -45,7 +45,7 @@ protected:
     void ApplyKindFields(const PortSetupValues& values) override;
 
     void DoConnect() override;
-    void DoDisconnect() override;
+    LinkEnd DoDisconnect() override;
 
 private:
     void ReadStep();

@@ -61,10 +61,11 @@ void CSocketPort::DoConnect() {
     });
 }
 
-void CSocketPort::DoDisconnect() {
+CPortHandler::LinkEnd CSocketPort::DoDisconnect() {
     CloseTransport();
     m_state = LinkState::Disconnected;
     m_peerClosed = false;
+    return LinkEnd::Now;
 }
 
 void CSocketPort::SetupFailed(std::string_view message) {

@@ -56,7 +56,7 @@ protected:
     // Starts the look-up; the rest happens on the loop. A Disconnect while
     // connecting does nothing: the attempt runs to its end.
     void DoConnect() override;
-    void DoDisconnect() override;
+    LinkEnd DoDisconnect() override;
     bool IsConnecting() const override { return m_state == LinkState::Connecting; }
 
     // Opens the transport to or on the resolved address. On success the kind

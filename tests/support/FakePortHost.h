@@ -33,7 +33,7 @@ public:
 
 protected:
     void DoConnect() override;
-    void DoDisconnect() override {}
+    LinkEnd DoDisconnect() override { return LinkEnd::Now; }
 };
 
 // The document side of a port, for tests of ports and routers.
