@@ -4,6 +4,8 @@
 #include "app/HeadlessUi.h"
 #include "app/SignalWatcher.h"
 #include "app/StdStreams.h"
+#include "platform/CommandIds.h"
+#include "platform/qt/QtArguments.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/SystemClock.h"
 #include "setup/SpotweaverDoc.h"
@@ -17,6 +19,7 @@
 #include <QCoreApplication>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -25,9 +28,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Setup > Connect! on the port selector's "ALL".
-constexpr int ConnectCommand = 32779;
 
 void Complain(const std::string& text) {
     StdStreams::Error("spotweaver: " + text + "\n");
@@ -44,17 +44,11 @@ int PrintText(const std::string& text) {
     return 0;
 }
 
-// Qt is given the program name only: the command line is ours.
-struct QtArguments {
-    explicit QtArguments(char** argv) : args{argv[0], nullptr} {}
-    int count = 1;
-    char* args[2];
-};
-
 // spotweaver --headless setup.ini [/START] [--follow]
 int RunHeadless(char** argv, const CommandLine& cl) {
     QtArguments qtArgs(argv);
     QCoreApplication app(qtArgs.count, qtArgs.args);
+    StdStreams::LoopScope streams;
     QtEventLoop loop;
     SystemClock clock;
     CHeadlessUi ui(cl.follow, true);
@@ -74,7 +68,8 @@ int RunHeadless(char** argv, const CommandLine& cl) {
     }
     doc.LoadPorts();
     if (cl.start) {
-        doc.OnCommand(ConnectCommand);
+        // Setup > Connect! on the port selector's "ALL".
+        doc.OnCommand(CommandId::Connect);
     }
     CConsoleInput input(STDIN_FILENO, loop, [&ui] { return ui.ConsoleInputPort(); });
     QCoreApplication::exec();
@@ -121,6 +116,9 @@ int RunDesktop(int argc, char** argv, const CommandLine& cl) {
 } // namespace
 
 int Program::Run(int argc, char** argv, const CommandLine& cl) {
+    // A log pipe or an output whose reader left is a write error the port
+    // reports, not the end of the program.
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         switch (cl.mode) {
         case CommandLine::Mode::Help:

@@ -6,6 +6,7 @@
 #include "transport/RxNetHandler.h"
 #include "transport/SocketError.h"
 #include "transport/TelnetFilter.h"
+#include "transport/WriteQueue.h"
 
 #include <QTcpSocket>
 
@@ -55,7 +56,7 @@ void CCallerSession::Send(std::string_view text) {
         }
         return;
     }
-    if (m_socket->bytesToWrite() + len > CSocketPort::MaxPendingOutput) {
+    if (m_socket->bytesToWrite() + len > static_cast<qint64>(CWriteQueue::MaxPending)) {
         if (m_wholeLines) {
             // One caller that does not read must not hold back the others.
             Close("output queue full");

@@ -40,19 +40,12 @@ public:
     // Qt reads ahead of the port at most this much (or the ring's size, if
     // larger); beyond it the kernel's window holds the peer back.
     static constexpr int MinReadBuffer = 4096;
-    // Output a peer has not taken yet; past this a write fails as a send
-    // that would block does, instead of growing without bound.
-    static constexpr qint64 MaxPendingOutput = 1024 * 1024;
 
     CSocketPort(IPortHost& host, IPortView& view);
     // Reads the common block, then "HostName" and "PortNumber".
     CSocketPort(CSetupFile& setup, IPortHost& host, IPortView& view);
     ~CSocketPort() override;
 
-    // Nothing while connected or connecting; the rest happens on the loop.
-    void Connect() override;
-    // Nothing unless connected (an attempt under way runs to its end).
-    void Disconnect() override;
     // One write on the stream while connected; dropped silently otherwise.
     void Write(const char* data, int len) override;
     void SaveKindSettings(CSetupFile& setup) const override;
@@ -64,6 +57,12 @@ public:
     std::uint16_t PortNumber = 23;
 
 protected:
+    // Starts the look-up; the rest happens on the loop. A Disconnect while
+    // connecting does nothing: the attempt runs to its end.
+    void DoConnect() override;
+    LinkEnd DoDisconnect() override;
+    bool IsConnecting() const override { return m_state == LinkState::Connecting; }
+
     // Opens the transport to or on the resolved addresses (at least one, in
     // the look-up's order). On success the kind calls LinkUp (at once or
     // later); on failure SetupFailed.

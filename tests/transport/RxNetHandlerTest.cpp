@@ -3,8 +3,9 @@
 #include "EventSpin.h"
 #include "NetTestHost.h"
 #include "SetupText.h"
-#include "port/PortCommands.h"
+#include "platform/CommandIds.h"
 #include "port/PortSetupValues.h"
+#include "routing/RouterOptions.h"
 #include "setup/SetupFile.h"
 #include "support/RecordingPortView.h"
 
@@ -56,9 +57,16 @@ protected:
     // A listening port with a Cluster User router that ends lines with LF.
     CRxNetHandler& ListeningPort(const std::string& script, const std::string& keys = "") {
         CRxNetHandler& rx = MakePort(listenHost.toString().toStdString(), listenPort, script, keys);
-        rx.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 2, 0, 0, 0);
+        UserRouter(rx);
         rx.Connect();
         return rx;
+    }
+
+    static void UserRouter(CRxNetHandler& rx) {
+        rx.CreateRouter(
+            "Cluster User",
+            RouterSetup{.options = {.MyCall = "N0CALL", .AntiLoopPrefix = " <", .CRLFOption = 2}},
+            false);
     }
 
     // A station calling the port.
@@ -273,7 +281,7 @@ TEST_F(RxNetHandlerTest, TwoCallers_EachLogsInAloneAndInputArrivesAsWholeLines) 
 
 TEST_F(RxNetHandlerTest, KeepAlive_SilentCallerDroppedAloneWhileTheOtherStays) {
     CRxNetHandler& rx = MakePort("127.0.0.1", listenPort, NoScript, "MaxCallers=2\n");
-    rx.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 2, 0, 0, 0);
+    UserRouter(rx);
     rx.KeepAlive().Set(1, host.clock);
     rx.Connect();
     auto talker = Call();
