@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (when missing), configures and
 # builds into build/. Safe to run again; it only does what is left to do.
+#   bash scripts/setup.sh --packages   # only the packages, no build
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,7 @@ if [ "${#missing[@]}" -gt 0 ]; then
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+[ "${1:-}" = --packages ] && exit 0
 
 build_dir=${BUILD_DIR:-build}
 extra=()
