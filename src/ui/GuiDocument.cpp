@@ -29,6 +29,7 @@ CGuiDocument::CGuiDocument(CMainFrame& frame, IEventLoop& loop, const IClock& cl
     : QObject(&frame), m_frame(frame), m_title(title) {
     m_doc = std::make_unique<CSpotweaverDoc>(loop, clock, *this, m_factory);
     m_main = AddWindow("Main");
+    ResetSelector();
 }
 
 CGuiDocument::~CGuiDocument() {
@@ -47,7 +48,16 @@ void CGuiDocument::StartNew() {
     if (m_doc->IsRunning()) {
         m_doc->DeleteAllPorts();
     }
+    ResetSelector();
     m_doc->StartPorts();
+}
+
+// A setup without ports still offers "ALL", so that Connect and Disconnect
+// act on the ports added later without the user picking them first.
+void CGuiDocument::ResetSelector() {
+    m_selectorItems = {"ALL"};
+    m_selectorText = "ALL";
+    RefreshSelector();
 }
 
 bool CGuiDocument::Open(const QString& path, std::string& error) {

@@ -91,6 +91,7 @@ class CGuiDocument : public QObject, public IUiServices {
     CChildFrame* AddWindow(const std::string& name);
     void RefreshTitles();
     void RefreshSelector();
+    void ResetSelector();
     void RestorePlacement();
 
     CMainFrame& m_frame;

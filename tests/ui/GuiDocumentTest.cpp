@@ -5,8 +5,10 @@
 #include "port/PortCommands.h"
 #include "port/PortHandler.h"
 #include "ui/PortInputBar.h"
+#include "ui/PortSelectorBar.h"
 #include "ui/SpotweaverView.h"
 
+#include <QComboBox>
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QToolButton>
@@ -165,6 +167,8 @@ TEST(GuiDocumentTest, StatusBarText_ShownWhileTheDocumentIsActive) {
 TEST(GuiDocumentTest, AddLogFile_DialogsConfirmedAddPortWindowAndSelectorEntry) {
     GuiRig rig;
     CGuiDocument& document = rig.frame->NewDocument();
+    EXPECT_EQ(rig.frame->ConsoleBar().Selector().count(), 1);
+    EXPECT_EQ(rig.frame->ConsoleBar().CurrentText(), "ALL");
     ModalAnswers answers;
     answers.onDialog = [&](QDialog& dialog) {
         if (dialog.windowTitle() == "File Handler Setup") {
@@ -179,9 +183,12 @@ TEST(GuiDocumentTest, AddLogFile_DialogsConfirmedAddPortWindowAndSelectorEntry) 
     ASSERT_EQ(document.Doc().PortCount(), 1);
     EXPECT_EQ(document.Doc().Port(0)->PortName, "LOG");
     ASSERT_NE(GuiRig::WindowOf(document, "LOG"), nullptr);
-    EXPECT_EQ(document.PortSelectorItems(), (std::vector<std::string>{"LOG"}));
+    EXPECT_EQ(document.PortSelectorItems(), (std::vector<std::string>{"ALL", "LOG"}));
+    EXPECT_EQ(rig.frame->ConsoleBar().CurrentText(), "ALL");
     EXPECT_NE(MainText(document).find("LOG port loaded, use Connect command to start\n"),
               std::string::npos);
+    rig.frame->ConsoleBar().ConnectAction().trigger();
+    EXPECT_TRUE(document.Doc().Port(0)->IsConnected());
 }
 
 TEST(GuiDocumentTest, AddPortCancelled_ClosesTheTempWindow) {
