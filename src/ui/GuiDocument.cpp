@@ -1,5 +1,6 @@
 #include "ui/GuiDocument.h"
 
+#include "port/PortHandler.h"
 #include "setup/SpotweaverDoc.h"
 #include "ui/ChildFrame.h"
 #include "ui/ConnectScriptDialog.h"
@@ -143,6 +144,12 @@ void CGuiDocument::OnWindowDestroyed(CChildFrame* window) {
     m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), window), m_windows.end());
     if (!m_closing) {
         RefreshTitles();
+    }
+}
+
+void CGuiDocument::DisconnectAll() {
+    for (int i = 0; i < m_doc->PortCount(); ++i) {
+        m_doc->Port(i)->DisconnectManual();
     }
 }
 

@@ -33,6 +33,7 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -321,6 +322,18 @@ bool CMainFrame::SaveAs(CGuiDocument& document) {
         return false;
     }
     return true;
+}
+
+void CMainFrame::EndSession() {
+    for (CGuiDocument* document : m_documents) {
+        document->DisconnectAll();
+        if (document->Doc().IsModified()) {
+            std::fprintf(stderr, "spotweaver: the unsaved changes to %s were not written\n",
+                         qPrintable(document->Path().isEmpty() ? document->Title()
+                                                               : document->Path()));
+        }
+    }
+    std::fflush(stderr);
 }
 
 void CMainFrame::ForgetDocument(CGuiDocument& document) {

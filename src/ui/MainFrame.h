@@ -65,6 +65,10 @@ class CMainFrame : public QMainWindow {
     bool SaveModified(CGuiDocument& document);
     bool Save(CGuiDocument& document);
     bool SaveAs(CGuiDocument& document);
+    // The program is told to end (SIGTERM, SIGINT): every port of every
+    // setup is disconnected at once; unsaved changes are not written, and
+    // standard error says which setups had them. Asks nothing.
+    void EndSession();
     void ForgetDocument(CGuiDocument& document);
     MainFrameLayout Layout() const;
     void ApplyLayout(const MainFrameLayout& layout);

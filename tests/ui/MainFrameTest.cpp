@@ -317,3 +317,22 @@ TEST(MainFrameTest, WindowTile_StacksTheWindowsFullWidth) {
     EXPECT_EQ(tops, (std::vector<int>{0, height, 2 * height}));
     EXPECT_EQ(document.WindowCount(), 3);
 }
+
+TEST(MainFrameTest, EndSession_DisconnectsEveryPortWritesNothingAndSaysSo) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    document.Doc().FindPort("LOG")->Connect();
+    ASSERT_TRUE(document.Doc().FindPort("LOG")->IsConnected());
+    document.Doc().SetModified(true);
+    ModalAnswers answers;
+    ::testing::internal::CaptureStderr();
+    rig.frame->EndSession();
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(document.Doc().FindPort("LOG")->IsConnected());
+    EXPECT_EQ(errors, "spotweaver: the unsaved changes to " + document.Path().toStdString() +
+                          " were not written\n");
+    QFile file(document.Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), rig.TwoPorts());
+    EXPECT_TRUE(answers.texts.empty());
+}
