@@ -4,6 +4,7 @@
 #include "ModalAnswers.h"
 #include "port/PortCommands.h"
 #include "port/PortHandler.h"
+#include "ui/HistoryEdit.h"
 #include "ui/PortInputBar.h"
 #include "ui/PortSelectorBar.h"
 #include "ui/SpotweaverView.h"
@@ -250,5 +251,22 @@ TEST(GuiDocumentTest, LoadedFont_SizesViewsAndInputBars) {
         EXPECT_EQ(window->View().font().pixelSize(), 20);
         EXPECT_EQ(window->View().font().family().toStdString(), "Courier New");
         EXPECT_EQ(window->InputBar().ButtonHeight(), 26);
+    }
+}
+
+TEST(GuiDocumentTest, NarrowPortWindow_InputLineGivesWayToTheButtons) {
+    GuiRig rig;
+    rig.frame->show();
+    CChildFrame* window = GuiRig::WindowOf(rig.OpenTwoPorts(), "LOG");
+    window->resize(window->minimumSizeHint());
+    GuiRig::Settle();
+    EXPECT_LE(window->width(), 300);
+    const CPortInputBar& bar = window->InputBar();
+    const QRect inside = window->widget()->rect();
+    for (int id : {PortCommand::Connect, PortCommand::StopScript}) {
+        const QRect button(bar.Button(id)->mapTo(window->widget(), QPoint(0, 0)),
+                           bar.Button(id)->size());
+        EXPECT_TRUE(inside.contains(button)) << id;
+        EXPECT_GT(button.left(), bar.InputLine().geometry().right()) << id;
     }
 }
