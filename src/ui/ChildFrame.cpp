@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QFont>
+#include <QFontDatabase>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -67,8 +68,15 @@ void CChildFrame::RefreshTitle() {
 
 void CChildFrame::ApplyFont(int size, int weight, const std::string& face) {
     const int pixels = std::abs(size);
-    QFont font(QString::fromStdString(face.substr(0, MaxFaceChars)));
+    QString family = QString::fromStdString(face.substr(0, MaxFaceChars));
+    // A setup from another computer may name a face not installed here; the
+    // columns of spot lines need a fixed-width one all the same.
+    if (!QFontDatabase::hasFamily(family)) {
+        family = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    }
+    QFont font(family);
     font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
     if (pixels > 0) {
         font.setPixelSize(pixels);
     }

@@ -7,9 +7,11 @@
 #include "ui/MainFrame.h"
 #include "ui/PortSetupDialog.h"
 #include "ui/RouteSetupDialog.h"
+#include "ui/SpotweaverView.h"
 
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QScreen>
@@ -17,7 +19,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -277,27 +278,33 @@ void CGuiDocument::RunRouteSetupDialog(CRouteSetupModel& model) {
     dialog.exec();
 }
 
+// The dialog opens on the font the windows show (a face the setup names but
+// this computer lacks has been replaced by the fixed-width one). A size or
+// weight the user leaves as it was keeps its stored value: the dialog's point
+// sizes do not map back to the stored pixel height exactly.
 bool CGuiDocument::RunFontDialog(int& size, int& weight, std::string& face) {
-    QFont initial(QString::fromStdString(face));
-    if (size != 0) {
-        initial.setPixelSize(std::abs(size));
-    }
-    initial.setWeight(static_cast<QFont::Weight>(std::clamp(weight > 0 ? weight : 400, 1, 1000)));
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, &m_frame, QStringLiteral("Font"));
-    if (!ok) {
+    const QFontInfo used(m_main->View().font());
+    const qreal dpi = m_frame.screen() != nullptr ? m_frame.screen()->logicalDotsPerInchY() : 96.0;
+    QFont initial(used.family());
+    initial.setStyleName(used.styleName());
+    initial.setPointSizeF(used.pixelSize() * 72.0 / dpi);
+    QFontDialog dialog(&m_frame);
+    dialog.setWindowTitle(QStringLiteral("Font"));
+    dialog.setOption(QFontDialog::MonospacedFonts);
+    dialog.setCurrentFont(initial);
+    const QFont shown = dialog.currentFont();
+    if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    int pixels = chosen.pixelSize();
-    if (pixels <= 0) {
-        const qreal dpi =
-            m_frame.screen() != nullptr ? m_frame.screen()->logicalDotsPerInchY() : 96.0;
-        pixels = static_cast<int>(std::lround(chosen.pointSizeF() * dpi / 72.0));
-    }
-    // A character height, as a font dialog reports it: negative.
-    size = -pixels;
-    weight = chosen.weight();
+    const QFont chosen = dialog.selectedFont();
     face = chosen.family().left(MaxFaceChars).toStdString();
+    if (chosen.pointSizeF() != shown.pointSizeF()) {
+        // A character height, as a font dialog reports it: negative.
+        size = -static_cast<int>(std::lround(chosen.pointSizeF() * dpi / 72.0));
+    }
+    if (chosen.weight() != shown.weight()) {
+        weight = chosen.weight();
+    }
     return true;
 }
 

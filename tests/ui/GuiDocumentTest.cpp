@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -249,7 +250,7 @@ TEST(GuiDocumentTest, LoadedFont_SizesViewsAndInputBars) {
     CGuiDocument& document = rig.OpenTwoPorts();
     for (CChildFrame* window : document.Windows()) {
         EXPECT_EQ(window->View().font().pixelSize(), 20);
-        EXPECT_EQ(window->View().font().family().toStdString(), "Courier New");
+        EXPECT_TRUE(QFontInfo(window->View().font()).fixedPitch());
         EXPECT_EQ(window->InputBar().ButtonHeight(), 26);
     }
 }
@@ -270,3 +271,47 @@ TEST(GuiDocumentTest, NarrowPortWindow_InputLineGivesWayToTheButtons) {
         EXPECT_GT(button.left(), bar.InputLine().geometry().right()) << id;
     }
 }
+
+struct FontRow {
+    const char* name;
+    int size;
+    const char* face;
+};
+
+void PrintTo(const FontRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class FontDialogTest : public ::testing::TestWithParam<FontRow> {};
+
+// OK without a change keeps the stored size and weight; the dialog shows the
+// fixed-width font the windows use, in its upright style.
+TEST_P(FontDialogTest, OkUnchanged_KeepsTheStoredFont) {
+    GuiRig rig;
+    const FontRow& row = GetParam();
+    std::string text = rig.TwoPorts();
+    text.replace(0, text.find("FontWeight"),
+                 "NumberOfPorts=2\nFontSize=" + std::to_string(row.size) + "\n");
+    text.replace(text.find("FontFace=Courier New"), 20, std::string("FontFace=") + row.face);
+    CGuiDocument* document = rig.frame->OpenDocument(rig.Write("font.ini", text));
+    GuiRig::Settle();
+    ModalAnswers answers;
+    QFont shown;
+    answers.onDialog = [&](QDialog& dialog) {
+        shown = qobject_cast<QFontDialog*>(&dialog)->currentFont();
+        dialog.accept();
+    };
+    rig.frame->Action(32799)->trigger();
+    EXPECT_TRUE(QFontInfo(shown).fixedPitch()) << shown.family().toStdString();
+    EXPECT_EQ(shown.italic(), false);
+    EXPECT_EQ(shown.styleName().contains("Oblique"), false);
+    EXPECT_EQ(document->Doc().FontSize, row.size);
+    EXPECT_EQ(document->Doc().FontWeight, 400);
+    EXPECT_EQ(document->Doc().FontFace, shown.family().toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faces, FontDialogTest,
+    ::testing::Values(FontRow{"NotInstalled", 20, "Courier New"},
+                      FontRow{"InstalledCharacterHeight", -14, "DejaVu Sans Mono"}),
+    [](const auto& info) { return std::string(info.param.name); });
