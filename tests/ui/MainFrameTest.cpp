@@ -5,6 +5,7 @@
 #include "port/PortHandler.h"
 #include "ui/MenuCommand.h"
 #include "ui/PortSelectorBar.h"
+#include "ui/SpotweaverView.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -13,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -335,4 +337,28 @@ TEST(MainFrameTest, EndSession_DisconnectsEveryPortWritesNothingAndSaysSo) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().toStdString(), rig.TwoPorts());
     EXPECT_TRUE(answers.texts.empty());
+}
+
+TEST(MainFrameTest, TileAndRestore_PortViewsShowTheirLatestLine) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.OpenTwoPorts();
+    CChildFrame* log = GuiRig::WindowOf(document, "LOG");
+    for (int i = 0; i < 200; ++i) {
+        log->AppendText("DX de K1ABC:     14025.0  VP8LP        line " + std::to_string(i) + "\n");
+    }
+    log->View().Flush();
+    const QScrollBar* scroll = log->View().verticalScrollBar();
+    auto showsLatest = [&] {
+        GuiRig::Settle();
+        return scroll->maximum() > 0 && scroll->value() == scroll->maximum();
+    };
+    log->showMaximized();
+    EXPECT_TRUE(showsLatest()) << "maximised";
+    log->showNormal();
+    EXPECT_TRUE(showsLatest()) << "restored";
+    rig.frame->Action(57651)->trigger();
+    EXPECT_TRUE(showsLatest()) << "tiled";
+    log->resize(log->width(), log->height() / 2);
+    EXPECT_TRUE(showsLatest()) << "made smaller";
 }
