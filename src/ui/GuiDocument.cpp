@@ -8,6 +8,7 @@
 #include "ui/PortSetupDialog.h"
 #include "ui/RouteSetupDialog.h"
 #include "ui/SpotweaverView.h"
+#include "ui/WindowFit.h"
 
 #include <QFileInfo>
 #include <QFontDialog>
@@ -88,6 +89,15 @@ void CGuiDocument::RestorePlacement() {
         return;
     }
     m_main->SetPlacement(m_main->SavedPlacement());
+    // Stored places from a larger workspace are brought into view.
+    QWidget* workspace = m_frame.MdiArea().viewport();
+    if (workspace->isVisible()) {
+        for (CChildFrame* window : m_windows) {
+            if (!window->isMaximized() && !window->isMinimized()) {
+                window->setGeometry(WindowFit::FittedInto(window->geometry(), workspace->rect()));
+            }
+        }
+    }
     for (int i = 0; i < m_doc->PortCount(); ++i) {
         auto* window = dynamic_cast<CChildFrame*>(m_doc->PortWindow(i));
         if (window != nullptr && window->SavedPlacement().showCmd == 3) {
@@ -170,9 +180,19 @@ void CGuiDocument::Close() {
 
 CChildFrame* CGuiDocument::AddWindow(const std::string& name) {
     auto* window = new CChildFrame(*this, name);
-    m_frame.MdiArea().addSubWindow(window);
-    const QSize area = m_frame.MdiArea().viewport()->size();
-    window->resize(std::max(area.width() * 3 / 5, 480), std::max(area.height() * 2 / 5, 200));
+    QMdiArea& mdi = m_frame.MdiArea();
+    const int others = static_cast<int>(mdi.subWindowList().size());
+    mdi.addSubWindow(window);
+    const QRect area = mdi.viewport()->rect();
+    const QSize size(std::max(area.width() * 3 / 5, 480), std::max(area.height() * 2 / 5, 200));
+    if (mdi.viewport()->isVisible()) {
+        // Until a stored placement says otherwise, windows cascade inside
+        // the workspace.
+        window->setGeometry(
+            WindowFit::CascadeSlot(others, size, WindowFit::CascadeStep(*window), area));
+    } else {
+        window->resize(size);
+    }
     window->ApplyFont(m_doc->FontSize, m_doc->FontWeight, m_doc->FontFace);
     m_windows.push_back(window);
     connect(window, &QObject::destroyed, this, [this, window] { OnWindowDestroyed(window); });

@@ -11,6 +11,7 @@
 #include "ui/PortSelectorBar.h"
 #include "ui/SpotweaverView.h"
 #include "ui/ToolIcons.h"
+#include "ui/WindowFit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -425,7 +427,7 @@ void CMainFrame::ExecuteCommand(int id) {
         m_consoleBar->setVisible(!m_consoleBar->isVisibleTo(this));
         break;
     case WindowCascade:
-        m_mdi->cascadeSubWindows();
+        Cascade();
         break;
     case WindowTile:
         TileHorizontally();
@@ -511,6 +513,21 @@ void CMainFrame::TileHorizontally() {
         window->setGeometry(0, top, area.width(), height);
         top += height;
     }
+}
+
+// The active window last, in front; every title bar stays in view.
+void CMainFrame::Cascade() {
+    std::vector<QMdiSubWindow*> windows;
+    QMdiSubWindow* active = m_mdi->activeSubWindow();
+    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (window->isVisible() && !window->isMinimized() && window != active) {
+            windows.push_back(window);
+        }
+    }
+    if (active != nullptr && active->isVisible() && !active->isMinimized()) {
+        windows.push_back(active);
+    }
+    WindowFit::Cascade(*m_mdi, windows);
 }
 
 // Minimised windows in a row along the bottom of the area.
@@ -666,7 +683,9 @@ void CMainFrame::ApplyLayout(const MainFrameLayout& layout) {
         if (isMaximized() || isMinimized()) {
             setWindowState(Qt::WindowNoState);
         }
-        setGeometry(r);
+        // A setup saved on a larger screen still opens in view.
+        setGeometry(screen() != nullptr ? WindowFit::FittedInto(r, screen()->availableGeometry())
+                                        : r);
     }
     if (p.showCmd == 3) {
         setWindowState(Qt::WindowMaximized);

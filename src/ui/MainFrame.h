@@ -90,6 +90,7 @@ class CMainFrame : public QMainWindow {
     void OnSubWindowActivated(class QMdiSubWindow* window);
     void Open();
     void EditCommand(int id);
+    void Cascade();
     void TileHorizontally();
     void ArrangeIcons();
     void SwitchPane();

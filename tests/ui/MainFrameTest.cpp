@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -361,4 +362,85 @@ TEST(MainFrameTest, TileAndRestore_PortViewsShowTheirLatestLine) {
     EXPECT_TRUE(showsLatest()) << "tiled";
     log->resize(log->width(), log->height() / 2);
     EXPECT_TRUE(showsLatest()) << "made smaller";
+}
+
+namespace {
+
+// Log-file ports "P1".."Pn" with no stored window places and no layout, as
+// a hand-written setup has them; port 1 stored at place when one is given.
+std::string UnplacedPorts(int count, const std::string& place = "") {
+    using namespace SetupText;
+    const std::string stored = Placement(1, 10, 20, 610, 420);
+    std::string text = Header(count);
+    for (int i = 1; i <= count; ++i) {
+        std::string port = Port("FILE", "P" + std::to_string(i));
+        port.replace(port.find(stored), stored.size(), i == 1 ? place : "");
+        text += port + "FileName=p.log\n" + CtRouter(5, 2);
+    }
+    for (int i = 1; i <= count; ++i) {
+        text += Routes(0, std::vector<int>(static_cast<std::size_t>(count), 0));
+    }
+    return text;
+}
+
+bool Inside(const CMainFrame& frame, const QMdiSubWindow* window) {
+    return frame.MdiArea().viewport()->rect().contains(window->geometry());
+}
+
+} // namespace
+
+TEST(MainFrameTest, WindowsWithoutStoredPlaces_OpenInsideTheWorkspaceCascaded) {
+    GuiRig rig;
+    rig.frame->show();
+    ModalAnswers answers;
+    CGuiDocument* document = rig.frame->OpenDocument(rig.Write("bare.ini", UnplacedPorts(6)));
+    GuiRig::Settle();
+    EXPECT_EQ(answers.texts, std::vector<std::string>{});
+    std::vector<int> tops;
+    for (QMdiSubWindow* window : rig.frame->MdiArea().subWindowList(QMdiArea::CreationOrder)) {
+        EXPECT_TRUE(Inside(*rig.frame, window)) << window->windowTitle().toStdString();
+        tops.push_back(window->geometry().top());
+    }
+    ASSERT_EQ(tops.size(), 7u);
+    EXPECT_LT(tops[0], tops[1]);
+    EXPECT_LT(tops[1], tops[2]);
+    answers.onDialog = [&](QDialog& dialog) {
+        if (auto* name = dialog.findChild<QLineEdit*>("FileName")) {
+            name->setText(rig.dir.filePath("added.txt"));
+        }
+        dialog.accept();
+    };
+    rig.frame->Action(32790)->trigger();
+    GuiRig::Settle();
+    EXPECT_TRUE(Inside(*rig.frame, &document->MainWindow()));
+    EXPECT_TRUE(Inside(*rig.frame, GuiRig::WindowOf(*document, "LOG")));
+}
+
+TEST(MainFrameTest, PlaceStoredOnALargerScreen_IsMovedIntoTheWorkspace) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument* document = rig.frame->OpenDocument(rig.Write(
+        "large.ini", UnplacedPorts(2, SetupText::Placement(1, 1500, 900, 2100, 1300))));
+    GuiRig::Settle();
+    EXPECT_TRUE(Inside(*rig.frame, GuiRig::WindowOf(*document, "P1")));
+}
+
+TEST(MainFrameTest, Cascade_LeavesEveryTitleBarInViewActiveInFront) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument* document = rig.frame->OpenDocument(rig.Write("bare.ini", UnplacedPorts(3)));
+    GuiRig::Settle();
+    CChildFrame* active = GuiRig::WindowOf(*document, "P1");
+    rig.frame->MdiArea().setActiveSubWindow(active);
+    rig.frame->Action(57650)->trigger();
+    GuiRig::Settle();
+    const QList<QMdiSubWindow*> stack = rig.frame->MdiArea().subWindowList(QMdiArea::StackingOrder);
+    ASSERT_EQ(stack.size(), 4);
+    EXPECT_EQ(stack.back(), active);
+    for (int i = 1; i < stack.size(); ++i) {
+        // The title bar of the window behind is above the top of the next.
+        const int title = stack[i - 1]->widget()->mapTo(stack[i - 1], QPoint(0, 0)).y();
+        EXPECT_GE(stack[i]->geometry().top(), stack[i - 1]->geometry().top() + title) << i;
+        EXPECT_TRUE(Inside(*rig.frame, stack[i]));
+    }
 }
