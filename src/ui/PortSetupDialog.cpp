@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPalette>
 #include <QVBoxLayout>
 
 namespace {
@@ -141,6 +142,15 @@ void CPortSetupDialog::Show() {
                 edit->setText(Q(field.text));
             }
             edit->setReadOnly(field.readOnly);
+            // A locked field looks locked: the window's grey behind the text,
+            // as the desktop shows a field that can be read but not typed in.
+            if (field.readOnly) {
+                QPalette locked = palette();
+                locked.setColor(QPalette::Base, locked.color(QPalette::Window));
+                edit->setPalette(locked);
+            } else {
+                edit->setPalette(QPalette());
+            }
         } else if (auto* list = qobject_cast<QComboBox*>(control)) {
             if (list->count() != static_cast<int>(field.choices.size())) {
                 list->clear();
