@@ -5,6 +5,7 @@
 #include "ui/ChildFrame.h"
 #include "ui/ConnectScriptDialog.h"
 #include "ui/MainFrame.h"
+#include "ui/MessageBoxes.h"
 #include "ui/PortSetupDialog.h"
 #include "ui/RouteSetupDialog.h"
 #include "ui/SpotweaverView.h"
@@ -216,13 +217,12 @@ void CGuiDocument::RefreshSelector() {
 // ------------------------------------------------------------- UI services
 
 void CGuiDocument::MessageBox(const std::string& text) {
-    QMessageBox::information(&m_frame, QStringLiteral("Spotweaver"), QString::fromStdString(text));
+    MessageBoxes::Show(&m_frame, QMessageBox::Information, QString::fromStdString(text));
 }
 
 bool CGuiDocument::AskYesNo(const std::string& text) {
-    return QMessageBox::question(&m_frame, QStringLiteral("Spotweaver"),
-                                 QString::fromStdString(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return MessageBoxes::Show(&m_frame, QMessageBox::Question, QString::fromStdString(text),
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void CGuiDocument::ClearPortSelector() {

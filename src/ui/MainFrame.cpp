@@ -7,6 +7,7 @@
 #include "ui/HelpDialog.h"
 #include "ui/HistoryEdit.h"
 #include "ui/MenuCommand.h"
+#include "ui/MessageBoxes.h"
 #include "ui/PortInputBar.h"
 #include "ui/PortSelectorBar.h"
 #include "ui/SpotweaverView.h"
@@ -254,8 +255,8 @@ CGuiDocument* CMainFrame::OpenDocument(const QString& path) {
         document->Close();
         m_recentFiles.Remove(full);
         RebuildRecentFiles();
-        QMessageBox::warning(this, QStringLiteral("Spotweaver"),
-                             QStringLiteral("Failed to open document.\n%1").arg(Q(error)));
+        MessageBoxes::Show(this, QMessageBox::Warning,
+                           QStringLiteral("Failed to open document.\n%1").arg(Q(error)));
         return nullptr;
     }
     m_recentFiles.Add(full);
@@ -279,9 +280,9 @@ bool CMainFrame::SaveModified(CGuiDocument& document) {
         return true;
     }
     const auto answer =
-        QMessageBox::question(this, QStringLiteral("Spotweaver"),
-                              QStringLiteral("Save changes to %1?").arg(document.Title()),
-                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        MessageBoxes::Show(this, QMessageBox::Question,
+                           QStringLiteral("Save changes to %1?").arg(document.Title()),
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) {
         return false;
     }
@@ -294,8 +295,8 @@ bool CMainFrame::Save(CGuiDocument& document) {
     }
     std::string error;
     if (!document.Doc().SaveFile(document.Path().toStdString(), error)) {
-        QMessageBox::warning(this, QStringLiteral("Spotweaver"),
-                             QStringLiteral("Failed to save document.\n%1").arg(Q(error)));
+        MessageBoxes::Show(this, QMessageBox::Warning,
+                           QStringLiteral("Failed to save document.\n%1").arg(Q(error)));
         return false;
     }
     m_recentFiles.Add(document.Path());

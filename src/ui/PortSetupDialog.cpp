@@ -1,5 +1,7 @@
 #include "ui/PortSetupDialog.h"
 
+#include "ui/MessageBoxes.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -23,6 +25,7 @@ QString Q(const std::string& text) {
 CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
     : QDialog(parent), m_values(values), m_model(values) {
     setWindowTitle(Q(m_model.Form().title));
+    MessageBoxes::LeaveRoomForTitle(*this);
     for (const SetupField& field : m_model.Fields()) {
         m_controls[field.key] = MakeControl(field);
     }
@@ -178,7 +181,7 @@ QWidget* CPortSetupDialog::Control(const std::string& key) const {
 
 void CPortSetupDialog::accept() {
     if (auto refusal = m_model.Accept(m_values)) {
-        QMessageBox::warning(this, QStringLiteral("Spotweaver"), Q(refusal->message));
+        MessageBoxes::Show(this, QMessageBox::Warning, Q(refusal->message));
         if (QWidget* control = Control(refusal->key)) {
             control->setFocus();
             if (auto* edit = qobject_cast<QLineEdit*>(control)) {

@@ -444,3 +444,20 @@ TEST(MainFrameTest, Cascade_LeavesEveryTitleBarInViewActiveInFront) {
         EXPECT_TRUE(Inside(*rig.frame, stack[i]));
     }
 }
+
+// A title bar shows its title in a bold font beside an icon and buttons.
+TEST(MainFrameTest, BoxesAreWideEnoughForTheirTitles) {
+    GuiRig rig;
+    CGuiDocument& document = rig.frame->NewDocument();
+    QFont bold = rig.frame->font();
+    bold.setBold(true);
+    const QFontMetrics title(bold);
+    ModalAnswers answers;
+    int aboutWidth = 0;
+    answers.onDialog = [&](QDialog& dialog) { aboutWidth = dialog.width(); };
+    document.MessageBox("Too Many Ports");
+    rig.frame->Action(57664)->trigger();
+    ASSERT_EQ(answers.boxWidths.size(), 1u);
+    EXPECT_GE(answers.boxWidths[0], title.horizontalAdvance("Spotweaver") + 100);
+    EXPECT_GE(aboutWidth, title.horizontalAdvance("About spotweaver") + 100);
+}
