@@ -47,6 +47,7 @@ int RunGui(int /*argc*/, char** argv, const CommandLine& cl) {
     QApplication app(qtArgc, qtArgv);
     QApplication::setOrganizationName(QStringLiteral("Spotweaver"));
     QApplication::setApplicationName(QStringLiteral("Spotweaver"));
+    CToolIcons::UseInstalledTheme();
     QApplication::setWindowIcon(CToolIcons::Of(CToolIcons::Image::Program));
 
     QtEventLoop loop;

@@ -200,6 +200,17 @@ void CMainFrame::BuildToolBars() {
             continue;
         }
         Action(id)->setIcon(CToolIcons::Of(image));
+        if (id == FileSave) {
+            // The menu item goes with the document; the button stays in
+            // its place, greyed while there is nothing to save.
+            m_saveButton = new QAction(Action(id)->icon(), Action(id)->text(), this);
+            m_saveButton->setToolTip(Action(id)->toolTip());
+            m_saveButton->setStatusTip(Action(id)->statusTip());
+            m_saveButton->setData(id);
+            connect(m_saveButton, &QAction::triggered, this, [this] { ExecuteCommand(FileSave); });
+            m_wndToolBar->addAction(m_saveButton);
+            continue;
+        }
         m_wndToolBar->addAction(Action(id));
     }
 
@@ -578,6 +589,7 @@ void CMainFrame::UpdateMenus() {
     for (int id : {FileSave, EditCut, EditCopy, EditPaste, Font}) {
         Action(id)->setEnabled(open);
     }
+    m_saveButton->setEnabled(open);
     m_consoleBar->ConnectAction().setEnabled(open);
     m_consoleBar->DisconnectAction().setEnabled(open);
     SyncViewChecks();

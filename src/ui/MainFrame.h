@@ -101,6 +101,7 @@ class CMainFrame : public QMainWindow {
     const IClock& m_clock;
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_wndToolBar = nullptr;
+    QAction* m_saveButton = nullptr;
     CPortSelectorBar* m_consoleBar = nullptr;
     QLabel* m_messagePane = nullptr;
     std::map<int, QAction*> m_actions;

@@ -4,6 +4,7 @@
 #include "ModalAnswers.h"
 #include "port/PortHandler.h"
 #include "ui/MenuCommand.h"
+#include "ui/PortInputBar.h"
 #include "ui/PortSelectorBar.h"
 #include "ui/SpotweaverView.h"
 
@@ -19,6 +20,7 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -460,4 +462,23 @@ TEST(MainFrameTest, BoxesAreWideEnoughForTheirTitles) {
     ASSERT_EQ(answers.boxWidths.size(), 1u);
     EXPECT_GE(answers.boxWidths[0], title.horizontalAdvance("Spotweaver") + 100);
     EXPECT_GE(aboutWidth, title.horizontalAdvance("About spotweaver") + 100);
+}
+
+// Pictures, not letters: Save and the port windows' Edit Script differ, and
+// the Save button stays on the bar, greyed, while no setup is open.
+TEST(MainFrameTest, ToolbarIcons_DistinctPicturesSaveGreyedWithoutDocument) {
+    GuiRig rig;
+    QAction* save = nullptr;
+    for (QAction* action : rig.frame->StandardToolBar().actions()) {
+        EXPECT_TRUE(action->isSeparator() || !action->icon().isNull());
+        save = action->data().toInt() == 57603 ? action : save;
+    }
+    ASSERT_NE(save, nullptr);
+    EXPECT_TRUE(save->isVisible());
+    EXPECT_FALSE(save->isEnabled());
+    CGuiDocument& document = rig.frame->NewDocument();
+    EXPECT_TRUE(save->isEnabled());
+    const QToolButton* script = document.MainWindow().InputBar().Button(32795);
+    EXPECT_NE(save->icon().pixmap(16).toImage(), script->icon().pixmap(16).toImage());
+    EXPECT_EQ(script->toolTip().toStdString(), "Edit Script");
 }
