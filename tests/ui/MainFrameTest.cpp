@@ -239,7 +239,7 @@ TEST(MainFrameTest, About_ShowsTheVersion) {
     EXPECT_EQ(version, "Spotweaver Version 4.22");
 }
 
-TEST(MainFrameTest, HelpTopics_ShowsTheReadme) {
+TEST(MainFrameTest, HelpTopics_ShowsTheUsersGuide) {
     GuiRig rig;
     ModalAnswers answers;
     std::string help;
@@ -247,7 +247,8 @@ TEST(MainFrameTest, HelpTopics_ShowsTheReadme) {
         help = dialog.findChild<QTextBrowser*>("HelpText")->toPlainText().toStdString();
     };
     rig.frame->Action(57667)->trigger();
-    EXPECT_NE(help.find("Spotweaver joins the DX cluster sources"), std::string::npos);
+    EXPECT_EQ(help.rfind("Spotweaver user's guide", 0), 0u);
+    EXPECT_NE(help.find("Adding ports"), std::string::npos);
 }
 
 TEST(MainFrameTest, DroppedFile_IsOpened) {
