@@ -10,8 +10,9 @@ namespace {
 
 using I = CToolIcons::Image;
 
-// Icon theme names, the first one found wins. Themes name the same picture
-// differently, so some images have a second choice.
+// Icon theme names, the first one found wins. Connect and disconnect take
+// the play and stop pictures first: some themes draw their network pictures
+// alike for both.
 struct Names {
     const char* first;
     const char* second;
@@ -34,9 +35,9 @@ Names NamesOf(I image) {
     case I::About:
         return {"help-about", nullptr};
     case I::Connect:
-        return {"network-connect", "media-playback-start"};
+        return {"media-playback-start", "network-connect"};
     case I::Disconnect:
-        return {"network-disconnect", "media-playback-stop"};
+        return {"media-playback-stop", "network-disconnect"};
     case I::EditPort:
         return {"document-properties", nullptr};
     case I::EditScript:
