@@ -243,12 +243,16 @@ TEST(MainFrameTest, HelpTopics_ShowsTheUsersGuide) {
     GuiRig rig;
     ModalAnswers answers;
     std::string help;
+    bool picture = false;
     answers.onDialog = [&](QDialog& dialog) {
-        help = dialog.findChild<QTextBrowser*>("HelpText")->toPlainText().toStdString();
+        auto* browser = dialog.findChild<QTextBrowser*>("HelpText");
+        help = browser->toPlainText().toStdString();
+        picture = browser->loadResource(QTextDocument::ImageResource, QUrl("routes.png")).isValid();
     };
     rig.frame->Action(57667)->trigger();
     EXPECT_EQ(help.rfind("Spotweaver user's guide", 0), 0u);
     EXPECT_NE(help.find("Adding ports"), std::string::npos);
+    EXPECT_TRUE(picture);
 }
 
 TEST(MainFrameTest, DroppedFile_IsOpened) {
