@@ -386,6 +386,11 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* subWindow) {
     UpdateMenus();
     RefreshTitle();
     document.OnWindowActivated(*window);
+    // A window brought to the front takes typing in its input line; a click
+    // into its traffic to select text moves the focus there afterwards.
+    if (QApplication::mouseButtons() == Qt::NoButton) {
+        window->InputBar().InputLine().setFocus();
+    }
 }
 
 // ----------------------------------------------------------------- commands

@@ -315,3 +315,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FontRow{"NotInstalled", 20, "Courier New"},
                       FontRow{"InstalledCharacterHeight", -14, "DejaVu Sans Mono"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GuiDocumentTest, ActivatedWindow_TakesTypingInItsInputLine) {
+    GuiRig rig;
+    rig.frame->show();
+    QApplication::setActiveWindow(rig.frame.get());
+    CGuiDocument& document = rig.OpenTwoPorts(3);
+    CChildFrame* con = GuiRig::WindowOf(document, "CON");
+    rig.frame->MdiArea().setActiveSubWindow(con);
+    GuiRig::Settle();
+    EXPECT_EQ(QApplication::focusWidget(), &con->InputBar().InputLine());
+}
