@@ -387,8 +387,10 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* subWindow) {
     RefreshTitle();
     document.OnWindowActivated(*window);
     // A window brought to the front takes typing in its input line; a click
-    // into its traffic to select text moves the focus there afterwards.
-    if (QApplication::mouseButtons() == Qt::NoButton) {
+    // into its traffic to select text moves the focus there afterwards. While
+    // the frame is not the active window, a focus set now would be carried
+    // out later and activate this window again over a newer one.
+    if (isActiveWindow() && QApplication::mouseButtons() == Qt::NoButton) {
         window->InputBar().InputLine().setFocus();
     }
 }
