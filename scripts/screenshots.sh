@@ -36,6 +36,8 @@ export DISPLAY=$display XDG_CONFIG_HOME=$work/config
 sleep 1
 jwm >/dev/null 2>&1 &
 wm=$!
+# A window mapped while the window manager starts up may stay unmapped.
+sleep 1
 gui=
 cleanup() {
     [ -n "$gui" ] && kill "$gui" 2>/dev/null || true
@@ -51,10 +53,14 @@ start() {
     (cd "$work" && exec "$program" "$@") >/dev/null 2>&1 &
     gui=$!
     for _ in $(seq 1 50); do
-        xdotool search --sync --onlyvisible --name '^Spotweaver' >/dev/null 2>&1 && break
+        if xdotool search --onlyvisible --name '^Spotweaver' >/dev/null 2>&1; then
+            sleep 1.5
+            return 0
+        fi
         sleep 0.2
     done
-    sleep 1.5
+    echo "screenshots: the window did not appear" >&2
+    exit 1
 }
 stop() {
     kill "$gui" 2>/dev/null || true
@@ -124,8 +130,6 @@ for size in 12 20 32; do
     start font.ini /START
     place
     feed || echo "screenshots: the NODE port never listened" >&2
-    # F6 moves from the traffic to the input line.
-    keys F6
     xdotool type --delay 30 "sh/dx 20 gjpqy"
     shoot_screen "port-font-$size.png"
     exec 3>&- || true

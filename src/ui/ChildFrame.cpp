@@ -34,6 +34,9 @@ CChildFrame::CChildFrame(CGuiDocument& document, const std::string& name)
     layout->addWidget(m_view, 1);
     layout->addWidget(m_inputBar);
     content->setFocusProxy(m_inputBar);
+    // The window gives the focus to the first of its children that takes
+    // it: the input line comes before the traffic.
+    setTabOrder(&m_inputBar->InputLine(), m_view);
     setWidget(content);
     connect(m_inputBar, &CPortInputBar::CommandRequested, this,
             [this](int id) { m_document.OnPortWindowCommand(*this, id); });
