@@ -12,3 +12,10 @@ struct RouterOptions {
     int StripAtPoundOption = 0;
     int OnlyPassSkimmerCQOption = 0;
 };
+
+// What the port setup dialog gives a router: the shared options and the
+// size of the dupe table.
+struct RouterSetup {
+    RouterOptions options;
+    int dupeLength = 0;
+};

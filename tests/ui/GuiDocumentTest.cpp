@@ -2,7 +2,7 @@
 
 #include "GuiRig.h"
 #include "ModalAnswers.h"
-#include "port/PortCommands.h"
+#include "platform/CommandIds.h"
 #include "port/PortHandler.h"
 #include "ui/HistoryEdit.h"
 #include "ui/PortInputBar.h"
@@ -178,7 +178,7 @@ TEST(GuiDocumentTest, AddLogFile_DialogsConfirmedAddPortWindowAndSelectorEntry) 
         }
         dialog.accept();
     };
-    rig.frame->Action(32790)->trigger();
+    rig.frame->Action(CommandId::AddLogFile)->trigger();
     GuiRig::Settle();
     EXPECT_EQ(answers.dialogTitles,
               (std::vector<std::string>{"File Handler Setup", "Connect Script Setup"}));
@@ -197,7 +197,7 @@ TEST(GuiDocumentTest, AddPortCancelled_ClosesTheTempWindow) {
     GuiRig rig;
     CGuiDocument& document = rig.frame->NewDocument();
     ModalAnswers answers;
-    rig.frame->Action(32772)->trigger();
+    rig.frame->Action(CommandId::AddCom)->trigger();
     GuiRig::Settle();
     EXPECT_EQ(answers.dialogTitles, (std::vector<std::string>{"Com Handler Setup"}));
     EXPECT_TRUE(answers.texts.empty());
@@ -232,7 +232,7 @@ TEST(GuiDocumentTest, FontCommand_AppliesTheChosenFontToEveryWindow) {
         fonts->setCurrentFont(font);
         dialog.accept();
     };
-    rig.frame->Action(32799)->trigger();
+    rig.frame->Action(CommandId::Font)->trigger();
     EXPECT_EQ(answers.dialogTitles.size(), 1u);
     EXPECT_EQ(document.Doc().FontWeight, 700);
     EXPECT_EQ(document.Doc().FontFace, "DejaVu Sans Mono");
@@ -301,7 +301,7 @@ TEST_P(FontDialogTest, OkUnchanged_KeepsTheStoredFont) {
         shown = qobject_cast<QFontDialog*>(&dialog)->currentFont();
         dialog.accept();
     };
-    rig.frame->Action(32799)->trigger();
+    rig.frame->Action(CommandId::Font)->trigger();
     EXPECT_TRUE(QFontInfo(shown).fixedPitch()) << shown.family().toStdString();
     EXPECT_EQ(shown.italic(), false);
     EXPECT_EQ(shown.styleName().contains("Oblique"), false);
