@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
-bash scripts/setup.sh >/dev/null
+bash scripts/setup.sh --packages >/dev/null
 if [ ! -f build-fuzz/build.ninja ]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DSPOTWEAVER_FUZZ=ON -DSPOTWEAVER_BUILD_GUI=OFF -DSPOTWEAVER_BUILD_BENCH=OFF >/dev/null

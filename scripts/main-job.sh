@@ -45,7 +45,7 @@ show() {
 echo
 echo "The program's own messages (standard error): the eight ports load, /START connects them."
 sed 's/^/   | /' messages.txt
-show console.txt "The console port CON (standard output): what came in on standard input, echoed."
+show console.txt "The console port CON (standard output): what came in on standard input, echoed, between its own connect and disconnect messages."
 show ct-user.log "CTLOG, data type \"CT User\": spots as \"DX de\" display lines; other text (the WWV line) passes as it is."
 show node-pc11.log "NODELOG, data type \"Cluster Node\": PC11 frames for a node link, with today's date, this station's call G4ABC, hop count 99, and the anti-loop mark \" <G4ABC\" in the comment."
 show spider-commands.log "SPIDERLOG, data type \"Spider User\": \"DX \" commands a cluster login accepts."
@@ -54,5 +54,5 @@ show link-dx.log "LINKLOG, data type \"CT User\": the spots that NODEOUT sent as
 echo
 echo "The VP8LP spot came in twice (1201Z and 1215Z); every log wrote it once: each port drops dupes."
 echo "Stopped with SIGTERM: exit status $status (0 means every port was disconnected cleanly)."
-echo "Files are in $run"
+echo "Files are in $run (kept so that you can read them; rm -r $run when done)."
 exit "$status"
