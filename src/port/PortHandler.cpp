@@ -151,7 +151,9 @@ int CPortHandler::PendingLines() const { return m_connected ? m_ringBuffer.LineC
 
 void CPortHandler::OnReceive(const char* data, int len) {
     m_ringBuffer.Put(data, len);
-    RunScript(std::string_view(data, static_cast<std::size_t>(std::max(0, len))));
+    if (m_router == nullptr || !m_router->HoldsLink()) {
+        RunScript(std::string_view(data, static_cast<std::size_t>(std::max(0, len))));
+    }
     m_host.PostPortData(*this);
 }
 
@@ -167,7 +169,14 @@ bool CPortHandler::RunScript(std::string_view text) {
 
 void CPortHandler::OnLinkStart() {
     m_linkRunning = true;
+    StartScript();
+}
+
+void CPortHandler::StartScript() {
     m_script.Start();
+    if (m_router != nullptr) {
+        m_router->OnLinkStart();
+    }
 }
 
 void CPortHandler::OnLinkEnd() {

@@ -78,6 +78,12 @@ public:
     bool RunScript(std::string_view text);
     void OnLinkStart();
     void OnLinkEnd();
+    // The connect script runs from its first step for a new link or caller;
+    // the router hears of it.
+    void StartScript();
+    // True for a port that is called (a server); it speaks first on a node
+    // link.
+    virtual bool IsCalled() const { return false; }
 
     std::string GetStatusText();
     // "NAME: msg\n" into the port view.

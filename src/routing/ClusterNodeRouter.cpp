@@ -2,6 +2,9 @@
 
 #include "port/IPortHost.h"
 #include "port/PortHandler.h"
+#include "setup/SetupFile.h"
+
+#include <algorithm>
 
 CClusterNodeRouter::CClusterNodeRouter(CPortHandler& port)
     : CRouter(port), m_parser(*this), m_formatter(*this, port.Host().Clock()) {
@@ -11,9 +14,36 @@ CClusterNodeRouter::CClusterNodeRouter(CPortHandler& port)
 CClusterNodeRouter::CClusterNodeRouter(CSetupFile& setup, CPortHandler& port)
     : CClusterNodeRouter(port) {
     ReadSettings(setup, Keys);
+    if (setup.IsNextKey("NodeHandshake")) {
+        const int value = setup.GetInt("NodeHandshake");
+        NodeHandshake = std::clamp(value, 0, 1);
+        if (NodeHandshake != value) {
+            port.PrintMessage("NodeHandshake " + std::to_string(value) +
+                              " is out of range, using " + std::to_string(NodeHandshake));
+        }
+    }
 }
 
-void CClusterNodeRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
+void CClusterNodeRouter::SaveSettings(CSetupFile& setup) const {
+    WriteSettings(setup, Keys);
+    if (NodeHandshake != 0) {
+        setup.PutInt("NodeHandshake", NodeHandshake);
+    }
+}
+
+void CClusterNodeRouter::OnLinkStart() { m_link.Begin(Port().IsCalled()); }
+
+bool CClusterNodeRouter::Answer(std::string_view line) {
+    m_link.SetHandshake(NodeHandshake == 1);
+    const CNodeLink::Outcome out = m_link.Take(line, MyCall, Port().Script().Finished());
+    if (!out.answer.empty()) {
+        SendFramed(out.answer, Port());
+    }
+    if (!out.report.empty()) {
+        Port().PrintMessage(out.report);
+    }
+    return out.handled;
+}
 
 void CClusterNodeRouter::Deliver(CRouter& destination, std::string_view line,
                                  CPortHandler& source) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "routing/NodeLink.h"
 #include "routing/Router.h"
 #include "routing/SpotFormatter.h"
 #include "routing/SpotParser.h"
@@ -11,7 +12,8 @@
 // IRC, user, Clusse and node ports as PC11 frames under its own call and hop
 // count, turns IRC solar announcements into AR19 frames, passes other node
 // frames and direct-style text through unchanged, and refuses CT and
-// pass-through traffic.
+// pass-through traffic. Its node link answers pings for its own call and,
+// with "NodeHandshake" 1, the link's init frames (see CNodeLink).
 //
 //   PC11^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq  <MYCALL^K1ABC^MYCALL^H99^~
 class CClusterNodeRouter : public CRouter {
@@ -28,10 +30,16 @@ public:
     void SaveSettings(CSetupFile& setup) const override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
     int TypeCode() const override { return 2; }
+    void OnLinkStart() override;
+    bool HoldsLink() const override { return m_link.HasBegun(); }
+
+    // 1: the router answers the link's init frames itself.
+    int NodeHandshake = 0;
 
 protected:
     void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
     std::string_view TakeIn(std::string_view line) override;
+    bool Answer(std::string_view line) override;
 
 private:
     static constexpr SettingKeys Keys{true, true, true, true, true};
@@ -44,4 +52,5 @@ private:
 
     CSpotParser m_parser;
     CSpotFormatter m_formatter;
+    CNodeLink m_link;
 };

@@ -35,7 +35,7 @@ void CRxNetHandler::Accept() {
         Discard(m_caller);
         m_caller = next;
         AttachStream(*m_caller);
-        Script().Start();
+        StartScript();
     }
     ReadStream();
 }

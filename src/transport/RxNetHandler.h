@@ -20,6 +20,7 @@ public:
     ~CRxNetHandler() override;
 
     bool HasCaller() const { return m_caller != nullptr; }
+    bool IsCalled() const override { return true; }
 
 protected:
     const char* Kind() const override { return "RXTEL"; }

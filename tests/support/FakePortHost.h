@@ -24,6 +24,7 @@ public:
     void SavePortType(CSetupFile& setup) const override;
     void SaveKindSettings(CSetupFile& setup) const override;
     bool EditSetup() override;
+    bool IsCalled() const override { return called; }
 
     // Opens the link as a transport would: connected, link start, empty chunk.
     void ComeUp();
@@ -32,6 +33,7 @@ public:
 
     std::string written;
     int connectCalls = 0;
+    bool called = false;
 };
 
 // The document side of a port, for tests of ports and routers.
