@@ -92,6 +92,12 @@ CNodeLink::Outcome CNodeLink::Take(std::string_view line, std::string_view myCal
     if (!m_handshake || line.empty()) {
         return {};
     }
+    // A login prompt has no line end: the partner's first init frame may
+    // share a line with it ("login: PC18^...").
+    const auto init = line.find("PC18^");
+    if (!HasBegun() && init != std::string_view::npos) {
+        line.remove_prefix(init);
+    }
     return TakeHandshake(line, loggedIn);
 }
 

@@ -83,6 +83,8 @@ const LinkRow kLinkRows[] = {
      PartnerNodes + "\r\n" +
          "PC11^14045.0^VP8NC^7-Dec-2026^0808Z^node node-out  <MYCALL^G4BBB^MYCALL^H99^~\r\n",
      LinkUp},
+    {"Calling_InitOnPromptLine_Answered", 1, false, {"login: " + PartnerInit}, "PC20^\r\n", "",
+     ""},
     {"Called_OpensAfterLogin_AnswersPartnerDone", 1, true,
      {"GB7TST", "PC19^1^GB7TST^0^5300^1^GB7SW^0^5000^H25^", "PC20^"}, OwnInit + "PC22^\r\n",
      "PC19^1^GB7TST^0^5300^1^GB7SW^0^5000^H25^\r\n", LinkUp},
