@@ -401,6 +401,7 @@ void CPortHandler::FillSetupValues(PortSetupValues& values) const {
         values.blockDashAt = m_router->BlockDashAtOption != 0;
         values.stripAtPound = m_router->StripAtPoundOption != 0;
         values.onlySkimmerCQ = m_router->OnlyPassSkimmerCQOption != 0;
+        values.nodeHandshake = m_router->NodeHandshake != 0;
     }
 }
 
@@ -418,6 +419,7 @@ void CPortHandler::ApplyNewPortValues(const PortSetupValues& v) {
     ApplySetup(v.name, TncRoleOf(v.isTnc), v.streamSw, v.streamId, v.bufferSize, v.keepAlive);
     CreateRouter(v.dataType, v.hops, v.myCall, v.antiLoopPrefix, v.dupes, v.addConsoleRoutes,
                  v.crlf, v.stripAtPound, v.blockDashAt, v.onlySkimmerCQ);
+    ApplyNodeHandshake(v);
 }
 
 void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
@@ -439,6 +441,13 @@ void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
     }
     ApplyRouterSetup(v.hops, v.myCall, v.antiLoopPrefix, v.dupes, v.crlf, v.stripAtPound,
                      v.blockDashAt, v.onlySkimmerCQ);
+    ApplyNodeHandshake(v);
+}
+
+void CPortHandler::ApplyNodeHandshake(const PortSetupValues& v) {
+    if (m_router != nullptr) {
+        m_router->NodeHandshake = v.nodeHandshake && m_router->InputType == "Cluster Node";
+    }
 }
 
 void CPortHandler::SetRouter(std::unique_ptr<CRouter> router) { m_router = std::move(router); }

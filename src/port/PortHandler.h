@@ -114,6 +114,8 @@ public:
     // live or full setup, router options. Kinds apply their own fields.
     void ApplyNewPortValues(const PortSetupValues& values);
     void ApplyEditValues(const PortSetupValues& values);
+    // Only a "Cluster Node" router takes the dialog's node handshake.
+    void ApplyNodeHandshake(const PortSetupValues& values);
 
     CRouter* Router() const { return m_router.get(); }
     void SetRouter(std::unique_ptr<CRouter> router);

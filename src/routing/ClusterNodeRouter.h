@@ -33,9 +33,6 @@ public:
     void OnLinkStart() override;
     bool HoldsLink() const override { return m_link.HasBegun(); }
 
-    // 1: the router answers the link's init frames itself.
-    int NodeHandshake = 0;
-
 protected:
     void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
     std::string_view TakeIn(std::string_view line) override;

@@ -61,8 +61,10 @@ bool SameCall(std::string_view a, std::string_view b) {
 bool IsInit(const Frame& frame) {
     const std::string_view text = frame.fields[0];
     const std::string_view version = frame.fields[1];
-    return frame.ok && frame.count == 2 && std::all_of(text.begin(), text.end(), ascii::IsPrintable) &&
-           version.size() <= MaxVersion && std::all_of(version.begin(), version.end(), ascii::IsDigit);
+    return frame.ok && frame.count == 2 &&
+           std::all_of(text.begin(), text.end(), ascii::IsPrintable) &&
+           version.size() <= MaxVersion &&
+           std::all_of(version.begin(), version.end(), ascii::IsDigit);
 }
 
 bool IsBare(const Frame& frame) { return frame.ok && frame.count == 0; }

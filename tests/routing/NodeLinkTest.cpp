@@ -1,5 +1,7 @@
 #include "routing/ClusterNodeRouter.h"
 
+#include "port/PortSetupValues.h"
+
 #include "RouterRig.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +151,26 @@ TEST(NodeLinkTest, NodeHandshake_WrittenOnlyWhenOn_ReadBack) {
     EXPECT_EQ(loaded.NodeHandshake, 1);
     EXPECT_TRUE(setup.IsNextKey("PortType"));
     EXPECT_EQ(setup.ErrorCount(), 0);
+}
+
+TEST(NodeLinkTest, SetupDialog_NodeHandshakeTakenByClusterNodeOnly) {
+    FakePortHost host;
+    FakePort& port = host.AddPort("NODE");
+    Give(port, "Cluster Node");
+    host.ui.portDialog = [](PortSetupValues& v) {
+        EXPECT_FALSE(v.nodeHandshake);
+        v.nodeHandshake = true;
+        return true;
+    };
+    ASSERT_TRUE(port.EditSetup());
+    EXPECT_EQ(port.Router()->NodeHandshake, 1);
+    host.ui.portDialog = [](PortSetupValues& v) {
+        EXPECT_TRUE(v.nodeHandshake);
+        v.dataType = "Cluster User";
+        return true;
+    };
+    ASSERT_TRUE(port.EditSetup());
+    EXPECT_EQ(port.Router()->NodeHandshake, 0);
 }
 
 } // namespace
