@@ -2,34 +2,10 @@
 
 #include "port/IPortHost.h"
 #include "port/PortHandler.h"
-#include "setup/SetupFile.h"
-
-#include <algorithm>
 
 CClusterNodeRouter::CClusterNodeRouter(CPortHandler& port)
-    : CRouter(port), m_parser(*this), m_formatter(*this, port.Host().Clock()) {
-    InputType = "Cluster Node";
-}
-
-CClusterNodeRouter::CClusterNodeRouter(CSetupFile& setup, CPortHandler& port)
-    : CClusterNodeRouter(port) {
-    ReadSettings(setup, Keys);
-    if (setup.IsNextKey("NodeHandshake")) {
-        const int value = setup.GetInt("NodeHandshake");
-        NodeHandshake = std::clamp(value, 0, 1);
-        if (NodeHandshake != value) {
-            port.PrintMessage("NodeHandshake " + std::to_string(value) +
-                              " is out of range, using " + std::to_string(NodeHandshake));
-        }
-    }
-}
-
-void CClusterNodeRouter::SaveSettings(CSetupFile& setup) const {
-    WriteSettings(setup, Keys);
-    if (NodeHandshake != 0) {
-        setup.PutInt("NodeHandshake", NodeHandshake);
-    }
-}
+    : CRouter(port, DataTypeCode::ClusterNode), m_parser(*this),
+      m_formatter(*this, port.Host().Clock()) {}
 
 void CClusterNodeRouter::OnLinkStart() { m_link.Begin(Port().IsCalled()); }
 
@@ -45,16 +21,8 @@ bool CClusterNodeRouter::Answer(std::string_view line) {
     return out.handled;
 }
 
-void CClusterNodeRouter::Deliver(CRouter& destination, std::string_view line,
-                                 CPortHandler& source) {
-    destination.FromClusterNode(line, source);
-}
-
 std::string_view CClusterNodeRouter::TakeIn(std::string_view line) {
-    SpotFields spot;
-    if (m_parser.ParseNodeSpot(line, spot)) {
-        IsDupe(spot);
-    }
+    RecordOwnSpot(m_parser, line);
     return line;
 }
 
@@ -64,13 +32,14 @@ void CClusterNodeRouter::SendPC11(const SpotFields& spot, const CPortHandler& so
     }
 }
 
-void CClusterNodeRouter::PostSpot(std::string_view line, const CPortHandler& source,
-                                  ParseFn parse) {
+// User and Clusse spots; IRC and node lines have their own handlers.
+void CClusterNodeRouter::FromSpotSource(SourceKind kind, std::string_view line,
+                                        CPortHandler& source) {
     if (IsIgnorable(line)) {
         return;
     }
     SpotFields spot;
-    if ((m_parser.*parse)(line, spot)) {
+    if (m_parser.Parse(kind, line, spot)) {
         SendPC11(spot, source);
     }
 }
@@ -82,19 +51,11 @@ void CClusterNodeRouter::FromMircUser(std::string_view line, CPortHandler& sourc
         return;
     }
     SpotFields spot;
-    if (m_parser.ParseIrcSpot(line, spot)) {
+    if (m_parser.Parse(SourceKind::MircUser, line, spot)) {
         SendPC11(spot, source);
     } else if (m_formatter.FormatSolarFrame(line)) {
         SendFramed(m_formatter.Text(), source);
     }
-}
-
-void CClusterNodeRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseUserSpot);
-}
-
-void CClusterNodeRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseClusseSpot);
 }
 
 // Spot frames are re-issued under this node's call and hop count; every
@@ -104,7 +65,7 @@ void CClusterNodeRouter::FromClusterNode(std::string_view line, CPortHandler& so
         return;
     }
     SpotFields spot;
-    if (m_parser.ParseNodeSpot(line, spot)) {
+    if (m_parser.Parse(SourceKind::ClusterNode, line, spot)) {
         SendPC11(spot, source);
     } else {
         SendFramed(line, source);

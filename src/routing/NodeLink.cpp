@@ -1,6 +1,6 @@
 #include "routing/NodeLink.h"
 
-#include "routing/AsciiText.h"
+#include "setup/AsciiText.h"
 
 #include <algorithm>
 #include <array>

@@ -13,3 +13,10 @@ struct RouterOptions {
     int OnlyPassSkimmerCQOption = 0;
     int NodeHandshake = 0; // "Cluster Node" only: 1 answers the link's init frames
 };
+
+// What the port setup dialog gives a router: the shared options and the
+// size of the dupe table.
+struct RouterSetup {
+    RouterOptions options;
+    int dupeLength = 0;
+};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "routing/DataType.h"
 #include "routing/RouterOptions.h"
 #include "routing/SpotFields.h"
 
@@ -33,6 +34,10 @@ class CSpotParser {
 public:
     explicit CSpotParser(const RouterOptions& options);
 
+    // The parser of a source kind's spot lines: the one place that says
+    // which layout each kind sends. False for kinds that carry no spots.
+    bool Parse(SourceKind source, std::string_view line, SpotFields& spot);
+
     bool ParseClusseSpot(std::string_view line, SpotFields& spot);
     bool ParseUserSpot(std::string_view line, SpotFields& spot);
     bool ParseNodeSpot(std::string_view line, SpotFields& spot);
@@ -52,10 +57,14 @@ private:
     // the comment up to the last field of four digits and "Z", the time.
     bool ParseDxDeFields(std::string_view line, SpotFields& spot, bool timeAfterCall);
     // The common start of the "DX de" layouts: the buffer holds at most
-    // maxLength characters of the line, Spotter is set and pos is just
-    // after its ":".
+    // maxLength characters of the line, Spotter and Frequency are set and
+    // pos is on the blank after the frequency.
     bool ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos,
                         std::size_t maxLength);
+    // The frequency of every text layout: the run of non-blanks after the
+    // blanks from pos, which a blank must end ("  14025.0 "); pos is left
+    // on that blank.
+    bool TakeFrequency(std::size_t& pos, SpotFields& spot) const;
     // The buffer's characters [from, to), clamped to the text.
     std::string_view Slice(std::size_t from, std::size_t to) const;
     // As Slice, converting the characters to upper case in the buffer.

@@ -147,8 +147,8 @@ TEST(NodeLinkTest, NodeHandshake_WrittenOnlyWhenOn_ReadBack) {
     lines.erase(lines.begin());
     lines.push_back("PortType=TEL");
     CSetupFile setup(lines, host.ui);
-    CClusterNodeRouter loaded(setup, port);
-    EXPECT_EQ(loaded.NodeHandshake, 1);
+    const auto loaded = Load(DataTypeCode::ClusterNode, setup, port);
+    EXPECT_EQ(loaded->NodeHandshake, 1);
     EXPECT_TRUE(setup.IsNextKey("PortType"));
     EXPECT_EQ(setup.ErrorCount(), 0);
 }

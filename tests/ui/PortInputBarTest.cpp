@@ -1,6 +1,7 @@
 #include "ui/PortInputBar.h"
 
-#include "port/PortCommands.h"
+#include "platform/CommandIds.h"
+#include "routing/RouterOptions.h"
 #include "support/FakePortHost.h"
 #include "ui/HistoryEdit.h"
 
@@ -15,7 +16,7 @@ namespace {
 // A port whose lines end in CR LF, as a Direct router frames them.
 FakePort& FramedPort(FakePortHost& host) {
     FakePort& port = host.AddPort("TEL");
-    port.CreateRouter("Direct", "99", "INET", " <", 0, false, 3, 0, 0, 0);
+    port.CreateRouter("Direct", RouterSetup{.options = {.CRLFOption = 3}}, false);
     return port;
 }
 
@@ -85,11 +86,11 @@ TEST(PortInputBarTest, Buttons_IssueThePortCommandsInOrder) {
         bar.Button(id)->click();
     }
     ASSERT_EQ(spy.count(), 5);
-    EXPECT_EQ(spy[0][0].toInt(), 32791);
-    EXPECT_EQ(spy[1][0].toInt(), 32792);
-    EXPECT_EQ(spy[2][0].toInt(), 32794);
-    EXPECT_EQ(spy[3][0].toInt(), 32795);
-    EXPECT_EQ(spy[4][0].toInt(), 32796);
+    EXPECT_EQ(spy[0][0].toInt(), PortCommand::Connect);
+    EXPECT_EQ(spy[1][0].toInt(), PortCommand::Disconnect);
+    EXPECT_EQ(spy[2][0].toInt(), PortCommand::Edit);
+    EXPECT_EQ(spy[3][0].toInt(), PortCommand::EditScript);
+    EXPECT_EQ(spy[4][0].toInt(), PortCommand::StopScript);
     EXPECT_EQ(bar.Button(PortCommand::Connect)->toolTip().toStdString(), "Connect");
     EXPECT_EQ(bar.Button(PortCommand::StopScript)->statusTip().toStdString(),
               "Stop the connect script.");
