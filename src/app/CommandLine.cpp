@@ -2,8 +2,11 @@
 
 #include <cctype>
 
-bool CommandLine::IsStartFlag(const std::string& arg) {
-    if (arg.size() != 6 || (arg[0] != '/' && arg[0] != '-')) {
+namespace {
+
+// "/START" or "-start" at the front of arg, in any letter case.
+bool BeginsWithStartFlag(const std::string& arg) {
+    if (arg.size() < 6 || (arg[0] != '/' && arg[0] != '-')) {
         return false;
     }
     static const char word[] = "START";
@@ -13,6 +16,16 @@ bool CommandLine::IsStartFlag(const std::string& arg) {
         }
     }
     return true;
+}
+
+} // namespace
+
+bool CommandLine::IsStartFlag(const std::string& arg) {
+    return arg.size() == 6 && BeginsWithStartFlag(arg);
+}
+
+bool CommandLine::IsNearStartFlag(const std::string& arg) {
+    return arg.size() > 6 && BeginsWithStartFlag(arg);
 }
 
 bool CommandLine::IsFlagWithoutArgument(const std::string& option) {
@@ -67,6 +80,9 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
         }
         if (IsStartFlag(a)) {
             cl.start = true;
+        } else if (IsNearStartFlag(a) && cl.mode == Mode::Gui) {
+            // Known to be an error only once no --headless or --check follows.
+            cl.ignored.push_back(a);
         } else if (a == "--headless") {
             if (cl.mode == Mode::Check) {
                 return fail("--headless and --check cannot be combined");
@@ -101,6 +117,9 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
         } else if (std::string error = addSetupFile(a); !error.empty()) {
             return fail(error);
         }
+    }
+    if (!cl.ignored.empty() && cl.mode != Mode::Gui) {
+        return fail("unrecognized option '" + cl.ignored.front() + "'");
     }
     if (!cl.saveAs.empty() && cl.mode != Mode::Check) {
         return fail("--save-as needs --check");

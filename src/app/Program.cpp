@@ -2,11 +2,11 @@
 
 #include "app/ConsoleInput.h"
 #include "app/HeadlessUi.h"
-#include "app/SignalWatcher.h"
 #include "app/StdStreams.h"
 #include "platform/CommandIds.h"
 #include "platform/qt/QtArguments.h"
 #include "platform/qt/QtEventLoop.h"
+#include "platform/qt/SignalWatcher.h"
 #include "platform/qt/SystemClock.h"
 #include "setup/SpotweaverDoc.h"
 #include "transport/PortFactory.h"

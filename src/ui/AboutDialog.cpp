@@ -1,5 +1,6 @@
 #include "ui/AboutDialog.h"
 
+#include "ui/MessageBoxes.h"
 #include "ui/ToolIcons.h"
 
 #include <QDialogButtonBox>
@@ -22,6 +23,7 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(buttons);
+    MessageBoxes::LeaveRoomForTitle(*this);
 }
 
 QString CAboutDialog::VersionText() {

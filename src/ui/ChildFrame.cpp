@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QFont>
+#include <QFontDatabase>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -33,6 +34,9 @@ CChildFrame::CChildFrame(CGuiDocument& document, const std::string& name)
     layout->addWidget(m_view, 1);
     layout->addWidget(m_inputBar);
     content->setFocusProxy(m_inputBar);
+    // The window gives the focus to the first of its children that takes
+    // it: the input line comes before the traffic.
+    setTabOrder(&m_inputBar->InputLine(), m_view);
     setWidget(content);
     connect(m_inputBar, &CPortInputBar::CommandRequested, this,
             [this](int id) { m_document.OnPortWindowCommand(*this, id); });
@@ -67,8 +71,15 @@ void CChildFrame::RefreshTitle() {
 
 void CChildFrame::ApplyFont(int size, int weight, const std::string& face) {
     const int pixels = std::abs(size);
-    QFont font(QString::fromStdString(face.substr(0, MaxFaceChars)));
+    QString family = QString::fromStdString(face.substr(0, MaxFaceChars));
+    // A setup from another computer may name a face not installed here; the
+    // columns of spot lines need a fixed-width one all the same.
+    if (!QFontDatabase::hasFamily(family)) {
+        family = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    }
+    QFont font(family);
     font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
     if (pixels > 0) {
         font.setPixelSize(pixels);
     }

@@ -1,5 +1,7 @@
 #include "ui/ConnectScriptDialog.h"
 
+#include "ui/MessageBoxes.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -20,6 +22,7 @@ QString Q(const std::string& text) {
 CConnectScriptDialog::CConnectScriptDialog(ConnectScriptValues& values, QWidget* parent)
     : QDialog(parent), m_values(values) {
     setWindowTitle(QStringLiteral("Connect Script Setup"));
+    MessageBoxes::LeaveRoomForTitle(*this);
     const CConnectScriptModel model(values);
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Prompt"), this), 0, 0);
@@ -64,7 +67,7 @@ void CConnectScriptDialog::accept() {
     model.autoReconnect = m_autoReconnect->isChecked();
     model.seconds = m_seconds->text().toStdString();
     if (auto problem = model.Accept(m_values)) {
-        QMessageBox::warning(this, QStringLiteral("Spotweaver"), Q(*problem));
+        MessageBoxes::Show(this, QMessageBox::Warning, Q(*problem));
         m_seconds->setFocus();
         m_seconds->selectAll();
         return;

@@ -1,14 +1,19 @@
 #include "ui/GuiDocument.h"
 
+#include "port/PortHandler.h"
 #include "setup/SpotweaverDoc.h"
 #include "ui/ChildFrame.h"
 #include "ui/ConnectScriptDialog.h"
 #include "ui/MainFrame.h"
+#include "ui/MessageBoxes.h"
 #include "ui/PortSetupDialog.h"
 #include "ui/RouteSetupDialog.h"
+#include "ui/SpotweaverView.h"
+#include "ui/WindowFit.h"
 
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QScreen>
@@ -16,7 +21,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -29,6 +33,7 @@ CGuiDocument::CGuiDocument(CMainFrame& frame, IEventLoop& loop, const IClock& cl
     : QObject(&frame), m_frame(frame), m_title(title) {
     m_doc = std::make_unique<CSpotweaverDoc>(loop, clock, *this, m_factory);
     m_main = AddWindow("Main");
+    ResetSelector();
 }
 
 CGuiDocument::~CGuiDocument() {
@@ -47,7 +52,16 @@ void CGuiDocument::StartNew() {
     if (m_doc->IsRunning()) {
         m_doc->DeleteAllPorts();
     }
+    ResetSelector();
     m_doc->StartPorts();
+}
+
+// A setup without ports still offers "ALL", so that Connect and Disconnect
+// act on the ports added later without the user picking them first.
+void CGuiDocument::ResetSelector() {
+    m_selectorItems = {"ALL"};
+    m_selectorText = "ALL";
+    RefreshSelector();
 }
 
 bool CGuiDocument::Open(const QString& path, std::string& error) {
@@ -76,6 +90,15 @@ void CGuiDocument::RestorePlacement() {
         return;
     }
     m_main->SetPlacement(m_main->SavedPlacement());
+    // Stored places from a larger workspace are brought into view.
+    QWidget* workspace = m_frame.MdiArea().viewport();
+    if (workspace->isVisible()) {
+        for (CChildFrame* window : m_windows) {
+            if (!window->isMaximized() && !window->isMinimized()) {
+                window->setGeometry(WindowFit::FittedInto(window->geometry(), workspace->rect()));
+            }
+        }
+    }
     for (int i = 0; i < m_doc->PortCount(); ++i) {
         auto* window = dynamic_cast<CChildFrame*>(m_doc->PortWindow(i));
         if (window != nullptr && window->SavedPlacement().showCmd == 3) {
@@ -136,6 +159,12 @@ void CGuiDocument::OnWindowDestroyed(CChildFrame* window) {
     }
 }
 
+void CGuiDocument::DisconnectAll() {
+    for (int i = 0; i < m_doc->PortCount(); ++i) {
+        m_doc->Port(i)->DisconnectManual();
+    }
+}
+
 void CGuiDocument::Close() {
     if (m_closing) {
         return;
@@ -152,9 +181,19 @@ void CGuiDocument::Close() {
 
 CChildFrame* CGuiDocument::AddWindow(const std::string& name) {
     auto* window = new CChildFrame(*this, name);
-    m_frame.MdiArea().addSubWindow(window);
-    const QSize area = m_frame.MdiArea().viewport()->size();
-    window->resize(std::max(area.width() * 3 / 5, 480), std::max(area.height() * 2 / 5, 200));
+    QMdiArea& mdi = m_frame.MdiArea();
+    const int others = static_cast<int>(mdi.subWindowList().size());
+    mdi.addSubWindow(window);
+    const QRect area = mdi.viewport()->rect();
+    const QSize size(std::max(area.width() * 3 / 5, 480), std::max(area.height() * 2 / 5, 200));
+    if (mdi.viewport()->isVisible()) {
+        // Until a stored placement says otherwise, windows cascade inside
+        // the workspace.
+        window->setGeometry(
+            WindowFit::CascadeSlot(others, size, WindowFit::CascadeStep(*window), area));
+    } else {
+        window->resize(size);
+    }
     window->ApplyFont(m_doc->FontSize, m_doc->FontWeight, m_doc->FontFace);
     m_windows.push_back(window);
     connect(window, &QObject::destroyed, this, [this, window] { OnWindowDestroyed(window); });
@@ -178,13 +217,12 @@ void CGuiDocument::RefreshSelector() {
 // ------------------------------------------------------------- UI services
 
 void CGuiDocument::MessageBox(const std::string& text) {
-    QMessageBox::information(&m_frame, QStringLiteral("Spotweaver"), QString::fromStdString(text));
+    MessageBoxes::Show(&m_frame, QMessageBox::Information, QString::fromStdString(text));
 }
 
 bool CGuiDocument::AskYesNo(const std::string& text) {
-    return QMessageBox::question(&m_frame, QStringLiteral("Spotweaver"),
-                                 QString::fromStdString(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return MessageBoxes::Show(&m_frame, QMessageBox::Question, QString::fromStdString(text),
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void CGuiDocument::ClearPortSelector() {
@@ -260,27 +298,33 @@ void CGuiDocument::RunRouteSetupDialog(CRouteSetupModel& model) {
     dialog.exec();
 }
 
+// The dialog opens on the font the windows show (a face the setup names but
+// this computer lacks has been replaced by the fixed-width one). A size or
+// weight the user leaves as it was keeps its stored value: the dialog's point
+// sizes do not map back to the stored pixel height exactly.
 bool CGuiDocument::RunFontDialog(int& size, int& weight, std::string& face) {
-    QFont initial(QString::fromStdString(face));
-    if (size != 0) {
-        initial.setPixelSize(std::abs(size));
-    }
-    initial.setWeight(static_cast<QFont::Weight>(std::clamp(weight > 0 ? weight : 400, 1, 1000)));
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, &m_frame, QStringLiteral("Font"));
-    if (!ok) {
+    const QFontInfo used(m_main->View().font());
+    const qreal dpi = m_frame.screen() != nullptr ? m_frame.screen()->logicalDotsPerInchY() : 96.0;
+    QFont initial(used.family());
+    initial.setStyleName(used.styleName());
+    initial.setPointSizeF(used.pixelSize() * 72.0 / dpi);
+    QFontDialog dialog(&m_frame);
+    dialog.setWindowTitle(QStringLiteral("Font"));
+    dialog.setOption(QFontDialog::MonospacedFonts);
+    dialog.setCurrentFont(initial);
+    const QFont shown = dialog.currentFont();
+    if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    int pixels = chosen.pixelSize();
-    if (pixels <= 0) {
-        const qreal dpi =
-            m_frame.screen() != nullptr ? m_frame.screen()->logicalDotsPerInchY() : 96.0;
-        pixels = static_cast<int>(std::lround(chosen.pointSizeF() * dpi / 72.0));
-    }
-    // A character height, as a font dialog reports it: negative.
-    size = -pixels;
-    weight = chosen.weight();
+    const QFont chosen = dialog.selectedFont();
     face = chosen.family().left(MaxFaceChars).toStdString();
+    if (chosen.pointSizeF() != shown.pointSizeF()) {
+        // A character height, as a font dialog reports it: negative.
+        size = -static_cast<int>(std::lround(chosen.pointSizeF() * dpi / 72.0));
+    }
+    if (chosen.weight() != shown.weight()) {
+        weight = chosen.weight();
+    }
     return true;
 }
 

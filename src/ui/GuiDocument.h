@@ -62,6 +62,8 @@ class CGuiDocument : public QObject, public IUiServices {
     void SelectPort(const std::string& text) { m_selectorText = text; }
     const std::string& StatusText() const { return m_statusText; }
 
+    // Disconnects every port; the ports and windows stay.
+    void DisconnectAll();
     // Disconnects and destroys every port, then closes every window; the
     // main frame forgets the document.
     void Close();
@@ -91,6 +93,7 @@ class CGuiDocument : public QObject, public IUiServices {
     CChildFrame* AddWindow(const std::string& name);
     void RefreshTitles();
     void RefreshSelector();
+    void ResetSelector();
     void RestorePlacement();
 
     CMainFrame& m_frame;

@@ -2,6 +2,7 @@
 
 #include "platform/qt/QtArguments.h"
 #include "platform/qt/QtEventLoop.h"
+#include "platform/qt/SignalWatcher.h"
 #include "platform/qt/SystemClock.h"
 #include "setup/SpotweaverDoc.h"
 #include "ui/GuiDocument.h"
@@ -45,12 +46,26 @@ int RunGui(int /*argc*/, char** argv, const CommandLine& cl) {
     QApplication app(qtArgs.count, qtArgs.args);
     QApplication::setOrganizationName(QStringLiteral("Spotweaver"));
     QApplication::setApplicationName(QStringLiteral("Spotweaver"));
+    CToolIcons::UseInstalledTheme();
     QApplication::setWindowIcon(CToolIcons::Of(CToolIcons::Image::Program));
 
     QtEventLoop loop;
     SystemClock clock;
     CMainFrame frame(loop, clock);
+    // SIGTERM or SIGINT (a session ending, kill): every port let go, no
+    // question asked, even from inside a dialog. QApplication::exit also ends
+    // any dialog's loop; a signal before the main loop runs is noted here.
+    bool stopped = false;
+    CSignalWatcher stopOnSignal([&frame, &stopped](int) {
+        stopped = true;
+        frame.EndSession();
+        QApplication::exit(0);
+    });
     frame.show();
+    for (const std::string& flag : cl.ignored) {
+        std::fprintf(stderr, "spotweaver: '%s' ignored: only /START connects the ports\n",
+                     flag.c_str());
+    }
 
     CGuiDocument* document = nullptr;
     if (cl.setupFile.empty()) {
@@ -58,13 +73,17 @@ int RunGui(int /*argc*/, char** argv, const CommandLine& cl) {
     } else {
         document = frame.OpenDocument(QString::fromStdString(cl.setupFile));
         if (document == nullptr) {
-            return 1;
+            return stopped ? 0 : 1;
         }
+    }
+    if (stopped) {
+        return 0;
     }
     if (cl.start) {
         document->EnsureLoaded();
         frame.ExecuteCommand(CommandId::Connect);
     }
     ArrangeScreenshot(frame);
-    return app.exec();
+    const int status = QApplication::exec();
+    return stopped ? 0 : status;
 }

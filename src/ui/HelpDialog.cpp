@@ -10,8 +10,10 @@ CHelpDialog::CHelpDialog(QWidget* parent) : QDialog(parent) {
     resize(720, 560);
     auto* browser = new QTextBrowser(this);
     browser->setObjectName("HelpText");
-    browser->setOpenExternalLinks(false);
-    browser->setMarkdown(ReadmeText());
+    browser->setOpenExternalLinks(true);
+    // The guide's pictures are built in beside it.
+    browser->setSearchPaths({QStringLiteral(":/help")});
+    browser->setMarkdown(GuideText());
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -19,10 +21,10 @@ CHelpDialog::CHelpDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
 }
 
-QString CHelpDialog::ReadmeText() {
-    QFile readme(QStringLiteral(":/help/README.md"));
-    if (!readme.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("The help text is not built into this program.");
+QString CHelpDialog::GuideText() {
+    QFile guide(QStringLiteral(":/help/user-guide.md"));
+    if (!guide.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("The user's guide is not built into this program.");
     }
-    return QString::fromUtf8(readme.readAll());
+    return QString::fromUtf8(guide.readAll());
 }

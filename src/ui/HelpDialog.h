@@ -2,12 +2,12 @@
 
 #include <QDialog>
 
-// Help Topics: the program's README, shown as formatted text.
+// Help Topics: the user's guide, shown as formatted text with its pictures.
 class CHelpDialog : public QDialog {
     Q_OBJECT
   public:
     explicit CHelpDialog(QWidget* parent = nullptr);
 
-    // The README bundled into the program.
-    static QString ReadmeText();
+    // The guide bundled into the program.
+    static QString GuideText();
 };

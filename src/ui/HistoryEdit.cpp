@@ -36,6 +36,14 @@ CHistoryEdit::CHistoryEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
+QSize CHistoryEdit::sizeHint() const {
+    QSize hint = QPlainTextEdit::sizeHint();
+    if (m_preferredWidth > 0) {
+        hint.setWidth(m_preferredWidth);
+    }
+    return hint;
+}
+
 void CHistoryEdit::keyPressEvent(QKeyEvent* event) {
     if (m_port == nullptr) {
         QPlainTextEdit::keyPressEvent(event);

@@ -19,6 +19,9 @@ class CHistoryEdit : public QPlainTextEdit {
     void SetPort(CPortHandler* port) { m_port = port; }
     CPortHandler* Port() const { return m_port; }
     const CCommandHistory& History() const { return m_history; }
+    // The width asked for when there is room; the minimum stays smaller.
+    void SetPreferredWidth(int width) { m_preferredWidth = width; }
+    QSize sizeHint() const override;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -28,4 +31,5 @@ class CHistoryEdit : public QPlainTextEdit {
 
     CPortHandler* m_port = nullptr;
     CCommandHistory m_history;
+    int m_preferredWidth = 0;
 };

@@ -7,10 +7,12 @@
 #include "ui/HelpDialog.h"
 #include "ui/HistoryEdit.h"
 #include "ui/MenuCommand.h"
+#include "ui/MessageBoxes.h"
 #include "ui/PortInputBar.h"
 #include "ui/PortSelectorBar.h"
 #include "ui/SpotweaverView.h"
 #include "ui/ToolIcons.h"
+#include "ui/WindowFit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,10 +31,12 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -196,6 +200,17 @@ void CMainFrame::BuildToolBars() {
             continue;
         }
         Action(id)->setIcon(CToolIcons::Of(image));
+        if (id == FileSave) {
+            // The menu item goes with the document; the button stays in
+            // its place, greyed while there is nothing to save.
+            m_saveButton = new QAction(Action(id)->icon(), Action(id)->text(), this);
+            m_saveButton->setToolTip(Action(id)->toolTip());
+            m_saveButton->setStatusTip(Action(id)->statusTip());
+            m_saveButton->setData(id);
+            connect(m_saveButton, &QAction::triggered, this, [this] { ExecuteCommand(FileSave); });
+            m_wndToolBar->addAction(m_saveButton);
+            continue;
+        }
         m_wndToolBar->addAction(Action(id));
     }
 
@@ -251,8 +266,8 @@ CGuiDocument* CMainFrame::OpenDocument(const QString& path) {
         document->Close();
         m_recentFiles.Remove(full);
         RebuildRecentFiles();
-        QMessageBox::warning(this, QStringLiteral("Spotweaver"),
-                             QStringLiteral("Failed to open document.\n%1").arg(Q(error)));
+        MessageBoxes::Show(this, QMessageBox::Warning,
+                           QStringLiteral("Failed to open document.\n%1").arg(Q(error)));
         return nullptr;
     }
     m_recentFiles.Add(full);
@@ -276,9 +291,9 @@ bool CMainFrame::SaveModified(CGuiDocument& document) {
         return true;
     }
     const auto answer =
-        QMessageBox::question(this, QStringLiteral("Spotweaver"),
-                              QStringLiteral("Save changes to %1?").arg(document.Title()),
-                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        MessageBoxes::Show(this, QMessageBox::Question,
+                           QStringLiteral("Save changes to %1?").arg(document.Title()),
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) {
         return false;
     }
@@ -291,8 +306,8 @@ bool CMainFrame::Save(CGuiDocument& document) {
     }
     std::string error;
     if (!document.Doc().SaveFile(document.Path().toStdString(), error)) {
-        QMessageBox::warning(this, QStringLiteral("Spotweaver"),
-                             QStringLiteral("Failed to save document.\n%1").arg(Q(error)));
+        MessageBoxes::Show(this, QMessageBox::Warning,
+                           QStringLiteral("Failed to save document.\n%1").arg(Q(error)));
         return false;
     }
     m_recentFiles.Add(document.Path());
@@ -321,6 +336,18 @@ bool CMainFrame::SaveAs(CGuiDocument& document) {
         return false;
     }
     return true;
+}
+
+void CMainFrame::EndSession() {
+    for (CGuiDocument* document : m_documents) {
+        document->DisconnectAll();
+        if (document->Doc().IsModified()) {
+            std::fprintf(stderr, "spotweaver: the unsaved changes to %s were not written\n",
+                         qPrintable(document->Path().isEmpty() ? document->Title()
+                                                               : document->Path()));
+        }
+    }
+    std::fflush(stderr);
 }
 
 void CMainFrame::ForgetDocument(CGuiDocument& document) {
@@ -359,6 +386,13 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* subWindow) {
     UpdateMenus();
     RefreshTitle();
     document.OnWindowActivated(*window);
+    // A window brought to the front takes typing in its input line; a click
+    // into its traffic to select text moves the focus there afterwards. While
+    // the frame is not the active window, a focus set now would be carried
+    // out later and activate this window again over a newer one.
+    if (isActiveWindow() && QApplication::mouseButtons() == Qt::NoButton) {
+        window->InputBar().InputLine().setFocus();
+    }
 }
 
 // ----------------------------------------------------------------- commands
@@ -412,7 +446,7 @@ void CMainFrame::ExecuteCommand(int id) {
         m_consoleBar->setVisible(!m_consoleBar->isVisibleTo(this));
         break;
     case WindowCascade:
-        m_mdi->cascadeSubWindows();
+        Cascade();
         break;
     case WindowTile:
         TileHorizontally();
@@ -500,6 +534,21 @@ void CMainFrame::TileHorizontally() {
     }
 }
 
+// The active window last, in front; every title bar stays in view.
+void CMainFrame::Cascade() {
+    std::vector<QMdiSubWindow*> windows;
+    QMdiSubWindow* active = m_mdi->activeSubWindow();
+    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (window->isVisible() && !window->isMinimized() && window != active) {
+            windows.push_back(window);
+        }
+    }
+    if (active != nullptr && active->isVisible() && !active->isMinimized()) {
+        windows.push_back(active);
+    }
+    WindowFit::Cascade(*m_mdi, windows);
+}
+
 // Minimised windows in a row along the bottom of the area.
 void CMainFrame::ArrangeIcons() {
     int left = 0;
@@ -547,6 +596,7 @@ void CMainFrame::UpdateMenus() {
     for (int id : {FileSave, EditCut, EditCopy, EditPaste, Font}) {
         Action(id)->setEnabled(open);
     }
+    m_saveButton->setEnabled(open);
     m_consoleBar->ConnectAction().setEnabled(open);
     m_consoleBar->DisconnectAction().setEnabled(open);
     SyncViewChecks();
@@ -653,7 +703,9 @@ void CMainFrame::ApplyLayout(const MainFrameLayout& layout) {
         if (isMaximized() || isMinimized()) {
             setWindowState(Qt::WindowNoState);
         }
-        setGeometry(r);
+        // A setup saved on a larger screen still opens in view.
+        setGeometry(screen() != nullptr ? WindowFit::FittedInto(r, screen()->availableGeometry())
+                                        : r);
     }
     if (p.showCmd == 3) {
         setWindowState(Qt::WindowMaximized);

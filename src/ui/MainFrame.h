@@ -65,6 +65,10 @@ class CMainFrame : public QMainWindow {
     bool SaveModified(CGuiDocument& document);
     bool Save(CGuiDocument& document);
     bool SaveAs(CGuiDocument& document);
+    // The program is told to end (SIGTERM, SIGINT): every port of every
+    // setup is disconnected at once; unsaved changes are not written, and
+    // standard error says which setups had them. Asks nothing.
+    void EndSession();
     void ForgetDocument(CGuiDocument& document);
     MainFrameLayout Layout() const;
     void ApplyLayout(const MainFrameLayout& layout);
@@ -86,6 +90,7 @@ class CMainFrame : public QMainWindow {
     void OnSubWindowActivated(class QMdiSubWindow* window);
     void Open();
     void EditCommand(int id);
+    void Cascade();
     void TileHorizontally();
     void ArrangeIcons();
     void SwitchPane();
@@ -96,6 +101,7 @@ class CMainFrame : public QMainWindow {
     const IClock& m_clock;
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_wndToolBar = nullptr;
+    QAction* m_saveButton = nullptr;
     CPortSelectorBar* m_consoleBar = nullptr;
     QLabel* m_messagePane = nullptr;
     std::map<int, QAction*> m_actions;

@@ -6,13 +6,22 @@
 #include "ui/MenuCommand.h"
 #include "ui/ToolIcons.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QTextDocument>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
+// The input line asks for 450 pixels but gives way down to a few characters
+// when the window is narrower, so that the buttons stay in view.
 constexpr int InputWidth = 450;
+constexpr int MinInputWidth = 60;
 constexpr int Gap = 12;
+// Space between the typed text and the input line's frame.
+constexpr int TextMargin = 2;
 
 // The line a text with a line break sends: an Enter at the end gives the text
 // before it; a break elsewhere (pasted text) joins the parts around it.
@@ -39,7 +48,10 @@ CPortInputBar::CPortInputBar(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 2, 0, 2);
     layout->setSpacing(0);
     m_input = new CHistoryEdit(this);
-    m_input->setMinimumWidth(InputWidth);
+    m_input->document()->setDocumentMargin(TextMargin);
+    m_input->setMinimumWidth(MinInputWidth);
+    m_input->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_input->SetPreferredWidth(InputWidth);
     layout->addWidget(m_input, 1);
     layout->addSpacing(Gap);
     using CT = CToolIcons::Image;
@@ -87,8 +99,13 @@ void CPortInputBar::ApplyFont(const QFont& font, int pixelHeight) {
         entry.second->setFixedSize(ButtonWidth, m_buttonHeight);
     }
     m_input->setFont(font);
-    m_input->setFixedHeight(m_buttonHeight);
-    setFixedHeight(m_buttonHeight + 4);
+    // A font's line is taller than its pixel size (descenders, accents): the
+    // input line grows past the button height when a whole line needs it.
+    const int textHeight = QFontMetrics(font).lineSpacing() + 2 * TextMargin +
+                           2 * m_input->frameWidth();
+    const int inputHeight = std::max(m_buttonHeight, textHeight);
+    m_input->setFixedHeight(inputHeight);
+    setFixedHeight(inputHeight + 4);
 }
 
 void CPortInputBar::OnTextChanged() {

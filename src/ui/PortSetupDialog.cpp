@@ -1,5 +1,7 @@
 #include "ui/PortSetupDialog.h"
 
+#include "ui/MessageBoxes.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPalette>
 #include <QVBoxLayout>
 
 namespace {
@@ -22,6 +25,7 @@ QString Q(const std::string& text) {
 CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
     : QDialog(parent), m_values(values), m_model(values) {
     setWindowTitle(Q(m_model.Form().title));
+    MessageBoxes::LeaveRoomForTitle(*this);
     for (const SetupField& field : m_model.Fields()) {
         m_controls[field.key] = MakeControl(field);
     }
@@ -142,6 +146,15 @@ void CPortSetupDialog::Show() {
                 edit->setText(Q(field.text));
             }
             edit->setReadOnly(field.readOnly);
+            // A locked field looks locked: the window's grey behind the text,
+            // as the desktop shows a field that can be read but not typed in.
+            if (field.readOnly) {
+                QPalette locked = palette();
+                locked.setColor(QPalette::Base, locked.color(QPalette::Window));
+                edit->setPalette(locked);
+            } else {
+                edit->setPalette(QPalette());
+            }
         } else if (auto* list = qobject_cast<QComboBox*>(control)) {
             if (list->count() != static_cast<int>(field.choices.size())) {
                 list->clear();
@@ -169,7 +182,7 @@ QWidget* CPortSetupDialog::Control(const std::string& key) const {
 
 void CPortSetupDialog::accept() {
     if (auto refusal = m_model.Accept(m_values)) {
-        QMessageBox::warning(this, QStringLiteral("Spotweaver"), Q(refusal->message));
+        MessageBoxes::Show(this, QMessageBox::Warning, Q(refusal->message));
         if (QWidget* control = Control(refusal->key)) {
             control->setFocus();
             if (auto* edit = qobject_cast<QLineEdit*>(control)) {

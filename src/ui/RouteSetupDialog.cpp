@@ -1,6 +1,7 @@
 #include "ui/RouteSetupDialog.h"
 
 #include "routing/RouteSetupModel.h"
+#include "ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 CRouteSetupDialog::CRouteSetupDialog(CRouteSetupModel& model, QWidget* parent)
     : QDialog(parent), m_model(model) {
     setWindowTitle(QStringLiteral("Route Setup"));
+    MessageBoxes::LeaveRoomForTitle(*this);
     m_from = new QComboBox(this);
     m_from->setObjectName("RouteFrom");
     m_to = new QComboBox(this);

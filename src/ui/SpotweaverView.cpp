@@ -1,5 +1,6 @@
 #include "ui/SpotweaverView.h"
 
+#include <QScrollBar>
 #include <QTextCursor>
 
 #include <algorithm>
@@ -21,6 +22,16 @@ CSpotweaverView::CSpotweaverView(QWidget* parent) : QPlainTextEdit(parent) {
     m_repaint.setSingleShot(true);
     m_repaint.setInterval(RepaintMs);
     connect(&m_repaint, &QTimer::timeout, this, &CSpotweaverView::Flush);
+    // A view that shows its newest line keeps showing it when the window is
+    // resized, tiled or restored; one the user scrolled back stays put.
+    QScrollBar* scroll = verticalScrollBar();
+    connect(scroll, &QScrollBar::valueChanged, this,
+            [this, scroll](int value) { m_followsEnd = value >= scroll->maximum(); });
+    connect(scroll, &QScrollBar::rangeChanged, this, [this, scroll](int, int maximum) {
+        if (m_followsEnd) {
+            scroll->setValue(maximum);
+        }
+    });
 }
 
 void CSpotweaverView::PrintText(std::string_view text) {

@@ -10,7 +10,7 @@
 // A port window's read-only traffic view. Printed text is folded, cut into
 // pieces and trimmed by CViewText; the widget shows the result at most every
 // RepaintMs milliseconds, so a burst of traffic costs one repaint, and always
-// scrolls to the newest text.
+// scrolls to the newest text, also when the window changes size.
 class CSpotweaverView : public QPlainTextEdit {
     Q_OBJECT
   public:
@@ -28,4 +28,5 @@ class CSpotweaverView : public QPlainTextEdit {
   private:
     CViewText m_text;
     QTimer m_repaint;
+    bool m_followsEnd = true;
 };

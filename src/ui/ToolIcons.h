@@ -2,8 +2,9 @@
 
 #include <QIcon>
 
-// The small images of the toolbars and of the program, drawn at run time so
-// that no image files need to be found: a rounded tile with a glyph.
+// The small images of the toolbars and of the program: the desktop's icon
+// theme under the standard freedesktop names, and where it has none, a
+// picture drawn at run time that needs no file.
 class CToolIcons {
   public:
     enum class Image {
@@ -22,4 +23,7 @@ class CToolIcons {
         Program
     };
     static QIcon Of(Image image);
+    // Lets an installed full-colour theme supply what the desktop's theme
+    // lacks; called once at start-up.
+    static void UseInstalledTheme();
 };

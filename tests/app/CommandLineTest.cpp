@@ -92,8 +92,11 @@ TEST_P(BadCommandLineTest, Parse_GivesTheErrorMode) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, BadCommandLineTest,
     ::testing::Values(
-        BadLineRow{"StartX", {"setup.ini", "/STARTX"}, "unrecognized option '/STARTX'"},
-        BadLineRow{"HyphenStartX", {"-startx"}, "unrecognized option '-startx'"},
+        BadLineRow{"HeadlessStartX",
+                   {"setup.ini", "/STARTX", "--headless"},
+                   "unrecognized option '/STARTX'"},
+        BadLineRow{"CheckHyphenStartX", {"--check", "a.ini", "-startx"},
+                   "unrecognized option '-startx'"},
         BadLineRow{"UnknownLongOption", {"--bogus"}, "unrecognized option '--bogus'"},
         BadLineRow{"HeadlessWithoutFile", {"--headless"}, "--headless needs a setup file"},
         BadLineRow{"CheckWithoutFile", {"--check"}, "--check needs a setup file"},
@@ -116,6 +119,14 @@ INSTANTIATE_TEST_SUITE_P(
                    "option '--headless' doesn't allow an argument"},
         BadLineRow{"HelpWithValue", {"--help=all"}, "option '--help' doesn't allow an argument"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLineTest, Parse_WindowIgnoresFlagsThatOnlyBeginWithStart) {
+    const CommandLine cl = Parse({"setup.ini", "/STARTX", "-startup"});
+    EXPECT_EQ(cl.mode, CommandLine::Mode::Gui);
+    EXPECT_FALSE(cl.start);
+    EXPECT_EQ(cl.setupFile, "setup.ini");
+    EXPECT_EQ(cl.ignored, (std::vector<std::string>{"/STARTX", "-startup"}));
+}
 
 TEST(CommandLineTest, Parse_HelpAndVersionWinOverTheRest) {
     EXPECT_EQ(Parse({"--bogus-later", "--help"}).mode, CommandLine::Mode::Error);

@@ -30,6 +30,10 @@ fi
 # Exactly these files: no bench setup or stray example slips in.
 expected=(
     bin/spotweaver
+    share/doc/spotweaver/routes.png
+    share/doc/spotweaver/screenshot-main.png
+    share/doc/spotweaver/setup-telnet.png
+    share/doc/spotweaver/user-guide.md
     share/man/man1/spotweaver.1
     share/spotweaver/examples/demo-spots.txt
     share/spotweaver/examples/demo.ini

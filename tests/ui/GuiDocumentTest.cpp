@@ -4,10 +4,14 @@
 #include "ModalAnswers.h"
 #include "platform/CommandIds.h"
 #include "port/PortHandler.h"
+#include "ui/HistoryEdit.h"
 #include "ui/PortInputBar.h"
+#include "ui/PortSelectorBar.h"
 #include "ui/SpotweaverView.h"
 
+#include <QComboBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -165,6 +169,8 @@ TEST(GuiDocumentTest, StatusBarText_ShownWhileTheDocumentIsActive) {
 TEST(GuiDocumentTest, AddLogFile_DialogsConfirmedAddPortWindowAndSelectorEntry) {
     GuiRig rig;
     CGuiDocument& document = rig.frame->NewDocument();
+    EXPECT_EQ(rig.frame->ConsoleBar().Selector().count(), 1);
+    EXPECT_EQ(rig.frame->ConsoleBar().CurrentText(), "ALL");
     ModalAnswers answers;
     answers.onDialog = [&](QDialog& dialog) {
         if (dialog.windowTitle() == "File Handler Setup") {
@@ -179,9 +185,12 @@ TEST(GuiDocumentTest, AddLogFile_DialogsConfirmedAddPortWindowAndSelectorEntry) 
     ASSERT_EQ(document.Doc().PortCount(), 1);
     EXPECT_EQ(document.Doc().Port(0)->PortName, "LOG");
     ASSERT_NE(GuiRig::WindowOf(document, "LOG"), nullptr);
-    EXPECT_EQ(document.PortSelectorItems(), (std::vector<std::string>{"LOG"}));
+    EXPECT_EQ(document.PortSelectorItems(), (std::vector<std::string>{"ALL", "LOG"}));
+    EXPECT_EQ(rig.frame->ConsoleBar().CurrentText(), "ALL");
     EXPECT_NE(MainText(document).find("LOG port loaded, use Connect command to start\n"),
               std::string::npos);
+    rig.frame->ConsoleBar().ConnectAction().trigger();
+    EXPECT_TRUE(document.Doc().Port(0)->IsConnected());
 }
 
 TEST(GuiDocumentTest, AddPortCancelled_ClosesTheTempWindow) {
@@ -241,7 +250,79 @@ TEST(GuiDocumentTest, LoadedFont_SizesViewsAndInputBars) {
     CGuiDocument& document = rig.OpenTwoPorts();
     for (CChildFrame* window : document.Windows()) {
         EXPECT_EQ(window->View().font().pixelSize(), 20);
-        EXPECT_EQ(window->View().font().family().toStdString(), "Courier New");
+        EXPECT_TRUE(QFontInfo(window->View().font()).fixedPitch());
         EXPECT_EQ(window->InputBar().ButtonHeight(), 26);
     }
+}
+
+TEST(GuiDocumentTest, NarrowPortWindow_InputLineGivesWayToTheButtons) {
+    GuiRig rig;
+    rig.frame->show();
+    CChildFrame* window = GuiRig::WindowOf(rig.OpenTwoPorts(), "LOG");
+    window->resize(window->minimumSizeHint());
+    GuiRig::Settle();
+    EXPECT_LE(window->width(), 300);
+    const CPortInputBar& bar = window->InputBar();
+    const QRect inside = window->widget()->rect();
+    for (int id : {PortCommand::Connect, PortCommand::StopScript}) {
+        const QRect button(bar.Button(id)->mapTo(window->widget(), QPoint(0, 0)),
+                           bar.Button(id)->size());
+        EXPECT_TRUE(inside.contains(button)) << id;
+        EXPECT_GT(button.left(), bar.InputLine().geometry().right()) << id;
+    }
+}
+
+struct FontRow {
+    const char* name;
+    int size;
+    const char* face;
+};
+
+void PrintTo(const FontRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class FontDialogTest : public ::testing::TestWithParam<FontRow> {};
+
+// OK without a change keeps the stored size and weight; the dialog shows the
+// fixed-width font the windows use, in its upright style.
+TEST_P(FontDialogTest, OkUnchanged_KeepsTheStoredFont) {
+    GuiRig rig;
+    const FontRow& row = GetParam();
+    std::string text = rig.TwoPorts();
+    text.replace(0, text.find("FontWeight"),
+                 "NumberOfPorts=2\nFontSize=" + std::to_string(row.size) + "\n");
+    text.replace(text.find("FontFace=Courier New"), 20, std::string("FontFace=") + row.face);
+    CGuiDocument* document = rig.frame->OpenDocument(rig.Write("font.ini", text));
+    GuiRig::Settle();
+    ModalAnswers answers;
+    QFont shown;
+    answers.onDialog = [&](QDialog& dialog) {
+        shown = qobject_cast<QFontDialog*>(&dialog)->currentFont();
+        dialog.accept();
+    };
+    rig.frame->Action(CommandId::Font)->trigger();
+    EXPECT_TRUE(QFontInfo(shown).fixedPitch()) << shown.family().toStdString();
+    EXPECT_EQ(shown.italic(), false);
+    EXPECT_EQ(shown.styleName().contains("Oblique"), false);
+    EXPECT_EQ(document->Doc().FontSize, row.size);
+    EXPECT_EQ(document->Doc().FontWeight, 400);
+    EXPECT_EQ(document->Doc().FontFace, shown.family().toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faces, FontDialogTest,
+    ::testing::Values(FontRow{"NotInstalled", 20, "Courier New"},
+                      FontRow{"InstalledCharacterHeight", -14, "DejaVu Sans Mono"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GuiDocumentTest, ActivatedWindow_TakesTypingInItsInputLine) {
+    GuiRig rig;
+    rig.frame->show();
+    QApplication::setActiveWindow(rig.frame.get());
+    CGuiDocument& document = rig.OpenTwoPorts(3);
+    CChildFrame* con = GuiRig::WindowOf(document, "CON");
+    rig.frame->MdiArea().setActiveSubWindow(con);
+    GuiRig::Settle();
+    EXPECT_EQ(QApplication::focusWidget(), &con->InputBar().InputLine());
 }

@@ -54,7 +54,7 @@ struct GuiRig {
         return Header(2) + Port("CON", "CON") + CommandRouter() + log +
                Line("FileName", dir.filePath("log.txt").toStdString()) + CtRouter(5, 2) +
                Routes(0, {2, 0}) + Routes(0, {1, 0}) + Placement(1, 0, 0, 500, 300) +
-               Placement(1, 20, 30, 1020, 730) + Placement(1, 0, 0, 300, 30) +
+               Placement(1, 20, 30, 780, 570) + Placement(1, 0, 0, 300, 30) +
                Placement(1, 0, 880, 1200, 900) + Placement(1, 0, 30, 400, 60) +
                Line("MainFrameToolbar.showwindow", std::to_string(consoleBarShown)) +
                "m_wndStatusBar.showwindow=268435456\nm_wndToolBar.showwindow=268435456\n";

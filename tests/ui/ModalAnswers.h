@@ -26,6 +26,8 @@ class ModalAnswers {
     }
 
     std::vector<std::string> texts;
+    // The width of each message box, as shown.
+    std::vector<int> boxWidths;
     std::vector<std::string> dialogTitles;
     std::function<void(QDialog&)> onDialog;
 
@@ -39,6 +41,7 @@ class ModalAnswers {
         m_busy.push_back(dialog);
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
             texts.push_back(box->text().toStdString());
+            boxWidths.push_back(box->width());
             QAbstractButton* button = nullptr;
             if (!m_answers.empty()) {
                 button = box->button(m_answers.front());

@@ -6,6 +6,7 @@
 #include "ui/HistoryEdit.h"
 
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QTest>
 #include <QToolButton>
 
@@ -107,3 +108,26 @@ TEST(PortInputBarTest, ApplyFont_ButtonHeightFollowsTheFont) {
     EXPECT_EQ(bar.ButtonHeight(), 22);
     EXPECT_EQ(bar.height(), 26);
 }
+
+class PortInputBarFontTest : public ::testing::TestWithParam<int> {};
+
+// A whole line of the console font fits in the input line, which lies inside
+// the bar; the buttons keep their h+6 (at least 22) pixels.
+TEST_P(PortInputBarFontTest, TypedLineIsNotClipped) {
+    const int pixels = GetParam();
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPixelSize(pixels);
+    CPortInputBar bar;
+    bar.ApplyFont(font, pixels);
+    bar.resize(600, bar.height());
+    bar.show();
+    const CHistoryEdit& input = bar.InputLine();
+    const int margin = static_cast<int>(input.document()->documentMargin());
+    EXPECT_GE(input.viewport()->height(), QFontMetrics(font).lineSpacing() + 2 * margin);
+    EXPECT_GE(input.geometry().top(), 0);
+    EXPECT_LE(input.geometry().bottom(), bar.height() - 1);
+    EXPECT_EQ(bar.ButtonHeight(), std::max(pixels + 6, 22));
+    EXPECT_GE(bar.height(), bar.ButtonHeight() + 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pixels, PortInputBarFontTest, ::testing::Values(8, 13, 16, 20, 28, 40));

@@ -112,4 +112,9 @@ TEST(PortSetupDialogTest, ConnectedComEdit_ListsDisabledNameReadOnly) {
     }
     EXPECT_TRUE(Get<QLineEdit>(dialog, "Name").isReadOnly());
     EXPECT_TRUE(Get<QLineEdit>(dialog, "BufferSize").isReadOnly());
+    // Locked fields have the window's colour behind their text, editable ones not.
+    const QColor window = dialog.palette().color(QPalette::Window);
+    EXPECT_EQ(Get<QLineEdit>(dialog, "Name").palette().color(QPalette::Base), window);
+    EXPECT_EQ(Get<QLineEdit>(dialog, "Hops").palette().color(QPalette::Base), window);
+    EXPECT_NE(Get<QLineEdit>(dialog, "KeepAlive").palette().color(QPalette::Base), window);
 }

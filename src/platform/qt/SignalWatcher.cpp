@@ -1,4 +1,4 @@
-#include "app/SignalWatcher.h"
+#include "platform/qt/SignalWatcher.h"
 
 #include "app/StdStreams.h"
 

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QRect>
+
+#include <vector>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+// Where windows go so that a person can see and reach them: inside the
+// workspace (or the screen), and in a cascade that leaves every title bar in
+// view.
+namespace WindowFit {
+
+// window moved (and, when larger, shrunk) so that it lies inside area.
+QRect FittedInto(QRect window, const QRect& area);
+
+// How far each window of a cascade sits below and right of the one before:
+// the height of a sub-window's title bar with its frame.
+int CascadeStep(const QMdiSubWindow& window);
+
+// The place of the index-th window of a cascade in area, size as given
+// (made smaller where the area is); the cascade starts again at the top left
+// corner where a window would reach past the area.
+QRect CascadeSlot(int index, QSize size, int step, const QRect& area);
+
+// Cascades the windows in the given order, the last one in front.
+void Cascade(QMdiArea& area, const std::vector<QMdiSubWindow*>& windows);
+
+} // namespace WindowFit
