@@ -42,6 +42,8 @@ public:
     void SetSubstitution(std::string_view text);
     // -1 when the current step's response is empty, else step + 1.
     int StatusStep() const;
+    // The login is over: no step is left to answer, or the script stopped.
+    bool Finished() const { return !m_running || StatusStep() < 0; }
 
     // The response to send for a received chunk (empty text when polled), or none.
     std::optional<std::string> Check(std::string_view text);

@@ -53,6 +53,7 @@ RouterSetup RouterSetupOf(const PortSetupValues& v) {
     setup.options.BlockDashAtOption = v.blockDashAt ? 1 : 0;
     setup.options.StripAtPoundOption = v.stripAtPound ? 1 : 0;
     setup.options.OnlyPassSkimmerCQOption = v.onlySkimmerCQ ? 1 : 0;
+    setup.options.NodeHandshake = v.nodeHandshake ? 1 : 0;
     setup.dupeLength = v.dupes;
     return setup;
 }
@@ -164,7 +165,9 @@ int CPortHandler::PendingLines() const { return m_connected ? m_ringBuffer.LineC
 
 void CPortHandler::OnReceive(const char* data, int len) {
     m_ringBuffer.Put(data, len);
-    RunScript(std::string_view(data, static_cast<std::size_t>(std::max(0, len))));
+    if (m_router == nullptr || !m_router->HoldsLink()) {
+        RunScript(std::string_view(data, static_cast<std::size_t>(std::max(0, len))));
+    }
     m_host.PostPortData(*this);
 }
 
@@ -190,7 +193,18 @@ bool CPortHandler::RunScript(CConnectScript& script, std::string_view text,
 
 void CPortHandler::OnLinkStart() {
     m_linkRunning = true;
+    StartScript();
+}
+
+void CPortHandler::StartScript() {
     m_script.Start();
+    NotifyLinkStart();
+}
+
+void CPortHandler::NotifyLinkStart() {
+    if (m_router != nullptr) {
+        m_router->OnLinkStart();
+    }
 }
 
 void CPortHandler::OnLinkEnd() {
@@ -322,7 +336,10 @@ void CPortHandler::ApplyLiveSetup(int isTnc, const std::string& streamSw,
 
 void CPortHandler::ApplyRouterSetup(const RouterSetup& values) {
     if (m_router != nullptr) {
-        RouterKeys::Apply(*m_router, values, RouterKey::All);
+        // The dialog's values reach every router in place; a key added
+        // later only the types that store it.
+        const unsigned later = m_router->Type().keys & ~RouterKey::All;
+        RouterKeys::Apply(*m_router, values, RouterKey::All | later);
     }
 }
 
@@ -382,6 +399,7 @@ void CPortHandler::FillSetupValues(PortSetupValues& values) const {
         values.blockDashAt = m_router->BlockDashAtOption != 0;
         values.stripAtPound = m_router->StripAtPoundOption != 0;
         values.onlySkimmerCQ = m_router->OnlyPassSkimmerCQOption != 0;
+        values.nodeHandshake = m_router->NodeHandshake != 0;
     }
 }
 

@@ -95,6 +95,17 @@ public:
     const std::string& FrameLine(std::string_view text);
     void OnLinkStart();
     void OnLinkEnd();
+    // The connect script runs from its first step for a new link or caller;
+    // the router hears of it.
+    void StartScript();
+    // Tells the router that a new link or caller begins.
+    void NotifyLinkStart();
+    // True once the peer has finished the connect script (its login); a
+    // server port asks its callers.
+    virtual bool LoginDone() const { return m_script.Finished(); }
+    // True for a port that is called (a server); it speaks first on a node
+    // link.
+    virtual bool IsCalled() const { return false; }
 
     std::string GetStatusText();
     // "NAME: msg\n" into the port view.

@@ -29,6 +29,7 @@ struct PortSetupValues {
     bool blockDashAt = false;
     bool stripAtPound = false;
     bool onlySkimmerCQ = false;
+    bool nodeHandshake = false; // "Cluster Node" only
     bool addConsoleRoutes = true;
 
     std::vector<std::pair<std::string, std::string>> kindFields;

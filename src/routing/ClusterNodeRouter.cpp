@@ -7,6 +7,20 @@ CClusterNodeRouter::CClusterNodeRouter(CPortHandler& port)
     : CRouter(port, DataTypeCode::ClusterNode), m_parser(*this),
       m_formatter(*this, port.Host().Clock()) {}
 
+void CClusterNodeRouter::OnLinkStart() { m_link.Begin(Port().IsCalled()); }
+
+bool CClusterNodeRouter::Answer(std::string_view line) {
+    m_link.SetHandshake(NodeHandshake == 1);
+    const CNodeLink::Outcome out = m_link.Take(line, MyCall, Port().LoginDone());
+    if (!out.answer.empty()) {
+        SendFramed(out.answer, Port());
+    }
+    if (!out.report.empty()) {
+        Port().PrintMessage(out.report);
+    }
+    return out.handled;
+}
+
 std::string_view CClusterNodeRouter::TakeIn(std::string_view line) {
     RecordOwnSpot(m_parser, line);
     return line;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "routing/NodeLink.h"
 #include "routing/Router.h"
 #include "routing/SpotFormatter.h"
 #include "routing/SpotParser.h"
@@ -11,7 +12,8 @@
 // IRC, user, Clusse and node ports as PC11 frames under its own call and hop
 // count, turns IRC solar announcements into AR19 frames, passes other node
 // frames and direct-style text through unchanged, and refuses CT and
-// pass-through traffic.
+// pass-through traffic. Its node link answers pings for its own call and,
+// with "NodeHandshake" 1, the link's init frames (see CNodeLink).
 //
 //   PC11^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq  <MYCALL^K1ABC^MYCALL^H99^~
 class CClusterNodeRouter : public CRouter {
@@ -23,11 +25,14 @@ public:
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
+    void OnLinkStart() override;
+    bool HoldsLink() const override { return m_link.HasBegun(); }
 
 protected:
     // Parses a line of a user-side source and sends it as a PC11 frame.
     void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     std::string_view TakeIn(std::string_view line) override;
+    bool Answer(std::string_view line) override;
 
 private:
     // Sends a parsed spot as a PC11 frame unless it looped or is a dupe.
@@ -35,4 +40,5 @@ private:
 
     CSpotParser m_parser;
     CSpotFormatter m_formatter;
+    CNodeLink m_link;
 };

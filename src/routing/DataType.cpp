@@ -36,8 +36,8 @@ constexpr std::array<DataType, 10> Types = {{
      &Make<CCommandRouter>},
     {Code::ClusterUser, "Cluster User", Source::ClusterUser, UserKeys, 0, 3,
      {1, UserEditable, true, false}, &Make<CClusterUserRouter>},
-    {Code::ClusterNode, "Cluster Node", Source::ClusterNode, All, 0, 3,
-     {2, HopsOut | UserEditable, true, false}, &Make<CClusterNodeRouter>},
+    {Code::ClusterNode, "Cluster Node", Source::ClusterNode, All | NodeHandshake, 0, 3,
+     {2, HopsOut | UserEditable | NodeHandshake, true, false}, &Make<CClusterNodeRouter>},
     {Code::Direct, "Direct", Source::Direct, LineKeys, 0, 3, {5, 0, true, false},
      &Make<CDirectRouter>},
     // Packets end with their own line feed, so the line ending starts at 0.

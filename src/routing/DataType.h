@@ -46,6 +46,7 @@ constexpr unsigned CRLFOption = 1u << 4;
 constexpr unsigned BlockDashAtOption = 1u << 5;
 constexpr unsigned StripAtPoundOption = 1u << 6;
 constexpr unsigned OnlyPassSkimmerCQOption = 1u << 7;
+constexpr unsigned NodeHandshake = 1u << 8;
 // What every data type stores.
 constexpr unsigned Flags = BlockDashAtOption | StripAtPoundOption | OnlyPassSkimmerCQOption;
 constexpr unsigned All = MyCall | HopsOut | AntiLoopPrefix | DupeLength | CRLFOption | Flags;
@@ -55,8 +56,9 @@ constexpr unsigned All = MyCall | HopsOut | AntiLoopPrefix | DupeLength | CRLFOp
 struct DataTypeDialog {
     // Position in the dialog's list, which has its own order.
     int listed;
-    // Which of "Hops", "MyCall" and "AntiLoop Px" the user may change
-    // (RouterKey bits; the dialog's rule, not the stored keys).
+    // Which of "Hops", "MyCall", "AntiLoop Px" and "Node handshake" the
+    // user may change (RouterKey bits; the dialog's rule, not the stored
+    // keys).
     unsigned editable;
     // False for a type that carries bytes, not lines: "Dupes", "CR/LF" and
     // "Keep Alive Time" are read-only, and choosing the type clears the

@@ -73,7 +73,9 @@ bool CRouter::ProcessInput() {
     if (SkipsTncPrefix() && m_port.IsTNCPort != CPortHandler::TncNone) {
         routed.remove_prefix(std::min<std::size_t>(2, routed.size()));
     }
-    DeliverToRoutes(routed);
+    if (!Answer(routed)) {
+        DeliverToRoutes(routed);
+    }
     m_port.OnInputTaken();
     return m_port.PendingLines() != 0;
 }

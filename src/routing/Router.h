@@ -54,6 +54,12 @@ public:
     virtual void FromPassThru(std::string_view bytes, CPortHandler& source);
     // Routes one line of the own port's input; true when more are waiting.
     virtual bool ProcessInput();
+    // A link, or a new caller of a server port, begins (the connect script
+    // runs from its first step).
+    virtual void OnLinkStart() {}
+    // True while the router's own link protocol holds the link: received
+    // text then no longer feeds the connect script.
+    virtual bool HoldsLink() const { return false; }
 
     const DataType& Type() const { return m_type; }
     // The data type code stored as "InputType".
@@ -104,6 +110,9 @@ protected:
     // prefix is skipped). Spot-bearing types record the line's spot in their
     // own dupe table here; the default hands the line on as it is.
     virtual std::string_view TakeIn(std::string_view line);
+    // A line the router answers by itself on its own link (after the TNC
+    // prefix is skipped); true when it goes to no destination.
+    virtual bool Answer(std::string_view) { return false; }
     // All but Direct and PassThru skip the 2-character TNC stream prefix.
     virtual bool SkipsTncPrefix() const { return true; }
 

@@ -5,6 +5,9 @@
 #include "routing/Router.h"
 #include "setup/SetupFile.h"
 
+#include <algorithm>
+#include <string>
+
 namespace {
 
 constexpr std::size_t MaxTextOption = 31;
@@ -68,6 +71,25 @@ constexpr KeyRow Keys[] = {
     IntRow(RouterKey::StripAtPoundOption, "StripAtPoundOption", &RouterOptions::StripAtPoundOption),
     IntRow(RouterKey::OnlyPassSkimmerCQOption, "OnlyPassSkimmerCQOption",
            &RouterOptions::OnlyPassSkimmerCQOption),
+    // Added to existing setups: read with look-ahead, written only when on.
+    {RouterKey::NodeHandshake, "NodeHandshake", &RouterOptions::NodeHandshake,
+     [](CRouter& r, CSetupFile& s) {
+         if (!s.IsNextKey("NodeHandshake")) {
+             return;
+         }
+         const int value = s.GetInt("NodeHandshake");
+         r.NodeHandshake = std::clamp(value, 0, 1);
+         if (r.NodeHandshake != value) {
+             r.Port().PrintMessage("NodeHandshake " + std::to_string(value) +
+                                   " is out of range, using " + std::to_string(r.NodeHandshake));
+         }
+     },
+     [](const CRouter& r, CSetupFile& s) {
+         if (r.NodeHandshake != 0) {
+             s.PutInt("NodeHandshake", r.NodeHandshake);
+         }
+     },
+     nullptr},
 };
 
 } // namespace

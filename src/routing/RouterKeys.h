@@ -15,6 +15,7 @@ class CSetupFile;
 //   BlockDashAtOption=0
 //   StripAtPoundOption=0
 //   OnlyPassSkimmerCQOption=0
+//   NodeHandshake=1            (Cluster Node; only when on)
 //
 // A data type stores the subset its row in the data type table names
 // (RouterKey bits). "MyCall" and "HopsOut" are always present when the type

@@ -11,6 +11,7 @@ struct RouterOptions {
     int BlockDashAtOption = 0;
     int StripAtPoundOption = 0;
     int OnlyPassSkimmerCQOption = 0;
+    int NodeHandshake = 0; // "Cluster Node" only: 1 answers the link's init frames
 };
 
 // What the port setup dialog gives a router: the shared options and the

@@ -8,8 +8,11 @@ namespace {
 
 // The parse works on at most 79 characters of a "DX de" or IRC line and
 // at most 127 of a node frame; the rest of a longer line is not looked at.
+// A "DX de" line read by its fields may be wider (user settings of 100
+// columns, a locator after the time).
 constexpr std::size_t TextLength = 79;
 constexpr std::size_t FrameLength = 127;
+constexpr std::size_t WideTextLength = 255;
 
 // "DX de" layouts.
 constexpr std::size_t SpotterColumn = 6;
@@ -76,6 +79,25 @@ bool AnyLetter(std::string_view text) {
 bool IsTimeAt(std::string_view text, std::size_t pos) {
     return pos + TimeLength <= text.size() && AllDigits(text.substr(pos, TimeLength));
 }
+// A field of four digits and "Z" ("1234Z"); the "Z" may be missing when
+// zuluOptional.
+bool IsTimeField(std::string_view field, bool zuluOptional) {
+    if (!IsTimeAt(field, 0)) {
+        return false;
+    }
+    const std::string_view rest = field.substr(TimeLength);
+    return rest == "Z" || (zuluOptional && rest.empty());
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
 
 bool LengthIn(std::string_view text, std::size_t low, std::size_t high) {
     return text.size() >= low && text.size() <= high;
@@ -141,7 +163,7 @@ private:
 } // namespace
 
 CSpotParser::CSpotParser(const RouterOptions& options) : m_options(options) {
-    m_buffer.reserve(FrameLength + 1);
+    m_buffer.reserve(WideTextLength + 1);
 }
 
 void CSpotParser::Load(std::string_view text, std::size_t maxLength) {
@@ -164,9 +186,10 @@ std::string_view CSpotParser::UpperSlice(std::size_t from, std::size_t to) {
     return field;
 }
 
-bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos) {
+bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos,
+                                 std::size_t maxLength) {
     spot.Clear();
-    Load(line, TextLength);
+    Load(line, maxLength);
     const std::string_view text = m_buffer;
     if (!StartsWithIgnoringCase(text, "DX de")) {
         return false;
@@ -215,8 +238,16 @@ bool CSpotParser::TakeFrequency(std::size_t& pos, SpotFields& spot) const {
 }
 
 bool CSpotParser::ParseClusseSpot(std::string_view line, SpotFields& spot) {
+    return ParseClusseColumns(line, spot) || ParseDxDeFields(line, spot, true);
+}
+
+bool CSpotParser::ParseUserSpot(std::string_view line, SpotFields& spot) {
+    return ParseUserColumns(line, spot) || ParseDxDeFields(line, spot, false);
+}
+
+bool CSpotParser::ParseClusseColumns(std::string_view line, SpotFields& spot) {
     std::size_t pos = 0;
-    if (!ParseDxDeStart(line, spot, pos)) {
+    if (!ParseDxDeStart(line, spot, pos, TextLength)) {
         return false;
     }
     const std::string_view text = m_buffer;
@@ -229,14 +260,14 @@ bool CSpotParser::ParseClusseSpot(std::string_view line, SpotFields& spot) {
     }
 
     spot.Time = Slice(ClusseTimeColumn, ClusseTimeColumn + TimeLength);
-    spot.Comment = Slice(ClusseCommentColumn, text.find(Bell, ClusseCommentColumn));
+    spot.Comment = Trimmed(Slice(ClusseCommentColumn, text.find(Bell, ClusseCommentColumn)));
     spot.DxCall = UpperSlice(ClusseCallColumn, callEnd);
     return ValidateSpot(spot);
 }
 
-bool CSpotParser::ParseUserSpot(std::string_view line, SpotFields& spot) {
+bool CSpotParser::ParseUserColumns(std::string_view line, SpotFields& spot) {
     std::size_t pos = 0;
-    if (!ParseDxDeStart(line, spot, pos)) {
+    if (!ParseDxDeStart(line, spot, pos, TextLength)) {
         return false;
     }
     const std::string_view text = m_buffer;
@@ -249,6 +280,10 @@ bool CSpotParser::ParseUserSpot(std::string_view line, SpotFields& spot) {
         return false;
     }
     const std::size_t callStart = pos;
+    // A call that runs into the comment column is not of this layout.
+    if (callEnd > UserCommentColumn) {
+        return false;
+    }
 
     // A blank in column 69 ends the comment together with the blanks before
     // it; otherwise the comment runs to the end of the text.
@@ -259,9 +294,50 @@ bool CSpotParser::ParseUserSpot(std::string_view line, SpotFields& spot) {
             --commentEnd;
         }
     }
-    spot.Comment = Slice(UserCommentColumn, commentEnd);
+    // A 13-character call pushes the comment one column to the right.
+    spot.Comment = Slice(SkipBlanks(text, UserCommentColumn), commentEnd);
 
     const std::size_t time = SkipBlanks(text, UserTimeColumn);
+    spot.Time = Slice(time, time + TimeLength);
+    spot.DxCall = UpperSlice(callStart, callEnd);
+    return ValidateSpot(spot);
+}
+
+bool CSpotParser::ParseDxDeFields(std::string_view line, SpotFields& spot, bool timeAfterCall) {
+    std::size_t pos = 0;
+    if (!ParseDxDeStart(line, spot, pos, WideTextLength)) {
+        return false;
+    }
+    const std::string_view text = m_buffer;
+    const std::size_t callStart = SkipBlanks(text, pos);
+    const std::size_t callEnd = RunEnd(text, callStart);
+
+    std::size_t time = text.size();
+    std::size_t commentStart = callEnd;
+    std::size_t commentEnd = text.size();
+    if (timeAfterCall) {
+        const std::size_t start = SkipBlanks(text, callEnd);
+        const std::size_t end = RunEnd(text, start);
+        if (IsTimeField(Slice(start, end), true)) {
+            time = start;
+            commentStart = end;
+            commentEnd = text.find(Bell, commentStart);
+        }
+    } else {
+        // The last time field wins: a comment may hold a time of its own.
+        for (std::size_t start = SkipBlanks(text, callEnd); start < text.size();) {
+            const std::size_t end = RunEnd(text, start);
+            if (IsTimeField(Slice(start, end), false)) {
+                time = start;
+                commentEnd = start;
+            }
+            start = SkipBlanks(text, end);
+        }
+    }
+    if (time == text.size()) {
+        return false;
+    }
+    spot.Comment = Trimmed(Slice(commentStart, commentEnd));
     spot.Time = Slice(time, time + TimeLength);
     spot.DxCall = UpperSlice(callStart, callEnd);
     return ValidateSpot(spot);
@@ -276,7 +352,8 @@ bool CSpotParser::ParseNodeSpot(std::string_view line, SpotFields& spot) {
     if (!fields.NextNonEmpty(name)) {
         return false;
     }
-    const bool isPc11 = name.starts_with("PC11");
+    // PC61 is PC11 with the spotter's address after the origin node.
+    const bool isPc11 = name.starts_with("PC11") || name.starts_with("PC61");
     const bool isAr17 = name.starts_with("AR17");
     if (!isPc11 && !isAr17) {
         return false;

@@ -16,9 +16,15 @@
 //   DX de K1ABC:     14025.0  DL1XYZ       cq cq                          1234Z
 // "DX de" Clusse layout (call at 26, time at 39, comment at 45, ends at BEL):
 //   DX de K1ABC:     14025.0  DL1XYZ       1234Z cq cq<BEL>
-// Node frames ("^"-separated; AR17 has one more field after its name):
+// A "DX de" line that does not fit its layout's columns is read by its
+// fields instead (other nodes' layouts, wider lines, a locator after the
+// time); leading blanks never start a comment:
+//   DX de K1ABC:        14025.0   DL1XYZ        cq cq                       1234Z FN42
+// Node frames ("^"-separated; AR17 has one more field after its name, PC61
+// the spotter's address after the origin node):
 //   PC11^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq^K1ABC^NODE1^H99^~
 //   AR17^NODE1^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq^K1ABC^NODE1^H99^~
+//   PC61^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq^K1ABC^NODE1^192.0.2.1^H30^~
 // IRC channel spot (text after the colour lead-in: spotter at 0, frequency
 // ending at 19, call at 21, comment at 34, time at 62):
 //   :K1ABC!k@host PRIVMSG #CQDX :<03>1,15 K1ABC        14025.0 DL1XYZ ...  1234
@@ -44,10 +50,17 @@ public:
 private:
     // Copies at most maxLength characters of text into the parse buffer.
     void Load(std::string_view text, std::size_t maxLength);
-    // The common start of both "DX de" layouts: the buffer holds the line,
-    // Spotter and Frequency are set and pos is on the blank after the
-    // frequency.
-    bool ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos);
+    bool ParseUserColumns(std::string_view line, SpotFields& spot);
+    bool ParseClusseColumns(std::string_view line, SpotFields& spot);
+    // "DX de", spotter up to ":", frequency, call, then either the time
+    // right after the call and the comment up to BEL (timeAfterCall), or
+    // the comment up to the last field of four digits and "Z", the time.
+    bool ParseDxDeFields(std::string_view line, SpotFields& spot, bool timeAfterCall);
+    // The common start of the "DX de" layouts: the buffer holds at most
+    // maxLength characters of the line, Spotter and Frequency are set and
+    // pos is on the blank after the frequency.
+    bool ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos,
+                        std::size_t maxLength);
     // The frequency of every text layout: the run of non-blanks after the
     // blanks from pos, which a blank must end ("  14025.0 "); pos is left
     // on that blank.

@@ -132,6 +132,8 @@ void CRxNetHandler::Accept() {
         CCallerSession& session = *m_sessions.back();
         PrintMessage(session.Address() + " connected");
         session.Start();
+        // A node link opens afresh with every caller.
+        NotifyLinkStart();
     }
 }
 
@@ -175,6 +177,11 @@ void CRxNetHandler::OnInputTaken() {
 }
 
 bool CRxNetHandler::KeepAliveDue() { return false; }
+
+bool CRxNetHandler::LoginDone() const {
+    return std::any_of(m_sessions.begin(), m_sessions.end(),
+                       [](const std::unique_ptr<CCallerSession>& s) { return s->LoggedIn(); });
+}
 
 void CRxNetHandler::Tick() {
     for (std::size_t i = 0; i < m_sessions.size(); ++i) {

@@ -50,6 +50,8 @@ public:
         m_backlog.ForEach(send);
     }
     void SessionClosed();
+    bool IsCalled() const override { return true; }
+    bool LoginDone() const override;
 
 protected:
     const char* Kind() const override { return "RXTEL"; }

@@ -63,7 +63,8 @@ CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
     AddRow(*grid, 5, 0, "CRLF");
     grid->addWidget(new QLabel(QStringLiteral("0=none, 1=cr, 2=lf, 3=cr/lf"), general), 5, 2, 1, 2);
     int row = 6;
-    for (const char* key : {"BlockDashAt", "StripAtPound", "OnlySkimmerCQ", "AddConsoleRoutes"}) {
+    for (const char* key :
+         {"BlockDashAt", "StripAtPound", "OnlySkimmerCQ", "NodeHandshake", "AddConsoleRoutes"}) {
         grid->addWidget(m_controls[key], row++, 0, 1, 4);
     }
     layout->addWidget(general);

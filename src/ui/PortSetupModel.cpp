@@ -114,6 +114,9 @@ void CPortSetupModel::Build(const PortSetupValues& v) {
         Check("StripAtPound", "Strip -@ and -# from spotter call", 1064, v.stripAtPound));
     m_fields.push_back(Check("OnlySkimmerCQ", "Only pass skimmer CQ spots", 1066, v.onlySkimmerCQ));
     m_fields.push_back(
+        Check("NodeHandshake", "Node handshake (answer the link's init frames)", 1067,
+              v.nodeHandshake));
+    m_fields.push_back(
         Check("AddConsoleRoutes", "Add Console Routes Automatically", 1020, v.addConsoleRoutes));
 
     for (auto& f : m_fields) {
@@ -164,6 +167,7 @@ void CPortSetupModel::ApplyDataTypeRule() {
     SetReadOnly("Dupes", !lineOptions);
     SetReadOnly("CRLF", !lineOptions);
     SetReadOnly("KeepAlive", !lineOptions);
+    SetEnabled("NodeHandshake", (editable & RouterKey::NodeHandshake) != 0);
 }
 
 void CPortSetupModel::ApplyTncRule() {
@@ -269,6 +273,7 @@ std::optional<CPortSetupModel::Refusal> CPortSetupModel::Accept(PortSetupValues&
     values.blockDashAt = Field("BlockDashAt").checked;
     values.stripAtPound = Field("StripAtPound").checked;
     values.onlySkimmerCQ = Field("OnlySkimmerCQ").checked;
+    values.nodeHandshake = Field("NodeHandshake").checked;
     values.addConsoleRoutes = Field("AddConsoleRoutes").checked;
     values.kindFields.clear();
     for (const auto& f : m_fields) {

@@ -42,64 +42,6 @@ constexpr int MaxUdpPayload = 65507;
 
 // ------------------------------------------------------------ sockets
 
-// A TCP port on 127.0.0.1 that the test listens on.
-class Listener {
-  public:
-    Listener() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        const sockaddr_in a = Loopback("127.0.0.1", 0);
-        ::bind(m_fd.Get(), reinterpret_cast<const sockaddr*>(&a), sizeof a);
-        ::listen(m_fd.Get(), 8);
-    }
-    int Port() const { return BoundPort(m_fd.Get()); }
-    Fd Accept(std::chrono::milliseconds timeout) const {
-        pollfd p{m_fd.Get(), POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(timeout.count())) != 1) {
-            return Fd();
-        }
-        return Fd(::accept4(m_fd.Get(), nullptr, nullptr, SOCK_CLOEXEC));
-    }
-
-  private:
-    Fd m_fd;
-};
-
-// A call to 127.0.0.1:port that is answered within the timeout, or none.
-// The kernel drops now and then a call that arrives while the port closes
-// its listening socket and opens the next; the caller then tries anew
-// instead of waiting for the retransmission.
-Fd Call(int port, std::chrono::milliseconds timeout) {
-    Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    const sockaddr_in to = Loopback("127.0.0.1", port);
-    if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
-        pollfd p{fd.Get(), POLLOUT, 0};
-        int error = 0;
-        socklen_t len = sizeof error;
-        if (errno != EINPROGRESS || ::poll(&p, 1, static_cast<int>(timeout.count())) != 1 ||
-            ::getsockopt(fd.Get(), SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0) {
-            if (errno == ECONNREFUSED || error == ECONNREFUSED) {
-                std::this_thread::sleep_for(1ms);
-            }
-            return Fd();
-        }
-    }
-    ::fcntl(fd.Get(), F_SETFL, 0);
-    return fd;
-}
-
-bool SendAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // Reads and drops what the peer sends until it closes its end.
 bool HangsUpWithin(int fd, std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;

@@ -2,6 +2,9 @@
 
 #include <netinet/in.h>
 
+#include <chrono>
+#include <string>
+#include <string_view>
 #include <utility>
 
 // Sockets on the loopback network for the end-to-end tests.
@@ -31,3 +34,24 @@ int BoundPort(int fd);
 // A port number of 127.0.0.1 that nobody uses at the moment, for the
 // program to take (SOCK_STREAM or SOCK_DGRAM).
 int FreePort(int type);
+
+// A TCP port on 127.0.0.1 that the test listens on.
+class Listener {
+  public:
+    Listener();
+    int Port() const { return BoundPort(m_fd.Get()); }
+    // The next caller within the timeout, or none.
+    Fd Accept(std::chrono::milliseconds timeout) const;
+
+  private:
+    Fd m_fd;
+};
+
+// A call to 127.0.0.1:port that is answered within the timeout, or none.
+// The kernel drops now and then a call that arrives while the port closes
+// its listening socket and opens the next; the caller then tries anew
+// instead of waiting for the retransmission.
+Fd Call(int port, std::chrono::milliseconds timeout);
+bool SendAll(int fd, std::string_view bytes);
+// Reads until n bytes came, the peer closed or the timeout passed.
+std::string ReceiveBytes(int fd, std::size_t n, std::chrono::milliseconds timeout);

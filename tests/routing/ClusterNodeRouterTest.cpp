@@ -36,6 +36,8 @@ const std::vector<MatrixRow> NodeRows = {
     {"MircUser_Empty", "MIRC User", "", "", ""},
     {"MircUser_CrLed", "MIRC User", "\r" + IrcSpot, "", ""},
     {"ClusterNode_Spot", "Cluster Node", NodeSpot, Pc11, ""},
+    {"ClusterNode_Pc61", "Cluster Node",
+     "PC61^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq^K1ABC^NODE1^192.0.2.7^H5^~", Pc11, ""},
     {"ClusterNode_Text", "Cluster Node", NodeFrame, NodeFrame + "\r\n", ""},
     {"ClusterNode_Empty", "Cluster Node", "", "", ""},
     // Node traffic is only checked for emptiness: a CR-led frame passes.

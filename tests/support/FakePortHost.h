@@ -22,6 +22,7 @@ public:
     void SavePortType(CSetupFile& setup) const override;
     void SaveKindSettings(CSetupFile& setup) const override;
     bool EditSetup() override;
+    bool IsCalled() const override { return called; }
 
     // Opens the link as a transport would: connected, link start, empty chunk.
     void ComeUp();
@@ -30,6 +31,7 @@ public:
 
     std::string written;
     int connectCalls = 0;
+    bool called = false;
 
 protected:
     void DoConnect() override;

@@ -249,22 +249,23 @@ TEST(PortSetupModelTest, Console_NameAlwaysDisabled) {
 }
 
 TEST(PortSetupModelTest, DataTypeRule_FieldStatesPerType) {
-    // Editable: Hops, MyCall, AntiLoop Px, Dupes, CR/LF, Keep Alive Time.
+    // Editable: Hops, MyCall, AntiLoop Px, Dupes, CR/LF, Keep Alive Time,
+    // Node handshake.
     struct Row {
         std::string type;
         std::vector<bool> editable;
     };
     const std::vector<Row> rows = {
-        {"Command", {false, false, false, true, true, true}},
-        {"Cluster User", {false, true, true, true, true, true}},
-        {"Spider User", {false, true, true, true, true, true}},
-        {"Cluster Node", {true, true, true, true, true, true}},
-        {"MIRC User", {false, true, false, true, true, true}},
-        {"PassThru", {false, false, false, false, false, false}},
-        {"CT User", {false, false, false, true, true, true}},
+        {"Command", {false, false, false, true, true, true, false}},
+        {"Cluster User", {false, true, true, true, true, true, false}},
+        {"Spider User", {false, true, true, true, true, true, false}},
+        {"Cluster Node", {true, true, true, true, true, true, true}},
+        {"MIRC User", {false, true, false, true, true, true, false}},
+        {"PassThru", {false, false, false, false, false, false, false}},
+        {"CT User", {false, false, false, true, true, true, false}},
     };
-    const std::vector<std::string> keys = {"Hops",  "MyCall", "AntiLoopPx",
-                                           "Dupes", "CRLF",   "KeepAlive"};
+    const std::vector<std::string> keys = {"Hops", "MyCall",    "AntiLoopPx",   "Dupes",
+                                           "CRLF", "KeepAlive", "NodeHandshake"};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.type);
         CPortSetupModel model(NewPort("COM"));
