@@ -392,6 +392,11 @@ void CPortHandler::FillSetupValues(PortSetupValues& values) const {
         values.blockDashAt = m_router->BlockDashAtOption != 0;
         values.stripAtPound = m_router->StripAtPoundOption != 0;
         values.onlySkimmerCQ = m_router->OnlyPassSkimmerCQOption != 0;
+        values.countryFile = m_router->Filter().CountryFile();
+        values.filterRules.clear();
+        for (const CSpotFilter::Rule& rule : m_router->Filter().Rules()) {
+            values.filterRules.push_back(rule.text);
+        }
     }
 }
 
@@ -409,6 +414,7 @@ void CPortHandler::ApplyNewPortValues(const PortSetupValues& v) {
     ApplySetup(v.name, TncRoleOf(v.isTnc), v.streamSw, v.streamId, v.bufferSize, v.keepAlive);
     CreateRouter(v.dataType, v.hops, v.myCall, v.antiLoopPrefix, v.dupes, v.addConsoleRoutes,
                  v.crlf, v.stripAtPound, v.blockDashAt, v.onlySkimmerCQ);
+    ApplyFilterValues(v);
 }
 
 void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
@@ -420,6 +426,7 @@ void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
             m_router = std::move(old);
         } else if (old != nullptr) {
             m_router->CopyRoutesFrom(*old);
+            m_router->Filter() = old->Filter();
         }
     }
     if (m_connected) {
@@ -430,6 +437,22 @@ void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
     }
     ApplyRouterSetup(v.hops, v.myCall, v.antiLoopPrefix, v.dupes, v.crlf, v.stripAtPound,
                      v.blockDashAt, v.onlySkimmerCQ);
+    ApplyFilterValues(v);
+}
+
+void CPortHandler::ApplyFilterValues(const PortSetupValues& v) {
+    if (m_router == nullptr) {
+        return;
+    }
+    const CSpotFilter& filter = m_router->Filter();
+    bool same = v.countryFile == filter.CountryFile() && v.filterRules.size() == filter.Rules().size();
+    for (std::size_t i = 0; same && i < v.filterRules.size(); ++i) {
+        same = v.filterRules[i] == filter.Rules()[i].text;
+    }
+    // The same filter again keeps its country file and says nothing twice.
+    if (!same) {
+        m_router->SetFilter(v.countryFile, v.filterRules);
+    }
 }
 
 void CPortHandler::SetRouter(std::unique_ptr<CRouter> router) { m_router = std::move(router); }

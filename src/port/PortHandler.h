@@ -108,6 +108,9 @@ public:
     // live or full setup, router options. Kinds apply their own fields.
     void ApplyNewPortValues(const PortSetupValues& values);
     void ApplyEditValues(const PortSetupValues& values);
+    // The spot filter of the values, when it differs from the router's; it
+    // takes effect at once, also on a connected port.
+    void ApplyFilterValues(const PortSetupValues& values);
 
     CRouter* Router() const { return m_router.get(); }
     void SetRouter(std::unique_ptr<CRouter> router);

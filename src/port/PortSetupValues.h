@@ -30,6 +30,10 @@ struct PortSetupValues {
     bool stripAtPound = false;
     bool onlySkimmerCQ = false;
     bool addConsoleRoutes = true;
+    // The spot filter: the country file (empty: the program's default) and
+    // the rules as texts, in order.
+    std::string countryFile;
+    std::vector<std::string> filterRules;
 
     std::vector<std::pair<std::string, std::string>> kindFields;
 

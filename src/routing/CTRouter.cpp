@@ -10,7 +10,7 @@ CCTRouter::CCTRouter(CPortHandler& port)
 void CCTRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
 
 void CCTRouter::SendDxDe(const SpotFields& spot, const CPortHandler& source) {
-    if (m_formatter.FormatDxDe(spot) && !IsDupe(spot)) {
+    if (m_formatter.FormatDxDe(spot) && Sends(spot)) {
         Emit(m_formatter.Text(), source, true);
     }
 }

@@ -26,7 +26,7 @@ public:
     void SaveSettings(CSetupFile& setup) const override;
 
 protected:
-    static constexpr SettingKeys Keys{false, false, false, true, true};
+    static constexpr SettingKeys Keys{false, false, false, true, true, true};
 
     // Sends text on the own port. spotPacket: the text is a spot or the talk
     // of a user port, which the network side marks as such.

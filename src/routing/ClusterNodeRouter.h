@@ -34,7 +34,7 @@ protected:
     std::string_view TakeIn(std::string_view line) override;
 
 private:
-    static constexpr SettingKeys Keys{true, true, true, true, true};
+    static constexpr SettingKeys Keys{true, true, true, true, true, true};
 
     using ParseFn = bool (CSpotParser::*)(std::string_view, SpotFields&);
     // Sends a parsed spot as a PC11 frame unless it looped or is a dupe.

@@ -38,7 +38,7 @@ void CClusterUserRouter::PostSpot(std::string_view line, const CPortHandler& sou
         return;
     }
     SpotFields spot;
-    if (!(m_parser.*parse)(line, spot) || !FormatSpot(spot) || IsDupe(spot)) {
+    if (!(m_parser.*parse)(line, spot) || !FormatSpot(spot) || !Sends(spot)) {
         return;
     }
     SendFramed(m_formatter.Text(), source);

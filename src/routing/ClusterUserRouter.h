@@ -33,7 +33,7 @@ public:
     int TypeCode() const override { return 1; }
 
 protected:
-    static constexpr SettingKeys Keys{true, false, true, true, true};
+    static constexpr SettingKeys Keys{true, false, true, true, true, true};
 
     // Builds the spot command this type posts into the formatter's text.
     virtual bool FormatSpot(const SpotFields& spot);

@@ -68,7 +68,7 @@ void CMircUserRouter::FromClusterNode(std::string_view line, CPortHandler& sourc
         return;
     }
     SpotFields spot;
-    if (m_parser.ParseNodeSpot(line, spot) && m_formatter.FormatIrcSpot(spot) && !IsDupe(spot)) {
+    if (m_parser.ParseNodeSpot(line, spot) && m_formatter.FormatIrcSpot(spot) && Sends(spot)) {
         SendMessage(SpotLead, m_formatter.Text(), source);
     }
 }

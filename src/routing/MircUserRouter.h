@@ -36,7 +36,7 @@ protected:
     std::string_view TakeIn(std::string_view line) override;
 
 private:
-    static constexpr SettingKeys Keys{true, false, true, true, true};
+    static constexpr SettingKeys Keys{true, false, true, true, true, true};
 
     // "privmsg " + target + lead + text, framed and sent.
     void SendMessage(std::string_view lead, std::string_view text, const CPortHandler& source);

@@ -2,6 +2,7 @@
 
 #include "port/IPortHost.h"
 #include "port/PortHandler.h"
+#include "routing/FilterKeys.h"
 #include "routing/LoopMark.h"
 #include "setup/SetupFile.h"
 
@@ -116,6 +117,29 @@ bool CRouter::IsDupe(const SpotFields& spot) {
     m_key += spot.DxCall;
     // The table compares and stores keys in upper case.
     return m_dupes.CheckAndRecord(m_key);
+}
+
+bool CRouter::Sends(const SpotFields& spot) {
+    if (!m_filter.Passes(spot)) {
+        ++m_counts.filtered;
+        return false;
+    }
+    if (IsDupe(spot)) {
+        ++m_counts.dupes;
+        return false;
+    }
+    ++m_counts.passed;
+    return true;
+}
+
+std::string CRouter::CountsText() const {
+    return "spots passed " + std::to_string(m_counts.passed) + ", filtered " +
+           std::to_string(m_counts.filtered) + ", dupes dropped " + std::to_string(m_counts.dupes);
+}
+
+void CRouter::SetFilter(const std::string& countryFile, const std::vector<std::string>& rules) {
+    CFilterKeys::Replace(m_filter, countryFile, rules,
+                         [this](std::string_view line) { m_port.PrintMessage(line); });
 }
 
 bool CRouter::HasLoopMark(std::string_view comment) const { return ::HasLoopMark(comment, *this); }
@@ -273,6 +297,10 @@ void CRouter::ReadSettings(CSetupFile& setup, const SettingKeys& keys) {
     if (setup.IsNextKey("OnlyPassSkimmerCQOption")) {
         OnlyPassSkimmerCQOption = setup.GetInt("OnlyPassSkimmerCQOption");
     }
+    if (keys.filters) {
+        CFilterKeys::Read(setup, m_filter,
+                          [this](std::string_view line) { m_port.PrintMessage(line); });
+    }
 }
 
 void CRouter::WriteSettings(CSetupFile& setup, const SettingKeys& keys) const {
@@ -294,4 +322,7 @@ void CRouter::WriteSettings(CSetupFile& setup, const SettingKeys& keys) const {
     setup.PutInt("BlockDashAtOption", BlockDashAtOption);
     setup.PutInt("StripAtPoundOption", StripAtPoundOption);
     setup.PutInt("OnlyPassSkimmerCQOption", OnlyPassSkimmerCQOption);
+    if (keys.filters) {
+        CFilterKeys::Write(setup, m_filter);
+    }
 }

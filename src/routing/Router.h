@@ -3,10 +3,12 @@
 #include "routing/DupeTable.h"
 #include "routing/RouterOptions.h"
 #include "routing/SpotFields.h"
+#include "routing/SpotFilter.h"
 
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CPortHandler;
 class CSetupFile;
@@ -57,6 +59,23 @@ public:
     void EndOutput(const CPortHandler& source);
     std::string& OutputBuffer() { return m_output; }
 
+    // What became of the spots about to go out on the own port.
+    struct SpotCounts {
+        long long passed = 0;
+        long long filtered = 0;
+        long long dupes = 0;
+        bool operator==(const SpotCounts&) const = default;
+    };
+    const SpotCounts& Counts() const { return m_counts; }
+    // "spots passed 12, filtered 3, dupes dropped 1"
+    std::string CountsText() const;
+
+    CSpotFilter& Filter() { return m_filter; }
+    const CSpotFilter& Filter() const { return m_filter; }
+    // Replaces the filter as the port setup does; problems go to the port's
+    // window.
+    void SetFilter(const std::string& countryFile, const std::vector<std::string>& rules);
+
     void SetDupeLength(int n);
     int DupeLength() const { return m_dupes.Length(); }
     bool IsDupe(const SpotFields& spot);
@@ -92,6 +111,8 @@ protected:
         bool antiLoop;
         bool dupes;
         bool crlf;
+        // The types that send spots end their section with the filter keys.
+        bool filters = false;
     };
     // Reads a type's keys in their fixed order: "MyCall" and "HopsOut" when
     // the type has them (always present), then those of the optional keys
@@ -101,6 +122,11 @@ protected:
     void ReadSettings(CSetupFile& setup, const SettingKeys& keys);
     // Writes the same keys in the same order.
     void WriteSettings(CSetupFile& setup, const SettingKeys& keys) const;
+
+    // The last step before a spot goes out on the own port: the filter, then
+    // the dupe test (so a filtered spot takes no place in the dupe table),
+    // counted. True when the spot goes out.
+    bool Sends(const SpotFields& spot);
 
     // Hooks of the common ProcessInput.
     // Calls the destination handler named after this router's data type.
@@ -131,6 +157,8 @@ private:
     CPortHandler& m_port;
     std::string m_output;
     CDupeTable m_dupes;
+    CSpotFilter m_filter;
+    SpotCounts m_counts;
     std::array<CRouter*, MaxRoutes> m_routes{};
     int m_routeCount = 0;
     CPortHandler* m_tracePort = nullptr;
