@@ -137,6 +137,12 @@ std::string CRouter::CountsText() const {
            std::to_string(m_counts.filtered) + ", dupes dropped " + std::to_string(m_counts.dupes);
 }
 
+bool CRouter::TakeCountsChange() {
+    const bool changed = m_counts != m_countsTaken;
+    m_countsTaken = m_counts;
+    return changed;
+}
+
 void CRouter::SetFilter(const std::string& countryFile, const std::vector<std::string>& rules) {
     CFilterKeys::Replace(m_filter, countryFile, rules,
                          [this](std::string_view line) { m_port.PrintMessage(line); });

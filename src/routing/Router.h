@@ -69,6 +69,8 @@ public:
     const SpotCounts& Counts() const { return m_counts; }
     // "spots passed 12, filtered 3, dupes dropped 1"
     std::string CountsText() const;
+    // True when the counts changed since the previous call.
+    bool TakeCountsChange();
 
     CSpotFilter& Filter() { return m_filter; }
     const CSpotFilter& Filter() const { return m_filter; }
@@ -159,6 +161,7 @@ private:
     CDupeTable m_dupes;
     CSpotFilter m_filter;
     SpotCounts m_counts;
+    SpotCounts m_countsTaken;
     std::array<CRouter*, MaxRoutes> m_routes{};
     int m_routeCount = 0;
     CPortHandler* m_tracePort = nullptr;

@@ -576,7 +576,19 @@ void CSpotweaverDoc::OnTick() {
         m_tickCounter = 0;
     }
     ++m_tickCounter;
+    if (m_countReports && ++m_countSeconds >= 60) {
+        m_countSeconds = 0;
+        ReportCounts();
+    }
     ReapDetached();
+}
+
+void CSpotweaverDoc::ReportCounts() {
+    for (const auto& port : m_ports) {
+        if (port->Router() != nullptr && port->Router()->TakeCountsChange()) {
+            port->PrintMessage(port->Router()->CountsText());
+        }
+    }
 }
 
 void CSpotweaverDoc::ReapDetached() {
