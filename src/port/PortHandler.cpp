@@ -393,6 +393,7 @@ void CPortHandler::FillSetupValues(PortSetupValues& values) const {
         values.stripAtPound = m_router->StripAtPoundOption != 0;
         values.onlySkimmerCQ = m_router->OnlyPassSkimmerCQOption != 0;
         values.countryFile = m_router->Filter().CountryFile();
+        values.spotCounts = m_router->CountsText();
         values.filterRules.clear();
         for (const CSpotFilter::Rule& rule : m_router->Filter().Rules()) {
             values.filterRules.push_back(rule.text);

@@ -34,6 +34,8 @@ struct PortSetupValues {
     // the rules as texts, in order.
     std::string countryFile;
     std::vector<std::string> filterRules;
+    // What became of the port's spots so far, for showing only.
+    std::string spotCounts;
 
     std::vector<std::pair<std::string, std::string>> kindFields;
 

@@ -1,5 +1,7 @@
 #include "ui/PortSetupDialog.h"
 
+#include "ui/FilterDialog.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -62,6 +65,10 @@ CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
     for (const char* key : {"BlockDashAt", "StripAtPound", "OnlySkimmerCQ", "AddConsoleRoutes"}) {
         grid->addWidget(m_controls[key], row++, 0, 1, 4);
     }
+    auto* filters = new QPushButton(QStringLiteral("&Filters..."), general);
+    filters->setObjectName("Filters");
+    connect(filters, &QPushButton::clicked, this, [this] { CFilterDialog(m_values, this).exec(); });
+    grid->addWidget(filters, row, 0);
     layout->addWidget(general);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
