@@ -263,11 +263,13 @@ class Bench:
                              "--file", log_path], stdin=False, log=os.path.join(run_dir, "floor.log"))
             else:
                 args = [self.a.spotweaver]
-                if system == "headless":
+                if system in ("headless", "filtered"):
                     args += ["--headless"]
                 else:
                     env["QT_QPA_PLATFORM"] = "offscreen"
                 args += [os.path.abspath(setup or self.a.headless_setup), "/START"]
+                # The filtered setup names its country file beside the program.
+                shutil.copy(self.a.country_file, run_dir)
                 sut = start(args, cwd=run_dir, env=env, stdin=False,
                             log=os.path.join(run_dir, "spotweaver.log"))
 
@@ -400,7 +402,8 @@ def machine():
 
 
 NAMES = {"socat": "socat relay (reference)", "floor": "I/O floor",
-         "headless": "Spotweaver headless", "gui": "Spotweaver GUI, 33 windows"}
+         "headless": "Spotweaver headless", "filtered": "headless, 10 filters a port",
+         "gui": "Spotweaver GUI, 33 windows"}
 
 
 def fmt_int(x):
@@ -420,7 +423,7 @@ def report(results, lat, closing, a, notes):
       f"{'peak RSS':>10}  lost node/ct/log   dupes passed")
     socat = results.get("socat")
     floor = results.get("floor")
-    for key in ("socat", "floor", "headless", "gui"):
+    for key in ("socat", "floor", "headless", "filtered", "gui"):
         r = results.get(key)
         if r is None:
             continue
@@ -470,6 +473,11 @@ def report(results, lat, closing, a, notes):
         goal(f"headless loses no line (dupes aside): {lost} lost", lost == 0)
     else:
         goal("headless goals: headless run not made", None)
+    f = results.get("filtered")
+    if isinstance(h, dict) and isinstance(f, dict):
+        cost = 1 - f["rate"] / h["rate"]
+        goal(f"10 filter rules a port cost <= 10 % of headless lines/s: {cost * 100:.1f} %",
+             cost <= 0.10)
     l10 = lat.get(("headless", 10000))
     if isinstance(l10, dict) and l10.get("latency"):
         goal(f"headless p99 latency <= 2 ms at 10,000 lines/s: {l10['latency']['p99']:.3f} ms",
@@ -507,6 +515,9 @@ def main():
     ap.add_argument("--headless-setup", default=os.path.join(here, "..", "setups",
                                                              "bench-headless.ini"))
     ap.add_argument("--gui-setup", default=os.path.join(here, "..", "setups", "bench-gui.ini"))
+    ap.add_argument("--filtered-setup", default=os.path.join(here, "..", "setups",
+                                                             "bench-filtered.ini"))
+    ap.add_argument("--country-file", default=os.path.join(here, "..", "setups", "bench-cty.dat"))
     ap.add_argument("--lines", type=int, default=1000000)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--rates", default="1000,10000", help="offered loads for latency")
@@ -532,8 +543,9 @@ def main():
     if "socat" in systems and shutil.which("socat") is None:
         results["socat"] = "socat is not installed (apt-get install socat)"
         systems.remove("socat")
+    setups = {"gui": a.gui_setup, "filtered": a.filtered_setup}
     for s in systems:
-        setup = a.gui_setup if s == "gui" else a.headless_setup
+        setup = setups.get(s, a.headless_setup)
         sys.stderr.write(f"throughput: {NAMES[s]} ...\n")
         try:
             results[s] = b.run(s, a.lines, setup=setup)
@@ -547,7 +559,7 @@ def main():
     for s in [x for x in a.latency_systems.split(",") if x and x in systems]:
         if isinstance(results.get(s), str):
             continue
-        setup = a.gui_setup if s == "gui" else a.headless_setup
+        setup = setups.get(s, a.headless_setup)
         for rate in [float(x) for x in a.rates.split(",") if x]:
             n = max(100, int(rate * a.latency_seconds))
             sys.stderr.write(f"latency: {NAMES[s]} at {rate:.0f} lines/s ...\n")

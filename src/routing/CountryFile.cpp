@@ -107,8 +107,15 @@ bool SplitEntry(std::string_view entry, std::string_view& call, int& continent) 
 } // namespace
 
 bool CCountryFile::Parse(std::string_view text, std::string& error) {
-    m_nodes.assign(1, Node{});
-    m_countries = 0;
+    Clear();
+    if (!ParseRecords(text, error)) {
+        Clear();
+        return false;
+    }
+    return true;
+}
+
+bool CCountryFile::ParseRecords(std::string_view text, std::string& error) {
     Cursor cursor(text);
     for (cursor.SkipSpace(); !cursor.AtEnd(); cursor.SkipSpace()) {
         const int recordLine = cursor.Line();
@@ -184,8 +191,6 @@ bool CCountryFile::Read(const std::string& path, std::string& error) {
     }
     if (!Parse(text, error)) {
         error = path + ": not a country file, " + error;
-        m_nodes.assign(1, Node{});
-        m_countries = 0;
         return false;
     }
     return true;
@@ -193,7 +198,10 @@ bool CCountryFile::Read(const std::string& path, std::string& error) {
 
 int CCountryFile::ContinentOf(std::string_view call) const {
     call = call.substr(0, call.find('-'));
-    if (const int whole = WholeCall(call); whole != NoContinent) {
+    if (call.find('/') == std::string_view::npos) {
+        return Walk(call, false);
+    }
+    if (const int whole = Walk(call, true); whole != NoContinent) {
         return whole;
     }
     std::string_view chosen;
@@ -216,11 +224,7 @@ int CCountryFile::ContinentOf(std::string_view call) const {
             chosen = part;
         }
     }
-    if (chosen.empty()) {
-        return NoContinent;
-    }
-    const int whole = WholeCall(chosen);
-    return whole != NoContinent ? whole : LongestPrefix(chosen);
+    return chosen.empty() ? NoContinent : Walk(chosen, false);
 }
 
 int CCountryFile::FindContinent(std::string_view name) {
@@ -240,14 +244,40 @@ std::string_view CCountryFile::ContinentName(int continent) {
                : "";
 }
 
+void CCountryFile::Clear() {
+    m_nodes.assign(1, Node{});
+    m_edgeKeys.assign(1024, 0);
+    m_edgeChildren.assign(1024, -1);
+    m_edges = 0;
+    m_countries = 0;
+}
+
+namespace {
+
+std::uint32_t EdgeKey(int node, char c) {
+    return static_cast<std::uint32_t>(node) * 128u + (static_cast<std::uint32_t>(c) & 127u) + 1u;
+}
+
+std::size_t FirstSlot(std::uint32_t key, std::size_t size) {
+    return (key * 2654435761u) & (size - 1);
+}
+
+} // namespace
+
 int CCountryFile::Child(int node, char c) const {
-    for (int child = m_nodes[static_cast<std::size_t>(node)].firstChild; child >= 0;
-         child = m_nodes[static_cast<std::size_t>(child)].nextSibling) {
-        if (m_nodes[static_cast<std::size_t>(child)].c == c) {
-            return child;
+    if (m_edgeKeys.empty()) {
+        return -1;
+    }
+    const std::uint32_t key = EdgeKey(node, c);
+    const std::size_t mask = m_edgeKeys.size() - 1;
+    for (std::size_t slot = FirstSlot(key, m_edgeKeys.size());; slot = (slot + 1) & mask) {
+        if (m_edgeKeys[slot] == key) {
+            return m_edgeChildren[slot];
+        }
+        if (m_edgeKeys[slot] == 0) {
+            return -1;
         }
     }
-    return -1;
 }
 
 int CCountryFile::AddChild(int node, char c) {
@@ -255,13 +285,40 @@ int CCountryFile::AddChild(int node, char c) {
     if (found >= 0) {
         return found;
     }
-    Node child;
-    child.c = c;
-    child.nextSibling = m_nodes[static_cast<std::size_t>(node)].firstChild;
-    m_nodes.push_back(child);
-    const int index = static_cast<int>(m_nodes.size()) - 1;
-    m_nodes[static_cast<std::size_t>(node)].firstChild = index;
-    return index;
+    if (2 * (m_edges + 1) > static_cast<int>(m_edgeKeys.size())) {
+        Grow();
+    }
+    m_nodes.push_back(Node{});
+    const int child = static_cast<int>(m_nodes.size()) - 1;
+    const std::uint32_t key = EdgeKey(node, c);
+    const std::size_t mask = m_edgeKeys.size() - 1;
+    std::size_t slot = FirstSlot(key, m_edgeKeys.size());
+    while (m_edgeKeys[slot] != 0) {
+        slot = (slot + 1) & mask;
+    }
+    m_edgeKeys[slot] = key;
+    m_edgeChildren[slot] = child;
+    ++m_edges;
+    return child;
+}
+
+void CCountryFile::Grow() {
+    std::vector<std::uint32_t> keys(m_edgeKeys.size() * 2, 0);
+    std::vector<std::int32_t> children(keys.size(), -1);
+    const std::size_t mask = keys.size() - 1;
+    for (std::size_t i = 0; i < m_edgeKeys.size(); ++i) {
+        if (m_edgeKeys[i] == 0) {
+            continue;
+        }
+        std::size_t slot = FirstSlot(m_edgeKeys[i], keys.size());
+        while (keys[slot] != 0) {
+            slot = (slot + 1) & mask;
+        }
+        keys[slot] = m_edgeKeys[i];
+        children[slot] = m_edgeChildren[i];
+    }
+    m_edgeKeys = std::move(keys);
+    m_edgeChildren = std::move(children);
 }
 
 void CCountryFile::Insert(std::string_view entry, bool wholeCall, int continent) {
@@ -273,30 +330,18 @@ void CCountryFile::Insert(std::string_view entry, bool wholeCall, int continent)
     (wholeCall ? last.callContinent : last.prefixContinent) = static_cast<std::int8_t>(continent);
 }
 
-int CCountryFile::WholeCall(std::string_view call) const {
-    if (m_nodes.empty()) {
-        return NoContinent;
-    }
+int CCountryFile::Walk(std::string_view call, bool wholeOnly) const {
+    int found = NoContinent;
     int node = 0;
     for (char c : call) {
         node = Child(node, ascii::Upper(c));
         if (node < 0) {
-            return NoContinent;
-        }
-    }
-    return node == 0 ? NoContinent : m_nodes[static_cast<std::size_t>(node)].callContinent;
-}
-
-int CCountryFile::LongestPrefix(std::string_view call) const {
-    int found = NoContinent;
-    int node = 0;
-    for (char c : call) {
-        if (m_nodes.empty() || (node = Child(node, ascii::Upper(c))) < 0) {
-            break;
+            return wholeOnly ? NoContinent : found;
         }
         if (m_nodes[static_cast<std::size_t>(node)].prefixContinent != NoContinent) {
             found = m_nodes[static_cast<std::size_t>(node)].prefixContinent;
         }
     }
-    return found;
+    const int whole = node > 0 ? m_nodes[static_cast<std::size_t>(node)].callContinent : NoContinent;
+    return whole != NoContinent || wholeOnly ? whole : found;
 }

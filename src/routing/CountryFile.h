@@ -17,8 +17,9 @@
 // (CQ zone) [ITU zone] <lat/lon> {continent} ~UTC offset~; only {continent}
 // is kept.
 //
-// Prefixes and whole calls go into one prefix tree, so a look-up walks the
-// call once, whatever the size of the file.
+// Prefixes and whole calls go into one prefix tree whose edges are kept in
+// an open-addressing hash table, so a look-up walks the call once, one probe
+// a character, whatever the size of the file.
 class CCountryFile {
 public:
     static constexpr int NoContinent = -1;
@@ -44,19 +45,25 @@ public:
 
 private:
     struct Node {
-        std::int32_t firstChild = -1;
-        std::int32_t nextSibling = -1;
-        char c = '\0';
         std::int8_t prefixContinent = NoContinent;
         std::int8_t callContinent = NoContinent;
     };
 
+    void Clear();
+    bool ParseRecords(std::string_view text, std::string& error);
     int Child(int node, char c) const;
     int AddChild(int node, char c);
+    void Grow();
     void Insert(std::string_view entry, bool wholeCall, int continent);
-    int WholeCall(std::string_view call) const;
-    int LongestPrefix(std::string_view call) const;
+    // The continent of the whole call when the file lists it, else that of
+    // its longest listed prefix; wholeOnly asks for the first only.
+    int Walk(std::string_view call, bool wholeOnly) const;
 
     std::vector<Node> m_nodes;
+    // Edge table: key (parent node × 128 + character + 1, 0 for a free
+    // slot) and child node; never more than half full.
+    std::vector<std::uint32_t> m_edgeKeys;
+    std::vector<std::int32_t> m_edgeChildren;
+    int m_edges = 0;
     int m_countries = 0;
 };

@@ -97,6 +97,14 @@ bool CSpotFilter::Passes(const SpotFields& spot) const {
 }
 
 bool CSpotFilter::Matches(const FilterRule& rule, const SpotFields& spot, Facts& facts) const {
+    // The cheap criteria first: most rules fail on one of them.
+    if (rule.skimmer != FilterRule::Skimmer::Any) {
+        const bool skimmer = (!spot.Spotter.empty() && spot.Spotter.back() == '#') ||
+                             spot.StrippedMark == '#';
+        if (skimmer != (rule.skimmer == FilterRule::Skimmer::Yes)) {
+            return false;
+        }
+    }
     if ((rule.bands.IsSet() || rule.modes.IsSet()) && !facts.kHzKnown) {
         facts.kHzKnown = true;
         if (!CBandTable::ParseKhz(spot.Frequency, facts.kHz)) {
@@ -124,13 +132,6 @@ bool CSpotFilter::Matches(const FilterRule& rule, const SpotFields& spot, Facts&
     }
     if (!rule.spotter.empty() && !AnyMatches(rule.spotter, BareSpotter(spot.Spotter))) {
         return false;
-    }
-    if (rule.skimmer != FilterRule::Skimmer::Any) {
-        const bool skimmer = (!spot.Spotter.empty() && spot.Spotter.back() == '#') ||
-                             spot.StrippedMark == '#';
-        if (skimmer != (rule.skimmer == FilterRule::Skimmer::Yes)) {
-            return false;
-        }
     }
     if (rule.dxContinents.IsSet()) {
         if (facts.dxContinent == NotYet) {
