@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CCountryFile file;
     std::string error;
     const bool parsed = file.Parse(text, error);
-    if (parsed == error.empty()) {
+    if (parsed != error.empty()) {
         __builtin_trap();
     }
     for (std::string_view call : {"K1ABC/MM", "VP2E/K1ABC", "EA8/DL1ABC/P", "/", "-#", ""}) {
