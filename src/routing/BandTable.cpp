@@ -46,12 +46,7 @@ int CBandTable::BandOf(double kHz) {
 }
 
 int CBandTable::Find(std::string_view name) {
-    for (int band = 0; band < Count; ++band) {
-        if (ascii::EqualsNoCase(name, Name(band))) {
-            return band;
-        }
-    }
-    return -1;
+    return ascii::FindNamed(name, Count, &Name);
 }
 
 std::string_view CBandTable::Name(int band) {

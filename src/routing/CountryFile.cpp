@@ -228,12 +228,7 @@ int CCountryFile::ContinentOf(std::string_view call) const {
 }
 
 int CCountryFile::FindContinent(std::string_view name) {
-    for (int continent = 0; continent < ContinentCount; ++continent) {
-        if (ascii::EqualsNoCase(name, ContinentName(continent))) {
-            return continent;
-        }
-    }
-    return NoContinent;
+    return ascii::FindNamed(name, ContinentCount, &ContinentName);
 }
 
 std::string_view CCountryFile::ContinentName(int continent) {

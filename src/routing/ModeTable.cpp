@@ -94,12 +94,7 @@ int CModeTable::ModeOfSegment(double kHz) {
 }
 
 int CModeTable::Find(std::string_view name) {
-    for (int mode = 0; mode < Count; ++mode) {
-        if (ascii::EqualsNoCase(name, Name(mode))) {
-            return mode;
-        }
-    }
-    return -1;
+    return ascii::FindNamed(name, Count, &Name);
 }
 
 std::string_view CModeTable::Name(int mode) {
