@@ -446,7 +446,8 @@ void CPortHandler::ApplyFilterValues(const PortSetupValues& v) {
         return;
     }
     const CSpotFilter& filter = m_router->Filter();
-    bool same = v.countryFile == filter.CountryFile() && v.filterRules.size() == filter.Rules().size();
+    bool same =
+        v.countryFile == filter.CountryFile() && v.filterRules.size() == filter.Rules().size();
     for (std::size_t i = 0; same && i < v.filterRules.size(); ++i) {
         same = v.filterRules[i] == filter.Rules()[i].text;
     }

@@ -14,7 +14,9 @@ constexpr std::streamoff MaxFileSize = 16 * 1024 * 1024;
 constexpr int HeaderFields = 8;
 constexpr int ContinentField = 3;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsSpace(text.front())) {
@@ -26,11 +28,13 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-bool IsCallChar(char c) { return ascii::IsLetter(c) || ascii::IsDigit(c) || c == '/'; }
+bool IsCallChar(char c) {
+    return ascii::IsLetter(c) || ascii::IsDigit(c) || c == '/';
+}
 
 // Walks a text by lines, so that messages can name the line.
 class Cursor {
-public:
+  public:
     explicit Cursor(std::string_view text) : m_text(text) {}
     bool AtEnd() const { return m_pos >= m_text.size(); }
     int Line() const { return m_line; }
@@ -57,7 +61,7 @@ public:
         return true;
     }
 
-private:
+  private:
     void Step() {
         if (m_text[m_pos++] == '\n') {
             ++m_line;
@@ -156,8 +160,9 @@ bool CCountryFile::ParseRecords(std::string_view text, std::string& error) {
             std::string_view call;
             int entryContinent = continent;
             if (!SplitEntry(entry, call, entryContinent)) {
-                error = AtLine(recordLine, "bad entry \"" + std::string(entry) + "\" in the record of " +
-                                               std::string(Trim(fields[0])));
+                error =
+                    AtLine(recordLine, "bad entry \"" + std::string(entry) +
+                                           "\" in the record of " + std::string(Trim(fields[0])));
                 return false;
             }
             Insert(call, wholeCall, entryContinent);
@@ -234,9 +239,8 @@ int CCountryFile::FindContinent(std::string_view name) {
 std::string_view CCountryFile::ContinentName(int continent) {
     constexpr std::array<std::string_view, ContinentCount> Names = {"AF", "AN", "AS", "EU",
                                                                     "NA", "OC", "SA"};
-    return continent >= 0 && continent < ContinentCount
-               ? Names[static_cast<std::size_t>(continent)]
-               : "";
+    return continent >= 0 && continent < ContinentCount ? Names[static_cast<std::size_t>(continent)]
+                                                        : "";
 }
 
 void CCountryFile::Clear() {
@@ -337,6 +341,7 @@ int CCountryFile::Walk(std::string_view call, bool wholeOnly) const {
             found = m_nodes[static_cast<std::size_t>(node)].prefixContinent;
         }
     }
-    const int whole = node > 0 ? m_nodes[static_cast<std::size_t>(node)].callContinent : NoContinent;
+    const int whole =
+        node > 0 ? m_nodes[static_cast<std::size_t>(node)].callContinent : NoContinent;
     return whole != NoContinent || wholeOnly ? whole : found;
 }

@@ -37,7 +37,6 @@ public:
     // call-area digit keep the country; /MM and /AM have none. A "-" ends the
     // call ("DL1ABC-#" is DL1ABC).
     int ContinentOf(std::string_view call) const;
-    int CountryCount() const { return m_countries; }
 
     // "AF", "AN", "AS", "EU", "NA", "OC", "SA" (case-insensitive), or -1.
     static int FindContinent(std::string_view name);

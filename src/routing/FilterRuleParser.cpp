@@ -15,9 +15,13 @@ enum Criterion { Band, Mode, Dx, Spotter, Skimmer, DxCont, SpotterCont, Criterio
 constexpr std::array<std::string_view, CriterionCount> CriterionNames = {
     "band", "mode", "dx", "spotter", "skimmer", "dx-cont", "spotter-cont"};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
 
 std::string Upper(std::string_view text) {
     std::string upper(text);
@@ -60,8 +64,8 @@ bool AddValue(FilterRule& rule, int criterion, std::string_view value, std::stri
             error = "skimmer is yes or no";
             return false;
         }
-        rule.skimmer = ascii::EqualsNoCase(value, "yes") ? FilterRule::Skimmer::Yes
-                                                         : FilterRule::Skimmer::No;
+        rule.skimmer =
+            ascii::EqualsNoCase(value, "yes") ? FilterRule::Skimmer::Yes : FilterRule::Skimmer::No;
         return true;
     default:
         return AddChoice(criterion == DxCont ? rule.dxContinents : rule.spotterContinents,

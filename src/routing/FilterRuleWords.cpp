@@ -9,8 +9,7 @@
 namespace {
 
 // "a", "a and b", "a, b and c" (or with "or").
-void AppendJoined(std::string& text, const std::vector<std::string>& items,
-                  std::string_view last) {
+void AppendJoined(std::string& text, const std::vector<std::string>& items, std::string_view last) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0) {
             text += i + 1 == items.size() ? last : ", ";

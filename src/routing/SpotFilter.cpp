@@ -99,8 +99,8 @@ bool CSpotFilter::Passes(const SpotFields& spot) const {
 bool CSpotFilter::Matches(const FilterRule& rule, const SpotFields& spot, Facts& facts) const {
     // The cheap criteria first: most rules fail on one of them.
     if (rule.skimmer != FilterRule::Skimmer::Any) {
-        const bool skimmer = (!spot.Spotter.empty() && spot.Spotter.back() == '#') ||
-                             spot.StrippedMark == '#';
+        const bool skimmer =
+            (!spot.Spotter.empty() && spot.Spotter.back() == '#') || spot.StrippedMark == '#';
         if (skimmer != (rule.skimmer == FilterRule::Skimmer::Yes)) {
             return false;
         }

@@ -38,7 +38,6 @@ public:
     void Clear();
 
     const std::vector<Rule>& Rules() const { return m_rules; }
-    bool IsEmpty() const { return m_rules.empty() && m_countryPath.empty(); }
 
     bool Passes(const SpotFields& spot) const;
 

@@ -16,7 +16,9 @@
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 } // namespace
 
@@ -50,8 +52,10 @@ CFilterDialog::CFilterDialog(PortSetupValues& values, QWidget* parent)
     button("Add", QStringLiteral("&Add"), [this] {
         Done(m_model.Add(m_rule->text().toStdString()), static_cast<int>(m_model.Rules().size()));
     });
-    button("Replace", QStringLiteral("Re&place"),
-           [this] { Done(m_model.Replace(static_cast<std::size_t>(Selected()), m_rule->text().toStdString()), Selected()); });
+    button("Replace", QStringLiteral("Re&place"), [this] {
+        Done(m_model.Replace(static_cast<std::size_t>(Selected()), m_rule->text().toStdString()),
+             Selected());
+    });
     button("Remove", QStringLiteral("&Remove"), [this] {
         m_model.Remove(static_cast<std::size_t>(Selected()));
         Done({}, Selected());
@@ -96,7 +100,9 @@ CFilterDialog::CFilterDialog(PortSetupValues& values, QWidget* parent)
     Show(0);
 }
 
-int CFilterDialog::Selected() const { return m_list->currentRow(); }
+int CFilterDialog::Selected() const {
+    return m_list->currentRow();
+}
 
 void CFilterDialog::Done(const std::string& refusal, int selected) {
     if (!refusal.empty()) {

@@ -62,7 +62,9 @@ bool CFilterListModel::MoveUp(std::size_t row) {
     return true;
 }
 
-bool CFilterListModel::MoveDown(std::size_t row) { return MoveUp(row + 1); }
+bool CFilterListModel::MoveDown(std::size_t row) {
+    return MoveUp(row + 1);
+}
 
 std::string CFilterListModel::Text() const {
     std::string text;

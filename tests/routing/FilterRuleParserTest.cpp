@@ -30,22 +30,21 @@ TEST_P(FilterRuleGood, ParsesToCanonicalTextAndWords) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, FilterRuleGood,
-    testing::Values(
-        GoodRow{"BandsAndMode", "reject band=60m,30m mode=DIGI", "reject band=60m,30m mode=DIGI",
-                "reject 60 m and 30 m digital spots"},
-        GoodRow{"CallsAndContinents", "accept dx=VK9*,3Y0* spotter-cont=EU,AF",
-                "accept dx=VK9*,3Y0* spotter-cont=EU,AF",
-                "accept spots of VK9* or 3Y0* spotted in EU or AF"},
-        GoodRow{"AnyCaseAnyOrderExtraBlanks",
-                "  ACCEPT  spotter-cont=eu skimmer=YES\tmode=cw band=160M,80m,40m ",
-                "accept band=160m,80m,40m mode=CW skimmer=yes spotter-cont=EU",
-                "accept 160 m, 80 m and 40 m CW skimmer spots spotted in EU"},
-        GoodRow{"OwnCalls", "reject dx=g4aaa,G4AAA/*", "reject dx=G4AAA,G4AAA/*",
-                "reject spots of G4AAA or G4AAA/*"},
-        GoodRow{"Humans", "accept skimmer=no spotter=DL1ABC dx-cont=OC band=other",
-                "accept band=other spotter=DL1ABC skimmer=no dx-cont=OC",
-                "accept other human spots of stations in OC by DL1ABC"},
-        GoodRow{"Everything", "reject", "reject", "reject all spots"}),
+    testing::Values(GoodRow{"BandsAndMode", "reject band=60m,30m mode=DIGI",
+                            "reject band=60m,30m mode=DIGI", "reject 60 m and 30 m digital spots"},
+                    GoodRow{"CallsAndContinents", "accept dx=VK9*,3Y0* spotter-cont=EU,AF",
+                            "accept dx=VK9*,3Y0* spotter-cont=EU,AF",
+                            "accept spots of VK9* or 3Y0* spotted in EU or AF"},
+                    GoodRow{"AnyCaseAnyOrderExtraBlanks",
+                            "  ACCEPT  spotter-cont=eu skimmer=YES\tmode=cw band=160M,80m,40m ",
+                            "accept band=160m,80m,40m mode=CW skimmer=yes spotter-cont=EU",
+                            "accept 160 m, 80 m and 40 m CW skimmer spots spotted in EU"},
+                    GoodRow{"OwnCalls", "reject dx=g4aaa,G4AAA/*", "reject dx=G4AAA,G4AAA/*",
+                            "reject spots of G4AAA or G4AAA/*"},
+                    GoodRow{"Humans", "accept skimmer=no spotter=DL1ABC dx-cont=OC band=other",
+                            "accept band=other spotter=DL1ABC skimmer=no dx-cont=OC",
+                            "accept other human spots of stations in OC by DL1ABC"},
+                    GoodRow{"Everything", "reject", "reject", "reject all spots"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BadRow {
@@ -71,8 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"UnknownCriterion", "accept freq=14000",
                "\"freq=14000\" is not a criterion (band, mode, dx, spotter, skimmer, dx-cont, "
                "spotter-cont)"},
-        BadRow{"CriterionWithoutValue", "accept band", "\"band\" is not a criterion (band, mode, dx, "
-                                                       "spotter, skimmer, dx-cont, spotter-cont)"},
+        BadRow{"CriterionWithoutValue", "accept band",
+               "\"band\" is not a criterion (band, mode, dx, "
+               "spotter, skimmer, dx-cont, spotter-cont)"},
         BadRow{"UnknownBand", "reject band=20m,61m", "unknown band \"61m\""},
         BadRow{"UnknownMode", "reject mode=FT8", "unknown mode \"FT8\""},
         BadRow{"EmptyValue", "reject band=20m,,40m", "\"band=20m,,40m\" lacks a value"},

@@ -29,7 +29,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BandRow{"Above160m", "2000.1", "other"}, BandRow{"Low60m", "5060.0", "60m"},
                     BandRow{"High30m", "10150.0", "30m"}, BandRow{"Above30m", "10150.1", "other"},
                     BandRow{"High20m", "14350.0", "20m"}, BandRow{"Low6m", "50000.0", "6m"},
-                    BandRow{"Low70cm", "420000.0", "70cm"}, BandRow{"High23cm", "1300000.0", "23cm"},
+                    BandRow{"Low70cm", "420000.0", "70cm"},
+                    BandRow{"High23cm", "1300000.0", "23cm"},
                     BandRow{"Above23cm", "2320000.0", "other"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -83,17 +84,16 @@ TEST_P(CallPatternRows, Matches) {
     EXPECT_EQ(CCallPattern::Matches(GetParam().pattern, GetParam().call), GetParam().matches);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ShellStyle, CallPatternRows,
-    testing::Values(PatternRow{"Exact", "K1ABC", "K1ABC", true},
-                    PatternRow{"ExactIsWhole", "K1ABC", "K1ABCD", false},
-                    PatternRow{"LowerCasePattern", "vk9*", "VK9XX", true},
-                    PatternRow{"StarLed", "*/MM", "G4ABC/MM", true},
-                    PatternRow{"StarLedNoMatch", "*/MM", "G4ABC/M", false},
-                    PatternRow{"StarEmpty", "VK9*", "VK9", true},
-                    PatternRow{"Question", "K?ABC", "K1ABC", true},
-                    PatternRow{"QuestionIsOne", "K?ABC", "KABC", false},
-                    PatternRow{"TwoStarsBackTrack", "*A*C", "K1ABXC", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ShellStyle, CallPatternRows,
+                         testing::Values(PatternRow{"Exact", "K1ABC", "K1ABC", true},
+                                         PatternRow{"ExactIsWhole", "K1ABC", "K1ABCD", false},
+                                         PatternRow{"LowerCasePattern", "vk9*", "VK9XX", true},
+                                         PatternRow{"StarLed", "*/MM", "G4ABC/MM", true},
+                                         PatternRow{"StarLedNoMatch", "*/MM", "G4ABC/M", false},
+                                         PatternRow{"StarEmpty", "VK9*", "VK9", true},
+                                         PatternRow{"Question", "K?ABC", "K1ABC", true},
+                                         PatternRow{"QuestionIsOne", "K?ABC", "KABC", false},
+                                         PatternRow{"TwoStarsBackTrack", "*A*C", "K1ABXC", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

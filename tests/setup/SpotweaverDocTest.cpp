@@ -861,12 +861,11 @@ TEST_F(SpotweaverDocTest, PortList_IncludesThePortBeingAdded) {
 // ------------------------------------------------------------ spot filters
 
 TEST_F(SpotweaverDocTest, SpotFilter_SavesAsLoadedAndReportsCountsOnceAMinuteWhenChanged) {
-    const std::string setup =
-        Header(2) + Port("TEL", "A") + "HostName=h\nPortNumber=1\n" + UserRouter(1, "G4ABC") +
-        Port("FILE", "DEST") +
-        "FileName=x\n" + UserRouter(1, "G4ABC") +
-        "Filter=reject band=60m,30m mode=DIGI\nFilter=accept dx=VK9*,3Y0*\n" +
-        Routes(0, {2, 0}) + Routes(0, {0, 0}) + Layout();
+    const std::string setup = Header(2) + Port("TEL", "A") + "HostName=h\nPortNumber=1\n" +
+                              UserRouter(1, "G4ABC") + Port("FILE", "DEST") + "FileName=x\n" +
+                              UserRouter(1, "G4ABC") +
+                              "Filter=reject band=60m,30m mode=DIGI\nFilter=accept dx=VK9*,3Y0*\n" +
+                              Routes(0, {2, 0}) + Routes(0, {0, 0}) + Layout();
     Load(setup);
     EXPECT_EQ(doc.SaveToString(), setup);
     doc.SetCountReports(true);

@@ -1,5 +1,5 @@
-#include "port/PortSetupValues.h"
 #include "ui/FilterDialog.h"
+#include "port/PortSetupValues.h"
 #include "ui/PortSetupDialog.h"
 
 #include <QLabel>
@@ -48,15 +48,15 @@ TEST(FilterDialogTest, ListsWordsAddsAndHandsTheRulesOnAtOk) {
               "reject band=60m,30m mode=DIGI    (reject 60 m and 30 m digital spots)");
     dialog.findChild<QLineEdit*>("Rule")->setText("reject mode=FT8");
     dialog.findChild<QPushButton*>("Add")->click();
-    EXPECT_EQ(dialog.findChild<QLabel*>("Message")->text().toStdString(),
-              "unknown mode \"FT8\"");
+    EXPECT_EQ(dialog.findChild<QLabel*>("Message")->text().toStdString(), "unknown mode \"FT8\"");
     dialog.findChild<QLineEdit*>("Rule")->setText("reject dx=*/MM");
     dialog.findChild<QPushButton*>("Add")->click();
     dialog.findChild<QPushButton*>("Up")->click();
     dialog.findChild<QLineEdit*>("CountryFile")->setText("/srv/cty.dat");
     dialog.accept();
-    EXPECT_EQ(values.filterRules, (std::vector<std::string>{"reject band=60m,30m mode=DIGI",
-                                                            "reject dx=*/MM", "accept dx=VK9*,3Y0*"}));
+    EXPECT_EQ(values.filterRules,
+              (std::vector<std::string>{"reject band=60m,30m mode=DIGI", "reject dx=*/MM",
+                                        "accept dx=VK9*,3Y0*"}));
     EXPECT_EQ(values.countryFile, "/srv/cty.dat");
 }
 
