@@ -4,6 +4,8 @@
 #include "app/HeadlessUi.h"
 #include "app/SignalWatcher.h"
 #include "app/StdStreams.h"
+#include "platform/CommandIds.h"
+#include "platform/qt/QtArguments.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/SystemClock.h"
 #include "setup/SpotweaverDoc.h"
@@ -26,9 +28,6 @@
 
 namespace {
 
-// Setup > Connect! on the port selector's "ALL".
-constexpr int ConnectCommand = 32779;
-
 void Complain(const std::string& text) {
     StdStreams::Error("spotweaver: " + text + "\n");
 }
@@ -43,13 +42,6 @@ int PrintText(const std::string& text) {
     }
     return 0;
 }
-
-// Qt is given the program name only: the command line is ours.
-struct QtArguments {
-    explicit QtArguments(char** argv) : args{argv[0], nullptr} {}
-    int count = 1;
-    char* args[2];
-};
 
 // spotweaver --headless setup.ini [/START] [--follow]
 int RunHeadless(char** argv, const CommandLine& cl) {
@@ -75,7 +67,8 @@ int RunHeadless(char** argv, const CommandLine& cl) {
     }
     doc.LoadPorts();
     if (cl.start) {
-        doc.OnCommand(ConnectCommand);
+        // Setup > Connect! on the port selector's "ALL".
+        doc.OnCommand(CommandId::Connect);
     }
     CConsoleInput input(STDIN_FILENO, loop, [&ui] { return ui.ConsoleInputPort(); });
     QCoreApplication::exec();

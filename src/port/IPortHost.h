@@ -13,8 +13,8 @@ class IUiServices;
 // Responsibilities: the shared event loop, clock and UI services; the port
 // list (to find the console, a master port, every router); and the two
 // requests a port makes: "route my pending lines" (the processing request)
-// and "carry out this port command" (e.g. 32791, connect). Implemented by the
-// setup document; tests use a small fake host.
+// and "carry out this port command" (a PortCommand id, e.g. connect).
+// Implemented by the setup document; tests use a small fake host.
 class IPortHost {
 public:
     virtual ~IPortHost() = default;

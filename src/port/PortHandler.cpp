@@ -1,11 +1,11 @@
 #include "port/PortHandler.h"
 
+#include "platform/CommandIds.h"
 #include "platform/IClock.h"
 #include "platform/IEventLoop.h"
 #include "platform/IPortView.h"
 #include "platform/IUiServices.h"
 #include "port/IPortHost.h"
-#include "port/PortCommands.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"

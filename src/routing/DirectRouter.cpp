@@ -1,7 +1,7 @@
 #include "routing/DirectRouter.h"
 
+#include "platform/CommandIds.h"
 #include "port/IPortHost.h"
-#include "port/PortCommands.h"
 #include "port/PortHandler.h"
 
 namespace {

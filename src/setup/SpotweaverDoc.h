@@ -1,6 +1,7 @@
 #pragma once
 
 #include "port/IPortHost.h"
+#include "setup/PortEntry.h"
 
 #include <deque>
 #include <memory>
@@ -9,7 +10,6 @@
 #include <vector>
 
 class CPortHandler;
-class CSetupFile;
 class IClock;
 class IEventLoop;
 class IPortFactory;
@@ -19,14 +19,14 @@ class IUiServices;
 // The running setup: the ports in list order with their windows, the font,
 // and the heartbeat that drives the routers.
 //
-// Responsibilities: reading and saving the whole setup file; building ports,
-// routers and routes from it (LoadPorts never connects a port); the
-// one-second tick (every router's OnTimer, a processing request for every
-// port with pending lines, the status bar every fifth tick); the processing
-// requests themselves, one received line per request, served round-robin in
-// time slices from an in-process queue so that a busy port starves neither
-// the other ports nor the window; and the commands of the Setup menu and of
-// the port windows.
+// Responsibilities: the ports of the setup, each with its window, read,
+// loaded and saved through SetupReader, CSetupLoader and SetupWriter
+// (LoadPorts never connects a port); the one-second tick (every router's
+// OnTimer, a processing request for every port with pending lines, the
+// status bar every fifth tick); the processing requests themselves, one
+// received line per request, served round-robin in time slices from an
+// in-process queue so that a busy port starves neither the other ports nor
+// the window; and the commands of the Setup menu and of the port windows.
 //
 // Collaborators: the event loop and clock; the UI services (main window,
 // port windows, port selector, status bar, dialogs, message boxes); the port
@@ -75,14 +75,12 @@ class CSpotweaverDoc : public IPortHost {
     // Setup > Add New by kind ("CON", "COM", "TEL", "CTE", "RXTEL", "FILE").
     bool AddPort(const std::string& kind);
     bool RemovePort(const std::string& name);
-    // Menu commands: 32772..32790 and 3 act on the ports the selector names;
-    // 32777 routes, 32799 font. Unknown ids are ignored.
+    // A CommandId of the Setup menu: the add, connect, disconnect, remove and
+    // script commands act on the ports the selector names; Routes and Font
+    // open their dialogs. Unknown ids are ignored.
     void OnCommand(int id);
-    // Commands 32791..32798 that a port window sends for its own port.
+    // A PortCommand that a port window sends for its own port.
     void OnPortCommand(const std::string& portName, int id);
-
-    // The kind of a stored "PortType" by its leading characters, or empty.
-    static std::string KindOfPortType(const std::string& portType);
 
     bool IsModified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
@@ -99,9 +97,6 @@ class CSpotweaverDoc : public IPortHost {
   private:
     void Print(const std::string& text);
     void ReportCounts();
-    // A part of the setup file that could not be loaded: said in the main
-    // window and in a message box.
-    void Reject(const std::string& text);
     bool IsSelected(const CPortHandler& port) const;
     int IndexOf(const CPortHandler* port) const;
     void ScheduleDrain();
@@ -110,18 +105,10 @@ class CSpotweaverDoc : public IPortHost {
     // more lines are waiting.
     bool RouteOneLine(CPortHandler& port);
     void ForgetQueued(CPortHandler* port);
-    // One port section; false when the file ended inside it. sections gets
-    // the port built, or null for a section that was skipped.
-    bool LoadPortSection(CSetupFile& setup, int number, std::vector<CPortHandler*>& sections);
-    void SkipPortSection(CSetupFile& setup);
-    // False when the rest of the file is not to be read.
-    bool LoadRoutes(CSetupFile& setup, const std::vector<CPortHandler*>& sections);
-    void LoadWindowLayout(CSetupFile& setup);
-    void RejectUnreadLines(CSetupFile& setup);
     void RefillSelector();
     // Takes a removed port out of every route and trace.
     void Unroute(CPortHandler& port);
-    void DestroyPort(std::unique_ptr<CPortHandler> port, IPortView* window);
+    void DestroyPort(PortEntry entry);
     void ReapDetached();
     void RunPortCommand(CPortHandler& port, int id);
 
@@ -143,13 +130,11 @@ class CSpotweaverDoc : public IPortHost {
     IUiServices& m_ui;
     IPortFactory& m_factory;
 
-    std::vector<std::unique_ptr<CPortHandler>> m_ports;
-    std::vector<IPortView*> m_windows;
+    std::vector<PortEntry> m_ports;
     // A port being added stands here until its setup is confirmed.
     CPortHandler* m_adding = nullptr;
     // Ports that could not be stopped for removal: out of the setup, not destroyed.
-    std::vector<std::unique_ptr<CPortHandler>> m_detached;
-    std::vector<IPortView*> m_detachedWindows;
+    std::vector<PortEntry> m_detached;
 
     bool m_running = false;
     int m_tickCounter = 0;

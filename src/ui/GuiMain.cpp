@@ -1,5 +1,6 @@
 #include "ui/GuiMain.h"
 
+#include "platform/qt/QtArguments.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/SystemClock.h"
 #include "setup/SpotweaverDoc.h"
@@ -40,10 +41,8 @@ void ArrangeScreenshot(CMainFrame& frame) {
 } // namespace
 
 int RunGui(int /*argc*/, char** argv, const CommandLine& cl) {
-    // Qt is given the program name only: the command line is ours.
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    QApplication app(qtArgc, qtArgv);
+    QtArguments qtArgs(argv);
+    QApplication app(qtArgs.count, qtArgs.args);
     QApplication::setOrganizationName(QStringLiteral("Spotweaver"));
     QApplication::setApplicationName(QStringLiteral("Spotweaver"));
     QApplication::setWindowIcon(CToolIcons::Of(CToolIcons::Image::Program));

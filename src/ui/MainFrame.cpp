@@ -83,7 +83,7 @@ CMainFrame::CMainFrame(IEventLoop& loop, const IClock& clock) : m_loop(loop), m_
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
 
     for (const MenuCommand& command : MenuCommand::All()) {
-        if (command.id < 32791 || command.id > 32798) {
+        if (!PortCommand::Is(command.id)) {
             MakeAction(command.id);
         }
     }

@@ -1,6 +1,6 @@
 #include "ui/MenuCommand.h"
 
-#include "port/PortCommands.h"
+#include "platform/CommandIds.h"
 
 std::string MenuCommand::StatusTip() const {
     return prompt.substr(0, prompt.find('\n'));

@@ -1,6 +1,6 @@
 #include "ui/PortInputBar.h"
 
-#include "port/PortCommands.h"
+#include "platform/CommandIds.h"
 #include "port/PortHandler.h"
 #include "ui/HistoryEdit.h"
 #include "ui/MenuCommand.h"

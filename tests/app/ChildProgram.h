@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/ScratchFolder.h"
+
 #include <sys/types.h>
 
 #include <chrono>
@@ -67,17 +69,3 @@ template <typename Done> bool WaitUntil(Done done, std::chrono::milliseconds tim
     }
     return true;
 }
-
-// A fresh folder under the test's temporary directory, removed afterwards.
-class ScratchFolder {
-  public:
-    ScratchFolder();
-    ~ScratchFolder();
-    const std::filesystem::path& Path() const { return m_path; }
-
-  private:
-    std::filesystem::path m_path;
-};
-
-std::string FileBytes(const std::filesystem::path& path);
-void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);

@@ -110,14 +110,8 @@ const std::string Wwv = "WWV de K7RA <18>:   SFI=148, A=6, K=1";
 
 class HeadlessProgramTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "headless-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path dir;
+    ScratchFolder scratch;
+    const fs::path& dir = scratch.Path();
 };
 
 TEST_F(HeadlessProgramTest, TypedLinesReachEachLogInItsOwnFormAndSigtermEndsCleanly) {

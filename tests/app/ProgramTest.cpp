@@ -2,6 +2,7 @@
 // --version and mistakes, and checks what it prints where, and its status.
 
 #include "app/CommandLine.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -27,21 +28,11 @@ struct Outcome {
     std::string err;
 };
 
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Runs the program to its end with no input; its output goes to stdoutPath
 // (a file in a fresh folder when empty).
 Outcome RunProgram(const std::vector<std::string>& args, const std::string& stdoutPath = "") {
-    std::string pattern = ::testing::TempDir() + "program-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        return {};
-    }
-    const fs::path dir = pattern;
+    const ScratchFolder scratch;
+    const fs::path& dir = scratch.Path();
     const std::string out = stdoutPath.empty() ? (dir / "stdout").string() : stdoutPath;
     const std::string err = (dir / "stderr").string();
 
@@ -66,9 +57,8 @@ Outcome RunProgram(const std::vector<std::string>& args, const std::string& stdo
         outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     ::posix_spawn_file_actions_destroy(&files);
-    outcome.out = stdoutPath.empty() ? Contents(out) : "";
-    outcome.err = Contents(err);
-    fs::remove_all(dir);
+    outcome.out = stdoutPath.empty() ? FileBytes(out) : "";
+    outcome.err = FileBytes(err);
     return outcome;
 }
 

@@ -1,4 +1,4 @@
-#include "port/PortCommands.h"
+#include "platform/CommandIds.h"
 #include "port/PortHandler.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"

@@ -2,7 +2,7 @@
 
 #include "RouterRig.h"
 
-#include "port/PortCommands.h"
+#include "platform/CommandIds.h"
 #include "routing/SpotParser.h"
 
 #include <gtest/gtest.h>

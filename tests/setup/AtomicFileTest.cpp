@@ -1,5 +1,7 @@
 #include "setup/AtomicFile.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,27 +18,14 @@ namespace {
 
 class AtomicFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "atomicfile-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    static std::string Contents(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    static void Put(const fs::path& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    static std::string Contents(const fs::path& path) { return FileBytes(path); }
+    static void Put(const fs::path& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
     std::size_t EntriesInDir() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {}));
     }
 
-    fs::path dir;
+    ScratchFolder scratch;
+    const fs::path& dir = scratch.Path();
 };
 
 TEST_F(AtomicFileTest, Replace_OldFileGetsTheNewBytesAndKeepsItsPermissions) {

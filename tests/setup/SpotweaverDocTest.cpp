@@ -2,8 +2,10 @@
 
 #include "FakePortFactory.h"
 #include "SetupText.h"
+#include "platform/CommandIds.h"
 #include "routing/RouteSetupModel.h"
 #include "routing/Router.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -71,8 +73,8 @@ class SpotweaverDocTest : public ::testing::Test {
         Load(Header(3) + Port("TEL", "A") + CommandRouter() + Port("TEL", "B") + CommandRouter() +
              Port("FILE", "DEST") + "FileName=x\n" + CommandRouter() + Routes(0, {3, 0, 0}) +
              Routes(0, {3, 0, 0}) + Routes(0, {0, 0, 0}) + Layout());
-        doc.OnPortCommand("A", 32791);
-        doc.OnPortCommand("B", 32791);
+        doc.OnPortCommand("A", PortCommand::Connect);
+        doc.OnPortCommand("B", PortCommand::Connect);
         loop.RunPosted();
         ui.mainView.ClearText();
     }
@@ -182,19 +184,6 @@ TEST_F(SpotweaverDocTest, Load_AgainReplacesThePortsOfTheFirstLoad) {
     EXPECT_EQ(ui.selectorItems, (std::vector<std::string>{"ALL", "A", "B"}));
     EXPECT_EQ(ui.closedWindows, 1);
     EXPECT_EQ(loop.ActiveTimers(), 1u);
-}
-
-TEST_F(SpotweaverDocTest, KindOfPortType_MatchesLeadingCharacters) {
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("CON"), "CON");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("CONSOLE"), "CON");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("COM3"), "COM");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("TELNET"), "TEL");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("CTE"), "CTE");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("RXTEL"), "RXTEL");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("FILE"), "FILE");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("RXTE"), "");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType("con"), "");
-    EXPECT_EQ(CSpotweaverDoc::KindOfPortType(""), "");
 }
 
 // --------------------------------------------------------- malformed files
@@ -434,46 +423,23 @@ TEST_F(SpotweaverDocTest, Load_KeyMismatchIsReportedAndLoadingGoesOn) {
 TEST_F(SpotweaverDocTest, SaveFile_WritesTheSetupAndClearsModified) {
     Load(OneConsole());
     doc.SetModified(true);
-    const std::string path = ::testing::TempDir() + "doc-save-test.ini";
+    const ScratchFolder scratch;
+    const std::string path = (scratch.Path() / "setup.ini").string();
     std::string error;
 
     ASSERT_TRUE(doc.SaveFile(path, error)) << error;
 
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    std::string bytes(8192, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
-    std::fclose(f);
-    std::remove(path.c_str());
-    EXPECT_EQ(bytes, OneConsole());
+    EXPECT_EQ(FileBytes(path), OneConsole());
     EXPECT_FALSE(doc.IsModified());
 }
 
-TEST_F(SpotweaverDocTest, ReadFile_MissingFileSaysSo) {
-    std::string error;
-    EXPECT_FALSE(doc.ReadFile("/nonexistent-dir/x.ini", error));
-    EXPECT_EQ(error, "Can't open setup file \"/nonexistent-dir/x.ini\": No such file or directory");
-}
-
-TEST_F(SpotweaverDocTest, ReadFile_RefusesWhatIsNotARegularFile) {
-    std::string error;
-    EXPECT_FALSE(doc.ReadFile("/dev/null", error));
-    EXPECT_EQ(error, "Setup file \"/dev/null\" is not a regular file");
-    EXPECT_FALSE(doc.ReadFile("/", error));
-    EXPECT_EQ(error, "Setup file \"/\" is not a regular file");
-}
-
 TEST_F(SpotweaverDocTest, ReadFile_KeepsEveryLineForLoading) {
-    const std::string path = ::testing::TempDir() + "doc-read-test.ini";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    const std::string text = "; written by hand\r\n" + WithLineEnds(OneConsole(), "\r\n");
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    const ScratchFolder scratch;
+    const std::string path = (scratch.Path() / "setup.ini").string();
+    WriteFileBytes(path, "; written by hand\r\n" + WithLineEnds(OneConsole(), "\r\n"));
     std::string error;
 
     ASSERT_TRUE(doc.ReadFile(path, error)) << error;
-    std::remove(path.c_str());
     doc.LoadPorts();
 
     EXPECT_EQ(doc.SaveToString(), OneConsole());
@@ -489,7 +455,8 @@ TEST_F(SpotweaverDocTest, AddPort_ThirtyOnePortsTakeOneMoreThenTooManyPorts) {
     EXPECT_TRUE(doc.AddPort("TEL"));
     EXPECT_EQ(doc.PortCount(), 32);
     const std::size_t windows = ui.windows.size();
-    for (int id : {32772, 32773, 32775, 32776, 32783, 32790}) {
+    for (int id : {CommandId::AddCom, CommandId::AddConsole, CommandId::AddTelnet,
+                   CommandId::AddBroadcast, CommandId::AddRxTelnet, CommandId::AddLogFile}) {
         ui.messages.clear();
         doc.OnCommand(id);
         EXPECT_EQ(ui.messages, std::vector<std::string>{"Too Many Ports"}) << id;
@@ -502,7 +469,7 @@ TEST_F(SpotweaverDocTest, AddPort_ConfirmedPortJoinsSelectorAndMarksModified) {
     Load(OneConsole());
     ui.mainView.ClearText();
 
-    doc.OnCommand(32790);
+    doc.OnCommand(CommandId::AddLogFile);
 
     ASSERT_EQ(doc.PortCount(), 2);
     EXPECT_EQ(doc.Port(1)->PortName, "FILE");
@@ -544,7 +511,7 @@ TEST_F(SpotweaverDocTest, ConnectAll_SkipsSlavePortsButPortWindowConnectsThem) {
          Layout());
     ui.mainView.ClearText();
 
-    doc.OnCommand(32779);
+    doc.OnCommand(CommandId::Connect);
 
     EXPECT_TRUE(doc.Port(0)->IsConnected());
     EXPECT_FALSE(doc.Port(1)->IsConnected());
@@ -552,21 +519,21 @@ TEST_F(SpotweaverDocTest, ConnectAll_SkipsSlavePortsButPortWindowConnectsThem) {
     EXPECT_EQ(ui.mainView.Text(), "A port connect commanded\nM port connect commanded\n");
 
     ui.mainView.ClearText();
-    doc.OnCommand(32779);
+    doc.OnCommand(CommandId::Connect);
     EXPECT_EQ(ui.mainView.Text(), "");
 
-    doc.OnPortCommand("S", 32791);
+    doc.OnPortCommand("S", PortCommand::Connect);
     EXPECT_TRUE(doc.Port(1)->IsConnected());
     EXPECT_EQ(ui.mainView.Text(), "S port connect commanded\n");
 }
 
 TEST_F(SpotweaverDocTest, Disconnect_OneSelectedPortOnly) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
-    doc.OnCommand(32779);
+    doc.OnCommand(CommandId::Connect);
     ui.mainView.ClearText();
     ui.selectorText = "B";
 
-    doc.OnCommand(32780);
+    doc.OnCommand(CommandId::Disconnect);
 
     EXPECT_TRUE(doc.Port(0)->IsConnected());
     EXPECT_FALSE(doc.Port(1)->IsConnected());
@@ -578,13 +545,13 @@ TEST_F(SpotweaverDocTest, PortCommands_PrintTheirMessages) {
     Load(OneConsole());
     ui.mainView.ClearText();
 
-    doc.OnPortCommand("CON", 32791);
-    doc.OnPortCommand("CON", 32798);
+    doc.OnPortCommand("CON", PortCommand::Connect);
+    doc.OnPortCommand("CON", PortCommand::DisconnectKeepScript);
     EXPECT_FALSE(doc.Port(0)->Script().ManualDisconnect());
-    doc.OnPortCommand("CON", 32791);
-    doc.OnPortCommand("CON", 32792);
-    doc.OnPortCommand("CON", 32796);
-    doc.OnPortCommand("NOPE", 32791);
+    doc.OnPortCommand("CON", PortCommand::Connect);
+    doc.OnPortCommand("CON", PortCommand::Disconnect);
+    doc.OnPortCommand("CON", PortCommand::StopScript);
+    doc.OnPortCommand("NOPE", PortCommand::Connect);
 
     EXPECT_EQ(ui.mainView.Text(), "CON port connect commanded\n"
                                   "CON port disconnect commanded(don't stop script)\n"
@@ -596,8 +563,8 @@ TEST_F(SpotweaverDocTest, PortCommands_PrintTheirMessages) {
 
 TEST_F(SpotweaverDocTest, EditCommands_WithAllSelectedAskForASpecificPort) {
     Load(OneConsole());
-    doc.OnCommand(32787);
-    doc.OnCommand(32788);
+    doc.OnCommand(CommandId::EditScript);
+    doc.OnCommand(CommandId::EditPort);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"You must select a specific port first.",
                                                      "You must select a specific port first."}));
     EXPECT_TRUE(ui.portDialogsShown.empty());
@@ -611,7 +578,7 @@ TEST_F(SpotweaverDocTest, EditPort_RenameMovesTheNameToTheEndOfTheSelector) {
         return true;
     };
 
-    doc.OnCommand(32788);
+    doc.OnCommand(CommandId::EditPort);
 
     EXPECT_EQ(doc.Port(0)->PortName, "Z");
     EXPECT_EQ(ui.selectorItems, (std::vector<std::string>{"ALL", "B", "Z"}));
@@ -621,7 +588,7 @@ TEST_F(SpotweaverDocTest, EditPort_RenameMovesTheNameToTheEndOfTheSelector) {
 TEST_F(SpotweaverDocTest, EditScript_MarksModifiedOnlyWhenConfirmed) {
     Load(OneConsole());
     ui.selectorText = "CON";
-    doc.OnCommand(32787);
+    doc.OnCommand(CommandId::EditScript);
     EXPECT_FALSE(doc.IsModified());
 
     ui.scriptDialog = [](ConnectScriptValues& v) {
@@ -629,7 +596,7 @@ TEST_F(SpotweaverDocTest, EditScript_MarksModifiedOnlyWhenConfirmed) {
         v.responses[0] = "G4ABC";
         return true;
     };
-    doc.OnPortCommand("CON", 32795);
+    doc.OnPortCommand("CON", PortCommand::EditScript);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.Port(0)->Script().Values().prompts[0], "login:");
 }
@@ -638,7 +605,7 @@ TEST_F(SpotweaverDocTest, Routes_RunsTheDialogOverTheDocumentAndMarksModified) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
     ui.routeDialog = [](CRouteSetupModel& model) { model.AddRoute("A", "B", false); };
 
-    doc.OnCommand(32777);
+    doc.OnCommand(CommandId::Routes);
 
     EXPECT_EQ(ui.routeDialogsShown, 1);
     EXPECT_EQ(doc.Port(0)->Router()->GetRoute(1), doc.Port(1)->Router());
@@ -655,7 +622,7 @@ TEST_F(SpotweaverDocTest, Font_OkTakesTheChoiceAndAppliesIt) {
         return true;
     };
 
-    doc.OnCommand(32799);
+    doc.OnCommand(CommandId::Font);
 
     EXPECT_EQ(doc.FontSize, -16);
     EXPECT_EQ(doc.FontWeight, 700);
@@ -694,12 +661,12 @@ TEST_F(SpotweaverDocTest, Remove_TraceIntoTheRemovedPortIsCleared) {
 TEST_F(SpotweaverDocTest, Remove_AllAnsweredNoRemovesNothingAndYesAsksForEachPort) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
     ui.answers = {false};
-    doc.OnCommand(3);
+    doc.OnCommand(CommandId::Remove);
     EXPECT_EQ(doc.PortCount(), 2);
 
     ui.questions.clear();
     ui.answers = {true, false, true};
-    doc.OnCommand(3);
+    doc.OnCommand(CommandId::Remove);
 
     EXPECT_EQ(ui.questions,
               (std::vector<std::string>{"Do you really want to remove ALL ports?",
@@ -719,7 +686,7 @@ TEST_F(SpotweaverDocTest, Remove_MainWindowAsksToCloseEverything) {
 
 TEST_F(SpotweaverDocTest, Remove_PortThatCannotStopIsDetachedAndRemovedOnceStopped) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {2, 0}) + Routes(0, {1, 0}) + Layout());
-    doc.OnCommand(32779);
+    doc.OnCommand(CommandId::Connect);
     FakeKindPort& b = PortAt(1);
     b.stoppable = false;
     ui.mainView.ClearText();
@@ -739,7 +706,7 @@ TEST_F(SpotweaverDocTest, Remove_PortThatCannotStopIsDetachedAndRemovedOnceStopp
 
 TEST_F(SpotweaverDocTest, DeleteAllPorts_DisconnectsDestroysAndStopsTheTimer) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
-    doc.OnCommand(32779);
+    doc.OnCommand(CommandId::Connect);
 
     doc.DeleteAllPorts();
 
@@ -753,7 +720,7 @@ TEST_F(SpotweaverDocTest, DeleteAllPorts_DisconnectsDestroysAndStopsTheTimer) {
 
 TEST_F(SpotweaverDocTest, OnTick_StatusBarOnTheSixthTickThenEveryFifth) {
     Load(Header(2) + Con("A") + Con("B") + Routes(0, {0, 0}) + Routes(0, {0, 0}) + Layout());
-    doc.OnPortCommand("A", 32791);
+    doc.OnPortCommand("A", PortCommand::Connect);
 
     loop.Advance(5000);
     EXPECT_EQ(ui.statusBar, "");
@@ -830,7 +797,7 @@ TEST_F(SpotweaverDocTest, OnPortData_RoutesOneLineAndRequestsTheNext) {
 TEST_F(SpotweaverDocTest, ReconnectWait_PostedConnectCommandConnectsThePort) {
     Load(Header(1) + Port("TEL", "T", 0, "A", Script({}, 1, 2)) + "HostName=h\nPortNumber=23\n" +
          CommandRouter() + Routes(0, {0}) + Layout());
-    doc.OnPortCommand("T", 32791);
+    doc.OnPortCommand("T", PortCommand::Connect);
     PortAt(0).GoDown();
     ui.mainView.ClearText();
 
@@ -869,8 +836,8 @@ TEST_F(SpotweaverDocTest, SpotFilter_SavesAsLoadedAndReportsCountsOnceAMinuteWhe
     Load(setup);
     EXPECT_EQ(doc.SaveToString(), setup);
     doc.SetCountReports(true);
-    doc.OnPortCommand("A", 32791);
-    doc.OnPortCommand("DEST", 32791);
+    doc.OnPortCommand("A", PortCommand::Connect);
+    doc.OnPortCommand("DEST", PortCommand::Connect);
     const std::string spot =
         "DX de K1ABC:     10136.0  VK9XX        FT8 -10                        1234Z\r";
     doc.Port(0)->OnReceive(spot.data(), static_cast<int>(spot.size()));

@@ -1,5 +1,7 @@
 #include "transport/ComPortList.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,19 +16,13 @@ namespace {
 
 class ComPortListTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/comportlist-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     void Touch(const std::string& name) {
         fs::create_directories((root / name).parent_path());
         std::ofstream(root / name).put('\n');
     }
 
-    fs::path root;
+    ScratchFolder scratch;
+    const fs::path& root = scratch.Path();
 };
 
 TEST_F(ComPortListTest, Choices_ComNamesThenDevicesInNumberOrderThenById) {

@@ -5,6 +5,7 @@
 #include "routing/RouterFactory.h"
 #include "setup/SetupFile.h"
 #include "support/FakePortHost.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,23 +21,14 @@ namespace {
 class FileHandlerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "filehandler-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
         log.PortName = "LOG";
         log.FileName = (dir / "spots.log").string();
         log.RingBuffer().SetSize(256);
     }
-    void TearDown() override { fs::remove_all(dir); }
+    static std::string Contents(const fs::path& path) { return FileBytes(path); }
 
-    static std::string Contents(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    fs::path dir;
+    ScratchFolder scratch;
+    const fs::path& dir = scratch.Path();
     FakePortHost host;
     RecordingPortView view;
     CFileHandler log{host, view};

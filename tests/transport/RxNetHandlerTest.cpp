@@ -3,7 +3,7 @@
 #include "EventSpin.h"
 #include "NetTestHost.h"
 #include "SetupText.h"
-#include "port/PortCommands.h"
+#include "platform/CommandIds.h"
 #include "port/PortSetupValues.h"
 #include "setup/SetupFile.h"
 #include "support/RecordingPortView.h"

@@ -2,7 +2,7 @@
 
 #include "GuiRig.h"
 #include "ModalAnswers.h"
-#include "port/PortCommands.h"
+#include "platform/CommandIds.h"
 #include "port/PortHandler.h"
 #include "ui/PortInputBar.h"
 #include "ui/SpotweaverView.h"
@@ -172,7 +172,7 @@ TEST(GuiDocumentTest, AddLogFile_DialogsConfirmedAddPortWindowAndSelectorEntry) 
         }
         dialog.accept();
     };
-    rig.frame->Action(32790)->trigger();
+    rig.frame->Action(CommandId::AddLogFile)->trigger();
     GuiRig::Settle();
     EXPECT_EQ(answers.dialogTitles,
               (std::vector<std::string>{"File Handler Setup", "Connect Script Setup"}));
@@ -188,7 +188,7 @@ TEST(GuiDocumentTest, AddPortCancelled_ClosesTheTempWindow) {
     GuiRig rig;
     CGuiDocument& document = rig.frame->NewDocument();
     ModalAnswers answers;
-    rig.frame->Action(32772)->trigger();
+    rig.frame->Action(CommandId::AddCom)->trigger();
     GuiRig::Settle();
     EXPECT_EQ(answers.dialogTitles, (std::vector<std::string>{"Com Handler Setup"}));
     EXPECT_TRUE(answers.texts.empty());
@@ -223,7 +223,7 @@ TEST(GuiDocumentTest, FontCommand_AppliesTheChosenFontToEveryWindow) {
         fonts->setCurrentFont(font);
         dialog.accept();
     };
-    rig.frame->Action(32799)->trigger();
+    rig.frame->Action(CommandId::Font)->trigger();
     EXPECT_EQ(answers.dialogTitles.size(), 1u);
     EXPECT_EQ(document.Doc().FontWeight, 700);
     EXPECT_EQ(document.Doc().FontFace, "DejaVu Sans Mono");

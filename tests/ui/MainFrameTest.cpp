@@ -68,54 +68,66 @@ TEST_P(MainFramePromptTest, CommandHasItsTextKeyAndPrompt) {
 INSTANTIATE_TEST_SUITE_P(
     Menus, MainFramePromptTest,
     ::testing::Values(
-        PromptRow{"New", 57600, "&New", "Ctrl+N", "Create a new document", "New"},
-        PromptRow{"Open", 57601, "&Open...", "Ctrl+O", "Open an existing document", "Open"},
-        PromptRow{"Close", 57602, "&Close", "", "Close the active document", "Close"},
-        PromptRow{"Save", 57603, "&Save", "Ctrl+S", "Save the active document", "Save"},
-        PromptRow{"SaveAs", 57604, "Save &As...", "", "Save the active document with a new name",
-                  "Save As"},
-        PromptRow{"Exit", 57665, "E&xit", "", "Quit the application; prompts to save documents",
-                  "Exit"},
-        PromptRow{"Cut", 57635, "Cu&t", "Shift+Del",
+        PromptRow{"New", CommandId::FileNew, "&New", "Ctrl+N", "Create a new document", "New"},
+        PromptRow{"Open", CommandId::FileOpen, "&Open...", "Ctrl+O", "Open an existing document",
+                  "Open"},
+        PromptRow{"Close", CommandId::FileClose, "&Close", "", "Close the active document",
+                  "Close"},
+        PromptRow{"Save", CommandId::FileSave, "&Save", "Ctrl+S", "Save the active document",
+                  "Save"},
+        PromptRow{"SaveAs", CommandId::FileSaveAs, "Save &As...", "",
+                  "Save the active document with a new name", "Save As"},
+        PromptRow{"Exit", CommandId::AppExit, "E&xit", "",
+                  "Quit the application; prompts to save documents", "Exit"},
+        PromptRow{"Cut", CommandId::EditCut, "Cu&t", "Shift+Del",
                   "Cut the selection and put it on the Clipboard", "Cut"},
-        PromptRow{"Copy", 57634, "&Copy", "Ctrl+Ins",
+        PromptRow{"Copy", CommandId::EditCopy, "&Copy", "Ctrl+Ins",
                   "Copy the selection and put it on the Clipboard", "Copy"},
-        PromptRow{"Paste", 57637, "&Paste", "Shift+Ins", "Insert Clipboard contents", "Paste"},
-        PromptRow{"Font", 32799, "&Font", "", "Change Font", "Font"},
-        PromptRow{"Toolbar", 59392, "&Toolbar", "", "Show or hide the toolbar", "Toggle ToolBar"},
-        PromptRow{"StatusBar", 59393, "&Status Bar", "", "Show or hide the status bar",
-                  "Toggle StatusBar"},
-        PromptRow{"Console", 32774, "&Console", "", "Show the Console Toolbar.",
+        PromptRow{"Paste", CommandId::EditPaste, "&Paste", "Shift+Ins", "Insert Clipboard contents",
+                  "Paste"},
+        PromptRow{"Font", CommandId::Font, "&Font", "", "Change Font", "Font"},
+        PromptRow{"Toolbar", CommandId::ViewToolbar, "&Toolbar", "", "Show or hide the toolbar",
+                  "Toggle ToolBar"},
+        PromptRow{"StatusBar", CommandId::ViewStatusBar, "&Status Bar", "",
+                  "Show or hide the status bar", "Toggle StatusBar"},
+        PromptRow{"Console", CommandId::ViewConsole, "&Console", "", "Show the Console Toolbar.",
                   "Show the Console Toolbar."},
-        PromptRow{"AddConsole", 32773, "&Console Window", "", "Add console input/output.",
-                  "Add console input/output."},
-        PromptRow{"AddCom", 32772, "Com &Port", "", "Add a new COM port handler to the system.",
+        PromptRow{"AddConsole", CommandId::AddConsole, "&Console Window", "",
+                  "Add console input/output.", "Add console input/output."},
+        PromptRow{"AddCom", CommandId::AddCom, "Com &Port", "",
+                  "Add a new COM port handler to the system.",
                   "Add a new COM port handler to the system."},
-        PromptRow{"AddTelnet", 32775, "&Network - Connect", "",
+        PromptRow{"AddTelnet", CommandId::AddTelnet, "&Network - Connect", "",
                   "Add a new Telnet port to the system.", "Add a new Telnet port to the system."},
-        PromptRow{"AddBroadcast", 32776, "Network - &Broadcast", "",
+        PromptRow{"AddBroadcast", CommandId::AddBroadcast, "Network - &Broadcast", "",
                   "Add a new CT Ethernet to the system.", "Add a new CT Ethernet to the system."},
-        PromptRow{"AddRx", 32783, "R&X Network Connect", "",
+        PromptRow{"AddRx", CommandId::AddRxTelnet, "R&X Network Connect", "",
                   "Add a Telnet port that accepts outside connections.",
                   "Add a Telnet port that accepts outside connections."},
-        PromptRow{"AddLog", 32790, "&Log File", "", "Add log file", "Add log file"},
-        PromptRow{"Routes", 32777, "&Routes", "", "", "Routes"},
-        PromptRow{"Connect", 32779, "&Connect!", "", "Connect selected port(s).", "Connect"},
-        PromptRow{"Disconnect", 32780, "&Disconnect!", "", "Disconnect selected port(s).",
-                  "Disconnect"},
-        PromptRow{"Remove", 3, "R&emove!", "", "Remove the selected connection.", "Remove"},
-        PromptRow{"EditScript", 32787, "Edit &Script!", "", "Edit the connect script",
-                  "Edit Script"},
-        PromptRow{"EditPort", 32788, "Edit &Port!", "", "Edit Port setup.", "Edit Port"},
-        PromptRow{"StopScript", 32789, "S&top Script!", "", "Stop the connect script!",
-                  "Stop Script!"},
-        PromptRow{"HelpTopics", 57667, "&Help Topics", "", "List Help topics", "Help Topics"},
-        PromptRow{"About", 57664, "&About spotweaver...", "",
+        PromptRow{"AddLog", CommandId::AddLogFile, "&Log File", "", "Add log file", "Add log file"},
+        PromptRow{"Routes", CommandId::Routes, "&Routes", "", "", "Routes"},
+        PromptRow{"Connect", CommandId::Connect, "&Connect!", "", "Connect selected port(s).",
+                  "Connect"},
+        PromptRow{"Disconnect", CommandId::Disconnect, "&Disconnect!", "",
+                  "Disconnect selected port(s).", "Disconnect"},
+        PromptRow{"Remove", CommandId::Remove, "R&emove!", "", "Remove the selected connection.",
+                  "Remove"},
+        PromptRow{"EditScript", CommandId::EditScript, "Edit &Script!", "",
+                  "Edit the connect script", "Edit Script"},
+        PromptRow{"EditPort", CommandId::EditPort, "Edit &Port!", "", "Edit Port setup.",
+                  "Edit Port"},
+        PromptRow{"StopScript", CommandId::StopScript, "S&top Script!", "",
+                  "Stop the connect script!", "Stop Script!"},
+        PromptRow{"HelpTopics", CommandId::HelpFinder, "&Help Topics", "", "List Help topics",
+                  "Help Topics"},
+        PromptRow{"About", CommandId::About, "&About spotweaver...", "",
                   "Display program information, version number and copyright", "About"},
-        PromptRow{"Undo", 57643, "&Undo", "Alt+Backspace", "Undo the last action", "Undo"},
-        PromptRow{"Help", 57670, "Help", "F1", "Display help for current task or command", "Help"},
-        PromptRow{"NextPane", 57680, "Next Pane", "F6", "Switch to the next window pane",
-                  "Next Pane"}),
+        PromptRow{"Undo", CommandId::EditUndo, "&Undo", "Alt+Backspace", "Undo the last action",
+                  "Undo"},
+        PromptRow{"Help", CommandId::Help, "Help", "F1", "Display help for current task or command",
+                  "Help"},
+        PromptRow{"NextPane", CommandId::NextPane, "Next Pane", "F6",
+                  "Switch to the next window pane", "Next Pane"}),
     [](const ::testing::TestParamInfo<PromptRow>& info) { return std::string(info.param.name); });
 
 TEST(MainFrameTest, NoDocument_OnlyFileViewAndHelpMenus) {
@@ -167,8 +179,8 @@ TEST(MainFrameTest, Toolbars_StandardButtonsAndConsoleSelector) {
     CPortSelectorBar& console = rig.frame->ConsoleBar();
     EXPECT_EQ(console.Selector().count(), 1);
     EXPECT_EQ(console.CurrentText(), "ALL");
-    EXPECT_EQ(console.ConnectAction().data().toInt(), 32779);
-    EXPECT_EQ(console.DisconnectAction().data().toInt(), 32780);
+    EXPECT_EQ(console.ConnectAction().data().toInt(), CommandId::Connect);
+    EXPECT_EQ(console.DisconnectAction().data().toInt(), CommandId::Disconnect);
     EXPECT_EQ(console.ConnectAction().toolTip().toStdString(), "Connect");
 }
 
@@ -198,7 +210,7 @@ TEST(MainFrameTest, PortSelector_ChoosingAPortMakesConnectActOnItOnly) {
 TEST(MainFrameTest, ConsoleToolbarSavedHidden_OpensHiddenAndViewConsoleShowsIt) {
     GuiRig rig;
     rig.OpenTwoPorts(1, 0);
-    QAction* console = rig.frame->Action(32774);
+    QAction* console = rig.frame->Action(CommandId::ViewConsole);
     EXPECT_FALSE(rig.frame->ConsoleBar().isVisibleTo(rig.frame.get()));
     EXPECT_FALSE(console->isChecked());
     console->trigger();
@@ -211,11 +223,11 @@ TEST(MainFrameTest, ConsoleToolbarSavedHidden_OpensHiddenAndViewConsoleShowsIt) 
 
 TEST(MainFrameTest, ViewToolbarAndStatusBar_ToggleTheBars) {
     GuiRig rig;
-    rig.frame->Action(59392)->trigger();
-    rig.frame->Action(59393)->trigger();
+    rig.frame->Action(CommandId::ViewToolbar)->trigger();
+    rig.frame->Action(CommandId::ViewStatusBar)->trigger();
     EXPECT_FALSE(rig.frame->StandardToolBar().isVisibleTo(rig.frame.get()));
     EXPECT_FALSE(rig.frame->statusBar()->isVisibleTo(rig.frame.get()));
-    EXPECT_FALSE(rig.frame->Action(59392)->isChecked());
+    EXPECT_FALSE(rig.frame->Action(CommandId::ViewToolbar)->isChecked());
     MainFrameLayout layout = rig.frame->Layout();
     EXPECT_EQ(layout.toolBarShown, 0);
     EXPECT_EQ(layout.statusBarShown, 0);
@@ -229,7 +241,7 @@ TEST(MainFrameTest, About_ShowsTheVersion) {
     answers.onDialog = [&](QDialog& dialog) {
         version = dialog.findChild<QLabel*>("VersionText")->text().toStdString();
     };
-    rig.frame->Action(57664)->trigger();
+    rig.frame->Action(CommandId::About)->trigger();
     EXPECT_EQ(answers.dialogTitles, (std::vector<std::string>{"About spotweaver"}));
     EXPECT_EQ(version, "Spotweaver Version 4.22");
 }
@@ -241,7 +253,7 @@ TEST(MainFrameTest, HelpTopics_ShowsTheReadme) {
     answers.onDialog = [&](QDialog& dialog) {
         help = dialog.findChild<QTextBrowser*>("HelpText")->toPlainText().toStdString();
     };
-    rig.frame->Action(57667)->trigger();
+    rig.frame->Action(CommandId::HelpFinder)->trigger();
     EXPECT_NE(help.find("Spotweaver joins the DX cluster sources"), std::string::npos);
 }
 
@@ -288,7 +300,7 @@ TEST(MainFrameTest, Save_WritesTheFileAndRemembersItFirstInRecentFiles) {
     GuiRig::WindowOf(document, "LOG")->close();
     GuiRig::Settle();
     ASSERT_TRUE(document.Doc().IsModified());
-    rig.frame->Action(57603)->trigger();
+    rig.frame->Action(CommandId::FileSave)->trigger();
     EXPECT_FALSE(document.Doc().IsModified());
     QFile file(document.Path());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -305,7 +317,7 @@ TEST(MainFrameTest, WindowTile_StacksTheWindowsFullWidth) {
     GuiRig rig;
     rig.frame->show();
     CGuiDocument& document = rig.OpenTwoPorts();
-    rig.frame->Action(57651)->trigger();
+    rig.frame->Action(CommandId::WindowTile)->trigger();
     const QSize area = rig.frame->MdiArea().viewport()->size();
     const int height = area.height() / 3;
     std::vector<int> tops;

@@ -1,6 +1,6 @@
 #include "ui/PortInputBar.h"
 
-#include "port/PortCommands.h"
+#include "platform/CommandIds.h"
 #include "support/FakePortHost.h"
 #include "ui/HistoryEdit.h"
 
@@ -85,11 +85,11 @@ TEST(PortInputBarTest, Buttons_IssueThePortCommandsInOrder) {
         bar.Button(id)->click();
     }
     ASSERT_EQ(spy.count(), 5);
-    EXPECT_EQ(spy[0][0].toInt(), 32791);
-    EXPECT_EQ(spy[1][0].toInt(), 32792);
-    EXPECT_EQ(spy[2][0].toInt(), 32794);
-    EXPECT_EQ(spy[3][0].toInt(), 32795);
-    EXPECT_EQ(spy[4][0].toInt(), 32796);
+    EXPECT_EQ(spy[0][0].toInt(), PortCommand::Connect);
+    EXPECT_EQ(spy[1][0].toInt(), PortCommand::Disconnect);
+    EXPECT_EQ(spy[2][0].toInt(), PortCommand::Edit);
+    EXPECT_EQ(spy[3][0].toInt(), PortCommand::EditScript);
+    EXPECT_EQ(spy[4][0].toInt(), PortCommand::StopScript);
     EXPECT_EQ(bar.Button(PortCommand::Connect)->toolTip().toStdString(), "Connect");
     EXPECT_EQ(bar.Button(PortCommand::StopScript)->statusTip().toStdString(),
               "Stop the connect script.");
