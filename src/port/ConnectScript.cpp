@@ -1,6 +1,7 @@
 #include "port/ConnectScript.h"
 
 #include "platform/IUiServices.h"
+#include "setup/AsciiText.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>
@@ -13,10 +14,6 @@ constexpr int MaxAutoTime = 9999;
 // "\#" takes the run of digits that starts this far after the first
 // character of the prompt in the received text.
 constexpr std::size_t DigitOffset = 6;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 } // namespace
 
@@ -157,8 +154,8 @@ std::string CConnectScript::Expand(const std::string& response, std::string_view
         const char escape = source[++i];
         switch (escape) {
         case '#':
-            for (std::size_t d = promptPos + DigitOffset; d < text.size() && IsDigit(text[d]);
-                 ++d) {
+            for (std::size_t d = promptPos + DigitOffset;
+                 d < text.size() && ascii::IsDigit(text[d]); ++d) {
                 out += text[d];
             }
             break;

@@ -9,6 +9,7 @@
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"
+#include "routing/RouterKeys.h"
 #include "setup/PlacementBlock.h"
 #include "setup/SetupFile.h"
 
@@ -43,28 +44,20 @@ const char* TncTextOf(int role) {
     }
 }
 
-// Which of the dialog's router values each data type takes when it is built.
-struct RouterArguments {
-    const char* dataType;
-    bool myCall;
-    bool hopsOut;
-    bool antiLoop;
-    bool dupes;
-    bool crlf;
-};
-
-constexpr RouterArguments kRouterArguments[] = {
-    {"Command", false, false, false, false, true},
-    {"Cluster User", true, false, true, true, true},
-    {"Spider User", true, false, true, true, true},
-    {"Clusse User", true, false, true, true, true},
-    {"MIRC User", true, false, true, true, true},
-    {"Cluster Node", true, true, true, true, true},
-    {"Direct", false, false, false, false, true},
-    {"PassThru", false, false, false, false, false},
-    {"CT Network", false, false, false, false, true},
-    {"CT User", false, false, false, true, true},
-};
+RouterSetup RouterSetupOf(const PortSetupValues& v) {
+    RouterSetup setup;
+    setup.options.MyCall = v.myCall;
+    setup.options.HopsOut = v.hops;
+    setup.options.AntiLoopPrefix = v.antiLoopPrefix;
+    setup.options.CRLFOption = v.crlf;
+    setup.options.BlockDashAtOption = v.blockDashAt ? 1 : 0;
+    setup.options.StripAtPoundOption = v.stripAtPound ? 1 : 0;
+    setup.options.OnlyPassSkimmerCQOption = v.onlySkimmerCQ ? 1 : 0;
+    setup.dupeLength = v.dupes;
+    setup.countryFile = v.countryFile;
+    setup.filterRules = v.filterRules;
+    return setup;
+}
 
 } // namespace
 
@@ -296,54 +289,20 @@ void CPortHandler::ApplyLiveSetup(int isTnc, const std::string& streamSw,
     PortStreamID = streamId.substr(0, 2);
 }
 
-void CPortHandler::ApplyRouterSetup(const std::string& hopsOut, const std::string& myCall,
-                                    const std::string& antiLoopPrefix, int dupeLength,
-                                    int crlfOption, int stripAtPound, int blockDashAt,
-                                    int onlySkimmerCQ) {
-    if (m_router == nullptr) {
-        return;
+void CPortHandler::ApplyRouterSetup(const RouterSetup& values) {
+    if (m_router != nullptr) {
+        RouterKeys::Apply(*m_router, values, RouterKey::All);
     }
-    m_router->HopsOut = hopsOut.substr(0, 2);
-    m_router->MyCall = myCall.substr(0, 31);
-    m_router->AntiLoopPrefix = antiLoopPrefix.substr(0, 31);
-    m_router->SetDupeLength(dupeLength);
-    m_router->CRLFOption = crlfOption;
-    m_router->StripAtPoundOption = stripAtPound;
-    m_router->BlockDashAtOption = blockDashAt;
-    m_router->OnlyPassSkimmerCQOption = onlySkimmerCQ;
 }
 
-void CPortHandler::CreateRouter(const std::string& dataType, const std::string& hopsOut,
-                                const std::string& myCall, const std::string& antiLoopPrefix,
-                                int dupeLength, bool addConsoleRoutes, int crlfOption,
-                                int stripAtPound, int blockDashAt, int onlySkimmerCQ) {
+void CPortHandler::CreateRouter(const std::string& dataType, const RouterSetup& values,
+                                bool addConsoleRoutes) {
     std::unique_ptr<CRouter> router = RouterFactory::Create(dataType, *this);
     if (router == nullptr) {
         return;
     }
-    for (const RouterArguments& args : kRouterArguments) {
-        if (dataType != args.dataType) {
-            continue;
-        }
-        if (args.myCall) {
-            router->MyCall = myCall.substr(0, 31);
-        }
-        if (args.hopsOut) {
-            router->HopsOut = hopsOut.substr(0, 2);
-        }
-        if (args.antiLoop) {
-            router->AntiLoopPrefix = antiLoopPrefix.substr(0, 31);
-        }
-        if (args.dupes) {
-            router->SetDupeLength(dupeLength);
-        }
-        if (args.crlf) {
-            router->CRLFOption = crlfOption;
-        }
-    }
-    router->BlockDashAtOption = blockDashAt;
-    router->StripAtPoundOption = stripAtPound;
-    router->OnlyPassSkimmerCQOption = onlySkimmerCQ;
+    const DataType& type = router->Type();
+    RouterKeys::Apply(*router, values, type.keys & ~type.notOnCreate);
     m_router = std::move(router);
 
     if (!addConsoleRoutes || PortName == "CON") {
@@ -413,16 +372,13 @@ void CPortHandler::FillNewPortValues(PortSetupValues& values) const {
 
 void CPortHandler::ApplyNewPortValues(const PortSetupValues& v) {
     ApplySetup(v.name, TncRoleOf(v.isTnc), v.streamSw, v.streamId, v.bufferSize, v.keepAlive);
-    CreateRouter(v.dataType, v.hops, v.myCall, v.antiLoopPrefix, v.dupes, v.addConsoleRoutes,
-                 v.crlf, v.stripAtPound, v.blockDashAt, v.onlySkimmerCQ);
-    ApplyFilterValues(v);
+    CreateRouter(v.dataType, RouterSetupOf(v), v.addConsoleRoutes);
 }
 
 void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
     if (m_router == nullptr || v.dataType != m_router->InputType) {
         std::unique_ptr<CRouter> old = std::move(m_router);
-        CreateRouter(v.dataType, v.hops, v.myCall, v.antiLoopPrefix, v.dupes, false, v.crlf,
-                     v.stripAtPound, v.blockDashAt, v.onlySkimmerCQ);
+        CreateRouter(v.dataType, RouterSetupOf(v), false);
         if (m_router == nullptr) {
             m_router = std::move(old);
         } else if (old != nullptr) {
@@ -436,25 +392,7 @@ void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
         ApplySetup(v.name, TncRoleOf(v.isTnc), v.streamSw, v.streamId, v.bufferSize,
                    v.keepAlive);
     }
-    ApplyRouterSetup(v.hops, v.myCall, v.antiLoopPrefix, v.dupes, v.crlf, v.stripAtPound,
-                     v.blockDashAt, v.onlySkimmerCQ);
-    ApplyFilterValues(v);
-}
-
-void CPortHandler::ApplyFilterValues(const PortSetupValues& v) {
-    if (m_router == nullptr) {
-        return;
-    }
-    const CSpotFilter& filter = m_router->Filter();
-    bool same =
-        v.countryFile == filter.CountryFile() && v.filterRules.size() == filter.Rules().size();
-    for (std::size_t i = 0; same && i < v.filterRules.size(); ++i) {
-        same = v.filterRules[i] == filter.Rules()[i].text;
-    }
-    // The same filter again keeps its country file and says nothing twice.
-    if (!same) {
-        m_router->SetFilter(v.countryFile, v.filterRules);
-    }
+    ApplyRouterSetup(RouterSetupOf(v));
 }
 
 void CPortHandler::SetRouter(std::unique_ptr<CRouter> router) { m_router = std::move(router); }

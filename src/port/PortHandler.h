@@ -13,6 +13,7 @@ class CSetupFile;
 class IPortHost;
 class IPortView;
 struct PortSetupValues;
+struct RouterSetup;
 
 // The abstract port: what the console, COM, telnet client, telnet server, UDP
 // broadcast and log-file ports share.
@@ -89,14 +90,12 @@ public:
                     const std::string& streamId, int bufferSize, int keepAliveMinutes);
     void ApplyLiveSetup(int isTnc, const std::string& streamSw, const std::string& streamId,
                         int keepAliveMinutes);
-    void ApplyRouterSetup(const std::string& hopsOut, const std::string& myCall,
-                          const std::string& antiLoopPrefix, int dupeLength, int crlfOption,
-                          int stripAtPound, int blockDashAt, int onlySkimmerCQ);
-    // The router factory: an unknown data type name leaves the router as it was.
-    void CreateRouter(const std::string& dataType, const std::string& hopsOut,
-                      const std::string& myCall, const std::string& antiLoopPrefix,
-                      int dupeLength, bool addConsoleRoutes, int crlfOption, int stripAtPound,
-                      int blockDashAt, int onlySkimmerCQ);
+    // Every option of the existing router takes the dialog's value.
+    void ApplyRouterSetup(const RouterSetup& values);
+    // The router factory: the new router takes the values of its type's
+    // keys. An unknown data type name leaves the router as it was.
+    void CreateRouter(const std::string& dataType, const RouterSetup& values,
+                      bool addConsoleRoutes);
 
     // Shared steps of SetupNewPort and EditSetup around the kind's dialog:
     // fill the general values from this port (edit) or only the mode and the
@@ -108,9 +107,6 @@ public:
     // live or full setup, router options. Kinds apply their own fields.
     void ApplyNewPortValues(const PortSetupValues& values);
     void ApplyEditValues(const PortSetupValues& values);
-    // The spot filter of the values, when it differs from the router's; it
-    // takes effect at once, also on a connected port.
-    void ApplyFilterValues(const PortSetupValues& values);
 
     CRouter* Router() const { return m_router.get(); }
     void SetRouter(std::unique_ptr<CRouter> router);

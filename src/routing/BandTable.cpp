@@ -1,6 +1,6 @@
 #include "routing/BandTable.h"
 
-#include "routing/AsciiText.h"
+#include "setup/AsciiText.h"
 
 #include <array>
 #include <charconv>

@@ -2,21 +2,8 @@
 
 #include "port/PortHandler.h"
 
-CCTNetworkRouter::CCTNetworkRouter(CPortHandler& port) : CCTRouter(port) {
-    InputType = "CT Network";
-    // Packets end with their own line feed.
-    CRLFOption = 0;
-}
-
-CCTNetworkRouter::CCTNetworkRouter(CSetupFile& setup, CPortHandler& port)
-    : CCTNetworkRouter(port) {
-    ReadSettings(setup, Keys);
-}
-
-void CCTNetworkRouter::Deliver(CRouter& destination, std::string_view line,
-                               CPortHandler& source) {
-    destination.FromCTNetwork(line, source);
-}
+CCTNetworkRouter::CCTNetworkRouter(CPortHandler& port)
+    : CCTRouter(port, DataTypeCode::CTNetwork) {}
 
 std::string_view CCTNetworkRouter::TakeIn(std::string_view line) {
     if (!line.empty()) {

@@ -16,14 +16,11 @@
 class CCTNetworkRouter : public CCTRouter {
 public:
     explicit CCTNetworkRouter(CPortHandler& port);
-    CCTNetworkRouter(CSetupFile& setup, CPortHandler& port);
 
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
-    int TypeCode() const override { return 4; }
 
 protected:
     void Emit(std::string_view text, const CPortHandler& source, bool spotPacket) override;
-    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
     std::string_view TakeIn(std::string_view line) override;
 };

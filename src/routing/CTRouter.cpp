@@ -4,10 +4,8 @@
 #include "port/PortHandler.h"
 #include "setup/SetupFile.h"
 
-CCTRouter::CCTRouter(CPortHandler& port)
-    : CRouter(port), m_parser(*this), m_formatter(*this, port.Host().Clock()) {}
-
-void CCTRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
+CCTRouter::CCTRouter(CPortHandler& port, DataTypeCode type)
+    : CRouter(port, type), m_parser(*this), m_formatter(*this, port.Host().Clock()) {}
 
 void CCTRouter::SendDxDe(const SpotFields& spot, const CPortHandler& source) {
     if (m_formatter.FormatDxDe(spot) && Sends(spot)) {
@@ -15,42 +13,18 @@ void CCTRouter::SendDxDe(const SpotFields& spot, const CPortHandler& source) {
     }
 }
 
-void CCTRouter::PostSpot(std::string_view line, const CPortHandler& source, ParseFn parse) {
+// A spot becomes a "DX de" line; the other text of a user port passes as
+// it is, that of an IRC or node port is dropped.
+void CCTRouter::FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) {
     if (IsIgnorable(line)) {
         return;
     }
     SpotFields spot;
-    if ((m_parser.*parse)(line, spot)) {
+    if (m_parser.Parse(kind, line, spot)) {
         SendDxDe(spot, source);
-    }
-}
-
-void CCTRouter::PostUserLine(std::string_view line, const CPortHandler& source, ParseFn parse) {
-    if (IsIgnorable(line)) {
-        return;
-    }
-    SpotFields spot;
-    if ((m_parser.*parse)(line, spot)) {
-        SendDxDe(spot, source);
-    } else {
+    } else if (kind == SourceKind::ClusterUser || kind == SourceKind::ClusseUser) {
         Emit(line, source, true);
     }
-}
-
-void CCTRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseIrcSpot);
-}
-
-void CCTRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
-    PostUserLine(line, source, &CSpotParser::ParseUserSpot);
-}
-
-void CCTRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    PostUserLine(line, source, &CSpotParser::ParseClusseSpot);
-}
-
-void CCTRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseNodeSpot);
 }
 
 void CCTRouter::FromDirect(std::string_view line, CPortHandler& source) {

@@ -1,14 +1,6 @@
 #include "routing/CTUserRouter.h"
 
-CCTUserRouter::CCTUserRouter(CPortHandler& port) : CCTRouter(port) { InputType = "CT User"; }
-
-CCTUserRouter::CCTUserRouter(CSetupFile& setup, CPortHandler& port) : CCTUserRouter(port) {
-    ReadSettings(setup, Keys);
-}
-
-void CCTUserRouter::Deliver(CRouter& destination, std::string_view line, CPortHandler& source) {
-    destination.FromCTUser(line, source);
-}
+CCTUserRouter::CCTUserRouter(CPortHandler& port) : CCTRouter(port, DataTypeCode::CTUser) {}
 
 void CCTUserRouter::Emit(std::string_view text, const CPortHandler& source, bool) {
     SendFramed(text, source);

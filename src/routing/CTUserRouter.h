@@ -9,13 +9,10 @@
 class CCTUserRouter : public CCTRouter {
 public:
     explicit CCTUserRouter(CPortHandler& port);
-    CCTUserRouter(CSetupFile& setup, CPortHandler& port);
 
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
-    int TypeCode() const override { return 5; }
 
 protected:
     void Emit(std::string_view text, const CPortHandler& source, bool spotPacket) override;
-    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
 };

@@ -1,6 +1,6 @@
 #include "routing/CallPattern.h"
 
-#include "routing/AsciiText.h"
+#include "setup/AsciiText.h"
 
 namespace {
 

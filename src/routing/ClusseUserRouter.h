@@ -10,11 +10,4 @@
 class CClusseUserRouter : public CClusterUserRouter {
 public:
     explicit CClusseUserRouter(CPortHandler& port);
-    CClusseUserRouter(CSetupFile& setup, CPortHandler& port);
-
-    int TypeCode() const override { return 7; }
-
-protected:
-    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
-    std::string_view TakeIn(std::string_view line) override;
 };

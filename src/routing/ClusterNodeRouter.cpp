@@ -4,27 +4,11 @@
 #include "port/PortHandler.h"
 
 CClusterNodeRouter::CClusterNodeRouter(CPortHandler& port)
-    : CRouter(port), m_parser(*this), m_formatter(*this, port.Host().Clock()) {
-    InputType = "Cluster Node";
-}
-
-CClusterNodeRouter::CClusterNodeRouter(CSetupFile& setup, CPortHandler& port)
-    : CClusterNodeRouter(port) {
-    ReadSettings(setup, Keys);
-}
-
-void CClusterNodeRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
-
-void CClusterNodeRouter::Deliver(CRouter& destination, std::string_view line,
-                                 CPortHandler& source) {
-    destination.FromClusterNode(line, source);
-}
+    : CRouter(port, DataTypeCode::ClusterNode), m_parser(*this),
+      m_formatter(*this, port.Host().Clock()) {}
 
 std::string_view CClusterNodeRouter::TakeIn(std::string_view line) {
-    SpotFields spot;
-    if (m_parser.ParseNodeSpot(line, spot)) {
-        IsDupe(spot);
-    }
+    RecordOwnSpot(m_parser, line);
     return line;
 }
 
@@ -34,13 +18,14 @@ void CClusterNodeRouter::SendPC11(const SpotFields& spot, const CPortHandler& so
     }
 }
 
-void CClusterNodeRouter::PostSpot(std::string_view line, const CPortHandler& source,
-                                  ParseFn parse) {
+// User and Clusse spots; IRC and node lines have their own handlers.
+void CClusterNodeRouter::FromSpotSource(SourceKind kind, std::string_view line,
+                                        CPortHandler& source) {
     if (IsIgnorable(line)) {
         return;
     }
     SpotFields spot;
-    if ((m_parser.*parse)(line, spot)) {
+    if (m_parser.Parse(kind, line, spot)) {
         SendPC11(spot, source);
     }
 }
@@ -52,19 +37,11 @@ void CClusterNodeRouter::FromMircUser(std::string_view line, CPortHandler& sourc
         return;
     }
     SpotFields spot;
-    if (m_parser.ParseIrcSpot(line, spot)) {
+    if (m_parser.Parse(SourceKind::MircUser, line, spot)) {
         SendPC11(spot, source);
     } else if (m_formatter.FormatSolarFrame(line)) {
         SendFramed(m_formatter.Text(), source);
     }
-}
-
-void CClusterNodeRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseUserSpot);
-}
-
-void CClusterNodeRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseClusseSpot);
 }
 
 // Spot frames are re-issued under this node's call and hop count; every
@@ -74,7 +51,7 @@ void CClusterNodeRouter::FromClusterNode(std::string_view line, CPortHandler& so
         return;
     }
     SpotFields spot;
-    if (m_parser.ParseNodeSpot(line, spot)) {
+    if (m_parser.Parse(SourceKind::ClusterNode, line, spot)) {
         SendPC11(spot, source);
     } else {
         SendFramed(line, source);

@@ -17,30 +17,21 @@
 class CClusterNodeRouter : public CRouter {
 public:
     explicit CClusterNodeRouter(CPortHandler& port);
-    CClusterNodeRouter(CSetupFile& setup, CPortHandler& port);
 
     void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
     void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void SaveSettings(CSetupFile& setup) const override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
-    int TypeCode() const override { return 2; }
 
 protected:
-    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
+    // Parses a line of a user-side source and sends it as a PC11 frame.
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     std::string_view TakeIn(std::string_view line) override;
 
 private:
-    static constexpr SettingKeys Keys{true, true, true, true, true, true};
-
-    using ParseFn = bool (CSpotParser::*)(std::string_view, SpotFields&);
     // Sends a parsed spot as a PC11 frame unless it looped or is a dupe.
     void SendPC11(const SpotFields& spot, const CPortHandler& source);
-    // Parses a line of a user-side source and sends it as a PC11 frame.
-    void PostSpot(std::string_view line, const CPortHandler& source, ParseFn parse);
 
     CSpotParser m_parser;
     CSpotFormatter m_formatter;

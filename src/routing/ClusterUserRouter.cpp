@@ -4,27 +4,13 @@
 #include "port/PortHandler.h"
 
 CClusterUserRouter::CClusterUserRouter(CPortHandler& port)
-    : CRouter(port), m_parser(*this), m_formatter(*this, port.Host().Clock()) {
-    InputType = "Cluster User";
-}
+    : CClusterUserRouter(port, DataTypeCode::ClusterUser) {}
 
-CClusterUserRouter::CClusterUserRouter(CSetupFile& setup, CPortHandler& port)
-    : CClusterUserRouter(port) {
-    ReadSettings(setup, Keys);
-}
-
-void CClusterUserRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
-
-void CClusterUserRouter::Deliver(CRouter& destination, std::string_view line,
-                                 CPortHandler& source) {
-    destination.FromClusterUser(line, source);
-}
+CClusterUserRouter::CClusterUserRouter(CPortHandler& port, DataTypeCode type)
+    : CRouter(port, type), m_parser(*this), m_formatter(*this, port.Host().Clock()) {}
 
 std::string_view CClusterUserRouter::TakeIn(std::string_view line) {
-    SpotFields spot;
-    if (m_parser.ParseUserSpot(line, spot)) {
-        IsDupe(spot);
-    }
+    RecordOwnSpot(m_parser, line);
     return line;
 }
 
@@ -32,32 +18,16 @@ bool CClusterUserRouter::FormatSpot(const SpotFields& spot) {
     return m_formatter.FormatClusseCommand(spot);
 }
 
-void CClusterUserRouter::PostSpot(std::string_view line, const CPortHandler& source,
-                                  ParseFn parse) {
+void CClusterUserRouter::FromSpotSource(SourceKind kind, std::string_view line,
+                                        CPortHandler& source) {
     if (IsIgnorable(line)) {
         return;
     }
     SpotFields spot;
-    if (!(m_parser.*parse)(line, spot) || !FormatSpot(spot) || !Sends(spot)) {
+    if (!m_parser.Parse(kind, line, spot) || !FormatSpot(spot) || !Sends(spot)) {
         return;
     }
     SendFramed(m_formatter.Text(), source);
-}
-
-void CClusterUserRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseIrcSpot);
-}
-
-void CClusterUserRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseUserSpot);
-}
-
-void CClusterUserRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseClusseSpot);
-}
-
-void CClusterUserRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    PostSpot(line, source, &CSpotParser::ParseNodeSpot);
 }
 
 void CClusterUserRouter::FromDirect(std::string_view line, CPortHandler& source) {

@@ -20,31 +20,20 @@
 class CClusterUserRouter : public CRouter {
 public:
     explicit CClusterUserRouter(CPortHandler& port);
-    CClusterUserRouter(CSetupFile& setup, CPortHandler& port);
 
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void SaveSettings(CSetupFile& setup) const override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
-    int TypeCode() const override { return 1; }
 
 protected:
-    static constexpr SettingKeys Keys{true, false, true, true, true, true};
-
+    // The variants of this type.
+    CClusterUserRouter(CPortHandler& port, DataTypeCode type);
     // Builds the spot command this type posts into the formatter's text.
     virtual bool FormatSpot(const SpotFields& spot);
-    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
+    // Parses a line of a spot source, formats it, drops dupes, sends it.
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     std::string_view TakeIn(std::string_view line) override;
 
     CSpotParser m_parser;
     CSpotFormatter m_formatter;
-
-private:
-    using ParseFn = bool (CSpotParser::*)(std::string_view, SpotFields&);
-    // Parses a line of a spot source, formats it, drops dupes, sends it.
-    void PostSpot(std::string_view line, const CPortHandler& source, ParseFn parse);
 };

@@ -9,22 +9,12 @@
 class CCommandRouter : public CRouter {
 public:
     explicit CCommandRouter(CPortHandler& port);
-    CCommandRouter(CSetupFile& setup, CPortHandler& port);
 
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromCommand(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void SaveSettings(CSetupFile& setup) const override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
-    int TypeCode() const override { return 0; }
 
 protected:
-    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
-
-private:
-    static constexpr SettingKeys Keys{false, false, false, false, true};
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
 };

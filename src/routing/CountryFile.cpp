@@ -1,6 +1,6 @@
 #include "routing/CountryFile.h"
 
-#include "routing/AsciiText.h"
+#include "setup/AsciiText.h"
 
 #include <array>
 #include <cerrno>
@@ -218,12 +218,12 @@ int CCountryFile::ContinentOf(std::string_view call) const {
         }
         const std::string_view part = call.substr(start, slash - start);
         start = slash + 1;
-        if (ascii::EqualsNoCase(part, "MM") || ascii::EqualsNoCase(part, "AM")) {
+        if (ascii::EqualsIgnoringCase(part, "MM") || ascii::EqualsIgnoringCase(part, "AM")) {
             return NoContinent;
         }
         const bool keepsCountry =
-            part.empty() || ascii::EqualsNoCase(part, "P") || ascii::EqualsNoCase(part, "M") ||
-            ascii::EqualsNoCase(part, "A") || ascii::EqualsNoCase(part, "QRP") ||
+            part.empty() || ascii::EqualsIgnoringCase(part, "P") || ascii::EqualsIgnoringCase(part, "M") ||
+            ascii::EqualsIgnoringCase(part, "A") || ascii::EqualsIgnoringCase(part, "QRP") ||
             (part.size() == 1 && ascii::IsDigit(part[0]));
         if (!keepsCountry && (chosen.empty() || part.size() < chosen.size())) {
             chosen = part;

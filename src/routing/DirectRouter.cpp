@@ -3,6 +3,9 @@
 #include "platform/CommandIds.h"
 #include "port/IPortHost.h"
 #include "port/PortHandler.h"
+#include "setup/AsciiText.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -17,34 +20,13 @@ bool IsCallCharacter(char c) {
 
 } // namespace
 
-CDirectRouter::CDirectRouter(CPortHandler& port) : CRouter(port) { InputType = "Direct"; }
+CDirectRouter::CDirectRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Direct) {}
 
-CDirectRouter::CDirectRouter(CSetupFile& setup, CPortHandler& port) : CDirectRouter(port) {
-    ReadSettings(setup, Keys);
-}
-
-void CDirectRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
-
-void CDirectRouter::Deliver(CRouter& destination, std::string_view line, CPortHandler& source) {
-    destination.FromDirect(line, source);
-}
-
-void CDirectRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
+// Every spot-bearing source alike.
+void CDirectRouter::FromSpotSource(SourceKind, std::string_view line, CPortHandler& source) {
     if (!line.empty()) {
         SendFramed(line, source);
     }
-}
-
-void CDirectRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CDirectRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CDirectRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
 }
 
 void CDirectRouter::FromCommand(std::string_view line, CPortHandler& source) {
@@ -138,11 +120,7 @@ void CDirectRouter::ExtractStreamText(std::string_view line, char streamSw) {
 
 bool CDirectRouter::HandleStreamReport(std::string_view text) {
     m_upper.assign(text);
-    for (char& c : m_upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
+    std::transform(m_upper.begin(), m_upper.end(), m_upper.begin(), ascii::Upper);
     CPortHandler& port = Port();
     const std::size_t connected = m_upper.find(ConnectedReport);
     if (connected != std::string::npos) {

@@ -22,26 +22,17 @@
 class CDirectRouter : public CRouter {
 public:
     explicit CDirectRouter(CPortHandler& port);
-    CDirectRouter(CSetupFile& setup, CPortHandler& port);
 
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromCommand(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void SaveSettings(CSetupFile& setup) const override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
-    int TypeCode() const override { return 3; }
 
 protected:
-    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     bool SkipsTncPrefix() const override { return false; }
 
 private:
-    static constexpr SettingKeys Keys{false, false, false, false, true};
-
     // MASTER: a stream port's line goes to the TNC on that stream.
     void SendToStream(std::string_view line, const CPortHandler& source);
     // SLAVE: this stream's text of a TNC line, reports acted upon.

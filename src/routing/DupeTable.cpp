@@ -1,6 +1,6 @@
 #include "routing/DupeTable.h"
 
-#include "routing/AsciiText.h"
+#include "setup/AsciiText.h"
 
 #include <algorithm>
 

@@ -3,20 +3,26 @@
 #include "routing/SpotFilter.h"
 #include "setup/SetupFile.h"
 
-void CFilterKeys::Read(CSetupFile& setup, CSpotFilter& filter, const Report& report) {
+void CFilterKeys::ReadCountryFile(CSetupFile& setup, CSpotFilter& filter) {
     if (setup.IsNextKey("CountryFile")) {
         filter.SetCountryFile(setup.GetString("CountryFile"));
     }
+}
+
+void CFilterKeys::ReadRules(CSetupFile& setup, CSpotFilter& filter, const Report& report) {
     while (setup.IsNextKey("Filter")) {
         const std::string text = setup.GetString("Filter");
         Add(filter, text, " on line " + std::to_string(setup.LineNumber()), report);
     }
 }
 
-void CFilterKeys::Write(CSetupFile& setup, const CSpotFilter& filter) {
+void CFilterKeys::WriteCountryFile(CSetupFile& setup, const CSpotFilter& filter) {
     if (!filter.CountryFile().empty()) {
         setup.PutString("CountryFile", filter.CountryFile());
     }
+}
+
+void CFilterKeys::WriteRules(CSetupFile& setup, const CSpotFilter& filter) {
     for (const CSpotFilter::Rule& rule : filter.Rules()) {
         setup.PutString("Filter", rule.text);
     }
@@ -24,6 +30,13 @@ void CFilterKeys::Write(CSetupFile& setup, const CSpotFilter& filter) {
 
 void CFilterKeys::Replace(CSpotFilter& filter, const std::string& countryFile,
                           const std::vector<std::string>& rules, const Report& report) {
+    bool same = countryFile == filter.CountryFile() && rules.size() == filter.Rules().size();
+    for (std::size_t i = 0; same && i < rules.size(); ++i) {
+        same = rules[i] == filter.Rules()[i].text;
+    }
+    if (same) {
+        return;
+    }
     filter.Clear();
     filter.SetCountryFile(countryFile);
     for (const std::string& text : rules) {

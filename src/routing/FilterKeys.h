@@ -22,9 +22,12 @@ class CFilterKeys {
 public:
     using Report = std::function<void(std::string_view)>;
 
-    static void Read(CSetupFile& setup, CSpotFilter& filter, const Report& report);
-    static void Write(CSetupFile& setup, const CSpotFilter& filter);
-    // Replaces the filter's rules and country file, as the port setup does.
+    static void ReadCountryFile(CSetupFile& setup, CSpotFilter& filter);
+    static void ReadRules(CSetupFile& setup, CSpotFilter& filter, const Report& report);
+    static void WriteCountryFile(CSetupFile& setup, const CSpotFilter& filter);
+    static void WriteRules(CSetupFile& setup, const CSpotFilter& filter);
+    // Replaces the filter's rules and country file, as the port setup does;
+    // the same filter again is left as it is and says nothing twice.
     static void Replace(CSpotFilter& filter, const std::string& countryFile,
                         const std::vector<std::string>& rules, const Report& report);
 

@@ -1,6 +1,6 @@
 #include "routing/FilterRuleParser.h"
 
-#include "routing/AsciiText.h"
+#include "setup/AsciiText.h"
 #include "routing/BandTable.h"
 #include "routing/CallPattern.h"
 #include "routing/CountryFile.h"
@@ -60,12 +60,12 @@ bool AddValue(FilterRule& rule, int criterion, std::string_view value, std::stri
         return true;
     case Skimmer:
         if (rule.skimmer != FilterRule::Skimmer::Any ||
-            !(ascii::EqualsNoCase(value, "yes") || ascii::EqualsNoCase(value, "no"))) {
+            !(ascii::EqualsIgnoringCase(value, "yes") || ascii::EqualsIgnoringCase(value, "no"))) {
             error = "skimmer is yes or no";
             return false;
         }
         rule.skimmer =
-            ascii::EqualsNoCase(value, "yes") ? FilterRule::Skimmer::Yes : FilterRule::Skimmer::No;
+            ascii::EqualsIgnoringCase(value, "yes") ? FilterRule::Skimmer::Yes : FilterRule::Skimmer::No;
         return true;
     default:
         return AddChoice(criterion == DxCont ? rule.dxContinents : rule.spotterContinents,
@@ -111,11 +111,11 @@ bool CFilterRuleParser::Parse(std::string_view text, FilterRule& rule, std::stri
         }
         const std::string_view word = text.substr(start, i - start);
         if (first) {
-            if (!ascii::EqualsNoCase(word, "accept") && !ascii::EqualsNoCase(word, "reject")) {
+            if (!ascii::EqualsIgnoringCase(word, "accept") && !ascii::EqualsIgnoringCase(word, "reject")) {
                 error = Quoted(word) + ": \"accept\" or \"reject\" expected";
                 return false;
             }
-            rule.accept = ascii::EqualsNoCase(word, "accept");
+            rule.accept = ascii::EqualsIgnoringCase(word, "accept");
             first = false;
             continue;
         }
@@ -123,7 +123,7 @@ bool CFilterRuleParser::Parse(std::string_view text, FilterRule& rule, std::stri
         const std::string_view name = word.substr(0, eq);
         int criterion = 0;
         while (criterion < CriterionCount &&
-               !ascii::EqualsNoCase(name, CriterionNames[static_cast<std::size_t>(criterion)])) {
+               !ascii::EqualsIgnoringCase(name, CriterionNames[static_cast<std::size_t>(criterion)])) {
             ++criterion;
         }
         if (criterion == CriterionCount || eq == std::string_view::npos) {

@@ -13,20 +13,8 @@ constexpr std::string_view PlainLead = " :";
 } // namespace
 
 CMircUserRouter::CMircUserRouter(CPortHandler& port)
-    : CRouter(port), m_parser(*this), m_formatter(*this, port.Host().Clock()) {
-    InputType = "MIRC User";
-}
-
-CMircUserRouter::CMircUserRouter(CSetupFile& setup, CPortHandler& port) : CMircUserRouter(port) {
-    ReadSettings(setup, Keys);
-}
-
-void CMircUserRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
-
-void CMircUserRouter::Deliver(CRouter& destination, std::string_view line,
-                              CPortHandler& source) {
-    destination.FromMircUser(line, source);
-}
+    : CRouter(port, DataTypeCode::MircUser), m_parser(*this),
+      m_formatter(*this, port.Host().Clock()) {}
 
 // IRC text may carry 8-bit characters; the other ports get 7-bit text.
 std::string_view CMircUserRouter::TakeIn(std::string_view line) {
@@ -34,10 +22,7 @@ std::string_view CMircUserRouter::TakeIn(std::string_view line) {
     for (char& c : m_received) {
         c = static_cast<char>(c & 0x7F);
     }
-    SpotFields spot;
-    if (m_parser.ParseIrcSpot(m_received, spot)) {
-        IsDupe(spot);
-    }
+    RecordOwnSpot(m_parser, m_received);
     return m_received;
 }
 
@@ -68,7 +53,8 @@ void CMircUserRouter::FromClusterNode(std::string_view line, CPortHandler& sourc
         return;
     }
     SpotFields spot;
-    if (m_parser.ParseNodeSpot(line, spot) && m_formatter.FormatIrcSpot(spot) && Sends(spot)) {
+    if (m_parser.Parse(SourceKind::ClusterNode, line, spot) && m_formatter.FormatIrcSpot(spot) &&
+        Sends(spot)) {
         SendMessage(SpotLead, m_formatter.Text(), source);
     }
 }

@@ -19,7 +19,6 @@
 class CMircUserRouter : public CRouter {
 public:
     explicit CMircUserRouter(CPortHandler& port);
-    CMircUserRouter(CSetupFile& setup, CPortHandler& port);
 
     void FromMircUser(std::string_view line, CPortHandler& source) override;
     void FromClusterUser(std::string_view line, CPortHandler& source) override;
@@ -27,17 +26,12 @@ public:
     void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void SaveSettings(CSetupFile& setup) const override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
-    int TypeCode() const override { return 6; }
 
 protected:
-    void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) override;
     std::string_view TakeIn(std::string_view line) override;
 
 private:
-    static constexpr SettingKeys Keys{true, false, true, true, true, true};
-
     // "privmsg " + target + lead + text, framed and sent.
     void SendMessage(std::string_view lead, std::string_view text, const CPortHandler& source);
 

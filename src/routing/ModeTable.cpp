@@ -1,6 +1,6 @@
 #include "routing/ModeTable.h"
 
-#include "routing/AsciiText.h"
+#include "setup/AsciiText.h"
 
 #include <array>
 
@@ -77,7 +77,7 @@ int CModeTable::ModeOfComment(std::string_view comment) {
         }
         const std::string_view word = comment.substr(start, i - start);
         for (const ModeWord& w : Words) {
-            if (ascii::EqualsNoCase(word, w.word)) {
+            if (ascii::EqualsIgnoringCase(word, w.word)) {
                 return w.mode;
             }
         }

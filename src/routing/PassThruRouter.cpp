@@ -2,13 +2,7 @@
 
 #include "port/PortHandler.h"
 
-CPassThruRouter::CPassThruRouter(CPortHandler& port) : CRouter(port) { InputType = "PassThru"; }
-
-CPassThruRouter::CPassThruRouter(CSetupFile& setup, CPortHandler& port) : CPassThruRouter(port) {
-    ReadSettings(setup, Keys);
-}
-
-void CPassThruRouter::SaveSettings(CSetupFile& setup) const { WriteSettings(setup, Keys); }
+CPassThruRouter::CPassThruRouter(CPortHandler& port) : CRouter(port, DataTypeCode::PassThru) {}
 
 bool CPassThruRouter::ProcessInput() {
     CRingBuffer& input = Port().RingBuffer();
@@ -23,29 +17,13 @@ bool CPassThruRouter::ProcessInput() {
     return input.HasData();
 }
 
-void CPassThruRouter::Deliver(CRouter& destination, std::string_view bytes,
-                              CPortHandler& source) {
-    destination.FromPassThru(bytes, source);
-}
-
 void CPassThruRouter::FromPassThru(std::string_view bytes, CPortHandler&) {
     Port().Write(bytes.data(), static_cast<int>(bytes.size()));
 }
 
-void CPassThruRouter::FromClusterUser(std::string_view line, CPortHandler&) {
+// Every spot-bearing source alike.
+void CPassThruRouter::FromSpotSource(SourceKind, std::string_view line, CPortHandler&) {
     Refuse(line, "Can't route from anything to PassThru except PassThru.");
-}
-
-void CPassThruRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CPassThruRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CPassThruRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
 }
 
 void CPassThruRouter::FromCommand(std::string_view line, CPortHandler& source) {

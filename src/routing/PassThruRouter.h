@@ -9,25 +9,15 @@
 class CPassThruRouter : public CRouter {
 public:
     explicit CPassThruRouter(CPortHandler& port);
-    CPassThruRouter(CSetupFile& setup, CPortHandler& port);
 
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
     void FromCommand(std::string_view line, CPortHandler& source) override;
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void SaveSettings(CSetupFile& setup) const override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
     void FromPassThru(std::string_view bytes, CPortHandler& source) override;
     // Takes every buffered byte, connected or not; true while bytes remain.
     bool ProcessInput() override;
-    int TypeCode() const override { return 8; }
 
 protected:
-    void Deliver(CRouter& destination, std::string_view bytes, CPortHandler& source) override;
-
-private:
-    static constexpr SettingKeys Keys{false, false, false, false, false};
+    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
 };

@@ -4,26 +4,47 @@
 #include "port/PortHandler.h"
 #include "routing/FilterKeys.h"
 #include "routing/LoopMark.h"
+#include "routing/RouterKeys.h"
+#include "routing/SpotParser.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr std::size_t MaxTextOption = 31;
-constexpr std::size_t MaxHops = 2;
 // Far above any real dupe window; a setup file asking for more would only
 // exhaust memory.
 constexpr int MaxDupeLength = 100000;
 
 } // namespace
 
-CRouter::CRouter(CPortHandler& port) : m_port(port) {
+CRouter::CRouter(CPortHandler& port, DataTypeCode type)
+    : m_port(port), m_type(DataTypes::Of(type)) {
+    InputType = m_type.name;
+    CRLFOption = m_type.initialCrlf;
     const auto size = static_cast<std::size_t>(std::max(0, port.BufferSize()));
     m_output.reserve(size);
 }
 
 CRouter::~CRouter() = default;
+
+void CRouter::FromMircUser(std::string_view line, CPortHandler& source) {
+    FromSpotSource(SourceKind::MircUser, line, source);
+}
+
+void CRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
+    FromSpotSource(SourceKind::ClusterUser, line, source);
+}
+
+void CRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
+    FromSpotSource(SourceKind::ClusseUser, line, source);
+}
+
+void CRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
+    FromSpotSource(SourceKind::ClusterNode, line, source);
+}
+
+void CRouter::FromSpotSource(SourceKind, std::string_view, CPortHandler&) {}
 
 void CRouter::FromCommand(std::string_view line, CPortHandler& source) { FromDirect(line, source); }
 
@@ -32,6 +53,10 @@ void CRouter::FromPassThru(std::string_view bytes, CPortHandler&) {
 }
 
 void CRouter::SaveInputType(CSetupFile& setup) const { setup.PutInt("InputType", TypeCode()); }
+
+void CRouter::SaveSettings(CSetupFile& setup) const {
+    RouterKeys::Write(*this, setup, m_type.keys);
+}
 
 void CRouter::Save(CSetupFile& setup) const {
     SaveInputType(setup);
@@ -64,7 +89,46 @@ void CRouter::DeliverToRoutes(std::string_view text) {
     }
 }
 
+void CRouter::Deliver(CRouter& destination, std::string_view line, CPortHandler& source) {
+    switch (m_type.source) {
+    case SourceKind::MircUser:
+        destination.FromMircUser(line, source);
+        break;
+    case SourceKind::ClusterUser:
+        destination.FromClusterUser(line, source);
+        break;
+    case SourceKind::ClusseUser:
+        destination.FromClusseUser(line, source);
+        break;
+    case SourceKind::ClusterNode:
+        destination.FromClusterNode(line, source);
+        break;
+    case SourceKind::Command:
+        destination.FromCommand(line, source);
+        break;
+    case SourceKind::Direct:
+        destination.FromDirect(line, source);
+        break;
+    case SourceKind::CTNetwork:
+        destination.FromCTNetwork(line, source);
+        break;
+    case SourceKind::CTUser:
+        destination.FromCTUser(line, source);
+        break;
+    case SourceKind::PassThru:
+        destination.FromPassThru(line, source);
+        break;
+    }
+}
+
 std::string_view CRouter::TakeIn(std::string_view line) { return line; }
+
+void CRouter::RecordOwnSpot(CSpotParser& parser, std::string_view line) {
+    SpotFields spot;
+    if (parser.Parse(m_type.source, line, spot)) {
+        IsDupe(spot);
+    }
+}
 
 void CRouter::BeginOutput(const CPortHandler& source) {
     m_output.clear();
@@ -271,64 +335,5 @@ void CRouter::SendFramed(std::string_view text, const CPortHandler& source) {
 void CRouter::Refuse(std::string_view line, std::string_view message) {
     if (!IsIgnorable(line)) {
         m_port.PrintMessage(message);
-    }
-}
-
-void CRouter::ReadSettings(CSetupFile& setup, const SettingKeys& keys) {
-    if (keys.myCall) {
-        MyCall = setup.GetString("MyCall").substr(0, MaxTextOption);
-    }
-    if (keys.hopsOut) {
-        HopsOut = setup.GetString("HopsOut").substr(0, MaxHops);
-    }
-    if (keys.antiLoop && setup.IsNextKey("AntiLoopPrefix")) {
-        AntiLoopPrefix = setup.GetString("AntiLoopPrefix").substr(0, MaxTextOption);
-    }
-    if (keys.dupes && setup.IsNextKey("DupeLength")) {
-        SetDupeLength(setup.GetInt("DupeLength"));
-    }
-    if (keys.crlf) {
-        if (setup.IsNextKey("CRLFOption")) {
-            CRLFOption = setup.GetInt("CRLFOption");
-        } else if (m_port.IsTNCPort == CPortHandler::TncMaster) {
-            CRLFOption = 1;
-        }
-    }
-    if (setup.IsNextKey("BlockDashAtOption")) {
-        BlockDashAtOption = setup.GetInt("BlockDashAtOption");
-    }
-    if (setup.IsNextKey("StripAtPoundOption")) {
-        StripAtPoundOption = setup.GetInt("StripAtPoundOption");
-    }
-    if (setup.IsNextKey("OnlyPassSkimmerCQOption")) {
-        OnlyPassSkimmerCQOption = setup.GetInt("OnlyPassSkimmerCQOption");
-    }
-    if (keys.filters) {
-        CFilterKeys::Read(setup, m_filter,
-                          [this](std::string_view line) { m_port.PrintMessage(line); });
-    }
-}
-
-void CRouter::WriteSettings(CSetupFile& setup, const SettingKeys& keys) const {
-    if (keys.myCall) {
-        setup.PutString("MyCall", MyCall);
-    }
-    if (keys.hopsOut) {
-        setup.PutString("HopsOut", HopsOut);
-    }
-    if (keys.antiLoop) {
-        setup.PutString("AntiLoopPrefix", AntiLoopPrefix);
-    }
-    if (keys.dupes) {
-        setup.PutInt("DupeLength", m_dupes.Length());
-    }
-    if (keys.crlf) {
-        setup.PutInt("CRLFOption", CRLFOption);
-    }
-    setup.PutInt("BlockDashAtOption", BlockDashAtOption);
-    setup.PutInt("StripAtPoundOption", StripAtPoundOption);
-    setup.PutInt("OnlyPassSkimmerCQOption", OnlyPassSkimmerCQOption);
-    if (keys.filters) {
-        CFilterKeys::Write(setup, m_filter);
     }
 }

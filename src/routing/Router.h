@@ -1,5 +1,6 @@
 #pragma once
 
+#include "routing/DataType.h"
 #include "routing/DupeTable.h"
 #include "routing/RouterOptions.h"
 #include "routing/SpotFields.h"
@@ -12,6 +13,7 @@
 
 class CPortHandler;
 class CSetupFile;
+class CSpotParser;
 
 // The abstract router of a port; the port's data type picks the concrete one.
 //
@@ -23,35 +25,41 @@ class CSetupFile;
 // port timeout, connect-script polling).
 //
 // Collaborators: its own port (sending, printing, the ring buffer), the other
-// routers of the document (destinations), the spot parser and formatter of
-// the concrete types.
+// routers of the document (destinations), its row of the data type table
+// (name, code, keys, the handler its lines go to), the spot parser and
+// formatter of the concrete types.
 class CRouter : public RouterOptions {
 public:
     static constexpr int MaxRoutes = 32;
 
-    explicit CRouter(CPortHandler& port);
+    // Takes name, code, initial line ending and keys from the type's row.
+    CRouter(CPortHandler& port, DataTypeCode type);
     virtual ~CRouter();
 
     CRouter(const CRouter&) = delete;
     CRouter& operator=(const CRouter&) = delete;
 
-    // Destination handlers, one per kind of source.
-    virtual void FromMircUser(std::string_view line, CPortHandler& source) = 0;
-    virtual void FromClusterUser(std::string_view line, CPortHandler& source) = 0;
-    virtual void FromClusseUser(std::string_view line, CPortHandler& source) = 0;
-    virtual void FromClusterNode(std::string_view line, CPortHandler& source) = 0;
+    // Destination handlers, one per kind of source. Those of the four
+    // spot-bearing kinds hand the line to FromSpotSource unless the type
+    // handles the kind itself.
+    virtual void FromMircUser(std::string_view line, CPortHandler& source);
+    virtual void FromClusterUser(std::string_view line, CPortHandler& source);
+    virtual void FromClusseUser(std::string_view line, CPortHandler& source);
+    virtual void FromClusterNode(std::string_view line, CPortHandler& source);
     virtual void FromCommand(std::string_view line, CPortHandler& source);
     virtual void FromDirect(std::string_view line, CPortHandler& source) = 0;
     virtual void FromCTNetwork(std::string_view line, CPortHandler& source) = 0;
     virtual void SaveInputType(CSetupFile& setup) const;
-    virtual void SaveSettings(CSetupFile& setup) const = 0;
+    // Writes the keys of the type's row.
+    virtual void SaveSettings(CSetupFile& setup) const;
     virtual void FromCTUser(std::string_view line, CPortHandler& source) = 0;
     virtual void FromPassThru(std::string_view bytes, CPortHandler& source);
     // Routes one line of the own port's input; true when more are waiting.
     virtual bool ProcessInput();
 
+    const DataType& Type() const { return m_type; }
     // The data type code stored as "InputType".
-    virtual int TypeCode() const = 0;
+    int TypeCode() const { return m_type.Code(); }
 
     void Save(CSetupFile& setup) const;
 
@@ -105,25 +113,10 @@ public:
     std::string InputType;
 
 protected:
-    // The keys a data type stores besides the three option keys, which
-    // every type stores.
-    struct SettingKeys {
-        bool myCall;
-        bool hopsOut;
-        bool antiLoop;
-        bool dupes;
-        bool crlf;
-        // The types that send spots end their section with the filter keys.
-        bool filters = false;
-    };
-    // Reads a type's keys in their fixed order: "MyCall" and "HopsOut" when
-    // the type has them (always present), then those of the optional keys
-    // (AntiLoopPrefix .. OnlyPassSkimmerCQOption) that the type has and that
-    // are next. A type that stores "CRLFOption" uses 1 on a MASTER port when
-    // the key is absent.
-    void ReadSettings(CSetupFile& setup, const SettingKeys& keys);
-    // Writes the same keys in the same order.
-    void WriteSettings(CSetupFile& setup, const SettingKeys& keys) const;
+    // A line of a spot-bearing source, for a type that converts every such
+    // kind alike but for the layout, which the parser picks by kind. A type
+    // that takes none of them overrides the four handlers instead.
+    virtual void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source);
 
     // The last step before a spot goes out on the own port: the filter, then
     // the dupe test (so a filtered spot takes no place in the dupe table),
@@ -131,8 +124,8 @@ protected:
     bool Sends(const SpotFields& spot);
 
     // Hooks of the common ProcessInput.
-    // Calls the destination handler named after this router's data type.
-    virtual void Deliver(CRouter& destination, std::string_view line, CPortHandler& source) = 0;
+    // Calls the destination handler of this type's source kind.
+    virtual void Deliver(CRouter& destination, std::string_view line, CPortHandler& source);
     // What the destinations are given of a received line (before the TNC
     // prefix is skipped). Spot-bearing types record the line's spot in their
     // own dupe table here; the default hands the line on as it is.
@@ -140,6 +133,9 @@ protected:
     // All but Direct and PassThru skip the 2-character TNC stream prefix.
     virtual bool SkipsTncPrefix() const { return true; }
 
+    // Records a spot of the own port's line in the own dupe table, parsed
+    // as this type's source kind sends it; the result is not used.
+    void RecordOwnSpot(CSpotParser& parser, std::string_view line);
     // Calls Deliver on every non-empty route, in list order.
     void DeliverToRoutes(std::string_view text);
     // The router took input: the port counts as active until the next
@@ -157,6 +153,7 @@ protected:
 
 private:
     CPortHandler& m_port;
+    const DataType& m_type;
     std::string m_output;
     CDupeTable m_dupes;
     CSpotFilter m_filter;

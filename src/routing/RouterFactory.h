@@ -7,11 +7,8 @@ class CPortHandler;
 class CRouter;
 class CSetupFile;
 
-// Builds the router of a data type.
-//
-// Data type codes as stored in "InputType": 0 "Command", 1 "Cluster User",
-// 2 "Cluster Node", 3 "Direct", 4 "CT Network", 5 "CT User", 6 "MIRC User",
-// 7 "Clusse User", 8 "PassThru", 9 "Spider User".
+// Builds the router of a data type, by its row in the data type table
+// (DataType.h), which holds the names and the codes stored as "InputType".
 namespace RouterFactory {
 
 // The router named exactly (case-sensitive) dataType, with its type's

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The options every router shares; the setup keys carry the same names.
 struct RouterOptions {
@@ -11,4 +12,14 @@ struct RouterOptions {
     int BlockDashAtOption = 0;
     int StripAtPoundOption = 0;
     int OnlyPassSkimmerCQOption = 0;
+};
+
+// What the port setup dialog gives a router: the shared options and the
+// size of the dupe table.
+struct RouterSetup {
+    RouterOptions options;
+    int dupeLength = 0;
+    // The spot filter: country file (empty: the program's default) and rules.
+    std::string countryFile;
+    std::vector<std::string> filterRules;
 };

@@ -1,13 +1,7 @@
 #include "routing/SpiderUserRouter.h"
 
-CSpiderUserRouter::CSpiderUserRouter(CPortHandler& port) : CClusterUserRouter(port) {
-    InputType = "Spider User";
-}
-
-CSpiderUserRouter::CSpiderUserRouter(CSetupFile& setup, CPortHandler& port)
-    : CClusterUserRouter(setup, port) {
-    InputType = "Spider User";
-}
+CSpiderUserRouter::CSpiderUserRouter(CPortHandler& port)
+    : CClusterUserRouter(port, DataTypeCode::SpiderUser) {}
 
 bool CSpiderUserRouter::FormatSpot(const SpotFields& spot) {
     return m_formatter.FormatDxCommand(spot);

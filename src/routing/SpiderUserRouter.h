@@ -9,9 +9,7 @@
 class CSpiderUserRouter : public CClusterUserRouter {
 public:
     explicit CSpiderUserRouter(CPortHandler& port);
-    CSpiderUserRouter(CSetupFile& setup, CPortHandler& port);
 
-    int TypeCode() const override { return 9; }
 
 protected:
     bool FormatSpot(const SpotFields& spot) override;

@@ -1,6 +1,6 @@
 #include "routing/SpotFormatter.h"
 
-#include "routing/AsciiText.h"
+#include "setup/AsciiText.h"
 #include "routing/LoopMark.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "routing/SpotParser.h"
 
-#include "routing/AsciiText.h"
+#include "setup/AsciiText.h"
 
 #include <algorithm>
 
@@ -40,15 +40,8 @@ using ascii::IsPrintable;
 using ascii::Upper;
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view head) {
-    if (text.size() < head.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        if (Upper(text[i]) != Upper(head[i])) {
-            return false;
-        }
-    }
-    return true;
+    return text.size() >= head.size() &&
+           ascii::EqualsIgnoringCase(text.substr(0, head.size()), head);
 }
 
 std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
@@ -190,6 +183,34 @@ bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::s
     }
     spot.Spotter = Slice(SpotterColumn, colon);
     pos = colon + 1;
+    return TakeFrequency(pos, spot);
+}
+
+bool CSpotParser::Parse(SourceKind source, std::string_view line, SpotFields& spot) {
+    switch (source) {
+    case SourceKind::MircUser:
+        return ParseIrcSpot(line, spot);
+    case SourceKind::ClusterUser:
+        return ParseUserSpot(line, spot);
+    case SourceKind::ClusseUser:
+        return ParseClusseSpot(line, spot);
+    case SourceKind::ClusterNode:
+        return ParseNodeSpot(line, spot);
+    default:
+        spot.Clear();
+        return false;
+    }
+}
+
+bool CSpotParser::TakeFrequency(std::size_t& pos, SpotFields& spot) const {
+    const std::string_view text = m_buffer;
+    pos = SkipBlanks(text, pos);
+    const std::size_t end = RunEnd(text, pos);
+    if (!BlankAt(text, end)) {
+        return false;
+    }
+    spot.Frequency = Slice(pos, end);
+    pos = end;
     return true;
 }
 
@@ -199,17 +220,6 @@ bool CSpotParser::ParseClusseSpot(std::string_view line, SpotFields& spot) {
         return false;
     }
     const std::string_view text = m_buffer;
-
-    pos = SkipBlanks(text, pos);
-    if (pos >= text.size()) {
-        return false;
-    }
-    const std::size_t frequencyEnd = RunEnd(text, pos);
-    if (!BlankAt(text, frequencyEnd)) {
-        return false;
-    }
-    spot.Frequency = Slice(pos, frequencyEnd);
-
     if (ClusseCallColumn >= text.size()) {
         return false;
     }
@@ -230,15 +240,7 @@ bool CSpotParser::ParseUserSpot(std::string_view line, SpotFields& spot) {
         return false;
     }
     const std::string_view text = m_buffer;
-
     pos = SkipBlanks(text, pos);
-    const std::size_t frequencyEnd = RunEnd(text, pos);
-    if (!BlankAt(text, frequencyEnd)) {
-        return false;
-    }
-    spot.Frequency = Slice(pos, frequencyEnd);
-
-    pos = SkipBlanks(text, frequencyEnd);
     if (pos >= text.size()) {
         return false;
     }
@@ -327,17 +329,11 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
         return false;
     }
     spot.Spotter = Slice(0, spotterEnd);
-    std::size_t pos = SkipBlanks(text, spotterEnd);
-    if (pos >= text.size()) {
+    std::size_t pos = spotterEnd;
+    if (!TakeFrequency(pos, spot)) {
         return false;
     }
-
-    const std::size_t frequencyEnd = RunEnd(text, pos);
-    if (!BlankAt(text, frequencyEnd)) {
-        return false;
-    }
-    spot.Frequency = Slice(pos, frequencyEnd);
-    pos = frequencyEnd + 1;
+    ++pos;
     for (std::size_t gap = 0; gap < IrcMaxCallGap && BlankAt(text, pos); ++gap) {
         ++pos;
     }

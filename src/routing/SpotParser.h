@@ -1,5 +1,6 @@
 #pragma once
 
+#include "routing/DataType.h"
 #include "routing/RouterOptions.h"
 #include "routing/SpotFields.h"
 
@@ -27,6 +28,10 @@ class CSpotParser {
 public:
     explicit CSpotParser(const RouterOptions& options);
 
+    // The parser of a source kind's spot lines: the one place that says
+    // which layout each kind sends. False for kinds that carry no spots.
+    bool Parse(SourceKind source, std::string_view line, SpotFields& spot);
+
     bool ParseClusseSpot(std::string_view line, SpotFields& spot);
     bool ParseUserSpot(std::string_view line, SpotFields& spot);
     bool ParseNodeSpot(std::string_view line, SpotFields& spot);
@@ -40,8 +45,13 @@ private:
     // Copies at most maxLength characters of text into the parse buffer.
     void Load(std::string_view text, std::size_t maxLength);
     // The common start of both "DX de" layouts: the buffer holds the line,
-    // Spotter is set and pos is just after its ":".
+    // Spotter and Frequency are set and pos is on the blank after the
+    // frequency.
     bool ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos);
+    // The frequency of every text layout: the run of non-blanks after the
+    // blanks from pos, which a blank must end ("  14025.0 "); pos is left
+    // on that blank.
+    bool TakeFrequency(std::size_t& pos, SpotFields& spot) const;
     // The buffer's characters [from, to), clamped to the text.
     std::string_view Slice(std::size_t from, std::size_t to) const;
     // As Slice, converting the characters to upper case in the buffer.

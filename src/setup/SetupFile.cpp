@@ -1,15 +1,12 @@
 #include "setup/SetupFile.h"
 
 #include "platform/IUiServices.h"
+#include "setup/AsciiText.h"
 
 #include <climits>
 #include <cstdio>
 
 namespace {
-
-bool IsAsciiLetterOrDigit(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-}
 
 bool IsWhite(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -25,28 +22,8 @@ bool IsBlankLine(std::string_view line) {
 }
 
 bool IsComment(std::string_view line) {
-    const auto c = static_cast<unsigned char>(line[0]);
-    return !IsAsciiLetterOrDigit(c) && !IsWhite(c);
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto x = static_cast<unsigned char>(a[i]);
-        auto y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') {
-            x = static_cast<unsigned char>(x - 'A' + 'a');
-        }
-        if (y >= 'A' && y <= 'Z') {
-            y = static_cast<unsigned char>(y - 'A' + 'a');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
+    const char c = line[0];
+    return !ascii::IsLetter(c) && !ascii::IsDigit(c) && !IsWhite(static_cast<unsigned char>(c));
 }
 
 } // namespace
@@ -151,7 +128,7 @@ std::string_view CSetupFile::KeyPart(const std::string& line) const {
 const std::string& CSetupFile::GetString(std::string_view key) {
     ReadLine();
     const std::string_view found = KeyPart(m_currentLine);
-    if (!EqualsNoCase(found, key)) {
+    if (!ascii::EqualsIgnoringCase(found, key)) {
         ++m_errorCount;
         if (m_ui != nullptr) {
             std::string text = "INI file error, missing line for: ";
@@ -177,7 +154,7 @@ bool CSetupFile::IsNextKey(std::string_view key) {
     const bool wasPastEnd = m_pastEnd;
     ReadLine();
     const bool atEnd = m_pastEnd && !wasPastEnd;
-    const bool same = !atEnd && EqualsNoCase(KeyPart(m_currentLine), key);
+    const bool same = !atEnd && ascii::EqualsIgnoringCase(KeyPart(m_currentLine), key);
     if (atEnd) {
         m_pastEnd = wasPastEnd;
         return false;

@@ -1,5 +1,6 @@
 #include "ui/PortSetupModel.h"
 
+#include "routing/DataType.h"
 #include "ui/FieldCheck.h"
 
 #include <algorithm>
@@ -52,12 +53,7 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 
 } // namespace
 
-const std::vector<std::string>& CPortSetupModel::DataTypes() {
-    static const std::vector<std::string> types = {
-        "Command", "Cluster User", "Cluster Node", "CT Network", "CT User",
-        "Direct",  "MIRC User",    "Clusse User",  "PassThru",   "Spider User"};
-    return types;
-}
+const std::vector<std::string>& CPortSetupModel::DataTypes() { return ::DataTypes::DialogNames(); }
 
 CPortSetupModel::CPortSetupModel(const PortSetupValues& values)
     : m_form(CPortKindForm::Of(values.kind)), m_mode(values.mode),
@@ -157,26 +153,17 @@ void CPortSetupModel::ApplyOpeningRules(bool consolePresent) {
 }
 
 void CPortSetupModel::ApplyDataTypeRule() {
-    const std::string& type = Field("DataType").text;
-    bool hops = false;
-    bool myCall = false;
-    bool antiLoop = false;
-    bool rest = true; // Dupes, CR/LF and Keep Alive Time
-    if (type == "Cluster User" || type == "Spider User") {
-        myCall = antiLoop = true;
-    } else if (type == "Cluster Node") {
-        hops = myCall = antiLoop = true;
-    } else if (type == "PassThru") {
-        rest = false;
-    } else if (type == "MIRC User") {
-        myCall = true;
-    }
-    SetReadOnly("Hops", !hops);
-    SetReadOnly("MyCall", !myCall);
-    SetReadOnly("AntiLoopPx", !antiLoop);
-    SetReadOnly("Dupes", !rest);
-    SetReadOnly("CRLF", !rest);
-    SetReadOnly("KeepAlive", !rest);
+    // A name that is no data type (a damaged setup) leaves the router
+    // fields as a type without options of its own has them.
+    const DataType* type = ::DataTypes::Named(Field("DataType").text);
+    const unsigned editable = type != nullptr ? type->dialog.editable : 0;
+    const bool lineOptions = type == nullptr || type->dialog.lineOptions;
+    SetReadOnly("Hops", (editable & RouterKey::HopsOut) == 0);
+    SetReadOnly("MyCall", (editable & RouterKey::MyCall) == 0);
+    SetReadOnly("AntiLoopPx", (editable & RouterKey::AntiLoopPrefix) == 0);
+    SetReadOnly("Dupes", !lineOptions);
+    SetReadOnly("CRLF", !lineOptions);
+    SetReadOnly("KeepAlive", !lineOptions);
 }
 
 void CPortSetupModel::ApplyTncRule() {
@@ -197,12 +184,15 @@ void CPortSetupModel::ApplyTncRule() {
 
 void CPortSetupModel::ChooseDataType(const std::string& dataType) {
     Mutable("DataType").text = dataType;
-    if (dataType == "CT Network") {
-        Mutable("CRLF").text = "0";
-    } else if (dataType == "PassThru") {
-        Mutable("KeepAlive").text = "0";
-        Mutable("Dupes").text = "0";
-        Mutable("IsTNC").text = "FALSE";
+    if (const DataType* type = ::DataTypes::Named(dataType)) {
+        if (type->dialog.setsLineEnding) {
+            Mutable("CRLF").text = std::to_string(type->initialCrlf);
+        }
+        if (!type->dialog.lineOptions) {
+            Mutable("KeepAlive").text = "0";
+            Mutable("Dupes").text = "0";
+            Mutable("IsTNC").text = "FALSE";
+        }
     }
     ApplyDataTypeRule();
 }
@@ -210,11 +200,11 @@ void CPortSetupModel::ChooseDataType(const std::string& dataType) {
 void CPortSetupModel::ChooseTnc(const std::string& role) {
     Mutable("IsTNC").text = role;
     if (role == "MASTER") {
-        Mutable("DataType").text = "Direct";
+        Mutable("DataType").text = ::DataTypes::Of(DataTypeCode::Direct).name;
         Mutable("CRLF").text = "1";
         ApplyDataTypeRule();
     } else if (role == "SLAVE") {
-        Mutable("DataType").text = "Direct";
+        Mutable("DataType").text = ::DataTypes::Of(DataTypeCode::Direct).name;
     }
     ApplyTncRule();
 }

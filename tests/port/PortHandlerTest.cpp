@@ -2,6 +2,7 @@
 #include "port/PortHandler.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
+#include "routing/RouterOptions.h"
 #include "setup/SetupFile.h"
 #include "support/FakePortHost.h"
 
@@ -16,7 +17,9 @@ namespace {
 // The smallest router: it frames and sends, and routes nothing.
 class PlainRouter : public CRouter {
 public:
-    explicit PlainRouter(CPortHandler& port) : CRouter(port) { InputType = "Plain"; }
+    explicit PlainRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Command) {
+        InputType = "Plain";
+    }
     void FromMircUser(std::string_view, CPortHandler&) override {}
     void FromClusterUser(std::string_view, CPortHandler&) override {}
     void FromClusseUser(std::string_view, CPortHandler&) override {}
@@ -25,7 +28,6 @@ public:
     void FromCTNetwork(std::string_view, CPortHandler&) override {}
     void FromCTUser(std::string_view, CPortHandler&) override {}
     void SaveSettings(CSetupFile&) const override {}
-    int TypeCode() const override { return 0; }
 
 protected:
     void Deliver(CRouter&, std::string_view, CPortHandler&) override {}
@@ -325,4 +327,36 @@ TEST(PortHandler, PrintMessage_PrefixesNameAndEndsLine) {
     FakePort& port = host.AddPort("COM");
     port.PrintMessage("Port connected");
     EXPECT_EQ(host.ViewOf(0).Text(), "COM: Port connected\n");
+}
+
+// A new router takes the dialog's values of the keys its type stores, except
+// that a new CT Network router starts without a dupe table; editing the port
+// then applies every value.
+TEST(PortHandler, CreateRouter_TakesItsTypesKeysAndEditAppliesTheRest) {
+    FakePortHost host;
+    FakePort& port = host.AddPort("P");
+    const RouterSetup values{.options = {.MyCall = "G4ABC",
+                                         .AntiLoopPrefix = " <",
+                                         .HopsOut = "12",
+                                         .CRLFOption = 2,
+                                         .StripAtPoundOption = 1},
+                             .dupeLength = 5};
+    auto saved = [&port] {
+        std::string text;
+        CSetupFile writer([&text](std::string_view line) { text += line; });
+        port.Router()->Save(writer);
+        return text;
+    };
+
+    port.CreateRouter("Cluster Node", values, false);
+    EXPECT_EQ(saved(), "InputType=2\nMyCall=G4ABC\nHopsOut=12\nAntiLoopPrefix= <\nDupeLength=5\n"
+                       "CRLFOption=2\nBlockDashAtOption=0\nStripAtPoundOption=1\n"
+                       "OnlyPassSkimmerCQOption=0\n");
+
+    port.CreateRouter("CT Network", values, false);
+    EXPECT_EQ(saved(), "InputType=4\nDupeLength=0\nCRLFOption=2\nBlockDashAtOption=0\n"
+                       "StripAtPoundOption=1\nOnlyPassSkimmerCQOption=0\n");
+    port.ApplyRouterSetup(values);
+    EXPECT_EQ(port.Router()->DupeLength(), 5);
+    EXPECT_EQ(port.Router()->MyCall, "G4ABC");
 }

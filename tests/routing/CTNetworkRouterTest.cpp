@@ -125,7 +125,8 @@ TEST_P(CTNetworkCrlfDefault, AbsentKey_NoneOrCrOnMaster) {
     FakePort& port = host.AddPort("CTE", GetParam().tncRole);
     const std::vector<std::string> lines = {"DupeLength=9", "PortType=CTE"};
     CSetupFile setup(lines, host.ui);
-    CCTNetworkRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::CTNetwork, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.InputType, "CT Network");
     EXPECT_EQ(router.DupeLength(), 9);
     EXPECT_EQ(router.CRLFOption, GetParam().crlf);

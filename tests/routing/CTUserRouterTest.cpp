@@ -95,7 +95,8 @@ TEST(CTUserRouterTest, SaveAndLoad_DefaultCrLfIs3OffTnc) {
     FakePort& port = host.AddPort("LOG");
     const std::vector<std::string> lines = {"DupeLength=4", "PortType=FILE"};
     CSetupFile setup(lines, host.ui);
-    CCTUserRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::CTUser, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.InputType, "CT User");
     EXPECT_EQ(Saved(router), "InputType=5\nDupeLength=4\nCRLFOption=3\nBlockDashAtOption=0\n"
                              "StripAtPoundOption=0\nOnlyPassSkimmerCQOption=0\n");

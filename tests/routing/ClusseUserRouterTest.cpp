@@ -50,7 +50,8 @@ TEST(ClusseUserRouterTest, SaveAndLoad_RoundTripWithCode7) {
     FakePort& port = host.AddPort("TEL");
     const std::vector<std::string> lines = {"MyCall=G4AAA", "DupeLength=3"};
     CSetupFile setup(lines, host.ui);
-    CClusseUserRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::ClusseUser, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.InputType, "Clusse User");
     EXPECT_EQ(Saved(router), "InputType=7\nMyCall=G4AAA\nAntiLoopPrefix=  <\nDupeLength=3\n"
                              "CRLFOption=3\nBlockDashAtOption=0\nStripAtPoundOption=0\n"

@@ -158,7 +158,8 @@ TEST(ClusterNodeRouterTest, Load_HopsOutCutToTwoCharacters) {
     const std::vector<std::string> lines = {"MyCall=G4AAA", "HopsOut=123", "DupeLength=4",
                                             "PortType=TEL"};
     CSetupFile setup(lines, host.ui);
-    CClusterNodeRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::ClusterNode, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.InputType, "Cluster Node");
     EXPECT_EQ(router.MyCall, "G4AAA");
     EXPECT_EQ(router.HopsOut, "12");

@@ -154,7 +154,8 @@ TEST(ClusterUserRouterTest, Load_ReadsEveryKeyAndStopsBeforeTheNextSection) {
         "CRLFOption=2",         "BlockDashAtOption=1", "StripAtPoundOption=1",
         "OnlyPassSkimmerCQOption=1", "PortType=TEL"};
     CSetupFile setup(lines, host.ui);
-    CClusterUserRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::ClusterUser, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.InputType, "Cluster User");
     EXPECT_EQ(router.MyCall, "G4AAA");
     EXPECT_EQ(router.AntiLoopPrefix, " <");
@@ -185,7 +186,8 @@ TEST_P(ClusterUserOlderFile, AbsentOptionalKeysKeepDefaults) {
     FakePortHost host;
     FakePort& port = host.AddPort("TEL", row.tncRole);
     CSetupFile setup(row.lines, host.ui);
-    CClusterUserRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::ClusterUser, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.MyCall, "G4AAA");
     EXPECT_EQ(router.AntiLoopPrefix, row.prefix);
     EXPECT_EQ(router.DupeLength(), 0);

@@ -108,7 +108,8 @@ TEST(CommandRouterTest, Load_OnMasterWithoutLineEnding_UsesCr) {
     FakePort& port = host.AddPort("CON", CPortHandler::TncMaster);
     const std::vector<std::string> lines = {"StripAtPoundOption=1", "PortType=CON"};
     CSetupFile setup(lines, host.ui);
-    CCommandRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::Command, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.InputType, "Command");
     EXPECT_EQ(router.CRLFOption, 1);
     EXPECT_EQ(router.StripAtPoundOption, 1);

@@ -227,7 +227,8 @@ TEST(DirectRouterTest, SaveAndLoad_LineEndingDefaultOnMasterIsCr) {
     const std::vector<std::string> lines = {"BlockDashAtOption=0", "StripAtPoundOption=0",
                                             "OnlyPassSkimmerCQOption=0", "PortType=COM"};
     CSetupFile setup(lines, host.ui);
-    CDirectRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::Direct, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.InputType, "Direct");
     EXPECT_EQ(Saved(router), "InputType=3\nCRLFOption=1\nBlockDashAtOption=0\n"
                              "StripAtPoundOption=0\nOnlyPassSkimmerCQOption=0\n");

@@ -119,7 +119,8 @@ TEST(MircUserRouterTest, SaveAndLoad_RoundTripWithCode6) {
         "MyCall=#CQDX", "AntiLoopPrefix=", "DupeLength=2", "CRLFOption=2",
         "BlockDashAtOption=1", "StripAtPoundOption=0", "OnlyPassSkimmerCQOption=1"};
     CSetupFile setup(lines, host.ui);
-    CMircUserRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::MircUser, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.InputType, "MIRC User");
     EXPECT_EQ(Saved(router), "InputType=6\nMyCall=#CQDX\nAntiLoopPrefix=\nDupeLength=2\n"
                              "CRLFOption=2\nBlockDashAtOption=1\nStripAtPoundOption=0\n"

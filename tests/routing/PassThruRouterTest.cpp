@@ -99,7 +99,8 @@ TEST(PassThruRouterTest, SaveAndLoad_OnlyOptionKeysAndLineEndingUntouchedOnMaste
     const std::vector<std::string> lines = {"BlockDashAtOption=1", "StripAtPoundOption=0",
                                             "OnlyPassSkimmerCQOption=1", "PortType=COM"};
     CSetupFile setup(lines, host.ui);
-    CPassThruRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::PassThru, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.InputType, "PassThru");
     EXPECT_EQ(router.CRLFOption, 3);
     EXPECT_EQ(Saved(router), "InputType=8\nBlockDashAtOption=1\nStripAtPoundOption=0\n"

@@ -46,7 +46,7 @@ std::string TypeName(const testing::TestParamInfo<TypeRow>& info) {
 // A destination that notes which handler was called with what.
 class RecordingRouter : public CRouter {
 public:
-    using CRouter::CRouter;
+    explicit RecordingRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Direct) {}
     void FromMircUser(std::string_view l, CPortHandler&) override { Note("FromMircUser", l); }
     void FromClusterUser(std::string_view l, CPortHandler&) override {
         Note("FromClusterUser", l);
@@ -61,7 +61,6 @@ public:
     void FromCTUser(std::string_view l, CPortHandler&) override { Note("FromCTUser", l); }
     void FromPassThru(std::string_view l, CPortHandler&) override { Note("FromPassThru", l); }
     void SaveSettings(CSetupFile&) const override {}
-    int TypeCode() const override { return -1; }
 
     std::vector<std::string> calls;
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,12 @@ inline CRouter& Give(CPortHandler& port, const std::string& dataType) {
     port.SetRouter(RouterFactory::Create(dataType, port));
     EXPECT_NE(port.Router(), nullptr) << dataType;
     return *port.Router();
+}
+
+// The router of a data type read from a setup section, as the document
+// loads it.
+inline std::unique_ptr<CRouter> Load(DataTypeCode type, CSetupFile& setup, CPortHandler& port) {
+    return RouterFactory::CreateFromSetup(static_cast<int>(type), setup, port);
 }
 
 class Rig {

@@ -35,7 +35,8 @@ TEST(SpiderUserRouterTest, SaveAndLoad_RoundTripWithCode9) {
         "CRLFOption=1",         "BlockDashAtOption=0", "StripAtPoundOption=1",
         "OnlyPassSkimmerCQOption=0"};
     CSetupFile setup(lines, host.ui);
-    CSpiderUserRouter router(setup, port);
+    const auto loaded = Load(DataTypeCode::SpiderUser, setup, port);
+    CRouter& router = *loaded;
     EXPECT_EQ(router.InputType, "Spider User");
     EXPECT_EQ(router.TypeCode(), 9);
     EXPECT_EQ(Saved(router), "InputType=9\nMyCall=G4AAA\nAntiLoopPrefix=<\nDupeLength=7\n"

@@ -6,6 +6,7 @@
 #include "platform/CommandIds.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
+#include "routing/RouterOptions.h"
 #include "setup/SetupFile.h"
 #include "support/RecordingPortView.h"
 
@@ -77,7 +78,10 @@ protected:
 
 TEST_F(NetConnectHandlerTest, ClusterNode_TerminalTypeRefusedBeforeLoginAnsweredThenSpotsArrive) {
     CNetConnectHandler& tel = MakeNodePort(SetupText::Script({{"login:", "N0CALL"}}, 0, 60));
-    tel.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 2, 0, 0, 0);
+    tel.CreateRouter(
+        "Cluster User",
+        RouterSetup{.options = {.MyCall = "N0CALL", .AntiLoopPrefix = " <", .CRLFOption = 2}},
+        false);
 
     tel.Connect();
     QTcpSocket* peer = AcceptPeer();
@@ -211,7 +215,10 @@ TEST_F(NetConnectHandlerTest, ConnectAndDisconnectWhileConnecting_DoNothingAndAt
 
 TEST_F(NetConnectHandlerTest, EmptyPromptStep_AnsweredAsSoonAsLinkStands) {
     CNetConnectHandler& tel = MakeNodePort(SetupText::Script({{"", "SH/DX"}}, 0, 60));
-    tel.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 3, 0, 0, 0);
+    tel.CreateRouter(
+        "Cluster User",
+        RouterSetup{.options = {.MyCall = "N0CALL", .AntiLoopPrefix = " <", .CRLFOption = 3}},
+        false);
 
     tel.Connect();
     QTcpSocket* peer = AcceptPeer();
@@ -389,7 +396,10 @@ TEST_F(NetConnectHandlerTest, SetupNewPort_ShowsDefaultsAndTakesTypedFields) {
 
 TEST_F(NetConnectHandlerTest, EditSetup_TakesHostFieldsOnlyWhileDisconnected) {
     CNetConnectHandler& tel = MakeNodePort(NoScript);
-    tel.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 2, 0, 0, 0);
+    tel.CreateRouter(
+        "Cluster User",
+        RouterSetup{.options = {.MyCall = "N0CALL", .AntiLoopPrefix = " <", .CRLFOption = 2}},
+        false);
     const quint16 nodePort = node.serverPort();
     host.ui.portDialog = [](PortSetupValues& v) {
         v.kindFields = {{"HostName", "10.1.2.3"}, {"PortNumber", "8000"}};

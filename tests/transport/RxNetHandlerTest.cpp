@@ -5,6 +5,7 @@
 #include "SetupText.h"
 #include "platform/CommandIds.h"
 #include "port/PortSetupValues.h"
+#include "routing/RouterOptions.h"
 #include "setup/SetupFile.h"
 #include "support/RecordingPortView.h"
 
@@ -53,7 +54,10 @@ protected:
     // A listening port with a Cluster User router that ends lines with LF.
     CRxNetHandler& ListeningPort(const std::string& script) {
         CRxNetHandler& rx = MakePort("127.0.0.1", listenPort, script);
-        rx.CreateRouter("Cluster User", "99", "N0CALL", " <", 0, false, 2, 0, 0, 0);
+        rx.CreateRouter(
+            "Cluster User",
+            RouterSetup{.options = {.MyCall = "N0CALL", .AntiLoopPrefix = " <", .CRLFOption = 2}},
+            false);
         rx.Connect();
         return rx;
     }

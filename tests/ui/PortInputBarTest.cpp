@@ -1,6 +1,7 @@
 #include "ui/PortInputBar.h"
 
 #include "platform/CommandIds.h"
+#include "routing/RouterOptions.h"
 #include "support/FakePortHost.h"
 #include "ui/HistoryEdit.h"
 
@@ -15,7 +16,7 @@ namespace {
 // A port whose lines end in CR LF, as a Direct router frames them.
 FakePort& FramedPort(FakePortHost& host) {
     FakePort& port = host.AddPort("TEL");
-    port.CreateRouter("Direct", "99", "INET", " <", 0, false, 3, 0, 0, 0);
+    port.CreateRouter("Direct", RouterSetup{.options = {.CRLFOption = 3}}, false);
     return port;
 }
 

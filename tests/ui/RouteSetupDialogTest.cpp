@@ -1,6 +1,7 @@
 #include "ui/RouteSetupDialog.h"
 
 #include "routing/RouteSetupModel.h"
+#include "routing/RouterOptions.h"
 #include "support/FakePortHost.h"
 
 #include <QCheckBox>
@@ -15,7 +16,8 @@ namespace {
 struct Ports {
     Ports() {
         for (const char* name : {"CON", "TEL", "LOG"}) {
-            host.AddPort(name).CreateRouter("Direct", "99", "INET", " <", 0, false, 2, 0, 0, 0);
+            host.AddPort(name).CreateRouter("Direct", RouterSetup{.options = {.CRLFOption = 2}},
+                                            false);
         }
     }
     FakePortHost host;

@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-// Character classes of spot texts. Spots are 7-bit ASCII; these never
-// depend on the locale.
+// Character classes of setup files and spot texts. Both are 7-bit ASCII;
+// these never depend on the locale.
 namespace ascii {
 
 inline bool IsDigit(char c) {
@@ -18,7 +18,8 @@ inline bool IsPrintable(char c) {
 inline char Upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
-inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+// Equal but for the case of ASCII letters.
+inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -33,7 +34,7 @@ inline bool EqualsNoCase(std::string_view a, std::string_view b) {
 // The number (0 to count - 1) whose name equals text in either case, or -1.
 template <class NameOf> int FindNamed(std::string_view text, int count, NameOf name) {
     for (int i = 0; i < count; ++i) {
-        if (EqualsNoCase(text, name(i))) {
+        if (EqualsIgnoringCase(text, name(i))) {
             return i;
         }
     }
