@@ -20,6 +20,6 @@ struct RouterSetup {
     RouterOptions options;
     int dupeLength = 0;
     // The spot filter: country file (empty: the program's default) and rules.
-    std::string countryFile;
-    std::vector<std::string> filterRules;
+    std::string countryFile = {};
+    std::vector<std::string> filterRules = {};
 };
