@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev
           libgtest-dev libgmock-dev libbenchmark-dev socat iproute2 clang
           libclang-rt-14-dev xvfb xauth desktop-file-utils man-db)
 missing=()

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -20,12 +21,10 @@ constexpr int RetryMs = 10;
 
 CConsoleInput::CConsoleInput(int fd, IEventLoop& loop, std::function<CPortHandler*()> target)
     : m_fd(fd), m_loop(loop), m_target(std::move(target)) {
-    m_savedFlags = ::fcntl(m_fd, F_GETFL);
-    if (m_savedFlags < 0) {
+    if (::fcntl(m_fd, F_GETFL) < 0) {
         m_atEnd = true;
         return;
     }
-    ::fcntl(m_fd, F_SETFL, m_savedFlags | O_NONBLOCK);
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
                      [this] { OnReadable(); });
@@ -34,10 +33,6 @@ CConsoleInput::CConsoleInput(int fd, IEventLoop& loop, std::function<CPortHandle
 CConsoleInput::~CConsoleInput() {
     if (m_retry != 0) {
         m_loop.StopTimer(m_retry);
-    }
-    // The descriptor is shared with the shell that started the program.
-    if (m_savedFlags >= 0) {
-        ::fcntl(m_fd, F_SETFL, m_savedFlags);
     }
 }
 
@@ -48,6 +43,13 @@ void CConsoleInput::SetReading(bool on) {
 }
 
 void CConsoleInput::OnReadable() {
+    // The descriptor stays blocking: on a terminal its flags are shared with
+    // standard output and with the shell. A read only follows readiness, so
+    // it returns at once with what is there.
+    pollfd ready{m_fd, POLLIN, 0};
+    if (::poll(&ready, 1, 0) <= 0) {
+        return;
+    }
     char chunk[ReadChunk];
     const ssize_t n = ::read(m_fd, chunk, sizeof chunk);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {

@@ -11,10 +11,11 @@ class QSocketNotifier;
 
 // Lines typed on a file descriptor (standard input) for the console port.
 //
-// The descriptor is read without blocking whenever it is readable; each
-// complete line (LF or CR LF) is handed to the target port's SendLine while
-// that port is connected, and dropped otherwise, as typing into a window
-// whose port is not connected does nothing. When the port's buffer has no
+// The descriptor is read whenever it is readable, never waiting and never
+// changing its flags; each complete line (LF or CR LF) is handed to the
+// target port's SendLine while that port is connected, and dropped
+// otherwise, as typing into a window whose port is not connected does
+// nothing. When the port's buffer has no
 // room for the next line, reading pauses and is tried again shortly, after
 // the router has taken lines out; nothing is lost. The end of input ends
 // reading only.
@@ -36,7 +37,6 @@ class CConsoleInput {
     void SetReading(bool on);
 
     int m_fd;
-    int m_savedFlags = -1;
     IEventLoop& m_loop;
     std::function<CPortHandler*()> m_target;
     std::unique_ptr<QSocketNotifier> m_notifier;

@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -47,6 +48,7 @@ int PrintText(const std::string& text) {
 int RunHeadless(char** argv, const CommandLine& cl) {
     QtArguments qtArgs(argv);
     QCoreApplication app(qtArgs.count, qtArgs.args);
+    StdStreams::LoopScope streams;
     QtEventLoop loop;
     SystemClock clock;
     CHeadlessUi ui(cl.follow, true);
@@ -115,6 +117,9 @@ int RunDesktop(int argc, char** argv, const CommandLine& cl) {
 } // namespace
 
 int Program::Run(int argc, char** argv, const CommandLine& cl) {
+    // A log pipe or an output whose reader left is a write error the port
+    // reports, not the end of the program.
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         switch (cl.mode) {
         case CommandLine::Mode::Help:

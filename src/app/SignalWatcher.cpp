@@ -1,9 +1,13 @@
 #include "app/SignalWatcher.h"
 
+#include "app/StdStreams.h"
+
 #include <QSocketNotifier>
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <string>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,12 +17,12 @@ namespace {
 // The write end of the pipe, for the handler.
 volatile std::sig_atomic_t g_writeFd = -1;
 
-void Install(int signo, void (*handler)(int)) {
+void Install(int signo, void (*handler)(int), struct sigaction* previous = nullptr) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(signo, &action, nullptr);
+    ::sigaction(signo, &action, previous);
 }
 
 } // namespace
@@ -36,19 +40,23 @@ CSignalWatcher::CSignalWatcher(std::function<void(int)> onSignal)
     : m_onSignal(std::move(onSignal)) {
     Install(SIGPIPE, SIG_IGN);
     if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        StdStreams::Error(std::string("spotweaver: cannot watch for SIGINT and SIGTERM (") +
+                          std::strerror(errno) + "); they end the program at once\n");
         return;
     }
     g_writeFd = m_pipe[1];
     m_notifier = std::make_unique<QSocketNotifier>(m_pipe[0], QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
                      [this] { OnReadable(); });
-    Install(SIGINT, &CSignalWatcher::Handler);
-    Install(SIGTERM, &CSignalWatcher::Handler);
+    Install(SIGINT, &CSignalWatcher::Handler, &m_previousInt);
+    Install(SIGTERM, &CSignalWatcher::Handler, &m_previousTerm);
 }
 
 CSignalWatcher::~CSignalWatcher() {
-    Install(SIGINT, SIG_DFL);
-    Install(SIGTERM, SIG_DFL);
+    if (m_notifier != nullptr) {
+        ::sigaction(SIGINT, &m_previousInt, nullptr);
+        ::sigaction(SIGTERM, &m_previousTerm, nullptr);
+    }
     g_writeFd = -1;
     m_notifier.reset();
     for (int fd : m_pipe) {

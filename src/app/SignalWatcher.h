@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -8,7 +9,8 @@ class QSocketNotifier;
 // Turns SIGINT and SIGTERM into a call on the event loop: the signal handler
 // only writes the signal number into a pipe, whose reading end the loop
 // watches. While it exists, SIGPIPE is ignored, so a closed output pipe
-// cannot kill the program.
+// cannot kill the program; at its end the handlers it replaced are back.
+// Without a pipe it installs nothing and says so on standard error.
 class CSignalWatcher {
   public:
     explicit CSignalWatcher(std::function<void(int)> onSignal);
@@ -26,4 +28,6 @@ class CSignalWatcher {
     std::function<void(int)> m_onSignal;
     int m_pipe[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_previousInt {};
+    struct sigaction m_previousTerm {};
 };

@@ -20,10 +20,12 @@ public:
     // Runs fn later, after the current callback has returned, in posting order.
     virtual void Post(std::function<void()> fn) = 0;
 
-    // Calls fn every intervalMs milliseconds until StopTimer. Returns a nonzero id.
+    // Calls fn every intervalMs milliseconds until StopTimer. Returns a positive
+    // id that no running timer holds.
     virtual TimerId StartTimer(int intervalMs, std::function<void()> fn) = 0;
 
-    // Calls fn once after delayMs milliseconds unless stopped first. Returns a nonzero id.
+    // Calls fn once after delayMs milliseconds unless stopped first. Returns an
+    // id as StartTimer does.
     virtual TimerId SingleShot(int delayMs, std::function<void()> fn) = 0;
 
     // Stops a timer; an unknown or already finished id is ignored.

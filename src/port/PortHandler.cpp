@@ -101,11 +101,29 @@ void CPortHandler::SetBufferSize(int size) {
 }
 
 void CPortHandler::Connect() {
+    if (m_connected || IsConnecting()) {
+        return;
+    }
     m_keepAlive.Rearm(m_host.Clock());
     m_view.AttachInput(this);
+    // A failed open must not start the reconnect wait; the link start clears
+    // this again.
+    m_script.SetManualDisconnect();
+    DoConnect();
 }
 
-void CPortHandler::Disconnect() { m_view.DetachInput(); }
+void CPortHandler::Disconnect() {
+    if (!m_connected) {
+        return;
+    }
+    m_connected = false;
+    const LinkEnd end = DoDisconnect();
+    PrintMessage("Port disconnected");
+    m_view.DetachInput();
+    if (end == LinkEnd::Now) {
+        OnLinkEnd();
+    }
+}
 
 void CPortHandler::DisconnectManual() {
     m_script.SetManualDisconnect();

@@ -46,12 +46,14 @@ public:
     // Runs the kind's setup dialog for a new port; on OK applies it and
     // creates the router. True when confirmed.
     virtual bool SetupNewPort() = 0;
-    // Base: rearms the keep-alive and attaches the input bar. Kinds return at
-    // once when connected, call the base first, then open the transport.
-    virtual void Connect();
-    // Base: detaches the input bar. Kinds return at once when not connected,
-    // close the transport, clear connected, then call the base.
-    virtual void Disconnect();
+    // Nothing while connected or connecting; otherwise rearms the keep-alive,
+    // attaches the input bar, keeps automatic reconnection off until the link
+    // starts, and lets the kind open its transport (DoConnect).
+    void Connect();
+    // Nothing unless connected; otherwise clears connected, lets the kind
+    // close its transport (DoDisconnect), says so, detaches the input bar and
+    // ends the link unless the kind ends it later.
+    void Disconnect();
     void DisconnectManual();
     // Writes text to the transport as it stands.
     void SendText(std::string_view text);
@@ -127,6 +129,20 @@ public:
     int IsTNCPort = TncNone;
 
 protected:
+    // Opens the kind's transport. On success the kind sets connected and
+    // starts the link (at once or later, from the loop); a failure is a line
+    // in the port window.
+    virtual void DoConnect() = 0;
+    // When the link ends after the transport is closed.
+    enum class LinkEnd { Now, Later };
+    // Closes the kind's transport without a word; connected is already clear.
+    // Later: the link runs on until the kind calls OnLinkEnd, for a transport
+    // that has something to finish first.
+    virtual LinkEnd DoDisconnect() = 0;
+    // True while an attempt to connect is under way (a Connect then does
+    // nothing).
+    virtual bool IsConnecting() const { return false; }
+
     void SetConnected(bool connected) { m_connected = connected; }
     void SetLinkRunning(bool running) { m_linkRunning = running; }
     void UpdateTitle(const std::string& status);

@@ -75,15 +75,7 @@ void CComHandler::SaveKindSettings(CSetupFile& setup) const {
     m_settings.Save(setup);
 }
 
-void CComHandler::Connect() {
-    if (IsConnected()) {
-        return;
-    }
-    CPortHandler::Connect();
-    // A failed open must not start the reconnect wait; the script's start
-    // clears this once the link runs.
-    Script().SetManualDisconnect();
-
+void CComHandler::DoConnect() {
     switch (m_device.Open(m_settings.DevicePath(), m_settings)) {
     case CComDevice::OpenResult::OpenFailed:
         PrintMessage("Failure creating device file");
@@ -120,17 +112,11 @@ void CComHandler::Connect() {
     OnReceive("", 0);
 }
 
-void CComHandler::Disconnect() {
-    if (!IsConnected()) {
-        return;
-    }
-    SetConnected(false);
+CPortHandler::LinkEnd CComHandler::DoDisconnect() {
     StopReading();
     m_writer.Stop();
     m_device.Close();
-    PrintMessage("Port disconnected");
-    CPortHandler::Disconnect();
-    OnLinkEnd();
+    return LinkEnd::Now;
 }
 
 void CComHandler::Write(const char* data, int len) {

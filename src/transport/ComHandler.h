@@ -32,8 +32,6 @@ class CComHandler : public CPortHandler {
     ~CComHandler() override;
 
     bool SetupNewPort() override;
-    void Connect() override;
-    void Disconnect() override;
     void Write(const char* data, int len) override;
     void SavePortType(CSetupFile& setup) const override;
     void SaveKindSettings(CSetupFile& setup) const override;
@@ -44,6 +42,10 @@ class CComHandler : public CPortHandler {
 
     // What the setup dialog's "Port" list offers.
     static std::vector<std::string> PortChoices();
+
+  protected:
+    void DoConnect() override;
+    LinkEnd DoDisconnect() override;
 
   private:
     // Reads what the device holds, as far as the ring buffer has room.

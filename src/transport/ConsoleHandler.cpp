@@ -40,25 +40,13 @@ bool CConsoleHandler::EditSetup() {
     return true;
 }
 
-void CConsoleHandler::Connect() {
-    if (IsConnected()) {
-        return;
-    }
-    CPortHandler::Connect();
+void CConsoleHandler::DoConnect() {
     SetConnected(true);
     OnLinkStart();
     PrintMessage("Port connected");
 }
 
-void CConsoleHandler::Disconnect() {
-    if (!IsConnected()) {
-        return;
-    }
-    SetConnected(false);
-    PrintMessage("Port disconnected");
-    CPortHandler::Disconnect();
-    OnLinkEnd();
-}
+CPortHandler::LinkEnd CConsoleHandler::DoDisconnect() { return LinkEnd::Now; }
 
 void CConsoleHandler::Write(const char* data, int len) {
     if (data == nullptr || len <= 0) {

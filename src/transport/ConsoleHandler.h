@@ -18,12 +18,14 @@ class CConsoleHandler : public CPortHandler {
     CConsoleHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
 
     bool SetupNewPort() override;
-    void Connect() override;
-    void Disconnect() override;
     void Write(const char* data, int len) override;
     void SavePortType(CSetupFile& setup) const override;
     void SaveKindSettings(CSetupFile& setup) const override;
     bool EditSetup() override;
     // A typed line, without its line end.
     void SendLine(std::string_view text) override;
+
+  protected:
+    void DoConnect() override;
+    LinkEnd DoDisconnect() override;
 };

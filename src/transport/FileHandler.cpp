@@ -18,6 +18,7 @@ CFileHandler::CFileHandler(CSetupFile& setup, IPortHost& host, IPortView& view)
 }
 
 CFileHandler::~CFileHandler() {
+    m_output.Stop();
     if (m_fd >= 0) {
         ::close(m_fd);
     }
@@ -66,52 +67,51 @@ bool CFileHandler::EditSetup() {
     return true;
 }
 
-void CFileHandler::Connect() {
-    if (IsConnected()) {
+void CFileHandler::DoConnect() {
+    // Never waits: a named pipe without a reader refuses the open (ENXIO)
+    // instead of holding the event loop until one comes. A regular file
+    // ignores O_NONBLOCK and is appended to without a user-space buffer, so
+    // every write is in the file as soon as it returns.
+    m_fd = ::open(FileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (m_fd < 0 && errno == ENXIO) {
+        PrintMessage("No reader yet");
+        // The connect script decides about trying again.
+        OnLinkStart();
+        OnLinkEnd();
         return;
     }
-    CPortHandler::Connect();
-    Script().SetManualDisconnect();
-    // Appending without a user-space buffer: every write is in the file as
-    // soon as it returns.
-    m_fd = ::open(FileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (m_fd < 0) {
         PrintMessage("Failed Opening file");
         return;
     }
+    m_output.Start(m_fd, [this](int error) { OnWriteError(error); });
     SetConnected(true);
     OnLinkStart();
     PrintMessage("Port connected");
 }
 
-void CFileHandler::Disconnect() {
-    if (!IsConnected()) {
-        return;
-    }
-    SetConnected(false);
+CPortHandler::LinkEnd CFileHandler::DoDisconnect() {
+    m_output.Stop();
     ::close(m_fd);
     m_fd = -1;
-    PrintMessage("Port disconnected");
-    CPortHandler::Disconnect();
-    OnLinkEnd();
+    return LinkEnd::Now;
 }
 
 void CFileHandler::Write(const char* data, int len) {
-    if (!IsConnected() || m_fd < 0 || data == nullptr || len <= 0) {
+    if (!IsConnected() || data == nullptr || len <= 0) {
         return;
     }
-    std::size_t left = static_cast<std::size_t>(len);
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, data, left);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            PrintMessage("File write error");
-            return;
-        }
-        data += n;
-        left -= static_cast<std::size_t>(n);
+    if (!m_output.Write(data, static_cast<std::size_t>(len))) {
+        PrintMessage("File write error: the reader is not keeping up, text dropped");
+    }
+}
+
+void CFileHandler::OnWriteError(int error) {
+    PrintMessage("File write error");
+    // A pipe whose reader has gone takes nothing more; a new open waits for
+    // the next reader.
+    if (error == EPIPE) {
+        Disconnect();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "port/PortHandler.h"
+#include "transport/WriteQueue.h"
 
 #include <string>
 
@@ -8,6 +9,11 @@
 // never receives anything. Bytes are stored exactly as the router framed
 // them (a CR LF line end stays CR LF) and every write reaches the file at
 // once, so a crash or a reader never misses the last lines.
+//
+// The file may be a named pipe read by another program. Neither opening nor
+// writing ever waits for it: without a reader the port says "No reader yet"
+// and tries again on the next connect; what a slow reader has not taken yet
+// waits in a bounded queue; a reader that leaves disconnects the port.
 //
 // Setup key: "FileName", a path; a relative one is taken from the current
 // directory when the port connects.
@@ -18,8 +24,6 @@ class CFileHandler : public CPortHandler {
     ~CFileHandler() override;
 
     bool SetupNewPort() override;
-    void Connect() override;
-    void Disconnect() override;
     void Write(const char* data, int len) override;
     void SavePortType(CSetupFile& setup) const override;
     void SaveKindSettings(CSetupFile& setup) const override;
@@ -27,10 +31,16 @@ class CFileHandler : public CPortHandler {
 
     std::string FileName = "Default.txt";
 
+  protected:
+    void DoConnect() override;
+    LinkEnd DoDisconnect() override;
+
   private:
     // The dialog offers "FALSE" and "TRUE"; anything but "FALSE" makes the
     // port a TNC stream port.
     static void MapTncChoice(PortSetupValues& values);
+    void OnWriteError(int error);
 
     int m_fd = -1;
+    CWriteQueue m_output;
 };

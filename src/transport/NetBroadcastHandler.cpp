@@ -54,13 +54,7 @@ bool CNetBroadcastHandler::IsAddressOfThisMachine(const QHostAddress& address) {
                        [&](const QHostAddress& a) { return a.isEqual(address); });
 }
 
-void CNetBroadcastHandler::Connect() {
-    if (IsConnected()) {
-        return;
-    }
-    CPortHandler::Connect();
-    Script().SetManualDisconnect();
-
+void CNetBroadcastHandler::DoConnect() {
     // Addresses are dotted texts; there is no name look-up here.
     const std::optional<QHostAddress> local = CHostResolver::Dotted(MyIP);
     const std::optional<QHostAddress> broadcast = CHostResolver::Dotted(BroadcastIP);
@@ -98,15 +92,9 @@ void CNetBroadcastHandler::CloseSocket() {
     m_socket = nullptr;
 }
 
-void CNetBroadcastHandler::Disconnect() {
-    if (!IsConnected()) {
-        return;
-    }
-    SetConnected(false);
+CPortHandler::LinkEnd CNetBroadcastHandler::DoDisconnect() {
     CloseSocket();
-    PrintMessage("Port disconnected");
-    CPortHandler::Disconnect();
-    OnLinkEnd();
+    return LinkEnd::Now;
 }
 
 void CNetBroadcastHandler::Write(const char* data, int len) {

@@ -30,8 +30,6 @@ public:
     CNetBroadcastHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
     ~CNetBroadcastHandler() override;
 
-    void Connect() override;
-    void Disconnect() override;
     void Write(const char* data, int len) override;
     void SaveKindSettings(CSetupFile& setup) const override;
     void OnInputTaken() override;
@@ -45,6 +43,9 @@ protected:
     const char* NewPortDataType() const override { return "CT Network"; }
     Fields KindFields() const override;
     void ApplyKindFields(const PortSetupValues& values) override;
+
+    void DoConnect() override;
+    LinkEnd DoDisconnect() override;
 
 private:
     void ReadStep();

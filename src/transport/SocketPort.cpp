@@ -5,6 +5,7 @@
 #include "transport/InputRoom.h"
 #include "transport/SocketError.h"
 #include "transport/TelnetFilter.h"
+#include "transport/WriteQueue.h"
 
 #include <QTcpSocket>
 
@@ -17,9 +18,6 @@ namespace {
 // Qt reads ahead of the port at most this much (or the ring's size, if
 // larger); beyond it the kernel's window holds the peer back.
 constexpr int MinReadBuffer = 4096;
-// Output a peer has not taken yet; past this a write fails as a send that
-// would block does, instead of growing without bound.
-constexpr qint64 MaxPendingOutput = 1024 * 1024;
 
 } // namespace
 
@@ -52,14 +50,7 @@ void CSocketPort::ApplyKindFields(const PortSetupValues& values) {
     PortNumber = PortNumberOf(FieldOf(values, "PortNumber", std::to_string(PortNumber)));
 }
 
-void CSocketPort::Connect() {
-    if (IsConnected() || m_state == LinkState::Connecting) {
-        return;
-    }
-    CPortHandler::Connect();
-    // No automatic reconnection while this attempt is under way; the link
-    // start clears it again.
-    Script().SetManualDisconnect();
+void CSocketPort::DoConnect() {
     m_state = LinkState::Connecting;
     m_resolver.Resolve(HostName, [this](std::optional<QHostAddress> address) {
         if (!address) {
@@ -70,17 +61,11 @@ void CSocketPort::Connect() {
     });
 }
 
-void CSocketPort::Disconnect() {
-    if (!IsConnected()) {
-        return;
-    }
+CPortHandler::LinkEnd CSocketPort::DoDisconnect() {
     CloseTransport();
-    SetConnected(false);
     m_state = LinkState::Disconnected;
     m_peerClosed = false;
-    PrintMessage("Port disconnected");
-    CPortHandler::Disconnect();
-    OnLinkEnd();
+    return LinkEnd::Now;
 }
 
 void CSocketPort::SetupFailed(std::string_view message) {
@@ -133,7 +118,9 @@ void CSocketPort::Write(const char* data, int len) {
         PrintText(CSocketError::Line(PortName, ENOTCONN));
         return;
     }
-    if (socket->bytesToWrite() + len > MaxPendingOutput) {
+    // Output the peer has not taken yet is capped as every queue of output
+    // is; past it a write fails as a send that would block does.
+    if (socket->bytesToWrite() + len > static_cast<qint64>(CWriteQueue::MaxPending)) {
         PrintText(CSocketError::Line(PortName, EWOULDBLOCK));
         return;
     }

@@ -42,10 +42,6 @@ public:
     CSocketPort(CSetupFile& setup, IPortHost& host, IPortView& view);
     ~CSocketPort() override;
 
-    // Nothing while connected or connecting; the rest happens on the loop.
-    void Connect() override;
-    // Nothing unless connected (an attempt under way runs to its end).
-    void Disconnect() override;
     // One write on the stream while connected; dropped silently otherwise.
     void Write(const char* data, int len) override;
     void SaveKindSettings(CSetupFile& setup) const override;
@@ -57,6 +53,12 @@ public:
     std::uint16_t PortNumber = 23;
 
 protected:
+    // Starts the look-up; the rest happens on the loop. A Disconnect while
+    // connecting does nothing: the attempt runs to its end.
+    void DoConnect() override;
+    LinkEnd DoDisconnect() override;
+    bool IsConnecting() const override { return m_state == LinkState::Connecting; }
+
     // Opens the transport to or on the resolved address. On success the kind
     // calls LinkUp (at once or later); on failure SetupFailed.
     virtual void OpenTransport(const QHostAddress& address) = 0;

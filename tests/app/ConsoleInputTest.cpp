@@ -13,6 +13,7 @@
 #include <chrono>
 #include <functional>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -74,6 +75,8 @@ TEST_F(ConsoleInputTest, LinesWaitForRoomInTheConsoleInsteadOfBeingLost) {
 
     ASSERT_TRUE(PumpUntil([&] { return console.PendingLines() == 1; }));
     EXPECT_EQ(console.RingBuffer().GetLine(), Three);
+    // A terminal shares these flags with standard output and the shell.
+    EXPECT_EQ(::fcntl(fds[0], F_GETFL) & O_NONBLOCK, 0);
     EXPECT_EQ(view.Text(), "CON: Port connected\n" + One + "\r\n" + Two + "\r\n" + Three + "\r\n");
 }
 

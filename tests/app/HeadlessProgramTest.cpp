@@ -18,6 +18,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -219,6 +220,23 @@ TEST_F(HeadlessProgramTest, WithoutStartTypedLinesGoNowhere) {
     EXPECT_EQ(program.ExitStatus(), 0);
     EXPECT_FALSE(fs::exists(dir / "ct.log"));
     EXPECT_EQ(program.Output(), "");
+}
+
+TEST_F(HeadlessProgramTest, LogPipeWithoutAReaderNeitherFreezesNorKeepsSigtermOut) {
+    std::string setup = ConsoleToThreeLogs();
+    setup.replace(setup.find("ct.log"), 6, "ct.fifo");
+    Put(dir / "setup.ini", setup);
+    ASSERT_EQ(::mkfifo((dir / "ct.fifo").c_str(), 0600), 0);
+    Program program(dir, {"--headless", "setup.ini", "/START"});
+
+    ASSERT_TRUE(WaitUntil([&] {
+        return program.Errors().find("SPIDERLOG port connect commanded\n") != std::string::npos;
+    })) << program.Errors();
+    program.Type(Spot1 + "\n");
+    ASSERT_TRUE(WaitUntil(
+        [&] { return Contents(dir / "spider.log").find("VP8LP") != std::string::npos; }));
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.ExitStatus(), 0);
 }
 
 TEST_F(HeadlessProgramTest, MissingSetupFileSaysSoWithStatusOne) {

@@ -63,14 +63,7 @@ class FakeKindPort : public FakePort {
         ApplyEditValues(values);
         return true;
     }
-    void Disconnect() override {
-        if (stoppable) {
-            FakePort::Disconnect();
-        } else if (IsConnected()) {
-            SetConnected(false);
-            CPortHandler::Disconnect();
-        }
-    }
+    LinkEnd DoDisconnect() override { return stoppable ? LinkEnd::Now : LinkEnd::Later; }
     void FinishStopping() { OnLinkEnd(); }
 
     void SavePortType(CSetupFile& setup) const override { setup.PutString("PortType", m_kind); }

@@ -17,23 +17,9 @@ bool FakePort::SetupNewPort() {
     return true;
 }
 
-void FakePort::Connect() {
+void FakePort::DoConnect() {
     ++connectCalls;
-    if (IsConnected()) {
-        return;
-    }
-    CPortHandler::Connect();
     ComeUp();
-}
-
-void FakePort::Disconnect() {
-    if (!IsConnected()) {
-        return;
-    }
-    SetConnected(false);
-    CPortHandler::Disconnect();
-    PrintMessage("Port disconnected");
-    OnLinkEnd();
 }
 
 void FakePort::ComeUp() {

@@ -18,8 +18,6 @@ public:
     using CPortHandler::CPortHandler;
 
     bool SetupNewPort() override;
-    void Connect() override;
-    void Disconnect() override;
     void Write(const char* data, int len) override { written.append(data, static_cast<std::size_t>(len)); }
     void SavePortType(CSetupFile& setup) const override;
     void SaveKindSettings(CSetupFile& setup) const override;
@@ -32,6 +30,10 @@ public:
 
     std::string written;
     int connectCalls = 0;
+
+protected:
+    void DoConnect() override;
+    LinkEnd DoDisconnect() override { return LinkEnd::Now; }
 };
 
 // The document side of a port, for tests of ports and routers.

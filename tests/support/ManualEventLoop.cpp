@@ -3,15 +3,19 @@
 void ManualEventLoop::Post(std::function<void()> fn) { m_posted.push_back(std::move(fn)); }
 
 IEventLoop::TimerId ManualEventLoop::StartTimer(int intervalMs, std::function<void()> fn) {
-    const TimerId id = m_nextId++;
+    const TimerId id = NextId();
     m_timers[id] = Timer{m_now + intervalMs, intervalMs > 0 ? intervalMs : 1, std::move(fn)};
     return id;
 }
 
 IEventLoop::TimerId ManualEventLoop::SingleShot(int delayMs, std::function<void()> fn) {
-    const TimerId id = m_nextId++;
+    const TimerId id = NextId();
     m_timers[id] = Timer{m_now + delayMs, 0, std::move(fn)};
     return id;
+}
+
+IEventLoop::TimerId ManualEventLoop::NextId() {
+    return m_ids.Next([this](TimerId used) { return m_timers.count(used) != 0; });
 }
 
 void ManualEventLoop::StopTimer(TimerId id) { m_timers.erase(id); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/IEventLoop.h"
+#include "platform/TimerIds.h"
 
 #include <cstdint>
 #include <deque>
@@ -27,6 +28,8 @@ public:
     std::size_t ActiveTimers() const { return m_timers.size(); }
 
 private:
+    TimerId NextId();
+
     struct Timer {
         std::int64_t due;
         int interval; // 0 for single shot
@@ -34,6 +37,6 @@ private:
     };
     std::deque<std::function<void()>> m_posted;
     std::map<TimerId, Timer> m_timers;
-    TimerId m_nextId = 1;
+    CTimerIds m_ids;
     std::int64_t m_now = 0;
 };

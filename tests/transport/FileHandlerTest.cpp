@@ -6,6 +6,7 @@
 #include "setup/SetupFile.h"
 #include "support/FakePortHost.h"
 #include "support/ScratchFolder.h"
+#include "EventSpin.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -172,3 +177,76 @@ TEST_F(FileHandlerTest, Save_WritesFileNameLastAndReadsItBack) {
 }
 
 } // namespace
+
+// The log file is a named pipe another program reads.
+class FileHandlerPipeTest : public FileHandlerTest {
+  protected:
+    void SetUp() override {
+        FileHandlerTest::SetUp();
+        log.FileName = (dir / "spots.fifo").string();
+        ASSERT_EQ(::mkfifo(log.FileName.c_str(), 0600), 0);
+    }
+    void TearDown() override {
+        if (reader >= 0) {
+            ::close(reader);
+        }
+        FileHandlerTest::TearDown();
+    }
+    void OpenReader() { reader = ::open(log.FileName.c_str(), O_RDONLY | O_NONBLOCK); }
+    // Reads the pipe while the loop runs, until n bytes came or time is up.
+    std::string ReadPipe(std::size_t n) {
+        std::string got;
+        SpinUntil([&] {
+            char chunk[65536];
+            ssize_t r = 0;
+            while ((r = ::read(reader, chunk, sizeof chunk)) > 0) {
+                got.append(chunk, static_cast<std::size_t>(r));
+            }
+            return got.size() >= n;
+        });
+        return got;
+    }
+
+    int reader = -1;
+};
+
+TEST_F(FileHandlerPipeTest, NoReaderYetThenAReaderArrivesAndGetsTheLine) {
+    log.Connect();
+    EXPECT_FALSE(log.IsConnected());
+    EXPECT_EQ(view.Text(), "LOG: No reader yet\n");
+
+    OpenReader();
+    log.Connect();
+    ASSERT_TRUE(log.IsConnected());
+    log.SendText("DX de G4ABC:     14025.0  DL1XYZ       CQ  1230Z\r\n");
+
+    EXPECT_EQ(ReadPipe(49), "DX de G4ABC:     14025.0  DL1XYZ       CQ  1230Z\r\n");
+}
+
+TEST_F(FileHandlerPipeTest, FullPipeWaitsAndDrainsLaterWithoutLosingAByte) {
+    OpenReader();
+    log.Connect();
+    ASSERT_TRUE(log.IsConnected());
+    std::string sent;
+    // Four times what the pipe holds, written while nobody reads.
+    for (int i = 0; sent.size() < 256 * 1024; ++i) {
+        const std::string line = "line " + std::to_string(i) + "\r\n";
+        log.SendText(line);
+        sent += line;
+    }
+
+    EXPECT_EQ(ReadPipe(sent.size()), sent);
+    EXPECT_EQ(view.Text(), "LOG: Port connected\n");
+}
+
+TEST_F(FileHandlerPipeTest, ReaderLeavingDisconnectsThePort) {
+    OpenReader();
+    log.Connect();
+    ::close(reader);
+    reader = -1;
+
+    log.SendText("spot\r\n");
+
+    EXPECT_FALSE(log.IsConnected());
+    EXPECT_EQ(view.Text(), "LOG: Port connected\nLOG: File write error\nLOG: Port disconnected\n");
+}

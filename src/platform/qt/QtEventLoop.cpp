@@ -3,7 +3,7 @@
 #include <QMetaObject>
 #include <QTimer>
 
-QtEventLoop::QtEventLoop() = default;
+QtEventLoop::QtEventLoop(TimerId firstId) : m_ids(firstId) {}
 
 QtEventLoop::~QtEventLoop() {
     for (auto& [id, timer] : m_timers) {
@@ -16,7 +16,7 @@ void QtEventLoop::Post(std::function<void()> fn) {
 }
 
 IEventLoop::TimerId QtEventLoop::Add(int ms, bool single, std::function<void()> fn) {
-    const TimerId id = m_nextId++;
+    const TimerId id = m_ids.Next([this](TimerId used) { return m_timers.count(used) != 0; });
     auto* timer = new QTimer(&m_context);
     timer->setInterval(ms);
     timer->setSingleShot(single);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/IEventLoop.h"
+#include "platform/TimerIds.h"
 
 #include <QObject>
 
@@ -12,7 +13,8 @@ class QTimer;
 // the thread that owns this object.
 class QtEventLoop : public IEventLoop {
 public:
-    QtEventLoop();
+    // Timer ids start at firstId (a test starts near the largest).
+    explicit QtEventLoop(TimerId firstId = 1);
     ~QtEventLoop() override;
 
     void Post(std::function<void()> fn) override;
@@ -25,5 +27,5 @@ private:
 
     QObject m_context;
     std::map<TimerId, QTimer*> m_timers;
-    TimerId m_nextId = 1;
+    CTimerIds m_ids;
 };

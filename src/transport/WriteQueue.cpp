@@ -1,0 +1,144 @@
+#include "transport/WriteQueue.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+CWriteQueue::CWriteQueue(std::size_t limit) : m_limit(limit) {}
+
+CWriteQueue::~CWriteQueue() { Stop(); }
+
+void CWriteQueue::Start(int fd, std::function<void(int)> onError) {
+    Stop();
+    m_fd = fd;
+    m_onError = std::move(onError);
+    struct stat info {};
+    const bool known = ::fstat(fd, &info) == 0;
+    m_socket = known && S_ISSOCK(info.st_mode);
+    const int flags = ::fcntl(fd, F_GETFL);
+    m_guarded = !m_socket && !(known && S_ISREG(info.st_mode)) && flags >= 0 &&
+                (flags & O_NONBLOCK) == 0;
+}
+
+void CWriteQueue::Stop() {
+    Watch(false);
+    m_bytes.clear();
+    m_sent = 0;
+    m_fd = -1;
+}
+
+bool CWriteQueue::Write(const char* data, std::size_t len) {
+    if (m_fd < 0 || len == 0) {
+        return true;
+    }
+    if (Pending() + len > m_limit) {
+        return false;
+    }
+    std::size_t sent = 0;
+    if (Pending() == 0) {
+        while (sent < len) {
+            const long n = WriteSome(data + sent, len - sent);
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                m_onError(errno);
+                return true;
+            }
+            if (n <= 0) {
+                break;
+            }
+            sent += static_cast<std::size_t>(n);
+        }
+        if (sent == len) {
+            return true;
+        }
+    }
+    m_bytes.append(data + sent, len - sent);
+    Watch(true);
+    return true;
+}
+
+void CWriteQueue::Flush() {
+    while (Pending() > 0) {
+        const long n = WriteSome(m_bytes.data() + m_sent, Pending());
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                return;
+            }
+            const int error = errno;
+            m_bytes.clear();
+            m_sent = 0;
+            Watch(false);
+            // The owner may stop or restart this queue from here.
+            m_onError(error);
+            return;
+        }
+        m_sent += static_cast<std::size_t>(n);
+    }
+    m_bytes.clear();
+    m_sent = 0;
+    Watch(false);
+}
+
+bool CWriteQueue::Drain(int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (Pending() > 0 && m_fd >= 0) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        if (left <= 0) {
+            break;
+        }
+        pollfd p{m_fd, POLLOUT, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) {
+            break;
+        }
+        Flush();
+    }
+    return Pending() == 0;
+}
+
+long CWriteQueue::WriteSome(const char* data, std::size_t len) const {
+    if (m_guarded) {
+        // A blocking pipe or terminal: a writable one takes this much at once.
+        pollfd p{m_fd, POLLOUT, 0};
+        if (::poll(&p, 1, 0) <= 0 || (p.revents & POLLOUT) == 0) {
+            if ((p.revents & (POLLERR | POLLHUP)) == 0) {
+                errno = EAGAIN;
+                return -1;
+            }
+        }
+        len = std::min<std::size_t>(len, PIPE_BUF);
+    }
+    ssize_t n = 0;
+    do {
+        n = m_socket ? ::send(m_fd, data, len, MSG_DONTWAIT | MSG_NOSIGNAL)
+                     : ::write(m_fd, data, len);
+    } while (n < 0 && errno == EINTR);
+    return static_cast<long>(n);
+}
+
+void CWriteQueue::Watch(bool on) {
+    if (on && m_notifier == nullptr) {
+        if (QCoreApplication::instance() == nullptr) {
+            return;
+        }
+        m_notifier = new QSocketNotifier(QSocketNotifier::Write, &m_context);
+        QObject::connect(m_notifier, &QSocketNotifier::activated, &m_context, [this] { Flush(); });
+    }
+    if (m_notifier == nullptr) {
+        return;
+    }
+    if (on && m_notifier->socket() != m_fd) {
+        m_notifier->setSocket(m_fd);
+    }
+    m_notifier->setEnabled(on);
+}

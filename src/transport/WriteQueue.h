@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+class QSocketNotifier;
+
+// Bytes for a descriptor whose reader may be slow (a pipe, a terminal, a
+// socket), sent without ever blocking the event loop.
+//
+// What the descriptor takes at once is gone; the rest waits here, in order,
+// and goes out from a write notifier as the reader takes more. At most a
+// limit of bytes wait (MaxPending by default, the cap the socket ports put on
+// what their peer has not taken yet); a write that would pass it is refused
+// whole. A socket is sent to with MSG_DONTWAIT and any other descriptor that
+// is not non-blocking gets no more than the pipe's atomic size when it is
+// writable, so the caller need not change flags shared with other programs.
+// A write error drops what waits and is reported with errno.
+//
+// Collaborators: the owner (descriptor, error report), Qt's notifier on the
+// event-loop thread once a QCoreApplication exists; without one, Drain.
+class CWriteQueue {
+  public:
+    static constexpr std::size_t MaxPending = 1024 * 1024;
+
+    explicit CWriteQueue(std::size_t limit = MaxPending);
+    ~CWriteQueue();
+    CWriteQueue(const CWriteQueue&) = delete;
+    CWriteQueue& operator=(const CWriteQueue&) = delete;
+
+    // Starts writing to fd (not owned).
+    void Start(int fd, std::function<void(int errorCode)> onError);
+    // Stops, dropping whatever waits; before the descriptor is closed.
+    void Stop();
+    // False, taking nothing, when the bytes would pass the limit.
+    bool Write(const char* data, std::size_t len);
+    std::size_t Pending() const { return m_bytes.size() - m_sent; }
+    // Waits at most timeoutMs for what waits to go out; for the end of the
+    // program only. True when nothing waits.
+    bool Drain(int timeoutMs);
+
+  private:
+    // Writes what waits until the descriptor takes no more.
+    void Flush();
+    // One write that never blocks; -1 with errno (EAGAIN when full).
+    long WriteSome(const char* data, std::size_t len) const;
+    void Watch(bool on);
+
+    std::size_t m_limit;
+    std::function<void(int)> m_onError;
+    QObject m_context;
+    QSocketNotifier* m_notifier = nullptr;
+    std::string m_bytes;
+    std::size_t m_sent = 0;
+    int m_fd = -1;
+    bool m_socket = false;
+    bool m_guarded = false;
+};

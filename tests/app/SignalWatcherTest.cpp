@@ -1,0 +1,83 @@
+#include "app/SignalWatcher.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+void OwnHandler(int) {}
+
+// SIGTERM carries a handler of the test's own, as a host program's would.
+class SignalWatcherTest : public ::testing::Test {
+  protected:
+    SignalWatcherTest() {
+        struct sigaction own {};
+        own.sa_handler = &OwnHandler;
+        sigemptyset(&own.sa_mask);
+        ::sigaction(SIGTERM, &own, &m_saved);
+    }
+    ~SignalWatcherTest() override { ::sigaction(SIGTERM, &m_saved, nullptr); }
+
+    static bool OwnHandlerInstalled() {
+        struct sigaction now {};
+        ::sigaction(SIGTERM, nullptr, &now);
+        return now.sa_handler == &OwnHandler;
+    }
+
+    int argc = 1;
+    char name[5] = "test";
+    char* argv[2] = {name, nullptr};
+    QCoreApplication app{argc, argv};
+
+  private:
+    struct sigaction m_saved {};
+};
+
+TEST_F(SignalWatcherTest, LeavingPutsBackTheHandlerItReplaced) {
+    {
+        CSignalWatcher watcher([](int) {});
+        ASSERT_TRUE(watcher.IsWatching());
+        EXPECT_FALSE(OwnHandlerInstalled());
+    }
+    EXPECT_TRUE(OwnHandlerInstalled());
+}
+
+TEST_F(SignalWatcherTest, WithoutAPipeSaysSoAndInstallsNothing) {
+    int capture[2];
+    ASSERT_EQ(::pipe2(capture, O_NONBLOCK), 0);
+    const int savedErr = ::dup(STDERR_FILENO);
+    ::dup2(capture[1], STDERR_FILENO);
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    const rlimit none{0, files.rlim_max};
+    ::setrlimit(RLIMIT_NOFILE, &none);
+
+    bool watching = true;
+    {
+        CSignalWatcher watcher([](int) {});
+        watching = watcher.IsWatching();
+    }
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    ::dup2(savedErr, STDERR_FILENO);
+    char text[256] = {};
+    const ssize_t n = ::read(capture[0], text, sizeof text - 1);
+    for (int fd : {savedErr, capture[0], capture[1]}) {
+        ::close(fd);
+    }
+
+    EXPECT_FALSE(watching);
+    EXPECT_TRUE(OwnHandlerInstalled());
+    EXPECT_EQ(std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0),
+              "spotweaver: cannot watch for SIGINT and SIGTERM (Too many open files); they end "
+              "the program at once\n");
+}
+
+} // namespace
