@@ -16,11 +16,11 @@ cd "$(dirname "$0")/.."
 
 build_dir=${BENCH_BUILD_DIR:-build-bench}
 args=()
-systems="socat,floor,headless,fanout,gui"
+systems="socat,floor,headless,filtered,fanout,gui"
 for arg in "$@"; do
     case "$arg" in
     --quick) args+=(--lines 100000 --latency-seconds 3) ;;
-    --no-gui) systems="socat,floor,headless,fanout" ;;
+    --no-gui) systems="socat,floor,headless,filtered,fanout" ;;
     --no-build) no_build=1 ;;
     *) args+=("$arg") ;;
     esac

@@ -54,6 +54,7 @@ int RunHeadless(char** argv, const CommandLine& cl) {
     CHeadlessUi ui(cl.follow, true);
     CPortFactory factory;
     CSpotweaverDoc doc(loop, clock, ui, factory);
+    doc.SetCountReports(cl.follow);
     // Installed first: a stop asked for while loading is carried out as soon
     // as the loop runs.
     CSignalWatcher stopOnSignal([&doc](int) {

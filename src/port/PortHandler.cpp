@@ -55,6 +55,8 @@ RouterSetup RouterSetupOf(const PortSetupValues& v) {
     setup.options.OnlyPassSkimmerCQOption = v.onlySkimmerCQ ? 1 : 0;
     setup.options.NodeHandshake = v.nodeHandshake ? 1 : 0;
     setup.dupeLength = v.dupes;
+    setup.countryFile = v.countryFile;
+    setup.filterRules = v.filterRules;
     return setup;
 }
 
@@ -400,6 +402,12 @@ void CPortHandler::FillSetupValues(PortSetupValues& values) const {
         values.stripAtPound = m_router->StripAtPoundOption != 0;
         values.onlySkimmerCQ = m_router->OnlyPassSkimmerCQOption != 0;
         values.nodeHandshake = m_router->NodeHandshake != 0;
+        values.countryFile = m_router->Filter().CountryFile();
+        values.spotCounts = m_router->CountsText();
+        values.filterRules.clear();
+        for (const CSpotFilter::Rule& rule : m_router->Filter().Rules()) {
+            values.filterRules.push_back(rule.text);
+        }
     }
 }
 
@@ -426,6 +434,7 @@ void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
             m_router = std::move(old);
         } else if (old != nullptr) {
             m_router->CopyRoutesFrom(*old);
+            m_router->Filter() = old->Filter();
         }
     }
     if (m_connected) {

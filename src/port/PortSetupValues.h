@@ -31,6 +31,12 @@ struct PortSetupValues {
     bool onlySkimmerCQ = false;
     bool nodeHandshake = false; // "Cluster Node" only
     bool addConsoleRoutes = true;
+    // The spot filter: the country file (empty: the program's default) and
+    // the rules as texts, in order.
+    std::string countryFile;
+    std::vector<std::string> filterRules;
+    // What became of the port's spots so far, for showing only.
+    std::string spotCounts;
 
     std::vector<std::pair<std::string, std::string>> kindFields;
 

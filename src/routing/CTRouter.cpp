@@ -8,7 +8,7 @@ CCTRouter::CCTRouter(CPortHandler& port, DataTypeCode type)
     : CRouter(port, type), m_parser(*this), m_formatter(*this, port.Host().Clock()) {}
 
 void CCTRouter::SendDxDe(const SpotFields& spot, const CPortHandler& source) {
-    if (m_formatter.FormatDxDe(spot) && !IsDupe(spot)) {
+    if (m_formatter.FormatDxDe(spot) && Sends(spot)) {
         Emit(m_formatter.Text(), source, true);
     }
 }

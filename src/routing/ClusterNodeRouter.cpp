@@ -27,7 +27,7 @@ std::string_view CClusterNodeRouter::TakeIn(std::string_view line) {
 }
 
 void CClusterNodeRouter::SendPC11(const SpotFields& spot, const CPortHandler& source) {
-    if (m_formatter.FormatPC11(spot) && !IsDupe(spot)) {
+    if (m_formatter.FormatPC11(spot) && Sends(spot)) {
         SendFramed(m_formatter.Text(), source);
     }
 }

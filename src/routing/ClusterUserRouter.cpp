@@ -24,7 +24,7 @@ void CClusterUserRouter::FromSpotSource(SourceKind kind, std::string_view line,
         return;
     }
     SpotFields spot;
-    if (!m_parser.Parse(kind, line, spot) || !FormatSpot(spot) || IsDupe(spot)) {
+    if (!m_parser.Parse(kind, line, spot) || !FormatSpot(spot) || !Sends(spot)) {
         return;
     }
     SendFramed(m_formatter.Text(), source);

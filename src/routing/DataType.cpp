@@ -25,7 +25,7 @@ using Code = DataTypeCode;
 using Source = SourceKind;
 
 constexpr unsigned LineKeys = CRLFOption | Flags;
-constexpr unsigned UserKeys = MyCall | AntiLoopPrefix | DupeLength | LineKeys;
+constexpr unsigned UserKeys = MyCall | AntiLoopPrefix | DupeLength | LineKeys | SpotFilter;
 constexpr unsigned UserEditable = MyCall | AntiLoopPrefix;
 
 // In code order. The user-side logins read and write the same keys, but
@@ -45,10 +45,10 @@ constexpr std::array<DataType, 10> Types = {{
     // the port applies the dialog's size. Only a router built for a new port
     // takes no size from the dialog and starts without one, as new CT
     // Network ports always have.
-    {Code::CTNetwork, "CT Network", Source::CTNetwork, DupeLength | LineKeys, DupeLength, 0,
-     {3, 0, true, true}, &Make<CCTNetworkRouter>},
-    {Code::CTUser, "CT User", Source::CTUser, DupeLength | LineKeys, 0, 3, {4, 0, true, false},
-     &Make<CCTUserRouter>},
+    {Code::CTNetwork, "CT Network", Source::CTNetwork, DupeLength | LineKeys | SpotFilter,
+     DupeLength, 0, {3, 0, true, true}, &Make<CCTNetworkRouter>},
+    {Code::CTUser, "CT User", Source::CTUser, DupeLength | LineKeys | SpotFilter, 0, 3,
+     {4, 0, true, false}, &Make<CCTUserRouter>},
     {Code::MircUser, "MIRC User", Source::MircUser, UserKeys, 0, 3, {6, MyCall, true, false},
      &Make<CMircUserRouter>},
     {Code::ClusseUser, "Clusse User", Source::ClusseUser, UserKeys, 0, 3, {7, 0, true, false},

@@ -47,9 +47,16 @@ constexpr unsigned BlockDashAtOption = 1u << 5;
 constexpr unsigned StripAtPoundOption = 1u << 6;
 constexpr unsigned OnlyPassSkimmerCQOption = 1u << 7;
 constexpr unsigned NodeHandshake = 1u << 8;
+// The spot filter, after every other key: the optional "CountryFile" line,
+// then one "Filter" line per rule.
+constexpr unsigned CountryFile = 1u << 9;
+constexpr unsigned Filter = 1u << 10;
+// What every data type that sends spots stores.
+constexpr unsigned SpotFilter = CountryFile | Filter;
 // What every data type stores.
 constexpr unsigned Flags = BlockDashAtOption | StripAtPoundOption | OnlyPassSkimmerCQOption;
-constexpr unsigned All = MyCall | HopsOut | AntiLoopPrefix | DupeLength | CRLFOption | Flags;
+constexpr unsigned All =
+    MyCall | HopsOut | AntiLoopPrefix | DupeLength | CRLFOption | Flags | SpotFilter;
 } // namespace RouterKey
 
 // How the port setup dialog treats a data type.

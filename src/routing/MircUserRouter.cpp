@@ -54,7 +54,7 @@ void CMircUserRouter::FromClusterNode(std::string_view line, CPortHandler& sourc
     }
     SpotFields spot;
     if (m_parser.Parse(SourceKind::ClusterNode, line, spot) && m_formatter.FormatIrcSpot(spot) &&
-        !IsDupe(spot)) {
+        Sends(spot)) {
         SendMessage(SpotLead, m_formatter.Text(), source);
     }
 }

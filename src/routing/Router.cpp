@@ -2,6 +2,7 @@
 
 #include "port/IPortHost.h"
 #include "port/PortHandler.h"
+#include "routing/FilterKeys.h"
 #include "routing/LoopMark.h"
 #include "routing/RouterKeys.h"
 #include "routing/SpotParser.h"
@@ -182,6 +183,35 @@ bool CRouter::IsDupe(const SpotFields& spot) {
     m_key += spot.DxCall;
     // The table compares and stores keys in upper case.
     return m_dupes.CheckAndRecord(m_key);
+}
+
+bool CRouter::Sends(const SpotFields& spot) {
+    if (!m_filter.Passes(spot)) {
+        ++m_counts.filtered;
+        return false;
+    }
+    if (IsDupe(spot)) {
+        ++m_counts.dupes;
+        return false;
+    }
+    ++m_counts.passed;
+    return true;
+}
+
+std::string CRouter::CountsText() const {
+    return "spots passed " + std::to_string(m_counts.passed) + ", filtered " +
+           std::to_string(m_counts.filtered) + ", dupes dropped " + std::to_string(m_counts.dupes);
+}
+
+bool CRouter::TakeCountsChange() {
+    const bool changed = m_counts != m_countsTaken;
+    m_countsTaken = m_counts;
+    return changed;
+}
+
+void CRouter::SetFilter(const std::string& countryFile, const std::vector<std::string>& rules) {
+    CFilterKeys::Replace(m_filter, countryFile, rules,
+                         [this](std::string_view line) { m_port.PrintMessage(line); });
 }
 
 bool CRouter::HasLoopMark(std::string_view comment) const { return ::HasLoopMark(comment, *this); }

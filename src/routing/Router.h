@@ -4,10 +4,12 @@
 #include "routing/DupeTable.h"
 #include "routing/RouterOptions.h"
 #include "routing/SpotFields.h"
+#include "routing/SpotFilter.h"
 
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CPortHandler;
 class CSetupFile;
@@ -71,6 +73,25 @@ public:
     void EndOutput(const CPortHandler& source);
     std::string& OutputBuffer() { return m_output; }
 
+    // What became of the spots about to go out on the own port.
+    struct SpotCounts {
+        long long passed = 0;
+        long long filtered = 0;
+        long long dupes = 0;
+        bool operator==(const SpotCounts&) const = default;
+    };
+    const SpotCounts& Counts() const { return m_counts; }
+    // "spots passed 12, filtered 3, dupes dropped 1"
+    std::string CountsText() const;
+    // True when the counts changed since the previous call.
+    bool TakeCountsChange();
+
+    CSpotFilter& Filter() { return m_filter; }
+    const CSpotFilter& Filter() const { return m_filter; }
+    // Replaces the filter as the port setup does; problems go to the port's
+    // window.
+    void SetFilter(const std::string& countryFile, const std::vector<std::string>& rules);
+
     void SetDupeLength(int n);
     int DupeLength() const { return m_dupes.Length(); }
     bool IsDupe(const SpotFields& spot);
@@ -102,6 +123,11 @@ protected:
     // kind alike but for the layout, which the parser picks by kind. A type
     // that takes none of them overrides the four handlers instead.
     virtual void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source);
+
+    // The last step before a spot goes out on the own port: the filter, then
+    // the dupe test (so a filtered spot takes no place in the dupe table),
+    // counted. True when the spot goes out.
+    bool Sends(const SpotFields& spot);
 
     // Hooks of the common ProcessInput.
     // Calls the destination handler of this type's source kind.
@@ -139,6 +165,9 @@ private:
     const DataType& m_type;
     std::string m_output;
     CDupeTable m_dupes;
+    CSpotFilter m_filter;
+    SpotCounts m_counts;
+    SpotCounts m_countsTaken;
     std::array<CRouter*, MaxRoutes> m_routes{};
     int m_routeCount = 0;
     CPortHandler* m_tracePort = nullptr;

@@ -2,6 +2,7 @@
 
 #include "port/PortHandler.h"
 #include "routing/DataType.h"
+#include "routing/FilterKeys.h"
 #include "routing/Router.h"
 #include "setup/SetupFile.h"
 
@@ -90,6 +91,19 @@ constexpr KeyRow Keys[] = {
          }
      },
      nullptr},
+    // Both written only when a port has them; the dialog hands over the
+    // country file with the rules (the "Filter" row).
+    {RouterKey::CountryFile, "CountryFile", nullptr,
+     [](CRouter& r, CSetupFile& s) { CFilterKeys::ReadCountryFile(s, r.Filter()); },
+     [](const CRouter& r, CSetupFile& s) { CFilterKeys::WriteCountryFile(s, r.Filter()); },
+     [](CRouter&, const RouterSetup&) {}},
+    {RouterKey::Filter, "Filter", nullptr,
+     [](CRouter& r, CSetupFile& s) {
+         CFilterKeys::ReadRules(s, r.Filter(),
+                                [&r](std::string_view line) { r.Port().PrintMessage(line); });
+     },
+     [](const CRouter& r, CSetupFile& s) { CFilterKeys::WriteRules(s, r.Filter()); },
+     [](CRouter& r, const RouterSetup& v) { r.SetFilter(v.countryFile, v.filterRules); }},
 };
 
 } // namespace

@@ -16,6 +16,8 @@ class CSetupFile;
 //   StripAtPoundOption=0
 //   OnlyPassSkimmerCQOption=0
 //   NodeHandshake=1            (Cluster Node; only when on)
+//   CountryFile=/usr/share/tlf/cty.dat
+//   Filter=reject band=60m,30m mode=DIGI
 //
 // A data type stores the subset its row in the data type table names
 // (RouterKey bits). "MyCall" and "HopsOut" are always present when the type

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The options every router shares; the setup keys carry the same names.
 struct RouterOptions {
@@ -19,4 +20,7 @@ struct RouterOptions {
 struct RouterSetup {
     RouterOptions options;
     int dupeLength = 0;
+    // The spot filter: country file (empty: the program's default) and rules.
+    std::string countryFile = {};
+    std::vector<std::string> filterRules = {};
 };

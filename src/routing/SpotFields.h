@@ -10,6 +10,9 @@ struct SpotFields {
     std::string_view DxCall;
     std::string_view Comment;
     std::string_view Time;
+    // "#" or "@" when the strip option took "-#" or "-@" off Spotter, so a
+    // skimmer's spot is still known as one.
+    char StrippedMark = '\0';
 
     void Clear() { *this = SpotFields{}; }
 };

@@ -462,6 +462,7 @@ bool CSpotParser::ValidateSpot(SpotFields& spot) const {
     }
     if (m_options.StripAtPoundOption == 1 &&
         (spot.Spotter.back() == '@' || spot.Spotter.back() == '#')) {
+        spot.StrippedMark = spot.Spotter.back();
         spot.Spotter.remove_suffix(2);
     }
     return true;

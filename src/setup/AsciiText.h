@@ -31,4 +31,14 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The number (0 to count - 1) whose name equals text in either case, or -1.
+template <class NameOf> int FindNamed(std::string_view text, int count, NameOf name) {
+    for (int i = 0; i < count; ++i) {
+        if (EqualsIgnoringCase(text, name(i))) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 } // namespace ascii

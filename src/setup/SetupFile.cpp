@@ -80,6 +80,7 @@ void CSetupFile::ReadLine() {
     if (!m_unreadLine.empty()) {
         m_fetched = m_unreadLine;
         m_unreadLine = {};
+        m_lineNumber = m_lastLineNumber;
     } else {
         bool got = false;
         while ((got = FetchLine())) {
@@ -101,6 +102,8 @@ void CSetupFile::ReadLine() {
         }
         m_fetched.remove_prefix(first);
         m_lastLine = m_fetched;
+        m_lineNumber = static_cast<int>(m_inputIndex);
+        m_lastLineNumber = m_lineNumber;
     }
     if (m_fetched.size() > MaxLine) {
         m_pending = m_fetched.substr(MaxLine);

@@ -51,6 +51,8 @@ public:
     int ErrorCount() const { return m_errorCount; }
 
     const std::string& CurrentLine() const { return m_currentLine; }
+    // The number in the file (from 1) of the line last read; 0 before any.
+    int LineNumber() const { return m_lineNumber; }
 
     // atoi: leading white space, optional sign, digits up to the first
     // non-digit; no digits reads as 0. Saturates instead of overflowing.
@@ -72,6 +74,8 @@ private:
     std::function<void(std::string_view)> m_sink;
     const std::vector<std::string>* m_input = nullptr;
     std::size_t m_inputIndex = 0;
+    int m_lineNumber = 0;
+    int m_lastLineNumber = 0;
     IUiServices* m_ui = nullptr;
     bool m_pastEnd = false;
     int m_errorCount = 0;

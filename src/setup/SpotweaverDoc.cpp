@@ -194,7 +194,20 @@ void CSpotweaverDoc::OnTick() {
         m_tickCounter = 0;
     }
     ++m_tickCounter;
+    if (m_countReports && ++m_countSeconds >= 60) {
+        m_countSeconds = 0;
+        ReportCounts();
+    }
     ReapDetached();
+}
+
+void CSpotweaverDoc::ReportCounts() {
+    for (const PortEntry& entry : m_ports) {
+        CRouter* router = entry.port->Router();
+        if (router != nullptr && router->TakeCountsChange()) {
+            entry.port->PrintMessage(router->CountsText());
+        }
+    }
 }
 
 void CSpotweaverDoc::ReapDetached() {

@@ -67,6 +67,9 @@ class CSpotweaverDoc : public IPortHost {
     void StartPorts();
     void DeleteAllPorts();
     void OnTick();
+    // Once a minute, each port whose spot counts changed shows them in its
+    // window (headless, followed: on standard error).
+    void SetCountReports(bool on) { m_countReports = on; }
     void OnPortData(CPortHandler& port);
 
     // Setup > Add New by kind ("CON", "COM", "TEL", "CTE", "RXTEL", "FILE").
@@ -93,6 +96,7 @@ class CSpotweaverDoc : public IPortHost {
 
   private:
     void Print(const std::string& text);
+    void ReportCounts();
     bool IsSelected(const CPortHandler& port) const;
     int IndexOf(const CPortHandler* port) const;
     void ScheduleDrain();
@@ -134,6 +138,8 @@ class CSpotweaverDoc : public IPortHost {
 
     bool m_running = false;
     int m_tickCounter = 0;
+    bool m_countReports = false;
+    int m_countSeconds = 0;
     int m_timerId = 0;
     bool m_modified = false;
     std::vector<std::string> m_linesRead;

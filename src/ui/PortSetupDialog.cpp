@@ -1,6 +1,7 @@
 #include "ui/PortSetupDialog.h"
 
 #include "ui/MessageBoxes.h"
+#include "ui/FilterDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPalette>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -67,6 +69,10 @@ CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
          {"BlockDashAt", "StripAtPound", "OnlySkimmerCQ", "NodeHandshake", "AddConsoleRoutes"}) {
         grid->addWidget(m_controls[key], row++, 0, 1, 4);
     }
+    auto* filters = new QPushButton(QStringLiteral("&Filters..."), general);
+    filters->setObjectName("Filters");
+    connect(filters, &QPushButton::clicked, this, [this] { CFilterDialog(m_values, this).exec(); });
+    grid->addWidget(filters, row, 0);
     layout->addWidget(general);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -149,6 +149,46 @@ TEST_F(HeadlessProgramTest, TypedLinesReachEachLogInItsOwnFormAndSigtermEndsClea
                                 "SPIDERLOG port connect commanded\n");
 }
 
+TEST_F(HeadlessProgramTest, TwoOutputsWithDifferentFiltersEachTakeTheirSpots) {
+    Put(dir / "cty.dat", "Fed. Rep. of Germany: 14: 28: EU: 51.00: -10.00: -1.0: DL:\n"
+                         "    DA,DB,DC,DD,DE,DF,DG,DH,DI,DJ,DK,DL,DM,DN,DO,DP,DQ,DR;\n"
+                         "United States: 05: 08: NA: 37.53: 91.67: 5.0: K:\n    AA,K,N,W;\n");
+    std::string setup = "NumberOfPorts=3\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n";
+    setup += PortSection(
+        "CON", "CON", "",
+        "InputType=1\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=0\nCRLFOption=3\n" + Options);
+    setup += PortSection("FILE", "CWLOG", "FileName=cw.log\n",
+                         "InputType=5\nDupeLength=100\nCRLFOption=2\n" + Options +
+                             "CountryFile=cty.dat\n"
+                             "Filter=accept band=160m,80m,40m mode=CW spotter-cont=EU\n");
+    setup += PortSection("FILE", "NODELOG", "FileName=node.log\n",
+                         "InputType=9\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=100\n"
+                         "CRLFOption=2\n" +
+                             Options + "Filter=reject mode=DIGI\nFilter=reject dx=G4ABC,G4ABC/*\n");
+    setup += "Trace=0\nPort=2\nPort=3\nTrace=0\nPort=0\nPort=0\nTrace=0\nPort=0\nPort=0\n";
+    Put(dir / "setup.ini", setup);
+    Program program(dir, {"--headless", "setup.ini", "/START"});
+
+    const std::string cwEu =
+        "DX de DL1ABC-#:   7025.0  VP8LP        CW 24 dB 28 WPM CQ             1201Z";
+    const std::string cwNa =
+        "DX de K1XYZ-#:    7005.5  ZL7G         CW 11 dB 25 WPM CQ             1202Z";
+    const std::string ft8 =
+        "DX de DL1ABC:    14074.0  JA1XYZ       FT8 -12 dB                     1203Z";
+    const std::string ownCall =
+        "DX de DL1ABC-#:   3525.0  G4ABC        CW 30 dB 22 WPM CQ             1204Z";
+    program.Type(cwEu + "\n" + cwNa + "\n" + ft8 + "\n" + ownCall + "\n");
+    ASSERT_TRUE(WaitUntil([&] {
+        return Contents(dir / "cw.log").find("G4ABC") != std::string::npos;
+    })) << program.Errors();
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.ExitStatus(), 0);
+
+    EXPECT_EQ(Contents(dir / "cw.log"), cwEu + "\n" + ownCall + "\n");
+    EXPECT_EQ(Contents(dir / "node.log"), "DX 7025.0 VP8LP CW 24 dB 28 WPM CQ <G4ABC\n"
+                                          "DX 7005.5 ZL7G CW 11 dB 25 WPM CQ <G4ABC\n");
+}
+
 TEST_F(HeadlessProgramTest, EndOfInputKeepsRunningUntilSigint) {
     Put(dir / "setup.ini", ConsoleToThreeLogs());
     Program program(dir, {"--headless", "setup.ini", "/START", "--follow"});

@@ -825,4 +825,28 @@ TEST_F(SpotweaverDocTest, PortList_IncludesThePortBeingAdded) {
     EXPECT_EQ(seen, (std::vector<std::string>{"CON", ""}));
 }
 
+// ------------------------------------------------------------ spot filters
+
+TEST_F(SpotweaverDocTest, SpotFilter_SavesAsLoadedAndReportsCountsOnceAMinuteWhenChanged) {
+    const std::string setup = Header(2) + Port("TEL", "A") + "HostName=h\nPortNumber=1\n" +
+                              UserRouter(1, "G4ABC") + Port("FILE", "DEST") + "FileName=x\n" +
+                              UserRouter(1, "G4ABC") +
+                              "Filter=reject band=60m,30m mode=DIGI\nFilter=accept dx=VK9*,3Y0*\n" +
+                              Routes(0, {2, 0}) + Routes(0, {0, 0}) + Layout();
+    Load(setup);
+    EXPECT_EQ(doc.SaveToString(), setup);
+    doc.SetCountReports(true);
+    doc.OnPortCommand("A", PortCommand::Connect);
+    doc.OnPortCommand("DEST", PortCommand::Connect);
+    const std::string spot =
+        "DX de K1ABC:     10136.0  VK9XX        FT8 -10                        1234Z\r";
+    doc.Port(0)->OnReceive(spot.data(), static_cast<int>(spot.size()));
+    loop.RunPosted();
+    EXPECT_EQ(PortAt(1).written, "");
+
+    loop.Advance(120000);
+
+    EXPECT_EQ(ui.windows[1]->Text(), "DEST: spots passed 0, filtered 1, dupes dropped 0\n");
+}
+
 } // namespace

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The countries of a country file in the common "cty.dat" form, reduced to
+// what the spot filters need: the continent of a call.
+//
+//   Canary Islands:  33:  36:  AF:   28.32:    15.85:     0.0:  EA8:
+//       AM8,AN8,AO8,EA8,EB8,EC8,ED8,EE8,EF8,EG8,EH8,=EA8URE(33)[36]{AF};
+//
+// A record is a line of eight ":"-ended fields (name, CQ zone, ITU zone,
+// continent, latitude, longitude, UTC offset, main prefix), then the list of
+// prefixes and "="-led whole calls up to ";". An entry may carry overrides:
+// (CQ zone) [ITU zone] <lat/lon> {continent} ~UTC offset~; only {continent}
+// is kept.
+//
+// Prefixes and whole calls go into one prefix tree whose edges are kept in
+// an open-addressing hash table, so a look-up walks the call once, one probe
+// a character, whatever the size of the file.
+class CCountryFile {
+public:
+    static constexpr int NoContinent = -1;
+    static constexpr int ContinentCount = 7;
+
+    // Replaces the contents; false, with a message naming the line, when the
+    // text is not a complete country file (nothing is kept then).
+    bool Parse(std::string_view text, std::string& error);
+    // Parse of a file's contents; a missing or unreadable file says why.
+    bool Read(const std::string& path, std::string& error);
+
+    // The continent of a call as a logger resolves it: a whole-call entry
+    // first; then, of the parts between "/", the prefix part decides (the
+    // shorter of two; "VP2E/K1ABC", "EA8/DL1ABC/P"); /P, /M, /A, /QRP and a
+    // call-area digit keep the country; /MM and /AM have none. A "-" ends the
+    // call ("DL1ABC-#" is DL1ABC).
+    int ContinentOf(std::string_view call) const;
+
+    // "AF", "AN", "AS", "EU", "NA", "OC", "SA" (case-insensitive), or -1.
+    static int FindContinent(std::string_view name);
+    static std::string_view ContinentName(int continent);
+
+private:
+    struct Node {
+        std::int8_t prefixContinent = NoContinent;
+        std::int8_t callContinent = NoContinent;
+    };
+
+    void Clear();
+    bool ParseRecords(std::string_view text, std::string& error);
+    int Child(int node, char c) const;
+    int AddChild(int node, char c);
+    void Grow();
+    void Insert(std::string_view entry, bool wholeCall, int continent);
+    // The continent of the whole call when the file lists it, else that of
+    // its longest listed prefix; wholeOnly asks for the first only.
+    int Walk(std::string_view call, bool wholeOnly) const;
+
+    std::vector<Node> m_nodes;
+    // Edge table: key (parent node × 128 + character + 1, 0 for a free
+    // slot) and child node; never more than half full.
+    std::vector<std::uint32_t> m_edgeKeys;
+    std::vector<std::int32_t> m_edgeChildren;
+    int m_edges = 0;
+    int m_countries = 0;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+// A small country file for the filter tests, and a way to put it on disk.
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace countrytext {
+
+// A few records in the common country-file layout, with a whole-call entry
+// that moves a call to another continent and a prefix list over two lines.
+inline const std::string Countries =
+    "Canary Islands:           33:  36:  AF:   28.32:    15.85:     0.0:  EA8:\n"
+    "    AM8,AN8,AO8,EA8,EB8,EC8,ED8,EE8,EF8,EG8,EH8;\n"
+    "Spain:                    14:  37:  EU:   40.37:     4.88:    -1.0:  EA:\n"
+    "    AM,AN,AO,EA,EB,EC,ED,EE,EF,EG,EH;\n"
+    "Fed. Rep. of Germany:     14:  28:  EU:   51.00:   -10.00:    -1.0:  DL:\n"
+    "    DA,DB,DC,DD,DE,DF,DG,DH,DI,DJ,DK,DL,DM,DN,DO,DP,DQ,DR;\n"
+    "Anguilla:                 08:  11:  NA:   18.23:    63.00:     4.0:  VP2E:\n"
+    "    VP2E;\n"
+    "United States:            05:  08:  NA:   37.53:    91.67:     5.0:  K:\n"
+    "    AA,K,N,W,\n"
+    "    =KH6ABC(31)[61]<21.0/157.0>{OC}~10.0~;\n";
+
+// The file, written once per test program under a name of its own.
+inline const std::string& CountryFilePath() {
+    static const std::string path = [] {
+        const std::string p = "/tmp/sw-cty-" + std::to_string(::getpid()) + ".dat";
+        std::ofstream(p) << Countries;
+        return p;
+    }();
+    return path;
+}
+
+} // namespace countrytext
