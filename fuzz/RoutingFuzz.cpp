@@ -11,9 +11,8 @@
 
 namespace {
 
-const char* const kTypes[] = {"Command",   "Cluster User", "Cluster Node", "Direct",
-                              "CT Network", "CT User",     "MIRC User",    "Clusse User",
-                              "PassThru",  "Spider User"};
+const char* const kTypes[] = {"Command", "Cluster User", "Cluster Node", "Direct",   "CT Network",
+                              "CT User", "MIRC User",    "Clusse User",  "PassThru", "Spider User"};
 
 } // namespace
 

@@ -12,7 +12,7 @@
 namespace {
 
 class FuzzPortFactory : public IPortFactory {
-public:
+  public:
     std::unique_ptr<CPortHandler> CreateFromSetup(const std::string&, CSetupFile& setup,
                                                   IPortHost& host, IPortView& view) override {
         return std::make_unique<FakePort>(setup, host, view);

@@ -19,16 +19,15 @@ const std::string kUserLine =
     "DX de K1ABC:     14025.0  DL1XYZ       cq cq                          1234Z";
 const std::string kClusseLine = "DX de K1ABC:     14025.0  DL1XYZ       1234Z cq cq\x07";
 const std::string kNodeLine = "PC11^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq^K1ABC^NODE1^H99^~";
-const std::string kIrcLine = ":K1ABC!~k1abc@irc.example.net PRIVMSG #CQDX :\x03"
-                             "1,15 K1ABC        14025.0 DL1XYZ       cq cq                       1234";
-const std::string kSolarLine =
-    ":SolarMonitor!~sm@solar.example.org PRIVMSG #CQDX :\x03"
-    "12 SFI=150 A=5 K=2 \x03"
-    "4,1 Storm";
+const std::string kIrcLine =
+    ":K1ABC!~k1abc@irc.example.net PRIVMSG #CQDX :\x03"
+    "1,15 K1ABC        14025.0 DL1XYZ       cq cq                       1234";
+const std::string kSolarLine = ":SolarMonitor!~sm@solar.example.org PRIVMSG #CQDX :\x03"
+                               "12 SFI=150 A=5 K=2 \x03"
+                               "4,1 Storm";
 const SpotFields kSpot{"K1ABC", "14025.0", "DL1XYZ", "CQ CQ CQ contest test XY QRZ up 5", "1234"};
 
-template <class Parse>
-void RunParser(benchmark::State& state, Parse parse) {
+template <class Parse> void RunParser(benchmark::State& state, Parse parse) {
     RouterOptions options;
     CSpotParser parser(options);
     SpotFields spot;
@@ -102,7 +101,7 @@ BENCHMARK(BM_AddLoopMark);
 // The same ring with a scan of every entry: the comparison for the hashed
 // index of CDupeTable.
 class CLinearDupeRing {
-public:
+  public:
     void SetLength(int n) {
         m_ring.assign(static_cast<std::size_t>(n), std::string{});
         m_index = 0;
@@ -125,7 +124,7 @@ public:
         return false;
     }
 
-private:
+  private:
     std::vector<std::string> m_ring;
     std::string m_key;
     int m_index = 0;
@@ -142,8 +141,7 @@ std::vector<std::string> Keys(int count) {
 }
 
 // Every key checked is stored: the scan stops where the key is found.
-template <class Table>
-void BM_DupeHit(benchmark::State& state) {
+template <class Table> void BM_DupeHit(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     const std::vector<std::string> keys = Keys(n);
     Table table;
@@ -164,8 +162,7 @@ void BM_DupeHit(benchmark::State& state) {
 
 // Twice as many keys as the ring holds, in turn: every key was forgotten
 // before it comes again, so each check scans everything and records.
-template <class Table>
-void BM_DupeMiss(benchmark::State& state) {
+template <class Table> void BM_DupeMiss(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     const std::vector<std::string> keys = Keys(2 * n);
     Table table;
@@ -187,11 +184,7 @@ void BM_DupeMiss(benchmark::State& state) {
 BENCHMARK(BM_DupeHit<CDupeTable>)->Name("BM_DupeHit/Hashed")->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_DupeHit<CLinearDupeRing>)->Name("BM_DupeHit/Linear")->Arg(10)->Arg(100)->Arg(1000);
 BENCHMARK(BM_DupeMiss<CDupeTable>)->Name("BM_DupeMiss/Hashed")->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(BM_DupeMiss<CLinearDupeRing>)
-    ->Name("BM_DupeMiss/Linear")
-    ->Arg(10)
-    ->Arg(100)
-    ->Arg(1000);
+BENCHMARK(BM_DupeMiss<CLinearDupeRing>)->Name("BM_DupeMiss/Linear")->Arg(10)->Arg(100)->Arg(1000);
 
 } // namespace
 

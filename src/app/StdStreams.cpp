@@ -88,11 +88,17 @@ Stream& ErrorStream() {
 
 namespace StdStreams {
 
-void Output(std::string_view text) { OutputStream().Write(text); }
+void Output(std::string_view text) {
+    OutputStream().Write(text);
+}
 
-void Error(std::string_view text) { ErrorStream().Write(text); }
+void Error(std::string_view text) {
+    ErrorStream().Write(text);
+}
 
-LoopScope::LoopScope() { Stream::s_inLoop = true; }
+LoopScope::LoopScope() {
+    Stream::s_inLoop = true;
+}
 
 LoopScope::~LoopScope() {
     Stream::s_inLoop = false;

@@ -11,7 +11,7 @@ struct CivilDate {
 // Wall-clock time as the core needs it: calendar seconds for the keep-alive
 // timer, and today's UTC date for node frames. Tests use SettableClock.
 class IClock {
-public:
+  public:
     virtual ~IClock() = default;
     virtual std::int64_t NowSeconds() const = 0;
     virtual CivilDate UtcDate() const = 0;

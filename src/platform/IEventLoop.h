@@ -12,7 +12,7 @@
 // (reconnect wait), the transports. The real loop is Qt's; tests use
 // ManualEventLoop, whose time is advanced by hand.
 class IEventLoop {
-public:
+  public:
     using TimerId = int;
 
     virtual ~IEventLoop() = default;

@@ -13,7 +13,7 @@
 // Collaborators: the network ports' host resolver. The real look-up asks the
 // system's resolver through Qt; tests use a fake that answers from a table.
 class IHostLookup {
-public:
+  public:
     using Id = int;
     // Addresses as texts ("::1", "192.0.2.7"); none when the name is unknown.
     using Done = std::function<void(std::vector<std::string> addresses)>;

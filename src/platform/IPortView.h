@@ -16,7 +16,7 @@ class CPortHandler;
 // placement when it saves. The GUI implements it with a sub-window; headless
 // mode with a stream writer that remembers the loaded placement.
 class IPortView {
-public:
+  public:
     virtual ~IPortView() = default;
 
     // Appends text as received or printed (PrintFormat's result).

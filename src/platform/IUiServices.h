@@ -19,7 +19,7 @@ struct PortSetupValues;
 // texts to standard error and takes OK or the answer that changes nothing;
 // tests use RecordingUi with scripted answers.
 class IUiServices {
-public:
+  public:
     virtual ~IUiServices() = default;
 
     virtual void MessageBox(const std::string& text) = 0;

@@ -20,7 +20,7 @@ class IUiServices;
 // prompt's start, "\%" the substitution text, "\\" a backslash, "\c" the byte
 // c - 64 (so "\M" is CR), a trailing backslash itself.
 class CConnectScript {
-public:
+  public:
     static constexpr int Steps = 10;
 
     CConnectScript(); // a port made in the user interface: AutoReConnect 0
@@ -60,7 +60,7 @@ public:
     bool AutoReConnect() const { return m_autoReConnect; }
     int Step() const { return m_step; }
 
-private:
+  private:
     std::optional<std::string> MatchStep(int i, std::string_view text, bool strict) const;
     std::string Expand(const std::string& response, std::string_view text,
                        std::size_t promptPos) const;

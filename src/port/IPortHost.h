@@ -16,7 +16,7 @@ class IUiServices;
 // and "carry out this port command" (a PortCommand id, e.g. connect).
 // Implemented by the setup document; tests use a small fake host.
 class IPortHost {
-public:
+  public:
     virtual ~IPortHost() = default;
 
     virtual IEventLoop& Loop() = 0;

@@ -135,7 +135,9 @@ void CPortHandler::SendText(std::string_view text) {
     Write(text.data(), static_cast<int>(text.size()));
 }
 
-void CPortHandler::SendLine(std::string_view text) { SendText(FrameLine(text)); }
+void CPortHandler::SendLine(std::string_view text) {
+    SendText(FrameLine(text));
+}
 
 const std::string& CPortHandler::FrameLine(std::string_view text) {
     if (m_router == nullptr) {
@@ -148,7 +150,9 @@ const std::string& CPortHandler::FrameLine(std::string_view text) {
     return m_router->OutputBuffer();
 }
 
-bool CPortHandler::KeepAliveDue() { return m_keepAlive.IsDue(m_host.Clock()); }
+bool CPortHandler::KeepAliveDue() {
+    return m_keepAlive.IsDue(m_host.Clock());
+}
 
 void CPortHandler::Save(CSetupFile& setup) const {
     SavePortType(setup);
@@ -163,7 +167,9 @@ void CPortHandler::Save(CSetupFile& setup) const {
     SaveKindSettings(setup);
 }
 
-int CPortHandler::PendingLines() const { return m_connected ? m_ringBuffer.LineCount() : 0; }
+int CPortHandler::PendingLines() const {
+    return m_connected ? m_ringBuffer.LineCount() : 0;
+}
 
 void CPortHandler::OnReceive(const char* data, int len) {
     m_ringBuffer.Put(data, len);
@@ -301,7 +307,9 @@ std::string CPortHandler::GetStatusText() {
     return " " + PortName + "=" + status + " ";
 }
 
-void CPortHandler::UpdateTitle(const std::string& status) { m_view.SetTitleParts(PortName, status); }
+void CPortHandler::UpdateTitle(const std::string& status) {
+    m_view.SetTitleParts(PortName, status);
+}
 
 void CPortHandler::PrintMessage(std::string_view msg) {
     std::string text;
@@ -313,7 +321,9 @@ void CPortHandler::PrintMessage(std::string_view msg) {
     m_view.AppendText(text);
 }
 
-void CPortHandler::PrintText(std::string_view text) { m_view.AppendText(text); }
+void CPortHandler::PrintText(std::string_view text) {
+    m_view.AppendText(text);
+}
 
 void CPortHandler::ApplySetup(const std::string& name, int isTnc, const std::string& streamSw,
                               const std::string& streamId, int bufferSize, int keepAliveMinutes) {
@@ -440,12 +450,15 @@ void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
     if (m_connected) {
         ApplyLiveSetup(TncRoleOf(v.isTnc), v.streamSw, v.streamId, v.keepAlive);
     } else {
-        ApplySetup(v.name, TncRoleOf(v.isTnc), v.streamSw, v.streamId, v.bufferSize,
-                   v.keepAlive);
+        ApplySetup(v.name, TncRoleOf(v.isTnc), v.streamSw, v.streamId, v.bufferSize, v.keepAlive);
     }
     ApplyRouterSetup(RouterSetupOf(v));
 }
 
-void CPortHandler::SetRouter(std::unique_ptr<CRouter> router) { m_router = std::move(router); }
+void CPortHandler::SetRouter(std::unique_ptr<CRouter> router) {
+    m_router = std::move(router);
+}
 
-std::unique_ptr<CRouter> CPortHandler::TakeRouter() { return std::move(m_router); }
+std::unique_ptr<CRouter> CPortHandler::TakeRouter() {
+    return std::move(m_router);
+}

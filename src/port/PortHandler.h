@@ -31,7 +31,7 @@ struct RouterSetup;
 // list, requests), the port's window through IPortView, the router. The
 // concrete kinds supply connecting, disconnecting, writing and their settings.
 class CPortHandler {
-public:
+  public:
     enum TncRole { TncNone = 0, TncMaster = 1, TncSlave = 2 };
 
     // Default construction, for a port being added.
@@ -153,7 +153,7 @@ public:
     std::string PortStreamID = "A";
     int IsTNCPort = TncNone;
 
-protected:
+  protected:
     // Opens the kind's transport. On success the kind sets connected and
     // starts the link (at once or later, from the loop); a failure is a line
     // in the port window.
@@ -174,7 +174,7 @@ protected:
     virtual std::string StatusDetail() const { return {}; }
     void UpdateTitle(const std::string& status);
 
-private:
+  private:
     // Clamps a stored or typed size to what can be held, saying so.
     void SetBufferSize(int size);
     void SendStreamDisconnect();

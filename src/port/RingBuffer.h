@@ -16,7 +16,7 @@ class CSetupFile;
 // longer than the whole buffer). Allocated once per SetSize; nothing is
 // allocated per byte or per line.
 class CRingBuffer {
-public:
+  public:
     CRingBuffer() = default;
     explicit CRingBuffer(CSetupFile& setup); // reads "BufferSize"
 
@@ -41,7 +41,7 @@ public:
     // The send buffer a port uses for SendText without text.
     std::string& Spare() { return m_spare; }
 
-private:
+  private:
     int m_lastLength = 0;
     int m_size = 0;
     std::string m_spare;

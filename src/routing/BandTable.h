@@ -11,7 +11,7 @@
 // Band numbers index the table; Other is the last number. Names are the
 // setup file's ("160m", "70cm", "other").
 class CBandTable {
-public:
+  public:
     static constexpr int Count = 18;
     static constexpr int Other = Count - 1;
 

@@ -2,8 +2,7 @@
 
 #include "port/PortHandler.h"
 
-CCTNetworkRouter::CCTNetworkRouter(CPortHandler& port)
-    : CCTRouter(port, DataTypeCode::CTNetwork) {}
+CCTNetworkRouter::CCTNetworkRouter(CPortHandler& port) : CCTRouter(port, DataTypeCode::CTNetwork) {}
 
 std::string_view CCTNetworkRouter::TakeIn(std::string_view line) {
     if (!line.empty()) {

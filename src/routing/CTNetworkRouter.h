@@ -14,13 +14,13 @@
 // A received packet is handed on without its last byte, the checksum, which
 // is not verified. "A" packets reach the cluster user ports as text.
 class CCTNetworkRouter : public CCTRouter {
-public:
+  public:
     explicit CCTNetworkRouter(CPortHandler& port);
 
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
 
-protected:
+  protected:
     void Emit(std::string_view text, const CPortHandler& source, bool spotPacket) override;
     std::string_view TakeIn(std::string_view line) override;
 };

@@ -15,18 +15,18 @@
 // Neither stores "MyCall", "AntiLoopPrefix" or "HopsOut"; the "DX de" lines
 // carry no anti-loop mark.
 class CCTRouter : public CRouter {
-public:
+  public:
     CCTRouter(CPortHandler& port, DataTypeCode type);
 
     void FromDirect(std::string_view line, CPortHandler& source) override;
 
-protected:
+  protected:
     void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     // Sends text on the own port. spotPacket: the text is a spot or the talk
     // of a user port, which the network side marks as such.
     virtual void Emit(std::string_view text, const CPortHandler& source, bool spotPacket) = 0;
 
-private:
+  private:
     // Formats a parsed spot and sends it unless it is a dupe.
     void SendDxDe(const SpotFields& spot, const CPortHandler& source);
 

@@ -7,12 +7,12 @@
 // other text of user ports and direct-style text passes through, and the
 // lines typed at the logger go to the cluster side unchanged.
 class CCTUserRouter : public CCTRouter {
-public:
+  public:
     explicit CCTUserRouter(CPortHandler& port);
 
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
 
-protected:
+  protected:
     void Emit(std::string_view text, const CPortHandler& source, bool spotPacket) override;
 };

@@ -8,6 +8,6 @@
 //
 //   DX de K1ABC:     14025.0  DL1XYZ       1234Z cq cq<BEL>
 class CClusseUserRouter : public CClusterUserRouter {
-public:
+  public:
     explicit CClusseUserRouter(CPortHandler& port);
 };

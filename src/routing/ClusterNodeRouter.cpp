@@ -7,7 +7,9 @@ CClusterNodeRouter::CClusterNodeRouter(CPortHandler& port)
     : CRouter(port, DataTypeCode::ClusterNode), m_parser(*this),
       m_formatter(*this, port.Host().Clock()) {}
 
-void CClusterNodeRouter::OnLinkStart() { m_link.Begin(Port().IsCalled()); }
+void CClusterNodeRouter::OnLinkStart() {
+    m_link.Begin(Port().IsCalled());
+}
 
 bool CClusterNodeRouter::Answer(std::string_view line) {
     m_link.SetHandshake(NodeHandshake == 1);

@@ -17,7 +17,7 @@
 //
 //   PC11^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq  <MYCALL^K1ABC^MYCALL^H99^~
 class CClusterNodeRouter : public CRouter {
-public:
+  public:
     explicit CClusterNodeRouter(CPortHandler& port);
 
     void FromMircUser(std::string_view line, CPortHandler& source) override;
@@ -28,13 +28,13 @@ public:
     void OnLinkStart() override;
     bool HoldsLink() const override { return m_link.HasBegun(); }
 
-protected:
+  protected:
     // Parses a line of a user-side source and sends it as a PC11 frame.
     void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     std::string_view TakeIn(std::string_view line) override;
     bool Answer(std::string_view line) override;
 
-private:
+  private:
     // Sends a parsed spot as a PC11 frame unless it looped or is a dupe.
     void SendPC11(const SpotFields& spot, const CPortHandler& source);
 

@@ -18,14 +18,14 @@
 // "Spider User" and "Clusse User" are variants: see CSpiderUserRouter and
 // CClusseUserRouter.
 class CClusterUserRouter : public CRouter {
-public:
+  public:
     explicit CClusterUserRouter(CPortHandler& port);
 
     void FromDirect(std::string_view line, CPortHandler& source) override;
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
 
-protected:
+  protected:
     // The variants of this type.
     CClusterUserRouter(CPortHandler& port, DataTypeCode type);
     // Builds the spot command this type posts into the formatter's text.

@@ -7,7 +7,7 @@
 // given unchanged, an empty one too (a line end alone), and refuses only
 // pass-through bytes.
 class CCommandRouter : public CRouter {
-public:
+  public:
     explicit CCommandRouter(CPortHandler& port);
 
     void FromCommand(std::string_view line, CPortHandler& source) override;
@@ -15,6 +15,6 @@ public:
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
 
-protected:
+  protected:
     void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
 };

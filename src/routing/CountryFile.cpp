@@ -222,9 +222,9 @@ int CCountryFile::ContinentOf(std::string_view call) const {
             return NoContinent;
         }
         const bool keepsCountry =
-            part.empty() || ascii::EqualsIgnoringCase(part, "P") || ascii::EqualsIgnoringCase(part, "M") ||
-            ascii::EqualsIgnoringCase(part, "A") || ascii::EqualsIgnoringCase(part, "QRP") ||
-            (part.size() == 1 && ascii::IsDigit(part[0]));
+            part.empty() || ascii::EqualsIgnoringCase(part, "P") ||
+            ascii::EqualsIgnoringCase(part, "M") || ascii::EqualsIgnoringCase(part, "A") ||
+            ascii::EqualsIgnoringCase(part, "QRP") || (part.size() == 1 && ascii::IsDigit(part[0]));
         if (!keepsCountry && (chosen.empty() || part.size() < chosen.size())) {
             chosen = part;
         }

@@ -21,7 +21,7 @@
 // an open-addressing hash table, so a look-up walks the call once, one probe
 // a character, whatever the size of the file.
 class CCountryFile {
-public:
+  public:
     static constexpr int NoContinent = -1;
     static constexpr int ContinentCount = 7;
 
@@ -42,7 +42,7 @@ public:
     static int FindContinent(std::string_view name);
     static std::string_view ContinentName(int continent);
 
-private:
+  private:
     struct Node {
         std::int8_t prefixContinent = NoContinent;
         std::int8_t callContinent = NoContinent;

@@ -13,7 +13,7 @@ class CCountryFile;
 // ~/.local/share/spotweaver/cty.dat when it exists, else the file of
 // Debian's contest logger package, /usr/share/tlf/cty.dat.
 class CCountryFileCache {
-public:
+  public:
     // The file at path (the default when path is empty); null with a message
     // when it cannot be read or is not a country file.
     static std::shared_ptr<const CCountryFile> Get(const std::string& path, std::string& error);

@@ -1,11 +1,11 @@
 #include "routing/DataType.h"
 
+#include "routing/CTNetworkRouter.h"
+#include "routing/CTUserRouter.h"
 #include "routing/ClusseUserRouter.h"
 #include "routing/ClusterNodeRouter.h"
 #include "routing/ClusterUserRouter.h"
 #include "routing/CommandRouter.h"
-#include "routing/CTNetworkRouter.h"
-#include "routing/CTUserRouter.h"
 #include "routing/DirectRouter.h"
 #include "routing/MircUserRouter.h"
 #include "routing/PassThruRouter.h"
@@ -32,31 +32,91 @@ constexpr unsigned UserEditable = MyCall | AntiLoopPrefix;
 // the dialog lets only Cluster User and Spider User change the call and
 // prefix, and only the call of an IRC target.
 constexpr std::array<DataType, 10> Types = {{
-    {Code::Command, "Command", Source::Command, LineKeys, 0, 3, {0, 0, true, false},
+    {Code::Command,
+     "Command",
+     Source::Command,
+     LineKeys,
+     0,
+     3,
+     {0, 0, true, false},
      &Make<CCommandRouter>},
-    {Code::ClusterUser, "Cluster User", Source::ClusterUser, UserKeys, 0, 3,
-     {1, UserEditable, true, false}, &Make<CClusterUserRouter>},
-    {Code::ClusterNode, "Cluster Node", Source::ClusterNode, All | NodeHandshake, 0, 3,
-     {2, HopsOut | UserEditable | NodeHandshake, true, false}, &Make<CClusterNodeRouter>},
-    {Code::Direct, "Direct", Source::Direct, LineKeys, 0, 3, {5, 0, true, false},
+    {Code::ClusterUser,
+     "Cluster User",
+     Source::ClusterUser,
+     UserKeys,
+     0,
+     3,
+     {1, UserEditable, true, false},
+     &Make<CClusterUserRouter>},
+    {Code::ClusterNode,
+     "Cluster Node",
+     Source::ClusterNode,
+     All | NodeHandshake,
+     0,
+     3,
+     {2, HopsOut | UserEditable | NodeHandshake, true, false},
+     &Make<CClusterNodeRouter>},
+    {Code::Direct,
+     "Direct",
+     Source::Direct,
+     LineKeys,
+     0,
+     3,
+     {5, 0, true, false},
      &Make<CDirectRouter>},
     // Packets end with their own line feed, so the line ending starts at 0.
     // CT Network keeps a dupe table: it stores "DupeLength", and an edit of
     // the port applies the dialog's size. Only a router built for a new port
     // takes no size from the dialog and starts without one, as new CT
     // Network ports always have.
-    {Code::CTNetwork, "CT Network", Source::CTNetwork, DupeLength | LineKeys | SpotFilter,
-     DupeLength, 0, {3, 0, true, true}, &Make<CCTNetworkRouter>},
-    {Code::CTUser, "CT User", Source::CTUser, DupeLength | LineKeys | SpotFilter, 0, 3,
-     {4, 0, true, false}, &Make<CCTUserRouter>},
-    {Code::MircUser, "MIRC User", Source::MircUser, UserKeys, 0, 3, {6, MyCall, true, false},
+    {Code::CTNetwork,
+     "CT Network",
+     Source::CTNetwork,
+     DupeLength | LineKeys | SpotFilter,
+     DupeLength,
+     0,
+     {3, 0, true, true},
+     &Make<CCTNetworkRouter>},
+    {Code::CTUser,
+     "CT User",
+     Source::CTUser,
+     DupeLength | LineKeys | SpotFilter,
+     0,
+     3,
+     {4, 0, true, false},
+     &Make<CCTUserRouter>},
+    {Code::MircUser,
+     "MIRC User",
+     Source::MircUser,
+     UserKeys,
+     0,
+     3,
+     {6, MyCall, true, false},
      &Make<CMircUserRouter>},
-    {Code::ClusseUser, "Clusse User", Source::ClusseUser, UserKeys, 0, 3, {7, 0, true, false},
+    {Code::ClusseUser,
+     "Clusse User",
+     Source::ClusseUser,
+     UserKeys,
+     0,
+     3,
+     {7, 0, true, false},
      &Make<CClusseUserRouter>},
-    {Code::PassThru, "PassThru", Source::PassThru, Flags, 0, 3, {8, 0, false, false},
+    {Code::PassThru,
+     "PassThru",
+     Source::PassThru,
+     Flags,
+     0,
+     3,
+     {8, 0, false, false},
      &Make<CPassThruRouter>},
-    {Code::SpiderUser, "Spider User", Source::ClusterUser, UserKeys, 0, 3,
-     {9, UserEditable, true, false}, &Make<CSpiderUserRouter>},
+    {Code::SpiderUser,
+     "Spider User",
+     Source::ClusterUser,
+     UserKeys,
+     0,
+     3,
+     {9, UserEditable, true, false},
+     &Make<CSpiderUserRouter>},
 }};
 
 constexpr bool InCodeOrder() {
@@ -73,7 +133,9 @@ static_assert(InCodeOrder(), "the rows stand at their code");
 
 namespace DataTypes {
 
-const DataType& Of(DataTypeCode code) { return Types[static_cast<std::size_t>(code)]; }
+const DataType& Of(DataTypeCode code) {
+    return Types[static_cast<std::size_t>(code)];
+}
 
 const DataType* Named(std::string_view name) {
     for (const DataType& type : Types) {

@@ -59,8 +59,8 @@ void CDirectRouter::SendToStream(std::string_view line, const CPortHandler& sour
     if (line.empty()) {
         return;
     }
-    for (int i = 0; i < MaxTrailingLineEnds && !line.empty() &&
-                    (line.back() == '\r' || line.back() == '\n');
+    for (int i = 0;
+         i < MaxTrailingLineEnds && !line.empty() && (line.back() == '\r' || line.back() == '\n');
          ++i) {
         line.remove_suffix(1);
     }

@@ -20,7 +20,7 @@
 //
 // Received lines go to the routes whole (the stream prefix is kept).
 class CDirectRouter : public CRouter {
-public:
+  public:
     explicit CDirectRouter(CPortHandler& port);
 
     void FromCommand(std::string_view line, CPortHandler& source) override;
@@ -28,11 +28,11 @@ public:
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
 
-protected:
+  protected:
     void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
     bool SkipsTncPrefix() const override { return false; }
 
-private:
+  private:
     // MASTER: a stream port's line goes to the TNC on that stream.
     void SendToStream(std::string_view line, const CPortHandler& source);
     // SLAVE: this stream's text of a TNC line, reports acted upon.

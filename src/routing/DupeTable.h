@@ -18,7 +18,7 @@
 // instead of the whole ring, and nothing is allocated once a slot has held a
 // key. A key without a blank is checked against the whole ring.
 class CDupeTable {
-public:
+  public:
     // Discards every key; n <= 0 turns checking off.
     void SetLength(int n);
     int Length() const { return static_cast<int>(m_ring.size()); }
@@ -30,16 +30,16 @@ public:
     int Index() const { return m_index; }
     const std::string& Entry(int i) const { return m_ring[static_cast<std::size_t>(i)]; }
 
-private:
+  private:
     static constexpr int None = -1;
 
     std::size_t BucketOf(std::string_view text) const;
     void Unlink(int slot);
 
     std::vector<std::string> m_ring;
-    std::vector<int> m_next;   // next slot in the same bucket
-    std::vector<int> m_heads;  // first slot of each bucket
+    std::vector<int> m_next;             // next slot in the same bucket
+    std::vector<int> m_heads;            // first slot of each bucket
     std::vector<std::uint32_t> m_bucket; // bucket of each filled slot
-    std::string m_key;         // the key in upper case
+    std::string m_key;                   // the key in upper case
     int m_index = 0;
 };

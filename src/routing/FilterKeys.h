@@ -19,7 +19,7 @@ class CSpotFilter;
 // country file is kept unused; either is reported as a line for the port's
 // window naming the rule and, from a setup, its line.
 class CFilterKeys {
-public:
+  public:
     using Report = std::function<void(std::string_view)>;
 
     static void ReadCountryFile(CSetupFile& setup, CSpotFilter& filter);
@@ -31,7 +31,7 @@ public:
     static void Replace(CSpotFilter& filter, const std::string& countryFile,
                         const std::vector<std::string>& rules, const Report& report);
 
-private:
+  private:
     static void Add(CSpotFilter& filter, std::string_view text, const std::string& where,
                     const Report& report);
 };

@@ -1,10 +1,10 @@
 #include "routing/FilterRuleParser.h"
 
-#include "setup/AsciiText.h"
 #include "routing/BandTable.h"
 #include "routing/CallPattern.h"
 #include "routing/CountryFile.h"
 #include "routing/ModeTable.h"
+#include "setup/AsciiText.h"
 
 #include <array>
 
@@ -64,8 +64,8 @@ bool AddValue(FilterRule& rule, int criterion, std::string_view value, std::stri
             error = "skimmer is yes or no";
             return false;
         }
-        rule.skimmer =
-            ascii::EqualsIgnoringCase(value, "yes") ? FilterRule::Skimmer::Yes : FilterRule::Skimmer::No;
+        rule.skimmer = ascii::EqualsIgnoringCase(value, "yes") ? FilterRule::Skimmer::Yes
+                                                               : FilterRule::Skimmer::No;
         return true;
     default:
         return AddChoice(criterion == DxCont ? rule.dxContinents : rule.spotterContinents,
@@ -111,7 +111,8 @@ bool CFilterRuleParser::Parse(std::string_view text, FilterRule& rule, std::stri
         }
         const std::string_view word = text.substr(start, i - start);
         if (first) {
-            if (!ascii::EqualsIgnoringCase(word, "accept") && !ascii::EqualsIgnoringCase(word, "reject")) {
+            if (!ascii::EqualsIgnoringCase(word, "accept") &&
+                !ascii::EqualsIgnoringCase(word, "reject")) {
                 error = Quoted(word) + ": \"accept\" or \"reject\" expected";
                 return false;
             }
@@ -122,8 +123,9 @@ bool CFilterRuleParser::Parse(std::string_view text, FilterRule& rule, std::stri
         const std::size_t eq = word.find('=');
         const std::string_view name = word.substr(0, eq);
         int criterion = 0;
-        while (criterion < CriterionCount &&
-               !ascii::EqualsIgnoringCase(name, CriterionNames[static_cast<std::size_t>(criterion)])) {
+        while (
+            criterion < CriterionCount &&
+            !ascii::EqualsIgnoringCase(name, CriterionNames[static_cast<std::size_t>(criterion)])) {
             ++criterion;
         }
         if (criterion == CriterionCount || eq == std::string_view::npos) {

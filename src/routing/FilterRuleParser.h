@@ -15,7 +15,7 @@
 // (call patterns), skimmer (yes, no), dx-cont and spotter-cont (AF, AN, AS,
 // EU, NA, OC, SA). Words and values are read in either case.
 class CFilterRuleParser {
-public:
+  public:
     // A setup line holds at most 255 characters, "Filter=" included.
     static constexpr std::size_t MaxText = 248;
 

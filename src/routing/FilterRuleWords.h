@@ -9,6 +9,6 @@
 //   reject band=60m,30m mode=DIGI             reject 60 m and 30 m digital spots
 //   accept dx=VK9*,3Y0* spotter-cont=EU,AF    accept spots of VK9* or 3Y0* spotted in EU or AF
 class CFilterRuleWords {
-public:
+  public:
     static std::string Describe(const FilterRule& rule);
 };

@@ -17,7 +17,7 @@
 //   privmsg #CQDX :<03>1,15 K1ABC        14025.0 DL1XYZ        cq cq    1234
 //   privmsg #CQDX :hello
 class CMircUserRouter : public CRouter {
-public:
+  public:
     explicit CMircUserRouter(CPortHandler& port);
 
     void FromMircUser(std::string_view line, CPortHandler& source) override;
@@ -28,10 +28,10 @@ public:
     void FromCTNetwork(std::string_view line, CPortHandler& source) override;
     void FromCTUser(std::string_view line, CPortHandler& source) override;
 
-protected:
+  protected:
     std::string_view TakeIn(std::string_view line) override;
 
-private:
+  private:
     // "privmsg " + target + lead + text, framed and sent.
     void SendMessage(std::string_view lead, std::string_view text, const CPortHandler& source);
 

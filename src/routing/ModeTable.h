@@ -7,7 +7,7 @@
 // without one the frequency's segment of the band plan does; outside every
 // segment the mode is unknown (-1).
 class CModeTable {
-public:
+  public:
     static constexpr int Cw = 0;
     static constexpr int Digi = 1;
     static constexpr int Ssb = 2;

@@ -67,7 +67,9 @@ bool IsInit(const Frame& frame) {
            std::all_of(version.begin(), version.end(), ascii::IsDigit);
 }
 
-bool IsBare(const Frame& frame) { return frame.ok && frame.count == 0; }
+bool IsBare(const Frame& frame) {
+    return frame.ok && frame.count == 0;
+}
 
 // "PC" and two digits: a frame of the node protocol rather than login text.
 bool IsFrame(std::string_view line) {
@@ -86,8 +88,7 @@ void CNodeLink::Begin(bool called) {
     m_partner.clear();
 }
 
-CNodeLink::Outcome CNodeLink::Take(std::string_view line, std::string_view myCall,
-                                   bool loggedIn) {
+CNodeLink::Outcome CNodeLink::Take(std::string_view line, std::string_view myCall, bool loggedIn) {
     if (line.starts_with("PC51^")) {
         return TakePing(line, myCall);
     }
@@ -111,8 +112,8 @@ CNodeLink::Outcome CNodeLink::TakePing(std::string_view line, std::string_view m
     const std::string_view to = frame.fields[0];
     const std::string_view from = frame.fields[1];
     const std::string_view flag = frame.fields[2];
-    const bool valid = frame.ok && frame.count == 3 && IsCall(to) && IsCall(from) &&
-                       (flag == "0" || flag == "1");
+    const bool valid =
+        frame.ok && frame.count == 3 && IsCall(to) && IsCall(from) && (flag == "0" || flag == "1");
     Outcome out;
     if (!valid) {
         out.handled = true;

@@ -19,7 +19,7 @@
 // Each frame of the handshake is answered once per link; a frame with a
 // missing, empty or overlong field gets no answer.
 class CNodeLink {
-public:
+  public:
     // What one taken line gives.
     struct Outcome {
         bool handled = false; // the line goes to no other port
@@ -35,7 +35,7 @@ public:
     // The handshake has begun on this link: the login is over.
     bool HasBegun() const { return m_initSent || m_initAnswered || m_doneAnswered; }
 
-private:
+  private:
     Outcome TakePing(std::string_view line, std::string_view myCall) const;
     Outcome TakeHandshake(std::string_view line, bool loggedIn);
     void NotePartner(std::string_view call);

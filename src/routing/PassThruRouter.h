@@ -7,7 +7,7 @@
 // other PassThru ports as it came: no prefix, no line end, no trace of the
 // output. Lines of any other data type are refused in both directions.
 class CPassThruRouter : public CRouter {
-public:
+  public:
     explicit CPassThruRouter(CPortHandler& port);
 
     void FromCommand(std::string_view line, CPortHandler& source) override;
@@ -18,6 +18,6 @@ public:
     // Takes every buffered byte, connected or not; true while bytes remain.
     bool ProcessInput() override;
 
-protected:
+  protected:
     void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
 };

@@ -64,8 +64,7 @@ bool CRouteSetupModel::AddRoute(const std::string& from, const std::string& to, 
     return true;
 }
 
-bool CRouteSetupModel::RemoveRoute(const std::string& from, const std::string& to,
-                                   bool twoWay) {
+bool CRouteSetupModel::RemoveRoute(const std::string& from, const std::string& to, bool twoWay) {
     CRouter* source = FindRouter(from);
     CRouter* destination = FindRouter(to);
     if (source == nullptr || destination == nullptr) {

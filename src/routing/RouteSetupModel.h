@@ -23,7 +23,7 @@ class IPortHost;
 // Collaborators: the document through IPortHost (port list, message boxes),
 // the routers of the ports.
 class CRouteSetupModel {
-public:
+  public:
     explicit CRouteSetupModel(IPortHost& host, std::function<void()> markModified = {});
 
     // Every port's name in port order, as both lists show them.
@@ -39,7 +39,7 @@ public:
     std::string DisplayText() const;
     bool IsModified() const { return m_modified; }
 
-private:
+  private:
     CPortHandler* FindPort(const std::string& name) const;
     CRouter* FindRouter(const std::string& name) const;
     void MarkModified();

@@ -46,13 +46,17 @@ void CRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
 
 void CRouter::FromSpotSource(SourceKind, std::string_view, CPortHandler&) {}
 
-void CRouter::FromCommand(std::string_view line, CPortHandler& source) { FromDirect(line, source); }
+void CRouter::FromCommand(std::string_view line, CPortHandler& source) {
+    FromDirect(line, source);
+}
 
 void CRouter::FromPassThru(std::string_view bytes, CPortHandler&) {
     Refuse(bytes, "Can't route to anything from PassThru except PassThru.");
 }
 
-void CRouter::SaveInputType(CSetupFile& setup) const { setup.PutInt("InputType", TypeCode()); }
+void CRouter::SaveInputType(CSetupFile& setup) const {
+    setup.PutInt("InputType", TypeCode());
+}
 
 void CRouter::SaveSettings(CSetupFile& setup) const {
     RouterKeys::Write(*this, setup, m_type.keys);
@@ -123,7 +127,9 @@ void CRouter::Deliver(CRouter& destination, std::string_view line, CPortHandler&
     }
 }
 
-std::string_view CRouter::TakeIn(std::string_view line) { return line; }
+std::string_view CRouter::TakeIn(std::string_view line) {
+    return line;
+}
 
 void CRouter::RecordOwnSpot(CSpotParser& parser, std::string_view line) {
     SpotFields spot;
@@ -214,9 +220,13 @@ void CRouter::SetFilter(const std::string& countryFile, const std::vector<std::s
                          [this](std::string_view line) { m_port.PrintMessage(line); });
 }
 
-bool CRouter::HasLoopMark(std::string_view comment) const { return ::HasLoopMark(comment, *this); }
+bool CRouter::HasLoopMark(std::string_view comment) const {
+    return ::HasLoopMark(comment, *this);
+}
 
-void CRouter::AddLoopMark(std::string& comment) const { ::AddLoopMark(comment, *this); }
+void CRouter::AddLoopMark(std::string& comment) const {
+    ::AddLoopMark(comment, *this);
+}
 
 void CRouter::OnTimer() {
     if (!m_port.IsConnected()) {

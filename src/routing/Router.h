@@ -29,7 +29,7 @@ class CSpotParser;
 // (name, code, keys, the handler its lines go to), the spot parser and
 // formatter of the concrete types.
 class CRouter : public RouterOptions {
-public:
+  public:
     static constexpr int MaxRoutes = 32;
 
     // Takes name, code, initial line ending and keys from the type's row.
@@ -118,7 +118,7 @@ public:
     // The data type name of the concrete router, e.g. "Cluster User".
     std::string InputType;
 
-protected:
+  protected:
     // A line of a spot-bearing source, for a type that converts every such
     // kind alike but for the layout, which the parser picks by kind. A type
     // that takes none of them overrides the four handlers instead.
@@ -160,7 +160,7 @@ protected:
         return line.empty() || line.front() == '\r' || line.front() == '\n';
     }
 
-private:
+  private:
     CPortHandler& m_port;
     const DataType& m_type;
     std::string m_output;

@@ -7,10 +7,9 @@
 //
 //   DX 14025.0 DL1XYZ cq cq  <MYCALL
 class CSpiderUserRouter : public CClusterUserRouter {
-public:
+  public:
     explicit CSpiderUserRouter(CPortHandler& port);
 
-
-protected:
+  protected:
     bool FormatSpot(const SpotFields& spot) override;
 };

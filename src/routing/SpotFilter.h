@@ -17,7 +17,7 @@ struct SpotFields;
 // A rule that needs a country file when none can be read is kept (so a
 // setup saves it back) but not used; the filter works with its other rules.
 class CSpotFilter {
-public:
+  public:
     enum class Added { Used, NotUsed, Bad };
 
     struct Rule {
@@ -41,7 +41,7 @@ public:
 
     bool Passes(const SpotFields& spot) const;
 
-private:
+  private:
     struct Facts;
     bool Matches(const FilterRule& rule, const SpotFields& spot, Facts& facts) const;
 

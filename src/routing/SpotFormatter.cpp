@@ -1,7 +1,7 @@
 #include "routing/SpotFormatter.h"
 
-#include "setup/AsciiText.h"
 #include "routing/LoopMark.h"
+#include "setup/AsciiText.h"
 
 #include <algorithm>
 #include <array>
@@ -23,8 +23,8 @@ constexpr std::size_t IrcLength = 66;
 constexpr std::size_t MaxHopsLength = 2;
 constexpr char ColourCode = 0x03;
 
-constexpr std::array<std::string_view, 12> MonthNames = {
-    "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<std::string_view, 12> MonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 std::string_view OrBlank(std::string_view text) {
     return text.empty() ? std::string_view(" ") : text;

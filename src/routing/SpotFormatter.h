@@ -25,7 +25,7 @@
 //
 // The options are read at every call, so later changes take effect.
 class CSpotFormatter {
-public:
+  public:
     CSpotFormatter(const RouterOptions& options, const IClock& clock);
 
     bool FormatPC11(const SpotFields& spot);
@@ -37,7 +37,7 @@ public:
 
     const std::string& Text() const { return m_spot; }
 
-private:
+  private:
     // Appends the comment with the loop mark applied (a blank when that
     // leaves it empty); false, with the buffer emptied, when the comment
     // already carries the mark.

@@ -117,8 +117,7 @@ bool IsValidDxCall(std::string_view call) {
 }
 
 bool HasSpotterCharacters(std::string_view spotter) {
-    return LengthIn(spotter, 3, 13) &&
-           std::all_of(spotter.begin(), spotter.end(), [](char c) {
+    return LengthIn(spotter, 3, 13) && std::all_of(spotter.begin(), spotter.end(), [](char c) {
                return IsDigit(c) || IsLetter(c) || c == '#' || c == '-' || c == '/' || c == '@';
            });
 }
@@ -128,7 +127,7 @@ bool HasSpotterCharacters(std::string_view spotter) {
 // empty comment keeps its place (otherwise the spotter would be taken as the
 // comment and the node's call as the spotter).
 class CFrameFields {
-public:
+  public:
     explicit CFrameFields(std::string_view text) : m_text(text) {}
 
     bool Next(std::string_view& field) {
@@ -154,7 +153,7 @@ public:
         return false;
     }
 
-private:
+  private:
     std::string_view m_text;
     std::size_t m_pos = 0;
     bool m_done = false;

@@ -31,7 +31,7 @@
 //
 // The options are read at every parse, so later changes take effect.
 class CSpotParser {
-public:
+  public:
     explicit CSpotParser(const RouterOptions& options);
 
     // The parser of a source kind's spot lines: the one place that says
@@ -47,7 +47,7 @@ public:
     // The checks every parser ends with; may strip a "-@"/"-#" spotter suffix.
     bool ValidateSpot(SpotFields& spot) const;
 
-private:
+  private:
     // Copies at most maxLength characters of text into the parse buffer.
     void Load(std::string_view text, std::size_t maxLength);
     bool ParseUserColumns(std::string_view line, SpotFields& spot);

@@ -12,7 +12,7 @@ class IPortView;
 // The document decides the kind from a stored "PortType"; the transports
 // supply the real ports, tests a fake.
 class IPortFactory {
-public:
+  public:
     virtual ~IPortFactory() = default;
 
     // Reads the port's blocks from the setup; null for an unknown kind.

@@ -148,7 +148,9 @@ const std::string& CSetupFile::GetString(std::string_view key) {
     return m_value;
 }
 
-int CSetupFile::GetInt(std::string_view key) { return ToInt(GetString(key)); }
+int CSetupFile::GetInt(std::string_view key) {
+    return ToInt(GetString(key));
+}
 
 bool CSetupFile::IsNextKey(std::string_view key) {
     const bool wasPastEnd = m_pastEnd;

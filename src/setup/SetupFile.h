@@ -23,7 +23,7 @@ class IUiServices;
 // lines through one CSetupFile; the document owns it for one load or save.
 // Mismatch messages go through the UI services.
 class CSetupFile {
-public:
+  public:
     static constexpr std::size_t MaxLine = 255;
 
     // Writer: every composed line is handed to sink, LF included.
@@ -58,7 +58,7 @@ public:
     // non-digit; no digits reads as 0. Saturates instead of overflowing.
     static int ToInt(std::string_view text);
 
-private:
+  private:
     bool FetchLine();
     std::string_view KeyPart(const std::string& line) const;
 

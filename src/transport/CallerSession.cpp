@@ -16,7 +16,9 @@
 
 namespace {
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 } // namespace
 
@@ -32,9 +34,13 @@ CCallerSession::CCallerSession(CRxNetHandler& port, QTcpSocket& socket, bool who
                      [this](QAbstractSocket::SocketError) { Read(); });
 }
 
-CCallerSession::~CCallerSession() { Drop(); }
+CCallerSession::~CCallerSession() {
+    Drop();
+}
 
-int CCallerSession::Capacity() const { return std::max(m_port.BufferSize(), 1); }
+int CCallerSession::Capacity() const {
+    return std::max(m_port.BufferSize(), 1);
+}
 
 void CCallerSession::Start() {
     m_script.Start();
@@ -100,8 +106,7 @@ void CCallerSession::RunScript(std::string_view text) {
 }
 
 void CCallerSession::CheckLogin() {
-    if (m_welcomed || m_socket == nullptr ||
-        (m_script.IsRunning() && m_script.StatusStep() >= 0)) {
+    if (m_welcomed || m_socket == nullptr || (m_script.IsRunning() && m_script.StatusStep() >= 0)) {
         return;
     }
     m_welcomed = true;
@@ -143,8 +148,8 @@ void CCallerSession::ReadStep() {
         }
         const int wanted = static_cast<int>(std::min<qint64>(waiting, Capacity()));
         const int held = static_cast<int>(m_pending.size() - m_head);
-        const int room = m_wholeLines ? std::min(wanted, Capacity() - held)
-                                      : CInputRoom::Bytes(m_port, wanted);
+        const int room =
+            m_wholeLines ? std::min(wanted, Capacity() - held) : CInputRoom::Bytes(m_port, wanted);
         if (room <= 0) {
             return;
         }

@@ -26,7 +26,7 @@ class QTcpSocket;
 // Collaborators: the server port (ring buffer, view, router framing,
 // backlog, the list of callers), Qt's socket on the one loop thread.
 class CCallerSession {
-public:
+  public:
     CCallerSession(CRxNetHandler& port, QTcpSocket& socket, bool wholeLines);
     ~CCallerSession();
 
@@ -56,7 +56,7 @@ public:
 
     void Send(std::string_view text);
 
-private:
+  private:
     void ReadStep();
     // Filters, answers and hands on n received bytes.
     void Deliver(char* data, int n);

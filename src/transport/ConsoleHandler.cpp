@@ -46,7 +46,9 @@ void CConsoleHandler::DoConnect() {
     PrintMessage("Port connected");
 }
 
-CPortHandler::LinkEnd CConsoleHandler::DoDisconnect() { return LinkEnd::Now; }
+CPortHandler::LinkEnd CConsoleHandler::DoDisconnect() {
+    return LinkEnd::Now;
+}
 
 void CConsoleHandler::Write(const char* data, int len) {
     if (data == nullptr || len <= 0) {

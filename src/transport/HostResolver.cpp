@@ -15,9 +15,13 @@ IHostLookup& Lookup() {
 
 CHostResolver::CHostResolver() = default;
 
-CHostResolver::~CHostResolver() { Cancel(); }
+CHostResolver::~CHostResolver() {
+    Cancel();
+}
 
-void CHostResolver::UseLookup(IHostLookup* lookup) { g_lookup = lookup; }
+void CHostResolver::UseLookup(IHostLookup* lookup) {
+    g_lookup = lookup;
+}
 
 std::optional<QHostAddress> CHostResolver::Dotted(const std::string& text) {
     QHostAddress address;
@@ -64,18 +68,18 @@ void CHostResolver::Resolve(const std::string& host, Done done) {
         done({*literal});
         return;
     }
-    m_lookupId = Lookup().Start(host, [this, done = std::move(done)](
-                                          std::vector<std::string> texts) {
-        m_lookupId = NoLookup;
-        std::vector<QHostAddress> addresses;
-        for (const std::string& text : texts) {
-            QHostAddress address;
-            if (address.setAddress(QString::fromStdString(text))) {
-                addresses.push_back(address);
+    m_lookupId =
+        Lookup().Start(host, [this, done = std::move(done)](std::vector<std::string> texts) {
+            m_lookupId = NoLookup;
+            std::vector<QHostAddress> addresses;
+            for (const std::string& text : texts) {
+                QHostAddress address;
+                if (address.setAddress(QString::fromStdString(text))) {
+                    addresses.push_back(address);
+                }
             }
-        }
-        done(std::move(addresses));
-    });
+            done(std::move(addresses));
+        });
 }
 
 void CHostResolver::Cancel() {

@@ -21,7 +21,7 @@ class IHostLookup;
 // request is answered; Cancel or the resolver's destruction drops a pending
 // one.
 class CHostResolver {
-public:
+  public:
     static constexpr std::size_t MaxHostName = 127;
     using Done = std::function<void(std::vector<QHostAddress>)>;
 
@@ -47,7 +47,7 @@ public:
     // system's. Tests answer names from a table this way.
     static void UseLookup(IHostLookup* lookup);
 
-private:
+  private:
     static constexpr int NoLookup = -1;
 
     int m_lookupId = NoLookup;

@@ -11,7 +11,7 @@ class CPortHandler;
 // one byte more is taken: the ring then resets, which drops only a single
 // line longer than the whole buffer, and the stream never stalls.
 class CInputRoom {
-public:
+  public:
     // The part of `wanted` bytes that may be put now: all of it, the free
     // space, nothing while a full ring holds lines, or the one byte that
     // resets a full ring holding none.

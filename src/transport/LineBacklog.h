@@ -11,7 +11,7 @@
 // terminator. The strings are reused once the ring has gone round, so
 // memory stays at the number of lines times the longest line.
 class CLineBacklog {
-public:
+  public:
     static constexpr int MaxLength = 1000;
 
     // Clears the ring; 0 keeps nothing.
@@ -21,7 +21,7 @@ public:
     // Oldest first.
     void ForEach(const std::function<void(std::string_view)>& fn) const;
 
-private:
+  private:
     std::vector<std::string> m_lines;
     std::size_t m_next = 0;
     std::size_t m_count = 0;

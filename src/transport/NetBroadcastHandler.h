@@ -24,7 +24,7 @@ class QUdpSocket;
 // be an address of this machine. A datagram longer than "BufferSize" is
 // dropped with a line in the view; reception goes on.
 class CNetBroadcastHandler : public CNetPort {
-public:
+  public:
     CNetBroadcastHandler(IPortHost& host, IPortView& view);
     // Reads the common block, then "MyIP", "BroadcastIP" and "PortNumber".
     CNetBroadcastHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
@@ -38,7 +38,7 @@ public:
     std::string BroadcastIP = "10.0.0.255";
     std::uint16_t PortNumber = 9870;
 
-protected:
+  protected:
     const char* Kind() const override { return "CTE"; }
     const char* NewPortDataType() const override { return "CT Network"; }
     Fields KindFields() const override;
@@ -47,7 +47,7 @@ protected:
     void DoConnect() override;
     LinkEnd DoDisconnect() override;
 
-private:
+  private:
     void ReadStep();
     void CloseSocket();
     bool IsOwn(const QHostAddress& sender) const;

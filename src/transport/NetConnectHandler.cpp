@@ -29,8 +29,8 @@ void CNetConnectHandler::TryNext() {
     QObject::connect(m_socket, &QTcpSocket::errorOccurred, &Context(),
                      [this](QAbstractSocket::SocketError) {
                          QObject::disconnect(m_socket, nullptr, &Context(), nullptr);
-                         QMetaObject::invokeMethod(&Context(), [this] { TryNext(); },
-                                                   Qt::QueuedConnection);
+                         QMetaObject::invokeMethod(
+                             &Context(), [this] { TryNext(); }, Qt::QueuedConnection);
                      });
     m_socket->connectToHost(m_addresses[m_next++], PortNumber);
 }

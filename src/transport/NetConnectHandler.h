@@ -13,18 +13,18 @@
 // reconnection decides about the next attempt, as it does after the peer
 // closes ("Port disconnected").
 class CNetConnectHandler : public CSocketPort {
-public:
+  public:
     CNetConnectHandler(IPortHost& host, IPortView& view);
     CNetConnectHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
     ~CNetConnectHandler() override;
 
-protected:
+  protected:
     const char* Kind() const override { return "TEL"; }
     void OpenTransport(const std::vector<QHostAddress>& addresses) override;
     void CloseTransport() override;
     QTcpSocket* Stream() const override { return m_socket; }
 
-private:
+  private:
     // Tries the next address; after the last, the connect error.
     void TryNext();
     void Connected();

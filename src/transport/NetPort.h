@@ -23,7 +23,7 @@
 // Collaborators: the UI services (the dialog request), the kinds (their
 // fields and defaults).
 class CNetPort : public CPortHandler {
-public:
+  public:
     using Fields = std::vector<std::pair<std::string, std::string>>;
 
     using CPortHandler::CPortHandler;
@@ -32,7 +32,7 @@ public:
     bool EditSetup() override;
     void SavePortType(CSetupFile& setup) const override;
 
-protected:
+  protected:
     // "TEL", "RXTEL", "CTE": the port type and a new port's name.
     virtual const char* Kind() const = 0;
     virtual const char* NewPortDataType() const = 0;
@@ -48,6 +48,6 @@ protected:
 
     QObject& Context() { return m_context; }
 
-private:
+  private:
     QObject m_context;
 };

@@ -9,12 +9,12 @@
 // while the step runs does not start a second step inside the first; it makes
 // the running step go round once more.
 class CReadPump {
-public:
+  public:
     explicit CReadPump(std::function<void()> step) : m_step(std::move(step)) {}
 
     void Run();
 
-private:
+  private:
     std::function<void()> m_step;
     bool m_running = false;
     bool m_again = false;

@@ -176,7 +176,9 @@ void CRxNetHandler::OnInputTaken() {
     }
 }
 
-bool CRxNetHandler::KeepAliveDue() { return false; }
+bool CRxNetHandler::KeepAliveDue() {
+    return false;
+}
 
 bool CRxNetHandler::LoginDone() const {
     return std::any_of(m_sessions.begin(), m_sessions.end(),
@@ -199,7 +201,8 @@ void CRxNetHandler::SessionClosed() {
 
 void CRxNetHandler::Sweep() {
     m_sweepPosted = false;
-    std::erase_if(m_sessions, [](const std::unique_ptr<CCallerSession>& s) { return s->IsClosed(); });
+    std::erase_if(m_sessions,
+                  [](const std::unique_ptr<CCallerSession>& s) { return s->IsClosed(); });
 }
 
 void CRxNetHandler::CloseTransport() {

@@ -23,7 +23,7 @@ class QTcpServer;
 // leaves never takes the port down: it listens on until disconnected.
 // With a Backlog, a caller that logs in first gets the last lines sent.
 class CRxNetHandler : public CSocketPort {
-public:
+  public:
     static constexpr int MaxMaxCallers = 64;
 
     CRxNetHandler(IPortHost& host, IPortView& view);
@@ -53,7 +53,7 @@ public:
     bool IsCalled() const override { return true; }
     bool LoginDone() const override;
 
-protected:
+  protected:
     const char* Kind() const override { return "RXTEL"; }
     void OpenTransport(const std::vector<QHostAddress>& addresses) override;
     void CloseTransport() override;
@@ -62,7 +62,7 @@ protected:
     void ApplyKindFields(const PortSetupValues& values) override;
     std::string StatusDetail() const override;
 
-private:
+  private:
     void Accept();
     void Refuse(QTcpSocket& socket);
     void Tick();

@@ -12,7 +12,7 @@
 // system's number; Number gives the errno value that stands for each class,
 // so the line keeps the number a user can look up.
 class CSocketError {
-public:
+  public:
     static int Number(QAbstractSocket::SocketError error);
     // "[%s: Socket Error %d]\n"
     static std::string Line(const std::string& portName, int number);

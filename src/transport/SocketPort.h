@@ -32,7 +32,7 @@ class QTcpSocket;
 // CloseTransport) and name the socket that traffic flows on (Stream); Qt
 // delivers every socket event on the one event-loop thread.
 class CSocketPort : public CNetPort {
-public:
+  public:
     enum class LinkState { Created, Connecting, Connected, Disconnected };
 
     // Host names are at most this long; a longer one cannot be looked up.
@@ -56,7 +56,7 @@ public:
     std::string HostName = "127.0.0.1";
     std::uint16_t PortNumber = 23;
 
-protected:
+  protected:
     // Starts the look-up; the rest happens on the loop. A Disconnect while
     // connecting does nothing: the attempt runs to its end.
     void DoConnect() override;
@@ -90,7 +90,7 @@ protected:
     // Reads whatever is waiting on the stream and fits.
     void ReadStream() { m_pump.Run(); }
 
-private:
+  private:
     void ReadStep();
     void Deliver(int n);
     void StreamClosed();

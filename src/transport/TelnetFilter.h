@@ -15,7 +15,7 @@
 // "Will", "won't" and "don't" are not answered. A command split across two
 // chunks is not recognised: each chunk is filtered on its own.
 class CTelnetFilter {
-public:
+  public:
     static constexpr unsigned char Iac = 255;
     static constexpr unsigned char Do = 253;
     static constexpr unsigned char Wont = 252;

@@ -16,7 +16,9 @@
 
 CWriteQueue::CWriteQueue(std::size_t limit) : m_limit(limit) {}
 
-CWriteQueue::~CWriteQueue() { Stop(); }
+CWriteQueue::~CWriteQueue() {
+    Stop();
+}
 
 void CWriteQueue::Start(int fd, std::function<void(int)> onError) {
     Stop();
@@ -26,8 +28,8 @@ void CWriteQueue::Start(int fd, std::function<void(int)> onError) {
     const bool known = ::fstat(fd, &info) == 0;
     m_socket = known && S_ISSOCK(info.st_mode);
     const int flags = ::fcntl(fd, F_GETFL);
-    m_guarded = !m_socket && !(known && S_ISREG(info.st_mode)) && flags >= 0 &&
-                (flags & O_NONBLOCK) == 0;
+    m_guarded =
+        !m_socket && !(known && S_ISREG(info.st_mode)) && flags >= 0 && (flags & O_NONBLOCK) == 0;
 }
 
 void CWriteQueue::Stop() {

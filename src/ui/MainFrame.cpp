@@ -290,10 +290,9 @@ bool CMainFrame::SaveModified(CGuiDocument& document) {
     if (!document.Doc().IsModified()) {
         return true;
     }
-    const auto answer =
-        MessageBoxes::Show(this, QMessageBox::Question,
-                           QStringLiteral("Save changes to %1?").arg(document.Title()),
-                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto answer = MessageBoxes::Show(
+        this, QMessageBox::Question, QStringLiteral("Save changes to %1?").arg(document.Title()),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) {
         return false;
     }
@@ -342,9 +341,9 @@ void CMainFrame::EndSession() {
     for (CGuiDocument* document : m_documents) {
         document->DisconnectAll();
         if (document->Doc().IsModified()) {
-            std::fprintf(stderr, "spotweaver: the unsaved changes to %s were not written\n",
-                         qPrintable(document->Path().isEmpty() ? document->Title()
-                                                               : document->Path()));
+            std::fprintf(
+                stderr, "spotweaver: the unsaved changes to %s were not written\n",
+                qPrintable(document->Path().isEmpty() ? document->Title() : document->Path()));
         }
     }
     std::fflush(stderr);

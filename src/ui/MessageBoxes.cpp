@@ -29,9 +29,9 @@ QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const 
     // A message box sizes itself to its text and ignores a minimum width;
     // a spacer across its grid widens it.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-        grid->addItem(new QSpacerItem(TitleRoom(box), 0, QSizePolicy::Minimum,
-                                      QSizePolicy::Expanding),
-                      grid->rowCount(), 0, 1, grid->columnCount());
+        grid->addItem(
+            new QSpacerItem(TitleRoom(box), 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+            grid->rowCount(), 0, 1, grid->columnCount());
     }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

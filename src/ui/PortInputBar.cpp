@@ -101,8 +101,8 @@ void CPortInputBar::ApplyFont(const QFont& font, int pixelHeight) {
     m_input->setFont(font);
     // A font's line is taller than its pixel size (descenders, accents): the
     // input line grows past the button height when a whole line needs it.
-    const int textHeight = QFontMetrics(font).lineSpacing() + 2 * TextMargin +
-                           2 * m_input->frameWidth();
+    const int textHeight =
+        QFontMetrics(font).lineSpacing() + 2 * TextMargin + 2 * m_input->frameWidth();
     const int inputHeight = std::max(m_buttonHeight, textHeight);
     m_input->setFixedHeight(inputHeight);
     setFixedHeight(inputHeight + 4);

@@ -1,7 +1,7 @@
 #include "ui/PortSetupDialog.h"
 
-#include "ui/MessageBoxes.h"
 #include "ui/FilterDialog.h"
+#include "ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -53,7 +53,9 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 
 } // namespace
 
-const std::vector<std::string>& CPortSetupModel::DataTypes() { return ::DataTypes::DialogNames(); }
+const std::vector<std::string>& CPortSetupModel::DataTypes() {
+    return ::DataTypes::DialogNames();
+}
 
 CPortSetupModel::CPortSetupModel(const PortSetupValues& values)
     : m_form(CPortKindForm::Of(values.kind)), m_mode(values.mode),
@@ -113,9 +115,8 @@ void CPortSetupModel::Build(const PortSetupValues& v) {
     m_fields.push_back(
         Check("StripAtPound", "Strip -@ and -# from spotter call", 1064, v.stripAtPound));
     m_fields.push_back(Check("OnlySkimmerCQ", "Only pass skimmer CQ spots", 1066, v.onlySkimmerCQ));
-    m_fields.push_back(
-        Check("NodeHandshake", "Node handshake (answer the link's init frames)", 1067,
-              v.nodeHandshake));
+    m_fields.push_back(Check("NodeHandshake", "Node handshake (answer the link's init frames)",
+                             1067, v.nodeHandshake));
     m_fields.push_back(
         Check("AddConsoleRoutes", "Add Console Routes Automatically", 1020, v.addConsoleRoutes));
 

@@ -56,8 +56,8 @@ const QColor Paper(0xfb, 0xfb, 0xf8);
 // A sheet of paper with a folded corner, on the 16 by 16 grid.
 void Sheet(QPainter& p, qreal x, qreal y, qreal w, qreal h) {
     QPolygonF page;
-    page << QPointF(x, y) << QPointF(x + w - 3, y) << QPointF(x + w, y + 3)
-         << QPointF(x + w, y + h) << QPointF(x, y + h);
+    page << QPointF(x, y) << QPointF(x + w - 3, y) << QPointF(x + w, y + 3) << QPointF(x + w, y + h)
+         << QPointF(x, y + h);
     p.setPen(QPen(Ink, 0.9));
     p.setBrush(Paper);
     p.drawPolygon(page);
@@ -159,8 +159,14 @@ void Picture(QPainter& p, I image) {
                                   << QPointF(7.3, 13.8) << QPointF(7.8, 12));
         break;
     case I::StopScript: {
-        const QPolygonF octagon({{5.3, 1.5}, {10.7, 1.5}, {14.5, 5.3}, {14.5, 10.7},
-                                 {10.7, 14.5}, {5.3, 14.5}, {1.5, 10.7}, {1.5, 5.3}});
+        const QPolygonF octagon({{5.3, 1.5},
+                                 {10.7, 1.5},
+                                 {14.5, 5.3},
+                                 {14.5, 10.7},
+                                 {10.7, 14.5},
+                                 {5.3, 14.5},
+                                 {1.5, 10.7},
+                                 {1.5, 5.3}});
         p.setPen(QPen(QColor(0x80, 0x20, 0x1a), 0.9));
         p.setBrush(QColor(0xc8, 0x3a, 0x30));
         p.drawPolygon(octagon);

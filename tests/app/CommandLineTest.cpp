@@ -95,8 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadLineRow{"HeadlessStartX",
                    {"setup.ini", "/STARTX", "--headless"},
                    "unrecognized option '/STARTX'"},
-        BadLineRow{"CheckHyphenStartX", {"--check", "a.ini", "-startx"},
-                   "unrecognized option '-startx'"},
+        BadLineRow{
+            "CheckHyphenStartX", {"--check", "a.ini", "-startx"}, "unrecognized option '-startx'"},
         BadLineRow{"UnknownLongOption", {"--bogus"}, "unrecognized option '--bogus'"},
         BadLineRow{"HeadlessWithoutFile", {"--headless"}, "--headless needs a setup file"},
         BadLineRow{"CheckWithoutFile", {"--check"}, "--check needs a setup file"},

@@ -29,7 +29,9 @@ namespace {
 
 constexpr auto Deadline = 20s;
 
-std::string Contents(const fs::path& path) { return FileBytes(path); }
+std::string Contents(const fs::path& path) {
+    return FileBytes(path);
+}
 
 void Put(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -233,8 +235,8 @@ TEST_F(HeadlessProgramTest, LogPipeWithoutAReaderNeitherFreezesNorKeepsSigtermOu
         return program.Errors().find("SPIDERLOG port connect commanded\n") != std::string::npos;
     })) << program.Errors();
     program.Type(Spot1 + "\n");
-    ASSERT_TRUE(WaitUntil(
-        [&] { return Contents(dir / "spider.log").find("VP8LP") != std::string::npos; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Contents(dir / "spider.log").find("VP8LP") != std::string::npos; }));
     program.Signal(SIGTERM);
     EXPECT_EQ(program.ExitStatus(), 0);
 }

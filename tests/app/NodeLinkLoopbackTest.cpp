@@ -99,14 +99,13 @@ TEST(NodeLinkLoopbackTest, BothDirections_HandshakePingsAndSpotsNoInitFrameLeaks
     EXPECT_TRUE(toIn.starts_with("PC11^14045.0^VP8NC^")) << toIn;
     EXPECT_TRUE(toIn.ends_with("^0808Z^node node-out <GB7SW^G4BBB^GB7SW^H99^~\n")) << toIn;
     ASSERT_TRUE(SendAll(
-        in.Get(),
-        "PC61^7005.0^JA1XYZ^ 8-Dec-2026^0810Z^long path^G4CCC^GB7XYZ^192.0.2.7^H30^~\n"));
+        in.Get(), "PC61^7005.0^JA1XYZ^ 8-Dec-2026^0810Z^long path^G4CCC^GB7XYZ^192.0.2.7^H30^~\n"));
     const std::string toOut = ReceiveLine(out.Get());
     EXPECT_TRUE(toOut.starts_with("PC11^7005.0^JA1XYZ^")) << toOut;
     EXPECT_TRUE(toOut.ends_with("^0810Z^long path <GB7SW^G4CCC^GB7SW^H99^~\n")) << toOut;
 
-    ASSERT_TRUE(WaitUntil([&] { return Count(FileBytes(dir.Path() / "spots.log"), "\n") == 2; },
-                          10s));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Count(FileBytes(dir.Path() / "spots.log"), "\n") == 2; }, 10s));
     const std::string log = FileBytes(dir.Path() / "spots.log");
     EXPECT_EQ(Count(log, "DX de G4BBB:"), 1) << log;
     EXPECT_EQ(Count(log, "DX de G4CCC:"), 1) << log;

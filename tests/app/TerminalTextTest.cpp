@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
                               "N| PC11^14025.0^VP8LP\nN| x"},
                       TextRow{"EmptyLineGetsItsPrefix", {"\n"}, "N| ", "N| \n"},
                       TextRow{"EscapeSequenceShownNotSent",
-                              {std::string("x\x1b[2J\x07\x7f\ty\n", 10)}, "T| ",
+                              {std::string("x\x1b[2J\x07\x7f\ty\n", 10)},
+                              "T| ",
                               "T| x^[[2J^G^?\ty\n"},
                       TextRow{"HighBytesPass", {"\xe9t\xe9\n"}, "", "\xe9t\xe9\n"}),
     [](const auto& info) { return std::string(info.param.name); });

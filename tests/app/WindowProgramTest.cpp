@@ -28,7 +28,8 @@ TEST(WindowProgramTest, MistypedStartFlag_OpensTheSetupConnectsNothingAndSaysSo)
     ScratchFolder dir;
     WriteFileBytes(dir.Path() / "setup.ini", SetupDamage::ManyPorts(1, 1));
     ChildProgram program(dir.Path(), {"setup.ini", "/STARTX"}, Offscreen(dir));
-    EXPECT_TRUE(ErrorsSay(program, "spotweaver: '/STARTX' ignored: only /START connects the ports\n"))
+    EXPECT_TRUE(
+        ErrorsSay(program, "spotweaver: '/STARTX' ignored: only /START connects the ports\n"))
         << program.How() << "\n"
         << program.Errors();
     EXPECT_TRUE(program.Running());

@@ -1,5 +1,5 @@
-#include "platform/CommandIds.h"
 #include "port/PortHandler.h"
+#include "platform/CommandIds.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
 #include "routing/RouterOptions.h"
@@ -16,7 +16,7 @@ namespace {
 
 // The smallest router: it frames and sends, and routes nothing.
 class PlainRouter : public CRouter {
-public:
+  public:
     explicit PlainRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Command) {
         InputType = "Plain";
     }
@@ -29,7 +29,7 @@ public:
     void FromCTUser(std::string_view, CPortHandler&) override {}
     void SaveSettings(CSetupFile&) const override {}
 
-protected:
+  protected:
     void Deliver(CRouter&, std::string_view, CPortHandler&) override {}
 };
 
@@ -287,8 +287,8 @@ TEST(PortHandler, SaveAndLoad_CommonBlockInOrderWithPlacement) {
 
 TEST(PortHandler, Load_WithoutScriptBlockArmsReconnectAfter60AndCutsLongIds) {
     FakePortHost host;
-    const std::vector<std::string> lines = {"BufferSize=500",  "KeepAlive=0",   "PortName=N",
-                                            "IsTNCPort=0",     "StreamSW=#x",   "PortStreamID=XYZ"};
+    const std::vector<std::string> lines = {"BufferSize=500", "KeepAlive=0", "PortName=N",
+                                            "IsTNCPort=0",    "StreamSW=#x", "PortStreamID=XYZ"};
     CSetupFile reader(lines, host.ui);
     RecordingPortView view;
     FakePort port(reader, host, view);
@@ -303,8 +303,9 @@ TEST(PortHandler, Load_WithoutScriptBlockArmsReconnectAfter60AndCutsLongIds) {
 
 TEST(PortHandler, Load_HostileBufferSizeIsClampedWithMessage) {
     FakePortHost host;
-    const std::vector<std::string> lines = {"BufferSize=2000000000", "KeepAlive=-4", "PortName=N",
-                                            "IsTNCPort=0", "StreamSW=|", "PortStreamID=A"};
+    const std::vector<std::string> lines = {
+        "BufferSize=2000000000", "KeepAlive=-4", "PortName=N",
+        "IsTNCPort=0",           "StreamSW=|",   "PortStreamID=A"};
     CSetupFile reader(lines, host.ui);
     RecordingPortView view;
     FakePort port(reader, host, view);

@@ -149,10 +149,14 @@ TEST(ClusterUserRouterTest, Save_WritesItsKeysInOrder) {
 TEST(ClusterUserRouterTest, Load_ReadsEveryKeyAndStopsBeforeTheNextSection) {
     FakePortHost host;
     FakePort& port = host.AddPort("TEL");
-    const std::vector<std::string> lines = {
-        "MyCall=G4AAA",         "AntiLoopPrefix= <",   "DupeLength=5",
-        "CRLFOption=2",         "BlockDashAtOption=1", "StripAtPoundOption=1",
-        "OnlyPassSkimmerCQOption=1", "PortType=TEL"};
+    const std::vector<std::string> lines = {"MyCall=G4AAA",
+                                            "AntiLoopPrefix= <",
+                                            "DupeLength=5",
+                                            "CRLFOption=2",
+                                            "BlockDashAtOption=1",
+                                            "StripAtPoundOption=1",
+                                            "OnlyPassSkimmerCQOption=1",
+                                            "PortType=TEL"};
     CSetupFile setup(lines, host.ui);
     const auto loaded = Load(DataTypeCode::ClusterUser, setup, port);
     CRouter& router = *loaded;
@@ -200,13 +204,23 @@ TEST_P(ClusterUserOlderFile, AbsentOptionalKeysKeepDefaults) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, ClusterUserOlderFile,
     testing::Values(
-        OlderFileRow{"OnlyMyCall", CPortHandler::TncNone, {"MyCall=G4AAA", "PortType=TEL"}, "  <", 3},
-        OlderFileRow{"OnlyMyCallOnMaster", CPortHandler::TncMaster,
-                     {"MyCall=G4AAA", "PortType=TEL"}, "  <", 1},
-        OlderFileRow{"OnlyMyCallOnSlave", CPortHandler::TncSlave,
-                     {"MyCall=G4AAA", "PortType=TEL"}, "  <", 3},
-        OlderFileRow{"EmptyPrefixThenCrLfOnMaster", CPortHandler::TncMaster,
-                     {"MyCall=G4AAA", "AntiLoopPrefix=", "CRLFOption=3", "PortType=TEL"}, "", 3}),
+        OlderFileRow{
+            "OnlyMyCall", CPortHandler::TncNone, {"MyCall=G4AAA", "PortType=TEL"}, "  <", 3},
+        OlderFileRow{"OnlyMyCallOnMaster",
+                     CPortHandler::TncMaster,
+                     {"MyCall=G4AAA", "PortType=TEL"},
+                     "  <",
+                     1},
+        OlderFileRow{"OnlyMyCallOnSlave",
+                     CPortHandler::TncSlave,
+                     {"MyCall=G4AAA", "PortType=TEL"},
+                     "  <",
+                     3},
+        OlderFileRow{"EmptyPrefixThenCrLfOnMaster",
+                     CPortHandler::TncMaster,
+                     {"MyCall=G4AAA", "AntiLoopPrefix=", "CRLFOption=3", "PortType=TEL"},
+                     "",
+                     3}),
     [](const testing::TestParamInfo<OlderFileRow>& info) { return info.param.name; });
 
 } // namespace

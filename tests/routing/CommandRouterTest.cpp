@@ -83,7 +83,8 @@ TEST(CommandRouterTest, ConsoleLine_ReachesEachDestinationInItsDirectForm) {
     EXPECT_EQ(irc.written, "privmsg #CQDX :sh/dx\r\n");
     EXPECT_EQ(cte.written, "sh/dx\xE6\n");
     EXPECT_EQ(raw.written, "");
-    EXPECT_EQ(host.ViewOf(4).Text(), "RAW: Can't route from anything to PassThru except PassThru.\n");
+    EXPECT_EQ(host.ViewOf(4).Text(),
+              "RAW: Can't route from anything to PassThru except PassThru.\n");
 }
 
 TEST(CommandRouterTest, ReceivedOnSlavePort_SkipsStreamPrefix) {

@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(EverySourceKind, DirectDestination, testing::ValuesIn(D
 // A TNC on one MASTER port with two stream ports, all Direct and routed to
 // each other both ways.
 class TncStreams : public testing::Test {
-protected:
+  protected:
     TncStreams() {
         CRouter& master = Give(tnc, "Direct");
         master.CRLFOption = 1;
@@ -152,8 +152,8 @@ TEST_F(TncStreams, ConnectedReport_StoresCallAndReconnectsStream) {
     host.commands.clear();
     Receive(tnc, "|A*** connected to dl1xyz-2 via NODE\r");
     EXPECT_EQ(a.written, "");
-    const std::vector<std::pair<CPortHandler*, int>> expected = {
-        {&a, PortCommand::Disconnect}, {&a, PortCommand::Connect}};
+    const std::vector<std::pair<CPortHandler*, int>> expected = {{&a, PortCommand::Disconnect},
+                                                                 {&a, PortCommand::Connect}};
     EXPECT_EQ(host.commands, expected);
 
     // The stored call is what the script inserts for "\%".

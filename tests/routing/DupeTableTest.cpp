@@ -112,7 +112,7 @@ TEST(DupeTableTest, SetLength_DiscardsKeysAndRestartsAtPosition1) {
 
 // The ring with a plain scan of every entry, as the table must behave.
 class CLinearRing {
-public:
+  public:
     explicit CLinearRing(int n) : m_ring(static_cast<std::size_t>(n)) {}
     bool CheckAndRecord(const std::string& key) {
         for (const std::string& entry : m_ring) {
@@ -125,7 +125,7 @@ public:
         return false;
     }
 
-private:
+  private:
     std::vector<std::string> m_ring;
     int m_index = 0;
 };

@@ -115,9 +115,13 @@ TEST(MircUserRouterTest, AsSource_SpotWithEightBitLeadIn_IsStillASpot) {
 TEST(MircUserRouterTest, SaveAndLoad_RoundTripWithCode6) {
     FakePortHost host;
     FakePort& port = host.AddPort("IRC");
-    const std::vector<std::string> lines = {
-        "MyCall=#CQDX", "AntiLoopPrefix=", "DupeLength=2", "CRLFOption=2",
-        "BlockDashAtOption=1", "StripAtPoundOption=0", "OnlyPassSkimmerCQOption=1"};
+    const std::vector<std::string> lines = {"MyCall=#CQDX",
+                                            "AntiLoopPrefix=",
+                                            "DupeLength=2",
+                                            "CRLFOption=2",
+                                            "BlockDashAtOption=1",
+                                            "StripAtPoundOption=0",
+                                            "OnlyPassSkimmerCQOption=1"};
     CSetupFile setup(lines, host.ui);
     const auto loaded = Load(DataTypeCode::MircUser, setup, port);
     CRouter& router = *loaded;

@@ -12,7 +12,7 @@ namespace {
 using namespace rig;
 
 class RouteSetupModelTest : public testing::Test {
-protected:
+  protected:
     RouteSetupModelTest() {
         for (const char* name : {"CON", "TEL", "NODE"}) {
             Give(host.AddPort(name), "Command");

@@ -21,16 +21,11 @@ struct TypeRow {
 };
 
 const std::vector<TypeRow> Types = {
-    {0, "Command", 3, "FromCommand"},
-    {1, "Cluster User", 3, "FromClusterUser"},
-    {2, "Cluster Node", 3, "FromClusterNode"},
-    {3, "Direct", 3, "FromDirect"},
-    {4, "CT Network", 0, "FromCTNetwork"},
-    {5, "CT User", 3, "FromCTUser"},
-    {6, "MIRC User", 3, "FromMircUser"},
-    {7, "Clusse User", 3, "FromClusseUser"},
-    {8, "PassThru", 3, "FromPassThru"},
-    {9, "Spider User", 3, "FromClusterUser"},
+    {0, "Command", 3, "FromCommand"},          {1, "Cluster User", 3, "FromClusterUser"},
+    {2, "Cluster Node", 3, "FromClusterNode"}, {3, "Direct", 3, "FromDirect"},
+    {4, "CT Network", 0, "FromCTNetwork"},     {5, "CT User", 3, "FromCTUser"},
+    {6, "MIRC User", 3, "FromMircUser"},       {7, "Clusse User", 3, "FromClusseUser"},
+    {8, "PassThru", 3, "FromPassThru"},        {9, "Spider User", 3, "FromClusterUser"},
 };
 
 std::string TypeName(const testing::TestParamInfo<TypeRow>& info) {
@@ -45,16 +40,12 @@ std::string TypeName(const testing::TestParamInfo<TypeRow>& info) {
 
 // A destination that notes which handler was called with what.
 class RecordingRouter : public CRouter {
-public:
+  public:
     explicit RecordingRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Direct) {}
     void FromMircUser(std::string_view l, CPortHandler&) override { Note("FromMircUser", l); }
-    void FromClusterUser(std::string_view l, CPortHandler&) override {
-        Note("FromClusterUser", l);
-    }
+    void FromClusterUser(std::string_view l, CPortHandler&) override { Note("FromClusterUser", l); }
     void FromClusseUser(std::string_view l, CPortHandler&) override { Note("FromClusseUser", l); }
-    void FromClusterNode(std::string_view l, CPortHandler&) override {
-        Note("FromClusterNode", l);
-    }
+    void FromClusterNode(std::string_view l, CPortHandler&) override { Note("FromClusterNode", l); }
     void FromCommand(std::string_view l, CPortHandler&) override { Note("FromCommand", l); }
     void FromDirect(std::string_view l, CPortHandler&) override { Note("FromDirect", l); }
     void FromCTNetwork(std::string_view l, CPortHandler&) override { Note("FromCTNetwork", l); }
@@ -64,10 +55,10 @@ public:
 
     std::vector<std::string> calls;
 
-protected:
+  protected:
     void Deliver(CRouter&, std::string_view, CPortHandler&) override {}
 
-private:
+  private:
     void Note(const char* handler, std::string_view line) {
         calls.push_back(std::string(handler) + ":" + std::string(line));
     }

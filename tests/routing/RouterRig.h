@@ -48,7 +48,9 @@ inline const std::string IrcPost = "privmsg #CQDX :\x03"
                                    "1,15 " +
                                    IrcSpotText + "\r\n";
 
-inline std::string Shown(const std::string& message) { return "DST: " + message + "\n"; }
+inline std::string Shown(const std::string& message) {
+    return "DST: " + message + "\n";
+}
 inline const std::string FromPassThruRefused =
     Shown("Can't route to anything from PassThru except PassThru.");
 
@@ -106,7 +108,7 @@ inline std::unique_ptr<CRouter> Load(DataTypeCode type, CSetupFile& setup, CPort
 }
 
 class Rig {
-public:
+  public:
     Rig(const std::string& source, const std::string& destinationType)
         : sourceType(source), src(host.AddPort("SRC")), dst(host.AddPort("DST")),
           srcRouter(Give(src, source)), dstRouter(Give(dst, destinationType)) {

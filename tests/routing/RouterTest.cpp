@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- Once-a-second work ------------------------------------------------------
 
 class RouterTimer : public testing::Test {
-protected:
+  protected:
     RouterTimer() {
         Give(port, "Cluster User");
         port.KeepAlive().Set(1, host.clock);
@@ -229,7 +229,7 @@ TEST_F(RouterTimer, ScriptPolling_SendsEveryStepWithEmptyPromptThenWaits) {
 // ---- Route table ---------------------------------------------------------------
 
 class RouteTable : public testing::Test {
-protected:
+  protected:
     RouteTable() {
         for (const char* name : {"A", "B", "C", "D"}) {
             routers.push_back(&Give(host.AddPort(name), "Direct"));

@@ -30,10 +30,13 @@ TEST(SpiderUserRouterTest, AsSource_HandsLinesToClusterUserHandler) {
 TEST(SpiderUserRouterTest, SaveAndLoad_RoundTripWithCode9) {
     FakePortHost host;
     FakePort& port = host.AddPort("TEL");
-    const std::vector<std::string> lines = {
-        "MyCall=G4AAA",         "AntiLoopPrefix=<",    "DupeLength=7",
-        "CRLFOption=1",         "BlockDashAtOption=0", "StripAtPoundOption=1",
-        "OnlyPassSkimmerCQOption=0"};
+    const std::vector<std::string> lines = {"MyCall=G4AAA",
+                                            "AntiLoopPrefix=<",
+                                            "DupeLength=7",
+                                            "CRLFOption=1",
+                                            "BlockDashAtOption=0",
+                                            "StripAtPoundOption=1",
+                                            "OnlyPassSkimmerCQOption=0"};
     CSetupFile setup(lines, host.ui);
     const auto loaded = Load(DataTypeCode::SpiderUser, setup, port);
     CRouter& router = *loaded;

@@ -107,8 +107,7 @@ const FormatRow kRows[] = {
      SpotFields{"K1ABC", "14025.0", "DL1XYZ", "", "1234Z"}, true,
      "DX de K1ABC:     14025.0  DL1XYZ                                      1234Z"},
     {"DxDe_LongCallAndComment_CutAtColumns39And70", Form::DxDe,
-     SpotFields{"K1ABC", "14025.0", "VP2E/DL1XYZ/P", "CQ CQ CQ CQ contest QSL via bureau",
-                "1234"},
+     SpotFields{"K1ABC", "14025.0", "VP2E/DL1XYZ/P", "CQ CQ CQ CQ contest QSL via bureau", "1234"},
      true, "DX de K1ABC:     14025.0  VP2E/DL1XYZ/PCQ CQ CQ CQ contest QSL via bur1234Z"},
     {"DxDe_OwnMark_NoLoopCheck", Form::DxDe, WithComment("cq <W1AW"), true,
      "DX de K1ABC:     14025.0  DL1XYZ       cq <W1AW                       1234Z"},
@@ -118,8 +117,8 @@ const FormatRow kRows[] = {
     {"Irc_LongSpotterCutTo12", Form::Irc,
      SpotFields{"KH6ABC/W1AW-#", "144300.0", "DL1XYZ", "tropo", "1234"}, true,
      "KH6ABC/W1AW-144300.0 DL1XYZ       tropo                       1234"},
-    {"Irc_EmptyComment_NoZ", Form::Irc, SpotFields{"K1ABC", "14025.0", "DL1XYZ", "", "1234Z"},
-     true, "K1ABC        14025.0 DL1XYZ                                   1234"},
+    {"Irc_EmptyComment_NoZ", Form::Irc, SpotFields{"K1ABC", "14025.0", "DL1XYZ", "", "1234Z"}, true,
+     "K1ABC        14025.0 DL1XYZ                                   1234"},
     {"Irc_OwnMark_NoLoopCheck", Form::Irc, WithComment("cq <W1AW"), true,
      "K1ABC        14025.0 DL1XYZ       cq <W1AW                    1234"},
 };
@@ -146,11 +145,14 @@ TEST_P(SpotFormatterDateTest, FormatPC11_DateDayMonthYear) {
 }
 
 const DateRow kDateRows[] = {
-    {"FirstOfJanuary", {2027, 1, 1},
+    {"FirstOfJanuary",
+     {2027, 1, 1},
      "PC11^14025.0^DL1XYZ^1-Jan-2027^1234Z^cq cq <W1AW^K1ABC^W1AW^H99^~"},
-    {"EndOfOctober", {2026, 10, 31},
+    {"EndOfOctober",
+     {2026, 10, 31},
      "PC11^14025.0^DL1XYZ^31-Oct-2026^1234Z^cq cq <W1AW^K1ABC^W1AW^H99^~"},
-    {"MidSeptember", {2026, 9, 15},
+    {"MidSeptember",
+     {2026, 9, 15},
      "PC11^14025.0^DL1XYZ^15-Sep-2026^1234Z^cq cq <W1AW^K1ABC^W1AW^H99^~"},
 };
 
@@ -176,8 +178,8 @@ TEST_P(SpotFormatterSolarTest, FormatSolarFrame_AnnouncementBecomesAr19) {
 }
 
 const SolarRow kSolarRows[] = {
-    {"UpperCaseChannel", ":SolarMonitor!~sm@solar.example.org PRIVMSG #CQDX :SFI=150 A=5 K=2",
-     true, "AR19^1^SolarMonitor^SOLAR^SFI=150 A=5 K=2^SOLAR.LST^W1AW^0^K^MA^H99^~"},
+    {"UpperCaseChannel", ":SolarMonitor!~sm@solar.example.org PRIVMSG #CQDX :SFI=150 A=5 K=2", true,
+     "AR19^1^SolarMonitor^SOLAR^SFI=150 A=5 K=2^SOLAR.LST^W1AW^0^K^MA^H99^~"},
     {"LowerCaseChannel_ColourCodesRemoved",
      ":SolarMonitor!~sm@solar.example.org PRIVMSG #cqdx :\x03"
      "12 SFI=150 A=5 K=2 \x03"

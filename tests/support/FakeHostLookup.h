@@ -11,7 +11,7 @@
 // Answers names from a table, later, on the given loop; a name not in the
 // table is unknown.
 class FakeHostLookup : public IHostLookup {
-public:
+  public:
     explicit FakeHostLookup(IEventLoop& loop) : m_loop(loop) {}
 
     Id Start(const std::string& name, Done done) override {
@@ -34,7 +34,7 @@ public:
 
     std::map<std::string, std::vector<std::string>> names;
 
-private:
+  private:
     IEventLoop& m_loop;
     std::map<Id, Done> m_pending;
     Id m_nextId = 1;

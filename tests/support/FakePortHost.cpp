@@ -28,9 +28,13 @@ void FakePort::ComeUp() {
     OnReceive("", 0);
 }
 
-void FakePort::GoDown() { Disconnect(); }
+void FakePort::GoDown() {
+    Disconnect();
+}
 
-void FakePort::SavePortType(CSetupFile& setup) const { setup.PutString("PortType", "FAKE"); }
+void FakePort::SavePortType(CSetupFile& setup) const {
+    setup.PutString("PortType", "FAKE");
+}
 
 void FakePort::SaveKindSettings(CSetupFile&) const {}
 

@@ -14,11 +14,13 @@
 
 // A port that records what it writes; its transport is a flag.
 class FakePort : public CPortHandler {
-public:
+  public:
     using CPortHandler::CPortHandler;
 
     bool SetupNewPort() override;
-    void Write(const char* data, int len) override { written.append(data, static_cast<std::size_t>(len)); }
+    void Write(const char* data, int len) override {
+        written.append(data, static_cast<std::size_t>(len));
+    }
     void SavePortType(CSetupFile& setup) const override;
     void SaveKindSettings(CSetupFile& setup) const override;
     bool EditSetup() override;
@@ -33,14 +35,14 @@ public:
     int connectCalls = 0;
     bool called = false;
 
-protected:
+  protected:
     void DoConnect() override;
     LinkEnd DoDisconnect() override { return LinkEnd::Now; }
 };
 
 // The document side of a port, for tests of ports and routers.
 class FakePortHost : public IPortHost {
-public:
+  public:
     IEventLoop& Loop() override { return loop; }
     const IClock& Clock() const override { return clock; }
     IUiServices& Ui() override { return ui; }

@@ -1,6 +1,8 @@
 #include "support/ManualEventLoop.h"
 
-void ManualEventLoop::Post(std::function<void()> fn) { m_posted.push_back(std::move(fn)); }
+void ManualEventLoop::Post(std::function<void()> fn) {
+    m_posted.push_back(std::move(fn));
+}
 
 IEventLoop::TimerId ManualEventLoop::StartTimer(int intervalMs, std::function<void()> fn) {
     const TimerId id = NextId();
@@ -18,7 +20,9 @@ IEventLoop::TimerId ManualEventLoop::NextId() {
     return m_ids.Next([this](TimerId used) { return m_timers.count(used) != 0; });
 }
 
-void ManualEventLoop::StopTimer(TimerId id) { m_timers.erase(id); }
+void ManualEventLoop::StopTimer(TimerId id) {
+    m_timers.erase(id);
+}
 
 int ManualEventLoop::RunPosted(int maxCalls) {
     int ran = 0;
@@ -37,7 +41,8 @@ void ManualEventLoop::Advance(std::int64_t ms) {
     for (;;) {
         auto next = m_timers.end();
         for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
-            if (it->second.due <= end && (next == m_timers.end() || it->second.due < next->second.due)) {
+            if (it->second.due <= end &&
+                (next == m_timers.end() || it->second.due < next->second.due)) {
                 next = it;
             }
         }

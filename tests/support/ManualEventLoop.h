@@ -10,7 +10,7 @@
 
 // An event loop whose time only moves when a test says so.
 class ManualEventLoop : public IEventLoop {
-public:
+  public:
     void Post(std::function<void()> fn) override;
     TimerId StartTimer(int intervalMs, std::function<void()> fn) override;
     TimerId SingleShot(int delayMs, std::function<void()> fn) override;
@@ -27,7 +27,7 @@ public:
     std::size_t PostedCount() const { return m_posted.size(); }
     std::size_t ActiveTimers() const { return m_timers.size(); }
 
-private:
+  private:
     TimerId NextId();
 
     struct Timer {

@@ -6,7 +6,7 @@
 
 // A port window that keeps everything written to it.
 class RecordingPortView : public IPortView {
-public:
+  public:
     void AppendText(std::string_view text) override { text_.append(text); }
     void SetTitleParts(const std::string& name, const std::string& status) override {
         name_ = name;
@@ -26,7 +26,7 @@ public:
     WindowPlacement placement;
     bool closed = false;
 
-private:
+  private:
     std::string text_;
     std::string name_;
     std::string status_;

@@ -13,7 +13,7 @@
 
 // UI services that record what the core shows and answer from a script.
 class RecordingUi : public IUiServices {
-public:
+  public:
     void MessageBox(const std::string& text) override { messages.push_back(text); }
     bool AskYesNo(const std::string& text) override;
 

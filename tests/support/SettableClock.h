@@ -4,7 +4,7 @@
 
 // A clock that shows what the test set.
 class SettableClock : public IClock {
-public:
+  public:
     std::int64_t NowSeconds() const override { return seconds; }
     CivilDate UtcDate() const override { return date; }
 

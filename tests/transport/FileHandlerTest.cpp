@@ -1,12 +1,12 @@
 #include "transport/FileHandler.h"
 
+#include "EventSpin.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"
 #include "setup/SetupFile.h"
 #include "support/FakePortHost.h"
 #include "support/ScratchFolder.h"
-#include "EventSpin.h"
 
 #include <gtest/gtest.h>
 

@@ -63,7 +63,7 @@ struct Station {
 // broadcast address 127.255.255.255, and other stations send from other
 // loopback addresses.
 class NetBroadcastHandlerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(listener.bind(QHostAddress::AnyIPv4, portNumber, Shared));
         ASSERT_TRUE(other.bind(QHostAddress("127.0.0.7"), 0));

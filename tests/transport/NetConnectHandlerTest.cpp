@@ -38,7 +38,7 @@ quint16 ClosedPort() {
 }
 
 class NetConnectHandlerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(node.listen(QHostAddress::LocalHost, 0)); }
 
     void TearDown() override {
@@ -445,7 +445,7 @@ struct Ipv6Host {
 
 class NetConnectIpv6Test : public NetConnectHandlerTest,
                            public ::testing::WithParamInterface<Ipv6Host> {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(node6.listen(QHostAddress::LocalHostIPv6, 0));
         lookup.names = {{"v6only.test", {"::1"}}, {"both.test", {"127.0.0.1", "::1"}}};

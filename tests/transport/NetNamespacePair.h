@@ -10,7 +10,7 @@
 // both hosts. Everything is removed again on destruction. Making the pair
 // needs the right to create namespaces; Ok() tells, Error() says why not.
 class NetNamespacePair {
-public:
+  public:
     NetNamespacePair(const std::string& addressA, const std::string& addressB);
     ~NetNamespacePair();
 
@@ -25,7 +25,7 @@ public:
     // Back to the namespace the thread started in.
     bool Leave();
 
-private:
+  private:
     bool Run(const std::string& command);
     bool Enter(const std::string& name);
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/qt/QtEventLoop.h"
-#include "support/SettableClock.h"
 #include "port/IPortHost.h"
 #include "support/RecordingUi.h"
+#include "support/SettableClock.h"
 
 #include <functional>
 #include <string>
@@ -18,7 +18,7 @@
 // with GetLine and handed to onLine (empty lines skipped), and the port is
 // told after each line (OnInputTaken) so that it reads on.
 class NetTestHost : public IPortHost {
-public:
+  public:
     IEventLoop& Loop() override { return loop; }
     const IClock& Clock() const override { return clock; }
     IUiServices& Ui() override { return ui; }

@@ -33,7 +33,7 @@ quint16 FreePort() {
 }
 
 class RxNetHandlerTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         if (port) {
             host.Forget(*port);
@@ -41,9 +41,8 @@ protected:
         }
     }
 
-    CRxNetHandler& MakePort(const std::string& hostName, int portNumber,
-                            const std::string& script, const std::string& keys = "",
-                            const std::string& placement = "") {
+    CRxNetHandler& MakePort(const std::string& hostName, int portNumber, const std::string& script,
+                            const std::string& keys = "", const std::string& placement = "") {
         const std::string section = SetupText::Common("RXTEL", 32000, script) + placement +
                                     "HostName=" + hostName +
                                     "\nPortNumber=" + std::to_string(portNumber) + "\n" + keys;
@@ -126,7 +125,8 @@ TEST_F(RxNetHandlerTest, Caller_DoEchoRefusedAndTextReachesRing) {
     EXPECT_EQ(ReadBytes(*station, 3), "\xff\xfc\x01"s);
     ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 1; }));
     EXPECT_EQ(host.lines[0], "  \x01N0CALL");
-    EXPECT_EQ(view.Text(), Listening() + Caller(station->localPort(), "connected") + "  \x01N0CALL\r\n");
+    EXPECT_EQ(view.Text(),
+              Listening() + Caller(station->localPort(), "connected") + "  \x01N0CALL\r\n");
 }
 
 TEST_F(RxNetHandlerTest, NewerCaller_ReplacesOlderWhichIsClosedAndScriptStartsOver) {
@@ -159,8 +159,8 @@ TEST_F(RxNetHandlerTest, LastCallerHangsUp_PortListensOnWithoutAutomaticReconnec
     ASSERT_TRUE(SpinUntil([&] { return !rx.HasCaller(); }));
 
     EXPECT_TRUE(rx.IsConnected());
-    EXPECT_EQ(view.Text(), Listening() + Caller(stationPort, "connected") +
-                               Caller(stationPort, "disconnected"));
+    EXPECT_EQ(view.Text(),
+              Listening() + Caller(stationPort, "connected") + Caller(stationPort, "disconnected"));
     EXPECT_TRUE(host.commands.empty());
     auto again = Call();
     EXPECT_TRUE(SpinUntil([&] { return rx.HasCaller(); }));
@@ -246,8 +246,8 @@ TEST_F(RxNetHandlerTest, SetupNewPort_ShowsRxtelDefaults) {
 }
 
 TEST_F(RxNetHandlerTest, TwoCallers_EachLogsInAloneAndInputArrivesAsWholeLines) {
-    CRxNetHandler& rx = ListeningPort(
-        SetupText::Script({{"", "login:"}, {"G4", "Welcome"}}, 0, 60), "MaxCallers=2\n");
+    CRxNetHandler& rx = ListeningPort(SetupText::Script({{"", "login:"}, {"G4", "Welcome"}}, 0, 60),
+                                      "MaxCallers=2\n");
     auto a = Call();
     auto b = Call();
     EXPECT_EQ(ReadBytes(*a, 7), "login:\n");
@@ -391,7 +391,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<SavedKeys>& info) { return info.param.name; });
 
 // A feed fanned out to many callers, on IPv4 and IPv6 loopback.
-class RxNetFanOutTest : public RxNetHandlerTest, public ::testing::WithParamInterface<const char*> {};
+class RxNetFanOutTest : public RxNetHandlerTest,
+                        public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(RxNetFanOutTest, EightCallersGetEveryLineWhileOneThatNeverReadsIsClosedAlone) {
     listenHost = QHostAddress(QString::fromLatin1(GetParam()));

@@ -310,11 +310,11 @@ TEST_P(FontDialogTest, OkUnchanged_KeepsTheStoredFont) {
     EXPECT_EQ(document->Doc().FontFace, shown.family().toStdString());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faces, FontDialogTest,
-    ::testing::Values(FontRow{"NotInstalled", 20, "Courier New"},
-                      FontRow{"InstalledCharacterHeight", -14, "DejaVu Sans Mono"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Faces, FontDialogTest,
+                         ::testing::Values(FontRow{"NotInstalled", 20, "Courier New"},
+                                           FontRow{"InstalledCharacterHeight", -14,
+                                                   "DejaVu Sans Mono"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GuiDocumentTest, ActivatedWindow_TakesTypingInItsInputLine) {
     GuiRig rig;

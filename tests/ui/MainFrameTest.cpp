@@ -438,8 +438,8 @@ TEST(MainFrameTest, WindowsWithoutStoredPlaces_OpenInsideTheWorkspaceCascaded) {
 TEST(MainFrameTest, PlaceStoredOnALargerScreen_IsMovedIntoTheWorkspace) {
     GuiRig rig;
     rig.frame->show();
-    CGuiDocument* document = rig.frame->OpenDocument(rig.Write(
-        "large.ini", UnplacedPorts(2, SetupText::Placement(1, 1500, 900, 2100, 1300))));
+    CGuiDocument* document = rig.frame->OpenDocument(
+        rig.Write("large.ini", UnplacedPorts(2, SetupText::Placement(1, 1500, 900, 2100, 1300))));
     GuiRig::Settle();
     EXPECT_TRUE(Inside(*rig.frame, GuiRig::WindowOf(*document, "P1")));
 }

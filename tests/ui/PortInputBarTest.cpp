@@ -6,8 +6,8 @@
 #include "ui/HistoryEdit.h"
 
 #include <QSignalSpy>
-#include <QTextDocument>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolButton>
 
 #include <gtest/gtest.h>

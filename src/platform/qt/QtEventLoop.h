@@ -12,7 +12,7 @@ class QTimer;
 // The event-loop seam on Qt's loop: queued calls and QTimer timers, all on
 // the thread that owns this object.
 class QtEventLoop : public IEventLoop {
-public:
+  public:
     // Timer ids start at firstId (a test starts near the largest).
     explicit QtEventLoop(TimerId firstId = 1);
     ~QtEventLoop() override;
@@ -22,7 +22,7 @@ public:
     TimerId SingleShot(int delayMs, std::function<void()> fn) override;
     void StopTimer(TimerId id) override;
 
-private:
+  private:
     TimerId Add(int ms, bool single, std::function<void()> fn);
 
     QObject m_context;

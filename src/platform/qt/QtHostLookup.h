@@ -10,14 +10,14 @@ class QHostInfo;
 
 // The system's resolver through Qt, answered on the Qt event loop.
 class QtHostLookup : public IHostLookup {
-public:
+  public:
     QtHostLookup();
     ~QtHostLookup() override;
 
     Id Start(const std::string& name, Done done) override;
     void Abort(Id id) override;
 
-private:
+  private:
     void Answer(const QHostInfo& info);
 
     QObject m_context;

@@ -2,7 +2,9 @@
 
 #include <ctime>
 
-std::int64_t SystemClock::NowSeconds() const { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t SystemClock::NowSeconds() const {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 CivilDate SystemClock::UtcDate() const {
     const std::time_t now = std::time(nullptr);

@@ -4,7 +4,7 @@
 
 // The machine's clock: calendar seconds and today's UTC date.
 class SystemClock : public IClock {
-public:
+  public:
     std::int64_t NowSeconds() const override;
     CivilDate UtcDate() const override;
 };
