@@ -1,6 +1,6 @@
 // Any bytes as a country file: a message or a file that answers look-ups,
 // never a crash; the lines of the input are looked up as calls.
-#include "routing/CountryFile.h"
+#include "filters/CountryFile.h"
 
 #include <cstddef>
 #include <cstdint>

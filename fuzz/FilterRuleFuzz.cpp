@@ -1,10 +1,10 @@
 // Any bytes as the text of a filter rule: refused with a reason, or parsed to
 // a canonical text that parses to itself, described in words, and matched
 // against a spot made of the same bytes.
-#include "routing/FilterRuleParser.h"
-#include "routing/FilterRuleWords.h"
-#include "routing/SpotFields.h"
-#include "routing/SpotFilter.h"
+#include "filters/FilterRuleParser.h"
+#include "filters/FilterRuleWords.h"
+#include "spots/SpotFields.h"
+#include "filters/SpotFilter.h"
 
 #include <cstddef>
 #include <cstdint>

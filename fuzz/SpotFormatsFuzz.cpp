@@ -1,10 +1,10 @@
 // Any line through every spot parser, and every parsed spot through every
 // formatter and the loop mark.
-#include "routing/LoopMark.h"
-#include "routing/RouterOptions.h"
-#include "routing/SpotFields.h"
-#include "routing/SpotFormatter.h"
-#include "routing/SpotParser.h"
+#include "spots/LoopMark.h"
+#include "spots/RouterOptions.h"
+#include "spots/SpotFields.h"
+#include "spots/SpotFormatter.h"
+#include "spots/SpotParser.h"
 #include "support/SettableClock.h"
 
 #include <cstddef>

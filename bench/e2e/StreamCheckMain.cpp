@@ -11,9 +11,9 @@
 #include "BenchIo.h"
 #include "SpotStream.h"
 
-#include "routing/DupeTable.h"
-#include "routing/SpotFormatter.h"
-#include "routing/SpotParser.h"
+#include "spots/DupeTable.h"
+#include "spots/SpotFormatter.h"
+#include "spots/SpotParser.h"
 
 #include <cstdio>
 #include <ctime>

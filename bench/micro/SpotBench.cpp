@@ -1,11 +1,11 @@
 // Per-line costs of the spot pieces: the four parsers, the formatters, the
 // loop mark, and the dupe check of the frequency-hashed table against a plain
 // scan of the same ring.
-#include "routing/DupeTable.h"
-#include "routing/LoopMark.h"
-#include "routing/SpotFormatter.h"
-#include "routing/SpotParser.h"
-#include "setup/AsciiText.h"
+#include "spots/DupeTable.h"
+#include "spots/LoopMark.h"
+#include "spots/SpotFormatter.h"
+#include "spots/SpotParser.h"
+#include "text/AsciiText.h"
 #include "support/SettableClock.h"
 
 #include <benchmark/benchmark.h>

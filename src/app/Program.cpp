@@ -8,7 +8,7 @@
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/SignalWatcher.h"
 #include "platform/qt/SystemClock.h"
-#include "setup/SpotweaverDoc.h"
+#include "document/SpotweaverDoc.h"
 #include "transport/PortFactory.h"
 
 #if defined(SPOTWEAVER_WITH_GUI) && SPOTWEAVER_WITH_GUI && __has_include("ui/GuiMain.h")
@@ -61,6 +61,9 @@ int RunHeadless(char** argv, const CommandLine& cl) {
         doc.DeleteAllPorts();
         QCoreApplication::quit();
     });
+    if (!stopOnSignal.Problem().empty()) {
+        StdStreams::Error(stopOnSignal.Problem());
+    }
 
     std::string error;
     if (!doc.ReadFile(cl.setupFile, error)) {
@@ -104,7 +107,7 @@ int RunCheck(char** argv, const CommandLine& cl) {
 
 int RunDesktop(int argc, char** argv, const CommandLine& cl) {
 #ifdef SW_HAVE_GUI
-    return RunGui(argc, argv, cl);
+    return RunGui(argc, argv, GuiStart{cl.setupFile, cl.start, cl.ignored});
 #else
     (void)argc;
     (void)argv;

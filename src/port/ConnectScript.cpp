@@ -1,7 +1,7 @@
 #include "port/ConnectScript.h"
 
 #include "platform/IUiServices.h"
-#include "setup/AsciiText.h"
+#include "text/AsciiText.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "routing/Router.h"
-#include "routing/SpotFormatter.h"
-#include "routing/SpotParser.h"
+#include "spots/SpotFormatter.h"
+#include "spots/SpotParser.h"
 
 // What the two routers of the CT contest logger share: as destinations they
 // show spots from every spot source as "DX de" lines, let the other text of

@@ -2,8 +2,8 @@
 
 #include "routing/NodeLink.h"
 #include "routing/Router.h"
-#include "routing/SpotFormatter.h"
-#include "routing/SpotParser.h"
+#include "spots/SpotFormatter.h"
+#include "spots/SpotParser.h"
 
 // The router of a link to another DX cluster node ("Cluster Node").
 //

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "routing/Router.h"
-#include "routing/SpotFormatter.h"
-#include "routing/SpotParser.h"
+#include "spots/SpotFormatter.h"
+#include "spots/SpotParser.h"
 
 // The router of a port logged in to a DX cluster node as an ordinary user
 // ("Cluster User").

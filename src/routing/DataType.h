@@ -1,5 +1,7 @@
 #pragma once
 
+#include "spots/SourceKind.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,20 +22,6 @@ enum class DataTypeCode {
     ClusseUser = 7,
     PassThru = 8,
     SpiderUser = 9,
-};
-
-// The kinds of source a destination tells apart, one destination handler
-// (FromMircUser .. FromPassThru) each.
-enum class SourceKind {
-    MircUser,
-    ClusterUser,
-    ClusseUser,
-    ClusterNode,
-    Command,
-    Direct,
-    CTNetwork,
-    CTUser,
-    PassThru,
 };
 
 // The router option keys, one bit each (RouterKeys keeps their stored order).

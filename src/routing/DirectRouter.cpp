@@ -3,7 +3,7 @@
 #include "platform/CommandIds.h"
 #include "port/IPortHost.h"
 #include "port/PortHandler.h"
-#include "setup/AsciiText.h"
+#include "text/AsciiText.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "routing/NodeLink.h"
 
-#include "setup/AsciiText.h"
+#include "text/AsciiText.h"
 
 #include <algorithm>
 #include <array>

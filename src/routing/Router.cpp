@@ -2,10 +2,10 @@
 
 #include "port/IPortHost.h"
 #include "port/PortHandler.h"
-#include "routing/FilterKeys.h"
-#include "routing/LoopMark.h"
+#include "filters/FilterKeys.h"
+#include "spots/LoopMark.h"
 #include "routing/RouterKeys.h"
-#include "routing/SpotParser.h"
+#include "spots/SpotParser.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>

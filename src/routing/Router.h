@@ -1,10 +1,10 @@
 #pragma once
 
 #include "routing/DataType.h"
-#include "routing/DupeTable.h"
-#include "routing/RouterOptions.h"
-#include "routing/SpotFields.h"
-#include "routing/SpotFilter.h"
+#include "spots/DupeTable.h"
+#include "spots/RouterOptions.h"
+#include "spots/SpotFields.h"
+#include "filters/SpotFilter.h"
 
 #include <array>
 #include <string>

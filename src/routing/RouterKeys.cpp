@@ -2,7 +2,7 @@
 
 #include "port/PortHandler.h"
 #include "routing/DataType.h"
-#include "routing/FilterKeys.h"
+#include "filters/FilterKeys.h"
 #include "routing/Router.h"
 #include "setup/SetupFile.h"
 

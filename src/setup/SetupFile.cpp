@@ -1,7 +1,7 @@
 #include "setup/SetupFile.h"
 
 #include "platform/IUiServices.h"
-#include "setup/AsciiText.h"
+#include "text/AsciiText.h"
 
 #include <climits>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "setup/IPortFactory.h"
+#include "port/IPortFactory.h"
 
 // Builds the six port kinds of this program from their "PortType" kind:
 // "CON" console, "COM" serial line, "TEL" telnet client, "CTE" UDP broadcast,

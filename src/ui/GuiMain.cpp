@@ -4,7 +4,7 @@
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/SignalWatcher.h"
 #include "platform/qt/SystemClock.h"
-#include "setup/SpotweaverDoc.h"
+#include "document/SpotweaverDoc.h"
 #include "ui/GuiDocument.h"
 #include "ui/MainFrame.h"
 #include "ui/MenuCommand.h"
@@ -41,7 +41,7 @@ void ArrangeScreenshot(CMainFrame& frame) {
 
 } // namespace
 
-int RunGui(int /*argc*/, char** argv, const CommandLine& cl) {
+int RunGui(int /*argc*/, char** argv, const GuiStart& cl) {
     QtArguments qtArgs(argv);
     QApplication app(qtArgs.count, qtArgs.args);
     QApplication::setOrganizationName(QStringLiteral("Spotweaver"));
@@ -61,6 +61,9 @@ int RunGui(int /*argc*/, char** argv, const CommandLine& cl) {
         frame.EndSession();
         QApplication::exit(0);
     });
+    if (!stopOnSignal.Problem().empty()) {
+        std::fputs(stopOnSignal.Problem().c_str(), stderr);
+    }
     frame.show();
     for (const std::string& flag : cl.ignored) {
         std::fprintf(stderr, "spotweaver: '%s' ignored: only /START connects the ports\n",

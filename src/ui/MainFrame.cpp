@@ -1,6 +1,6 @@
 #include "ui/MainFrame.h"
 
-#include "setup/SpotweaverDoc.h"
+#include "document/SpotweaverDoc.h"
 #include "ui/AboutDialog.h"
 #include "ui/ChildFrame.h"
 #include "ui/GuiDocument.h"

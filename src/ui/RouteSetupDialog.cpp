@@ -1,6 +1,6 @@
 #include "ui/RouteSetupDialog.h"
 
-#include "routing/RouteSetupModel.h"
+#include "document/RouteSetupModel.h"
 #include "ui/MessageBoxes.h"
 
 #include <QCheckBox>

@@ -6,7 +6,7 @@
 #include "ChildProgram.h"
 #include "LoopbackSocket.h"
 #include "SetupDamage.h"
-#include "setup/SetupText.h"
+#include "SetupText.h"
 
 #include <gtest/gtest.h>
 

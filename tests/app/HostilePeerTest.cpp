@@ -7,7 +7,7 @@
 
 #include "ChildProgram.h"
 #include "LoopbackSocket.h"
-#include "setup/SetupText.h"
+#include "SetupText.h"
 
 #include <gtest/gtest.h>
 

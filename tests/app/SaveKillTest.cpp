@@ -4,7 +4,7 @@
 // whole, never a mixture or a stump.
 
 #include "ChildProgram.h"
-#include "setup/SetupText.h"
+#include "SetupText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "setup/SetupText.h"
+#include "SetupText.h"
 
 #include <string>
 #include <vector>

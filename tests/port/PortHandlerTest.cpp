@@ -2,7 +2,7 @@
 #include "platform/CommandIds.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
-#include "routing/RouterOptions.h"
+#include "spots/RouterOptions.h"
 #include "setup/SetupFile.h"
 #include "support/FakePortHost.h"
 

@@ -3,7 +3,7 @@
 #include "RouterRig.h"
 
 #include "platform/CommandIds.h"
-#include "routing/SpotParser.h"
+#include "spots/SpotParser.h"
 
 #include <gtest/gtest.h>
 

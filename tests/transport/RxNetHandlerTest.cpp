@@ -5,7 +5,7 @@
 #include "SetupText.h"
 #include "platform/CommandIds.h"
 #include "port/PortSetupValues.h"
-#include "routing/RouterOptions.h"
+#include "spots/RouterOptions.h"
 #include "setup/SetupFile.h"
 #include "support/RecordingPortView.h"
 

@@ -2,8 +2,8 @@
 
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/SystemClock.h"
-#include "setup/SetupText.h"
-#include "setup/SpotweaverDoc.h"
+#include "SetupText.h"
+#include "document/SpotweaverDoc.h"
 #include "ui/ChildFrame.h"
 #include "ui/GuiDocument.h"
 #include "ui/MainFrame.h"

@@ -1,7 +1,7 @@
 #include "ui/PortInputBar.h"
 
 #include "platform/CommandIds.h"
-#include "routing/RouterOptions.h"
+#include "spots/RouterOptions.h"
 #include "support/FakePortHost.h"
 #include "ui/HistoryEdit.h"
 

@@ -1,7 +1,7 @@
 #include "ui/RouteSetupDialog.h"
 
-#include "routing/RouteSetupModel.h"
-#include "routing/RouterOptions.h"
+#include "document/RouteSetupModel.h"
+#include "spots/RouterOptions.h"
 #include "support/FakePortHost.h"
 
 #include <QCheckBox>

@@ -1,6 +1,5 @@
 #include "platform/qt/SignalWatcher.h"
 
-#include "app/StdStreams.h"
 
 #include <QSocketNotifier>
 
@@ -40,8 +39,8 @@ CSignalWatcher::CSignalWatcher(std::function<void(int)> onSignal)
     : m_onSignal(std::move(onSignal)) {
     Install(SIGPIPE, SIG_IGN);
     if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        StdStreams::Error(std::string("spotweaver: cannot watch for SIGINT and SIGTERM (") +
-                          std::strerror(errno) + "); they end the program at once\n");
+        m_problem = std::string("spotweaver: cannot watch for SIGINT and SIGTERM (") +
+                    std::strerror(errno) + "); they end the program at once\n";
         return;
     }
     g_writeFd = m_pipe[1];

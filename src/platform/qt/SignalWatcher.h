@@ -3,6 +3,7 @@
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QSocketNotifier;
 
@@ -10,7 +11,8 @@ class QSocketNotifier;
 // only writes the signal number into a pipe, whose reading end the loop
 // watches. While it exists, SIGPIPE is ignored, so a closed output pipe
 // cannot kill the program; at its end the handlers it replaced are back.
-// Without a pipe it installs nothing and says so on standard error.
+// Without a pipe it installs nothing and keeps a line saying so, which the
+// owner prints where its messages go.
 class CSignalWatcher {
   public:
     explicit CSignalWatcher(std::function<void(int)> onSignal);
@@ -20,12 +22,15 @@ class CSignalWatcher {
     CSignalWatcher& operator=(const CSignalWatcher&) = delete;
 
     bool IsWatching() const { return m_notifier != nullptr; }
+    // Empty while watching; otherwise the line that says why not.
+    const std::string& Problem() const { return m_problem; }
 
   private:
     static void Handler(int signo);
     void OnReadable();
 
     std::function<void(int)> m_onSignal;
+    std::string m_problem;
     int m_pipe[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> m_notifier;
     struct sigaction m_previousInt {};

@@ -1,0 +1,64 @@
+#include "filters/BandTable.h"
+
+#include "text/AsciiText.h"
+
+#include <array>
+#include <charconv>
+
+namespace {
+
+struct Band {
+    std::string_view name;
+    std::string_view spoken;
+    double low;
+    double high;
+};
+
+constexpr std::array<Band, CBandTable::Other> Bands = {{
+    {"2200m", "2200 m", 135.7, 137.8},
+    {"630m", "630 m", 472.0, 479.0},
+    {"160m", "160 m", 1800.0, 2000.0},
+    {"80m", "80 m", 3500.0, 4000.0},
+    {"60m", "60 m", 5060.0, 5450.0},
+    {"40m", "40 m", 7000.0, 7300.0},
+    {"30m", "30 m", 10100.0, 10150.0},
+    {"20m", "20 m", 14000.0, 14350.0},
+    {"17m", "17 m", 18068.0, 18168.0},
+    {"15m", "15 m", 21000.0, 21450.0},
+    {"12m", "12 m", 24890.0, 24990.0},
+    {"10m", "10 m", 28000.0, 29700.0},
+    {"6m", "6 m", 50000.0, 54000.0},
+    {"4m", "4 m", 70000.0, 70500.0},
+    {"2m", "2 m", 144000.0, 148000.0},
+    {"70cm", "70 cm", 420000.0, 450000.0},
+    {"23cm", "23 cm", 1240000.0, 1300000.0},
+}};
+
+} // namespace
+
+int CBandTable::BandOf(double kHz) {
+    for (std::size_t i = 0; i < Bands.size(); ++i) {
+        if (kHz >= Bands[i].low && kHz <= Bands[i].high) {
+            return static_cast<int>(i);
+        }
+    }
+    return Other;
+}
+
+int CBandTable::Find(std::string_view name) {
+    return ascii::FindNamed(name, Count, &Name);
+}
+
+std::string_view CBandTable::Name(int band) {
+    return band >= 0 && band < Other ? Bands[static_cast<std::size_t>(band)].name : "other";
+}
+
+std::string_view CBandTable::Spoken(int band) {
+    return band >= 0 && band < Other ? Bands[static_cast<std::size_t>(band)].spoken : "other";
+}
+
+bool CBandTable::ParseKhz(std::string_view text, double& kHz) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, kHz, std::chars_format::fixed);
+    return ec == std::errc() && ptr == end;
+}

@@ -1,0 +1,347 @@
+#include "filters/CountryFile.h"
+
+#include "text/AsciiText.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+// A real file is about 400 kB; anything far larger is not one.
+constexpr std::streamoff MaxFileSize = 16 * 1024 * 1024;
+constexpr int HeaderFields = 8;
+constexpr int ContinentField = 3;
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool IsCallChar(char c) {
+    return ascii::IsLetter(c) || ascii::IsDigit(c) || c == '/';
+}
+
+// Walks a text by lines, so that messages can name the line.
+class Cursor {
+  public:
+    explicit Cursor(std::string_view text) : m_text(text) {}
+    bool AtEnd() const { return m_pos >= m_text.size(); }
+    int Line() const { return m_line; }
+    void SkipSpace() {
+        while (!AtEnd() && IsSpace(m_text[m_pos])) {
+            Step();
+        }
+    }
+    // The text up to the next stop character, which is consumed; false at
+    // the end of the text or, when oneLine, at the end of the line.
+    bool Until(char stop, bool oneLine, std::string_view& field) {
+        const std::size_t start = m_pos;
+        while (!AtEnd() && m_text[m_pos] != stop) {
+            if (oneLine && m_text[m_pos] == '\n') {
+                return false;
+            }
+            Step();
+        }
+        if (AtEnd()) {
+            return false;
+        }
+        field = m_text.substr(start, m_pos - start);
+        Step();
+        return true;
+    }
+
+  private:
+    void Step() {
+        if (m_text[m_pos++] == '\n') {
+            ++m_line;
+        }
+    }
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    int m_line = 1;
+};
+
+std::string AtLine(int line, std::string_view what) {
+    return "line " + std::to_string(line) + ": " + std::string(what);
+}
+
+// Splits "=K1ABC(5)[8]{NA}" into the call and its continent override.
+bool SplitEntry(std::string_view entry, std::string_view& call, int& continent) {
+    std::size_t i = 0;
+    while (i < entry.size() && IsCallChar(entry[i])) {
+        ++i;
+    }
+    call = entry.substr(0, i);
+    if (call.empty()) {
+        return false;
+    }
+    while (i < entry.size()) {
+        static constexpr std::string_view Open = "([<{~";
+        static constexpr std::string_view Close = ")]>}~";
+        const std::size_t kind = Open.find(entry[i]);
+        if (kind == std::string_view::npos) {
+            return false;
+        }
+        const std::size_t end = entry.find(Close[kind], i + 1);
+        if (end == std::string_view::npos) {
+            return false;
+        }
+        if (entry[i] == '{') {
+            continent = CCountryFile::FindContinent(entry.substr(i + 1, end - i - 1));
+            if (continent < 0) {
+                return false;
+            }
+        }
+        i = end + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+bool CCountryFile::Parse(std::string_view text, std::string& error) {
+    Clear();
+    if (!ParseRecords(text, error)) {
+        Clear();
+        return false;
+    }
+    return true;
+}
+
+bool CCountryFile::ParseRecords(std::string_view text, std::string& error) {
+    Cursor cursor(text);
+    for (cursor.SkipSpace(); !cursor.AtEnd(); cursor.SkipSpace()) {
+        const int recordLine = cursor.Line();
+        std::array<std::string_view, HeaderFields> fields;
+        for (std::string_view& field : fields) {
+            if (!cursor.Until(':', true, field)) {
+                error = AtLine(recordLine, "not a country record");
+                return false;
+            }
+        }
+        const int continent = FindContinent(Trim(fields[ContinentField]));
+        if (continent < 0) {
+            error = AtLine(recordLine, "unknown continent \"" +
+                                           std::string(Trim(fields[ContinentField])) + "\"");
+            return false;
+        }
+        std::string_view list;
+        if (!cursor.Until(';', false, list)) {
+            error = AtLine(recordLine, "the record of " + std::string(Trim(fields[0])) +
+                                           " has no \";\" (is the file cut short?)");
+            return false;
+        }
+        std::size_t start = 0;
+        while (start <= list.size()) {
+            std::size_t comma = list.find(',', start);
+            if (comma == std::string_view::npos) {
+                comma = list.size();
+            }
+            std::string_view entry = Trim(list.substr(start, comma - start));
+            start = comma + 1;
+            if (entry.empty()) {
+                continue;
+            }
+            const bool wholeCall = entry.front() == '=';
+            if (wholeCall) {
+                entry.remove_prefix(1);
+            }
+            std::string_view call;
+            int entryContinent = continent;
+            if (!SplitEntry(entry, call, entryContinent)) {
+                error =
+                    AtLine(recordLine, "bad entry \"" + std::string(entry) +
+                                           "\" in the record of " + std::string(Trim(fields[0])));
+                return false;
+            }
+            Insert(call, wholeCall, entryContinent);
+        }
+        ++m_countries;
+    }
+    if (m_countries == 0) {
+        error = "holds no countries";
+        return false;
+    }
+    return true;
+}
+
+bool CCountryFile::Read(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || size > MaxFileSize) {
+        error = path + ": not a country file (too large)";
+        return false;
+    }
+    in.seekg(0);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    if (!in.read(text.data(), size)) {
+        error = path + ": cannot be read";
+        return false;
+    }
+    if (!Parse(text, error)) {
+        error = path + ": not a country file, " + error;
+        return false;
+    }
+    return true;
+}
+
+int CCountryFile::ContinentOf(std::string_view call) const {
+    call = call.substr(0, call.find('-'));
+    if (call.find('/') == std::string_view::npos) {
+        return Walk(call, false);
+    }
+    if (const int whole = Walk(call, true); whole != NoContinent) {
+        return whole;
+    }
+    std::string_view chosen;
+    std::size_t start = 0;
+    while (start <= call.size()) {
+        std::size_t slash = call.find('/', start);
+        if (slash == std::string_view::npos) {
+            slash = call.size();
+        }
+        const std::string_view part = call.substr(start, slash - start);
+        start = slash + 1;
+        if (ascii::EqualsIgnoringCase(part, "MM") || ascii::EqualsIgnoringCase(part, "AM")) {
+            return NoContinent;
+        }
+        const bool keepsCountry =
+            part.empty() || ascii::EqualsIgnoringCase(part, "P") ||
+            ascii::EqualsIgnoringCase(part, "M") || ascii::EqualsIgnoringCase(part, "A") ||
+            ascii::EqualsIgnoringCase(part, "QRP") || (part.size() == 1 && ascii::IsDigit(part[0]));
+        if (!keepsCountry && (chosen.empty() || part.size() < chosen.size())) {
+            chosen = part;
+        }
+    }
+    return chosen.empty() ? NoContinent : Walk(chosen, false);
+}
+
+int CCountryFile::FindContinent(std::string_view name) {
+    return ascii::FindNamed(name, ContinentCount, &ContinentName);
+}
+
+std::string_view CCountryFile::ContinentName(int continent) {
+    constexpr std::array<std::string_view, ContinentCount> Names = {"AF", "AN", "AS", "EU",
+                                                                    "NA", "OC", "SA"};
+    return continent >= 0 && continent < ContinentCount ? Names[static_cast<std::size_t>(continent)]
+                                                        : "";
+}
+
+void CCountryFile::Clear() {
+    m_nodes.assign(1, Node{});
+    m_edgeKeys.assign(1024, 0);
+    m_edgeChildren.assign(1024, -1);
+    m_edges = 0;
+    m_countries = 0;
+}
+
+namespace {
+
+std::uint32_t EdgeKey(int node, char c) {
+    return static_cast<std::uint32_t>(node) * 128u + (static_cast<std::uint32_t>(c) & 127u) + 1u;
+}
+
+std::size_t FirstSlot(std::uint32_t key, std::size_t size) {
+    return (key * 2654435761u) & (size - 1);
+}
+
+} // namespace
+
+int CCountryFile::Child(int node, char c) const {
+    if (m_edgeKeys.empty()) {
+        return -1;
+    }
+    const std::uint32_t key = EdgeKey(node, c);
+    const std::size_t mask = m_edgeKeys.size() - 1;
+    for (std::size_t slot = FirstSlot(key, m_edgeKeys.size());; slot = (slot + 1) & mask) {
+        if (m_edgeKeys[slot] == key) {
+            return m_edgeChildren[slot];
+        }
+        if (m_edgeKeys[slot] == 0) {
+            return -1;
+        }
+    }
+}
+
+int CCountryFile::AddChild(int node, char c) {
+    const int found = Child(node, c);
+    if (found >= 0) {
+        return found;
+    }
+    if (2 * (m_edges + 1) > static_cast<int>(m_edgeKeys.size())) {
+        Grow();
+    }
+    m_nodes.push_back(Node{});
+    const int child = static_cast<int>(m_nodes.size()) - 1;
+    const std::uint32_t key = EdgeKey(node, c);
+    const std::size_t mask = m_edgeKeys.size() - 1;
+    std::size_t slot = FirstSlot(key, m_edgeKeys.size());
+    while (m_edgeKeys[slot] != 0) {
+        slot = (slot + 1) & mask;
+    }
+    m_edgeKeys[slot] = key;
+    m_edgeChildren[slot] = child;
+    ++m_edges;
+    return child;
+}
+
+void CCountryFile::Grow() {
+    std::vector<std::uint32_t> keys(m_edgeKeys.size() * 2, 0);
+    std::vector<std::int32_t> children(keys.size(), -1);
+    const std::size_t mask = keys.size() - 1;
+    for (std::size_t i = 0; i < m_edgeKeys.size(); ++i) {
+        if (m_edgeKeys[i] == 0) {
+            continue;
+        }
+        std::size_t slot = FirstSlot(m_edgeKeys[i], keys.size());
+        while (keys[slot] != 0) {
+            slot = (slot + 1) & mask;
+        }
+        keys[slot] = m_edgeKeys[i];
+        children[slot] = m_edgeChildren[i];
+    }
+    m_edgeKeys = std::move(keys);
+    m_edgeChildren = std::move(children);
+}
+
+void CCountryFile::Insert(std::string_view entry, bool wholeCall, int continent) {
+    int node = 0;
+    for (char c : entry) {
+        node = AddChild(node, ascii::Upper(c));
+    }
+    Node& last = m_nodes[static_cast<std::size_t>(node)];
+    (wholeCall ? last.callContinent : last.prefixContinent) = static_cast<std::int8_t>(continent);
+}
+
+int CCountryFile::Walk(std::string_view call, bool wholeOnly) const {
+    int found = NoContinent;
+    int node = 0;
+    for (char c : call) {
+        node = Child(node, ascii::Upper(c));
+        if (node < 0) {
+            return wholeOnly ? NoContinent : found;
+        }
+        if (m_nodes[static_cast<std::size_t>(node)].prefixContinent != NoContinent) {
+            found = m_nodes[static_cast<std::size_t>(node)].prefixContinent;
+        }
+    }
+    const int whole =
+        node > 0 ? m_nodes[static_cast<std::size_t>(node)].callContinent : NoContinent;
+    return whole != NoContinent || wholeOnly ? whole : found;
+}

@@ -1,0 +1,109 @@
+#include "filters/ModeTable.h"
+
+#include "text/AsciiText.h"
+
+#include <array>
+
+namespace {
+
+struct ModeWord {
+    std::string_view word;
+    int mode;
+};
+
+constexpr std::array<ModeWord, 31> Words = {{
+    {"CW", CModeTable::Cw},       {"RTTY", CModeTable::Digi},      {"PSK", CModeTable::Digi},
+    {"PSK31", CModeTable::Digi},  {"PSK63", CModeTable::Digi},     {"BPSK", CModeTable::Digi},
+    {"FT8", CModeTable::Digi},    {"FT4", CModeTable::Digi},       {"JS8", CModeTable::Digi},
+    {"JT65", CModeTable::Digi},   {"JT9", CModeTable::Digi},       {"Q65", CModeTable::Digi},
+    {"MSK144", CModeTable::Digi}, {"FSK441", CModeTable::Digi},    {"WSPR", CModeTable::Digi},
+    {"OLIVIA", CModeTable::Digi}, {"CONTESTIA", CModeTable::Digi}, {"MFSK", CModeTable::Digi},
+    {"HELL", CModeTable::Digi},   {"THOR", CModeTable::Digi},      {"VARA", CModeTable::Digi},
+    {"PACKET", CModeTable::Digi}, {"DIGI", CModeTable::Digi},      {"DATA", CModeTable::Digi},
+    {"SSB", CModeTable::Ssb},     {"USB", CModeTable::Ssb},        {"LSB", CModeTable::Ssb},
+    {"FM", CModeTable::Ssb},      {"AM", CModeTable::Ssb},         {"PHONE", CModeTable::Ssb},
+    {"SSTV", CModeTable::Ssb},
+}};
+
+// Band plan segments, low edge included, high edge excluded.
+struct Segment {
+    double low;
+    double high;
+    int mode;
+};
+
+constexpr int C = CModeTable::Cw;
+constexpr int D = CModeTable::Digi;
+constexpr int S = CModeTable::Ssb;
+
+constexpr std::array<Segment, 44> Segments = {{
+    {135.7, 137.8, C},       {472.0, 479.0, C},         {1800.0, 1838.0, C},
+    {1838.0, 1843.0, D},     {1843.0, 2000.0, S},       {3500.0, 3570.0, C},
+    {3570.0, 3600.0, D},     {3600.0, 4000.0, S},       {5060.0, 5354.0, C},
+    {5354.0, 5450.0, S},     {7000.0, 7040.0, C},       {7040.0, 7060.0, D},
+    {7060.0, 7074.0, S},     {7074.0, 7080.0, D},       {7080.0, 7300.0, S},
+    {10100.0, 10130.0, C},   {10130.0, 10150.0, D},     {14000.0, 14070.0, C},
+    {14070.0, 14100.0, D},   {14100.0, 14350.0, S},     {18068.0, 18095.0, C},
+    {18095.0, 18110.0, D},   {18110.0, 18168.0, S},     {21000.0, 21070.0, C},
+    {21070.0, 21150.0, D},   {21150.0, 21450.0, S},     {24890.0, 24915.0, C},
+    {24915.0, 24930.0, D},   {24930.0, 24990.0, S},     {28000.0, 28070.0, C},
+    {28070.0, 28300.0, D},   {28300.0, 29700.0, S},     {50000.0, 50100.0, C},
+    {50100.0, 50300.0, S},   {50300.0, 50350.0, D},     {50350.0, 54000.0, S},
+    {70000.0, 70100.0, C},   {70100.0, 70500.0, S},     {144000.0, 144150.0, C},
+    {144150.0, 144180.0, D}, {144180.0, 148000.0, S},   {432000.0, 432100.0, C},
+    {432100.0, 432500.0, S}, {1296000.0, 1296150.0, C},
+}};
+
+bool IsWordChar(char c) {
+    return ascii::IsLetter(c) || ascii::IsDigit(c);
+}
+
+} // namespace
+
+int CModeTable::ModeOf(std::string_view comment, double kHz) {
+    const int mode = ModeOfComment(comment);
+    return mode != Unknown ? mode : ModeOfSegment(kHz);
+}
+
+int CModeTable::ModeOfComment(std::string_view comment) {
+    std::size_t i = 0;
+    while (i < comment.size()) {
+        while (i < comment.size() && !IsWordChar(comment[i])) {
+            ++i;
+        }
+        const std::size_t start = i;
+        while (i < comment.size() && IsWordChar(comment[i])) {
+            ++i;
+        }
+        const std::string_view word = comment.substr(start, i - start);
+        for (const ModeWord& w : Words) {
+            if (ascii::EqualsIgnoringCase(word, w.word)) {
+                return w.mode;
+            }
+        }
+    }
+    return Unknown;
+}
+
+int CModeTable::ModeOfSegment(double kHz) {
+    for (const Segment& s : Segments) {
+        if (kHz >= s.low && kHz < s.high) {
+            return s.mode;
+        }
+    }
+    return Unknown;
+}
+
+int CModeTable::Find(std::string_view name) {
+    return ascii::FindNamed(name, Count, &Name);
+}
+
+std::string_view CModeTable::Name(int mode) {
+    constexpr std::array<std::string_view, Count> Names = {"CW", "DIGI", "SSB"};
+    return mode >= 0 && mode < Count ? Names[static_cast<std::size_t>(mode)] : "";
+}
+
+std::string_view CModeTable::Spoken(int mode) {
+    constexpr std::array<std::string_view, Count> Adjectives = {"CW", "digital", "SSB"};
+    return mode >= 0 && mode < Count ? Adjectives[static_cast<std::size_t>(mode)] : "";
+}

@@ -1,0 +1,209 @@
+#include "spots/SpotFormatter.h"
+
+#include "spots/LoopMark.h"
+#include "text/AsciiText.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <string>
+
+namespace {
+
+// "DX de" display line.
+constexpr std::size_t DxDeFrequencyEnd = 24;
+constexpr std::size_t DxDeCommentColumn = 39;
+constexpr std::size_t DxDeTimeColumn = 70;
+// IRC spot text.
+constexpr std::size_t IrcFrequencyEnd = 20;
+constexpr std::size_t IrcCommentColumn = 34;
+constexpr std::size_t IrcTimeColumn = 62;
+constexpr std::size_t IrcLength = 66;
+
+constexpr std::size_t MaxHopsLength = 2;
+constexpr char ColourCode = 0x03;
+
+constexpr std::array<std::string_view, 12> MonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+std::string_view OrBlank(std::string_view text) {
+    return text.empty() ? std::string_view(" ") : text;
+}
+
+// Width left in front of a right-aligned field that ends before column end.
+std::size_t LeadWidth(std::size_t end, std::string_view field) {
+    return end > field.size() ? end - field.size() : 0;
+}
+
+} // namespace
+
+CSpotFormatter::CSpotFormatter(const RouterOptions& options, const IClock& clock)
+    : m_options(options), m_clock(clock) {
+    m_comment.reserve(80);
+}
+
+void CSpotFormatter::CutTo(std::size_t length) {
+    if (m_spot.size() > length) {
+        m_spot.resize(length);
+    }
+}
+
+std::string_view CSpotFormatter::Hops() const {
+    const std::string_view hops = m_options.HopsOut;
+    return hops.substr(0, std::min(hops.size(), MaxHopsLength));
+}
+
+bool CSpotFormatter::AppendMarkedComment(std::string_view comment) {
+    if (HasLoopMark(comment, m_options)) {
+        m_spot.clear();
+        return false;
+    }
+    m_comment.assign(comment);
+    AddLoopMark(m_comment, m_options);
+    m_spot += OrBlank(m_comment);
+    return true;
+}
+
+void CSpotFormatter::AppendTimeZ(std::string_view time) {
+    m_spot += time;
+    if (time.size() < 5 || time[4] != 'Z') {
+        m_spot += 'Z';
+    }
+}
+
+void CSpotFormatter::AppendDate() {
+    const CivilDate date = m_clock.UtcDate();
+    const auto month = static_cast<std::size_t>(std::clamp(date.month, 1, 12) - 1);
+    m_spot += std::to_string(date.day);
+    m_spot += '-';
+    m_spot += MonthNames[month];
+    m_spot += '-';
+    m_spot += std::to_string(date.year);
+}
+
+bool CSpotFormatter::FormatPC11(const SpotFields& spot) {
+    m_spot.clear();
+    m_spot += "PC11^";
+    m_spot += spot.Frequency;
+    m_spot += '^';
+    m_spot += spot.DxCall;
+    m_spot += '^';
+    AppendDate();
+    m_spot += '^';
+    AppendTimeZ(spot.Time);
+    m_spot += '^';
+    if (!AppendMarkedComment(spot.Comment)) {
+        return false;
+    }
+    m_spot += '^';
+    std::transform(spot.Spotter.begin(), spot.Spotter.end(), std::back_inserter(m_spot),
+                   ascii::Upper);
+    m_spot += '^';
+    m_spot += m_options.MyCall;
+    m_spot += "^H";
+    m_spot += Hops();
+    m_spot += "^~";
+    return true;
+}
+
+bool CSpotFormatter::FormatClusseCommand(const SpotFields& spot) {
+    m_spot.clear();
+    m_spot += "DX/";
+    m_spot += spot.Spotter;
+    m_spot += ' ';
+    m_spot += spot.Frequency;
+    m_spot += ' ';
+    m_spot += spot.DxCall;
+    m_spot += ' ';
+    return AppendMarkedComment(spot.Comment);
+}
+
+bool CSpotFormatter::FormatDxCommand(const SpotFields& spot) {
+    m_spot.clear();
+    m_spot += "DX ";
+    m_spot += spot.Frequency;
+    m_spot += ' ';
+    m_spot += spot.DxCall;
+    m_spot += ' ';
+    return AppendMarkedComment(spot.Comment);
+}
+
+bool CSpotFormatter::FormatDxDe(const SpotFields& spot) {
+    m_spot.clear();
+    m_spot += "DX de ";
+    m_spot += spot.Spotter;
+    m_spot += ':';
+    m_spot.append(11, ' ');
+    // A long spotter call gives way so that the frequency ends at column 23.
+    CutTo(LeadWidth(DxDeFrequencyEnd, spot.Frequency));
+    m_spot += spot.Frequency;
+    m_spot.append(2, ' ');
+    m_spot += spot.DxCall;
+    m_spot.append(15, ' ');
+    CutTo(DxDeCommentColumn);
+    m_spot += OrBlank(spot.Comment);
+    m_spot.append(33, ' ');
+    CutTo(DxDeTimeColumn);
+    AppendTimeZ(spot.Time);
+    return true;
+}
+
+bool CSpotFormatter::FormatIrcSpot(const SpotFields& spot) {
+    m_spot.clear();
+    m_spot += spot.Spotter;
+    m_spot.append(15, ' ');
+    CutTo(LeadWidth(IrcFrequencyEnd, spot.Frequency));
+    m_spot += spot.Frequency;
+    m_spot += ' ';
+    m_spot += spot.DxCall;
+    m_spot.append(15, ' ');
+    CutTo(IrcCommentColumn);
+    m_spot += OrBlank(spot.Comment);
+    m_spot.append(33, ' ');
+    CutTo(IrcTimeColumn);
+    m_spot += spot.Time;
+    CutTo(IrcLength);
+    return true;
+}
+
+bool CSpotFormatter::FormatSolarFrame(std::string_view ircLine) {
+    m_spot.clear();
+    const auto monitor = ircLine.find(":SolarMonitor!");
+    if (monitor == std::string_view::npos) {
+        return false;
+    }
+    const auto privmsg = ircLine.find(" PRIVMSG ", monitor);
+    if (privmsg == std::string_view::npos) {
+        return false;
+    }
+    auto channel = ircLine.find("#cqdx ", privmsg);
+    if (channel == std::string_view::npos) {
+        channel = ircLine.find("#CQDX ", privmsg);
+    }
+    if (channel == std::string_view::npos) {
+        return false;
+    }
+    const auto colon = ircLine.find(':', channel);
+    if (colon == std::string_view::npos) {
+        return false;
+    }
+
+    m_spot += "AR19^1^SolarMonitor^SOLAR^";
+    // A colour code and the non-blanks glued to it ("<03>4,1") are dropped.
+    const std::string_view text = ircLine.substr(colon + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ColourCode) {
+            while (i + 1 < text.size() && text[i + 1] != ' ') {
+                ++i;
+            }
+            continue;
+        }
+        m_spot += text[i];
+    }
+    m_spot += "^SOLAR.LST^";
+    m_spot += m_options.MyCall;
+    m_spot += "^0^K^MA^H";
+    m_spot += Hops();
+    m_spot += "^~";
+    return true;
+}

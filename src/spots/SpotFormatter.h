@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/IClock.h"
+#include "spots/RouterOptions.h"
+#include "spots/SpotFields.h"
+
+#include <string>
+#include <string_view>
+
+// Builds the outgoing forms of a spot in its own buffer (Text()), emptied by
+// every call. A formatter returns false when the spot must not be sent; the
+// ones that forward to a node or cluster refuse a comment that already
+// carries this station's loop mark, and otherwise append the mark.
+//
+// FormatPC11 (node frame, today's UTC date):
+//   PC11^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq  <MYCALL^K1ABC^MYCALL^H99^~
+// FormatClusseCommand:   DX/K1ABC 14025.0 DL1XYZ cq cq  <MYCALL
+// FormatDxCommand:       DX 14025.0 DL1XYZ cq cq  <MYCALL
+// FormatDxDe (frequency ends at 23, call at 26, comment at 39, time at 70):
+//   DX de K1ABC:     14025.0  DL1XYZ       cq cq                          1234Z
+// FormatIrcSpot (frequency ends at 19, call at 21, comment at 34, time at 62):
+//   K1ABC        14025.0 DL1XYZ       cq cq                       1234
+// FormatSolarFrame (from ":SolarMonitor!... PRIVMSG #CQDX :SFI=150 A=5 K=1"):
+//   AR19^1^SolarMonitor^SOLAR^SFI=150 A=5 K=1^SOLAR.LST^MYCALL^0^K^MA^H99^~
+//
+// The options are read at every call, so later changes take effect.
+class CSpotFormatter {
+  public:
+    CSpotFormatter(const RouterOptions& options, const IClock& clock);
+
+    bool FormatPC11(const SpotFields& spot);
+    bool FormatClusseCommand(const SpotFields& spot);
+    bool FormatDxCommand(const SpotFields& spot);
+    bool FormatDxDe(const SpotFields& spot);
+    bool FormatIrcSpot(const SpotFields& spot);
+    bool FormatSolarFrame(std::string_view ircLine);
+
+    const std::string& Text() const { return m_spot; }
+
+  private:
+    // Appends the comment with the loop mark applied (a blank when that
+    // leaves it empty); false, with the buffer emptied, when the comment
+    // already carries the mark.
+    bool AppendMarkedComment(std::string_view comment);
+    // Appends the time and a "Z" unless the time already has one.
+    void AppendTimeZ(std::string_view time);
+    // Appends today's UTC date: "7-Dec-2026".
+    void AppendDate();
+    // Appends text (a blank when empty), then blanks, and cuts the buffer to
+    // the given length.
+    void AppendPadded(std::string_view text, std::size_t blanks, std::size_t length);
+    void CutTo(std::size_t length);
+    // HopsOut as written into frames: at most 2 characters.
+    std::string_view Hops() const;
+
+    const RouterOptions& m_options;
+    const IClock& m_clock;
+    std::string m_spot;
+    std::string m_comment;
+};

@@ -1,0 +1,99 @@
+#include "filters/BandTable.h"
+#include "filters/CallPattern.h"
+#include "filters/ModeTable.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct BandRow {
+    const char* name;
+    const char* frequency;
+    const char* band;
+};
+
+class BandTableEdges : public testing::TestWithParam<BandRow> {};
+
+TEST_P(BandTableEdges, BandOfFrequency) {
+    double kHz = 0;
+    ASSERT_TRUE(CBandTable::ParseKhz(GetParam().frequency, kHz));
+    EXPECT_EQ(CBandTable::Name(CBandTable::BandOf(kHz)), GetParam().band);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, BandTableEdges,
+    testing::Values(BandRow{"Below2200m", "135.6", "other"}, BandRow{"Low2200m", "135.7", "2200m"},
+                    BandRow{"Low160m", "1800.0", "160m"}, BandRow{"High160m", "2000.0", "160m"},
+                    BandRow{"Above160m", "2000.1", "other"}, BandRow{"Low60m", "5060.0", "60m"},
+                    BandRow{"High30m", "10150.0", "30m"}, BandRow{"Above30m", "10150.1", "other"},
+                    BandRow{"High20m", "14350.0", "20m"}, BandRow{"Low6m", "50000.0", "6m"},
+                    BandRow{"Low70cm", "420000.0", "70cm"},
+                    BandRow{"High23cm", "1300000.0", "23cm"},
+                    BandRow{"Above23cm", "2320000.0", "other"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BandTableTest, NamesAreFoundInEitherCaseAndBadFrequenciesRefused) {
+    EXPECT_EQ(CBandTable::Find("70CM"), CBandTable::Find("70cm"));
+    EXPECT_EQ(CBandTable::Find("OTHER"), CBandTable::Other);
+    EXPECT_EQ(CBandTable::Find("61m"), -1);
+    EXPECT_EQ(CBandTable::Spoken(CBandTable::Find("70cm")), "70 cm");
+    double kHz = 0;
+    EXPECT_FALSE(CBandTable::ParseKhz("14025.0x", kHz));
+    EXPECT_FALSE(CBandTable::ParseKhz("", kHz));
+}
+
+struct ModeRow {
+    const char* name;
+    const char* comment;
+    double kHz;
+    int mode;
+};
+
+class ModeTableRows : public testing::TestWithParam<ModeRow> {};
+
+TEST_P(ModeTableRows, ModeOfSpot) {
+    EXPECT_EQ(CModeTable::ModeOf(GetParam().comment, GetParam().kHz), GetParam().mode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WordsThenSegments, ModeTableRows,
+    testing::Values(ModeRow{"SkimmerCw", "CW 24 dB 28 WPM CQ", 14074.0, CModeTable::Cw},
+                    ModeRow{"Ft8WordOnCwSegment", "FT8 -12dB", 14025.0, CModeTable::Digi},
+                    ModeRow{"Psk31LowerCase", "psk31 cq", 14070.0, CModeTable::Digi},
+                    ModeRow{"UsbWord", "tnx QSO usb", 7010.0, CModeTable::Ssb},
+                    ModeRow{"WordInsideAnotherIsNoWord", "CWOPS member", 14200.0, CModeTable::Ssb},
+                    ModeRow{"CwSegmentTop", "", 14069.9, CModeTable::Cw},
+                    ModeRow{"DigiSegmentLow", "", 14070.0, CModeTable::Digi},
+                    ModeRow{"SsbSegmentLow", "tnx", 14100.0, CModeTable::Ssb},
+                    ModeRow{"Ft8Window40m", "", 7074.0, CModeTable::Digi},
+                    ModeRow{"NoSegment", "", 430100.0, CModeTable::Unknown}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct PatternRow {
+    const char* name;
+    const char* pattern;
+    const char* call;
+    bool matches;
+};
+
+class CallPatternRows : public testing::TestWithParam<PatternRow> {};
+
+TEST_P(CallPatternRows, Matches) {
+    EXPECT_EQ(CCallPattern::Matches(GetParam().pattern, GetParam().call), GetParam().matches);
+}
+
+INSTANTIATE_TEST_SUITE_P(ShellStyle, CallPatternRows,
+                         testing::Values(PatternRow{"Exact", "K1ABC", "K1ABC", true},
+                                         PatternRow{"ExactIsWhole", "K1ABC", "K1ABCD", false},
+                                         PatternRow{"LowerCasePattern", "vk9*", "VK9XX", true},
+                                         PatternRow{"StarLed", "*/MM", "G4ABC/MM", true},
+                                         PatternRow{"StarLedNoMatch", "*/MM", "G4ABC/M", false},
+                                         PatternRow{"StarEmpty", "VK9*", "VK9", true},
+                                         PatternRow{"Question", "K?ABC", "K1ABC", true},
+                                         PatternRow{"QuestionIsOne", "K?ABC", "KABC", false},
+                                         PatternRow{"TwoStarsBackTrack", "*A*C", "K1ABXC", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -1,0 +1,196 @@
+#include "filters/SpotFilter.h"
+
+#include "CountryText.h"
+#include "RouterRig.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace rig;
+
+struct PassRow {
+    const char* name;
+    const char* spotter;
+    const char* frequency;
+    const char* comment;
+    std::vector<std::string> rules;
+    bool passes;
+};
+
+class SpotFilterRows : public testing::TestWithParam<PassRow> {};
+
+TEST_P(SpotFilterRows, Passes) {
+    CSpotFilter filter;
+    filter.SetCountryFile(countrytext::CountryFilePath());
+    for (const std::string& rule : GetParam().rules) {
+        std::string reason;
+        ASSERT_EQ(filter.Add(rule, reason), CSpotFilter::Added::Used) << reason;
+    }
+    SpotFields spot;
+    spot.Spotter = GetParam().spotter;
+    spot.Frequency = GetParam().frequency;
+    spot.DxCall = "EA8XYZ";
+    spot.Comment = GetParam().comment;
+    spot.Time = "1234";
+    EXPECT_EQ(filter.Passes(spot), GetParam().passes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Precedence, SpotFilterRows,
+    testing::Values(
+        PassRow{"NoRules", "K1ABC", "14025.0", "", {}, true},
+        PassRow{
+            "RejectMatches", "K1ABC", "5357.0", "FT8", {"reject band=60m,30m mode=DIGI"}, false},
+        PassRow{"RejectNeedsEveryCriterion",
+                "K1ABC",
+                "5357.0",
+                "CW",
+                {"reject band=60m mode=DIGI"},
+                true},
+        PassRow{"AcceptOnlyMatches",
+                "DL1ABC-#",
+                "1822.0",
+                "CW 12 dB",
+                {"accept band=160m,80m mode=CW skimmer=yes spotter-cont=EU"},
+                true},
+        PassRow{"AcceptOnlyOther",
+                "K1ABC-#",
+                "1822.0",
+                "CW 12 dB",
+                {"accept band=160m,80m mode=CW skimmer=yes spotter-cont=EU"},
+                false},
+        PassRow{"RejectBeatsAccept",
+                "DL1ABC",
+                "14025.0",
+                "",
+                {"accept band=20m", "reject dx=EA8*"},
+                false},
+        PassRow{"AnyAcceptSuffices",
+                "DL1ABC",
+                "14025.0",
+                "",
+                {"accept band=40m", "accept dx-cont=AF"},
+                true},
+        PassRow{"HumanOnly", "DL1ABC-#", "14025.0", "", {"accept skimmer=no"}, false},
+        PassRow{"SpotterPatternWithoutSkimmerMark",
+                "DL1ABC-#",
+                "14025.0",
+                "",
+                {"reject spotter=DL1ABC"},
+                false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Each data type that sends spots, fed a spot by a source it takes spots from.
+struct SenderRow {
+    const char* name;
+    const char* destination;
+    const char* source;
+    std::string line;
+};
+
+class FilteredSenders : public testing::TestWithParam<SenderRow> {};
+
+TEST_P(FilteredSenders, FilteredSpotIsCountedAndKeepsNoDupePlace) {
+    Rig r(GetParam().source, GetParam().destination);
+    r.dstRouter.SetDupeLength(10);
+    r.dstRouter.SetFilter("", {"reject band=20m"});
+    r.Feed(GetParam().line);
+    EXPECT_EQ(r.dst.written, "");
+    r.dstRouter.SetFilter("", {"reject band=40m"});
+    r.Feed(GetParam().line);
+    EXPECT_NE(r.dst.written, "");
+    r.Feed(GetParam().line);
+    EXPECT_EQ(r.dstRouter.CountsText(), "spots passed 1, filtered 1, dupes dropped 1");
+    EXPECT_EQ(r.Shown(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DataTypes, FilteredSenders,
+    testing::Values(SenderRow{"ClusterUser", "Cluster User", "Cluster User", UserSpot},
+                    SenderRow{"ClusseUser", "Clusse User", "Cluster Node", NodeSpot},
+                    SenderRow{"SpiderUser", "Spider User", "Clusse User", ClusseSpot},
+                    SenderRow{"ClusterNode", "Cluster Node", "Cluster User", UserSpot},
+                    SenderRow{"MircUser", "MIRC User", "Cluster Node", NodeSpot},
+                    SenderRow{"CTUser", "CT User", "MIRC User", IrcSpot},
+                    SenderRow{"CTNetwork", "CT Network", "Cluster User", UserSpot}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The Cluster User section of a setup, ending where the next port's would begin.
+std::vector<std::string> Section(std::vector<std::string> filterLines) {
+    std::vector<std::string> lines = {"MyCall=G4AAA",
+                                      "AntiLoopPrefix=  <",
+                                      "DupeLength=0",
+                                      "CRLFOption=3",
+                                      "BlockDashAtOption=0",
+                                      "StripAtPoundOption=0",
+                                      "OnlyPassSkimmerCQOption=0"};
+    lines.insert(lines.end(), filterLines.begin(), filterLines.end());
+    lines.emplace_back("PortType=TEL");
+    return lines;
+}
+
+struct LoadRow {
+    const char* name;
+    std::vector<std::string> filterLines;
+    std::vector<std::string> savedFilterLines;
+    std::string shown;
+};
+
+class FilterKeysLoad : public testing::TestWithParam<LoadRow> {};
+
+TEST_P(FilterKeysLoad, ReadsWritesAndReports) {
+    FakePortHost host;
+    FakePort& port = host.AddPort("P");
+    std::vector<std::string> lines = Section(GetParam().filterLines);
+    CSetupFile setup(lines, host.ui);
+    const auto router = RouterFactory::CreateFromSetup(1, setup, port);
+    EXPECT_TRUE(setup.IsNextKey("PortType"));
+    EXPECT_EQ(setup.ErrorCount(), 0);
+    std::vector<std::string> saved = Lines(Saved(*router));
+    saved.erase(saved.begin());
+    saved.emplace_back("PortType=TEL");
+    EXPECT_EQ(saved, Section(GetParam().savedFilterLines));
+    EXPECT_EQ(host.ViewOf(0).Text(), GetParam().shown);
+}
+
+const std::string Cty = "CountryFile=" + countrytext::CountryFilePath();
+
+INSTANTIATE_TEST_SUITE_P(
+    Setups, FilterKeysLoad,
+    testing::Values(
+        LoadRow{"None", {}, {}, ""},
+        LoadRow{"RoundTrip",
+                {Cty, "Filter=reject band=60m,30m mode=DIGI",
+                 "Filter=accept dx=VK9*,3Y0* spotter-cont=EU,AF"},
+                {Cty, "Filter=reject band=60m,30m mode=DIGI",
+                 "Filter=accept dx=VK9*,3Y0* spotter-cont=EU,AF"},
+                ""},
+        LoadRow{"BadRuleDropped",
+                {"Filter=reject band=20m", "Filter=reject band=61m", "Filter=accept mode=CW"},
+                {"Filter=reject band=20m", "Filter=accept mode=CW"},
+                "P: Filter on line 9 dropped, unknown band \"61m\": reject band=61m\n"},
+        LoadRow{"NoCountryFile",
+                {"CountryFile=/nonexistent/cty.dat", "Filter=accept spotter-cont=EU",
+                 "Filter=accept dx-cont=NA", "Filter=reject band=60m"},
+                {"CountryFile=/nonexistent/cty.dat", "Filter=accept spotter-cont=EU",
+                 "Filter=accept dx-cont=NA", "Filter=reject band=60m"},
+                "P: Filter on line 9 not used, no country file for its continents "
+                "(/nonexistent/cty.dat: No such file or directory): accept spotter-cont=EU\n"
+                "P: Filter on line 10 not used, no country file for its continents: "
+                "accept dx-cont=NA\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FilterKeysTest, RulesWithoutCountryFileLeaveTheOthersWorking) {
+    Rig r("Cluster User", "Cluster User");
+    r.dstRouter.SetFilter("/nonexistent/cty.dat", {"accept spotter-cont=EU", "reject band=20m"});
+    r.Feed(UserSpot);
+    EXPECT_EQ(r.dst.written, "");
+    r.Feed("DX de K1ABC:      7025.0  DL1XYZ       cq cq                          1234Z");
+    EXPECT_EQ(r.dst.written, "DX/K1ABC 7025.0 DL1XYZ cq cq  <G4AAA\r\n");
+}
+
+} // namespace
