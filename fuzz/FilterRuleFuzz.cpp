@@ -3,8 +3,8 @@
 // against a spot made of the same bytes.
 #include "filters/FilterRuleParser.h"
 #include "filters/FilterRuleWords.h"
-#include "spots/SpotFields.h"
 #include "filters/SpotFilter.h"
+#include "spots/SpotFields.h"
 
 #include <cstddef>
 #include <cstdint>

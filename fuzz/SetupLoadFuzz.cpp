@@ -1,7 +1,7 @@
 // Any bytes as a setup file, loaded as the document loads it, then saved.
-#include "port/PortHandler.h"
-#include "port/IPortFactory.h"
 #include "document/SpotweaverDoc.h"
+#include "port/IPortFactory.h"
+#include "port/PortHandler.h"
 #include "support/FakePortHost.h"
 
 #include <cstddef>

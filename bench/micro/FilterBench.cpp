@@ -1,8 +1,8 @@
 // Per-spot cost of a port's spot filter with the ten rules of
 // setups/bench-filtered.ini, and of one country look-up.
 #include "filters/CountryFile.h"
-#include "spots/SpotFields.h"
 #include "filters/SpotFilter.h"
+#include "spots/SpotFields.h"
 
 #include <benchmark/benchmark.h>
 

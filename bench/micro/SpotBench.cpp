@@ -5,8 +5,8 @@
 #include "spots/LoopMark.h"
 #include "spots/SpotFormatter.h"
 #include "spots/SpotParser.h"
-#include "text/AsciiText.h"
 #include "support/SettableClock.h"
+#include "text/AsciiText.h"
 
 #include <benchmark/benchmark.h>
 

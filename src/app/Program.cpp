@@ -3,12 +3,12 @@
 #include "app/ConsoleInput.h"
 #include "app/HeadlessUi.h"
 #include "app/StdStreams.h"
+#include "document/SpotweaverDoc.h"
 #include "platform/CommandIds.h"
 #include "platform/qt/QtArguments.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/SignalWatcher.h"
 #include "platform/qt/SystemClock.h"
-#include "document/SpotweaverDoc.h"
 #include "transport/PortFactory.h"
 
 #if defined(SPOTWEAVER_WITH_GUI) && SPOTWEAVER_WITH_GUI && __has_include("ui/GuiMain.h")

@@ -1,14 +1,14 @@
 #include "document/SetupLoader.h"
 
+#include "document/SpotweaverDoc.h"
 #include "platform/IPortView.h"
 #include "platform/IUiServices.h"
+#include "port/IPortFactory.h"
 #include "port/PortHandler.h"
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"
-#include "port/IPortFactory.h"
 #include "setup/PlacementBlock.h"
 #include "setup/SetupFile.h"
-#include "document/SpotweaverDoc.h"
 
 #include <utility>
 

@@ -1,17 +1,17 @@
 #include "document/SpotweaverDoc.h"
 
+#include "document/RouteSetupModel.h"
+#include "document/SetupLoader.h"
+#include "document/SetupWriter.h"
 #include "platform/CommandIds.h"
 #include "platform/IEventLoop.h"
 #include "platform/IPortView.h"
 #include "platform/IUiServices.h"
+#include "port/IPortFactory.h"
 #include "port/PortHandler.h"
-#include "document/RouteSetupModel.h"
 #include "routing/Router.h"
 #include "setup/AtomicFile.h"
-#include "port/IPortFactory.h"
-#include "document/SetupLoader.h"
 #include "setup/SetupReader.h"
-#include "document/SetupWriter.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "port/IPortHost.h"
 #include "document/PortEntry.h"
+#include "port/IPortHost.h"
 
 #include <deque>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "port/ConnectScript.h"
 
 #include "platform/IUiServices.h"
-#include "text/AsciiText.h"
 #include "setup/SetupFile.h"
+#include "text/AsciiText.h"
 
 #include <algorithm>
 

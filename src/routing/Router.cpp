@@ -1,12 +1,12 @@
 #include "routing/Router.h"
 
+#include "filters/FilterKeys.h"
 #include "port/IPortHost.h"
 #include "port/PortHandler.h"
-#include "filters/FilterKeys.h"
-#include "spots/LoopMark.h"
 #include "routing/RouterKeys.h"
-#include "spots/SpotParser.h"
 #include "setup/SetupFile.h"
+#include "spots/LoopMark.h"
+#include "spots/SpotParser.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "filters/SpotFilter.h"
 #include "routing/DataType.h"
 #include "spots/DupeTable.h"
 #include "spots/RouterOptions.h"
 #include "spots/SpotFields.h"
-#include "filters/SpotFilter.h"
 
 #include <array>
 #include <string>

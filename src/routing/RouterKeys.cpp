@@ -1,8 +1,8 @@
 #include "routing/RouterKeys.h"
 
+#include "filters/FilterKeys.h"
 #include "port/PortHandler.h"
 #include "routing/DataType.h"
-#include "filters/FilterKeys.h"
 #include "routing/Router.h"
 #include "setup/SetupFile.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "spots/SourceKind.h"
 #include "spots/RouterOptions.h"
+#include "spots/SourceKind.h"
 #include "spots/SpotFields.h"
 
 #include <string>

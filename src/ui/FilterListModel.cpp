@@ -1,8 +1,8 @@
 #include "ui/FilterListModel.h"
 
-#include "port/PortSetupValues.h"
 #include "filters/FilterRuleParser.h"
 #include "filters/FilterRuleWords.h"
+#include "port/PortSetupValues.h"
 
 #include <utility>
 

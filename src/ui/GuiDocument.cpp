@@ -1,7 +1,7 @@
 #include "ui/GuiDocument.h"
 
-#include "port/PortHandler.h"
 #include "document/SpotweaverDoc.h"
+#include "port/PortHandler.h"
 #include "ui/ChildFrame.h"
 #include "ui/ConnectScriptDialog.h"
 #include "ui/MainFrame.h"

@@ -1,10 +1,10 @@
 #include "ui/GuiMain.h"
 
+#include "document/SpotweaverDoc.h"
 #include "platform/qt/QtArguments.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/SignalWatcher.h"
 #include "platform/qt/SystemClock.h"
-#include "document/SpotweaverDoc.h"
 #include "ui/GuiDocument.h"
 #include "ui/MainFrame.h"
 #include "ui/MenuCommand.h"

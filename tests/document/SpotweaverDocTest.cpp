@@ -2,8 +2,8 @@
 
 #include "FakePortFactory.h"
 #include "SetupText.h"
-#include "platform/CommandIds.h"
 #include "document/RouteSetupModel.h"
+#include "platform/CommandIds.h"
 #include "routing/Router.h"
 #include "support/ScratchFolder.h"
 

@@ -2,8 +2,8 @@
 #include "platform/CommandIds.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
-#include "spots/RouterOptions.h"
 #include "setup/SetupFile.h"
+#include "spots/RouterOptions.h"
 #include "support/FakePortHost.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "port/PortSetupValues.h"
 #include "port/IPortFactory.h"
+#include "port/PortSetupValues.h"
 #include "setup/SetupFile.h"
 #include "support/FakePortHost.h"
 

@@ -5,8 +5,8 @@
 #include "SetupText.h"
 #include "platform/CommandIds.h"
 #include "port/PortSetupValues.h"
-#include "spots/RouterOptions.h"
 #include "setup/SetupFile.h"
+#include "spots/RouterOptions.h"
 #include "support/RecordingPortView.h"
 
 #include <QTcpServer>

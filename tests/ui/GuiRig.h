@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/qt/QtEventLoop.h"
-#include "platform/qt/SystemClock.h"
 #include "SetupText.h"
 #include "document/SpotweaverDoc.h"
+#include "platform/qt/QtEventLoop.h"
+#include "platform/qt/SystemClock.h"
 #include "ui/ChildFrame.h"
 #include "ui/GuiDocument.h"
 #include "ui/MainFrame.h"

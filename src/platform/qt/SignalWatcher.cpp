@@ -1,6 +1,5 @@
 #include "platform/qt/SignalWatcher.h"
 
-
 #include <QSocketNotifier>
 
 #include <cerrno>
