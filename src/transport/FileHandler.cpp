@@ -2,6 +2,7 @@
 
 #include "platform/IUiServices.h"
 #include "port/IPortHost.h"
+#include "port/PortKind.h"
 #include "port/PortSetupValues.h"
 #include "setup/SetupFile.h"
 
@@ -9,6 +10,10 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+
+const PortKind& CFileHandler::Kind() {
+    return PortKinds::Of(PortKindCode::LogFile);
+}
 
 CFileHandler::CFileHandler(IPortHost& host, IPortView& view) : CPortHandler(host, view) {}
 
@@ -32,10 +37,8 @@ void CFileHandler::MapTncChoice(PortSetupValues& values) {
 
 bool CFileHandler::SetupNewPort() {
     PortSetupValues values;
-    values.kind = "FILE";
     FillNewPortValues(values);
-    values.name = "LOG";
-    values.dataType = "CT User";
+    Kind().DescribeNew(values);
     values.kindFields = {{"FileName", "Default.txt"}};
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
@@ -50,8 +53,8 @@ bool CFileHandler::SetupNewPort() {
 
 bool CFileHandler::EditSetup() {
     PortSetupValues values;
-    values.kind = "FILE";
     FillSetupValues(values);
+    Kind().Describe(values);
     values.kindFields = {{"FileName", FileName}};
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
@@ -116,7 +119,7 @@ void CFileHandler::OnWriteError(int error) {
 }
 
 void CFileHandler::SavePortType(CSetupFile& setup) const {
-    setup.PutString("PortType", "FILE");
+    setup.PutString("PortType", Kind().portType);
 }
 
 void CFileHandler::SaveKindSettings(CSetupFile& setup) const {
