@@ -68,7 +68,7 @@ bool CWsjtxListener::Open(const std::string& host, std::uint16_t port) {
     m_tick = std::make_unique<QTimer>();
     QObject::connect(m_tick.get(), &QTimer::timeout, m_tick.get(), [this] { m_maker.Tick(); });
     m_tick->start(TickMs);
-    m_output.WsjtxLine("Listening on " + endpoint);
+    m_output.WsjtxLine("Listening on " + host + ":" + std::to_string(m_socket->localPort()));
     return true;
 }
 
