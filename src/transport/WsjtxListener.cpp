@@ -15,6 +15,10 @@ constexpr int ReceiveBuffer = 65536;
 // Datagrams read in one turn of the event loop before others get theirs.
 constexpr int DatagramsPerTurn = 256;
 constexpr int TickMs = 1000;
+// Room in the kernel for a burst of decodes while the loop is busy
+// elsewhere (a busy machine, a window being drawn): some thousands of
+// datagrams. The system may grant less (net.core.rmem_max).
+constexpr int KernelReceiveBuffer = 4 * 1024 * 1024;
 
 } // namespace
 
@@ -61,6 +65,7 @@ bool CWsjtxListener::Open(const std::string& host, std::uint16_t port) {
         return Fail(endpoint,
                     "cannot join the multicast group: " + m_socket->errorString().toStdString());
     }
+    m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, KernelReceiveBuffer);
     m_buffer.resize(ReceiveBuffer);
     m_datagrams = 0;
     QObject::connect(m_socket.get(), &QUdpSocket::readyRead, m_socket.get(),
