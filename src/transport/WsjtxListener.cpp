@@ -6,6 +6,7 @@
 #include <QNetworkInterface>
 #include <QTimer>
 #include <QUdpSocket>
+#include <QVariant>
 
 namespace {
 
@@ -25,9 +26,7 @@ constexpr int KernelReceiveBuffer = 4 * 1024 * 1024;
 CWsjtxListener::CWsjtxListener(CWsjtxSpotMaker& maker, IWsjtxOutput& output)
     : m_maker(maker), m_output(output) {}
 
-CWsjtxListener::~CWsjtxListener() {
-    Close();
-}
+CWsjtxListener::~CWsjtxListener() = default;
 
 std::uint16_t CWsjtxListener::LocalPort() const {
     return m_socket ? m_socket->localPort() : 0;
@@ -65,7 +64,8 @@ bool CWsjtxListener::Open(const std::string& host, std::uint16_t port) {
         return Fail(endpoint,
                     "cannot join the multicast group: " + m_socket->errorString().toStdString());
     }
-    m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, KernelReceiveBuffer);
+    m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
+                              QVariant(KernelReceiveBuffer));
     m_buffer.resize(ReceiveBuffer);
     m_datagrams = 0;
     QObject::connect(m_socket.get(), &QUdpSocket::readyRead, m_socket.get(),
@@ -95,13 +95,20 @@ bool CWsjtxListener::JoinGroup(const QHostAddress& group) {
     return joined || m_socket->joinMulticastGroup(group);
 }
 
+// Close may be called from the maker's output while a datagram or the
+// timer is being handled, so the closed socket and timer are kept, silent,
+// until the next Close or the listener's end; a read still queued then
+// reads whatever socket is open.
 void CWsjtxListener::Close() {
-    m_tick.reset();
+    if (m_tick) {
+        m_tick->stop();
+        QObject::disconnect(m_tick.get(), nullptr, nullptr, nullptr);
+        m_closedTick = std::move(m_tick);
+    }
     if (m_socket) {
         QObject::disconnect(m_socket.get(), nullptr, nullptr, nullptr);
         m_socket->abort();
-        // A read queued for the socket is dropped with it (its context).
-        m_socket.release()->deleteLater();
+        m_closedSocket = std::move(m_socket);
     }
     m_readQueued = false;
 }
@@ -114,7 +121,7 @@ void CWsjtxListener::ReadDatagrams() {
             if (!m_readQueued) {
                 m_readQueued = true;
                 QMetaObject::invokeMethod(
-                    m_socket.get(), [this] { ReadDatagrams(); }, Qt::QueuedConnection);
+                    &m_context, [this] { ReadDatagrams(); }, Qt::QueuedConnection);
             }
             return;
         }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QObject>
 
 #include <cstdint>
 #include <memory>
@@ -53,10 +54,14 @@ class CWsjtxListener {
     bool JoinGroup(const QHostAddress& group);
     void ReadDatagrams();
 
+    // The context of a read queued for the next turn of the loop.
+    QObject m_context;
     CWsjtxSpotMaker& m_maker;
     IWsjtxOutput& m_output;
     std::unique_ptr<QUdpSocket> m_socket;
     std::unique_ptr<QTimer> m_tick;
+    std::unique_ptr<QUdpSocket> m_closedSocket;
+    std::unique_ptr<QTimer> m_closedTick;
     QByteArray m_buffer;
     WsjtxMessage m_message;
     std::uint64_t m_datagrams = 0;

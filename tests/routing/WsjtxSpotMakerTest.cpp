@@ -1,6 +1,6 @@
 #include "routing/WsjtxSpotMaker.h"
 
-#include "spots/SpotFormatter.h"
+#include "support/RecordingWsjtxOutput.h"
 #include "support/SettableClock.h"
 
 #include <gtest/gtest.h>
@@ -11,23 +11,6 @@
 namespace {
 
 constexpr std::uint32_t At1308 = (13 * 3600 + 8 * 60 + 45) * 1000;
-
-// Keeps every spot as its "DX de" line, and every window line.
-class RecordingOutput : public IWsjtxOutput {
-  public:
-    RecordingOutput(const IClock& clock) : formatter(options, clock) {}
-
-    void WsjtxSpot(const SpotFields& spot) override {
-        formatter.FormatDxDe(spot);
-        spots.push_back(formatter.Text());
-    }
-    void WsjtxLine(std::string_view line) override { lines.emplace_back(line); }
-
-    RouterOptions options;
-    CSpotFormatter formatter;
-    std::vector<std::string> spots;
-    std::vector<std::string> lines;
-};
 
 class WsjtxSpotMakerTest : public ::testing::Test {
   protected:
@@ -70,7 +53,7 @@ class WsjtxSpotMakerTest : public ::testing::Test {
 
     WsjtxOptions options;
     SettableClock clock;
-    RecordingOutput output{clock};
+    RecordingWsjtxOutput output{clock};
     CWsjtxSpotMaker maker{options, clock, output};
 };
 

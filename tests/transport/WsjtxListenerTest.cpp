@@ -2,7 +2,7 @@
 
 #include "EventSpin.h"
 #include "WsjtxSender.h"
-#include "spots/SpotFormatter.h"
+#include "support/RecordingWsjtxOutput.h"
 #include "support/SettableClock.h"
 
 #include <QNetworkInterface>
@@ -16,22 +16,6 @@ namespace {
 
 constexpr quint32 At1308 = (13 * 3600 + 8 * 60 + 45) * 1000;
 
-// Each spot as its "DX de" line, and every window line.
-class RecordingOutput : public IWsjtxOutput {
-  public:
-    explicit RecordingOutput(const IClock& clock) : formatter(options, clock) {}
-    void WsjtxSpot(const SpotFields& spot) override {
-        formatter.FormatDxDe(spot);
-        spots.push_back(formatter.Text());
-    }
-    void WsjtxLine(std::string_view line) override { lines.emplace_back(line); }
-
-    RouterOptions options;
-    CSpotFormatter formatter;
-    std::vector<std::string> spots;
-    std::vector<std::string> lines;
-};
-
 class WsjtxListenerTest : public ::testing::Test {
   protected:
     bool WaitForDatagrams(std::uint64_t n) {
@@ -40,7 +24,7 @@ class WsjtxListenerTest : public ::testing::Test {
 
     WsjtxOptions options;
     SettableClock clock;
-    RecordingOutput output{clock};
+    RecordingWsjtxOutput output{clock};
     CWsjtxSpotMaker maker{options, clock, output};
     CWsjtxListener listener{maker, output};
     const QHostAddress loopback{QHostAddress::LocalHost};
