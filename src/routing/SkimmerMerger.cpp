@@ -460,11 +460,12 @@ void CSkimmerMerger::DropOldest(std::int64_t now) {
 }
 
 void CSkimmerMerger::SayDrops(std::int64_t now) {
-    if (m_dropsUnsaid > 0 && now - m_lastDropMessage >= DropMessageSeconds) {
+    if (m_dropsUnsaid > 0 && (!m_dropsSaid || now - m_lastDropMessage >= DropMessageSeconds)) {
         m_message("Skimmer merging: more than " + std::to_string(m_settings.maxCandidates) +
                   " stations at once, dropped the oldest " + std::to_string(m_dropsUnsaid));
         m_dropsUnsaid = 0;
         m_lastDropMessage = now;
+        m_dropsSaid = true;
     }
 }
 

@@ -203,7 +203,8 @@ class CSkimmerMerger {
     std::uint32_t m_newest = None;
     std::uint32_t m_nextSerial = 1;
     std::size_t m_live = 0;
-    std::int64_t m_lastDropMessage = INT64_MIN;
+    std::int64_t m_lastDropMessage = 0;
+    bool m_dropsSaid = false;
     std::uint64_t m_dropsUnsaid = 0;
 
     // The spot being sent.
