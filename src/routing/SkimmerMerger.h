@@ -49,21 +49,20 @@ struct SkimmerMergeCounts {
 // one spot leaves, as soon as the minimum of distinct skimmers heard it, or
 // at once when nine did. The spot has the median frequency rounded to
 // 0.1 kHz, the spotter of the first skimmer (its "-#" kept), the time of
-// the newest report, and this comment, at most 30 characters so that a
-// "DX de" line keeps all of it:
+// the newest report, and this comment:
 //
 //   <mode> <dB> dB[ <speed> WPM|BPS][ <type>] Q:<n>[ QSY][ B][ Z:<zones>]
 //
 //   "CW 24 dB 22 WPM CQ Q:6 Z:5,14"   six skimmers, the other five in zones 5 and 14
 //   "FT8 -12 dB CQ Q:9"                nine or more skimmers, no zone look-up
-//   "CW 31 dB 28 WPM CQ Q:3 QSY Z:14"  three skimmers, more than the window from its last spot
+//   "CW 31 dB 28 WPM CQ Q:3 QSY Z:5"   three skimmers, more than the window from its last spot
 //   "CW 8 dB 24 WPM CQ Q:1 B"          a busted call, passed because the port marks them
 //
 // Mode, dB, speed and type are those of the strongest report. Q is the
 // number of distinct skimmers, at most 9. Z lists the CQ zones of the
-// skimmers other than the spotter, ascending, without repeats; zones that
-// do not fit in the 30 characters are left off (the marks before them
-// never are).
+// skimmers other than the spotter, ascending, without repeats, as many as
+// keep the comment within 30 characters, all a "DX de" line shows; the
+// marks before them are never left off.
 //
 // A station spotted is remembered: its further reports within the window
 // only refresh it, and it goes out again (a re-spot, with the skimmers
