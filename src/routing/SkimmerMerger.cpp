@@ -1,9 +1,10 @@
 #include "routing/SkimmerMerger.h"
 
+#include "filters/BandTable.h"
 #include "platform/IClock.h"
-#include "text/AsciiText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -15,29 +16,16 @@ constexpr std::int64_t HundredthsPerKhz = 100;
 constexpr int MaxZone = 40;
 constexpr std::int64_t DropMessageSeconds = 60;
 
-// "14025.2" or "7025.25" in kHz as kHz × 100 (further decimals cut off);
-// false unless digits, one ".", digits, and above 0.
+// "14025.2" in kHz as kHz × 100; false unless a number above 0 (and below
+// any radio's range, which keeps the product in range).
 bool ReadFrequency(std::string_view text, std::int64_t& value) {
-    constexpr std::size_t MaxDigits = 12;
-    value = 0;
-    std::size_t digits = 0;
-    int decimals = -1;
-    for (char c : text) {
-        if (c == '.' && decimals < 0 && digits > 0) {
-            decimals = 0;
-        } else if (ascii::IsDigit(c) && ++digits <= MaxDigits) {
-            if (decimals < 2) {
-                value = value * 10 + (c - '0');
-                decimals += decimals >= 0 ? 1 : 0;
-            }
-        } else {
-            return false;
-        }
+    constexpr double MaxKhz = 1e9;
+    double kHz = 0;
+    if (!CBandTable::ParseKhz(text, kHz) || !(kHz > 0 && kHz < MaxKhz)) {
+        return false;
     }
-    for (; decimals < 2; ++decimals) {
-        value *= 10;
-    }
-    return digits > 0 && digits <= MaxDigits && value > 0;
+    value = std::llround(kHz * HundredthsPerKhz);
+    return true;
 }
 
 // kHz × 100 rounded to 0.1 kHz, as "14025.2".
