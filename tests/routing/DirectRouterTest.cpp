@@ -132,8 +132,8 @@ TEST_F(TncStreams, MasterLineOfOtherStreamOrEmptyText_SendsNothing) {
 }
 
 TEST_F(TncStreams, MasterStripsUpToThreeTrailingLineEnds) {
-    tnc.Router()->FromDirect("line\r\n\r\n", a);
-    tnc.Router()->FromDirect("x\n", b);
+    tnc.Router()->Take(DirectLine("line\r\n\r\n"), a);
+    tnc.Router()->Take(DirectLine("x\n"), b);
     EXPECT_EQ(tnc.written, "|Aline\r\r|Bx\r");
 }
 
@@ -199,7 +199,7 @@ TEST_P(SwitchLedStreamId, NeverTakesOtherStreamsText) {
     Give(tnc, "Direct");
     Give(s, "Direct");
     s.PortStreamID = GetParam().id;
-    s.Router()->FromDirect(GetParam().line, tnc);
+    s.Router()->Take(DirectLine(GetParam().line), tnc);
     EXPECT_EQ(s.written, GetParam().written);
 }
 

@@ -80,7 +80,7 @@ TEST(PassThruRouterTest, BytesWithoutLineEnd_PassedAtNextRequestEvenWhenNotConne
     // No stream prefix, no line ending, no trace of the output.
     EXPECT_EQ(b.written, "AT\x02");
     EXPECT_EQ(log.written, "TRACE: A>AT\x02\n");
-    EXPECT_FALSE(a.Router()->ProcessInput());
+    EXPECT_FALSE(a.ProcessInput());
 }
 
 TEST(PassThruRouterTest, ProcessInput_TakesEverythingAtOnce) {
@@ -89,7 +89,7 @@ TEST(PassThruRouterTest, ProcessInput_TakesEverythingAtOnce) {
     FakePort& b = host.AddPort("B");
     Give(a, "PassThru").AddRoute(&Give(b, "PassThru"));
     a.OnReceive("one\r\ntwo\r\nthr", 13);
-    EXPECT_FALSE(a.Router()->ProcessInput());
+    EXPECT_FALSE(a.ProcessInput());
     EXPECT_EQ(b.written, "one\r\ntwo\r\nthr");
 }
 
