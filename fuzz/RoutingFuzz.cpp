@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     host.clock.seconds += 3600;
     for (auto& p : host.ports) {
-        p->Router()->OnTimer();
+        p->OnTimer();
     }
     host.loop.Advance(2000);
     return 0;

@@ -5,6 +5,7 @@
 #include "spots/SpotFields.h"
 #include "spots/SpotFormatter.h"
 #include "spots/SpotParser.h"
+#include "spots/SpotterOptions.h"
 #include "support/SettableClock.h"
 
 #include <cstddef>
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.BlockDashAtOption = data[0] & 1;
     options.StripAtPoundOption = (data[0] >> 1) & 1;
     SettableClock clock;
-    CSpotParser parser(options);
+    CSpotParser parser;
     CSpotFormatter formatter(options, clock);
     const std::string_view line(reinterpret_cast<const char*>(data + 1), size - 1);
 
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using Parse = bool (CSpotParser::*)(std::string_view, SpotFields&);
     for (Parse parse : {&CSpotParser::ParseClusseSpot, &CSpotParser::ParseUserSpot,
                         &CSpotParser::ParseNodeSpot, &CSpotParser::ParseIrcSpot}) {
-        if (!(parser.*parse)(line, spot)) {
+        if (!(parser.*parse)(line, spot) || !SpotterOptions::Apply(spot, options)) {
             continue;
         }
         formatter.FormatPC11(spot);

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     RouterOptions options;
     options.MyCall = "INET";
     options.AntiLoopPrefix = " <";
-    CSpotParser parser(options);
+    CSpotParser parser;
     CFixedClock clock;
     CSpotFormatter formatter(options, clock);
     CDupeTable table;

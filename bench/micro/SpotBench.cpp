@@ -28,8 +28,7 @@ const std::string kSolarLine = ":SolarMonitor!~sm@solar.example.org PRIVMSG #CQD
 const SpotFields kSpot{"K1ABC", "14025.0", "DL1XYZ", "CQ CQ CQ contest test XY QRZ up 5", "1234"};
 
 template <class Parse> void RunParser(benchmark::State& state, Parse parse) {
-    RouterOptions options;
-    CSpotParser parser(options);
+    CSpotParser parser;
     SpotFields spot;
     if (!parse(parser, spot)) {
         state.SkipWithError("line is not a spot");

@@ -26,7 +26,7 @@ std::string Write(const std::vector<PortEntry>& ports, int fontSize, int fontWei
     }
     // Ports are numbered from 1 in list order; when two entries match, the
     // later one is written.
-    auto numberOfPort = [&ports](const CPortHandler* target) {
+    auto numberOfPort = [&ports](const CRouterPort* target) {
         int number = 0;
         for (std::size_t j = 0; j < ports.size(); ++j) {
             if (target != nullptr && ports[j].port.get() == target) {

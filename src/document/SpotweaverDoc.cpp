@@ -180,9 +180,7 @@ void CSpotweaverDoc::OnTick() {
     std::string status;
     for (std::size_t i = 0; i < m_ports.size(); ++i) {
         CPortHandler& port = *m_ports[i].port;
-        if (port.Router() != nullptr) {
-            port.Router()->OnTimer();
-        }
+        port.OnTimer();
         if (port.PendingLines() != 0) {
             PostPortData(port);
         }
@@ -232,12 +230,12 @@ void CSpotweaverDoc::OnPortData(CPortHandler& port) {
 }
 
 bool CSpotweaverDoc::RouteOneLine(CPortHandler& port) {
-    if (IndexOf(&port) < 0 || port.Router() == nullptr) {
+    if (IndexOf(&port) < 0) {
         return false;
     }
-    // The router tells the port when it took input, so a transport that
-    // paused for want of room reads on.
-    return port.Router()->ProcessInput();
+    // The port tells its transport when the router took input, so a
+    // transport that paused for want of room reads on.
+    return port.ProcessInput();
 }
 
 void CSpotweaverDoc::ScheduleDrain() {

@@ -20,3 +20,11 @@ bool CKeepAliveTimer::IsDue(const IClock& clock) {
     Rearm(clock);
     return true;
 }
+
+bool CKeepAliveTimer::TimesOut(bool mayTimeOut) {
+    if (m_idle && mayTimeOut) {
+        return true;
+    }
+    m_idle = true;
+    return false;
+}

@@ -154,6 +154,58 @@ bool CPortHandler::KeepAliveDue() {
     return m_keepAlive.IsDue(m_host.Clock());
 }
 
+void CPortHandler::OnTimer() {
+    if (m_router == nullptr || !m_connected) {
+        return;
+    }
+    if (KeepAliveDue()) {
+        if (m_keepAlive.TimesOut(m_script.AutoReconnectArmed())) {
+            PrintMessage("Port Timeout, Disconnecting port");
+            Disconnect();
+            // The link is closed: neither a keep-alive nor a script step can
+            // go out on it any more.
+            return;
+        }
+        SendText(FrameLine(""));
+    }
+    // Every step with an empty prompt is answered now, one after the other;
+    // the script has ten steps, so this ends.
+    for (int i = 0; i <= CConnectScript::Steps && RunScript(""); ++i) {
+    }
+}
+
+bool CPortHandler::ProcessInput() {
+    if (m_router == nullptr) {
+        return false;
+    }
+    // A router of bytes takes what the ring holds, connected or not.
+    const bool bytes = m_router->ReadsBytes();
+    if (bytes ? !m_ringBuffer.HasData() : PendingLines() == 0) {
+        return false;
+    }
+    m_keepAlive.NoteInput();
+    m_router->OnLine(bytes ? m_ringBuffer.GetAll() : m_ringBuffer.GetLine());
+    OnInputTaken();
+    return bytes ? m_ringBuffer.HasData() : PendingLines() != 0;
+}
+
+const IClock& CPortHandler::Clock() const {
+    return m_host.Clock();
+}
+
+// Connecting again restarts the script for the new caller.
+void CPortHandler::ReconnectAs(std::string_view call) {
+    m_script.SetSubstitution(call);
+    if (m_connected) {
+        m_host.PostPortCommand(*this, PortCommand::Disconnect);
+    }
+    m_host.PostPortCommand(*this, PortCommand::Connect);
+}
+
+void CPortHandler::RequestDisconnect() {
+    m_host.PostPortCommand(*this, PortCommand::Disconnect);
+}
+
 void CPortHandler::Save(CSetupFile& setup) const {
     SavePortType(setup);
     m_ringBuffer.Save(setup);
@@ -364,6 +416,8 @@ void CPortHandler::CreateRouter(const std::string& dataType, const RouterSetup& 
     const DataType& type = router->Type();
     RouterKeys::Apply(*router, values, type.keys & ~type.notOnCreate);
     m_router = std::move(router);
+    // A new router has seen no input yet.
+    m_keepAlive.NoteInput();
 
     if (!addConsoleRoutes || PortName == "CON") {
         return;
@@ -443,7 +497,13 @@ void CPortHandler::ApplyEditValues(const PortSetupValues& v) {
         if (m_router == nullptr) {
             m_router = std::move(old);
         } else if (old != nullptr) {
-            m_router->CopyRoutesFrom(*old);
+            std::vector<CRouter*> others;
+            for (CPortHandler* p : m_host.PortList()) {
+                if (p != nullptr) {
+                    others.push_back(p->Router());
+                }
+            }
+            m_router->CopyRoutesFrom(*old, others);
             m_router->Filter() = old->Filter();
         }
     }

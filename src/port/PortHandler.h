@@ -3,6 +3,7 @@
 #include "port/ConnectScript.h"
 #include "port/KeepAliveTimer.h"
 #include "port/RingBuffer.h"
+#include "routing/RouterPort.h"
 
 #include <functional>
 #include <memory>
@@ -20,26 +21,25 @@ struct RouterSetup;
 // broadcast and log-file ports share.
 //
 // Responsibilities: the name and TNC stream identity, the ring buffer of
-// received bytes, the keep-alive timer, the connect script, and the router
-// (owned). It reads and writes the common block of a port section, turns
-// received bytes into a processing request for the document, sends lines
-// through the router's framing, reports its status, ends links (the TNC
-// "disc" command to the master, or the wait before reconnecting) and builds
-// its router from a data type name.
+// received bytes, the keep-alive and "Port Timeout", the connect script, and
+// the router (owned), which sees the port only as a CRouterPort. It reads
+// and writes the common block of a port section, turns received bytes into
+// a processing request for the document, hands each whole line of the ring
+// to the router, sends lines through the router's framing, reports its
+// status, ends links (the TNC "disc" command to the master, or the wait
+// before reconnecting) and builds its router from a data type name.
 //
 // Collaborators: the document through IPortHost (event loop, clock, UI, port
 // list, requests), the port's window through IPortView, the router. The
 // concrete kinds supply connecting, disconnecting, writing and their settings.
-class CPortHandler {
+class CPortHandler : public CRouterPort {
   public:
-    enum TncRole { TncNone = 0, TncMaster = 1, TncSlave = 2 };
-
     // Default construction, for a port being added.
     CPortHandler(IPortHost& host, IPortView& view);
     // Reads the common block (BufferSize, KeepAlive, script, name, TNC
     // identity, placement) in order and titles the window.
     CPortHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
-    virtual ~CPortHandler();
+    ~CPortHandler() override;
 
     CPortHandler(const CPortHandler&) = delete;
     CPortHandler& operator=(const CPortHandler&) = delete;
@@ -57,7 +57,7 @@ class CPortHandler {
     void Disconnect();
     void DisconnectManual();
     // Writes text to the transport as it stands.
-    void SendText(std::string_view text);
+    void SendText(std::string_view text) override;
     virtual void Write(const char* data, int len) = 0;
     virtual void SavePortType(CSetupFile& setup) const = 0;
     virtual void SaveKindSettings(CSetupFile& setup) const = 0;
@@ -72,6 +72,13 @@ class CPortHandler {
     // (and rearmed). A port that keeps each of its callers alive on its own
     // answers false.
     virtual bool KeepAliveDue();
+    // Once a second: the keep-alive, the "Port Timeout" of a port whose
+    // automatic reconnection is armed, and the script steps with an empty
+    // prompt.
+    void OnTimer();
+    // Hands one line of the ring (or, to a router that reads bytes, all it
+    // holds) to the router; true when more are waiting.
+    bool ProcessInput();
 
     void Save(CSetupFile& setup) const;
 
@@ -100,16 +107,16 @@ class CPortHandler {
     void StartScript();
     // Tells the router that a new link or caller begins.
     void NotifyLinkStart();
-    // True once the peer has finished the connect script (its login); a
-    // server port asks its callers.
-    virtual bool LoginDone() const { return m_script.Finished(); }
-    // True for a port that is called (a server); it speaks first on a node
-    // link.
-    virtual bool IsCalled() const { return false; }
+    // A server port asks its callers.
+    bool LoginDone() const override { return m_script.Finished(); }
+    bool IsCalled() const override { return false; }
+    const IClock& Clock() const override;
+    void ReconnectAs(std::string_view call) override;
+    void RequestDisconnect() override;
 
     std::string GetStatusText();
     // "NAME: msg\n" into the port view.
-    void PrintMessage(std::string_view msg);
+    void PrintMessage(std::string_view msg) override;
     // Raw text into the port view.
     void PrintText(std::string_view text);
 
@@ -146,12 +153,6 @@ class CPortHandler {
     IPortHost& Host() const { return m_host; }
     IPortView& View() const { return m_view; }
     int BufferSize() const { return m_ringBuffer.Size(); }
-
-    // Fields the setup file names.
-    std::string PortName;
-    char StreamSW = '|';
-    std::string PortStreamID = "A";
-    int IsTNCPort = TncNone;
 
   protected:
     // Opens the kind's transport. On success the kind sets connected and

@@ -1,8 +1,8 @@
 #include "routing/CTNetworkRouter.h"
 
-#include "port/PortHandler.h"
+#include "routing/RouterPort.h"
 
-CCTNetworkRouter::CCTNetworkRouter(CPortHandler& port) : CCTRouter(port, DataTypeCode::CTNetwork) {}
+CCTNetworkRouter::CCTNetworkRouter(CRouterPort& port) : CCTRouter(port, DataTypeCode::CTNetwork) {}
 
 std::string_view CCTNetworkRouter::TakeIn(std::string_view line) {
     if (!line.empty()) {
@@ -11,7 +11,7 @@ std::string_view CCTNetworkRouter::TakeIn(std::string_view line) {
     return line;
 }
 
-void CCTNetworkRouter::Emit(std::string_view text, const CPortHandler& source, bool spotPacket) {
+void CCTNetworkRouter::Emit(std::string_view text, const CRouterPort& source, bool spotPacket) {
     BeginOutput(source);
     std::string& packet = OutputBuffer();
     if (spotPacket) {
@@ -24,14 +24,14 @@ void CCTNetworkRouter::Emit(std::string_view text, const CPortHandler& source, b
     }
     packet += static_cast<char>((sum & 0xFF) | 0x80);
     packet += '\n';
-    Port().Write(packet.data(), static_cast<int>(packet.size()));
+    Port().SendText(packet);
     TraceOut(packet);
 }
 
-void CCTNetworkRouter::FromCTNetwork(std::string_view line, CPortHandler& source) {
-    FromDirect(line, source);
-}
-
-void CCTNetworkRouter::FromCTUser(std::string_view line, CPortHandler&) {
-    Refuse(line, "Can't route CT User to CT Network.");
+void CCTNetworkRouter::FromCTSide(const Spot& in, const CRouterPort& source) {
+    if (in.source == SourceKind::CTNetwork) {
+        FromDirect(in.line, source);
+    } else {
+        Refuse(in.line, "Can't route CT User to CT Network.");
+    }
 }

@@ -15,12 +15,12 @@
 // is not verified. "A" packets reach the cluster user ports as text.
 class CCTNetworkRouter : public CCTRouter {
   public:
-    explicit CCTNetworkRouter(CPortHandler& port);
-
-    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void FromCTUser(std::string_view line, CPortHandler& source) override;
+    explicit CCTNetworkRouter(CRouterPort& port);
 
   protected:
-    void Emit(std::string_view text, const CPortHandler& source, bool spotPacket) override;
+    // Packets of another CT network port pass as direct text; CT User
+    // lines are refused.
+    void FromCTSide(const Spot& in, const CRouterPort& source) override;
+    void Emit(std::string_view text, const CRouterPort& source, bool spotPacket) override;
     std::string_view TakeIn(std::string_view line) override;
 };

@@ -1,13 +1,11 @@
 #include "routing/CTRouter.h"
 
-#include "port/IPortHost.h"
-#include "port/PortHandler.h"
-#include "setup/SetupFile.h"
+#include "routing/RouterPort.h"
 
-CCTRouter::CCTRouter(CPortHandler& port, DataTypeCode type)
-    : CRouter(port, type), m_parser(*this), m_formatter(*this, port.Host().Clock()) {}
+CCTRouter::CCTRouter(CRouterPort& port, DataTypeCode type)
+    : CRouter(port, type), m_formatter(*this, port.Clock()) {}
 
-void CCTRouter::SendDxDe(const SpotFields& spot, const CPortHandler& source) {
+void CCTRouter::SendDxDe(const SpotFields& spot, const CRouterPort& source) {
     if (m_formatter.FormatDxDe(spot) && Sends(spot)) {
         Emit(m_formatter.Text(), source, true);
     }
@@ -15,19 +13,27 @@ void CCTRouter::SendDxDe(const SpotFields& spot, const CPortHandler& source) {
 
 // A spot becomes a "DX de" line; the other text of a user port passes as
 // it is, that of an IRC or node port is dropped.
-void CCTRouter::FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) {
-    if (IsIgnorable(line)) {
+void CCTRouter::Convert(const Spot& in, const CRouterPort& source) {
+    if (in.source == SourceKind::CTNetwork || in.source == SourceKind::CTUser) {
+        FromCTSide(in, source);
+        return;
+    }
+    if (!CarriesSpots(in.source)) {
+        FromDirect(in.line, source);
+        return;
+    }
+    if (IsIgnorable(in.line)) {
         return;
     }
     SpotFields spot;
-    if (m_parser.Parse(kind, line, spot)) {
+    if (SpotFor(in, spot)) {
         SendDxDe(spot, source);
-    } else if (kind == SourceKind::ClusterUser || kind == SourceKind::ClusseUser) {
-        Emit(line, source, true);
+    } else if (in.source == SourceKind::ClusterUser || in.source == SourceKind::ClusseUser) {
+        Emit(in.line, source, true);
     }
 }
 
-void CCTRouter::FromDirect(std::string_view line, CPortHandler& source) {
+void CCTRouter::FromDirect(std::string_view line, const CRouterPort& source) {
     if (!IsIgnorable(line)) {
         Emit(line, source, false);
     }

@@ -2,7 +2,6 @@
 
 #include "routing/Router.h"
 #include "spots/SpotFormatter.h"
-#include "spots/SpotParser.h"
 
 // What the two routers of the CT contest logger share: as destinations they
 // show spots from every spot source as "DX de" lines, let the other text of
@@ -16,20 +15,22 @@
 // carry no anti-loop mark.
 class CCTRouter : public CRouter {
   public:
-    CCTRouter(CPortHandler& port, DataTypeCode type);
-
-    void FromDirect(std::string_view line, CPortHandler& source) override;
+    CCTRouter(CRouterPort& port, DataTypeCode type);
 
   protected:
-    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
+    void Convert(const Spot& in, const CRouterPort& source) override;
+    // Traffic of the CT side (CT Network or CT User ports), which the
+    // concrete types take or refuse.
+    virtual void FromCTSide(const Spot& in, const CRouterPort& source) = 0;
+    // Direct-style text: sent unless empty or led by CR or LF.
+    void FromDirect(std::string_view line, const CRouterPort& source);
     // Sends text on the own port. spotPacket: the text is a spot or the talk
     // of a user port, which the network side marks as such.
-    virtual void Emit(std::string_view text, const CPortHandler& source, bool spotPacket) = 0;
+    virtual void Emit(std::string_view text, const CRouterPort& source, bool spotPacket) = 0;
 
   private:
     // Formats a parsed spot and sends it unless it is a dupe.
-    void SendDxDe(const SpotFields& spot, const CPortHandler& source);
+    void SendDxDe(const SpotFields& spot, const CRouterPort& source);
 
-    CSpotParser m_parser;
     CSpotFormatter m_formatter;
 };

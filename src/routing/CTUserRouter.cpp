@@ -1,15 +1,12 @@
 #include "routing/CTUserRouter.h"
 
-CCTUserRouter::CCTUserRouter(CPortHandler& port) : CCTRouter(port, DataTypeCode::CTUser) {}
+CCTUserRouter::CCTUserRouter(CRouterPort& port) : CCTRouter(port, DataTypeCode::CTUser) {}
 
-void CCTUserRouter::Emit(std::string_view text, const CPortHandler& source, bool) {
+void CCTUserRouter::Emit(std::string_view text, const CRouterPort& source, bool) {
     SendFramed(text, source);
 }
 
-void CCTUserRouter::FromCTNetwork(std::string_view line, CPortHandler&) {
-    Refuse(line, "Can't route CT Network to CT User.");
-}
-
-void CCTUserRouter::FromCTUser(std::string_view line, CPortHandler&) {
-    Refuse(line, "Can't route CT User to CT User.");
+void CCTUserRouter::FromCTSide(const Spot& in, const CRouterPort&) {
+    Refuse(in.line, in.source == SourceKind::CTNetwork ? "Can't route CT Network to CT User."
+                                                       : "Can't route CT User to CT User.");
 }

@@ -8,11 +8,10 @@
 // lines typed at the logger go to the cluster side unchanged.
 class CCTUserRouter : public CCTRouter {
   public:
-    explicit CCTUserRouter(CPortHandler& port);
-
-    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void FromCTUser(std::string_view line, CPortHandler& source) override;
+    explicit CCTUserRouter(CRouterPort& port);
 
   protected:
-    void Emit(std::string_view text, const CPortHandler& source, bool spotPacket) override;
+    // Refuses the lines of either CT side.
+    void FromCTSide(const Spot& in, const CRouterPort& source) override;
+    void Emit(std::string_view text, const CRouterPort& source, bool spotPacket) override;
 };

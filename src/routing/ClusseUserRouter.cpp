@@ -1,4 +1,4 @@
 #include "routing/ClusseUserRouter.h"
 
-CClusseUserRouter::CClusseUserRouter(CPortHandler& port)
+CClusseUserRouter::CClusseUserRouter(CRouterPort& port)
     : CClusterUserRouter(port, DataTypeCode::ClusseUser) {}

@@ -9,5 +9,5 @@
 //   DX de K1ABC:     14025.0  DL1XYZ       1234Z cq cq<BEL>
 class CClusseUserRouter : public CClusterUserRouter {
   public:
-    explicit CClusseUserRouter(CPortHandler& port);
+    explicit CClusseUserRouter(CRouterPort& port);
 };

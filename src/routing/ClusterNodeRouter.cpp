@@ -1,11 +1,9 @@
 #include "routing/ClusterNodeRouter.h"
 
-#include "port/IPortHost.h"
-#include "port/PortHandler.h"
+#include "routing/RouterPort.h"
 
-CClusterNodeRouter::CClusterNodeRouter(CPortHandler& port)
-    : CRouter(port, DataTypeCode::ClusterNode), m_parser(*this),
-      m_formatter(*this, port.Host().Clock()) {}
+CClusterNodeRouter::CClusterNodeRouter(CRouterPort& port)
+    : CRouter(port, DataTypeCode::ClusterNode), m_formatter(*this, port.Clock()) {}
 
 void CClusterNodeRouter::OnLinkStart() {
     m_link.Begin(Port().IsCalled());
@@ -23,67 +21,39 @@ bool CClusterNodeRouter::Answer(std::string_view line) {
     return out.handled;
 }
 
-std::string_view CClusterNodeRouter::TakeIn(std::string_view line) {
-    RecordOwnSpot(m_parser, line);
-    return line;
-}
-
-void CClusterNodeRouter::SendPC11(const SpotFields& spot, const CPortHandler& source) {
+void CClusterNodeRouter::SendPC11(const SpotFields& spot, const CRouterPort& source) {
     if (m_formatter.FormatPC11(spot) && Sends(spot)) {
         SendFramed(m_formatter.Text(), source);
     }
 }
 
-// User and Clusse spots; IRC and node lines have their own handlers.
-void CClusterNodeRouter::FromSpotSource(SourceKind kind, std::string_view line,
-                                        CPortHandler& source) {
-    if (IsIgnorable(line)) {
-        return;
-    }
-    SpotFields spot;
-    if (m_parser.Parse(kind, line, spot)) {
-        SendPC11(spot, source);
-    }
-}
-
-// A channel spot becomes a PC11 frame; a solar announcement of the channel's
-// monitor becomes an AR19 frame (no dupe test); anything else is dropped.
-void CClusterNodeRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    if (IsIgnorable(line)) {
-        return;
-    }
-    SpotFields spot;
-    if (m_parser.Parse(SourceKind::MircUser, line, spot)) {
-        SendPC11(spot, source);
-    } else if (m_formatter.FormatSolarFrame(line)) {
-        SendFramed(m_formatter.Text(), source);
+void CClusterNodeRouter::Convert(const Spot& in, const CRouterPort& source) {
+    if (in.source == SourceKind::CTNetwork) {
+        Refuse(in.line, "Can't route CT Network to Node Backbone.");
+    } else if (in.source == SourceKind::CTUser) {
+        Refuse(in.line, "Can't route CT User to Node Backbone.");
+    } else if (CarriesSpots(in.source)) {
+        FromSpotSource(in, source);
+    } else if (!in.line.empty()) {
+        SendFramed(in.line, source);
     }
 }
 
 // Spot frames are re-issued under this node's call and hop count; every
-// other frame of the node protocol passes between node ports unchanged.
-void CClusterNodeRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    if (line.empty()) {
+// other frame of the node protocol passes between node ports unchanged. A
+// solar announcement of an IRC channel's monitor becomes an AR19 frame (no
+// dupe test).
+void CClusterNodeRouter::FromSpotSource(const Spot& in, const CRouterPort& source) {
+    const bool fromNode = in.source == SourceKind::ClusterNode;
+    if (fromNode ? in.line.empty() : IsIgnorable(in.line)) {
         return;
     }
     SpotFields spot;
-    if (m_parser.Parse(SourceKind::ClusterNode, line, spot)) {
+    if (SpotFor(in, spot)) {
         SendPC11(spot, source);
-    } else {
-        SendFramed(line, source);
+    } else if (fromNode) {
+        SendFramed(in.line, source);
+    } else if (in.source == SourceKind::MircUser && m_formatter.FormatSolarFrame(in.line)) {
+        SendFramed(m_formatter.Text(), source);
     }
-}
-
-void CClusterNodeRouter::FromDirect(std::string_view line, CPortHandler& source) {
-    if (!line.empty()) {
-        SendFramed(line, source);
-    }
-}
-
-void CClusterNodeRouter::FromCTNetwork(std::string_view line, CPortHandler&) {
-    Refuse(line, "Can't route CT Network to Node Backbone.");
-}
-
-void CClusterNodeRouter::FromCTUser(std::string_view line, CPortHandler&) {
-    Refuse(line, "Can't route CT User to Node Backbone.");
 }

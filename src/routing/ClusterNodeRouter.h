@@ -3,7 +3,6 @@
 #include "routing/NodeLink.h"
 #include "routing/Router.h"
 #include "spots/SpotFormatter.h"
-#include "spots/SpotParser.h"
 
 // The router of a link to another DX cluster node ("Cluster Node").
 //
@@ -18,27 +17,23 @@
 //   PC11^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq  <MYCALL^K1ABC^MYCALL^H99^~
 class CClusterNodeRouter : public CRouter {
   public:
-    explicit CClusterNodeRouter(CPortHandler& port);
+    explicit CClusterNodeRouter(CRouterPort& port);
 
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
-    void FromDirect(std::string_view line, CPortHandler& source) override;
-    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void FromCTUser(std::string_view line, CPortHandler& source) override;
     void OnLinkStart() override;
     bool HoldsLink() const override { return m_link.HasBegun(); }
 
   protected:
-    // Parses a line of a user-side source and sends it as a PC11 frame.
-    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
-    std::string_view TakeIn(std::string_view line) override;
+    void Convert(const Spot& in, const CRouterPort& source) override;
     bool Answer(std::string_view line) override;
 
   private:
+    // A line of a spot source: a spot becomes a PC11 frame; another node
+    // frame passes unchanged, an IRC solar announcement becomes an AR19
+    // frame, and other talk is dropped.
+    void FromSpotSource(const Spot& in, const CRouterPort& source);
     // Sends a parsed spot as a PC11 frame unless it looped or is a dupe.
-    void SendPC11(const SpotFields& spot, const CPortHandler& source);
+    void SendPC11(const SpotFields& spot, const CRouterPort& source);
 
-    CSpotParser m_parser;
     CSpotFormatter m_formatter;
     CNodeLink m_link;
 };

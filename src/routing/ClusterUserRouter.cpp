@@ -1,50 +1,31 @@
 #include "routing/ClusterUserRouter.h"
 
-#include "port/IPortHost.h"
-#include "port/PortHandler.h"
+#include "routing/RouterPort.h"
 
-CClusterUserRouter::CClusterUserRouter(CPortHandler& port)
+CClusterUserRouter::CClusterUserRouter(CRouterPort& port)
     : CClusterUserRouter(port, DataTypeCode::ClusterUser) {}
 
-CClusterUserRouter::CClusterUserRouter(CPortHandler& port, DataTypeCode type)
-    : CRouter(port, type), m_parser(*this), m_formatter(*this, port.Host().Clock()) {}
-
-std::string_view CClusterUserRouter::TakeIn(std::string_view line) {
-    RecordOwnSpot(m_parser, line);
-    return line;
-}
+CClusterUserRouter::CClusterUserRouter(CRouterPort& port, DataTypeCode type)
+    : CRouter(port, type), m_formatter(*this, port.Clock()) {}
 
 bool CClusterUserRouter::FormatSpot(const SpotFields& spot) {
     return m_formatter.FormatClusseCommand(spot);
 }
 
-void CClusterUserRouter::FromSpotSource(SourceKind kind, std::string_view line,
-                                        CPortHandler& source) {
-    if (IsIgnorable(line)) {
-        return;
-    }
-    SpotFields spot;
-    if (!m_parser.Parse(kind, line, spot) || !FormatSpot(spot) || !Sends(spot)) {
-        return;
-    }
-    SendFramed(m_formatter.Text(), source);
-}
-
-void CClusterUserRouter::FromDirect(std::string_view line, CPortHandler& source) {
-    SendFramed(line, source);
-}
-
-// CT network packets that begin with "A" carry text for the cluster; the
-// second character belongs to the packet header.
-void CClusterUserRouter::FromCTNetwork(std::string_view line, CPortHandler& source) {
-    if (line.empty() || line.front() != 'A') {
-        return;
-    }
-    SendFramed(line.size() < 3 ? std::string_view() : line.substr(2), source);
-}
-
-void CClusterUserRouter::FromCTUser(std::string_view line, CPortHandler& source) {
-    if (!IsIgnorable(line)) {
+void CClusterUserRouter::Convert(const Spot& in, const CRouterPort& source) {
+    const std::string_view line = in.line;
+    if (CarriesSpots(in.source)) {
+        SpotFields spot;
+        if (!IsIgnorable(line) && SpotFor(in, spot) && FormatSpot(spot) && Sends(spot)) {
+            SendFramed(m_formatter.Text(), source);
+        }
+    } else if (in.source == SourceKind::CTNetwork) {
+        // CT network packets that begin with "A" carry text for the cluster;
+        // the second character belongs to the packet header.
+        if (!line.empty() && line.front() == 'A') {
+            SendFramed(line.size() < 3 ? std::string_view() : line.substr(2), source);
+        }
+    } else if (in.source != SourceKind::CTUser || !IsIgnorable(line)) {
         SendFramed(line, source);
     }
 }

@@ -2,7 +2,6 @@
 
 #include "routing/Router.h"
 #include "spots/SpotFormatter.h"
-#include "spots/SpotParser.h"
 
 // The router of a port logged in to a DX cluster node as an ordinary user
 // ("Cluster User").
@@ -19,21 +18,16 @@
 // CClusseUserRouter.
 class CClusterUserRouter : public CRouter {
   public:
-    explicit CClusterUserRouter(CPortHandler& port);
-
-    void FromDirect(std::string_view line, CPortHandler& source) override;
-    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void FromCTUser(std::string_view line, CPortHandler& source) override;
+    explicit CClusterUserRouter(CRouterPort& port);
 
   protected:
     // The variants of this type.
-    CClusterUserRouter(CPortHandler& port, DataTypeCode type);
+    CClusterUserRouter(CRouterPort& port, DataTypeCode type);
     // Builds the spot command this type posts into the formatter's text.
     virtual bool FormatSpot(const SpotFields& spot);
-    // Parses a line of a spot source, formats it, drops dupes, sends it.
-    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
-    std::string_view TakeIn(std::string_view line) override;
+    // A spot is formatted, deduped and sent; the other lines of a spot
+    // source are dropped, direct-style text passes.
+    void Convert(const Spot& in, const CRouterPort& source) override;
 
-    CSpotParser m_parser;
     CSpotFormatter m_formatter;
 };

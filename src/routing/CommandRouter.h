@@ -8,13 +8,8 @@
 // pass-through bytes.
 class CCommandRouter : public CRouter {
   public:
-    explicit CCommandRouter(CPortHandler& port);
-
-    void FromCommand(std::string_view line, CPortHandler& source) override;
-    void FromDirect(std::string_view line, CPortHandler& source) override;
-    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void FromCTUser(std::string_view line, CPortHandler& source) override;
+    explicit CCommandRouter(CRouterPort& port);
 
   protected:
-    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
+    void Convert(const Spot& in, const CRouterPort& source) override;
 };

@@ -16,7 +16,7 @@
 
 namespace {
 
-template <class T> std::unique_ptr<CRouter> Make(CPortHandler& port) {
+template <class T> std::unique_ptr<CRouter> Make(CRouterPort& port) {
     return std::make_unique<T>(port);
 }
 

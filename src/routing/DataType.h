@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-class CPortHandler;
+class CRouterPort;
 class CRouter;
 
 // The data type codes stored as "InputType"; a router is built with its own.
@@ -69,7 +69,7 @@ struct DataTypeDialog {
 struct DataType {
     DataTypeCode code;
     const char* name;
-    // The destination handler its received lines go to.
+    // The kind of source its lines are for the destinations.
     SourceKind source;
     // The keys it reads and writes, in RouterKeys order.
     unsigned keys;
@@ -78,7 +78,7 @@ struct DataType {
     unsigned notOnCreate;
     int initialCrlf;
     DataTypeDialog dialog;
-    std::unique_ptr<CRouter> (*create)(CPortHandler& port);
+    std::unique_ptr<CRouter> (*create)(CRouterPort& port);
 
     constexpr int Code() const { return static_cast<int>(code); }
 };

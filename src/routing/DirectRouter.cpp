@@ -1,8 +1,6 @@
 #include "routing/DirectRouter.h"
 
-#include "platform/CommandIds.h"
-#include "port/IPortHost.h"
-#include "port/PortHandler.h"
+#include "routing/RouterPort.h"
 #include "text/AsciiText.h"
 
 #include <algorithm>
@@ -20,42 +18,19 @@ bool IsCallCharacter(char c) {
 
 } // namespace
 
-CDirectRouter::CDirectRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Direct) {}
+CDirectRouter::CDirectRouter(CRouterPort& port) : CRouter(port, DataTypeCode::Direct) {}
 
-// Every spot-bearing source alike.
-void CDirectRouter::FromSpotSource(SourceKind, std::string_view line, CPortHandler& source) {
-    if (!line.empty()) {
-        SendFramed(line, source);
+void CDirectRouter::Convert(const Spot& in, const CRouterPort& source) {
+    if (in.source == SourceKind::Direct && Port().IsTNCPort == CRouterPort::TncMaster) {
+        SendToStream(in.line, source);
+    } else if (in.source == SourceKind::Direct && Port().IsTNCPort == CRouterPort::TncSlave) {
+        TakeFromStream(in.line, source);
+    } else if (!in.line.empty()) {
+        SendFramed(in.line, source);
     }
 }
 
-void CDirectRouter::FromCommand(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CDirectRouter::FromCTNetwork(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CDirectRouter::FromCTUser(std::string_view line, CPortHandler& source) {
-    FromClusterUser(line, source);
-}
-
-void CDirectRouter::FromDirect(std::string_view line, CPortHandler& source) {
-    switch (Port().IsTNCPort) {
-    case CPortHandler::TncMaster:
-        SendToStream(line, source);
-        break;
-    case CPortHandler::TncSlave:
-        TakeFromStream(line, source);
-        break;
-    default:
-        FromClusterUser(line, source);
-        break;
-    }
-}
-
-void CDirectRouter::SendToStream(std::string_view line, const CPortHandler& source) {
+void CDirectRouter::SendToStream(std::string_view line, const CRouterPort& source) {
     if (line.empty()) {
         return;
     }
@@ -70,7 +45,7 @@ void CDirectRouter::SendToStream(std::string_view line, const CPortHandler& sour
     Port().SendText(OutputBuffer());
 }
 
-void CDirectRouter::TakeFromStream(std::string_view line, const CPortHandler& source) {
+void CDirectRouter::TakeFromStream(std::string_view line, const CRouterPort& source) {
     ExtractStreamText(line, source.StreamSW);
     if (m_streamText.empty() || HandleStreamReport(m_streamText)) {
         return;
@@ -121,7 +96,7 @@ void CDirectRouter::ExtractStreamText(std::string_view line, char streamSw) {
 bool CDirectRouter::HandleStreamReport(std::string_view text) {
     m_upper.assign(text);
     std::transform(m_upper.begin(), m_upper.end(), m_upper.begin(), ascii::Upper);
-    CPortHandler& port = Port();
+    CRouterPort& port = Port();
     const std::size_t connected = m_upper.find(ConnectedReport);
     if (connected != std::string::npos) {
         const std::size_t from = connected + ConnectedReport.size();
@@ -129,16 +104,11 @@ bool CDirectRouter::HandleStreamReport(std::string_view text) {
         while (to < m_upper.size() && IsCallCharacter(m_upper[to])) {
             ++to;
         }
-        port.Script().SetSubstitution(std::string_view(m_upper).substr(from, to - from));
-        // Connecting again restarts the script for the new caller.
-        if (port.IsConnected()) {
-            port.Host().PostPortCommand(port, PortCommand::Disconnect);
-        }
-        port.Host().PostPortCommand(port, PortCommand::Connect);
+        port.ReconnectAs(std::string_view(m_upper).substr(from, to - from));
         return true;
     }
     if (m_upper.find(DisconnectedReport) != std::string::npos) {
-        port.Host().PostPortCommand(port, PortCommand::Disconnect);
+        port.RequestDisconnect();
         return true;
     }
     return false;

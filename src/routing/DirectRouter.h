@@ -21,22 +21,19 @@
 // Received lines go to the routes whole (the stream prefix is kept).
 class CDirectRouter : public CRouter {
   public:
-    explicit CDirectRouter(CPortHandler& port);
-
-    void FromCommand(std::string_view line, CPortHandler& source) override;
-    void FromDirect(std::string_view line, CPortHandler& source) override;
-    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void FromCTUser(std::string_view line, CPortHandler& source) override;
+    explicit CDirectRouter(CRouterPort& port);
 
   protected:
-    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
+    // A Direct line of a TNC port goes by stream; every other non-empty
+    // line passes as it is.
+    void Convert(const Spot& in, const CRouterPort& source) override;
     bool SkipsTncPrefix() const override { return false; }
 
   private:
     // MASTER: a stream port's line goes to the TNC on that stream.
-    void SendToStream(std::string_view line, const CPortHandler& source);
+    void SendToStream(std::string_view line, const CRouterPort& source);
     // SLAVE: this stream's text of a TNC line, reports acted upon.
-    void TakeFromStream(std::string_view line, const CPortHandler& source);
+    void TakeFromStream(std::string_view line, const CRouterPort& source);
     // Collects this stream's text of a TNC line into m_streamText.
     void ExtractStreamText(std::string_view line, char streamSw);
     // Acts on the TNC's connect and disconnect reports; false for other text.

@@ -1,7 +1,6 @@
 #include "routing/MircUserRouter.h"
 
-#include "port/IPortHost.h"
-#include "port/PortHandler.h"
+#include "routing/RouterPort.h"
 
 namespace {
 
@@ -10,11 +9,28 @@ constexpr std::string_view SpotLead = " :\x03"
                                       "1,15 ";
 constexpr std::string_view PlainLead = " :";
 
+// The kinds whose lines the channel does not take, and what it says.
+const char* RefusalOf(SourceKind kind) {
+    switch (kind) {
+    case SourceKind::MircUser:
+        return "Can't route IRC to IRC.";
+    case SourceKind::ClusterUser:
+        return "Can't route User to IRC.";
+    case SourceKind::ClusseUser:
+        return "Can't route Clusse User to IRC.";
+    case SourceKind::CTNetwork:
+        return "Can't route CT to IRC.";
+    case SourceKind::CTUser:
+        return "Can't route CT User to IRC.";
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace
 
-CMircUserRouter::CMircUserRouter(CPortHandler& port)
-    : CRouter(port, DataTypeCode::MircUser), m_parser(*this),
-      m_formatter(*this, port.Host().Clock()) {}
+CMircUserRouter::CMircUserRouter(CRouterPort& port)
+    : CRouter(port, DataTypeCode::MircUser), m_formatter(*this, port.Clock()) {}
 
 // IRC text may carry 8-bit characters; the other ports get 7-bit text.
 std::string_view CMircUserRouter::TakeIn(std::string_view line) {
@@ -22,12 +38,11 @@ std::string_view CMircUserRouter::TakeIn(std::string_view line) {
     for (char& c : m_received) {
         c = static_cast<char>(c & 0x7F);
     }
-    RecordOwnSpot(m_parser, m_received);
     return m_received;
 }
 
 void CMircUserRouter::SendMessage(std::string_view lead, std::string_view text,
-                                  const CPortHandler& source) {
+                                  const CRouterPort& source) {
     m_message.clear();
     m_message += "privmsg ";
     m_message += MyCall;
@@ -36,39 +51,22 @@ void CMircUserRouter::SendMessage(std::string_view lead, std::string_view text,
     SendFramed(m_message, source);
 }
 
-void CMircUserRouter::FromMircUser(std::string_view line, CPortHandler&) {
-    Refuse(line, "Can't route IRC to IRC.");
-}
-
-void CMircUserRouter::FromClusterUser(std::string_view line, CPortHandler&) {
-    Refuse(line, "Can't route User to IRC.");
-}
-
-void CMircUserRouter::FromClusseUser(std::string_view line, CPortHandler&) {
-    Refuse(line, "Can't route Clusse User to IRC.");
-}
-
-void CMircUserRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    if (IsIgnorable(line)) {
+// Spots of node ports are posted, direct-style text goes out as a plain
+// message.
+void CMircUserRouter::Convert(const Spot& in, const CRouterPort& source) {
+    if (const char* refusal = RefusalOf(in.source)) {
+        Refuse(in.line, refusal);
+        return;
+    }
+    if (IsIgnorable(in.line)) {
+        return;
+    }
+    if (!CarriesSpots(in.source)) {
+        SendMessage(PlainLead, in.line, source);
         return;
     }
     SpotFields spot;
-    if (m_parser.Parse(SourceKind::ClusterNode, line, spot) && m_formatter.FormatIrcSpot(spot) &&
-        Sends(spot)) {
+    if (SpotFor(in, spot) && m_formatter.FormatIrcSpot(spot) && Sends(spot)) {
         SendMessage(SpotLead, m_formatter.Text(), source);
     }
-}
-
-void CMircUserRouter::FromDirect(std::string_view line, CPortHandler& source) {
-    if (!IsIgnorable(line)) {
-        SendMessage(PlainLead, line, source);
-    }
-}
-
-void CMircUserRouter::FromCTNetwork(std::string_view line, CPortHandler&) {
-    Refuse(line, "Can't route CT to IRC.");
-}
-
-void CMircUserRouter::FromCTUser(std::string_view line, CPortHandler&) {
-    Refuse(line, "Can't route CT User to IRC.");
 }

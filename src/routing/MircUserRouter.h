@@ -2,7 +2,6 @@
 
 #include "routing/Router.h"
 #include "spots/SpotFormatter.h"
-#include "spots/SpotParser.h"
 
 #include <string>
 
@@ -18,24 +17,16 @@
 //   privmsg #CQDX :hello
 class CMircUserRouter : public CRouter {
   public:
-    explicit CMircUserRouter(CPortHandler& port);
-
-    void FromMircUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterUser(std::string_view line, CPortHandler& source) override;
-    void FromClusseUser(std::string_view line, CPortHandler& source) override;
-    void FromClusterNode(std::string_view line, CPortHandler& source) override;
-    void FromDirect(std::string_view line, CPortHandler& source) override;
-    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void FromCTUser(std::string_view line, CPortHandler& source) override;
+    explicit CMircUserRouter(CRouterPort& port);
 
   protected:
+    void Convert(const Spot& in, const CRouterPort& source) override;
     std::string_view TakeIn(std::string_view line) override;
 
   private:
     // "privmsg " + target + lead + text, framed and sent.
-    void SendMessage(std::string_view lead, std::string_view text, const CPortHandler& source);
+    void SendMessage(std::string_view lead, std::string_view text, const CRouterPort& source);
 
-    CSpotParser m_parser;
     CSpotFormatter m_formatter;
     std::string m_received;
     std::string m_message;

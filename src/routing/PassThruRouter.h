@@ -8,16 +8,11 @@
 // output. Lines of any other data type are refused in both directions.
 class CPassThruRouter : public CRouter {
   public:
-    explicit CPassThruRouter(CPortHandler& port);
+    explicit CPassThruRouter(CRouterPort& port);
 
-    void FromCommand(std::string_view line, CPortHandler& source) override;
-    void FromDirect(std::string_view line, CPortHandler& source) override;
-    void FromCTNetwork(std::string_view line, CPortHandler& source) override;
-    void FromCTUser(std::string_view line, CPortHandler& source) override;
-    void FromPassThru(std::string_view bytes, CPortHandler& source) override;
-    // Takes every buffered byte, connected or not; true while bytes remain.
-    bool ProcessInput() override;
+    bool ReadsBytes() const override { return true; }
 
   protected:
-    void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source) override;
+    void Convert(const Spot& in, const CRouterPort& source) override;
+    bool SkipsTncPrefix() const override { return false; }
 };

@@ -1,12 +1,11 @@
 #include "routing/Router.h"
 
 #include "filters/FilterKeys.h"
-#include "port/IPortHost.h"
-#include "port/PortHandler.h"
 #include "routing/RouterKeys.h"
+#include "routing/RouterPort.h"
 #include "setup/SetupFile.h"
 #include "spots/LoopMark.h"
-#include "spots/SpotParser.h"
+#include "spots/SpotterOptions.h"
 
 #include <algorithm>
 
@@ -18,41 +17,13 @@ constexpr int MaxDupeLength = 100000;
 
 } // namespace
 
-CRouter::CRouter(CPortHandler& port, DataTypeCode type)
-    : m_port(port), m_type(DataTypes::Of(type)) {
+CRouter::CRouter(CRouterPort& port, DataTypeCode type) : m_port(port), m_type(DataTypes::Of(type)) {
     InputType = m_type.name;
     CRLFOption = m_type.initialCrlf;
-    const auto size = static_cast<std::size_t>(std::max(0, port.BufferSize()));
-    m_output.reserve(size);
+    m_spot.source = m_type.source;
 }
 
 CRouter::~CRouter() = default;
-
-void CRouter::FromMircUser(std::string_view line, CPortHandler& source) {
-    FromSpotSource(SourceKind::MircUser, line, source);
-}
-
-void CRouter::FromClusterUser(std::string_view line, CPortHandler& source) {
-    FromSpotSource(SourceKind::ClusterUser, line, source);
-}
-
-void CRouter::FromClusseUser(std::string_view line, CPortHandler& source) {
-    FromSpotSource(SourceKind::ClusseUser, line, source);
-}
-
-void CRouter::FromClusterNode(std::string_view line, CPortHandler& source) {
-    FromSpotSource(SourceKind::ClusterNode, line, source);
-}
-
-void CRouter::FromSpotSource(SourceKind, std::string_view, CPortHandler&) {}
-
-void CRouter::FromCommand(std::string_view line, CPortHandler& source) {
-    FromDirect(line, source);
-}
-
-void CRouter::FromPassThru(std::string_view bytes, CPortHandler&) {
-    Refuse(bytes, "Can't route to anything from PassThru except PassThru.");
-}
 
 void CRouter::SaveInputType(CSetupFile& setup) const {
     setup.PutInt("InputType", TypeCode());
@@ -67,80 +38,77 @@ void CRouter::Save(CSetupFile& setup) const {
     SaveSettings(setup);
 }
 
-bool CRouter::ProcessInput() {
-    if (m_port.PendingLines() == 0) {
-        return false;
-    }
-    ClearIdle();
-    const std::string_view line = m_port.RingBuffer().GetLine();
+void CRouter::OnLine(std::string_view line) {
     TraceIn(line);
-    std::string_view routed = TakeIn(line);
-    if (SkipsTncPrefix() && m_port.IsTNCPort != CPortHandler::TncNone) {
+    const std::string_view taken = TakeIn(line);
+    std::string_view routed = taken;
+    if (SkipsTncPrefix() && m_port.IsTNCPort != CRouterPort::TncNone) {
         routed.remove_prefix(std::min<std::size_t>(2, routed.size()));
     }
-    if (!Answer(routed)) {
-        DeliverToRoutes(routed);
+    // The own dupe table sees the line as it came, stream prefix and all;
+    // without a prefix that is the one parse the destinations get too.
+    if (routed.size() != taken.size()) {
+        RecordOwnSpot(Parse(taken));
+        Parse(routed);
+    } else {
+        RecordOwnSpot(Parse(routed));
     }
-    m_port.OnInputTaken();
-    return m_port.PendingLines() != 0;
+    if (!Answer(routed)) {
+        DeliverToRoutes(m_spot);
+    }
 }
 
-void CRouter::DeliverToRoutes(std::string_view text) {
+void CRouter::Route(std::string_view text) {
+    DeliverToRoutes(Parse(text));
+}
+
+const Spot& CRouter::Parse(std::string_view text) {
+    m_spot.line = text;
+    m_spot.isSpot =
+        CarriesSpots(m_spot.source) && m_parser.Parse(m_spot.source, text, m_spot.fields);
+    return m_spot;
+}
+
+void CRouter::RecordOwnSpot(const Spot& spot) {
+    SpotFields own;
+    if (SpotFor(spot, own)) {
+        IsDupe(own);
+    }
+}
+
+bool CRouter::SpotFor(const Spot& in, SpotFields& spot) const {
+    if (!in.isSpot) {
+        return false;
+    }
+    spot = in.fields;
+    return SpotterOptions::Apply(spot, *this);
+}
+
+void CRouter::DeliverToRoutes(const Spot& spot) {
     // The count is read again for every destination: a handler may change
-    // the list (a TNC report can reconnect a port).
+    // the list.
     for (int i = 0; i < m_routeCount; ++i) {
         if (m_routes[static_cast<std::size_t>(i)] != nullptr) {
-            Deliver(*m_routes[static_cast<std::size_t>(i)], text, m_port);
+            m_routes[static_cast<std::size_t>(i)]->Take(spot, m_port);
         }
     }
 }
 
-void CRouter::Deliver(CRouter& destination, std::string_view line, CPortHandler& source) {
-    switch (m_type.source) {
-    case SourceKind::MircUser:
-        destination.FromMircUser(line, source);
-        break;
-    case SourceKind::ClusterUser:
-        destination.FromClusterUser(line, source);
-        break;
-    case SourceKind::ClusseUser:
-        destination.FromClusseUser(line, source);
-        break;
-    case SourceKind::ClusterNode:
-        destination.FromClusterNode(line, source);
-        break;
-    case SourceKind::Command:
-        destination.FromCommand(line, source);
-        break;
-    case SourceKind::Direct:
-        destination.FromDirect(line, source);
-        break;
-    case SourceKind::CTNetwork:
-        destination.FromCTNetwork(line, source);
-        break;
-    case SourceKind::CTUser:
-        destination.FromCTUser(line, source);
-        break;
-    case SourceKind::PassThru:
-        destination.FromPassThru(line, source);
-        break;
+void CRouter::Take(const Spot& in, const CRouterPort& source) {
+    if (in.source == SourceKind::PassThru && !ReadsBytes()) {
+        Refuse(in.line, "Can't route to anything from PassThru except PassThru.");
+        return;
     }
+    Convert(in, source);
 }
 
 std::string_view CRouter::TakeIn(std::string_view line) {
     return line;
 }
 
-void CRouter::RecordOwnSpot(CSpotParser& parser, std::string_view line) {
-    SpotFields spot;
-    if (parser.Parse(m_type.source, line, spot)) {
-        IsDupe(spot);
-    }
-}
-
-void CRouter::BeginOutput(const CPortHandler& source) {
+void CRouter::BeginOutput(const CRouterPort& source) {
     m_output.clear();
-    if (m_port.IsTNCPort == CPortHandler::TncMaster) {
+    if (m_port.IsTNCPort == CRouterPort::TncMaster) {
         m_output += m_port.StreamSW;
         // The stream identifier always takes two places in the prefix; a
         // one-character identifier ends it early.
@@ -150,7 +118,7 @@ void CRouter::BeginOutput(const CPortHandler& source) {
     }
 }
 
-void CRouter::EndOutput(const CPortHandler&) {
+void CRouter::EndOutput(const CRouterPort&) {
     switch (CRLFOption) {
     case 1:
         m_output += '\r';
@@ -228,29 +196,6 @@ void CRouter::AddLoopMark(std::string& comment) const {
     ::AddLoopMark(comment, *this);
 }
 
-void CRouter::OnTimer() {
-    if (!m_port.IsConnected()) {
-        return;
-    }
-    if (m_port.KeepAliveDue()) {
-        if (m_idle && m_port.IsConnected() && m_port.Script().AutoReconnectArmed()) {
-            m_port.PrintMessage("Port Timeout, Disconnecting port");
-            m_port.Disconnect();
-            // The link is closed: neither a keep-alive nor a script step can
-            // go out on it any more.
-            return;
-        }
-        BeginOutput(m_port);
-        EndOutput(m_port);
-        m_port.SendText(m_output);
-        m_idle = true;
-    }
-    // Every step with an empty prompt is answered now, one after the other;
-    // the script has ten steps, so this ends.
-    for (int i = 0; i <= 10 && m_port.RunScript(""); ++i) {
-    }
-}
-
 void CRouter::AddRoute(CRouter* router) {
     for (int i = 0; i < m_routeCount; ++i) {
         if (m_routes[static_cast<std::size_t>(i)] == router) {
@@ -284,28 +229,29 @@ CRouter* CRouter::GetRoute(int i) const {
 CRouter* CRouter::FindMasterRoute() const {
     for (int i = 0; i < m_routeCount; ++i) {
         CRouter* r = m_routes[static_cast<std::size_t>(i)];
-        if (r != nullptr && r->Port().IsTNCPort == CPortHandler::TncMaster) {
+        if (r != nullptr && r->Port().IsTNCPort == CRouterPort::TncMaster) {
             return r;
         }
     }
     return nullptr;
 }
 
-void CRouter::CopyRoutesFrom(CRouter& old) {
+void CRouter::CopyRoutesFrom(CRouter& old, const std::vector<CRouter*>& others) {
     m_routes = old.m_routes;
     m_routeCount = old.m_routeCount;
     m_tracePort = old.m_tracePort;
-    auto replace = [&old, this](CRouter& r) {
-        for (int i = 0; i < r.m_routeCount; ++i) {
-            if (r.m_routes[static_cast<std::size_t>(i)] == &old) {
-                r.m_routes[static_cast<std::size_t>(i)] = this;
-            }
+    ReplaceRoute(&old, this);
+    for (CRouter* r : others) {
+        if (r != nullptr && r != &old && r != this) {
+            r->ReplaceRoute(&old, this);
         }
-    };
-    replace(*this);
-    for (CPortHandler* p : m_port.Host().PortList()) {
-        if (p != nullptr && p->Router() != nullptr && p->Router() != &old) {
-            replace(*p->Router());
+    }
+}
+
+void CRouter::ReplaceRoute(const CRouter* old, CRouter* by) {
+    for (int i = 0; i < m_routeCount; ++i) {
+        if (m_routes[static_cast<std::size_t>(i)] == old) {
+            m_routes[static_cast<std::size_t>(i)] = by;
         }
     }
 }
@@ -336,7 +282,7 @@ void CRouter::TraceOut(std::string_view text) {
     m_tracePort->SendText(m_trace);
 }
 
-void CRouter::SendFramed(std::string_view text, const CPortHandler& source) {
+void CRouter::SendFramed(std::string_view text, const CRouterPort& source) {
     BeginOutput(source);
     m_output += text;
     EndOutput(source);

@@ -4,58 +4,60 @@
 #include "routing/DataType.h"
 #include "spots/DupeTable.h"
 #include "spots/RouterOptions.h"
+#include "spots/Spot.h"
 #include "spots/SpotFields.h"
+#include "spots/SpotParser.h"
 
 #include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class CPortHandler;
+class CRouterPort;
 class CSetupFile;
-class CSpotParser;
 
 // The abstract router of a port; the port's data type picks the concrete one.
 //
 // Responsibilities: the route list (destination routers, not owned) and the
-// trace port; the road of one received line (ProcessInput: take a line, trace
-// it, record a spot in the own dupe table, hand it to every destination); the
-// output framing for the own port (TNC stream prefix, line terminator); the
-// dupe table, the anti-loop mark, and the once-a-second work (keep-alive,
-// port timeout, connect-script polling).
+// trace port; the road of one line its port hands over (OnLine: trace it,
+// parse it once as this type's source kind sends it, record a spot in the
+// own dupe table, answer it or hand the value to every destination); what
+// the type makes of another port's line as a destination (Take); the output
+// framing for the own port (TNC stream prefix, line terminator); the dupe
+// table, the spot filter and the anti-loop mark.
 //
-// Collaborators: its own port (sending, printing, the ring buffer), the other
-// routers of the document (destinations), its row of the data type table
-// (name, code, keys, the handler its lines go to), the spot parser and
-// formatter of the concrete types.
+// Collaborators: its own port through CRouterPort (send, print, the clock,
+// the TNC identity), the other routers of the document (destinations), its
+// row of the data type table (name, code, keys, source kind), the spot
+// parser, and the formatter of the concrete types.
 class CRouter : public RouterOptions {
   public:
     static constexpr int MaxRoutes = 32;
 
     // Takes name, code, initial line ending and keys from the type's row.
-    CRouter(CPortHandler& port, DataTypeCode type);
+    CRouter(CRouterPort& port, DataTypeCode type);
     virtual ~CRouter();
 
     CRouter(const CRouter&) = delete;
     CRouter& operator=(const CRouter&) = delete;
 
-    // Destination handlers, one per kind of source. Those of the four
-    // spot-bearing kinds hand the line to FromSpotSource unless the type
-    // handles the kind itself.
-    virtual void FromMircUser(std::string_view line, CPortHandler& source);
-    virtual void FromClusterUser(std::string_view line, CPortHandler& source);
-    virtual void FromClusseUser(std::string_view line, CPortHandler& source);
-    virtual void FromClusterNode(std::string_view line, CPortHandler& source);
-    virtual void FromCommand(std::string_view line, CPortHandler& source);
-    virtual void FromDirect(std::string_view line, CPortHandler& source) = 0;
-    virtual void FromCTNetwork(std::string_view line, CPortHandler& source) = 0;
+    // A line (or, for a type that reads bytes, everything received) of the
+    // own port, routed as the data type says.
+    void OnLine(std::string_view line);
+    // Hands text of the own port to every route as this type's source kind
+    // sends it, without the own port's steps (trace, stream prefix, dupe
+    // table, link protocol).
+    void Route(std::string_view text);
+    // The one entry of a destination: a line of another port's router, with
+    // its spot when it is one. Pass-through bytes go only to a type that
+    // reads bytes.
+    void Take(const Spot& in, const CRouterPort& source);
+    // True for a type that takes its port's bytes as they come, not lines.
+    virtual bool ReadsBytes() const { return false; }
+
     virtual void SaveInputType(CSetupFile& setup) const;
     // Writes the keys of the type's row.
     virtual void SaveSettings(CSetupFile& setup) const;
-    virtual void FromCTUser(std::string_view line, CPortHandler& source) = 0;
-    virtual void FromPassThru(std::string_view bytes, CPortHandler& source);
-    // Routes one line of the own port's input; true when more are waiting.
-    virtual bool ProcessInput();
     // A link, or a new caller of a server port, begins (the connect script
     // runs from its first step).
     virtual void OnLinkStart() {}
@@ -69,8 +71,8 @@ class CRouter : public RouterOptions {
 
     void Save(CSetupFile& setup) const;
 
-    void BeginOutput(const CPortHandler& source);
-    void EndOutput(const CPortHandler& source);
+    void BeginOutput(const CRouterPort& source);
+    void EndOutput(const CRouterPort& source);
     std::string& OutputBuffer() { return m_output; }
 
     // What became of the spots about to go out on the own port.
@@ -98,43 +100,42 @@ class CRouter : public RouterOptions {
     bool HasLoopMark(std::string_view comment) const;
     void AddLoopMark(std::string& comment) const;
 
-    void OnTimer();
-
     // Route table.
     void AddRoute(CRouter* router);
     void RemoveRoute(CRouter* router);
     CRouter* GetRoute(int i) const;
     int RouteCount() const { return m_routeCount; }
     CRouter* FindMasterRoute() const;
-    void CopyRoutesFrom(CRouter& old);
-    void SetTracePort(CPortHandler* port) { m_tracePort = port; }
-    CPortHandler* GetTracePort() const { return m_tracePort; }
+    // This router takes the place of old, which its port replaces: old's
+    // routes and trace port, and old's place in its own and the others'
+    // route lists.
+    void CopyRoutesFrom(CRouter& old, const std::vector<CRouter*>& others);
+    void SetTracePort(CRouterPort* port) { m_tracePort = port; }
+    CRouterPort* GetTracePort() const { return m_tracePort; }
     void TraceIn(std::string_view line);
     void TraceOut(std::string_view text);
 
-    CPortHandler& Port() const { return m_port; }
-    bool IsIdle() const { return m_idle; }
+    CRouterPort& Port() const { return m_port; }
 
     // The data type name of the concrete router, e.g. "Cluster User".
     std::string InputType;
 
   protected:
-    // A line of a spot-bearing source, for a type that converts every such
-    // kind alike but for the layout, which the parser picks by kind. A type
-    // that takes none of them overrides the four handlers instead.
-    virtual void FromSpotSource(SourceKind kind, std::string_view line, CPortHandler& source);
+    // What the type makes of a line of another port (pass-through bytes
+    // only for a type that reads bytes).
+    virtual void Convert(const Spot& in, const CRouterPort& source) = 0;
 
+    // The fields of a routed spot as this router's spotter options leave
+    // them; false when the line is no spot or the options refuse it.
+    bool SpotFor(const Spot& in, SpotFields& spot) const;
     // The last step before a spot goes out on the own port: the filter, then
     // the dupe test (so a filtered spot takes no place in the dupe table),
     // counted. True when the spot goes out.
     bool Sends(const SpotFields& spot);
 
-    // Hooks of the common ProcessInput.
-    // Calls the destination handler of this type's source kind.
-    virtual void Deliver(CRouter& destination, std::string_view line, CPortHandler& source);
+    // Hooks of OnLine.
     // What the destinations are given of a received line (before the TNC
-    // prefix is skipped). Spot-bearing types record the line's spot in their
-    // own dupe table here; the default hands the line on as it is.
+    // prefix is skipped); the default hands the line on as it is.
     virtual std::string_view TakeIn(std::string_view line);
     // A line the router answers by itself on its own link (after the TNC
     // prefix is skipped); true when it goes to no destination.
@@ -142,17 +143,8 @@ class CRouter : public RouterOptions {
     // All but Direct and PassThru skip the 2-character TNC stream prefix.
     virtual bool SkipsTncPrefix() const { return true; }
 
-    // Records a spot of the own port's line in the own dupe table, parsed
-    // as this type's source kind sends it; the result is not used.
-    void RecordOwnSpot(CSpotParser& parser, std::string_view line);
-    // Calls Deliver on every non-empty route, in list order.
-    void DeliverToRoutes(std::string_view text);
-    // The router took input: the port counts as active until the next
-    // keep-alive.
-    void ClearIdle() { m_idle = false; }
-
     // Frames text for the own port, sends it and traces it.
-    void SendFramed(std::string_view text, const CPortHandler& source);
+    void SendFramed(std::string_view text, const CRouterPort& source);
     // Writes a refusal into the own port's view, unless the line is empty or
     // led by CR or LF.
     void Refuse(std::string_view line, std::string_view message);
@@ -161,7 +153,17 @@ class CRouter : public RouterOptions {
     }
 
   private:
-    CPortHandler& m_port;
+    // Parses text as this type's source kind sends it into m_spot.
+    const Spot& Parse(std::string_view text);
+    // Records a spot of the own port in the own dupe table, as the own
+    // options see it.
+    void RecordOwnSpot(const Spot& spot);
+    // Calls Take on every non-empty route, in list order.
+    void DeliverToRoutes(const Spot& spot);
+    // Puts by in the place of old in the route list.
+    void ReplaceRoute(const CRouter* old, CRouter* by);
+
+    CRouterPort& m_port;
     const DataType& m_type;
     std::string m_output;
     CDupeTable m_dupes;
@@ -170,8 +172,9 @@ class CRouter : public RouterOptions {
     SpotCounts m_countsTaken;
     std::array<CRouter*, MaxRoutes> m_routes{};
     int m_routeCount = 0;
-    CPortHandler* m_tracePort = nullptr;
-    bool m_idle = false;
+    CRouterPort* m_tracePort = nullptr;
+    CSpotParser m_parser;
+    Spot m_spot;
     std::string m_trace;
     std::string m_key;
 };

@@ -6,12 +6,12 @@
 
 namespace RouterFactory {
 
-std::unique_ptr<CRouter> Create(const std::string& dataType, CPortHandler& port) {
+std::unique_ptr<CRouter> Create(const std::string& dataType, CRouterPort& port) {
     const DataType* type = DataTypes::Named(dataType);
     return type != nullptr ? type->create(port) : nullptr;
 }
 
-std::unique_ptr<CRouter> CreateFromSetup(int code, CSetupFile& setup, CPortHandler& port) {
+std::unique_ptr<CRouter> CreateFromSetup(int code, CSetupFile& setup, CRouterPort& port) {
     const DataType* type = DataTypes::OfStored(code);
     if (type == nullptr) {
         return nullptr;

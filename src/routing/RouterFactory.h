@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-class CPortHandler;
+class CRouterPort;
 class CRouter;
 class CSetupFile;
 
@@ -13,10 +13,10 @@ namespace RouterFactory {
 
 // The router named exactly (case-sensitive) dataType, with its type's
 // initial options; null for an unknown name.
-std::unique_ptr<CRouter> Create(const std::string& dataType, CPortHandler& port);
+std::unique_ptr<CRouter> Create(const std::string& dataType, CRouterPort& port);
 // The router of a stored code, reading its keys from the setup; null for a
 // code outside 0..9 (nothing is read then).
-std::unique_ptr<CRouter> CreateFromSetup(int code, CSetupFile& setup, CPortHandler& port);
+std::unique_ptr<CRouter> CreateFromSetup(int code, CSetupFile& setup, CRouterPort& port);
 // The name of a code, or an empty text for a code outside 0..9.
 std::string NameOf(int code);
 

@@ -1,9 +1,9 @@
 #include "routing/RouterKeys.h"
 
 #include "filters/FilterKeys.h"
-#include "port/PortHandler.h"
 #include "routing/DataType.h"
 #include "routing/Router.h"
+#include "routing/RouterPort.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>
@@ -63,7 +63,7 @@ constexpr KeyRow Keys[] = {
      [](CRouter& r, CSetupFile& s) {
          if (s.IsNextKey("CRLFOption")) {
              r.CRLFOption = s.GetInt("CRLFOption");
-         } else if (r.Port().IsTNCPort == CPortHandler::TncMaster) {
+         } else if (r.Port().IsTNCPort == CRouterPort::TncMaster) {
              r.CRLFOption = 1;
          }
      },

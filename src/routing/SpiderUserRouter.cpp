@@ -1,6 +1,6 @@
 #include "routing/SpiderUserRouter.h"
 
-CSpiderUserRouter::CSpiderUserRouter(CPortHandler& port)
+CSpiderUserRouter::CSpiderUserRouter(CRouterPort& port)
     : CClusterUserRouter(port, DataTypeCode::SpiderUser) {}
 
 bool CSpiderUserRouter::FormatSpot(const SpotFields& spot) {

@@ -8,7 +8,7 @@
 //   DX 14025.0 DL1XYZ cq cq  <MYCALL
 class CSpiderUserRouter : public CClusterUserRouter {
   public:
-    explicit CSpiderUserRouter(CPortHandler& port);
+    explicit CSpiderUserRouter(CRouterPort& port);
 
   protected:
     bool FormatSpot(const SpotFields& spot) override;

@@ -1,7 +1,8 @@
 #pragma once
 
-// The kinds of source a destination tells apart, one destination handler
-// (FromMircUser .. FromPassThru) each.
+// The kinds of source a destination tells apart. A destination asks a
+// routed line's kind only where the kind changes what it does; a new kind
+// that brings spots is one value here and one case in CarriesSpots.
 enum class SourceKind {
     MircUser,
     ClusterUser,
@@ -13,3 +14,17 @@ enum class SourceKind {
     CTUser,
     PassThru,
 };
+
+// True for the kinds whose lines may be spots: the source parses each line
+// once, and the lines that are no spots are its own talk.
+constexpr bool CarriesSpots(SourceKind kind) {
+    switch (kind) {
+    case SourceKind::MircUser:
+    case SourceKind::ClusterUser:
+    case SourceKind::ClusseUser:
+    case SourceKind::ClusterNode:
+        return true;
+    default:
+        return false;
+    }
+}

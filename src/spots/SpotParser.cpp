@@ -161,7 +161,7 @@ class CFrameFields {
 
 } // namespace
 
-CSpotParser::CSpotParser(const RouterOptions& options) : m_options(options) {
+CSpotParser::CSpotParser() {
     m_buffer.reserve(WideTextLength + 1);
 }
 
@@ -443,7 +443,7 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
     return ValidateSpot(spot);
 }
 
-bool CSpotParser::ValidateSpot(SpotFields& spot) const {
+bool CSpotParser::ValidateSpot(const SpotFields& spot) {
     if (!IsValidFrequency(spot.Frequency) || !IsValidDxCall(spot.DxCall)) {
         return false;
     }
@@ -453,16 +453,5 @@ bool CSpotParser::ValidateSpot(SpotFields& spot) const {
     if (!HasSpotterCharacters(spot.Spotter)) {
         return false;
     }
-    if (m_options.BlockDashAtOption == 1 && spot.Spotter.back() == '@') {
-        return false;
-    }
-    if (!AnyDigit(spot.Spotter) || !AnyLetter(spot.Spotter)) {
-        return false;
-    }
-    if (m_options.StripAtPoundOption == 1 &&
-        (spot.Spotter.back() == '@' || spot.Spotter.back() == '#')) {
-        spot.StrippedMark = spot.Spotter.back();
-        spot.Spotter.remove_suffix(2);
-    }
-    return true;
+    return AnyDigit(spot.Spotter) && AnyLetter(spot.Spotter);
 }

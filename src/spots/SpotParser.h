@@ -1,6 +1,5 @@
 #pragma once
 
-#include "spots/RouterOptions.h"
 #include "spots/SourceKind.h"
 #include "spots/SpotFields.h"
 
@@ -29,10 +28,12 @@
 // ending at 19, call at 21, comment at 34, time at 62):
 //   :K1ABC!k@host PRIVMSG #CQDX :<03>1,15 K1ABC        14025.0 DL1XYZ ...  1234
 //
-// The options are read at every parse, so later changes take effect.
+// The parse knows no router's options: a spot is parsed once where it
+// enters, and each destination applies its own spotter options to the
+// fields (SpotterOptions).
 class CSpotParser {
   public:
-    explicit CSpotParser(const RouterOptions& options);
+    CSpotParser();
 
     // The parser of a source kind's spot lines: the one place that says
     // which layout each kind sends. False for kinds that carry no spots.
@@ -44,8 +45,8 @@ class CSpotParser {
     // Works on a copy of the line with the top bit of every byte cleared.
     bool ParseIrcSpot(std::string_view line, SpotFields& spot);
 
-    // The checks every parser ends with; may strip a "-@"/"-#" spotter suffix.
-    bool ValidateSpot(SpotFields& spot) const;
+    // The checks every parser ends with.
+    static bool ValidateSpot(const SpotFields& spot);
 
   private:
     // Copies at most maxLength characters of text into the parse buffer.
@@ -70,7 +71,6 @@ class CSpotParser {
     // As Slice, converting the characters to upper case in the buffer.
     std::string_view UpperSlice(std::size_t from, std::size_t to);
 
-    const RouterOptions& m_options;
     std::string m_buffer;
     std::string m_ircLine;
 };

@@ -82,12 +82,11 @@ void CCallerSession::Tick() {
         return;
     }
     if (m_keepAlive.IsDue(m_port.Host().Clock())) {
-        if (m_idle) {
+        if (m_keepAlive.TimesOut(true)) {
             Close("Port Timeout");
             return;
         }
         Send(m_port.FrameLine(""));
-        m_idle = true;
     }
     // Steps with an empty prompt, one after the other; ten at most.
     for (int i = 0; i <= CConnectScript::Steps && m_socket != nullptr && m_script.IsRunning();
@@ -177,7 +176,7 @@ void CCallerSession::ReadStep() {
 }
 
 void CCallerSession::Deliver(char* data, int n) {
-    m_idle = false;
+    m_keepAlive.NoteInput();
     data[n] = '\0';
     CTelnetFilter::Apply(data, n, [this](const char* answer, int len) {
         Send(std::string_view(answer, static_cast<std::size_t>(len)));

@@ -74,7 +74,6 @@ class CCallerSession {
     bool m_wholeLines;
     CConnectScript m_script;
     CKeepAliveTimer m_keepAlive;
-    bool m_idle = false;
     bool m_welcomed = false;
     CReadPump m_pump;
     std::vector<char> m_receive;

@@ -17,20 +17,13 @@ namespace {
 // The smallest router: it frames and sends, and routes nothing.
 class PlainRouter : public CRouter {
   public:
-    explicit PlainRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Command) {
+    explicit PlainRouter(CRouterPort& port) : CRouter(port, DataTypeCode::Command) {
         InputType = "Plain";
     }
-    void FromMircUser(std::string_view, CPortHandler&) override {}
-    void FromClusterUser(std::string_view, CPortHandler&) override {}
-    void FromClusseUser(std::string_view, CPortHandler&) override {}
-    void FromClusterNode(std::string_view, CPortHandler&) override {}
-    void FromDirect(std::string_view, CPortHandler&) override {}
-    void FromCTNetwork(std::string_view, CPortHandler&) override {}
-    void FromCTUser(std::string_view, CPortHandler&) override {}
     void SaveSettings(CSetupFile&) const override {}
 
   protected:
-    void Deliver(CRouter&, std::string_view, CPortHandler&) override {}
+    void Convert(const Spot&, const CRouterPort&) override {}
 };
 
 PlainRouter& GiveRouter(CPortHandler& port, int crlf = 3) {

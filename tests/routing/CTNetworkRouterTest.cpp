@@ -1,5 +1,6 @@
 #include "routing/CTNetworkRouter.h"
 
+#include "DestinationMatrix.h"
 #include "RouterRig.h"
 
 #include <gtest/gtest.h>
@@ -11,54 +12,7 @@ namespace {
 
 using namespace rig;
 
-const std::string CTUserRefused = Shown("Can't route CT User to CT Network.");
 // "B0", the "DX de" line of the spot, its checksum byte and a line feed.
-const std::string SpotPacket = "B0" + UserSpot + "\xA5\n";
-
-const std::vector<MatrixRow> CTNetworkRows = {
-    {"Command_Spot", "Command", TypedSpot, TypedSpot + "\xD9\n", ""},
-    {"Command_Text", "Command", "sh/dx", "sh/dx\xE6\n", ""},
-    {"Command_Empty", "Command", "", "", ""},
-    {"Command_CrLed", "Command", "\rsh/dx", "", ""},
-    {"ClusterUser_Spot", "Cluster User", UserSpot, SpotPacket, ""},
-    {"ClusterUser_Text", "Cluster User", Talk, "B0" + Talk + "\xB0\n", ""},
-    {"ClusterUser_Empty", "Cluster User", "", "", ""},
-    {"ClusterUser_CrLed", "Cluster User", "\r" + UserSpot, "", ""},
-    {"SpiderUser_Spot", "Spider User", UserSpot, SpotPacket, ""},
-    {"SpiderUser_Text", "Spider User", Talk, "B0" + Talk + "\xB0\n", ""},
-    {"SpiderUser_Empty", "Spider User", "", "", ""},
-    {"SpiderUser_CrLed", "Spider User", "\r" + UserSpot, "", ""},
-    {"ClusseUser_Spot", "Clusse User", ClusseSpot, SpotPacket, ""},
-    {"ClusseUser_Text", "Clusse User", Talk, "B0" + Talk + "\xB0\n", ""},
-    {"ClusseUser_Empty", "Clusse User", "", "", ""},
-    {"ClusseUser_CrLed", "Clusse User", "\r" + ClusseSpot, "", ""},
-    {"MircUser_Spot", "MIRC User", IrcSpot, SpotPacket, ""},
-    {"MircUser_Text", "MIRC User", IrcTalk, "", ""},
-    {"MircUser_Empty", "MIRC User", "", "", ""},
-    {"MircUser_CrLed", "MIRC User", "\r" + IrcSpot, "", ""},
-    {"ClusterNode_Spot", "Cluster Node", NodeSpot, SpotPacket, ""},
-    {"ClusterNode_Text", "Cluster Node", NodeFrame, "", ""},
-    {"ClusterNode_Empty", "Cluster Node", "", "", ""},
-    {"ClusterNode_CrLed", "Cluster Node", "\r" + NodeSpot, "", ""},
-    {"Direct_Spot", "Direct", UserSpot, UserSpot + "\xB3\n", ""},
-    {"Direct_Text", "Direct", "hello", "hello\x94\n", ""},
-    {"Direct_Empty", "Direct", "", "", ""},
-    {"Direct_CrLed", "Direct", "\rhello", "", ""},
-    {"PassThru_Spot", "PassThru", UserSpot + "\r\n", "", FromPassThruRefused},
-    {"PassThru_Text", "PassThru", "\x01raw", "", FromPassThruRefused},
-    {"PassThru_Empty", "PassThru", "", "", ""},
-    {"PassThru_CrLed", "PassThru", "\rabc", "", ""},
-    // A packet from another CT network port: old checksum off, new one on,
-    // no "B0" added.
-    {"CTNetwork_Spot", "CT Network", "B0" + UserSpot, SpotPacket, ""},
-    {"CTNetwork_Text", "CT Network", "A1hello", "A1hello\x86\n", ""},
-    {"CTNetwork_Empty", "CT Network", "", "", ""},
-    {"CTNetwork_CrLed", "CT Network", "\rA1hello", "", ""},
-    {"CTUser_Spot", "CT User", TypedSpot, "", CTUserRefused},
-    {"CTUser_Text", "CT User", "hello", "", CTUserRefused},
-    {"CTUser_Empty", "CT User", "", "", ""},
-    {"CTUser_CrLed", "CT User", "\rhello", "", ""},
-};
 
 class CTNetworkDestination : public testing::TestWithParam<MatrixRow> {};
 
@@ -66,8 +20,8 @@ TEST_P(CTNetworkDestination, SendsChecksummedPacketsRefusesCTUser) {
     ExpectRow("CT Network", GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(EverySourceKind, CTNetworkDestination, testing::ValuesIn(CTNetworkRows),
-                         RowName);
+INSTANTIATE_TEST_SUITE_P(EverySourceKind, CTNetworkDestination,
+                         testing::ValuesIn(DestinationRows(&SourceCase::ctNetwork)), RowName);
 
 TEST(CTNetworkRouterTest, Checksum_OfAbc_Is0xA6AndLineEndingIsIgnored) {
     Rig r("Command", "CT Network");
@@ -89,7 +43,7 @@ TEST(CTNetworkRouterTest, SpotDupe_NotSentTwice) {
     r.dstRouter.SetDupeLength(2);
     r.Feed(UserSpot);
     r.Feed(UserSpot);
-    EXPECT_EQ(r.dst.written, SpotPacket);
+    EXPECT_EQ(r.dst.written, CTSpotPacket);
 }
 
 TEST(CTNetworkRouterTest, ProcessInput_TracesPacketWithChecksumAndHandsItOnWithout) {

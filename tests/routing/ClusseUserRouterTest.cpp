@@ -1,7 +1,7 @@
 #include "routing/ClusseUserRouter.h"
 
+#include "DestinationMatrix.h"
 #include "RouterRig.h"
-#include "UserDestinationRows.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,8 @@ TEST_P(ClusseUserDestination, PostsSpotterCommandsPassesTextRefusesPassThru) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySourceKind, ClusseUserDestination,
-                         testing::ValuesIn(UserDestinationRows(SpotterCommand)), RowName);
+                         testing::ValuesIn(DestinationRows(&SourceCase::user, SpotterCommand)),
+                         RowName);
 
 // As a source it announces itself as Clusse: a node port turns its spots
 // into frames, an IRC port refuses them with the Clusse message.

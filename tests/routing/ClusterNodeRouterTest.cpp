@@ -1,5 +1,6 @@
 #include "routing/ClusterNodeRouter.h"
 
+#include "DestinationMatrix.h"
 #include "RouterRig.h"
 
 #include <gtest/gtest.h>
@@ -11,63 +12,14 @@ namespace {
 
 using namespace rig;
 
-const std::string CTNetworkRefused = Shown("Can't route CT Network to Node Backbone.");
-const std::string CTUserRefused = Shown("Can't route CT User to Node Backbone.");
-
-const std::vector<MatrixRow> NodeRows = {
-    {"Command_Spot", "Command", TypedSpot, TypedSpot + "\r\n", ""},
-    {"Command_Text", "Command", "sh/dx", "sh/dx\r\n", ""},
-    {"Command_Empty", "Command", "", "", ""},
-    {"Command_CrLed", "Command", "\rsh/dx", "\rsh/dx\r\n", ""},
-    {"ClusterUser_Spot", "Cluster User", UserSpot, Pc11, ""},
-    {"ClusterUser_Text", "Cluster User", Talk, "", ""},
-    {"ClusterUser_Empty", "Cluster User", "", "", ""},
-    {"ClusterUser_CrLed", "Cluster User", "\r" + UserSpot, "", ""},
-    {"SpiderUser_Spot", "Spider User", UserSpot, Pc11, ""},
-    {"SpiderUser_Text", "Spider User", Talk, "", ""},
-    {"SpiderUser_Empty", "Spider User", "", "", ""},
-    {"SpiderUser_CrLed", "Spider User", "\r" + UserSpot, "", ""},
-    {"ClusseUser_Spot", "Clusse User", ClusseSpot, Pc11, ""},
-    {"ClusseUser_Text", "Clusse User", Talk, "", ""},
-    {"ClusseUser_Empty", "Clusse User", "", "", ""},
-    {"ClusseUser_CrLed", "Clusse User", "\r" + ClusseSpot, "", ""},
-    {"MircUser_Spot", "MIRC User", IrcSpot, Pc11, ""},
-    {"MircUser_Text", "MIRC User", IrcTalk, "", ""},
-    {"MircUser_Empty", "MIRC User", "", "", ""},
-    {"MircUser_CrLed", "MIRC User", "\r" + IrcSpot, "", ""},
-    {"ClusterNode_Spot", "Cluster Node", NodeSpot, Pc11, ""},
-    {"ClusterNode_Pc61", "Cluster Node",
-     "PC61^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq^K1ABC^NODE1^192.0.2.7^H5^~", Pc11, ""},
-    {"ClusterNode_Text", "Cluster Node", NodeFrame, NodeFrame + "\r\n", ""},
-    {"ClusterNode_Empty", "Cluster Node", "", "", ""},
-    // Node traffic is only checked for emptiness: a CR-led frame passes.
-    {"ClusterNode_CrLed", "Cluster Node", "\r" + NodeFrame, "\r" + NodeFrame + "\r\n", ""},
-    {"Direct_Spot", "Direct", UserSpot, UserSpot + "\r\n", ""},
-    {"Direct_Text", "Direct", "hello", "hello\r\n", ""},
-    {"Direct_Empty", "Direct", "", "", ""},
-    {"Direct_CrLed", "Direct", "\rhello", "\rhello\r\n", ""},
-    {"PassThru_Spot", "PassThru", UserSpot + "\r\n", "", FromPassThruRefused},
-    {"PassThru_Text", "PassThru", "\x01raw", "", FromPassThruRefused},
-    {"PassThru_Empty", "PassThru", "", "", ""},
-    {"PassThru_CrLed", "PassThru", "\rabc", "", ""},
-    {"CTNetwork_Spot", "CT Network", "B0" + UserSpot, "", CTNetworkRefused},
-    {"CTNetwork_Text", "CT Network", "A1hello", "", CTNetworkRefused},
-    {"CTNetwork_Empty", "CT Network", "", "", ""},
-    {"CTNetwork_CrLed", "CT Network", "\rA1hello", "", ""},
-    {"CTUser_Spot", "CT User", TypedSpot, "", CTUserRefused},
-    {"CTUser_Text", "CT User", "hello", "", CTUserRefused},
-    {"CTUser_Empty", "CT User", "", "", ""},
-    {"CTUser_CrLed", "CT User", "\rhello", "", ""},
-};
-
 class ClusterNodeDestination : public testing::TestWithParam<MatrixRow> {};
 
 TEST_P(ClusterNodeDestination, IssuesPc11PassesNodeFramesRefusesCT) {
     ExpectRow("Cluster Node", GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(EverySourceKind, ClusterNodeDestination, testing::ValuesIn(NodeRows),
-                         RowName);
+INSTANTIATE_TEST_SUITE_P(EverySourceKind, ClusterNodeDestination,
+                         testing::ValuesIn(DestinationRows(&SourceCase::node)), RowName);
 
 // Two node ports feeding a third.
 struct NodeTriangle {

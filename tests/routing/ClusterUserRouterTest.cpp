@@ -1,7 +1,7 @@
 #include "routing/ClusterUserRouter.h"
 
+#include "DestinationMatrix.h"
 #include "RouterRig.h"
-#include "UserDestinationRows.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,8 @@ TEST_P(ClusterUserDestination, PostsSpotterCommandsPassesTextRefusesPassThru) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySourceKind, ClusterUserDestination,
-                         testing::ValuesIn(UserDestinationRows(SpotterCommand)), RowName);
+                         testing::ValuesIn(DestinationRows(&SourceCase::user, SpotterCommand)),
+                         RowName);
 
 // Two sources routed to one Cluster User port.
 struct TwoSources {

@@ -1,5 +1,6 @@
 #include "routing/CommandRouter.h"
 
+#include "DestinationMatrix.h"
 #include "RouterRig.h"
 
 #include <gtest/gtest.h>
@@ -11,57 +12,14 @@ namespace {
 
 using namespace rig;
 
-const std::vector<MatrixRow> CommandRows = {
-    {"Command_Spot", "Command", TypedSpot, TypedSpot + "\r\n", ""},
-    {"Command_Text", "Command", "sh/dx", "sh/dx\r\n", ""},
-    {"Command_Empty", "Command", "", "\r\n", ""},
-    {"Command_CrLed", "Command", "\rsh/dx", "\rsh/dx\r\n", ""},
-    {"ClusterUser_Spot", "Cluster User", UserSpot, UserSpot + "\r\n", ""},
-    {"ClusterUser_Text", "Cluster User", Talk, Talk + "\r\n", ""},
-    {"ClusterUser_Empty", "Cluster User", "", "\r\n", ""},
-    {"ClusterUser_CrLed", "Cluster User", "\r" + UserSpot, "\r" + UserSpot + "\r\n", ""},
-    {"SpiderUser_Spot", "Spider User", UserSpot, UserSpot + "\r\n", ""},
-    {"SpiderUser_Text", "Spider User", Talk, Talk + "\r\n", ""},
-    {"SpiderUser_Empty", "Spider User", "", "\r\n", ""},
-    {"SpiderUser_CrLed", "Spider User", "\r" + UserSpot, "\r" + UserSpot + "\r\n", ""},
-    {"ClusseUser_Spot", "Clusse User", ClusseSpot, ClusseSpot + "\r\n", ""},
-    {"ClusseUser_Text", "Clusse User", Talk, Talk + "\r\n", ""},
-    {"ClusseUser_Empty", "Clusse User", "", "\r\n", ""},
-    {"ClusseUser_CrLed", "Clusse User", "\r" + ClusseSpot, "\r" + ClusseSpot + "\r\n", ""},
-    {"MircUser_Spot", "MIRC User", IrcSpot, IrcSpot + "\r\n", ""},
-    {"MircUser_Text", "MIRC User", IrcTalk, IrcTalk + "\r\n", ""},
-    {"MircUser_Empty", "MIRC User", "", "\r\n", ""},
-    {"MircUser_CrLed", "MIRC User", "\r" + IrcSpot, "\r" + IrcSpot + "\r\n", ""},
-    {"ClusterNode_Spot", "Cluster Node", NodeSpot, NodeSpot + "\r\n", ""},
-    {"ClusterNode_Text", "Cluster Node", NodeFrame, NodeFrame + "\r\n", ""},
-    {"ClusterNode_Empty", "Cluster Node", "", "\r\n", ""},
-    {"ClusterNode_CrLed", "Cluster Node", "\r" + NodeSpot, "\r" + NodeSpot + "\r\n", ""},
-    {"Direct_Spot", "Direct", UserSpot, UserSpot + "\r\n", ""},
-    {"Direct_Text", "Direct", "hello", "hello\r\n", ""},
-    {"Direct_Empty", "Direct", "", "\r\n", ""},
-    {"Direct_CrLed", "Direct", "\rhello", "\rhello\r\n", ""},
-    {"PassThru_Spot", "PassThru", UserSpot + "\r\n", "", FromPassThruRefused},
-    {"PassThru_Text", "PassThru", "\x01raw", "", FromPassThruRefused},
-    {"PassThru_Empty", "PassThru", "", "", ""},
-    {"PassThru_CrLed", "PassThru", "\rabc", "", ""},
-    {"CTNetwork_Spot", "CT Network", "B0" + UserSpot, "B0" + UserSpot + "\r\n", ""},
-    {"CTNetwork_Text", "CT Network", "A1hello", "A1hello\r\n", ""},
-    {"CTNetwork_Empty", "CT Network", "", "\r\n", ""},
-    {"CTNetwork_CrLed", "CT Network", "\rA1hello", "\rA1hello\r\n", ""},
-    {"CTUser_Spot", "CT User", TypedSpot, TypedSpot + "\r\n", ""},
-    {"CTUser_Text", "CT User", "hello", "hello\r\n", ""},
-    {"CTUser_Empty", "CT User", "", "\r\n", ""},
-    {"CTUser_CrLed", "CT User", "\rhello", "\rhello\r\n", ""},
-};
-
 class CommandDestination : public testing::TestWithParam<MatrixRow> {};
 
 TEST_P(CommandDestination, SendsEveryLineUnchangedRefusesPassThru) {
     ExpectRow("Command", GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(EverySourceKind, CommandDestination, testing::ValuesIn(CommandRows),
-                         RowName);
+INSTANTIATE_TEST_SUITE_P(EverySourceKind, CommandDestination,
+                         testing::ValuesIn(DestinationRows(&SourceCase::command)), RowName);
 
 TEST(CommandRouterTest, ConsoleLine_ReachesEachDestinationInItsDirectForm) {
     FakePortHost host;

@@ -1,5 +1,6 @@
 #include "routing/DirectRouter.h"
 
+#include "DestinationMatrix.h"
 #include "RouterRig.h"
 
 #include "platform/CommandIds.h"
@@ -14,57 +15,14 @@ namespace {
 
 using namespace rig;
 
-const std::vector<MatrixRow> DirectRows = {
-    {"Command_Spot", "Command", TypedSpot, TypedSpot + "\r\n", ""},
-    {"Command_Text", "Command", "sh/dx", "sh/dx\r\n", ""},
-    {"Command_Empty", "Command", "", "", ""},
-    {"Command_CrLed", "Command", "\rsh/dx", "\rsh/dx\r\n", ""},
-    {"ClusterUser_Spot", "Cluster User", UserSpot, UserSpot + "\r\n", ""},
-    {"ClusterUser_Text", "Cluster User", Talk, Talk + "\r\n", ""},
-    {"ClusterUser_Empty", "Cluster User", "", "", ""},
-    {"ClusterUser_CrLed", "Cluster User", "\r" + UserSpot, "\r" + UserSpot + "\r\n", ""},
-    {"SpiderUser_Spot", "Spider User", UserSpot, UserSpot + "\r\n", ""},
-    {"SpiderUser_Text", "Spider User", Talk, Talk + "\r\n", ""},
-    {"SpiderUser_Empty", "Spider User", "", "", ""},
-    {"SpiderUser_CrLed", "Spider User", "\r" + UserSpot, "\r" + UserSpot + "\r\n", ""},
-    {"ClusseUser_Spot", "Clusse User", ClusseSpot, ClusseSpot + "\r\n", ""},
-    {"ClusseUser_Text", "Clusse User", Talk, Talk + "\r\n", ""},
-    {"ClusseUser_Empty", "Clusse User", "", "", ""},
-    {"ClusseUser_CrLed", "Clusse User", "\r" + ClusseSpot, "\r" + ClusseSpot + "\r\n", ""},
-    {"MircUser_Spot", "MIRC User", IrcSpot, IrcSpot + "\r\n", ""},
-    {"MircUser_Text", "MIRC User", IrcTalk, IrcTalk + "\r\n", ""},
-    {"MircUser_Empty", "MIRC User", "", "", ""},
-    {"MircUser_CrLed", "MIRC User", "\r" + IrcSpot, "\r" + IrcSpot + "\r\n", ""},
-    {"ClusterNode_Spot", "Cluster Node", NodeSpot, NodeSpot + "\r\n", ""},
-    {"ClusterNode_Text", "Cluster Node", NodeFrame, NodeFrame + "\r\n", ""},
-    {"ClusterNode_Empty", "Cluster Node", "", "", ""},
-    {"ClusterNode_CrLed", "Cluster Node", "\r" + NodeSpot, "\r" + NodeSpot + "\r\n", ""},
-    {"Direct_Spot", "Direct", UserSpot, UserSpot + "\r\n", ""},
-    {"Direct_Text", "Direct", "hello", "hello\r\n", ""},
-    {"Direct_Empty", "Direct", "", "", ""},
-    {"Direct_CrLed", "Direct", "\rhello", "\rhello\r\n", ""},
-    {"PassThru_Spot", "PassThru", UserSpot + "\r\n", "", FromPassThruRefused},
-    {"PassThru_Text", "PassThru", "\x01raw", "", FromPassThruRefused},
-    {"PassThru_Empty", "PassThru", "", "", ""},
-    {"PassThru_CrLed", "PassThru", "\rabc", "", ""},
-    {"CTNetwork_Spot", "CT Network", "B0" + UserSpot, "B0" + UserSpot + "\r\n", ""},
-    {"CTNetwork_Text", "CT Network", "A1hello", "A1hello\r\n", ""},
-    {"CTNetwork_Empty", "CT Network", "", "", ""},
-    {"CTNetwork_CrLed", "CT Network", "\rA1hello", "\rA1hello\r\n", ""},
-    {"CTUser_Spot", "CT User", TypedSpot, TypedSpot + "\r\n", ""},
-    {"CTUser_Text", "CT User", "hello", "hello\r\n", ""},
-    {"CTUser_Empty", "CT User", "", "", ""},
-    {"CTUser_CrLed", "CT User", "\rhello", "\rhello\r\n", ""},
-};
-
 class DirectDestination : public testing::TestWithParam<MatrixRow> {};
 
 TEST_P(DirectDestination, SendsNonEmptyLinesUnchangedRefusesPassThru) {
     ExpectRow("Direct", GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(EverySourceKind, DirectDestination, testing::ValuesIn(DirectRows),
-                         RowName);
+INSTANTIATE_TEST_SUITE_P(EverySourceKind, DirectDestination,
+                         testing::ValuesIn(DestinationRows(&SourceCase::direct)), RowName);
 
 // A TNC on one MASTER port with two stream ports, all Direct and routed to
 // each other both ways.
@@ -132,8 +90,8 @@ TEST_F(TncStreams, MasterLineOfOtherStreamOrEmptyText_SendsNothing) {
 }
 
 TEST_F(TncStreams, MasterStripsUpToThreeTrailingLineEnds) {
-    tnc.Router()->FromDirect("line\r\n\r\n", a);
-    tnc.Router()->FromDirect("x\n", b);
+    tnc.Router()->Take(DirectLine("line\r\n\r\n"), a);
+    tnc.Router()->Take(DirectLine("x\n"), b);
     EXPECT_EQ(tnc.written, "|Aline\r\r|Bx\r");
 }
 
@@ -199,7 +157,7 @@ TEST_P(SwitchLedStreamId, NeverTakesOtherStreamsText) {
     Give(tnc, "Direct");
     Give(s, "Direct");
     s.PortStreamID = GetParam().id;
-    s.Router()->FromDirect(GetParam().line, tnc);
+    s.Router()->Take(DirectLine(GetParam().line), tnc);
     EXPECT_EQ(s.written, GetParam().written);
 }
 

@@ -1,5 +1,6 @@
 #include "routing/MircUserRouter.h"
 
+#include "DestinationMatrix.h"
 #include "RouterRig.h"
 
 #include <gtest/gtest.h>
@@ -11,63 +12,14 @@ namespace {
 
 using namespace rig;
 
-const std::string IrcRefused = Shown("Can't route IRC to IRC.");
-const std::string UserRefused = Shown("Can't route User to IRC.");
-const std::string ClusseRefused = Shown("Can't route Clusse User to IRC.");
-const std::string CTRefused = Shown("Can't route CT to IRC.");
-const std::string CTUserRefused = Shown("Can't route CT User to IRC.");
-
-const std::vector<MatrixRow> MircRows = {
-    {"Command_Spot", "Command", TypedSpot, "privmsg #CQDX :" + TypedSpot + "\r\n", ""},
-    {"Command_Text", "Command", "sh/dx", "privmsg #CQDX :sh/dx\r\n", ""},
-    {"Command_Empty", "Command", "", "", ""},
-    {"Command_CrLed", "Command", "\rsh/dx", "", ""},
-    {"ClusterUser_Spot", "Cluster User", UserSpot, "", UserRefused},
-    {"ClusterUser_Text", "Cluster User", Talk, "", UserRefused},
-    {"ClusterUser_Empty", "Cluster User", "", "", ""},
-    {"ClusterUser_CrLed", "Cluster User", "\r" + UserSpot, "", ""},
-    {"SpiderUser_Spot", "Spider User", UserSpot, "", UserRefused},
-    {"SpiderUser_Text", "Spider User", Talk, "", UserRefused},
-    {"SpiderUser_Empty", "Spider User", "", "", ""},
-    {"SpiderUser_CrLed", "Spider User", "\r" + UserSpot, "", ""},
-    {"ClusseUser_Spot", "Clusse User", ClusseSpot, "", ClusseRefused},
-    {"ClusseUser_Text", "Clusse User", Talk, "", ClusseRefused},
-    {"ClusseUser_Empty", "Clusse User", "", "", ""},
-    {"ClusseUser_CrLed", "Clusse User", "\r" + ClusseSpot, "", ""},
-    {"MircUser_Spot", "MIRC User", IrcSpot, "", IrcRefused},
-    {"MircUser_Text", "MIRC User", IrcTalk, "", IrcRefused},
-    {"MircUser_Empty", "MIRC User", "", "", ""},
-    {"MircUser_CrLed", "MIRC User", "\r" + IrcSpot, "", ""},
-    {"ClusterNode_Spot", "Cluster Node", NodeSpot, IrcPost, ""},
-    {"ClusterNode_Text", "Cluster Node", NodeFrame, "", ""},
-    {"ClusterNode_Empty", "Cluster Node", "", "", ""},
-    {"ClusterNode_CrLed", "Cluster Node", "\r" + NodeSpot, "", ""},
-    {"Direct_Spot", "Direct", UserSpot, "privmsg #CQDX :" + UserSpot + "\r\n", ""},
-    {"Direct_Text", "Direct", "hello", "privmsg #CQDX :hello\r\n", ""},
-    {"Direct_Empty", "Direct", "", "", ""},
-    {"Direct_CrLed", "Direct", "\rhello", "", ""},
-    {"PassThru_Spot", "PassThru", UserSpot + "\r\n", "", FromPassThruRefused},
-    {"PassThru_Text", "PassThru", "\x01raw", "", FromPassThruRefused},
-    {"PassThru_Empty", "PassThru", "", "", ""},
-    {"PassThru_CrLed", "PassThru", "\rabc", "", ""},
-    {"CTNetwork_Spot", "CT Network", "B0" + UserSpot, "", CTRefused},
-    {"CTNetwork_Text", "CT Network", "A1hello", "", CTRefused},
-    {"CTNetwork_Empty", "CT Network", "", "", ""},
-    {"CTNetwork_CrLed", "CT Network", "\rA1hello", "", ""},
-    {"CTUser_Spot", "CT User", TypedSpot, "", CTUserRefused},
-    {"CTUser_Text", "CT User", "hello", "", CTUserRefused},
-    {"CTUser_Empty", "CT User", "", "", ""},
-    {"CTUser_CrLed", "CT User", "\rhello", "", ""},
-};
-
 class MircUserDestination : public testing::TestWithParam<MatrixRow> {};
 
 TEST_P(MircUserDestination, PostsNodeSpotsAndDirectTextRefusesTheRest) {
     ExpectRow("MIRC User", GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(EverySourceKind, MircUserDestination, testing::ValuesIn(MircRows),
-                         RowName);
+INSTANTIATE_TEST_SUITE_P(EverySourceKind, MircUserDestination,
+                         testing::ValuesIn(DestinationRows(&SourceCase::mirc)), RowName);
 
 TEST(MircUserRouterTest, SameSpotFromTwoNodes_PostedOnceWithDupeLength) {
     Rig r("Cluster Node", "MIRC User");

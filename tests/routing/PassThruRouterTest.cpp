@@ -1,5 +1,6 @@
 #include "routing/PassThruRouter.h"
 
+#include "DestinationMatrix.h"
 #include "RouterRig.h"
 
 #include <gtest/gtest.h>
@@ -11,60 +12,14 @@ namespace {
 
 using namespace rig;
 
-const std::string Refused = Shown("Can't route from anything to PassThru except PassThru.");
-
-const std::vector<MatrixRow> PassThruRows = {
-    {"Command_Spot", "Command", TypedSpot, "", Refused},
-    {"Command_Text", "Command", "sh/dx", "", Refused},
-    {"Command_Empty", "Command", "", "", ""},
-    {"Command_CrLed", "Command", "\rsh/dx", "", ""},
-    {"ClusterUser_Spot", "Cluster User", UserSpot, "", Refused},
-    {"ClusterUser_Text", "Cluster User", Talk, "", Refused},
-    {"ClusterUser_Empty", "Cluster User", "", "", ""},
-    {"ClusterUser_CrLed", "Cluster User", "\r" + UserSpot, "", ""},
-    {"SpiderUser_Spot", "Spider User", UserSpot, "", Refused},
-    {"SpiderUser_Text", "Spider User", Talk, "", Refused},
-    {"SpiderUser_Empty", "Spider User", "", "", ""},
-    {"SpiderUser_CrLed", "Spider User", "\r" + UserSpot, "", ""},
-    {"ClusseUser_Spot", "Clusse User", ClusseSpot, "", Refused},
-    {"ClusseUser_Text", "Clusse User", Talk, "", Refused},
-    {"ClusseUser_Empty", "Clusse User", "", "", ""},
-    {"ClusseUser_CrLed", "Clusse User", "\r" + ClusseSpot, "", ""},
-    {"MircUser_Spot", "MIRC User", IrcSpot, "", Refused},
-    {"MircUser_Text", "MIRC User", IrcTalk, "", Refused},
-    {"MircUser_Empty", "MIRC User", "", "", ""},
-    {"MircUser_CrLed", "MIRC User", "\r" + IrcSpot, "", ""},
-    {"ClusterNode_Spot", "Cluster Node", NodeSpot, "", Refused},
-    {"ClusterNode_Text", "Cluster Node", NodeFrame, "", Refused},
-    {"ClusterNode_Empty", "Cluster Node", "", "", ""},
-    {"ClusterNode_CrLed", "Cluster Node", "\r" + NodeSpot, "", ""},
-    {"Direct_Spot", "Direct", UserSpot, "", Refused},
-    {"Direct_Text", "Direct", "hello", "", Refused},
-    {"Direct_Empty", "Direct", "", "", ""},
-    {"Direct_CrLed", "Direct", "\rhello", "", ""},
-    // Bytes as they came, line ends and all.
-    {"PassThru_Spot", "PassThru", UserSpot + "\r\n", UserSpot + "\r\n", ""},
-    {"PassThru_Text", "PassThru", "\x01raw", "\x01raw", ""},
-    {"PassThru_Empty", "PassThru", "", "", ""},
-    {"PassThru_CrLed", "PassThru", "\rabc", "\rabc", ""},
-    {"CTNetwork_Spot", "CT Network", "B0" + UserSpot, "", Refused},
-    {"CTNetwork_Text", "CT Network", "A1hello", "", Refused},
-    {"CTNetwork_Empty", "CT Network", "", "", ""},
-    {"CTNetwork_CrLed", "CT Network", "\rA1hello", "", ""},
-    {"CTUser_Spot", "CT User", TypedSpot, "", Refused},
-    {"CTUser_Text", "CT User", "hello", "", Refused},
-    {"CTUser_Empty", "CT User", "", "", ""},
-    {"CTUser_CrLed", "CT User", "\rhello", "", ""},
-};
-
 class PassThruDestination : public testing::TestWithParam<MatrixRow> {};
 
 TEST_P(PassThruDestination, WritesPassThruBytesRefusesEverythingElse) {
     ExpectRow("PassThru", GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(EverySourceKind, PassThruDestination, testing::ValuesIn(PassThruRows),
-                         RowName);
+INSTANTIATE_TEST_SUITE_P(EverySourceKind, PassThruDestination,
+                         testing::ValuesIn(DestinationRows(&SourceCase::passThru)), RowName);
 
 TEST(PassThruRouterTest, BytesWithoutLineEnd_PassedAtNextRequestEvenWhenNotConnected) {
     FakePortHost host;
@@ -80,7 +35,7 @@ TEST(PassThruRouterTest, BytesWithoutLineEnd_PassedAtNextRequestEvenWhenNotConne
     // No stream prefix, no line ending, no trace of the output.
     EXPECT_EQ(b.written, "AT\x02");
     EXPECT_EQ(log.written, "TRACE: A>AT\x02\n");
-    EXPECT_FALSE(a.Router()->ProcessInput());
+    EXPECT_FALSE(a.ProcessInput());
 }
 
 TEST(PassThruRouterTest, ProcessInput_TakesEverythingAtOnce) {
@@ -89,7 +44,7 @@ TEST(PassThruRouterTest, ProcessInput_TakesEverythingAtOnce) {
     FakePort& b = host.AddPort("B");
     Give(a, "PassThru").AddRoute(&Give(b, "PassThru"));
     a.OnReceive("one\r\ntwo\r\nthr", 13);
-    EXPECT_FALSE(a.Router()->ProcessInput());
+    EXPECT_FALSE(a.ProcessInput());
     EXPECT_EQ(b.written, "one\r\ntwo\r\nthr");
 }
 

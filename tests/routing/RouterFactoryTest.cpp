@@ -38,29 +38,24 @@ std::string TypeName(const testing::TestParamInfo<TypeRow>& info) {
     return name;
 }
 
-// A destination that notes which handler was called with what.
+// The handler names of the source kinds, in SourceKind order.
+const char* const kHandlers[] = {"FromMircUser",    "FromClusterUser", "FromClusseUser",
+                                 "FromClusterNode", "FromCommand",     "FromDirect",
+                                 "FromCTNetwork",   "FromCTUser",      "FromPassThru"};
+
+// A destination that notes the kind and line of what it was given.
 class RecordingRouter : public CRouter {
   public:
-    explicit RecordingRouter(CPortHandler& port) : CRouter(port, DataTypeCode::Direct) {}
-    void FromMircUser(std::string_view l, CPortHandler&) override { Note("FromMircUser", l); }
-    void FromClusterUser(std::string_view l, CPortHandler&) override { Note("FromClusterUser", l); }
-    void FromClusseUser(std::string_view l, CPortHandler&) override { Note("FromClusseUser", l); }
-    void FromClusterNode(std::string_view l, CPortHandler&) override { Note("FromClusterNode", l); }
-    void FromCommand(std::string_view l, CPortHandler&) override { Note("FromCommand", l); }
-    void FromDirect(std::string_view l, CPortHandler&) override { Note("FromDirect", l); }
-    void FromCTNetwork(std::string_view l, CPortHandler&) override { Note("FromCTNetwork", l); }
-    void FromCTUser(std::string_view l, CPortHandler&) override { Note("FromCTUser", l); }
-    void FromPassThru(std::string_view l, CPortHandler&) override { Note("FromPassThru", l); }
+    explicit RecordingRouter(CRouterPort& port) : CRouter(port, DataTypeCode::Direct) {}
+    bool ReadsBytes() const override { return true; }
     void SaveSettings(CSetupFile&) const override {}
 
     std::vector<std::string> calls;
 
   protected:
-    void Deliver(CRouter&, std::string_view, CPortHandler&) override {}
-
-  private:
-    void Note(const char* handler, std::string_view line) {
-        calls.push_back(std::string(handler) + ":" + std::string(line));
+    void Convert(const Spot& in, const CRouterPort&) override {
+        calls.push_back(std::string(kHandlers[static_cast<int>(in.source)]) + ":" +
+                        std::string(in.line));
     }
 };
 

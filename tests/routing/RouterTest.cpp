@@ -142,7 +142,7 @@ class RouterTimer : public testing::Test {
     }
     void TickAt(std::int64_t seconds) {
         host.clock.seconds = start + seconds;
-        port.Router()->OnTimer();
+        port.OnTimer();
     }
 
     FakePortHost host;
@@ -321,7 +321,7 @@ TEST_F(RouteTable, CopyRoutesFrom_KeepsEveryRouteIntoAndOutOfPortAndItsTrace) {
     std::unique_ptr<CRouter> replaced = b.TakeRouter();
     b.SetRouter(RouterFactory::Create("Cluster User", b));
     CRouter& fresh = *b.Router();
-    fresh.CopyRoutesFrom(*replaced);
+    fresh.CopyRoutesFrom(*replaced, routers);
     replaced.reset();
 
     EXPECT_EQ(Names(fresh), "ABC");
@@ -362,15 +362,15 @@ TEST(RouterTest, ProcessInput_OneLinePerCallWhileMoreWait) {
     FakePort& src = host.AddPort("SRC");
     FakePort& dst = host.AddPort("DST");
     Give(src, "Command").AddRoute(&Give(dst, "Command"));
-    EXPECT_FALSE(src.Router()->ProcessInput());
+    EXPECT_FALSE(src.ProcessInput());
     src.OnReceive("one\rtwo\r", 8);
-    EXPECT_FALSE(src.Router()->ProcessInput()); // not connected
+    EXPECT_FALSE(src.ProcessInput()); // not connected
     src.ComeUp();
-    EXPECT_TRUE(src.Router()->ProcessInput());
+    EXPECT_TRUE(src.ProcessInput());
     EXPECT_EQ(dst.written, "one\r\n");
-    EXPECT_FALSE(src.Router()->ProcessInput());
+    EXPECT_FALSE(src.ProcessInput());
     EXPECT_EQ(dst.written, "one\r\ntwo\r\n");
-    EXPECT_FALSE(src.Router()->IsIdle());
+    EXPECT_FALSE(src.KeepAlive().IsIdle());
 }
 
 } // namespace

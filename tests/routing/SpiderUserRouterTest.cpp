@@ -1,7 +1,7 @@
 #include "routing/SpiderUserRouter.h"
 
+#include "DestinationMatrix.h"
 #include "RouterRig.h"
-#include "UserDestinationRows.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,8 @@ TEST_P(SpiderUserDestination, PostsPlainCommandsPassesTextRefusesPassThru) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySourceKind, SpiderUserDestination,
-                         testing::ValuesIn(UserDestinationRows(PlainCommand)), RowName);
+                         testing::ValuesIn(DestinationRows(&SourceCase::user, PlainCommand)),
+                         RowName);
 
 TEST(SpiderUserRouterTest, AsSource_HandsLinesToClusterUserHandler) {
     Rig r("Spider User", "Cluster User");

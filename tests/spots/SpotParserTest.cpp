@@ -1,4 +1,5 @@
 #include "spots/SpotParser.h"
+#include "spots/SpotterOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -54,9 +55,10 @@ TEST_P(SpotParserTest, Parse_GivesFieldsOrRefuses) {
     RouterOptions options;
     options.BlockDashAtOption = row.blockDashAt;
     options.StripAtPoundOption = row.stripAtPound;
-    CSpotParser parser(options);
+    CSpotParser parser;
     SpotFields spot;
-    ASSERT_EQ(Parse(parser, row.layout, row.line, spot), row.parsed);
+    ASSERT_EQ(Parse(parser, row.layout, row.line, spot) && SpotterOptions::Apply(spot, options),
+              row.parsed);
     if (!row.parsed) {
         return;
     }
@@ -225,8 +227,7 @@ class SpotParserShortLineTest : public testing::TestWithParam<ShortLineRow> {};
 
 TEST_P(SpotParserShortLineTest, Parse_EveryBeginningOfLine_SpotOnlyOnceFieldsComplete) {
     const ShortLineRow& row = GetParam();
-    RouterOptions options;
-    CSpotParser parser(options);
+    CSpotParser parser;
     for (std::size_t n = 0; n <= row.line.size(); ++n) {
         // A copy of exactly n bytes, so that reading past it is seen by sanitizers.
         const std::string beginning = row.line.substr(0, n);
@@ -248,8 +249,7 @@ INSTANTIATE_TEST_SUITE_P(WireLines, SpotParserShortLineTest, testing::ValuesIn(k
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SpotParserTest, Fields_ViewParserBuffer_OutliveTheLine) {
-    RouterOptions options;
-    CSpotParser parser(options);
+    CSpotParser parser;
     SpotFields spot;
     std::string line = "PC11^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq^K1ABC^NODE1^H99^~";
     ASSERT_TRUE(parser.ParseNodeSpot(line, spot));
@@ -262,8 +262,7 @@ TEST(SpotParserTest, Fields_ViewParserBuffer_OutliveTheLine) {
 }
 
 TEST(SpotParserTest, Parse_NotASpot_RecordCleared) {
-    RouterOptions options;
-    CSpotParser parser(options);
+    CSpotParser parser;
     SpotFields spot;
     ASSERT_TRUE(
         parser.ParseNodeSpot("PC11^14025.0^DL1XYZ^7-Dec-2026^1234Z^cq cq^K1ABC^NODE1^H99^~", spot));
@@ -275,16 +274,19 @@ TEST(SpotParserTest, Parse_NotASpot_RecordCleared) {
     EXPECT_TRUE(spot.Time.empty());
 }
 
-TEST(SpotParserTest, Options_ChangedAfterConstruction_Apply) {
+TEST(SpotParserTest, Options_AppliedToTheParsedSpot) {
     RouterOptions options;
-    CSpotParser parser(options);
+    CSpotParser parser;
     SpotFields spot;
     const std::string line =
         "DX de K1ABC-@:   14025.0  DL1XYZ       up 2                           1234Z";
     ASSERT_TRUE(parser.ParseUserSpot(line, spot));
     EXPECT_EQ(spot.Spotter, "K1ABC-@");
+    SpotFields seen = spot;
+    EXPECT_TRUE(SpotterOptions::Apply(seen, options));
     options.BlockDashAtOption = 1;
-    EXPECT_FALSE(parser.ParseUserSpot(line, spot));
+    seen = spot;
+    EXPECT_FALSE(SpotterOptions::Apply(seen, options));
 }
 
 struct ValidateRow {
@@ -303,9 +305,8 @@ TEST_P(SpotParserValidateTest, ValidateSpot_AppliesEveryRule) {
     RouterOptions options;
     options.BlockDashAtOption = row.blockDashAt;
     options.StripAtPoundOption = row.stripAtPound;
-    const CSpotParser parser(options);
     SpotFields spot = row.spot;
-    EXPECT_EQ(parser.ValidateSpot(spot), row.valid);
+    EXPECT_EQ(CSpotParser::ValidateSpot(spot) && SpotterOptions::Apply(spot, options), row.valid);
     if (row.valid) {
         EXPECT_EQ(spot.Spotter, row.spotterAfter);
         EXPECT_EQ(spot.Frequency, row.spot.Frequency);

@@ -80,7 +80,7 @@ void FakePortHost::RouteAll() {
     for (int guard = 0; guard < 100000 && !portData.empty(); ++guard) {
         CPortHandler* port = portData.front();
         portData.erase(portData.begin());
-        if (port->Router() != nullptr && port->Router()->ProcessInput()) {
+        if (port->ProcessInput()) {
             portData.push_back(port);
         }
     }

@@ -68,30 +68,12 @@ inline std::string RowName(const testing::TestParamInfo<MatrixRow>& info) {
     return info.param.name;
 }
 
-// The destination handler a source of the given data type calls.
-inline void HandTo(CRouter& destination, const std::string& sourceType, std::string_view line,
-                   CPortHandler& source) {
-    if (sourceType == "MIRC User") {
-        destination.FromMircUser(line, source);
-    } else if (sourceType == "Cluster User" || sourceType == "Spider User") {
-        destination.FromClusterUser(line, source);
-    } else if (sourceType == "Clusse User") {
-        destination.FromClusseUser(line, source);
-    } else if (sourceType == "Cluster Node") {
-        destination.FromClusterNode(line, source);
-    } else if (sourceType == "Command") {
-        destination.FromCommand(line, source);
-    } else if (sourceType == "Direct") {
-        destination.FromDirect(line, source);
-    } else if (sourceType == "CT Network") {
-        destination.FromCTNetwork(line, source);
-    } else if (sourceType == "CT User") {
-        destination.FromCTUser(line, source);
-    } else if (sourceType == "PassThru") {
-        destination.FromPassThru(line, source);
-    } else {
-        ADD_FAILURE() << "unknown source type " << sourceType;
-    }
+// A line of a Direct port as its router hands it to a destination.
+inline Spot DirectLine(std::string_view line) {
+    Spot spot;
+    spot.source = SourceKind::Direct;
+    spot.line = line;
+    return spot;
 }
 
 // Builds the router of a data type for a port and returns it.
@@ -122,11 +104,11 @@ class Rig {
     // The line as SRC's transport would deliver it: a text line with CR, a
     // CT network packet with a checksum byte and LF, pass-through bytes as
     // they are. A line led by CR cannot come out of a ring buffer, and no
-    // bytes make no pass-through input; those go to DST's handler directly.
+    // bytes make no pass-through input; SRC's router hands those on directly.
     void Feed(const std::string& line) {
         const bool passThru = sourceType == "PassThru";
         if ((!passThru && !line.empty() && line.front() == '\r') || (passThru && line.empty())) {
-            HandTo(dstRouter, sourceType, line, src);
+            srcRouter.Route(line);
             return;
         }
         std::string bytes = line;

@@ -92,7 +92,7 @@ TEST_F(ConsoleHandlerTest, TypedLine_IsRoutedToTheConsolesRoutes) {
     console.Connect();
 
     console.SendLine("DX de G4ABC:     14025.0  DL1XYZ       CQ                  1230Z");
-    while (console.Router()->ProcessInput()) {
+    while (console.ProcessInput()) {
     }
 
     EXPECT_EQ(node.written, "DX de G4ABC:     14025.0  DL1XYZ       CQ                  1230Z\n");

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "spots/SourceKind.h"
+#include "spots/SpotFields.h"
+
+#include <string_view>
+
+// One received line on its way from the router of the port it came in on to
+// every destination, parsed once where it entered. Destinations only filter,
+// dedupe and format it; each applies its own spotter options to the fields
+// (see SpotterOptions).
+//
+// The views stay valid until the source router takes its next line.
+struct Spot {
+    // The kind of port the line came from.
+    SourceKind source = SourceKind::Direct;
+    // The line as the source hands it on: the text after a TNC stream
+    // prefix, a packet without its checksum byte, a PassThru port's bytes
+    // as they came.
+    std::string_view line;
+    // True when the line is a spot of the source's layout; fields then hold
+    // it as sent, before any destination's options.
+    bool isSpot = false;
+    SpotFields fields;
+};
