@@ -5,6 +5,7 @@
 #include "spots/RouterOptions.h"
 #include "spots/SkimmerComment.h"
 #include "spots/SpotParser.h"
+#include "spots/SpotterOptions.h"
 #include "support/SettableClock.h"
 
 #include <cstddef>
@@ -29,14 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.markBusted = (data[0] & 0x10) != 0;
     settings.maxCandidates = 8;
     merger.SetSettings(settings);
-    CSpotParser parser(options);
+    CSpotParser parser;
     SpotFields spot;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
         end = end == std::string_view::npos ? text.size() : end;
         const std::string_view line = text.substr(start, end - start);
         clock.seconds += line.empty() ? 0 : static_cast<unsigned char>(line.front()) % 64;
-        if (parser.ParseUserSpot(line, spot)) {
+        if (parser.ParseUserSpot(line, spot) && SpotterOptions::Apply(spot, options)) {
             merger.Offer(spot);
         }
         merger.Tick();

@@ -55,7 +55,7 @@ class SkimmerMergerTest : public testing::Test {
     SettableClock clock;
     const std::int64_t start = clock.seconds;
     RouterOptions options;
-    CSpotParser parser{options};
+    CSpotParser parser;
     CSpotFormatter formatter{options, clock};
     SpotFields spot;
     std::vector<std::string> out;

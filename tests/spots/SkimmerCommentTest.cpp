@@ -1,5 +1,6 @@
 #include "spots/SkimmerComment.h"
 #include "spots/SpotParser.h"
+#include "spots/SpotterOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +24,7 @@ class SkimmerCommentTest : public testing::TestWithParam<CommentRow> {};
 
 TEST_P(SkimmerCommentTest, ReadsModeStrengthSpeedAndType) {
     const CommentRow& row = GetParam();
-    RouterOptions options;
-    CSpotParser parser(options);
+    CSpotParser parser;
     SpotFields spot;
     const bool parsed = row.line.starts_with("PC") ? parser.ParseNodeSpot(row.line, spot)
                                                    : parser.ParseUserSpot(row.line, spot);
@@ -80,10 +80,11 @@ INSTANTIATE_TEST_SUITE_P(Lines, SkimmerCommentTest, testing::ValuesIn(kRows),
 TEST(SkimmerSpotTest, StrippedMarkStillMakesASkimmer) {
     RouterOptions options;
     options.StripAtPoundOption = 1;
-    CSpotParser parser(options);
+    CSpotParser parser;
     SpotFields spot;
     ASSERT_TRUE(parser.ParseUserSpot(
         "DX de KM3T-#:     14025.2  K1ABC        CW    24 dB  22 WPM  CQ      2259Z", spot));
+    ASSERT_TRUE(SpotterOptions::Apply(spot, options));
     EXPECT_EQ(spot.Spotter, "KM3T");
     EXPECT_TRUE(IsSkimmerSpot(spot));
 }
