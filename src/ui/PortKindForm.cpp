@@ -81,10 +81,12 @@ std::array<CPortKindForm, 6> MakeForms() {
 
     CPortKindForm rx{"RXTEL", 142,  "RX Net Connection Setup", "RX Setup", "RXTEL", "Cluster User",
                      {},      false};
-    // Callers at once, and the lines kept for a caller who logs in later.
+    // Callers at once, the lines kept for a caller who logs in later, and the
+    // seconds a caller has for its login (0: no limit).
     rx.transportFields = {Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
                           PortNumber("23"), Ranged("MaxCallers", "Max Callers", 1031, "1", 1, 64),
-                          Ranged("Backlog", "Backlog", 1032, "0", 0, 1000)};
+                          Ranged("Backlog", "Backlog", 1032, "0", 0, 1000),
+                          Ranged("LoginTimeout", "Login Timeout", 1033, "60", 0, 3600)};
 
     CPortKindForm file{"FILE", 146, "File Handler Setup", "File Setup", "LOG", "CT User", {}, true};
     file.transportFields = {Edit("FileName", "File Name", 1030, "Default.txt")};
