@@ -22,7 +22,8 @@ void CCTRouter::FromSpotSource(SourceKind kind, std::string_view line, CPortHand
     SpotFields spot;
     if (m_parser.Parse(kind, line, spot)) {
         SendDxDe(spot, source);
-    } else if (kind == SourceKind::ClusterUser || kind == SourceKind::ClusseUser) {
+    } else if ((kind == SourceKind::ClusterUser || kind == SourceKind::ClusseUser) &&
+               SendsAsText(line)) {
         Emit(line, source, true);
     }
 }

@@ -69,7 +69,7 @@ void CClusterNodeRouter::FromClusterNode(std::string_view line, CPortHandler& so
     SpotFields spot;
     if (m_parser.Parse(SourceKind::ClusterNode, line, spot)) {
         SendPC11(spot, source);
-    } else {
+    } else if (SendsAsText(line)) {
         SendFramed(line, source);
     }
 }
