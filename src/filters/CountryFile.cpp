@@ -1,16 +1,20 @@
 #include "filters/CountryFile.h"
 
+#include "setup/NamedFile.h"
 #include "text/AsciiText.h"
 
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // A real file is about 400 kB; anything far larger is not one.
-constexpr std::streamoff MaxFileSize = 16 * 1024 * 1024;
+constexpr off_t MaxFileSize = 16 * 1024 * 1024;
 constexpr int HeaderFields = 8;
 constexpr int ContinentField = 3;
 
@@ -177,20 +181,34 @@ bool CCountryFile::ParseRecords(std::string_view text, std::string& error) {
 }
 
 bool CCountryFile::Read(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": " + std::strerror(errno);
+    const NamedFile::Opened opened = NamedFile::Open(path, O_RDONLY, NamedFile::Kind::Regular);
+    if (opened.fd < 0) {
+        error = path + ": " + opened.why;
         return false;
     }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > MaxFileSize) {
+    const int fd = opened.fd;
+    struct stat info {};
+    std::string text;
+    bool read = ::fstat(fd, &info) == 0;
+    if (read && info.st_size > MaxFileSize) {
+        ::close(fd);
         error = path + ": not a country file (too large)";
         return false;
     }
-    in.seekg(0);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!in.read(text.data(), size)) {
+    if (read) {
+        text.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t got = 0;
+        while (read && got < text.size()) {
+            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            read = n > 0;
+            got += read ? static_cast<std::size_t>(n) : 0;
+        }
+    }
+    ::close(fd);
+    if (!read) {
         error = path + ": cannot be read";
         return false;
     }

@@ -1,10 +1,13 @@
 #include "filters/CountryFile.h"
 
 #include "CountryText.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -120,6 +123,18 @@ TEST(CountryFileTest, MissingFileSaysWhy) {
     std::string error;
     EXPECT_FALSE(file.Read("/nonexistent/cty.dat", error));
     EXPECT_EQ(error, "/nonexistent/cty.dat: No such file or directory");
+}
+
+TEST(CountryFileTest, PipeAndDirectoryRefusedWithoutWaiting) {
+    ScratchFolder scratch;
+    const std::string fifo = (scratch.Path() / "cty.dat").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CCountryFile file;
+    std::string error;
+    EXPECT_FALSE(file.Read(fifo, error));
+    EXPECT_EQ(error, fifo + ": is not a regular file");
+    EXPECT_FALSE(file.Read(scratch.Path().string(), error));
+    EXPECT_EQ(error, scratch.Path().string() + ": is a directory");
 }
 
 } // namespace
