@@ -5,6 +5,7 @@
 #include "platform/IUiServices.h"
 #include "port/IPortFactory.h"
 #include "port/PortHandler.h"
+#include "port/PortKind.h"
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"
 #include "setup/PlacementBlock.h"
@@ -13,15 +14,6 @@
 #include <utility>
 
 namespace {
-
-// "PortType" values by their leading characters, in the order they are tried.
-struct PortKind {
-    const char* prefix;
-    std::size_t length;
-};
-constexpr PortKind kPortKinds[] = {
-    {"CON", 3}, {"COM", 3}, {"TEL", 3}, {"CTE", 3}, {"RXTEL", 5}, {"FILE", 4},
-};
 
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
@@ -250,12 +242,8 @@ void CSetupLoader::RejectUnreadLines(CSetupFile& setup) {
 }
 
 std::string CSetupLoader::KindOfPortType(const std::string& portType) {
-    for (const PortKind& kind : kPortKinds) {
-        if (portType.compare(0, kind.length, kind.prefix) == 0) {
-            return kind.prefix;
-        }
-    }
-    return {};
+    const PortKind* kind = PortKinds::OfPortType(portType);
+    return kind != nullptr ? kind->portType : std::string();
 }
 
 void CSetupLoader::Discard(PortEntry entry) {

@@ -9,6 +9,7 @@
 #include "platform/IUiServices.h"
 #include "port/IPortFactory.h"
 #include "port/PortHandler.h"
+#include "port/PortKind.h"
 #include "routing/Router.h"
 #include "setup/AtomicFile.h"
 #include "setup/SetupReader.h"
@@ -380,25 +381,11 @@ void CSpotweaverDoc::Unroute(CPortHandler& port) {
 // ------------------------------------------------------------------ commands
 
 void CSpotweaverDoc::OnCommand(int id) {
+    if (const PortKind* kind = PortKinds::OfCommand(id)) {
+        AddPort(kind->portType);
+        return;
+    }
     switch (id) {
-    case CommandId::AddCom:
-        AddPort("COM");
-        break;
-    case CommandId::AddConsole:
-        AddPort("CON");
-        break;
-    case CommandId::AddTelnet:
-        AddPort("TEL");
-        break;
-    case CommandId::AddBroadcast:
-        AddPort("CTE");
-        break;
-    case CommandId::AddRxTelnet:
-        AddPort("RXTEL");
-        break;
-    case CommandId::AddLogFile:
-        AddPort("FILE");
-        break;
     case CommandId::Routes:
         RunRoutes();
         break;

@@ -72,7 +72,7 @@ class CSpotweaverDoc : public IPortHost {
     void SetCountReports(bool on) { m_countReports = on; }
     void OnPortData(CPortHandler& port);
 
-    // Setup > Add New by kind ("CON", "COM", "TEL", "CTE", "RXTEL", "FILE").
+    // Setup > Add New by kind (its "PortType" text).
     bool AddPort(const std::string& kind);
     bool RemovePort(const std::string& name);
     // A CommandId of the Setup menu: the add, connect, disconnect, remove and

@@ -5,6 +5,7 @@
 // menus and the program all name a command by these ids.
 namespace CommandId {
 constexpr int Remove = 3;
+// The Setup > Add New commands; each port kind's row names its own.
 constexpr int AddCom = 32772;
 constexpr int AddConsole = 32773;
 constexpr int ViewConsole = 32774;

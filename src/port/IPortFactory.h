@@ -8,7 +8,7 @@ class CSetupFile;
 class IPortHost;
 class IPortView;
 
-// Builds the port of a kind: "CON", "COM", "TEL", "CTE", "RXTEL", "FILE".
+// Builds the port of a kind, named by its "PortType" text (PortKinds).
 // The document decides the kind from a stored "PortType"; the transports
 // supply the real ports, tests a fake.
 class IPortFactory {

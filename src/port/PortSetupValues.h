@@ -10,7 +10,7 @@ enum class PortSetupMode { NewPort, ConnectedEdit, DisconnectedEdit };
 // shared by every kind, and the transport fields of the kind as the texts the
 // dialog shows ("ComPort"="COM2", "BaudRate"="1200", "Parity"="NONE", ...).
 struct PortSetupValues {
-    std::string kind; // "CON", "COM", "TEL", "CTE", "RXTEL", "FILE"
+    std::string kind; // the kind's "PortType" text (PortKinds)
     PortSetupMode mode = PortSetupMode::NewPort;
     std::vector<std::string> existingPortNames; // for the duplicate-name check
 

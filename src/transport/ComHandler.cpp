@@ -3,6 +3,7 @@
 #include "platform/IEventLoop.h"
 #include "platform/IUiServices.h"
 #include "port/IPortHost.h"
+#include "port/PortKind.h"
 #include "port/PortSetupValues.h"
 #include "setup/SetupFile.h"
 #include "transport/ComPortList.h"
@@ -12,6 +13,10 @@
 
 #include <algorithm>
 #include <cerrno>
+
+const PortKind& CComHandler::Kind() {
+    return PortKinds::Of(PortKindCode::Com);
+}
 
 CComHandler::CComHandler(IPortHost& host, IPortView& view)
     : CPortHandler(host, view), m_writer(host.Loop(), [this](int code) { PrintComError(code); }),
@@ -36,10 +41,8 @@ std::vector<std::string> CComHandler::PortChoices() {
 
 bool CComHandler::SetupNewPort() {
     PortSetupValues values;
-    values.kind = "COM";
     FillNewPortValues(values);
-    values.name = "COM";
-    values.dataType = "Cluster User";
+    Kind().DescribeNew(values);
     const CComSettings defaults;
     values.kindFields = defaults.DialogFields();
     if (!Host().Ui().RunPortSetupDialog(values)) {
@@ -53,8 +56,8 @@ bool CComHandler::SetupNewPort() {
 
 bool CComHandler::EditSetup() {
     PortSetupValues values;
-    values.kind = "COM";
     FillSetupValues(values);
+    Kind().Describe(values);
     values.kindFields = m_settings.DialogFields();
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
@@ -68,7 +71,7 @@ bool CComHandler::EditSetup() {
 }
 
 void CComHandler::SavePortType(CSetupFile& setup) const {
-    setup.PutString("PortType", "COM");
+    setup.PutString("PortType", Kind().portType);
 }
 
 void CComHandler::SaveKindSettings(CSetupFile& setup) const {

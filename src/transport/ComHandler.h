@@ -12,6 +12,7 @@
 #include <vector>
 
 class QSocketNotifier;
+struct PortKind;
 
 // The port on a serial line ("COM"): a TNC, a radio modem or a logging
 // computer.
@@ -48,6 +49,8 @@ class CComHandler : public CPortHandler {
     LinkEnd DoDisconnect() override;
 
   private:
+    // The kind's row: its "PortType", a new port's name and data type.
+    static const PortKind& Kind();
     // Reads what the device holds, as far as the ring buffer has room.
     void ReadStep();
     // Reads and hands on one chunk of at most max bytes; false once reading

@@ -3,10 +3,15 @@
 #include "platform/IPortView.h"
 #include "platform/IUiServices.h"
 #include "port/IPortHost.h"
+#include "port/PortKind.h"
 #include "port/PortSetupValues.h"
 #include "setup/SetupFile.h"
 
 #include <cstring>
+
+const PortKind& CConsoleHandler::Kind() {
+    return PortKinds::Of(PortKindCode::Console);
+}
 
 CConsoleHandler::CConsoleHandler(IPortHost& host, IPortView& view) : CPortHandler(host, view) {}
 
@@ -15,23 +20,21 @@ CConsoleHandler::CConsoleHandler(CSetupFile& setup, IPortHost& host, IPortView& 
 
 bool CConsoleHandler::SetupNewPort() {
     PortSetupValues values;
-    values.kind = "CON";
     FillNewPortValues(values);
-    values.name = "CON";
-    values.dataType = "Command";
+    Kind().DescribeNew(values);
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
     }
     // The console is always named "CON": the dialog keeps the name fixed.
-    values.name = "CON";
+    values.name = Kind().newName;
     ApplyNewPortValues(values);
     return true;
 }
 
 bool CConsoleHandler::EditSetup() {
     PortSetupValues values;
-    values.kind = "CON";
     FillSetupValues(values);
+    Kind().Describe(values);
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
     }
@@ -62,7 +65,7 @@ void CConsoleHandler::Write(const char* data, int len) {
 }
 
 void CConsoleHandler::SavePortType(CSetupFile& setup) const {
-    setup.PutString("PortType", "CON");
+    setup.PutString("PortType", Kind().portType);
 }
 
 void CConsoleHandler::SaveKindSettings(CSetupFile&) const {}

@@ -2,6 +2,8 @@
 
 #include "port/PortHandler.h"
 
+struct PortKind;
+
 // The console port ("CON"): the operator's own terminal. It has no
 // transport: what is routed to it is shown in its view, connected or not,
 // and a typed line enters its ring buffer as if received, is routed by its
@@ -28,4 +30,8 @@ class CConsoleHandler : public CPortHandler {
   protected:
     void DoConnect() override;
     LinkEnd DoDisconnect() override;
+
+  private:
+    // The kind's row: its "PortType", a new port's name and data type.
+    static const PortKind& Kind();
 };

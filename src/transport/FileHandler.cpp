@@ -2,6 +2,7 @@
 
 #include "platform/IUiServices.h"
 #include "port/IPortHost.h"
+#include "port/PortKind.h"
 #include "port/PortSetupValues.h"
 #include "setup/NamedFile.h"
 #include "setup/SetupFile.h"
@@ -10,6 +11,10 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+
+const PortKind& CFileHandler::Kind() {
+    return PortKinds::Of(PortKindCode::LogFile);
+}
 
 CFileHandler::CFileHandler(IPortHost& host, IPortView& view) : CPortHandler(host, view) {}
 
@@ -33,10 +38,8 @@ void CFileHandler::MapTncChoice(PortSetupValues& values) {
 
 bool CFileHandler::SetupNewPort() {
     PortSetupValues values;
-    values.kind = "FILE";
     FillNewPortValues(values);
-    values.name = "LOG";
-    values.dataType = "CT User";
+    Kind().DescribeNew(values);
     values.kindFields = {{"FileName", "Default.txt"}};
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
@@ -51,8 +54,8 @@ bool CFileHandler::SetupNewPort() {
 
 bool CFileHandler::EditSetup() {
     PortSetupValues values;
-    values.kind = "FILE";
     FillSetupValues(values);
+    Kind().Describe(values);
     values.kindFields = {{"FileName", FileName}};
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
@@ -122,7 +125,7 @@ void CFileHandler::OnWriteError(int error) {
 }
 
 void CFileHandler::SavePortType(CSetupFile& setup) const {
-    setup.PutString("PortType", "FILE");
+    setup.PutString("PortType", Kind().portType);
 }
 
 void CFileHandler::SaveKindSettings(CSetupFile& setup) const {

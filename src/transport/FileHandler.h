@@ -5,6 +5,8 @@
 
 #include <string>
 
+struct PortKind;
+
 // The log file port ("FILE"): appends what is routed to it to a file. It
 // never receives anything. Bytes are stored exactly as the router framed
 // them (a CR LF line end stays CR LF) and every write reaches the file at
@@ -36,6 +38,8 @@ class CFileHandler : public CPortHandler {
     LinkEnd DoDisconnect() override;
 
   private:
+    // The kind's row: its "PortType", a new port's name and data type.
+    static const PortKind& Kind();
     // The dialog offers "FALSE" and "TRUE"; anything but "FALSE" makes the
     // port a TNC stream port.
     static void MapTncChoice(PortSetupValues& values);

@@ -39,8 +39,7 @@ class CNetBroadcastHandler : public CNetPort {
     std::uint16_t PortNumber = 9870;
 
   protected:
-    const char* Kind() const override { return "CTE"; }
-    const char* NewPortDataType() const override { return "CT Network"; }
+    const PortKind& Kind() const override { return PortKinds::Of(PortKindCode::Broadcast); }
     Fields KindFields() const override;
     void ApplyKindFields(const PortSetupValues& values) override;
 

@@ -19,7 +19,7 @@ class CNetConnectHandler : public CSocketPort {
     ~CNetConnectHandler() override;
 
   protected:
-    const char* Kind() const override { return "TEL"; }
+    const PortKind& Kind() const override { return PortKinds::Of(PortKindCode::Telnet); }
     void OpenTransport(const std::vector<QHostAddress>& addresses) override;
     void CloseTransport() override;
     QTcpSocket* Stream() const override { return m_socket; }

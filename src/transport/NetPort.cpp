@@ -7,10 +7,8 @@
 
 bool CNetPort::SetupNewPort() {
     PortSetupValues values;
-    values.kind = Kind();
     FillNewPortValues(values);
-    values.name = Kind();
-    values.dataType = NewPortDataType();
+    Kind().DescribeNew(values);
     values.kindFields = KindFields();
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
@@ -22,8 +20,8 @@ bool CNetPort::SetupNewPort() {
 
 bool CNetPort::EditSetup() {
     PortSetupValues values;
-    values.kind = Kind();
     FillSetupValues(values);
+    Kind().Describe(values);
     values.kindFields = KindFields();
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
@@ -38,7 +36,7 @@ bool CNetPort::EditSetup() {
 }
 
 void CNetPort::SavePortType(CSetupFile& setup) const {
-    setup.PutString("PortType", Kind());
+    setup.PutString("PortType", Kind().portType);
 }
 
 std::uint16_t CNetPort::PortNumberOf(std::string_view text) {

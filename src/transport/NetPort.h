@@ -1,6 +1,7 @@
 #pragma once
 
 #include "port/PortHandler.h"
+#include "port/PortKind.h"
 
 #include <QObject>
 
@@ -15,7 +16,7 @@
 //
 // Responsibilities: the kind's "PortType" line, and the setup dialog of a new
 // and of an existing port around the port base's shared steps: the kind's
-// name and data type for a new port, its transport fields shown as texts,
+// row for a new port's name and data type, its transport fields shown as texts,
 // and taking those fields over only while the port is disconnected. It also
 // owns the QObject that the kind's sockets and look-ups live on, so that
 // none of their events reaches a destroyed port.
@@ -33,9 +34,8 @@ class CNetPort : public CPortHandler {
     void SavePortType(CSetupFile& setup) const override;
 
   protected:
-    // "TEL", "RXTEL", "CTE": the port type and a new port's name.
-    virtual const char* Kind() const = 0;
-    virtual const char* NewPortDataType() const = 0;
+    // The kind's row: its "PortType", a new port's name and data type.
+    virtual const PortKind& Kind() const = 0;
     // The transport fields as the dialog shows them ({"PortNumber", "23"}).
     virtual Fields KindFields() const = 0;
     virtual void ApplyKindFields(const PortSetupValues& values) = 0;

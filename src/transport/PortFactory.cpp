@@ -1,5 +1,6 @@
 #include "transport/PortFactory.h"
 
+#include "port/PortKind.h"
 #include "transport/ComHandler.h"
 #include "transport/ConsoleHandler.h"
 #include "transport/FileHandler.h"
@@ -18,25 +19,26 @@ std::unique_ptr<CPortHandler> Make(CSetupFile* setup, IPortHost& host, IPortView
     return std::make_unique<T>(host, view);
 }
 
-std::unique_ptr<CPortHandler> Build(const std::string& kind, CSetupFile* setup, IPortHost& host,
+std::unique_ptr<CPortHandler> Build(const std::string& name, CSetupFile* setup, IPortHost& host,
                                     IPortView& view) {
-    if (kind == "CON") {
+    const PortKind* kind = PortKinds::Named(name);
+    if (kind == nullptr) {
+        return nullptr;
+    }
+    // Without a default, the compiler names a kind that has no transport.
+    switch (kind->code) {
+    case PortKindCode::Console:
         return Make<CConsoleHandler>(setup, host, view);
-    }
-    if (kind == "FILE") {
-        return Make<CFileHandler>(setup, host, view);
-    }
-    if (kind == "COM") {
+    case PortKindCode::Com:
         return Make<CComHandler>(setup, host, view);
-    }
-    if (kind == "TEL") {
+    case PortKindCode::Telnet:
         return Make<CNetConnectHandler>(setup, host, view);
-    }
-    if (kind == "CTE") {
+    case PortKindCode::Broadcast:
         return Make<CNetBroadcastHandler>(setup, host, view);
-    }
-    if (kind == "RXTEL") {
+    case PortKindCode::RxTelnet:
         return Make<CRxNetHandler>(setup, host, view);
+    case PortKindCode::LogFile:
+        return Make<CFileHandler>(setup, host, view);
     }
     return nullptr;
 }

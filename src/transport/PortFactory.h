@@ -2,10 +2,9 @@
 
 #include "port/IPortFactory.h"
 
-// Builds the six port kinds of this program from their "PortType" kind:
-// "CON" console, "COM" serial line, "TEL" telnet client, "CTE" UDP broadcast,
-// "RXTEL" telnet server, "FILE" log file. A kind that is not built into the
-// program gives none.
+// Builds the port kinds of this program (the rows of PortKinds) from their
+// "PortType" text, each by its own transport class. A kind that is not
+// built into the program gives none.
 class CPortFactory : public IPortFactory {
   public:
     std::unique_ptr<CPortHandler> CreateFromSetup(const std::string& kind, CSetupFile& setup,

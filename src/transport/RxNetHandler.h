@@ -65,7 +65,7 @@ class CRxNetHandler : public CSocketPort {
     bool LoginDone() const override;
 
   protected:
-    const char* Kind() const override { return "RXTEL"; }
+    const PortKind& Kind() const override { return PortKinds::Of(PortKindCode::RxTelnet); }
     void OpenTransport(const std::vector<QHostAddress>& addresses) override;
     void CloseTransport() override;
     QTcpSocket* Stream() const override { return nullptr; }

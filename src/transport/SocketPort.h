@@ -72,7 +72,6 @@ class CSocketPort : public CNetPort {
     // The socket that traffic flows on, or null.
     virtual QTcpSocket* Stream() const = 0;
 
-    const char* NewPortDataType() const override { return "Cluster User"; }
     Fields KindFields() const override;
     void ApplyKindFields(const PortSetupValues& values) override;
 

@@ -1,6 +1,7 @@
 #include "ui/MainFrame.h"
 
 #include "document/SpotweaverDoc.h"
+#include "port/PortKind.h"
 #include "ui/AboutDialog.h"
 #include "ui/ChildFrame.h"
 #include "ui/GuiDocument.h"
@@ -46,13 +47,14 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-constexpr int SetupCommands[] = {AddCom,     AddConsole, AddTelnet,  AddBroadcast, AddRxTelnet,
-                                 AddLogFile, Routes,     Connect,    Disconnect,   Remove,
-                                 EditScript, EditPort,   StopScript, Font};
+constexpr int SetupCommands[] = {Routes,     Connect,  Disconnect, Remove,
+                                 EditScript, EditPort, StopScript, Font};
 
+// The document's commands: adding a port of any kind and the rest of Setup.
 bool IsSetupCommand(int id) {
-    return std::find(std::begin(SetupCommands), std::end(SetupCommands), id) !=
-           std::end(SetupCommands);
+    return PortKinds::OfCommand(id) != nullptr ||
+           std::find(std::begin(SetupCommands), std::end(SetupCommands), id) !=
+               std::end(SetupCommands);
 }
 
 // The window's placement as the setup stores it, keeping the fields that
@@ -161,8 +163,8 @@ void CMainFrame::BuildMenus() {
 
     m_setupMenu = menuBar()->addMenu(QStringLiteral("&Setup"));
     QMenu* addNew = m_setupMenu->addMenu(QStringLiteral("&Add New"));
-    for (int id : {AddConsole, AddCom, AddTelnet, AddBroadcast, AddRxTelnet, AddLogFile}) {
-        addNew->addAction(Action(id));
+    for (const PortKind& kind : PortKinds::All()) {
+        addNew->addAction(Action(kind.command));
     }
     m_setupMenu->addAction(Action(Routes));
     m_setupMenu->addSeparator();

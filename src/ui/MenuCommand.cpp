@@ -1,6 +1,7 @@
 #include "ui/MenuCommand.h"
 
 #include "platform/CommandIds.h"
+#include "port/PortKind.h"
 
 std::string MenuCommand::StatusTip() const {
     return prompt.substr(0, prompt.find('\n'));
@@ -13,56 +14,61 @@ std::string MenuCommand::ToolTip() const {
 
 const std::vector<MenuCommand>& MenuCommand::All() {
     using namespace CommandId;
-    static const std::vector<MenuCommand> commands = {
-        {FileNew, "&New", "Ctrl+N", "Create a new document\nNew"},
-        {FileOpen, "&Open...", "Ctrl+O", "Open an existing document\nOpen"},
-        {FileClose, "&Close", "", "Close the active document\nClose"},
-        {FileSave, "&Save", "Ctrl+S", "Save the active document\nSave"},
-        {FileSaveAs, "Save &As...", "", "Save the active document with a new name\nSave As"},
-        {FileMru, "Recent File", "", "Open this document"},
-        {AppExit, "E&xit", "", "Quit the application; prompts to save documents\nExit"},
-        {EditUndo, "&Undo", "Alt+Backspace", "Undo the last action\nUndo"},
-        {EditCut, "Cu&t", "Shift+Del", "Cut the selection and put it on the Clipboard\nCut"},
-        {EditCopy, "&Copy", "Ctrl+Ins", "Copy the selection and put it on the Clipboard\nCopy"},
-        {EditPaste, "&Paste", "Shift+Ins", "Insert Clipboard contents\nPaste"},
-        {Font, "&Font", "", "Change Font\nFont"},
-        {ViewToolbar, "&Toolbar", "", "Show or hide the toolbar\nToggle ToolBar"},
-        {ViewStatusBar, "&Status Bar", "", "Show or hide the status bar\nToggle StatusBar"},
-        {ViewConsole, "&Console", "", "Show the Console Toolbar."},
-        {AddConsole, "&Console Window", "", "Add console input/output."},
-        {AddCom, "Com &Port", "", "Add a new COM port handler to the system."},
-        {AddTelnet, "&Network - Connect", "", "Add a new Telnet port to the system."},
-        {AddBroadcast, "Network - &Broadcast", "", "Add a new CT Ethernet to the system."},
-        {AddRxTelnet, "R&X Network Connect", "",
-         "Add a Telnet port that accepts outside connections."},
-        {AddLogFile, "&Log File", "", "Add log file\nAdd log file"},
-        {Routes, "&Routes", "", ""},
-        {Connect, "&Connect!", "", "Connect selected port(s).\nConnect"},
-        {Disconnect, "&Disconnect!", "", "Disconnect selected port(s).\nDisconnect"},
-        {Remove, "R&emove!", "", "Remove the selected connection.\nRemove"},
-        {EditScript, "Edit &Script!", "", "Edit the connect script\nEdit Script"},
-        {EditPort, "Edit &Port!", "", "Edit Port setup.\nEdit Port"},
-        {StopScript, "S&top Script!", "", "Stop the connect script!\nStop Script!"},
-        {WindowCascade, "&Cascade", "", "Arrange windows so they overlap\nCascade Windows"},
-        {WindowTile, "&Tile", "", "Arrange windows as non-overlapping tiles\nTile Windows"},
-        {WindowArrange, "&Arrange Icons", "",
-         "Arrange icons at the bottom of the window\nArrange Icons"},
-        {HelpFinder, "&Help Topics", "", "List Help topics\nHelp Topics"},
-        {Help, "Help", "F1", "Display help for current task or command\nHelp"},
-        {ContextHelp, "Context Help", "Shift+F1",
-         "Display help for clicked on buttons, menus and windows\nHelp"},
-        {NextPane, "Next Pane", "F6", "Switch to the next window pane\nNext Pane"},
-        {PrevPane, "Previous Pane", "Shift+F6",
-         "Switch back to the previous window pane\nPrevious Pane"},
-        {About, "&About spotweaver...", "",
-         "Display program information, version number and copyright\nAbout"},
-        {PortCommand::Connect, "Connect", "", "Connect this port.\nConnect"},
-        {PortCommand::Disconnect, "Disconnect", "", "Disconnect this port.\nDisconnect"},
-        {PortCommand::Remove, "Remove", "", "Remove the port.\nRemove"},
-        {PortCommand::Edit, "Edit Port", "", "Edit the port setup.\nEdit Port"},
-        {PortCommand::EditScript, "Edit Script", "", "Edit the connect script.\nEdit Script"},
-        {PortCommand::StopScript, "Stop Script", "", "Stop the connect script.\nStop Script"},
-    };
+    static const std::vector<MenuCommand> commands = [] {
+        std::vector<MenuCommand> all = {
+            {FileNew, "&New", "Ctrl+N", "Create a new document\nNew"},
+            {FileOpen, "&Open...", "Ctrl+O", "Open an existing document\nOpen"},
+            {FileClose, "&Close", "", "Close the active document\nClose"},
+            {FileSave, "&Save", "Ctrl+S", "Save the active document\nSave"},
+            {FileSaveAs, "Save &As...", "", "Save the active document with a new name\nSave As"},
+            {FileMru, "Recent File", "", "Open this document"},
+            {AppExit, "E&xit", "", "Quit the application; prompts to save documents\nExit"},
+            {EditUndo, "&Undo", "Alt+Backspace", "Undo the last action\nUndo"},
+            {EditCut, "Cu&t", "Shift+Del", "Cut the selection and put it on the Clipboard\nCut"},
+            {EditCopy, "&Copy", "Ctrl+Ins", "Copy the selection and put it on the Clipboard\nCopy"},
+            {EditPaste, "&Paste", "Shift+Ins", "Insert Clipboard contents\nPaste"},
+            {Font, "&Font", "", "Change Font\nFont"},
+            {ViewToolbar, "&Toolbar", "", "Show or hide the toolbar\nToggle ToolBar"},
+            {ViewStatusBar, "&Status Bar", "", "Show or hide the status bar\nToggle StatusBar"},
+            {ViewConsole, "&Console", "", "Show the Console Toolbar."},
+        };
+        for (const PortKind& kind : PortKinds::All()) {
+            all.push_back({kind.command, kind.menuItem, "", kind.prompt});
+        }
+        all.insert(
+            all.end(),
+            {
+                {Routes, "&Routes", "", ""},
+                {Connect, "&Connect!", "", "Connect selected port(s).\nConnect"},
+                {Disconnect, "&Disconnect!", "", "Disconnect selected port(s).\nDisconnect"},
+                {Remove, "R&emove!", "", "Remove the selected connection.\nRemove"},
+                {EditScript, "Edit &Script!", "", "Edit the connect script\nEdit Script"},
+                {EditPort, "Edit &Port!", "", "Edit Port setup.\nEdit Port"},
+                {StopScript, "S&top Script!", "", "Stop the connect script!\nStop Script!"},
+                {WindowCascade, "&Cascade", "", "Arrange windows so they overlap\nCascade Windows"},
+                {WindowTile, "&Tile", "", "Arrange windows as non-overlapping tiles\nTile Windows"},
+                {WindowArrange, "&Arrange Icons", "",
+                 "Arrange icons at the bottom of the window\nArrange Icons"},
+                {HelpFinder, "&Help Topics", "", "List Help topics\nHelp Topics"},
+                {Help, "Help", "F1", "Display help for current task or command\nHelp"},
+                {ContextHelp, "Context Help", "Shift+F1",
+                 "Display help for clicked on buttons, menus and windows\nHelp"},
+                {NextPane, "Next Pane", "F6", "Switch to the next window pane\nNext Pane"},
+                {PrevPane, "Previous Pane", "Shift+F6",
+                 "Switch back to the previous window pane\nPrevious Pane"},
+                {About, "&About spotweaver...", "",
+                 "Display program information, version number and copyright\nAbout"},
+                {PortCommand::Connect, "Connect", "", "Connect this port.\nConnect"},
+                {PortCommand::Disconnect, "Disconnect", "", "Disconnect this port.\nDisconnect"},
+                {PortCommand::Remove, "Remove", "", "Remove the port.\nRemove"},
+                {PortCommand::Edit, "Edit Port", "", "Edit the port setup.\nEdit Port"},
+                {PortCommand::EditScript, "Edit Script", "",
+                 "Edit the connect script.\nEdit Script"},
+                {PortCommand::StopScript, "Stop Script", "",
+                 "Stop the connect script.\nStop Script"},
+            });
+        return all;
+    }();
     return commands;
 }
 

@@ -1,6 +1,6 @@
 #include "ui/PortKindForm.h"
 
-#include <array>
+#include "port/PortKind.h"
 
 namespace {
 
@@ -49,59 +49,84 @@ constexpr int HostChars = 127;
 // A new network port's host until the user names one.
 constexpr const char* DefaultHost = "127.0.0.1";
 
-std::array<CPortKindForm, 6> MakeForms() {
-    CPortKindForm con{"CON", 135, "Console Setup", "", "CON", "Command", {}, false};
-
-    CPortKindForm com{"COM", 131, "Com Handler Setup", "Com Port Setup", "COM", "Cluster User",
-                      {},    true};
-    // The serial port also takes a typed device path such as /dev/ttyUSB0.
-    SetupField comPort =
-        List("ComPort", "Port", 1001,
-             {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}, "COM2");
-    comPort.editable = true;
-    com.transportFields = {
-        comPort,
-        List("BaudRate", "Baud", 1003, {"1200", "2400", "4800", "9600", "19200"}, "1200"),
-        List("Bits", "Bits", 1004, {"7", "8"}, "8"),
-        List("Parity", "Parity", 1002, {"NONE", "EVEN", "ODD", "MARK", "SPACE"}, "NONE"),
-        List("StopBits", "Stop Bits", 1005, {"1", "1.5", "2"}, "1"),
-        List("FlowControl", "Flow Control", 1006, {"XONXOFF", "RTSCTS", "DTRDSR"}, "XONXOFF"),
-    };
-
-    CPortKindForm tel{
-        "TEL", 137, "Net Connection Setup", "Connection Setup", "TEL", "Cluster User", {}, false};
-    tel.transportFields = {Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
-                           PortNumber("23")};
-
-    CPortKindForm cte{"CTE", 139,  "Net Broadcast Setup", "Broadcast Setup", "CTE", "CT Network",
-                      {},    false};
-    cte.transportFields = {Edit("MyIP", "Host Name or IP", 1013, "10.0.0.100", HostChars),
-                           PortNumber("9870"),
-                           Edit("BroadcastIP", "Broadcast IP", 1015, "10.0.0.255", HostChars)};
-
-    CPortKindForm rx{"RXTEL", 142,  "RX Net Connection Setup", "RX Setup", "RXTEL", "Cluster User",
-                     {},      false};
-    // Callers at once, the lines kept for a caller who logs in later, and the
-    // seconds a caller has for its login (0: no limit).
-    rx.transportFields = {Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
-                          PortNumber("23"), Ranged("MaxCallers", "Max Callers", 1031, "1", 1, 64),
-                          Ranged("Backlog", "Backlog", 1032, "0", 0, 1000),
-                          Ranged("LoginTimeout", "Login Timeout", 1033, "60", 0, 3600)};
-
-    CPortKindForm file{"FILE", 146, "File Handler Setup", "File Setup", "LOG", "CT User", {}, true};
-    file.transportFields = {Edit("FileName", "File Name", 1030, "Default.txt")};
-
-    return {con, com, tel, cte, rx, file};
+// The page of a kind. Without a default, the compiler names a kind that has
+// no page.
+CPortKindForm PageOf(const PortKind& kind) {
+    switch (kind.code) {
+    case PortKindCode::Console:
+        return {.kind = &kind, .dialogId = 135, .title = "Console Setup", .fixedName = true};
+    case PortKindCode::Com: {
+        // The serial port also takes a typed device path such as /dev/ttyUSB0.
+        SetupField comPort =
+            List("ComPort", "Port", 1001,
+                 {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}, "COM2");
+        comPort.editable = true;
+        return {.kind = &kind,
+                .dialogId = 131,
+                .title = "Com Handler Setup",
+                .group = "Com Port Setup",
+                .transportFields = {comPort,
+                                    List("BaudRate", "Baud", 1003,
+                                         {"1200", "2400", "4800", "9600", "19200"}, "1200"),
+                                    List("Bits", "Bits", 1004, {"7", "8"}, "8"),
+                                    List("Parity", "Parity", 1002,
+                                         {"NONE", "EVEN", "ODD", "MARK", "SPACE"}, "NONE"),
+                                    List("StopBits", "Stop Bits", 1005, {"1", "1.5", "2"}, "1"),
+                                    List("FlowControl", "Flow Control", 1006,
+                                         {"XONXOFF", "RTSCTS", "DTRDSR"}, "XONXOFF")},
+                .lockByDisabling = true};
+    }
+    case PortKindCode::Telnet:
+        return {
+            .kind = &kind,
+            .dialogId = 137,
+            .title = "Net Connection Setup",
+            .group = "Connection Setup",
+            .transportFields = {Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
+                                PortNumber("23")}};
+    case PortKindCode::Broadcast:
+        return {.kind = &kind,
+                .dialogId = 139,
+                .title = "Net Broadcast Setup",
+                .group = "Broadcast Setup",
+                .transportFields = {
+                    Edit("MyIP", "Host Name or IP", 1013, "10.0.0.100", HostChars),
+                    PortNumber("9870"),
+                    Edit("BroadcastIP", "Broadcast IP", 1015, "10.0.0.255", HostChars)}};
+    case PortKindCode::RxTelnet:
+        // Callers at once, and the lines kept for a caller who logs in later.
+        return {.kind = &kind,
+                .dialogId = 142,
+                .title = "RX Net Connection Setup",
+                .group = "RX Setup",
+                .transportFields = {
+                    Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
+                    PortNumber("23"), Ranged("MaxCallers", "Max Callers", 1031, "1", 1, 64),
+                    Ranged("Backlog", "Backlog", 1032, "0", 0, 1000),
+                    // The seconds a caller has for its login (0: no limit).
+                    Ranged("LoginTimeout", "Login Timeout", 1033, "60", 0, 3600)}};
+    case PortKindCode::LogFile:
+        return {.kind = &kind,
+                .dialogId = 146,
+                .title = "File Handler Setup",
+                .group = "File Setup",
+                .transportFields = {Edit("FileName", "File Name", 1030, "Default.txt")},
+                .lockByDisabling = true,
+                .tncChoices = {"FALSE", "TRUE"}};
+    }
+    return {.kind = &kind};
 }
 
 } // namespace
 
 const CPortKindForm& CPortKindForm::Of(const std::string& kind) {
-    static const std::array<CPortKindForm, 6> forms = MakeForms();
-    for (const auto& form : forms) {
-        if (form.kind == kind) {
-            return form;
+    static const std::vector<CPortKindForm> pages = [] {
+        std::vector<CPortKindForm> all;
+        for (const PortKind& row : PortKinds::All()) {
+            all.push_back(PageOf(row));
         }
-    }
-    return forms[0];
+        return all;
+    }();
+    const PortKind* row = PortKinds::Named(kind);
+    return pages[row != nullptr ? static_cast<std::size_t>(row->code) : 0];
 }

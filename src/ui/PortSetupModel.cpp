@@ -1,5 +1,6 @@
 #include "ui/PortSetupModel.h"
 
+#include "port/PortKind.h"
 #include "routing/DataType.h"
 #include "ui/FieldCheck.h"
 
@@ -66,7 +67,6 @@ CPortSetupModel::CPortSetupModel(const PortSetupValues& values)
 
 void CPortSetupModel::Build(const PortSetupValues& v) {
     const bool isNew = m_mode == PortSetupMode::NewPort;
-    const bool isFile = m_form.kind == "FILE";
 
     m_fields = m_form.transportFields;
     for (auto& f : m_fields) {
@@ -78,10 +78,8 @@ void CPortSetupModel::Build(const PortSetupValues& v) {
     }
 
     SetupField name = Edit("Name", "Name", 1007, NameChars);
-    name.text = isNew && v.name.empty() ? m_form.defaultName : v.name;
-    SetupField tnc = List("IsTNC", "Is TNC", 1008,
-                          isFile ? std::vector<std::string>{"FALSE", "TRUE"}
-                                 : std::vector<std::string>{"FALSE", "MASTER", "SLAVE"});
+    name.text = isNew && v.name.empty() ? m_form.kind->newName : v.name;
+    SetupField tnc = List("IsTNC", "Is TNC", 1008, m_form.tncChoices);
     tnc.text = v.isTnc.empty() ? "FALSE" : v.isTnc;
     SetupField sw = Edit("StreamSW", "Stream Switch/ID", 1009, 1);
     sw.text = v.streamSw;
@@ -92,7 +90,8 @@ void CPortSetupModel::Build(const PortSetupValues& v) {
     SetupField keepAlive = Integer("KeepAlive", "Keep Alive Time", 1011);
     keepAlive.text = std::to_string(v.keepAlive);
     SetupField dataType = List("DataType", "Port Data Type", 1018, DataTypes());
-    dataType.text = isNew && v.dataType.empty() ? m_form.defaultDataType : v.dataType;
+    dataType.text =
+        isNew && v.dataType.empty() ? ::DataTypes::Of(m_form.kind->newDataType).name : v.dataType;
     SetupField myCall = Edit("MyCall", "MyCall", 1017, 16);
     myCall.text = v.myCall;
     SetupField hops = Edit("Hops", "Hops", 1016);
@@ -126,7 +125,7 @@ void CPortSetupModel::Build(const PortSetupValues& v) {
 }
 
 void CPortSetupModel::ApplyOpeningRules(bool consolePresent) {
-    if (m_form.kind == "CON") {
+    if (m_form.fixedName) {
         SetEnabled("Name", false);
     }
     if (!consolePresent) {

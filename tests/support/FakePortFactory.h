@@ -1,6 +1,7 @@
 #pragma once
 
 #include "port/IPortFactory.h"
+#include "port/PortKind.h"
 #include "port/PortSetupValues.h"
 #include "setup/SetupFile.h"
 #include "support/FakePortHost.h"
@@ -20,25 +21,11 @@ class FakeKindPort : public FakePort {
         : FakePort(host, view), m_kind(std::move(kind)) {}
     FakeKindPort(std::string kind, CSetupFile& setup, IPortHost& host, IPortView& view)
         : FakePort(setup, host, view), m_kind(std::move(kind)) {
-        for (const char* key : KeysOf(m_kind)) {
-            settings.emplace_back(key, setup.GetString(key));
+        if (const PortKind* row = PortKinds::Named(m_kind)) {
+            for (const char* key : row->keys) {
+                settings.emplace_back(key, setup.GetString(key));
+            }
         }
-    }
-
-    static std::vector<const char*> KeysOf(const std::string& kind) {
-        if (kind == "COM") {
-            return {"ComPort", "BaudRate", "Bits", "Parity", "StopBits", "FlowControl"};
-        }
-        if (kind == "TEL" || kind == "RXTEL") {
-            return {"HostName", "PortNumber"};
-        }
-        if (kind == "CTE") {
-            return {"MyIP", "BroadcastIP", "PortNumber"};
-        }
-        if (kind == "FILE") {
-            return {"FileName"};
-        }
-        return {};
     }
 
     bool SetupNewPort() override {

@@ -1,5 +1,6 @@
 #include "transport/PortFactory.h"
 
+#include "port/PortKind.h"
 #include "setup/SetupFile.h"
 #include "support/FakePortHost.h"
 #include "transport/ComHandler.h"
@@ -76,6 +77,18 @@ TEST_P(PortFactoryTest, CreateFromSetup_BuildsTheKindAndReadsItsWholeSection) {
     CSetupFile writer([&saved](std::string_view line) { saved += line; });
     port->SavePortType(writer);
     EXPECT_EQ(saved, std::string("PortType=") + GetParam().kind + "\n");
+
+    // The kind's row names the keys its transport writes, in their order.
+    std::string keys;
+    CSetupFile keyWriter([&keys](std::string_view line) {
+        keys += std::string(line.substr(0, line.find('='))) + " ";
+    });
+    port->SaveKindSettings(keyWriter);
+    std::string rowKeys;
+    for (const char* key : PortKinds::Named(GetParam().kind)->keys) {
+        rowKeys += std::string(key) + " ";
+    }
+    EXPECT_EQ(keys, rowKeys);
 }
 
 TEST_P(PortFactoryTest, CreateNew_BuildsTheKind) {

@@ -1,0 +1,106 @@
+#include "port/PortKind.h"
+
+#include "platform/CommandIds.h"
+#include "port/PortSetupValues.h"
+
+#include <array>
+
+namespace {
+
+using Code = PortKindCode;
+using Type = DataTypeCode;
+
+constexpr const char* ComKeys[] = {"ComPort", "BaudRate", "Bits",
+                                   "Parity",  "StopBits", "FlowControl"};
+constexpr const char* TelnetKeys[] = {"HostName", "PortNumber"};
+constexpr const char* BroadcastKeys[] = {"MyIP", "BroadcastIP", "PortNumber"};
+constexpr const char* FileKeys[] = {"FileName"};
+
+// A new kind adds its code, its row here, its transport class to the
+// transport factory and its page to the setup dialog.
+constexpr std::array<PortKind, 6> Kinds = {{
+    {Code::Console,
+     "CON",
+     3,
+     "&Console Window",
+     "Add console input/output.",
+     CommandId::AddConsole,
+     "CON",
+     Type::Command,
+     {}},
+    {Code::Com, "COM", 3, "Com &Port", "Add a new COM port handler to the system.",
+     CommandId::AddCom, "COM", Type::ClusterUser, ComKeys},
+    {Code::Telnet, "TEL", 3, "&Network - Connect", "Add a new Telnet port to the system.",
+     CommandId::AddTelnet, "TEL", Type::ClusterUser, TelnetKeys},
+    {Code::Broadcast, "CTE", 3, "Network - &Broadcast", "Add a new CT Ethernet to the system.",
+     CommandId::AddBroadcast, "CTE", Type::CTNetwork, BroadcastKeys},
+    // Tried after "TEL", which it does not start with; the telnet server's
+    // optional "MaxCallers" and "Backlog" follow its keys.
+    {Code::RxTelnet, "RXTEL", 5, "R&X Network Connect",
+     "Add a Telnet port that accepts outside connections.", CommandId::AddRxTelnet, "RXTEL",
+     Type::ClusterUser, TelnetKeys},
+    // A log file shows spots as the spot lines of a logger's user.
+    {Code::LogFile, "FILE", 4, "&Log File", "Add log file\nAdd log file", CommandId::AddLogFile,
+     "LOG", Type::CTUser, FileKeys},
+}};
+
+constexpr bool InCodeOrder() {
+    for (std::size_t i = 0; i < Kinds.size(); ++i) {
+        if (static_cast<std::size_t>(Kinds[i].code) != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(InCodeOrder(), "the rows stand at their code");
+
+} // namespace
+
+void PortKind::Describe(PortSetupValues& values) const {
+    values.kind = portType;
+}
+
+void PortKind::DescribeNew(PortSetupValues& values) const {
+    Describe(values);
+    values.name = newName;
+    values.dataType = DataTypes::Of(newDataType).name;
+}
+
+namespace PortKinds {
+
+const PortKind& Of(PortKindCode code) {
+    return Kinds[static_cast<std::size_t>(code)];
+}
+
+std::span<const PortKind> All() {
+    return Kinds;
+}
+
+const PortKind* Named(std::string_view portType) {
+    for (const PortKind& kind : Kinds) {
+        if (portType == kind.portType) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+const PortKind* OfPortType(std::string_view portType) {
+    for (const PortKind& kind : Kinds) {
+        if (portType.substr(0, kind.compared) == std::string_view(kind.portType, kind.compared)) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+const PortKind* OfCommand(int id) {
+    for (const PortKind& kind : Kinds) {
+        if (kind.command == id) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace PortKinds
