@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parsed != error.empty()) {
         __builtin_trap();
     }
-    for (std::string_view call : {"K1ABC/MM", "VP2E/K1ABC", "EA8/DL1ABC/P", "/", "-#", ""}) {
+    for (std::string_view call : {"K1ABC/MM", "VP2E/K1ABC", "EA8/DL1ABC/P", "UA3ABC/9", "MM/K1ABC",
+                                  "K/1", "9/9", "/", "-#", ""}) {
         (void)file.ContinentOf(call);
     }
     std::size_t start = 0;

@@ -148,7 +148,8 @@ std::string CommandLine::HelpText() {
            "                        error\n"
            "      --check           load SETUP.ini without connecting anything, print what\n"
            "                        loading reports, exit 0 when it loaded without\n"
-           "                        complaint and 1 otherwise\n"
+           "                        complaint, 3 when it loaded with parts dropped or\n"
+           "                        clamped and 1 when it could not be loaded\n"
            "      --save-as=FILE    with --check, write the loaded setup to FILE\n"
            "  /START, -START        connect every port right after start-up\n"
            "  -h, --help            display this help and exit\n"
@@ -158,6 +159,6 @@ std::string CommandLine::HelpText() {
            "  spotweaver --check shack.ini            load a setup, connect nothing\n"
            "  spotweaver --headless shack.ini /START  run it with every port connected\n"
            "\n"
-           "Exit status: 0 on success, 1 when a setup cannot be read or --check found a\n"
-           "problem, 2 on a usage error.\n";
+           "Exit status: 0 on success, 1 when a setup cannot be read or loaded, 2 on a\n"
+           "usage error, 3 when --check loaded it with parts dropped or clamped.\n";
 }

@@ -11,6 +11,7 @@ void CHeadlessPortView::SetTitleParts(const std::string& name, const std::string
 }
 
 void CHeadlessPortView::AppendText(std::string_view text) {
+    m_written = m_written || !text.empty();
     if (m_role == Role::Main) {
         StdStreams::Error(m_text.Format(text));
     } else if (m_name == "CON" && m_consoleOnStdout) {

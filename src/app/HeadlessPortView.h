@@ -26,6 +26,8 @@ class CHeadlessPortView : public IPortView {
 
     // The port typed lines go to while it is connected; null otherwise.
     CPortHandler* InputPort() const { return m_input; }
+    // Whether any text was written to the window.
+    bool Written() const { return m_written; }
 
   private:
     Role m_role;
@@ -35,4 +37,5 @@ class CHeadlessPortView : public IPortView {
     CPortHandler* m_input = nullptr;
     WindowPlacement m_placement;
     CTerminalText m_text;
+    bool m_written = false;
 };

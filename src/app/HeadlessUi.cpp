@@ -60,6 +60,11 @@ void CHeadlessUi::ClosePortWindow(IPortView* window) {
     }
 }
 
+bool CHeadlessUi::PortWindowWritten() const {
+    return std::any_of(m_windows.begin(), m_windows.end(),
+                       [](const auto& window) { return window->Written(); });
+}
+
 CPortHandler* CHeadlessUi::ConsoleInputPort() const {
     for (const auto& window : m_windows) {
         if (window->PortName() == "CON" && window->InputPort() != nullptr &&

@@ -10,7 +10,8 @@
 // The user interface of a program without a screen.
 //
 // Message boxes go to standard error as "spotweaver: <text>" and are
-// counted (a check run fails on any); a Yes/No question takes No, the answer
+// counted (a check run fails on any, and tells a setup mended on loading by
+// the lines its ports wrote); a Yes/No question takes No, the answer
 // that changes nothing; every dialog answers Cancel. The port selector and
 // status bar are plain values. The main frame's layout is kept as loaded so
 // that it saves back unchanged.
@@ -50,6 +51,9 @@ class CHeadlessUi : public IUiServices {
     void SetMainFrameLayout(const MainFrameLayout& layout) override { m_layout = layout; }
 
     int MessageBoxCount() const { return m_boxes; }
+    // True when a port wrote to its window: while loading, only to say that
+    // a part of its section was dropped or clamped.
+    bool PortWindowWritten() const;
     const std::string& StatusBarText() const { return m_statusBar; }
     // The port that lines typed at the console go to: the one attached to
     // the window of the port named "CON", while it is connected.

@@ -29,6 +29,8 @@
 
 namespace {
 
+constexpr int ExitMended = 3;
+
 void Complain(const std::string& text) {
     StdStreams::Error("spotweaver: " + text + "\n");
 }
@@ -81,7 +83,9 @@ int RunHeadless(char** argv, const CommandLine& cl) {
 }
 
 // spotweaver --check setup.ini [--save-as out.ini]: loads as the document
-// does, without connecting anything or running the event loop.
+// does, without connecting anything or running the event loop. 0: loaded
+// without a word; 1: not loaded, or loaded only in part; 3: loaded, with
+// rules, out-of-range values or script steps dropped or clamped.
 int RunCheck(char** argv, const CommandLine& cl) {
     QtArguments qtArgs(argv);
     QCoreApplication app(qtArgs.count, qtArgs.args);
@@ -97,12 +101,17 @@ int RunCheck(char** argv, const CommandLine& cl) {
         return 1;
     }
     doc.LoadPorts();
+    // Read now: removing the ports writes to their windows too.
+    const bool mended = ui.PortWindowWritten();
     if (!cl.saveAs.empty() && !doc.SaveFile(cl.saveAs, error)) {
         Complain(error);
         return 1;
     }
     doc.DeleteAllPorts();
-    return ui.MessageBoxCount() == 0 ? 0 : 1;
+    if (ui.MessageBoxCount() != 0) {
+        return 1;
+    }
+    return mended ? ExitMended : 0;
 }
 
 int RunDesktop(int argc, char** argv, const CommandLine& cl) {

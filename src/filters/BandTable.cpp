@@ -57,6 +57,14 @@ std::string_view CBandTable::Spoken(int band) {
     return band >= 0 && band < Other ? Bands[static_cast<std::size_t>(band)].spoken : "other";
 }
 
+double CBandTable::LowEdge(int band) {
+    return Bands.at(static_cast<std::size_t>(band)).low;
+}
+
+double CBandTable::HighEdge(int band) {
+    return Bands.at(static_cast<std::size_t>(band)).high;
+}
+
 bool CBandTable::ParseKhz(std::string_view text, double& kHz) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, kHz, std::chars_format::fixed);

@@ -22,6 +22,9 @@ class CBandTable {
     static std::string_view Name(int band);
     // "160 m", "70 cm", "other".
     static std::string_view Spoken(int band);
+    // The edges of a band (not Other), in kHz.
+    static double LowEdge(int band);
+    static double HighEdge(int band);
 
     // A spot frequency, "14025.0" in kHz; false when text is not a number.
     static bool ParseKhz(std::string_view text, double& kHz);

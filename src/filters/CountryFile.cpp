@@ -1,16 +1,20 @@
 #include "filters/CountryFile.h"
 
+#include "setup/NamedFile.h"
 #include "text/AsciiText.h"
 
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // A real file is about 400 kB; anything far larger is not one.
-constexpr std::streamoff MaxFileSize = 16 * 1024 * 1024;
+constexpr off_t MaxFileSize = 16 * 1024 * 1024;
 constexpr int HeaderFields = 8;
 constexpr int ContinentField = 3;
 
@@ -177,20 +181,34 @@ bool CCountryFile::ParseRecords(std::string_view text, std::string& error) {
 }
 
 bool CCountryFile::Read(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": " + std::strerror(errno);
+    const NamedFile::Opened opened = NamedFile::Open(path, O_RDONLY, NamedFile::Kind::Regular);
+    if (opened.fd < 0) {
+        error = path + ": " + opened.why;
         return false;
     }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > MaxFileSize) {
+    const int fd = opened.fd;
+    struct stat info {};
+    std::string text;
+    bool read = ::fstat(fd, &info) == 0;
+    if (read && info.st_size > MaxFileSize) {
+        ::close(fd);
         error = path + ": not a country file (too large)";
         return false;
     }
-    in.seekg(0);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!in.read(text.data(), size)) {
+    if (read) {
+        text.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t got = 0;
+        while (read && got < text.size()) {
+            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            read = n > 0;
+            got += read ? static_cast<std::size_t>(n) : 0;
+        }
+    }
+    ::close(fd);
+    if (!read) {
         error = path + ": cannot be read";
         return false;
     }
@@ -201,6 +219,34 @@ bool CCountryFile::Read(const std::string& path, std::string& error) {
     return true;
 }
 
+namespace {
+
+bool KeepsCountry(std::string_view part) {
+    return part.empty() || ascii::EqualsIgnoringCase(part, "P") ||
+           ascii::EqualsIgnoringCase(part, "M") || ascii::EqualsIgnoringCase(part, "A") ||
+           ascii::EqualsIgnoringCase(part, "QRP");
+}
+
+// "UA3ABC" and "9": "UA9", the call's prefix up to its call-area digit with
+// that digit replaced; empty for a call without such a digit.
+std::string AreaPrefix(std::string_view call, char digit) {
+    std::size_t i = 1;
+    while (i < call.size() && !ascii::IsDigit(call[i])) {
+        ++i;
+    }
+    if (i >= call.size()) {
+        return {};
+    }
+    while (i + 1 < call.size() && ascii::IsDigit(call[i + 1])) {
+        ++i;
+    }
+    std::string prefix(call.substr(0, i + 1));
+    prefix.back() = digit;
+    return prefix;
+}
+
+} // namespace
+
 int CCountryFile::ContinentOf(std::string_view call) const {
     call = call.substr(0, call.find('-'));
     if (call.find('/') == std::string_view::npos) {
@@ -210,6 +256,7 @@ int CCountryFile::ContinentOf(std::string_view call) const {
         return whole;
     }
     std::string_view chosen;
+    char areaDigit = 0;
     std::size_t start = 0;
     while (start <= call.size()) {
         std::size_t slash = call.find('/', start);
@@ -218,18 +265,29 @@ int CCountryFile::ContinentOf(std::string_view call) const {
         }
         const std::string_view part = call.substr(start, slash - start);
         start = slash + 1;
-        if (ascii::EqualsIgnoringCase(part, "MM") || ascii::EqualsIgnoringCase(part, "AM")) {
+        // Only at the end: as a prefix, MM and AM are Scotland and Spain.
+        if (slash == call.size() &&
+            (ascii::EqualsIgnoringCase(part, "MM") || ascii::EqualsIgnoringCase(part, "AM"))) {
             return NoContinent;
         }
-        const bool keepsCountry =
-            part.empty() || ascii::EqualsIgnoringCase(part, "P") ||
-            ascii::EqualsIgnoringCase(part, "M") || ascii::EqualsIgnoringCase(part, "A") ||
-            ascii::EqualsIgnoringCase(part, "QRP") || (part.size() == 1 && ascii::IsDigit(part[0]));
-        if (!keepsCountry && (chosen.empty() || part.size() < chosen.size())) {
+        if (part.size() == 1 && ascii::IsDigit(part[0])) {
+            areaDigit = part[0];
+        } else if (!KeepsCountry(part) && (chosen.empty() || part.size() < chosen.size())) {
             chosen = part;
         }
     }
-    return chosen.empty() ? NoContinent : Walk(chosen, false);
+    if (chosen.empty()) {
+        return NoContinent;
+    }
+    const int home = Walk(chosen, false);
+    if (areaDigit == 0) {
+        return home;
+    }
+    // A station signing in another call area ("UA3ABC/9") is where that
+    // area's prefix is, when the file knows the prefix.
+    const std::string moved = AreaPrefix(chosen, areaDigit);
+    const int there = moved.empty() ? NoContinent : Walk(moved, false);
+    return there != NoContinent ? there : home;
 }
 
 int CCountryFile::FindContinent(std::string_view name) {
@@ -326,7 +384,11 @@ void CCountryFile::Insert(std::string_view entry, bool wholeCall, int continent)
         node = AddChild(node, ascii::Upper(c));
     }
     Node& last = m_nodes[static_cast<std::size_t>(node)];
-    (wholeCall ? last.callContinent : last.prefixContinent) = static_cast<std::int8_t>(continent);
+    std::int8_t& slot = wholeCall ? last.callContinent : last.prefixContinent;
+    // An entry listed twice counts where it is listed first.
+    if (slot == NoContinent) {
+        slot = static_cast<std::int8_t>(continent);
+    }
 }
 
 int CCountryFile::Walk(std::string_view call, bool wholeOnly) const {

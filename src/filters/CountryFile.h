@@ -33,9 +33,12 @@ class CCountryFile {
 
     // The continent of a call as a logger resolves it: a whole-call entry
     // first; then, of the parts between "/", the prefix part decides (the
-    // shorter of two; "VP2E/K1ABC", "EA8/DL1ABC/P"); /P, /M, /A, /QRP and a
-    // call-area digit keep the country; /MM and /AM have none. A "-" ends the
-    // call ("DL1ABC-#" is DL1ABC).
+    // shorter of two; "VP2E/K1ABC", "EA8/DL1ABC/P", "MM/DL1ABC"); /P, /M, /A
+    // and /QRP keep the country; a call-area digit moves the call to the
+    // prefix with that digit ("UA3ABC/9" is worked as UA9) when the file
+    // knows it; a trailing /MM or /AM has none. A "-" ends the call
+    // ("DL1ABC-#" is DL1ABC). An entry listed twice counts where it is
+    // listed first.
     int ContinentOf(std::string_view call) const;
 
     // "AF", "AN", "AS", "EU", "NA", "OC", "SA" (case-insensitive), or -1.

@@ -2,13 +2,17 @@
 
 #include "filters/CountryFile.h"
 
+#include <array>
 #include <cstdlib>
 #include <map>
 #include <sys/stat.h>
 
 namespace {
 
-constexpr const char* SystemFile = "/usr/share/tlf/cty.dat";
+// Debian's call sign data package, and the link to it that its contest
+// logger package installs.
+constexpr std::array<const char*, 2> SystemFiles = {"/usr/share/hamradio-files/cty.dat",
+                                                    "/usr/share/tlf/cty.dat"};
 
 bool Exists(const std::string& path) {
     struct stat info {};
@@ -41,5 +45,10 @@ std::string CCountryFileCache::DefaultPath() {
             return own;
         }
     }
-    return SystemFile;
+    for (const char* system : SystemFiles) {
+        if (Exists(system)) {
+            return system;
+        }
+    }
+    return SystemFiles.front();
 }

@@ -11,7 +11,8 @@ class CCountryFile;
 //
 // Ports without a "CountryFile" of their own use the default: the user's
 // ~/.local/share/spotweaver/cty.dat when it exists, else the file of
-// Debian's contest logger package, /usr/share/tlf/cty.dat.
+// Debian's call sign data package, /usr/share/hamradio-files/cty.dat, or
+// the contest logger's /usr/share/tlf/cty.dat.
 class CCountryFileCache {
   public:
     // The file at path (the default when path is empty); null with a message

@@ -14,6 +14,7 @@ void CFilterKeys::ReadRules(CSetupFile& setup, CSpotFilter& filter, const Report
         const std::string text = setup.GetString("Filter");
         Add(filter, text, " on line " + std::to_string(setup.LineNumber()), report);
     }
+    ReportPassesNothing(filter, report);
 }
 
 void CFilterKeys::WriteCountryFile(CSetupFile& setup, const CSpotFilter& filter) {
@@ -41,6 +42,13 @@ void CFilterKeys::Replace(CSpotFilter& filter, const std::string& countryFile,
     filter.SetCountryFile(countryFile);
     for (const std::string& text : rules) {
         Add(filter, text, "", report);
+    }
+    ReportPassesNothing(filter, report);
+}
+
+void CFilterKeys::ReportPassesNothing(const CSpotFilter& filter, const Report& report) {
+    if (filter.PassesNothing()) {
+        report("No spot passes this port until one of its accept rules can be used");
     }
 }
 

@@ -17,7 +17,8 @@ class CSpotFilter;
 //
 // A rule that is not one is dropped, and one whose continents find no
 // country file is kept unused; either is reported as a line for the port's
-// window naming the rule and, from a setup, its line.
+// window naming the rule and, from a setup, its line. A port whose accept
+// rules all cannot be used passes no spot, and its window says so.
 class CFilterKeys {
   public:
     using Report = std::function<void(std::string_view)>;
@@ -34,4 +35,5 @@ class CFilterKeys {
   private:
     static void Add(CSpotFilter& filter, std::string_view text, const std::string& where,
                     const Report& report);
+    static void ReportPassesNothing(const CSpotFilter& filter, const Report& report);
 };

@@ -6,6 +6,7 @@
 #include "filters/ModeTable.h"
 #include "text/AsciiText.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -157,6 +158,12 @@ bool CFilterRuleParser::Parse(std::string_view text, FilterRule& rule, std::stri
     }
     if (first) {
         error = "empty rule";
+        return false;
+    }
+    if (std::none_of(seen.begin(), seen.end(), [](bool named) { return named; })) {
+        // Such a rule would drop or pass every spot without a word.
+        error = rule.accept ? "\"accept\" alone would pass every spot; name a criterion"
+                            : "\"reject\" alone would drop every spot; name a criterion";
         return false;
     }
     return true;

@@ -31,12 +31,6 @@ void AppendPhrase(std::string& text, std::string_view lead, const std::vector<st
 
 std::string CFilterRuleWords::Describe(const FilterRule& rule) {
     std::string text = rule.accept ? "accept" : "reject";
-    const bool narrowed = rule.bands.IsSet() || rule.modes.IsSet() || !rule.dx.empty() ||
-                          !rule.spotter.empty() || rule.skimmer != FilterRule::Skimmer::Any ||
-                          rule.NeedsCountryFile();
-    if (!narrowed) {
-        return text + " all spots";
-    }
     AppendPhrase(text, " ", rule.bands.Texts(&CBandTable::Spoken), " and ");
     AppendPhrase(text, " ", rule.modes.Texts(&CModeTable::Spoken), " and ");
     if (rule.skimmer != FilterRule::Skimmer::Any) {

@@ -1,5 +1,6 @@
 #include "filters/ModeTable.h"
 
+#include "filters/BandTable.h"
 #include "text/AsciiText.h"
 
 #include <array>
@@ -25,10 +26,11 @@ constexpr std::array<ModeWord, 31> Words = {{
     {"SSTV", CModeTable::Ssb},
 }};
 
-// Band plan segments, low edge included, high edge excluded.
+// Band plan segments by their low edge. A segment runs up to the next one's
+// low edge or, the last of its band, to the band's high edge (included); the
+// first of each band starts at the band's low edge.
 struct Segment {
     double low;
-    double high;
     int mode;
 };
 
@@ -36,22 +38,15 @@ constexpr int C = CModeTable::Cw;
 constexpr int D = CModeTable::Digi;
 constexpr int S = CModeTable::Ssb;
 
-constexpr std::array<Segment, 44> Segments = {{
-    {135.7, 137.8, C},       {472.0, 479.0, C},         {1800.0, 1838.0, C},
-    {1838.0, 1843.0, D},     {1843.0, 2000.0, S},       {3500.0, 3570.0, C},
-    {3570.0, 3600.0, D},     {3600.0, 4000.0, S},       {5060.0, 5354.0, C},
-    {5354.0, 5450.0, S},     {7000.0, 7040.0, C},       {7040.0, 7060.0, D},
-    {7060.0, 7074.0, S},     {7074.0, 7080.0, D},       {7080.0, 7300.0, S},
-    {10100.0, 10130.0, C},   {10130.0, 10150.0, D},     {14000.0, 14070.0, C},
-    {14070.0, 14100.0, D},   {14100.0, 14350.0, S},     {18068.0, 18095.0, C},
-    {18095.0, 18110.0, D},   {18110.0, 18168.0, S},     {21000.0, 21070.0, C},
-    {21070.0, 21150.0, D},   {21150.0, 21450.0, S},     {24890.0, 24915.0, C},
-    {24915.0, 24930.0, D},   {24930.0, 24990.0, S},     {28000.0, 28070.0, C},
-    {28070.0, 28300.0, D},   {28300.0, 29700.0, S},     {50000.0, 50100.0, C},
-    {50100.0, 50300.0, S},   {50300.0, 50350.0, D},     {50350.0, 54000.0, S},
-    {70000.0, 70100.0, C},   {70100.0, 70500.0, S},     {144000.0, 144150.0, C},
-    {144150.0, 144180.0, D}, {144180.0, 148000.0, S},   {432000.0, 432100.0, C},
-    {432100.0, 432500.0, S}, {1296000.0, 1296150.0, C},
+constexpr std::array<Segment, 47> Segments = {{
+    {135.7, C},    {472.0, C},    {1800.0, C},    {1838.0, D},    {1843.0, S},    {3500.0, C},
+    {3570.0, D},   {3600.0, S},   {5060.0, C},    {5354.0, S},    {7000.0, C},    {7040.0, D},
+    {7060.0, S},   {7074.0, D},   {7080.0, S},    {10100.0, C},   {10130.0, D},   {14000.0, C},
+    {14070.0, D},  {14100.0, S},  {18068.0, C},   {18095.0, D},   {18110.0, S},   {21000.0, C},
+    {21070.0, D},  {21150.0, S},  {24890.0, C},   {24915.0, D},   {24930.0, S},   {28000.0, C},
+    {28070.0, D},  {28300.0, S},  {50000.0, C},   {50100.0, S},   {50300.0, D},   {50350.0, S},
+    {70000.0, C},  {70100.0, S},  {144000.0, C},  {144150.0, D},  {144180.0, S},  {420000.0, S},
+    {432000.0, C}, {432100.0, S}, {1240000.0, S}, {1296000.0, C}, {1296150.0, S},
 }};
 
 bool IsWordChar(char c) {
@@ -86,12 +81,21 @@ int CModeTable::ModeOfComment(std::string_view comment) {
 }
 
 int CModeTable::ModeOfSegment(double kHz) {
+    const int band = CBandTable::BandOf(kHz);
+    if (band == CBandTable::Other) {
+        return Unknown;
+    }
+    const double bandLow = CBandTable::LowEdge(band);
+    int mode = Unknown;
     for (const Segment& s : Segments) {
-        if (kHz >= s.low && kHz < s.high) {
-            return s.mode;
+        if (s.low > kHz) {
+            break;
+        }
+        if (s.low >= bandLow) {
+            mode = s.mode;
         }
     }
-    return Unknown;
+    return mode;
 }
 
 int CModeTable::Find(std::string_view name) {

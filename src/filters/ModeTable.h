@@ -4,8 +4,10 @@
 
 // The mode class of a spot: CW, DIGI (every data mode) or SSB (every voice
 // mode). A mode word in the comment decides ("FT8 -12 dB", "CW 24 WPM CQ");
-// without one the frequency's segment of the band plan does; outside every
-// segment the mode is unknown (-1).
+// without one the frequency's segment of the band plan does. The segments
+// cover every band of CBandTable from edge to edge, both edges included, so
+// a frequency has a mode exactly when it has a band; outside every band the
+// mode is unknown (-1).
 class CModeTable {
   public:
     static constexpr int Cw = 0;

@@ -61,6 +61,8 @@ CSpotFilter::Added CSpotFilter::Add(std::string_view text, std::string& reason) 
         }
     }
     m_used += added.used ? 1 : 0;
+    m_accepts += added.rule.accept ? 1 : 0;
+    m_usedAccepts += added.rule.accept && added.used ? 1 : 0;
     const Added result = added.used ? Added::Used : Added::NotUsed;
     m_rules.push_back(std::move(added));
     return result;
@@ -71,14 +73,16 @@ void CSpotFilter::Clear() {
     m_countries.reset();
     m_countryErrorShown = false;
     m_used = 0;
+    m_accepts = 0;
+    m_usedAccepts = 0;
 }
 
 bool CSpotFilter::Passes(const SpotFields& spot) const {
-    if (m_used == 0) {
+    if (m_used == 0 && m_accepts == 0) {
         return true;
     }
     Facts facts;
-    bool accepts = false;
+    bool accepts = m_accepts > 0;
     bool accepted = false;
     for (const Rule& r : m_rules) {
         if (!r.used) {
@@ -89,7 +93,6 @@ bool CSpotFilter::Passes(const SpotFields& spot) const {
                 return false;
             }
         } else if (!accepted) {
-            accepts = true;
             accepted = Matches(r.rule, spot, facts);
         }
     }

@@ -16,6 +16,8 @@ struct SpotFields;
 //
 // A rule that needs a country file when none can be read is kept (so a
 // setup saves it back) but not used; the filter works with its other rules.
+// Such an accept rule still counts as one that matches nothing, so that a
+// port whose only accept rule cannot be used passes no spot instead of all.
 class CSpotFilter {
   public:
     enum class Added { Used, NotUsed, Bad };
@@ -40,6 +42,9 @@ class CSpotFilter {
     const std::vector<Rule>& Rules() const { return m_rules; }
 
     bool Passes(const SpotFields& spot) const;
+    bool HasAcceptRule() const { return m_accepts > 0; }
+    // There are accept rules, and none can be used.
+    bool PassesNothing() const { return m_accepts > 0 && m_usedAccepts == 0; }
 
   private:
     struct Facts;
@@ -50,4 +55,6 @@ class CSpotFilter {
     std::shared_ptr<const CCountryFile> m_countries;
     bool m_countryErrorShown = false;
     int m_used = 0;
+    int m_accepts = 0;
+    int m_usedAccepts = 0;
 };

@@ -28,7 +28,8 @@ void CCTRouter::Convert(const Spot& in, const CRouterPort& source) {
     SpotFields spot;
     if (SpotFor(in, spot)) {
         SendDxDe(spot, source);
-    } else if (in.source == SourceKind::ClusterUser || in.source == SourceKind::ClusseUser) {
+    } else if ((in.source == SourceKind::ClusterUser || in.source == SourceKind::ClusseUser) &&
+               SendsAsText(in.line)) {
         Emit(in.line, source, true);
     }
 }

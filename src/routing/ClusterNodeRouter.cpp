@@ -52,7 +52,9 @@ void CClusterNodeRouter::FromSpotSource(const Spot& in, const CRouterPort& sourc
     if (SpotFor(in, spot)) {
         SendPC11(spot, source);
     } else if (fromNode) {
-        SendFramed(in.line, source);
+        if (SendsAsText(in.line)) {
+            SendFramed(in.line, source);
+        }
     } else if (in.source == SourceKind::MircUser && m_formatter.FormatSolarFrame(in.line)) {
         SendFramed(m_formatter.Text(), source);
     }

@@ -172,6 +172,14 @@ bool CRouter::Sends(const SpotFields& spot) {
     return true;
 }
 
+bool CRouter::SendsAsText(std::string_view line) {
+    if (!m_filter.HasAcceptRule() || !CSpotParser::LooksLikeSpot(line)) {
+        return true;
+    }
+    ++m_counts.filtered;
+    return false;
+}
+
 std::string CRouter::CountsText() const {
     return "spots passed " + std::to_string(m_counts.passed) + ", filtered " +
            std::to_string(m_counts.filtered) + ", dupes dropped " + std::to_string(m_counts.dupes);

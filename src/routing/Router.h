@@ -132,6 +132,10 @@ class CRouter : public RouterOptions {
     // the dupe test (so a filtered spot takes no place in the dupe table),
     // counted. True when the spot goes out.
     bool Sends(const SpotFields& spot);
+    // For a line about to go out as text because it could not be read as a
+    // spot: one that looks like a spot would pass every filter that way, so
+    // on a port with an accept rule it is counted as filtered and stays.
+    bool SendsAsText(std::string_view line);
 
     // Hooks of OnLine.
     // What the destinations are given of a received line (before the TNC

@@ -165,6 +165,28 @@ bool CSetupFile::IsNextKey(std::string_view key) {
     return same;
 }
 
+bool CSetupFile::IsWholeInt(std::string_view text, int& value) {
+    std::size_t i = 0;
+    while (i < text.size() && IsWhite(static_cast<unsigned char>(text[i]))) {
+        ++i;
+    }
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    const std::size_t digits = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        ++i;
+    }
+    if (i == digits) {
+        return false;
+    }
+    while (i < text.size() && IsWhite(static_cast<unsigned char>(text[i]))) {
+        ++i;
+    }
+    value = ToInt(text);
+    return i == text.size();
+}
+
 int CSetupFile::ToInt(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsWhite(static_cast<unsigned char>(text[i]))) {

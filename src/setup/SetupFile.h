@@ -57,6 +57,9 @@ class CSetupFile {
     // atoi: leading white space, optional sign, digits up to the first
     // non-digit; no digits reads as 0. Saturates instead of overflowing.
     static int ToInt(std::string_view text);
+    // True when text is one integer, blanks around it allowed ("8", " -1 "),
+    // with value as ToInt reads it; false for "x", "8x" or nothing.
+    static bool IsWholeInt(std::string_view text, int& value);
 
   private:
     bool FetchLine();

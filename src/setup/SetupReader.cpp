@@ -1,5 +1,7 @@
 #include "setup/SetupReader.h"
 
+#include "setup/NamedFile.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -45,17 +47,17 @@ std::vector<std::string> Lines(std::string_view fileBytes) {
 }
 
 bool ReadFile(const std::string& path, std::string& bytes, std::string& error) {
-    // Opened without waiting, so that a named pipe or a device given by
-    // mistake is refused instead of blocking the program.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = "Can't open setup file " + Quoted(path) + ": " + std::strerror(errno);
+    const NamedFile::Opened opened = NamedFile::Open(path, O_RDONLY, NamedFile::Kind::Regular);
+    if (opened.fd < 0) {
+        error = opened.wrongKind ? "Setup file " + Quoted(path) + " " + opened.why
+                                 : "Can't open setup file " + Quoted(path) + ": " + opened.why;
         return false;
     }
+    const int fd = opened.fd;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        error = "Can't read setup file " + Quoted(path) + ": " + std::strerror(errno);
         ::close(fd);
-        error = "Setup file " + Quoted(path) + " is not a regular file";
         return false;
     }
     if (st.st_size > MaxSetupFileBytes) {

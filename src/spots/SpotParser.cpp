@@ -208,6 +208,16 @@ bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::s
     return TakeFrequency(pos, spot);
 }
 
+bool CSpotParser::LooksLikeSpot(std::string_view line) {
+    const std::size_t start = line.find_first_not_of(" \t^");
+    if (start == std::string_view::npos) {
+        return false;
+    }
+    line.remove_prefix(start);
+    return StartsWithIgnoringCase(line, "DX de") || line.starts_with("PC11") ||
+           line.starts_with("PC61") || line.starts_with("AR17");
+}
+
 bool CSpotParser::Parse(SourceKind source, std::string_view line, SpotFields& spot) {
     switch (source) {
     case SourceKind::MircUser:

@@ -45,6 +45,10 @@ class CSpotParser {
     // Works on a copy of the line with the top bit of every byte cleared.
     bool ParseIrcSpot(std::string_view line, SpotFields& spot);
 
+    // True for a line that begins as a spot does ("DX de", or a PC11, PC61
+    // or AR17 frame), whether or not it can be read as one.
+    static bool LooksLikeSpot(std::string_view line);
+
     // The checks every parser ends with.
     static bool ValidateSpot(const SpotFields& spot);
 

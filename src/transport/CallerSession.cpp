@@ -1,5 +1,6 @@
 #include "transport/CallerSession.h"
 
+#include "platform/IClock.h"
 #include "port/IPortHost.h"
 #include "transport/HostResolver.h"
 #include "transport/InputRoom.h"
@@ -43,6 +44,7 @@ int CCallerSession::Capacity() const {
 }
 
 void CCallerSession::Start() {
+    m_startedAt = m_port.Host().Clock().NowSeconds();
     m_script.Start();
     m_keepAlive.Set(m_port.KeepAlive().Minutes(), m_port.Host().Clock());
     RunScript("");
@@ -81,6 +83,13 @@ void CCallerSession::Tick() {
     if (m_socket == nullptr) {
         return;
     }
+    const int limit = m_port.LoginTimeout();
+    if (!m_welcomed && limit > 0 && m_port.Host().Clock().NowSeconds() - m_startedAt >= limit) {
+        // Otherwise a silent caller keeps its place, and MaxCallers of them
+        // keep every station out.
+        Close("no login within " + std::to_string(limit) + " s");
+        return;
+    }
     if (m_keepAlive.IsDue(m_port.Host().Clock())) {
         if (m_keepAlive.TimesOut(true)) {
             Close("Port Timeout");
@@ -109,6 +118,9 @@ void CCallerSession::CheckLogin() {
         return;
     }
     m_welcomed = true;
+    if (m_refusedLines > 0) {
+        m_port.PrintMessage(m_address + " logged in" + RefusedNote());
+    }
     m_port.SendBacklog([this](std::string_view line) { Send(line); });
 }
 
@@ -120,6 +132,9 @@ void CCallerSession::Close(std::string_view reason) {
     if (!reason.empty()) {
         line += ": ";
         line += reason;
+    }
+    if (!m_welcomed) {
+        line += RefusedNote();
     }
     m_port.PrintMessage(line);
     Drop();
@@ -184,13 +199,37 @@ void CCallerSession::Deliver(char* data, int n) {
     if (m_socket == nullptr) {
         return;
     }
-    if (m_wholeLines) {
+    const std::string_view shown(data, ::strnlen(data, static_cast<std::size_t>(n)));
+    if (!m_welcomed) {
+        // Anyone who can reach the port could otherwise post to the routes.
+        m_port.PrintText(shown);
+        CountRefused(shown);
+    } else if (m_wholeLines) {
         Append(data, n);
     } else {
-        m_port.PrintText(std::string_view(data, ::strnlen(data, static_cast<std::size_t>(n))));
+        m_port.PrintText(shown);
         m_port.TakeInput(data, n);
     }
     RunScript(std::string_view(data, static_cast<std::size_t>(n)));
+}
+
+void CCallerSession::CountRefused(std::string_view text) {
+    for (char c : text) {
+        if (IsLineEnd(c)) {
+            m_inRefusedLine = false;
+        } else if (!m_inRefusedLine) {
+            m_inRefusedLine = true;
+            ++m_refusedLines;
+        }
+    }
+}
+
+std::string CCallerSession::RefusedNote() const {
+    if (m_refusedLines == 0) {
+        return {};
+    }
+    return "; " + std::to_string(m_refusedLines) + (m_refusedLines == 1 ? " line" : " lines") +
+           " sent before login not routed";
 }
 
 void CCallerSession::Append(const char* data, int n) {

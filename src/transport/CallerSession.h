@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,11 +18,14 @@ class QTcpSocket;
 //
 // Responsibilities: the caller's socket and its address ("127.0.0.1:40112"),
 // the telnet option refusal on what it sends, its own run of the port's
-// connect script, its keep-alive and silence timeout, and its output queue
-// (the socket's, capped). What it sends goes to the port's ring buffer chunk
-// by chunk while the port takes one caller; while it takes several, whole
-// lines only, so that two callers' bytes never mix inside a line. A line
-// longer than the ring is dropped, as the ring itself drops it.
+// connect script and the time limit on it, its keep-alive and silence
+// timeout, and its output queue (the socket's, capped). Until the script is
+// finished (the login) what the caller sends goes to the script only: it is
+// shown and its lines counted, never routed. After it, what it sends goes to
+// the port's ring buffer chunk by chunk while the port takes one caller;
+// while it takes several, whole lines only, so that two callers' bytes never
+// mix inside a line. A line longer than the ring is dropped, as the ring
+// itself drops it.
 //
 // Collaborators: the server port (ring buffer, view, router framing,
 // backlog, the list of callers), Qt's socket on the one loop thread.
@@ -42,7 +46,8 @@ class CCallerSession {
     }
     // Reads what the ring has room for.
     void Read() { m_pump.Run(); }
-    // Once a second: keep-alive, silence timeout, empty script prompts.
+    // Once a second: login time limit, keep-alive, silence timeout, empty
+    // script prompts.
     void Tick();
     // Closes the connection at once; a reason writes the "disconnected"
     // line with it, an empty one the plain line.
@@ -65,6 +70,10 @@ class CCallerSession {
     void Append(const char* data, int n);
     void RunScript(std::string_view text);
     void CheckLogin();
+    // Counts the lines of text received before the login.
+    void CountRefused(std::string_view text);
+    // "; 2 lines sent before login not routed", or nothing.
+    std::string RefusedNote() const;
     int Capacity() const;
 
     CRxNetHandler& m_port;
@@ -75,6 +84,9 @@ class CCallerSession {
     CConnectScript m_script;
     CKeepAliveTimer m_keepAlive;
     bool m_welcomed = false;
+    std::int64_t m_startedAt = 0;
+    int m_refusedLines = 0;
+    bool m_inRefusedLine = false;
     CReadPump m_pump;
     std::vector<char> m_receive;
     // Whole-line mode: bytes read and not yet put into the ring, from

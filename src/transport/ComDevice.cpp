@@ -1,5 +1,7 @@
 #include "transport/ComDevice.h"
 
+#include "setup/NamedFile.h"
+
 #include "transport/ComSettings.h"
 #include "transport/ComTermios.h"
 
@@ -26,10 +28,13 @@ CComDevice::~CComDevice() {
 
 CComDevice::OpenResult CComDevice::Open(const std::string& path, const CComSettings& settings) {
     Close();
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return OpenResult::OpenFailed;
+    const NamedFile::Opened opened =
+        NamedFile::Open(path, O_RDWR | O_NOCTTY, NamedFile::Kind::CharDevice);
+    if (opened.fd < 0) {
+        m_refusal = opened.why;
+        return opened.wrongKind ? OpenResult::WrongKind : OpenResult::OpenFailed;
     }
+    const int fd = opened.fd;
     // A terminal's exclusive mode keeps later openers out, but not root; the
     // advisory lock also keeps out a second port or program run as root.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

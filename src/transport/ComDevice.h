@@ -10,7 +10,9 @@ class CComSettings;
 // throughout. It writes no messages; the port turns its results into them.
 class CComDevice {
   public:
-    enum class OpenResult { Ok, OpenFailed, GetStateFailed, SetStateFailed };
+    // WrongKind: the path names a directory, a pipe or a file (Refusal
+    // says which), not a device.
+    enum class OpenResult { Ok, OpenFailed, WrongKind, GetStateFailed, SetStateFailed };
 
     CComDevice() = default;
     ~CComDevice();
@@ -27,6 +29,8 @@ class CComDevice {
     void Close();
 
     bool IsOpen() const { return m_fd >= 0; }
+    // After WrongKind: "is a directory", "is not a character device".
+    const std::string& Refusal() const { return m_refusal; }
     int Fd() const { return m_fd; }
 
     // Bytes the driver holds for reading; -1 when it cannot say.
@@ -36,4 +40,5 @@ class CComDevice {
 
   private:
     int m_fd = -1;
+    std::string m_refusal;
 };

@@ -80,6 +80,10 @@ void CComHandler::SaveKindSettings(CSetupFile& setup) const {
 
 void CComHandler::DoConnect() {
     switch (m_device.Open(m_settings.DevicePath(), m_settings)) {
+    case CComDevice::OpenResult::WrongKind:
+        PrintMessage(m_settings.DevicePath() + " " + m_device.Refusal());
+        PrintMessage("Failure creating device file");
+        return;
     case CComDevice::OpenResult::OpenFailed:
         PrintMessage("Failure creating device file");
         return;

@@ -4,6 +4,7 @@
 #include "port/IPortHost.h"
 #include "port/PortKind.h"
 #include "port/PortSetupValues.h"
+#include "setup/NamedFile.h"
 #include "setup/SetupFile.h"
 
 #include <cerrno>
@@ -75,8 +76,13 @@ void CFileHandler::DoConnect() {
     // instead of holding the event loop until one comes. A regular file
     // ignores O_NONBLOCK and is appended to without a user-space buffer, so
     // every write is in the file as soon as it returns.
-    m_fd = ::open(FileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (m_fd < 0 && errno == ENXIO) {
+    const NamedFile::Opened opened =
+        NamedFile::Open(FileName, O_WRONLY | O_APPEND | O_CREAT, NamedFile::Kind::Stream);
+    m_fd = opened.fd;
+    if (opened.wrongKind) {
+        PrintMessage(FileName + " " + opened.why);
+    }
+    if (m_fd < 0 && opened.error == ENXIO) {
         PrintMessage("No reader yet");
         // The connect script decides about trying again.
         OnLinkStart();

@@ -18,13 +18,18 @@ CRxNetHandler::CRxNetHandler(IPortHost& host, IPortView& view) : CSocketPort(hos
 //   PortNumber=7300
 //   MaxCallers=8
 //   Backlog=100
+//   LoginTimeout=30
 CRxNetHandler::CRxNetHandler(CSetupFile& setup, IPortHost& host, IPortView& view)
     : CSocketPort(setup, host, view) {
     if (setup.IsNextKey("MaxCallers")) {
-        SetMaxCallers(setup.GetInt("MaxCallers"));
+        m_maxCallers = ReadSetting(setup, "MaxCallers", 1, 1, MaxMaxCallers);
     }
     if (setup.IsNextKey("Backlog")) {
-        SetBacklog(setup.GetInt("Backlog"));
+        m_backlog.SetLength(ReadSetting(setup, "Backlog", 0, 0, CLineBacklog::MaxLength));
+    }
+    if (setup.IsNextKey("LoginTimeout")) {
+        m_loginTimeout =
+            ReadSetting(setup, "LoginTimeout", DefaultLoginTimeout, 0, MaxLoginTimeout);
     }
 }
 
@@ -34,20 +39,38 @@ CRxNetHandler::~CRxNetHandler() {
     }
 }
 
-void CRxNetHandler::SetMaxCallers(int n) {
-    m_maxCallers = std::clamp(n, 1, MaxMaxCallers);
-    if (m_maxCallers != n) {
-        PrintMessage("MaxCallers " + std::to_string(n) + " is out of range, using " +
-                     std::to_string(m_maxCallers));
+int CRxNetHandler::ReadSetting(CSetupFile& setup, const char* key, int fallback, int low,
+                               int high) {
+    const std::string written = setup.GetString(key);
+    int value = 0;
+    if (!CSetupFile::IsWholeInt(written, value)) {
+        PrintMessage(std::string(key) + " \"" + written + "\" is not a number, using " +
+                     std::to_string(fallback));
+        return fallback;
     }
+    return Clamped(key, written, value, low, high);
+}
+
+int CRxNetHandler::Clamped(const std::string& key, const std::string& written, int value, int low,
+                           int high) {
+    const int used = std::clamp(value, low, high);
+    if (used != value) {
+        PrintMessage(key + " " + written + " is out of range, using " + std::to_string(used));
+    }
+    return used;
+}
+
+void CRxNetHandler::SetMaxCallers(int n) {
+    m_maxCallers = Clamped("MaxCallers", std::to_string(n), n, 1, MaxMaxCallers);
 }
 
 void CRxNetHandler::SetBacklog(int lines) {
-    m_backlog.SetLength(lines);
-    if (m_backlog.Length() != lines) {
-        PrintMessage("Backlog " + std::to_string(lines) + " is out of range, using " +
-                     std::to_string(m_backlog.Length()));
-    }
+    m_backlog.SetLength(
+        Clamped("Backlog", std::to_string(lines), lines, 0, CLineBacklog::MaxLength));
+}
+
+void CRxNetHandler::SetLoginTimeout(int seconds) {
+    m_loginTimeout = Clamped("LoginTimeout", std::to_string(seconds), seconds, 0, MaxLoginTimeout);
 }
 
 void CRxNetHandler::SaveKindSettings(CSetupFile& setup) const {
@@ -58,12 +81,16 @@ void CRxNetHandler::SaveKindSettings(CSetupFile& setup) const {
     if (Backlog() != 0) {
         setup.PutInt("Backlog", Backlog());
     }
+    if (m_loginTimeout != DefaultLoginTimeout) {
+        setup.PutInt("LoginTimeout", m_loginTimeout);
+    }
 }
 
 CNetPort::Fields CRxNetHandler::KindFields() const {
     Fields fields = CSocketPort::KindFields();
     fields.emplace_back("MaxCallers", std::to_string(m_maxCallers));
     fields.emplace_back("Backlog", std::to_string(Backlog()));
+    fields.emplace_back("LoginTimeout", std::to_string(m_loginTimeout));
     return fields;
 }
 
@@ -76,6 +103,9 @@ void CRxNetHandler::ApplyKindFields(const PortSetupValues& values) {
         if (CSetupFile::ToInt(*n) != Backlog()) {
             SetBacklog(CSetupFile::ToInt(*n));
         }
+    }
+    if (const std::string* n = values.Field("LoginTimeout")) {
+        SetLoginTimeout(CSetupFile::ToInt(*n));
     }
 }
 

@@ -22,12 +22,20 @@ class QTcpServer;
 // with more, a caller beyond the limit is told so and closed. A caller that
 // leaves never takes the port down: it listens on until disconnected.
 // With a Backlog, a caller that logs in first gets the last lines sent.
+//
+// Until a caller has finished the connect script (its login), what it sends
+// is read by its script only and never routed, so that nobody who merely
+// reaches the port can post to the routes; a caller that has not finished
+// within LoginTimeout seconds is closed.
 class CRxNetHandler : public CSocketPort {
   public:
     static constexpr int MaxMaxCallers = 64;
+    static constexpr int DefaultLoginTimeout = 60;
+    static constexpr int MaxLoginTimeout = 3600;
 
     CRxNetHandler(IPortHost& host, IPortView& view);
-    // After "PortNumber": "MaxCallers" and "Backlog" when they are next.
+    // After "PortNumber": "MaxCallers", "Backlog" and "LoginTimeout" when
+    // they are next.
     CRxNetHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
     ~CRxNetHandler() override;
 
@@ -39,11 +47,14 @@ class CRxNetHandler : public CSocketPort {
     bool HasCaller() const { return Callers() > 0; }
     int Callers() const;
 
-    // Clamped to 1..64 and 0..1000, with a line in the port window.
+    // Clamped to 1..64, 0..1000 and 0..3600 (0: no limit), with a line in
+    // the port window.
     void SetMaxCallers(int n);
     void SetBacklog(int lines);
+    void SetLoginTimeout(int seconds);
     int MaxCallers() const { return m_maxCallers; }
     int Backlog() const { return m_backlog.Length(); }
+    int LoginTimeout() const { return m_loginTimeout; }
 
     // For the sessions.
     void SendBacklog(const std::function<void(std::string_view)>& send) const {
@@ -63,6 +74,10 @@ class CRxNetHandler : public CSocketPort {
     std::string StatusDetail() const override;
 
   private:
+    // The value of key as written; a value that is not a number gives
+    // fallback, one out of low..high the nearest bound, each with a line.
+    int ReadSetting(CSetupFile& setup, const char* key, int fallback, int low, int high);
+    int Clamped(const std::string& key, const std::string& written, int value, int low, int high);
     void Accept();
     void Refuse(QTcpSocket& socket);
     void Tick();
@@ -71,6 +86,7 @@ class CRxNetHandler : public CSocketPort {
     QTcpServer* m_server = nullptr;
     std::vector<std::unique_ptr<CCallerSession>> m_sessions;
     int m_maxCallers = 1;
+    int m_loginTimeout = DefaultLoginTimeout;
     CLineBacklog m_backlog;
     int m_tickTimer = 0;
     std::size_t m_readTurn = 0;

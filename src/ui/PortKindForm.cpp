@@ -102,7 +102,9 @@ CPortKindForm PageOf(const PortKind& kind) {
                 .transportFields = {
                     Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
                     PortNumber("23"), Ranged("MaxCallers", "Max Callers", 1031, "1", 1, 64),
-                    Ranged("Backlog", "Backlog", 1032, "0", 0, 1000)}};
+                    Ranged("Backlog", "Backlog", 1032, "0", 0, 1000),
+                    // The seconds a caller has for its login (0: no limit).
+                    Ranged("LoginTimeout", "Login Timeout", 1033, "60", 0, 3600)}};
     case PortKindCode::LogFile:
         return {.kind = &kind,
                 .dialogId = 146,

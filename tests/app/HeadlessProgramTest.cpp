@@ -276,6 +276,25 @@ TEST_F(HeadlessProgramTest, CheckOfARejectedSetupExitsOneAndSaysWhy) {
     EXPECT_NE(errors.find("NODELOG port loaded\n"), std::string::npos);
 }
 
+TEST_F(HeadlessProgramTest, CheckOfAMendedSetupExitsThreeAndSaysWhatWasDropped) {
+    std::string text = ConsoleToThreeLogs();
+    const std::string ctLog = "InputType=5\nDupeLength=100\nCRLFOption=3\n" + Options;
+    text.replace(text.find(ctLog), ctLog.size(),
+                 "InputType=5\nDupeLength=-5\nCRLFOption=3\n" + Options + "Filter=reject\n");
+    Put(dir / "setup.ini", text);
+    Program program(dir, {"--check", "setup.ini"});
+
+    EXPECT_EQ(program.ExitStatus(), 3);
+    const std::string errors = program.Errors();
+    EXPECT_NE(errors.find("CTLOG| CTLOG: DupeLength -5 is out of range, using 0\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("dropped, \"reject\" alone would drop every spot; name a criterion: "
+                          "reject\n"),
+              std::string::npos)
+        << errors;
+}
+
 TEST_F(HeadlessProgramTest, CheckSaveAsWritesTheSetupBackByteForByte) {
     Put(dir / "setup.ini", ConsoleToThreeLogs());
     {

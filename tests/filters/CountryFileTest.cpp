@@ -1,10 +1,13 @@
 #include "filters/CountryFile.h"
 
 #include "CountryText.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,11 +38,51 @@ INSTANTIATE_TEST_SUITE_P(Calls, CountryLookUp,
                                          LookUpRow{"PrefixPartDecides", "VP2E/DL1ABC", "NA"},
                                          LookUpRow{"PrefixAndPortable", "EA8/DL1ABC/P", "AF"},
                                          LookUpRow{"PrefixPartLast", "DL1ABC/EA8", "AF"},
-                                         LookUpRow{"AreaDigitKeepsCountry", "K1ABC/4", "NA"},
+                                         LookUpRow{"AreaDigitSameCountry", "K1ABC/4", "NA"},
+                                         LookUpRow{"AreaDigitMovesContinent", "UA3ABC/9", "AS"},
+                                         LookUpRow{"AreaDigitMovesBack", "RA0ABC/6", "EU"},
+                                         LookUpRow{"AreaPrefixUnknownKeepsHome", "VP2EAB/3", "NA"},
+                                         LookUpRow{"AreaDigitAndPortable", "UA3ABC/0/P", "AS"},
+                                         LookUpRow{"MmPrefixIsScotland", "MM/K1ABC", "EU"},
+                                         LookUpRow{"AmPrefixIsSpain", "AM/K1ABC", "EU"},
+                                         LookUpRow{"AeronauticalHasNone", "DL1ABC/AM", ""},
+                                         LookUpRow{"FirstListedCallWins", "K1DUP", "NA"},
+                                         LookUpRow{"FirstListedCallWinsAgain", "DL1DUP", "EU"},
                                          LookUpRow{"WholeCallOverride", "KH6ABC", "OC"},
                                          LookUpRow{"WholeCallOnlyWhole", "KH6ABD", "NA"},
                                          LookUpRow{"SkimmerLowerCase", "dl1abc-#", "EU"},
                                          LookUpRow{"Unknown", "3Y0J", ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The same kinds of calls against the real file of Debian's hamradio-files
+// package.
+constexpr const char* DebianFile = "/usr/share/hamradio-files/cty.dat";
+
+class RealCountryFile : public testing::TestWithParam<LookUpRow> {};
+
+TEST_P(RealCountryFile, ContinentOfCall) {
+    static CCountryFile file;
+    static std::string error;
+    static const bool read = file.Read(DebianFile, error);
+    if (!read && error.find("No such file") != std::string::npos) {
+        GTEST_SKIP() << DebianFile << " is not installed (Debian package hamradio-files)";
+    }
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(CCountryFile::ContinentName(file.ContinentOf(GetParam().call)), GetParam().continent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, RealCountryFile,
+                         testing::Values(LookUpRow{"AsiaticRussia", "UA9ABC", "AS"},
+                                         LookUpRow{"AreaDigitToAsia", "UA3ABC/9", "AS"},
+                                         LookUpRow{"AreaDigitToEurope", "RA0ABC/6", "EU"},
+                                         LookUpRow{"EuropeanTurkey", "TA3ABC/1", "EU"},
+                                         LookUpRow{"AsiaticTurkey", "TA1ABC/3", "AS"},
+                                         LookUpRow{"MmPrefixIsScotland", "MM/DL1ABC", "EU"},
+                                         LookUpRow{"AmPrefixIsSpain", "AM/K1ABC", "EU"},
+                                         LookUpRow{"MaritimeMobileHasNone", "DL1ABC/MM", ""},
+                                         LookUpRow{"PrefixPartDecides", "VP2E/K1ABC", "NA"},
+                                         LookUpRow{"CanariesPortable", "EA8/DL1ABC/P", "AF"},
+                                         LookUpRow{"SkimmerSpotter", "OH6BG-#", "EU"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct BadFileRow {
@@ -80,6 +123,18 @@ TEST(CountryFileTest, MissingFileSaysWhy) {
     std::string error;
     EXPECT_FALSE(file.Read("/nonexistent/cty.dat", error));
     EXPECT_EQ(error, "/nonexistent/cty.dat: No such file or directory");
+}
+
+TEST(CountryFileTest, PipeAndDirectoryRefusedWithoutWaiting) {
+    ScratchFolder scratch;
+    const std::string fifo = (scratch.Path() / "cty.dat").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CCountryFile file;
+    std::string error;
+    EXPECT_FALSE(file.Read(fifo, error));
+    EXPECT_EQ(error, fifo + ": is not a regular file");
+    EXPECT_FALSE(file.Read(scratch.Path().string(), error));
+    EXPECT_EQ(error, scratch.Path().string() + ": is a directory");
 }
 
 } // namespace

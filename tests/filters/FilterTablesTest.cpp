@@ -8,32 +8,6 @@
 
 namespace {
 
-struct BandRow {
-    const char* name;
-    const char* frequency;
-    const char* band;
-};
-
-class BandTableEdges : public testing::TestWithParam<BandRow> {};
-
-TEST_P(BandTableEdges, BandOfFrequency) {
-    double kHz = 0;
-    ASSERT_TRUE(CBandTable::ParseKhz(GetParam().frequency, kHz));
-    EXPECT_EQ(CBandTable::Name(CBandTable::BandOf(kHz)), GetParam().band);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Edges, BandTableEdges,
-    testing::Values(BandRow{"Below2200m", "135.6", "other"}, BandRow{"Low2200m", "135.7", "2200m"},
-                    BandRow{"Low160m", "1800.0", "160m"}, BandRow{"High160m", "2000.0", "160m"},
-                    BandRow{"Above160m", "2000.1", "other"}, BandRow{"Low60m", "5060.0", "60m"},
-                    BandRow{"High30m", "10150.0", "30m"}, BandRow{"Above30m", "10150.1", "other"},
-                    BandRow{"High20m", "14350.0", "20m"}, BandRow{"Low6m", "50000.0", "6m"},
-                    BandRow{"Low70cm", "420000.0", "70cm"},
-                    BandRow{"High23cm", "1300000.0", "23cm"},
-                    BandRow{"Above23cm", "2320000.0", "other"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 TEST(BandTableTest, NamesAreFoundInEitherCaseAndBadFrequenciesRefused) {
     EXPECT_EQ(CBandTable::Find("70CM"), CBandTable::Find("70cm"));
     EXPECT_EQ(CBandTable::Find("OTHER"), CBandTable::Other);
@@ -68,8 +42,55 @@ INSTANTIATE_TEST_SUITE_P(
                     ModeRow{"DigiSegmentLow", "", 14070.0, CModeTable::Digi},
                     ModeRow{"SsbSegmentLow", "tnx", 14100.0, CModeTable::Ssb},
                     ModeRow{"Ft8Window40m", "", 7074.0, CModeTable::Digi},
-                    ModeRow{"NoSegment", "", 430100.0, CModeTable::Unknown}),
+                    ModeRow{"OutsideEveryBand", "", 10200.0, CModeTable::Unknown}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Both tables at the edges of the bands: a frequency has a mode exactly when
+// it has a band.
+struct EdgeRow {
+    const char* name;
+    const char* frequency;
+    const char* band;
+    const char* mode;
+};
+
+class BandAndModeEdges : public testing::TestWithParam<EdgeRow> {};
+
+TEST_P(BandAndModeEdges, AgreeAtEveryEdge) {
+    double kHz = 0;
+    ASSERT_TRUE(CBandTable::ParseKhz(GetParam().frequency, kHz));
+    EXPECT_EQ(CBandTable::Name(CBandTable::BandOf(kHz)), GetParam().band);
+    EXPECT_EQ(CModeTable::Name(CModeTable::ModeOfSegment(kHz)), GetParam().mode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, BandAndModeEdges,
+    testing::Values(
+        EdgeRow{"Below2200m", "135.6", "other", ""}, EdgeRow{"Low2200m", "135.7", "2200m", "CW"},
+        EdgeRow{"High2200m", "137.8", "2200m", "CW"}, EdgeRow{"Below160m", "1799.9", "other", ""},
+        EdgeRow{"Low160m", "1800.0", "160m", "CW"}, EdgeRow{"High160m", "2000.0", "160m", "SSB"},
+        EdgeRow{"Above160m", "2000.1", "other", ""}, EdgeRow{"Low60m", "5060.0", "60m", "CW"},
+        EdgeRow{"High30m", "10150.0", "30m", "DIGI"}, EdgeRow{"Above30m", "10150.1", "other", ""},
+        EdgeRow{"Below20m", "13999.9", "other", ""}, EdgeRow{"Low20m", "14000.0", "20m", "CW"},
+        EdgeRow{"High20m", "14350.0", "20m", "SSB"}, EdgeRow{"Above20m", "14350.1", "other", ""},
+        EdgeRow{"High15m", "21450.0", "15m", "SSB"}, EdgeRow{"Above15m", "21450.1", "other", ""},
+        EdgeRow{"Low6m", "50000.0", "6m", "CW"}, EdgeRow{"Low70cm", "420000.0", "70cm", "SSB"},
+        EdgeRow{"High23cm", "1300000.0", "23cm", "SSB"},
+        EdgeRow{"Above23cm", "2320000.0", "other", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BandAndModeTest, EveryBandHasAModeFromEdgeToEdgeAndNoneJustOutside) {
+    for (int band = 0; band < CBandTable::Other; ++band) {
+        const double low = CBandTable::LowEdge(band);
+        const double high = CBandTable::HighEdge(band);
+        EXPECT_NE(CModeTable::ModeOfSegment(low), CModeTable::Unknown) << CBandTable::Name(band);
+        EXPECT_NE(CModeTable::ModeOfSegment(high), CModeTable::Unknown) << CBandTable::Name(band);
+        EXPECT_EQ(CModeTable::ModeOfSegment(low - 0.1), CModeTable::Unknown)
+            << CBandTable::Name(band);
+        EXPECT_EQ(CModeTable::ModeOfSegment(high + 0.1), CModeTable::Unknown)
+            << CBandTable::Name(band);
+    }
+}
 
 struct PatternRow {
     const char* name;

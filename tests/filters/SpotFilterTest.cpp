@@ -125,6 +125,34 @@ INSTANTIATE_TEST_SUITE_P(
                     SenderRow{"CTNetwork", "CT Network", "Cluster User", UserSpot}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Lines that begin as spots but cannot be read as one, on the data types that
+// would hand them on as text.
+class UnreadSpotLines : public testing::TestWithParam<SenderRow> {};
+
+TEST_P(UnreadSpotLines, StayOffPortWithAcceptRuleAndAreCounted) {
+    Rig r(GetParam().source, GetParam().destination);
+    r.dstRouter.SetFilter("", {"reject band=60m"});
+    r.Feed(GetParam().line);
+    EXPECT_NE(r.dst.written, "");
+    r.dst.written.clear();
+
+    r.dstRouter.SetFilter("", {"accept band=20m"});
+    r.Feed(GetParam().line);
+    EXPECT_EQ(r.dst.written, "");
+    EXPECT_EQ(r.dstRouter.CountsText(), "spots passed 0, filtered 1, dupes dropped 0");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, UnreadSpotLines,
+    testing::Values(
+        SenderRow{"Under100kHz", "CT User", "Cluster User",
+                  "DX de K1ABC:        99.0  DL1XYZ       cq cq                          1234Z"},
+        SenderRow{"FrequencyWithoutPoint", "CT Network", "Clusse User",
+                  "DX de K1ABC:     14025    DL1XYZ       1234Z cq cq"},
+        SenderRow{"TruncatedFrame", "Cluster Node", "Cluster Node",
+                  "PC11^14025.0^DL1XYZ^7-Dec-2026^12"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The Cluster User section of a setup, ending where the next port's would begin.
 std::vector<std::string> Section(std::vector<std::string> filterLines) {
     std::vector<std::string> lines = {"MyCall=G4AAA",
@@ -187,15 +215,22 @@ INSTANTIATE_TEST_SUITE_P(
                 "P: Filter on line 9 not used, no country file for its continents "
                 "(/nonexistent/cty.dat: No such file or directory): accept spotter-cont=EU\n"
                 "P: Filter on line 10 not used, no country file for its continents: "
-                "accept dx-cont=NA\n"}),
+                "accept dx-cont=NA\n"
+                "P: No spot passes this port until one of its accept rules can be used\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FilterKeysTest, RulesWithoutCountryFileLeaveTheOthersWorking) {
+TEST(FilterKeysTest, UnusableAcceptRuleFailsClosedAndUnusableRejectRuleIsSkipped) {
+    const std::string Spot40m =
+        "DX de K1ABC:      7025.0  DL1XYZ       cq cq                          1234Z";
     Rig r("Cluster User", "Cluster User");
     r.dstRouter.SetFilter("/nonexistent/cty.dat", {"accept spotter-cont=EU", "reject band=20m"});
-    r.Feed(UserSpot);
+    r.Feed(Spot40m);
     EXPECT_EQ(r.dst.written, "");
-    r.Feed("DX de K1ABC:      7025.0  DL1XYZ       cq cq                          1234Z");
+    EXPECT_EQ(r.dstRouter.CountsText(), "spots passed 0, filtered 1, dupes dropped 0");
+
+    r.dstRouter.SetFilter("/nonexistent/cty.dat", {"reject spotter-cont=EU", "reject band=20m"});
+    r.Feed(UserSpot);
+    r.Feed(Spot40m);
     EXPECT_EQ(r.dst.written, "DX/K1ABC 7025.0 DL1XYZ cq cq  <G4AAA\r\n");
 }
 

@@ -1,6 +1,10 @@
 #include "setup/SetupReader.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -18,13 +22,18 @@ TEST(SetupReaderTest, ReadFile_MissingFileSaysSo) {
     EXPECT_EQ(error, "Can't open setup file \"/nonexistent-dir/x.ini\": No such file or directory");
 }
 
-TEST(SetupReaderTest, ReadFile_RefusesWhatIsNotARegularFile) {
+TEST(SetupReaderTest, ReadFile_RefusesWhatIsNotARegularFileWithoutWaiting) {
+    ScratchFolder scratch;
+    const std::string fifo = (scratch.Path() / "setup.ini").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::string bytes;
     std::string error;
+    EXPECT_FALSE(SetupReader::ReadFile(fifo, bytes, error));
+    EXPECT_EQ(error, "Setup file \"" + fifo + "\" is not a regular file");
     EXPECT_FALSE(SetupReader::ReadFile("/dev/null", bytes, error));
     EXPECT_EQ(error, "Setup file \"/dev/null\" is not a regular file");
     EXPECT_FALSE(SetupReader::ReadFile("/", bytes, error));
-    EXPECT_EQ(error, "Setup file \"/\" is not a regular file");
+    EXPECT_EQ(error, "Setup file \"/\" is a directory");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"
 #include "setup/SetupFile.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -263,20 +265,41 @@ TEST_F(ComHandlerTest, Connect_NoSuchDevice_FailureCreatingDeviceFile) {
     EXPECT_EQ(view.Text(), "COM: Failure creating device file\n");
 }
 
-TEST_F(ComHandlerTest, Connect_FileThatIsNoTerminal_ErrorGettingDeviceStateAndClosed) {
-    char path[] = "/tmp/comhandler-plain-XXXXXX";
-    const int fd = ::mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
+// Paths that name no serial device; the open never waits on them.
+struct NotDeviceRow {
+    const char* name;
+    int kind; // S_IFREG, S_IFIFO, S_IFDIR
+    const char* why;
+};
+
+class ComHandlerNotDeviceTest : public ComHandlerTest,
+                                public ::testing::WithParamInterface<NotDeviceRow> {};
+
+TEST_P(ComHandlerNotDeviceTest, Connect_RefusedWithReasonAndNothingHeld) {
+    ScratchFolder scratch;
+    std::string path = (scratch.Path() / "ttyS9").string();
+    if (GetParam().kind == S_IFREG) {
+        WriteFileBytes(path, "");
+    } else if (GetParam().kind == S_IFIFO) {
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    } else {
+        path = scratch.Path().string();
+    }
     CComHandler& com = Open(path);
 
     com.Connect();
 
     EXPECT_FALSE(com.IsConnected());
-    EXPECT_EQ(view.Text(), "COM: Error getting device state\n");
-    EXPECT_TRUE(DeviceIsFree(path));
-    ::unlink(path);
+    EXPECT_EQ(view.Text(),
+              "COM: " + path + " " + GetParam().why + "\nCOM: Failure creating device file\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ComHandlerNotDeviceTest,
+    ::testing::Values(NotDeviceRow{"PlainFile", S_IFREG, "is not a character device"},
+                      NotDeviceRow{"NamedPipe", S_IFIFO, "is not a character device"},
+                      NotDeviceRow{"Directory", S_IFDIR, "is a directory"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ComHandlerTest, Connect_DeviceHeldByAnotherOpener_FailsThenSucceedsOnceFree) {
     const int other = ::open(pty.slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);

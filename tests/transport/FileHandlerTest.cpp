@@ -97,6 +97,13 @@ TEST_F(FileHandlerTest, Connect_BadPathSaysFailedOpeningFileAndStaysDown) {
     EXPECT_EQ(log.GetStatusText(), " LOG=D/MD ");
 }
 
+TEST_F(FileHandlerTest, Connect_DirectoryRefusedWithReason) {
+    log.FileName = dir.string();
+    log.Connect();
+    EXPECT_FALSE(log.IsConnected());
+    EXPECT_EQ(view.Text(), "LOG: " + dir.string() + " is a directory\nLOG: Failed Opening file\n");
+}
+
 TEST_F(FileHandlerTest, Write_ShortWriteSaysFileWriteErrorAndStaysConnected) {
     log.FileName = "/dev/full";
     log.Connect();

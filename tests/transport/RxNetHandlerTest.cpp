@@ -239,7 +239,8 @@ TEST_F(RxNetHandlerTest, SetupNewPort_ShowsRxtelDefaults) {
     EXPECT_EQ(shown.kindFields, (CNetPort::Fields{{"HostName", "127.0.0.1"},
                                                   {"PortNumber", "23"},
                                                   {"MaxCallers", "1"},
-                                                  {"Backlog", "0"}}));
+                                                  {"Backlog", "0"},
+                                                  {"LoginTimeout", "60"}}));
     EXPECT_EQ(port->PortName, "RXTEL");
     EXPECT_EQ(port->HostName, "127.0.0.1");
     EXPECT_EQ(port->PortNumber, 23);
@@ -258,6 +259,8 @@ TEST_F(RxNetHandlerTest, TwoCallers_EachLogsInAloneAndInputArrivesAsWholeLines) 
     EXPECT_EQ(ReadBytes(*a, 8), "Welcome\n");
     rx.SendLine("for the first only");
     EXPECT_EQ(ReadBytes(*a, 19), "for the first only\n");
+    b->write("G4XYZ\r\n");
+    EXPECT_EQ(ReadBytes(*b, 8), "Welcome\n");
 
     // The second caller's half line is held while the first's whole line
     // is taken in.
@@ -265,18 +268,77 @@ TEST_F(RxNetHandlerTest, TwoCallers_EachLogsInAloneAndInputArrivesAsWholeLines) 
     ASSERT_TRUE(SpinUntil([&] { return b->bytesToWrite() == 0; }));
     ServePendingEvents();
     a->write("DX de G4ABC:      7005.0  K1ABC\r\n");
-    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 2; }));
-    b->write("         second half\r\nG4XYZ\r\n");
-    EXPECT_EQ(ReadBytes(*b, 8), "Welcome\n");
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 1; }));
+    b->write("         second half\r\n");
     rx.SendLine("for both");
     EXPECT_EQ(ReadBytes(*a, 9), "for both\n");
     EXPECT_EQ(ReadBytes(*b, 9), "for both\n");
 
-    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 4; }));
-    EXPECT_EQ(host.lines, (std::vector<std::string>{
-                              "G4ABC", "DX de G4ABC:      7005.0  K1ABC",
-                              "DX de G4XYZ:     14025.0  W1AW         second half", "G4XYZ"}));
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 2; }));
+    EXPECT_EQ(host.lines,
+              (std::vector<std::string>{"DX de G4ABC:      7005.0  K1ABC",
+                                        "DX de G4XYZ:     14025.0  W1AW         second half"}));
     EXPECT_EQ(rx.Callers(), 2);
+}
+
+// One caller at a time (text taken chunk by chunk) and several (whole lines).
+class RxNetLoginTest : public RxNetHandlerTest,
+                       public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RxNetLoginTest, BeforeLogin_TextGoesToScriptOnlyAndRefusedLinesAreCounted) {
+    ListeningPort(SetupText::Script({{"", "login:"}, {"G4", "Welcome"}}, 0, 60), GetParam());
+    auto station = Call();
+    EXPECT_EQ(ReadBytes(*station, 7), "login:\n");
+
+    station->write("DX de G4ABC:     14025.0  W1AW         not logged in        1200Z\r\n"
+                   "PC11^14025.0^W1AW^8-Dec-2026^1200Z^x^G4ABC^N0DE^H9^~\r\n");
+    station->write("G4ABC\r\n");
+    EXPECT_EQ(ReadBytes(*station, 8), "Welcome\n");
+    station->write("DX de G4ABC:      7005.0  K1ABC        logged in            1201Z\r\n");
+
+    ASSERT_TRUE(SpinUntil([&] { return !host.lines.empty(); }));
+    EXPECT_EQ(host.lines,
+              (std::vector<std::string>{
+                  "DX de G4ABC:      7005.0  K1ABC        logged in            1201Z"}));
+    EXPECT_NE(view.Text().find(
+                  Caller(station->localPort(), "logged in; 3 lines sent before login not routed")),
+              std::string::npos);
+    EXPECT_NE(view.Text().find("not logged in        1200Z"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Callers, RxNetLoginTest, ::testing::Values("", "MaxCallers=3\n"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.index == 0 ? "OneCaller" : "ThreeCallers");
+                         });
+
+TEST_F(RxNetHandlerTest, LoginTimeout_ClosesSilentCallerButNeverOneThatLoggedIn) {
+    CRxNetHandler& rx = ListeningPort(SetupText::Script({{"", "login:"}, {"G4", "Welcome"}}, 0, 60),
+                                      "MaxCallers=3\nLoginTimeout=30\n");
+    auto listener = Call();
+    EXPECT_EQ(ReadBytes(*listener, 7), "login:\n");
+    listener->write("G4ABC\r\n");
+    EXPECT_EQ(ReadBytes(*listener, 8), "Welcome\n");
+    auto silent = Call();
+    EXPECT_EQ(ReadBytes(*silent, 7), "login:\n");
+    silent->write("half a call");
+    const quint16 silentPort = silent->localPort();
+
+    host.clock.seconds += 30;
+    ASSERT_TRUE(SpinUntil([&] { return silent->state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_NE(view.Text().find(
+                  Caller(silentPort, "disconnected: no login within 30 s; 1 line sent before login "
+                                     "not routed")),
+              std::string::npos);
+    // Another silent caller closed an hour later shows that the time limit
+    // was looked at again.
+    auto late = Call();
+    EXPECT_EQ(ReadBytes(*late, 7), "login:\n");
+    host.clock.seconds += 3600;
+    ASSERT_TRUE(SpinUntil([&] { return late->state() == QAbstractSocket::UnconnectedState; }));
+
+    EXPECT_EQ(listener->state(), QAbstractSocket::ConnectedState);
+    rx.SendLine("still served");
+    EXPECT_EQ(ReadBytes(*listener, 13), "still served\n");
 }
 
 TEST_F(RxNetHandlerTest, KeepAlive_SilentCallerDroppedAloneWhileTheOtherStays) {
@@ -387,7 +449,15 @@ INSTANTIATE_TEST_SUITE_P(
                       SavedKeys{"DefaultsWrittenOut", "MaxCallers=1\nBacklog=0\n", "", ""},
                       SavedKeys{"OutOfRange", "MaxCallers=100\nBacklog=-1\n", "MaxCallers=64\n",
                                 "RXTEL: MaxCallers 100 is out of range, using 64\n"
-                                "RXTEL: Backlog -1 is out of range, using 0\n"}),
+                                "RXTEL: Backlog -1 is out of range, using 0\n"},
+                      SavedKeys{"LoginTimeoutAfterBacklog", "Backlog=5\nLoginTimeout=30\n",
+                                "Backlog=5\nLoginTimeout=30\n", ""},
+                      SavedKeys{"LoginTimeoutDefault", "LoginTimeout=60\n", "", ""},
+                      SavedKeys{"NotNumbersNamedAsWritten",
+                                "MaxCallers=x\nBacklog=5y\nLoginTimeout=\n", "",
+                                "RXTEL: MaxCallers \"x\" is not a number, using 1\n"
+                                "RXTEL: Backlog \"5y\" is not a number, using 0\n"
+                                "RXTEL: LoginTimeout \"\" is not a number, using 60\n"}),
     [](const ::testing::TestParamInfo<SavedKeys>& info) { return info.param.name; });
 
 // A feed fanned out to many callers, on IPv4 and IPv6 loopback.

@@ -88,7 +88,11 @@ TEST(PortSetupModelTest, NewPort_TransportDefaultsOfEveryKind) {
          "RX Net Connection Setup",
          "RXTEL",
          "Cluster User",
-         {{"HostName", "127.0.0.1"}, {"PortNumber", "23"}, {"MaxCallers", "1"}, {"Backlog", "0"}}},
+         {{"HostName", "127.0.0.1"},
+          {"PortNumber", "23"},
+          {"MaxCallers", "1"},
+          {"Backlog", "0"},
+          {"LoginTimeout", "60"}}},
         {"FILE", "File Handler Setup", "LOG", "CT User", {{"FileName", "Default.txt"}}},
     };
     for (const Row& row : rows) {
@@ -206,7 +210,8 @@ TEST(PortSetupModelTest, ServerPort_MaxCallersAndBacklogCheckedOnOk) {
     EXPECT_EQ(out.kindFields, (Fields{{"HostName", "2001:db8::1"},
                                       {"PortNumber", "23"},
                                       {"MaxCallers", "64"},
-                                      {"Backlog", "1000"}}));
+                                      {"Backlog", "1000"},
+                                      {"LoginTimeout", "60"}}));
 }
 
 TEST(PortSetupModelTest, FieldChecks_AcceptLimitsAndAnyCrLfValue) {
