@@ -201,6 +201,11 @@ bool CPortHandler::RunScript(CConnectScript& script, std::string_view text,
 
 void CPortHandler::OnLinkStart() {
     m_linkRunning = true;
+    // Every link gets its full keep-alive period before it counts as silent.
+    m_keepAlive.Rearm(m_host.Clock());
+    if (m_router != nullptr) {
+        m_router->ForgetIdle();
+    }
     StartScript();
 }
 

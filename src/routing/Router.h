@@ -114,6 +114,8 @@ class CRouter : public RouterOptions {
 
     CPortHandler& Port() const { return m_port; }
     bool IsIdle() const { return m_idle; }
+    // A new link owes nothing to the silence of the previous one.
+    void ForgetIdle() { m_idle = false; }
 
     // The data type name of the concrete router, e.g. "Cluster User".
     std::string InputType;
