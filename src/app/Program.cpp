@@ -123,6 +123,9 @@ int Program::Run(int argc, char** argv, const CommandLine& cl) {
     // A log pipe or an output whose reader left is a write error the port
     // reports, not the end of the program.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file size limit is a full disk to the log file port, which holds
+    // its lines, not a reason to end.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         switch (cl.mode) {
         case CommandLine::Mode::Help:

@@ -3,6 +3,7 @@
 #include "port/PortHandler.h"
 #include "transport/WriteQueue.h"
 
+#include <cstdint>
 #include <string>
 
 // The log file port ("FILE"): appends what is routed to it to a file. It
@@ -14,6 +15,11 @@
 // writing ever waits for it: without a reader the port says "No reader yet"
 // and tries again on the next connect; what a slow reader has not taken yet
 // waits in a bounded queue; a reader that leaves disconnects the port.
+//
+// A full disk loses nothing while the queue has room: what the disk did not
+// take (a line torn in the middle too) is held and written again every few
+// seconds, and the port says once that it holds lines, once a minute how many
+// it had to drop past the queue's cap, and once that it writes again.
 //
 // Setup key: "FileName", a path; a relative one is taken from the current
 // directory when the port connects.
@@ -31,6 +37,11 @@ class CFileHandler : public CPortHandler {
 
     std::string FileName = "Default.txt";
 
+    // How often a full disk is tried again, and how often lines dropped
+    // meanwhile are counted out loud.
+    static constexpr int RetryMs = 5000;
+    static constexpr int DropReportSeconds = 60;
+
   protected:
     void DoConnect() override;
     LinkEnd DoDisconnect() override;
@@ -40,7 +51,18 @@ class CFileHandler : public CPortHandler {
     // port a TNC stream port.
     static void MapTncChoice(PortSetupValues& values);
     void OnWriteError(int error);
+    void RetryFullDisk();
+    void StopRetrying();
+    // A line for the port window and for the main window (standard error
+    // and the journal without a screen).
+    void Alert(const std::string& text);
+    std::string Subject() const { return "Log file " + FileName + ": "; }
 
     int m_fd = -1;
     CWriteQueue m_output;
+    int m_retryTimer = 0;
+    std::size_t m_dropped = 0;
+    std::size_t m_droppedSaid = 0;
+    std::int64_t m_dropSaidAt = 0;
+    std::string m_fullReason;
 };
