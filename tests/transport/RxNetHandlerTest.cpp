@@ -320,6 +320,24 @@ TEST_F(RxNetHandlerTest, LateCaller_GetsBacklogOldestFirstThenLiveLines) {
                                             "live\n");
 }
 
+TEST_F(RxNetHandlerTest, SingleCallerStopsReading_ClosedOnceAndPortListensOn) {
+    CRxNetHandler& rx = ListeningPort(NoScript);
+    auto station = Call();
+    ASSERT_TRUE(SpinUntil([&] { return rx.HasCaller(); }));
+    NeverRead(*station);
+    const quint16 stationPort = station->localPort();
+    view.ClearText();
+    const std::string line = std::string(998, 's') + "\r\n";
+
+    for (int i = 0; i < 4000 && rx.HasCaller(); ++i) {
+        rx.Write(line.data(), static_cast<int>(line.size()));
+        ServePendingEvents();
+    }
+
+    EXPECT_EQ(view.Text(), Caller(stationPort, "disconnected: output queue full"));
+    EXPECT_TRUE(rx.IsConnected());
+}
+
 TEST_F(RxNetHandlerTest, HostileCallers_OnlyTheyAreAffected) {
     CRxNetHandler& rx = ListeningPort(NoScript, "MaxCallers=3\n");
     auto longLine = Call();
