@@ -2,14 +2,15 @@
 
 #include "platform/IClock.h"
 #include "platform/IEventLoop.h"
-#include "platform/IPortView.h"
 #include "platform/IUiServices.h"
 #include "port/IPortHost.h"
 #include "port/PortSetupValues.h"
 #include "setup/SetupFile.h"
+#include "transport/OperatorNotice.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -77,7 +78,7 @@ void CFileHandler::DoConnect() {
     // instead of holding the event loop until one comes. A regular file
     // ignores O_NONBLOCK and is appended to without a user-space buffer, so
     // every write is in the file as soon as it returns.
-    m_fd = ::open(FileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    m_fd = OpenFile();
     if (m_fd < 0 && errno == ENXIO) {
         PrintMessage("No reader yet");
         // The connect script decides about trying again.
@@ -96,11 +97,31 @@ void CFileHandler::DoConnect() {
     PrintMessage("Port connected");
 }
 
+int CFileHandler::OpenFile() const {
+    return ::open(FileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+}
+
+bool CFileHandler::Reopen() {
+    if (!IsConnected()) {
+        return false;
+    }
+    const int fd = OpenFile();
+    if (fd < 0) {
+        TellOperator(*this, Subject() + "cannot open it again (" + std::strerror(errno) +
+                                "), writing on to the old file");
+        return false;
+    }
+    m_output.SwitchTo(fd);
+    ::close(m_fd);
+    m_fd = fd;
+    return true;
+}
+
 CPortHandler::LinkEnd CFileHandler::DoDisconnect() {
     if (m_output.IsHolding()) {
-        Alert(Subject() + "disconnected while the disk is full, " +
-              std::to_string(m_output.PendingLines()) + " held lines and " +
-              std::to_string(m_dropped) + " dropped lines are lost");
+        TellOperator(*this, Subject() + "disconnected while the disk is full, " +
+                                std::to_string(m_output.PendingLines()) + " held lines and " +
+                                std::to_string(m_dropped) + " dropped lines are lost");
     }
     StopRetrying();
     m_output.Stop();
@@ -132,8 +153,8 @@ void CFileHandler::OnWriteError(int error) {
             m_dropped = 0;
             m_droppedSaid = 0;
             m_dropSaidAt = Host().Clock().NowSeconds();
-            Alert(Subject() + m_fullReason + ", holding " +
-                  std::to_string(m_output.PendingLines()) + " lines");
+            TellOperator(*this, Subject() + m_fullReason + ", holding " +
+                                    std::to_string(m_output.PendingLines()) + " lines");
             m_retryTimer = Host().Loop().StartTimer(RetryMs, [this] { RetryFullDisk(); });
         }
         return;
@@ -150,14 +171,15 @@ void CFileHandler::RetryFullDisk() {
     m_output.Retry();
     if (!m_output.IsHolding()) {
         StopRetrying();
-        Alert(Subject() + "writing again, " + std::to_string(m_dropped) + " lines were dropped");
+        TellOperator(*this, Subject() + "writing again, " + std::to_string(m_dropped) +
+                                " lines were dropped");
         m_dropped = 0;
         return;
     }
     const std::int64_t now = Host().Clock().NowSeconds();
     if (m_dropped != m_droppedSaid && now - m_dropSaidAt >= DropReportSeconds) {
-        Alert(Subject() + m_fullReason + ", " + std::to_string(m_dropped) +
-              " lines dropped so far");
+        TellOperator(*this, Subject() + m_fullReason + ", " + std::to_string(m_dropped) +
+                                " lines dropped so far");
         m_droppedSaid = m_dropped;
         m_dropSaidAt = now;
     }
@@ -168,11 +190,6 @@ void CFileHandler::StopRetrying() {
         Host().Loop().StopTimer(m_retryTimer);
         m_retryTimer = 0;
     }
-}
-
-void CFileHandler::Alert(const std::string& text) {
-    PrintMessage(text);
-    Host().Ui().MainView().AppendText(PortName + ": " + text + "\n");
 }
 
 void CFileHandler::SavePortType(CSetupFile& setup) const {

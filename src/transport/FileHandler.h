@@ -34,6 +34,11 @@ class CFileHandler : public CPortHandler {
     void SavePortType(CSetupFile& setup) const override;
     void SaveKindSettings(CSetupFile& setup) const override;
     bool EditSetup() override;
+    // Opens the file by its name again (after a log rotation moved it away)
+    // and writes on there, keeping what waits and the link. False, writing
+    // on to the old file with a line that says why, when it cannot be
+    // opened; false too while the port is not connected.
+    bool Reopen();
 
     std::string FileName = "Default.txt";
 
@@ -50,12 +55,11 @@ class CFileHandler : public CPortHandler {
     // The dialog offers "FALSE" and "TRUE"; anything but "FALSE" makes the
     // port a TNC stream port.
     static void MapTncChoice(PortSetupValues& values);
+    // Never waits; see DoConnect.
+    int OpenFile() const;
     void OnWriteError(int error);
     void RetryFullDisk();
     void StopRetrying();
-    // A line for the port window and for the main window (standard error
-    // and the journal without a screen).
-    void Alert(const std::string& text);
     std::string Subject() const { return "Log file " + FileName + ": "; }
 
     int m_fd = -1;

@@ -7,6 +7,7 @@
 #include <vector>
 
 class CCallerSession;
+class CDescriptorShortage;
 class QTcpServer;
 
 // The telnet server port ("RXTEL"): listens on a TCP address (IPv4 or IPv6)
@@ -25,6 +26,8 @@ class QTcpServer;
 class CRxNetHandler : public CSocketPort {
   public:
     static constexpr int MaxMaxCallers = 64;
+    // After a failed accept, callers wait this long in the listen queue.
+    static constexpr int AcceptPauseMs = 1000;
 
     CRxNetHandler(IPortHost& host, IPortView& view);
     // After "PortNumber": "MaxCallers" and "Backlog" when they are next.
@@ -64,6 +67,9 @@ class CRxNetHandler : public CSocketPort {
 
   private:
     void Accept();
+    // Out of descriptors (or another accept failure): said once, waiting
+    // callers refused, accepting paused for a moment.
+    void AcceptFailed();
     void Refuse(QTcpSocket& socket);
     void Tick();
     void Sweep();
@@ -75,4 +81,7 @@ class CRxNetHandler : public CSocketPort {
     int m_tickTimer = 0;
     std::size_t m_readTurn = 0;
     bool m_sweepPosted = false;
+    std::unique_ptr<CDescriptorShortage> m_shortage;
+    bool m_acceptFailureSaid = false;
+    int m_resumeTimer = 0;
 };

@@ -22,8 +22,18 @@ CWriteQueue::~CWriteQueue() {
 
 void CWriteQueue::Start(int fd, std::function<void(int)> onError) {
     Stop();
-    m_fd = fd;
     m_onError = std::move(onError);
+    Attach(fd);
+}
+
+void CWriteQueue::SwitchTo(int fd) {
+    Watch(false);
+    Attach(fd);
+    Watch(Pending() > 0 && !m_holding);
+}
+
+void CWriteQueue::Attach(int fd) {
+    m_fd = fd;
     struct stat info {};
     const bool known = ::fstat(fd, &info) == 0;
     m_socket = known && S_ISSOCK(info.st_mode);

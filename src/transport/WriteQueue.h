@@ -44,6 +44,9 @@ class CWriteQueue {
     // The line feeds among the bytes waiting.
     std::size_t PendingLines() const;
     static bool IsNoRoom(int error);
+    // Goes on writing to fd (not owned) instead, keeping what waits: a log
+    // file opened again after it was moved away.
+    void SwitchTo(int fd);
     // Stops, dropping whatever waits; before the descriptor is closed.
     void Stop();
     // False, taking nothing, when the bytes would pass the limit.
@@ -61,6 +64,8 @@ class CWriteQueue {
     // One write that never blocks; -1 with errno (EAGAIN when full).
     long WriteSome(const char* data, std::size_t len) const;
     void Watch(bool on);
+    // Takes fd and learns what kind of file it is.
+    void Attach(int fd);
 
     std::size_t m_limit;
     std::function<void(int)> m_onError;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -208,6 +210,47 @@ TEST_F(HeadlessProgramTest, EndOfInputKeepsRunningUntilSigint) {
     const std::string errors = program.Errors();
     EXPECT_NE(errors.find("CTLOG| CTLOG: Port connected\n"), std::string::npos) << errors;
     EXPECT_NE(errors.find("NODELOG| NODELOG: Port disconnected\n"), std::string::npos);
+}
+
+TEST_F(HeadlessProgramTest, SighupOpensRotatedLogsAgainAndDisconnectsNothing) {
+    Put(dir / "setup.ini", ConsoleToThreeLogs());
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit low = saved;
+    low.rlim_cur = std::min<rlim_t>(1000, saved.rlim_max);
+    ::setrlimit(RLIMIT_NOFILE, &low);
+    Program program(dir, {"--headless", "setup.ini", "/START", "--follow"});
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+
+    program.Type(Spot1 + "\n");
+    ASSERT_TRUE(
+        WaitUntil([&] { return Contents(dir / "ct.log").find("VP8LP") != std::string::npos; }));
+    fs::rename(dir / "ct.log", dir / "ct.log.1");
+    program.Signal(SIGHUP);
+    ASSERT_TRUE(WaitUntil([&] {
+        return program.Errors().find("SIGHUP: 3 of 3 log files opened again\n") !=
+               std::string::npos;
+    })) << program.Errors();
+    program.Type(Spot2 + "\n");
+    ASSERT_TRUE(WaitUntil([&] {
+        return fs::exists(dir / "ct.log") &&
+               Contents(dir / "ct.log").find("ZL7G") != std::string::npos;
+    }));
+
+    EXPECT_TRUE(program.Running());
+    EXPECT_EQ(Contents(dir / "ct.log.1"), Spot1 + "\r\n");
+    EXPECT_EQ(Contents(dir / "ct.log"), Spot2 + "\r\n");
+    const std::string errors = program.Errors();
+    EXPECT_EQ(errors.find("disconnected"), std::string::npos) << errors;
+    EXPECT_EQ(errors.rfind("file descriptors: limit ", 0), 0u) << errors;
+    if (low.rlim_cur < saved.rlim_max) {
+        EXPECT_NE(errors.find("file descriptors: limit raised from 1000 to " +
+                              std::to_string(saved.rlim_max) + "\n"),
+                  std::string::npos)
+            << errors;
+    }
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.ExitStatus(), 0);
 }
 
 TEST_F(HeadlessProgramTest, WithoutStartTypedLinesGoNowhere) {
