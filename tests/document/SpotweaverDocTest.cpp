@@ -269,7 +269,7 @@ const MalformedFile kMalformedFiles[] = {
      ThirtyTwoLoaded() +
          "Setup file: port section 33 is past the limit of 32 ports: its lines are skipped\n"
          "Setup file: route section 1: dropped Port=33, which names no loaded port (ports are "
-         "numbered 1 to 33)\n" +
+         "numbered 1 to 32: a setup loads at most 32 ports)\n" +
          Loaded},
     {"UnknownInputTypeDropsThePort",
      Header(2) + BadInputType + Con("B") + Routes(0, {2, 0}) + Routes(0, {1, 0}) + Layout(),
