@@ -3,6 +3,7 @@
 #include "port/PortSetupValues.h"
 #include "setup/SetupFile.h"
 #include "transport/InputRoom.h"
+#include "transport/OperatorNotice.h"
 #include "transport/SocketError.h"
 #include "transport/TelnetFilter.h"
 #include "transport/WriteQueue.h"
@@ -119,8 +120,9 @@ void CSocketPort::Write(const char* data, int len) {
     // link is reset once, and the connect script reconnects as it is set.
     const qint64 waiting = socket->bytesToWrite();
     if (waiting + len > static_cast<qint64>(CWriteQueue::MaxPending)) {
-        PrintMessage("partner stopped reading: " + std::to_string(waiting) + " bytes waiting, " +
-                     (Script().AutoReconnectArmed() ? "reconnecting" : "disconnecting"));
+        TellOperator(*this, "partner stopped reading: " + std::to_string(waiting) +
+                                " bytes waiting, " +
+                                (Script().AutoReconnectArmed() ? "reconnecting" : "disconnecting"));
         Disconnect();
         return;
     }

@@ -371,6 +371,7 @@ TEST_F(NetConnectHandlerTest, PartnerStopsReading_LinesWaitThenOneResetAndReconn
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("Socket Error"), std::string::npos);
+    EXPECT_EQ(host.ui.mainView.Text().rfind("TEL: partner stopped reading: ", 0), 0u);
     EXPECT_TRUE(SpinUntil([&] { return !host.commands.empty(); }, 3000));
 }
 
