@@ -90,7 +90,8 @@ def main():
     ap.add_argument("--keep", action="store_true")
     a = ap.parse_args()
 
-    tool = lambda name: os.path.join(a.bin, name)  # noqa: E731
+    tool = lambda name: os.path.join(os.path.abspath(a.bin), name)  # noqa: E731
+    a.spotweaver = os.path.abspath(a.spotweaver)
     route = read_route(a.setup)
     for end in ("feed", "node"):
         if not port_free(*route[end]):
