@@ -37,17 +37,8 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 if [ -z "${no_build:-}" ]; then
-    if [ ! -f "$build_dir/build.ninja" ]; then
-        cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
-    fi
-    # grep reads the whole list (no -q): an early exit would end the build
-    # tool with SIGPIPE, which pipefail reports as a failure.
-    if ! cmake --build "$build_dir" --target help | grep sw_bench_e2e >/dev/null; then
-        echo "bench/run.sh: the benchmark targets are not configured; the build needs" >&2
-        echo "Google Benchmark (libbenchmark-dev): run bash scripts/setup.sh first" >&2
-        exit 1
-    fi
-    cmake --build "$build_dir" --target spotweaver sw_bench_e2e
+    source bench/build-tools.sh
+    bench_build "$build_dir"
 fi
 
 exec python3 bench/e2e/driver.py --bin "$build_dir/bin" --spotweaver "$build_dir/bin/spotweaver" \

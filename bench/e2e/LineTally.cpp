@@ -25,6 +25,10 @@ void CLineTally::Count(std::string_view line, std::int64_t arrivalNs) {
         return;
     }
     m_seen[i] = 1;
+    if (seq < m_highest)
+        ++m_outOfOrder;
+    else
+        m_highest = seq;
     if (!m_times.empty())
         m_times[i] = arrivalNs;
     if (i < m_dupeMarks.size() && m_dupeMarks[i])
@@ -60,5 +64,6 @@ std::string CLineTally::Summary() const {
     return "lines=" + std::to_string(m_lines) + " unique=" + std::to_string(m_unique) +
            " dupes=" + std::to_string(m_dupes) + " repeats=" + std::to_string(m_repeats) +
            " unnumbered=" + std::to_string(m_unnumbered) +
+           " out_of_order=" + std::to_string(m_outOfOrder) +
            " first_ns=" + std::to_string(m_firstNs) + " last_ns=" + std::to_string(m_lastNs);
 }

@@ -26,7 +26,8 @@ class CLineTally {
     std::int64_t Lines() const { return m_lines; }
     std::int64_t FirstNs() const { return m_firstNs; }
     std::int64_t LastNs() const { return m_lastNs; }
-    // "lines=.. unique=.. dupes=.. repeats=.. unnumbered=.. first_ns=.. last_ns=.."
+    // "lines=.. unique=.. dupes=.. repeats=.. unnumbered=.. out_of_order=.. first_ns=..
+    // last_ns=.."
     std::string Summary() const;
     // Arrival time per sequence number, 0 where none arrived.
     const std::vector<std::int64_t>& Times() const { return m_times; }
@@ -41,6 +42,9 @@ class CLineTally {
     std::int64_t m_dupes = 0;
     std::int64_t m_repeats = 0;
     std::int64_t m_unnumbered = 0;
+    // First arrivals of a number below one that came before it.
+    std::int64_t m_outOfOrder = 0;
+    std::int64_t m_highest = -1;
     std::int64_t m_firstNs = 0;
     std::int64_t m_lastNs = 0;
 };

@@ -9,6 +9,7 @@
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/SignalWatcher.h"
 #include "platform/qt/SystemClock.h"
+#include "transport/FileHandler.h"
 #include "transport/PortFactory.h"
 
 #if defined(SPOTWEAVER_WITH_GUI) && SPOTWEAVER_WITH_GUI && __has_include("ui/GuiMain.h")
@@ -25,6 +26,7 @@
 #include <exception>
 #include <string>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -46,11 +48,51 @@ int PrintText(const std::string& text) {
     return 0;
 }
 
+// Every caller of a server port and every log file takes a descriptor; a
+// server raises its soft limit to the hard one, as far as it may.
+// "file descriptors: limit raised from 1024 to 524288"
+std::string RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return std::string("file descriptors: limit unknown: ") + std::strerror(errno);
+    }
+    const rlim_t before = limit.rlim_cur;
+    if (before == limit.rlim_max) {
+        return "file descriptors: limit " + std::to_string(before);
+    }
+    limit.rlim_cur = limit.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return "file descriptors: limit " + std::to_string(before) +
+               ", not raised: " + std::strerror(errno);
+    }
+    return "file descriptors: limit raised from " + std::to_string(before) + " to " +
+           std::to_string(limit.rlim_max);
+}
+
+// SIGHUP, as after a log rotation: every connected log file port opens its
+// file again; nothing is disconnected.
+void ReopenLogFiles(const CSpotweaverDoc& doc) {
+    int reopened = 0;
+    int logs = 0;
+    for (int i = 0; i < doc.PortCount(); ++i) {
+        if (auto* log = dynamic_cast<CFileHandler*>(doc.Port(i)); log && log->IsConnected()) {
+            ++logs;
+            reopened += log->Reopen() ? 1 : 0;
+        }
+    }
+    StdStreams::Error("SIGHUP: " + std::to_string(reopened) + " of " + std::to_string(logs) +
+                      " log files opened again\n");
+}
+
 // spotweaver --headless setup.ini [/START] [--follow]
 int RunHeadless(char** argv, const CommandLine& cl) {
+    const std::string descriptors = RaiseDescriptorLimit();
     QtArguments qtArgs(argv);
     QCoreApplication app(qtArgs.count, qtArgs.args);
     StdStreams::LoopScope streams;
+    if (cl.follow) {
+        StdStreams::Error(descriptors + "\n");
+    }
     QtEventLoop loop;
     SystemClock clock;
     CHeadlessUi ui(cl.follow, true);
@@ -59,10 +101,12 @@ int RunHeadless(char** argv, const CommandLine& cl) {
     doc.SetCountReports(cl.follow);
     // Installed first: a stop asked for while loading is carried out as soon
     // as the loop runs.
-    CSignalWatcher stopOnSignal([&doc](int) {
-        doc.DeleteAllPorts();
-        QCoreApplication::quit();
-    });
+    CSignalWatcher stopOnSignal(
+        [&doc](int) {
+            doc.DeleteAllPorts();
+            QCoreApplication::quit();
+        },
+        [&doc] { ReopenLogFiles(doc); });
     if (!stopOnSignal.Problem().empty()) {
         StdStreams::Error(stopOnSignal.Problem());
     }
@@ -116,6 +160,7 @@ int RunCheck(char** argv, const CommandLine& cl) {
 
 int RunDesktop(int argc, char** argv, const CommandLine& cl) {
 #ifdef SW_HAVE_GUI
+    RaiseDescriptorLimit();
     return RunGui(argc, argv, GuiStart{cl.setupFile, cl.start, cl.ignored});
 #else
     (void)argc;
@@ -132,6 +177,9 @@ int Program::Run(int argc, char** argv, const CommandLine& cl) {
     // A log pipe or an output whose reader left is a write error the port
     // reports, not the end of the program.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file size limit is a full disk to the log file port, which holds
+    // its lines, not a reason to end.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         switch (cl.mode) {
         case CommandLine::Mode::Help:

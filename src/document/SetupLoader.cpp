@@ -137,6 +137,15 @@ void CSetupLoader::SkipPortSection(CSetupFile& setup) {
     }
 }
 
+std::string CSetupLoader::Numbering(int count) {
+    const int max = CSpotweaverDoc::MaxPorts;
+    if (count > max) {
+        return "ports are numbered 1 to " + std::to_string(max) + ": a setup loads at most " +
+               std::to_string(max) + " ports";
+    }
+    return "ports are numbered 1 to " + std::to_string(count);
+}
+
 bool CSetupLoader::LoadRoutes(CSetupFile& setup, const std::vector<CPortHandler*>& sections) {
     const int count = static_cast<int>(sections.size());
     if (count > 0 && setup.IsNextKey("PortType")) {
@@ -193,9 +202,8 @@ bool CSetupLoader::LoadRoutes(CSetupFile& setup, const std::vector<CPortHandler*
                    std::to_string(count));
         }
         if (!dropped.empty()) {
-            Reject(section + ": dropped" + dropped +
-                   ", which names no loaded port (ports are numbered 1 to " +
-                   std::to_string(count) + ")");
+            Reject(section + ": dropped" + dropped + ", which names no loaded port (" +
+                   Numbering(count) + ")");
         }
     }
     return true;

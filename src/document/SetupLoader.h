@@ -55,6 +55,9 @@ class CSetupLoader {
     void SkipPortSection(CSetupFile& setup);
     // False when the rest of the file is not to be read.
     bool LoadRoutes(CSetupFile& setup, const std::vector<CPortHandler*>& sections);
+    // How route sections number the ports of a setup of count sections,
+    // of which only the first MaxPorts load.
+    static std::string Numbering(int count);
     void LoadWindowLayout(CSetupFile& setup);
     void RejectUnreadLines(CSetupFile& setup);
     // A port built from a section that is then not loaded after all.

@@ -86,7 +86,14 @@ bool CSpotweaverDoc::ReadFile(const std::string& path, std::string& error) {
         return false;
     }
     Read(bytes);
+    RemoveStaleTemporaries(path);
     return true;
+}
+
+void CSpotweaverDoc::RemoveStaleTemporaries(const std::string& path) {
+    for (const std::string& stale : AtomicFile::RemoveStale(path)) {
+        Print("Removed " + stale + ", left by a save that was cut short\n");
+    }
 }
 
 std::string CSpotweaverDoc::SaveToString() const {
@@ -94,6 +101,7 @@ std::string CSpotweaverDoc::SaveToString() const {
 }
 
 bool CSpotweaverDoc::SaveFile(const std::string& path, std::string& error) {
+    RemoveStaleTemporaries(path);
     if (!AtomicFile::Replace(path, SaveToString(), error)) {
         return false;
     }

@@ -95,6 +95,9 @@ class CSpotweaverDoc : public IPortHost {
     std::string FontFace = "Courier New";
 
   private:
+    // Temporary files of saves cut short, each removal said in the main
+    // window.
+    void RemoveStaleTemporaries(const std::string& path);
     void Print(const std::string& text);
     void ReportCounts();
     bool IsSelected(const CPortHandler& port) const;

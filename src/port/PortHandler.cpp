@@ -253,6 +253,9 @@ bool CPortHandler::RunScript(CConnectScript& script, std::string_view text,
 
 void CPortHandler::OnLinkStart() {
     m_linkRunning = true;
+    // Every link gets its full keep-alive period before it counts as silent.
+    m_keepAlive.Rearm(m_host.Clock());
+    m_keepAlive.NoteInput();
     StartScript();
 }
 

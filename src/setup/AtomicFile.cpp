@@ -1,10 +1,13 @@
 #include "setup/AtomicFile.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,16 +55,58 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
+std::string Resolved(const std::string& path) {
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+// "setup.ini.A1b2C3" for "setup.ini": the six characters a temporary name
+// gets.
+bool IsTemporaryOf(const std::string& name, const std::string& base) {
+    constexpr std::size_t Suffix = 6;
+    if (name.size() != base.size() + 1 + Suffix || name.compare(0, base.size(), base) != 0 ||
+        name[base.size()] != '.') {
+        return false;
+    }
+    for (std::size_t i = base.size() + 1; i < name.size(); ++i) {
+        if (std::isalnum(static_cast<unsigned char>(name[i])) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+constexpr std::time_t StaleSeconds = 60;
+
 } // namespace
 
 namespace AtomicFile {
 
-bool Replace(const std::string& path, std::string_view bytes, std::string& error) {
-    std::string target = path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) {
-        target = resolved;
+std::vector<std::string> RemoveStale(const std::string& path) {
+    const std::string target = Resolved(path);
+    const std::string folder = FolderOf(target);
+    const std::string base = target.substr(target.rfind('/') + 1);
+    std::vector<std::string> removed;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return removed;
     }
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const std::string full = folder == "/" ? "/" + name : folder + "/" + name;
+        struct stat st {};
+        if (IsTemporaryOf(name, base) && ::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            now - st.st_mtime > StaleSeconds && ::unlink(full.c_str()) == 0) {
+            removed.push_back(full);
+        }
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+bool Replace(const std::string& path, std::string_view bytes, std::string& error) {
+    const std::string target = Resolved(path);
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     const char* step = "can't create a temporary file beside it";

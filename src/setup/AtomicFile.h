@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Replaces a file's contents so that a reader, a crash or a full disk never
 // sees a half-written file: the bytes go to a temporary file in the same
@@ -13,5 +14,11 @@ namespace AtomicFile {
 // False on failure, with error saying what failed; the old file is then
 // unchanged and no temporary file is left behind.
 bool Replace(const std::string& path, std::string_view bytes, std::string& error);
+
+// A save cut short by a kill leaves its temporary file ("setup.ini.A1b2C3")
+// beside the file. Removes those of path that are older than a minute (a
+// younger one may belong to a save running right now) and returns their
+// paths.
+std::vector<std::string> RemoveStale(const std::string& path);
 
 } // namespace AtomicFile

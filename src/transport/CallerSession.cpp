@@ -65,12 +65,9 @@ void CCallerSession::Send(std::string_view text) {
         return;
     }
     if (m_socket->bytesToWrite() + len > static_cast<qint64>(CWriteQueue::MaxPending)) {
-        if (m_wholeLines) {
-            // One caller that does not read must not hold back the others.
-            Close("output queue full");
-        } else {
-            m_port.PrintText(CSocketError::Line(m_port.PortName, EWOULDBLOCK));
-        }
+        // A caller that has stopped reading is closed once, not told about
+        // every line it misses; with several, it must not hold back the rest.
+        Close("output queue full");
         return;
     }
     if (m_socket->write(text.data(), len) != len) {

@@ -5,7 +5,9 @@
 #include "port/PortSetupValues.h"
 #include "setup/SetupFile.h"
 #include "transport/CallerSession.h"
+#include "transport/DescriptorShortage.h"
 #include "transport/InputRoom.h"
+#include "transport/OperatorNotice.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -36,6 +38,9 @@ CRxNetHandler::CRxNetHandler(CSetupFile& setup, IPortHost& host, IPortView& view
 CRxNetHandler::~CRxNetHandler() {
     if (m_tickTimer != 0) {
         Host().Loop().StopTimer(m_tickTimer);
+    }
+    if (m_resumeTimer != 0) {
+        Host().Loop().StopTimer(m_resumeTimer);
     }
 }
 
@@ -139,6 +144,9 @@ void CRxNetHandler::OpenTransport(const std::vector<QHostAddress>& addresses) {
         return;
     }
     QObject::connect(m_server, &QTcpServer::newConnection, &Context(), [this] { Accept(); });
+    m_shortage = std::make_unique<CDescriptorShortage>();
+    QObject::connect(m_server, &QTcpServer::acceptError, &Context(),
+                     [this](QAbstractSocket::SocketError) { AcceptFailed(); });
     PrintMessage("Listening on " +
                  CHostResolver::Endpoint(m_server->serverAddress(), m_server->serverPort()));
     MarkConnected();
@@ -148,8 +156,37 @@ void CRxNetHandler::OpenTransport(const std::vector<QHostAddress>& addresses) {
     m_tickTimer = Host().Loop().StartTimer(1000, [this] { Tick(); });
 }
 
+void CRxNetHandler::AcceptFailed() {
+    if (m_server == nullptr) {
+        return;
+    }
+    const bool noDescriptor = m_server->serverError() == QAbstractSocket::SocketResourceError;
+    if (!m_acceptFailureSaid) {
+        m_acceptFailureSaid = true;
+        TellOperator(*this, noDescriptor ? m_shortage->Describe()
+                                         : "accepting a caller failed: " +
+                                               m_server->errorString().toStdString());
+    }
+    if (noDescriptor) {
+        m_shortage->RefuseWaiting(static_cast<int>(m_server->socketDescriptor()),
+                                  "Sorry, no connection can be taken now, try again later\r\n");
+    }
+    // The server has stopped accepting; it tries again after a pause
+    // instead of failing in a tight loop.
+    m_server->pauseAccepting();
+    if (m_resumeTimer == 0) {
+        m_resumeTimer = Host().Loop().SingleShot(AcceptPauseMs, [this] {
+            m_resumeTimer = 0;
+            if (m_server != nullptr) {
+                m_server->resumeAccepting();
+            }
+        });
+    }
+}
+
 void CRxNetHandler::Accept() {
     while (QTcpSocket* next = m_server->nextPendingConnection()) {
+        m_acceptFailureSaid = false;
         if (m_maxCallers == 1) {
             for (const std::unique_ptr<CCallerSession>& s : m_sessions) {
                 s->Close("replaced by a newer caller");
@@ -245,6 +282,12 @@ void CRxNetHandler::CloseTransport() {
         s->Drop();
     }
     SessionClosed();
+    if (m_resumeTimer != 0) {
+        Host().Loop().StopTimer(m_resumeTimer);
+        m_resumeTimer = 0;
+    }
+    m_shortage.reset();
+    m_acceptFailureSaid = false;
     if (m_server != nullptr) {
         QObject::disconnect(m_server, nullptr, &Context(), nullptr);
         m_server->close();

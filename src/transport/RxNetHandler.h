@@ -7,6 +7,7 @@
 #include <vector>
 
 class CCallerSession;
+class CDescriptorShortage;
 class QTcpServer;
 
 // The telnet server port ("RXTEL"): listens on a TCP address (IPv4 or IPv6)
@@ -32,6 +33,8 @@ class CRxNetHandler : public CSocketPort {
     static constexpr int MaxMaxCallers = 64;
     static constexpr int DefaultLoginTimeout = 60;
     static constexpr int MaxLoginTimeout = 3600;
+    // After a failed accept, callers wait this long in the listen queue.
+    static constexpr int AcceptPauseMs = 1000;
 
     CRxNetHandler(IPortHost& host, IPortView& view);
     // After "PortNumber": "MaxCallers", "Backlog" and "LoginTimeout" when
@@ -79,6 +82,9 @@ class CRxNetHandler : public CSocketPort {
     int ReadSetting(CSetupFile& setup, const char* key, int fallback, int low, int high);
     int Clamped(const std::string& key, const std::string& written, int value, int low, int high);
     void Accept();
+    // Out of descriptors (or another accept failure): said once, waiting
+    // callers refused, accepting paused for a moment.
+    void AcceptFailed();
     void Refuse(QTcpSocket& socket);
     void Tick();
     void Sweep();
@@ -91,4 +97,7 @@ class CRxNetHandler : public CSocketPort {
     int m_tickTimer = 0;
     std::size_t m_readTurn = 0;
     bool m_sweepPosted = false;
+    std::unique_ptr<CDescriptorShortage> m_shortage;
+    bool m_acceptFailureSaid = false;
+    int m_resumeTimer = 0;
 };

@@ -3,6 +3,7 @@
 #include "port/PortSetupValues.h"
 #include "setup/SetupFile.h"
 #include "transport/InputRoom.h"
+#include "transport/OperatorNotice.h"
 #include "transport/SocketError.h"
 #include "transport/TelnetFilter.h"
 #include "transport/WriteQueue.h"
@@ -114,10 +115,15 @@ void CSocketPort::Write(const char* data, int len) {
         PrintText(CSocketError::Line(PortName, ENOTCONN));
         return;
     }
-    // Output the peer has not taken yet is capped as every queue of output
-    // is; past it a write fails as a send that would block does.
-    if (socket->bytesToWrite() + len > static_cast<qint64>(CWriteQueue::MaxPending)) {
-        PrintText(CSocketError::Line(PortName, EWOULDBLOCK));
+    // A send that would block is no error: the bytes wait in the socket's
+    // queue. A partner that lets the queue fill up has stopped reading; the
+    // link is reset once, and the connect script reconnects as it is set.
+    const qint64 waiting = socket->bytesToWrite();
+    if (waiting + len > static_cast<qint64>(CWriteQueue::MaxPending)) {
+        TellOperator(*this, "partner stopped reading: " + std::to_string(waiting) +
+                                " bytes waiting, " +
+                                (Script().AutoReconnectArmed() ? "reconnecting" : "disconnecting"));
+        Disconnect();
         return;
     }
     if (socket->write(data, len) != len) {

@@ -22,8 +22,18 @@ CWriteQueue::~CWriteQueue() {
 
 void CWriteQueue::Start(int fd, std::function<void(int)> onError) {
     Stop();
-    m_fd = fd;
     m_onError = std::move(onError);
+    Attach(fd);
+}
+
+void CWriteQueue::SwitchTo(int fd) {
+    Watch(false);
+    Attach(fd);
+    Watch(Pending() > 0 && !m_holding);
+}
+
+void CWriteQueue::Attach(int fd) {
+    m_fd = fd;
     struct stat info {};
     const bool known = ::fstat(fd, &info) == 0;
     m_socket = known && S_ISSOCK(info.st_mode);
@@ -37,6 +47,34 @@ void CWriteQueue::Stop() {
     m_bytes.clear();
     m_sent = 0;
     m_fd = -1;
+    m_holding = false;
+}
+
+bool CWriteQueue::IsNoRoom(int error) {
+    return error == ENOSPC || error == EDQUOT || error == EFBIG;
+}
+
+bool CWriteQueue::Holds(int error) {
+    if (!m_holdWhenFull || !IsNoRoom(error)) {
+        return false;
+    }
+    // A regular file always looks writable: only Retry tries again.
+    m_holding = true;
+    Watch(false);
+    return true;
+}
+
+void CWriteQueue::Retry() {
+    if (!m_holding) {
+        return;
+    }
+    m_holding = false;
+    Flush();
+}
+
+std::size_t CWriteQueue::PendingLines() const {
+    return static_cast<std::size_t>(
+        std::count(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_sent), m_bytes.end(), '\n'));
 }
 
 bool CWriteQueue::Write(const char* data, std::size_t len) {
@@ -47,11 +85,19 @@ bool CWriteQueue::Write(const char* data, std::size_t len) {
         return false;
     }
     std::size_t sent = 0;
-    if (Pending() == 0) {
+    if (Pending() == 0 && !m_holding) {
         while (sent < len) {
             const long n = WriteSome(data + sent, len - sent);
             if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-                m_onError(errno);
+                const int error = errno;
+                if (Holds(error)) {
+                    // The rest of a line torn by a full disk goes first
+                    // when there is room again.
+                    m_bytes.append(data + sent, len - sent);
+                    m_onError(error);
+                    return true;
+                }
+                m_onError(error);
                 return true;
             }
             if (n <= 0) {
@@ -64,7 +110,7 @@ bool CWriteQueue::Write(const char* data, std::size_t len) {
         }
     }
     m_bytes.append(data + sent, len - sent);
-    Watch(true);
+    Watch(!m_holding);
     return true;
 }
 
@@ -76,6 +122,10 @@ void CWriteQueue::Flush() {
                 return;
             }
             const int error = errno;
+            if (Holds(error)) {
+                m_onError(error);
+                return;
+            }
             m_bytes.clear();
             m_sent = 0;
             Watch(false);

@@ -18,7 +18,10 @@ class QSocketNotifier;
 // whole. A socket is sent to with MSG_DONTWAIT and any other descriptor that
 // is not non-blocking gets no more than the pipe's atomic size when it is
 // writable, so the caller need not change flags shared with other programs.
-// A write error drops what waits and is reported with errno.
+// A write error drops what waits and is reported with errno. A queue told to
+// HoldWhenFull treats a full disk (ENOSPC, EDQUOT, EFBIG) differently: the
+// bytes not written stay, in order, and wait for Retry, since a file gives no
+// signal when space comes back.
 //
 // Collaborators: the owner (descriptor, error report), Qt's notifier on the
 // event-loop thread once a QCoreApplication exists; without one, Drain.
@@ -33,6 +36,17 @@ class CWriteQueue {
 
     // Starts writing to fd (not owned).
     void Start(int fd, std::function<void(int errorCode)> onError);
+    void HoldWhenFull(bool hold) { m_holdWhenFull = hold; }
+    // True from a full disk until a Retry writes everything held.
+    bool IsHolding() const { return m_holding; }
+    // Writes what is held, as far as the disk takes it.
+    void Retry();
+    // The line feeds among the bytes waiting.
+    std::size_t PendingLines() const;
+    static bool IsNoRoom(int error);
+    // Goes on writing to fd (not owned) instead, keeping what waits: a log
+    // file opened again after it was moved away.
+    void SwitchTo(int fd);
     // Stops, dropping whatever waits; before the descriptor is closed.
     void Stop();
     // False, taking nothing, when the bytes would pass the limit.
@@ -45,9 +59,13 @@ class CWriteQueue {
   private:
     // Writes what waits until the descriptor takes no more.
     void Flush();
+    // A write failed with error; false when the queue holds on.
+    bool Holds(int error);
     // One write that never blocks; -1 with errno (EAGAIN when full).
     long WriteSome(const char* data, std::size_t len) const;
     void Watch(bool on);
+    // Takes fd and learns what kind of file it is.
+    void Attach(int fd);
 
     std::size_t m_limit;
     std::function<void(int)> m_onError;
@@ -58,4 +76,6 @@ class CWriteQueue {
     int m_fd = -1;
     bool m_socket = false;
     bool m_guarded = false;
+    bool m_holdWhenFull = false;
+    bool m_holding = false;
 };

@@ -2,9 +2,11 @@
 // lines on standard input and a signal to stop, and as a setup checker.
 
 #include "ChildProgram.h"
+#include "LoopbackSocket.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -18,6 +20,8 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -208,6 +212,116 @@ TEST_F(HeadlessProgramTest, EndOfInputKeepsRunningUntilSigint) {
     const std::string errors = program.Errors();
     EXPECT_NE(errors.find("CTLOG| CTLOG: Port connected\n"), std::string::npos) << errors;
     EXPECT_NE(errors.find("NODELOG| NODELOG: Port disconnected\n"), std::string::npos);
+}
+
+TEST_F(HeadlessProgramTest, SighupOpensRotatedLogsAgainAndDisconnectsNothing) {
+    Put(dir / "setup.ini", ConsoleToThreeLogs());
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit low = saved;
+    low.rlim_cur = std::min<rlim_t>(1000, saved.rlim_max);
+    ::setrlimit(RLIMIT_NOFILE, &low);
+    Program program(dir, {"--headless", "setup.ini", "/START", "--follow"});
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+
+    program.Type(Spot1 + "\n");
+    ASSERT_TRUE(
+        WaitUntil([&] { return Contents(dir / "ct.log").find("VP8LP") != std::string::npos; }));
+    fs::rename(dir / "ct.log", dir / "ct.log.1");
+    program.Signal(SIGHUP);
+    ASSERT_TRUE(WaitUntil([&] {
+        return program.Errors().find("SIGHUP: 3 of 3 log files opened again\n") !=
+               std::string::npos;
+    })) << program.Errors();
+    program.Type(Spot2 + "\n");
+    ASSERT_TRUE(WaitUntil([&] {
+        return fs::exists(dir / "ct.log") &&
+               Contents(dir / "ct.log").find("ZL7G") != std::string::npos;
+    }));
+
+    EXPECT_TRUE(program.Running());
+    EXPECT_EQ(Contents(dir / "ct.log.1"), Spot1 + "\r\n");
+    EXPECT_EQ(Contents(dir / "ct.log"), Spot2 + "\r\n");
+    const std::string errors = program.Errors();
+    EXPECT_EQ(errors.find("disconnected"), std::string::npos) << errors;
+    EXPECT_EQ(errors.rfind("file descriptors: limit ", 0), 0u) << errors;
+    if (low.rlim_cur < saved.rlim_max) {
+        EXPECT_NE(errors.find("file descriptors: limit raised from 1000 to " +
+                              std::to_string(saved.rlim_max) + "\n"),
+                  std::string::npos)
+            << errors;
+    }
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.ExitStatus(), 0);
+}
+
+// Two callers send as fast as they can; each followed line must be whole and
+// carry the name of the port that received it.
+TEST_F(HeadlessProgramTest, FollowAtFullSpeedWritesEveryLineWholeUnderItsPort) {
+    const int ports[] = {FreePort(SOCK_STREAM), FreePort(SOCK_STREAM)};
+    const std::string names[] = {"A", "B"};
+    std::string setup = "NumberOfPorts=2\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n";
+    for (int i = 0; i < 2; ++i) {
+        setup += PortSection("RXTEL", names[i],
+                             "HostName=127.0.0.1\nPortNumber=" + std::to_string(ports[i]) + "\n",
+                             "InputType=1\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=0\n"
+                             "CRLFOption=3\n" +
+                                 Options);
+    }
+    setup += "Trace=0\nPort=0\nPort=0\nTrace=0\nPort=0\nPort=0\n";
+    Put(dir / "setup.ini", setup);
+    Program program(dir, {"--headless", "setup.ini", "/START", "--follow"});
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::string errors = program.Errors();
+        return errors.find("A: Listening on") != std::string::npos &&
+               errors.find("B: Listening on") != std::string::npos;
+    })) << program.Errors();
+    Fd callers[2];
+    for (int i = 0; i < 2; ++i) {
+        callers[i] = Call(ports[i], Deadline);
+        ASSERT_GE(callers[i].Get(), 0) << program.Errors();
+    }
+
+    constexpr int Lines = 20000;
+    std::string streams[2];
+    for (int i = 0; i < 2; ++i) {
+        for (int n = 0; n < Lines; ++n) {
+            streams[i] += names[i] + " line " + std::to_string(n) + "\r\n";
+        }
+    }
+    // Pieces that end inside lines, the two callers taking turns.
+    constexpr std::size_t Piece = 4093;
+    for (std::size_t at = 0; at < streams[0].size() || at < streams[1].size(); at += Piece) {
+        for (int i = 0; i < 2; ++i) {
+            if (at < streams[i].size()) {
+                ASSERT_TRUE(
+                    SendAll(callers[i].Get(), std::string_view(streams[i]).substr(at, Piece)));
+            }
+        }
+    }
+    const std::string last[] = {"A| A line 19999\n", "B| B line 19999\n"};
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::string errors = program.Errors();
+        return errors.find(last[0]) != std::string::npos &&
+               errors.find(last[1]) != std::string::npos;
+    }));
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.ExitStatus(), 0);
+
+    int next[2] = {0, 0};
+    std::istringstream errors(program.Errors());
+    for (std::string line; std::getline(errors, line);) {
+        for (int i = 0; i < 2; ++i) {
+            const std::string lead = names[i] + "| ";
+            if (line.rfind(lead, 0) != 0 || line.rfind(lead + names[i] + ": ", 0) == 0) {
+                continue;
+            }
+            ASSERT_EQ(line, lead + names[i] + " line " + std::to_string(next[i]));
+            ++next[i];
+        }
+    }
+    EXPECT_EQ(next[0], Lines);
+    EXPECT_EQ(next[1], Lines);
 }
 
 TEST_F(HeadlessProgramTest, WithoutStartTypedLinesGoNowhere) {

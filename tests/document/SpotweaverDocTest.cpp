@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 
 using namespace SetupText;
 
@@ -267,7 +269,7 @@ const MalformedFile kMalformedFiles[] = {
      ThirtyTwoLoaded() +
          "Setup file: port section 33 is past the limit of 32 ports: its lines are skipped\n"
          "Setup file: route section 1: dropped Port=33, which names no loaded port (ports are "
-         "numbered 1 to 33)\n" +
+         "numbered 1 to 32: a setup loads at most 32 ports)\n" +
          Loaded},
     {"UnknownInputTypeDropsThePort",
      Header(2) + BadInputType + Con("B") + Routes(0, {2, 0}) + Routes(0, {1, 0}) + Layout(),
@@ -431,6 +433,27 @@ TEST_F(SpotweaverDocTest, SaveFile_WritesTheSetupAndClearsModified) {
 
     EXPECT_EQ(FileBytes(path), OneConsole());
     EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(SpotweaverDocTest, ReadAndSave_RemoveStaleTemporariesOfTheSetupAndSaySo) {
+    const ScratchFolder scratch;
+    const std::filesystem::path path = scratch.Path() / "out.ini";
+    WriteFileBytes(path, OneConsole());
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2);
+    std::string error;
+    for (const char* name : {"out.ini.Ab12Cd", "out.ini.Xy34Zw"}) {
+        WriteFileBytes(scratch.Path() / name, "NumberOfPorts=");
+        std::filesystem::last_write_time(scratch.Path() / name, old);
+        ui.mainView.ClearText();
+
+        ASSERT_TRUE(std::string(name) == "out.ini.Ab12Cd" ? doc.ReadFile(path, error)
+                                                          : doc.SaveFile(path, error))
+            << error;
+
+        EXPECT_EQ(ui.mainView.Text(), "Removed " + (scratch.Path() / name).string() +
+                                          ", left by a save that was cut short\n");
+        EXPECT_FALSE(std::filesystem::exists(scratch.Path() / name));
+    }
 }
 
 TEST_F(SpotweaverDocTest, ReadFile_KeepsEveryLineForLoading) {

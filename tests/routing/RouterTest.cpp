@@ -168,6 +168,25 @@ TEST_F(RouterTimer, KeepAliveArmedNothingReceived_EmptyLineAfterOneMinuteTimeout
     EXPECT_EQ(port.written, "\r\n");
 }
 
+TEST_F(RouterTimer, Reconnect_KeepAliveStartsAfreshOnTheNewLink) {
+    Arm();
+    port.Connect();
+    TickAt(60);
+    TickAt(120);
+    ASSERT_FALSE(port.IsConnected());
+    host.clock.seconds = start + 125;
+    port.Connect();
+    ASSERT_TRUE(port.IsConnected());
+    port.written.clear();
+
+    // The new link gets its keep-alive a minute in and its timeout after two.
+    TickAt(185);
+    EXPECT_TRUE(port.IsConnected());
+    EXPECT_EQ(port.written, "\r\n");
+    TickAt(245);
+    EXPECT_FALSE(port.IsConnected());
+}
+
 TEST_F(RouterTimer, LineTakenBetweenKeepAlives_NoTimeout) {
     Arm();
     port.Connect();

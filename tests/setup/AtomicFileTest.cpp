@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,6 +43,27 @@ TEST_F(AtomicFileTest, Replace_OldFileGetsTheNewBytesAndKeepsItsPermissions) {
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(EntriesInDir(), 1u);
+}
+
+TEST_F(AtomicFileTest, RemoveStale_TakesOnlyOldTemporariesOfThisFile) {
+    const fs::path file = dir / "out.ini";
+    Put(file, "kept\n");
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    for (const char* name : {"out.ini.Ab12Cd", "out.ini.xY34zZ", "other.ini.Ab12Cd",
+                             "out.ini.Ab12C", "out.ini.young1"}) {
+        Put(dir / name, "x");
+        if (std::string(name) != "out.ini.young1") {
+            fs::last_write_time(dir / name, old);
+        }
+    }
+
+    std::vector<std::string> removed = AtomicFile::RemoveStale(file);
+
+    std::sort(removed.begin(), removed.end());
+    EXPECT_EQ(removed, (std::vector<std::string>{(dir / "out.ini.Ab12Cd").string(),
+                                                 (dir / "out.ini.xY34zZ").string()}));
+    EXPECT_EQ(EntriesInDir(), 4u);
+    EXPECT_TRUE(fs::exists(dir / "out.ini.young1"));
 }
 
 TEST_F(AtomicFileTest, Replace_NewFileIsCreated) {

@@ -1,12 +1,14 @@
 #include "transport/FileHandler.h"
 
 #include "EventSpin.h"
+#include "SmallDisk.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"
 #include "setup/SetupFile.h"
 #include "support/FakePortHost.h"
 #include "support/ScratchFolder.h"
+#include "transport/WriteQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -104,16 +106,74 @@ TEST_F(FileHandlerTest, Connect_DirectoryRefusedWithReason) {
     EXPECT_EQ(view.Text(), "LOG: " + dir.string() + " is a directory\nLOG: Failed Opening file\n");
 }
 
-TEST_F(FileHandlerTest, Write_ShortWriteSaysFileWriteErrorAndStaysConnected) {
+TEST_F(FileHandlerTest, Write_FullDeviceHoldsTheLinesAndSaysSoOnce) {
     log.FileName = "/dev/full";
     log.Connect();
     ASSERT_TRUE(log.IsConnected());
     view.ClearText();
 
-    log.SendText("spot\r\n");
+    log.SendText("spot 1\r\n");
+    log.SendText("spot 2\r\n");
+    host.loop.Advance(3 * CFileHandler::RetryMs);
 
-    EXPECT_EQ(view.Text(), "LOG: File write error\n");
+    EXPECT_EQ(view.Text(), "LOG: Log file /dev/full: disk full, holding 1 lines\n");
+    EXPECT_EQ(host.ui.mainView.Text(), "LOG: Log file /dev/full: disk full, holding 1 lines\n");
     EXPECT_TRUE(log.IsConnected());
+}
+
+// A log file on a disk of its own that the test fills and frees.
+class FileHandlerFullDiskTest : public FileHandlerTest {
+  protected:
+    void SetUp() override {
+        FileHandlerTest::SetUp();
+        if (!disk.Ok()) {
+            GTEST_SKIP() << disk.Error();
+        }
+        log.FileName = (dir / "disk" / "spots.log").string();
+        log.Connect();
+        ASSERT_TRUE(log.IsConnected());
+        view.ClearText();
+    }
+    std::string Said(const std::string& rest) {
+        return "LOG: Log file " + log.FileName + ": " + rest + "\n";
+    }
+
+    SmallDisk disk{dir / "disk", 2 * 1024 * 1024};
+};
+
+TEST_F(FileHandlerFullDiskTest, LineTornByAFullDiskIsFinishedWhenRoomReturns) {
+    log.SendText("first\r\n");
+    disk.Fill();
+    // Longer than what is left of the file's last page: part of it fits.
+    const std::string spot = "DX de DL1ABC: " + std::string(5000, '.') + " seq 44373\r\n";
+    log.SendText(spot);
+    log.SendText("next\r\n");
+    EXPECT_GT(Contents(log.FileName).size(), std::string("first\r\n").size());
+
+    disk.Free();
+    host.loop.Advance(CFileHandler::RetryMs);
+
+    EXPECT_EQ(Contents(log.FileName), "first\r\n" + spot + "next\r\n");
+    EXPECT_EQ(view.Text(),
+              Said("disk full, holding 1 lines") + Said("writing again, 0 lines were dropped"));
+}
+
+TEST_F(FileHandlerFullDiskTest, PastTheQueuesCapLinesAreCountedOnceAMinute) {
+    disk.Fill();
+    const std::string line = std::string(62, 'x') + "\r\n";
+    const std::size_t held = CWriteQueue::MaxPending / line.size();
+    for (std::size_t i = 0; i < held + 100; ++i) {
+        log.SendText(line);
+    }
+    host.clock.seconds += CFileHandler::DropReportSeconds;
+    host.loop.Advance(CFileHandler::RetryMs);
+    disk.Free();
+    host.loop.Advance(CFileHandler::RetryMs);
+
+    EXPECT_EQ(Contents(log.FileName).size(), held * line.size());
+    EXPECT_EQ(view.Text(), Said("disk full, holding 1 lines") +
+                               Said("disk full, 100 lines dropped so far") +
+                               Said("writing again, 100 lines were dropped"));
 }
 
 TEST_F(FileHandlerTest, SetupNewPort_OffersTheLogDefaultsAndTakesTheFileName) {

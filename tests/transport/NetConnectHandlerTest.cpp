@@ -346,20 +346,33 @@ TEST_F(NetConnectHandlerTest, LineLongerThanRing_RingResetsAndStreamGoesOn) {
     EXPECT_EQ(host.lines, (std::vector<std::string>{"GHIJKLMNOP", "short", "last"}));
 }
 
-TEST_F(NetConnectHandlerTest, WriteWhilePeerTakesNothing_PastOutputLimitFailsAsWouldBlock) {
-    CNetConnectHandler& tel = MakeNodePort(NoScript);
+TEST_F(NetConnectHandlerTest, PartnerStopsReading_LinesWaitThenOneResetAndReconnect) {
+    CNetConnectHandler& tel = MakeNodePort(SetupText::Script({}, 1, 1));
     tel.Connect();
-    ASSERT_NE(AcceptPeer(), nullptr);
+    QTcpSocket* peer = AcceptPeer();
+    ASSERT_NE(peer, nullptr);
+    // A partner that takes nothing: a tiny window, nothing read.
+    peer->setReadBufferSize(1);
+    peer->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1024);
     ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
     view.ClearText();
-    const std::string block(600000, 'x');
+    const std::string line = std::string(998, 's') + "\r\n";
 
-    tel.Write(block.data(), static_cast<int>(block.size()));
-    EXPECT_EQ(view.Text(), "");
-    tel.Write(block.data(), static_cast<int>(block.size()));
+    int sent = 0;
+    for (; sent < 4000 && tel.IsConnected(); ++sent) {
+        tel.Write(line.data(), static_cast<int>(line.size()));
+        ServePendingEvents();
+    }
 
-    EXPECT_EQ(view.Text(), "[TEL: Socket Error 11]\n");
-    EXPECT_TRUE(tel.IsConnected());
+    EXPECT_GT(sent, 1000);
+    const std::string text = view.Text();
+    EXPECT_EQ(text.rfind("TEL: partner stopped reading: ", 0), 0u) << text;
+    EXPECT_NE(text.find(" bytes waiting, reconnecting\nTEL: Port disconnected\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("Socket Error"), std::string::npos);
+    EXPECT_EQ(host.ui.mainView.Text().rfind("TEL: partner stopped reading: ", 0), 0u);
+    EXPECT_TRUE(SpinUntil([&] { return !host.commands.empty(); }, 3000));
 }
 
 TEST_F(NetConnectHandlerTest, WriteWhenDisconnected_DoesNothing) {

@@ -15,9 +15,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -380,6 +387,93 @@ TEST_F(RxNetHandlerTest, LateCaller_GetsBacklogOldestFirstThenLiveLines) {
                                             "DX de K1ABC:     14025.0  W1AW         spot 4\n"
                                             "DX de K1ABC:     14025.0  W1AW         spot 5\n"
                                             "live\n");
+}
+
+TEST_F(RxNetHandlerTest, SingleCallerStopsReading_ClosedOnceAndPortListensOn) {
+    CRxNetHandler& rx = ListeningPort(NoScript);
+    auto station = Call();
+    ASSERT_TRUE(SpinUntil([&] { return rx.HasCaller(); }));
+    NeverRead(*station);
+    const quint16 stationPort = station->localPort();
+    view.ClearText();
+    const std::string line = std::string(998, 's') + "\r\n";
+
+    for (int i = 0; i < 4000 && rx.HasCaller(); ++i) {
+        rx.Write(line.data(), static_cast<int>(line.size()));
+        ServePendingEvents();
+    }
+
+    EXPECT_EQ(view.Text(), Caller(stationPort, "disconnected: output queue full"));
+    EXPECT_TRUE(rx.IsConnected());
+}
+
+// A station as a plain socket, made before descriptors run out.
+struct RawStation {
+    RawStation() : fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {}
+    ~RawStation() { ::close(fd); }
+    bool Call(quint16 port) const {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        return ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+    }
+    // Reads what has come; true once the server has closed.
+    bool Closed() {
+        char chunk[256];
+        ssize_t n = 0;
+        while ((n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT)) > 0) {
+            heard.append(chunk, static_cast<std::size_t>(n));
+        }
+        return n == 0;
+    }
+    int fd;
+    std::string heard;
+};
+
+TEST_F(RxNetHandlerTest, OutOfDescriptors_SaidOnceExcessRefusedAcceptingResumes) {
+    CRxNetHandler& rx = ListeningPort(NoScript, "MaxCallers=8\n");
+    std::vector<std::unique_ptr<RawStation>> stations;
+    for (int i = 0; i < 6; ++i) {
+        stations.push_back(std::make_unique<RawStation>());
+    }
+    const auto open = std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                    std::filesystem::directory_iterator{});
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit low = saved;
+    // Room for a few callers.
+    low.rlim_cur = static_cast<rlim_t>(open + 1);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    for (const auto& station : stations) {
+        EXPECT_TRUE(station->Call(listenPort));
+    }
+    // Each station is either a caller or refused; none hangs.
+    const bool refused = SpinUntil([&] {
+        const auto closed = std::count_if(stations.begin(), stations.end(),
+                                          [](const auto& s) { return s->Closed(); });
+        return closed > 0 && rx.Callers() + closed == 6;
+    });
+    const int callers = rx.Callers();
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    ASSERT_TRUE(refused) << view.Text();
+
+    const std::string said = "RXTEL: out of file descriptors: ";
+    const std::string text = view.Text();
+    ASSERT_NE(text.find(said), std::string::npos) << text;
+    EXPECT_EQ(text.find(said, text.find(said) + 1), std::string::npos) << text;
+    EXPECT_NE(text.find(" open, limit " + std::to_string(low.rlim_cur) + "\n"), std::string::npos)
+        << text;
+    EXPECT_NE(host.ui.mainView.Text().find(said), std::string::npos);
+    for (const auto& station : stations) {
+        if (station->Closed()) {
+            EXPECT_EQ(station->heard, "Sorry, no connection can be taken now, try again later\r\n");
+        }
+    }
+    // With descriptors to spare again, the next caller is taken.
+    RawStation late;
+    ASSERT_TRUE(late.Call(listenPort));
+    EXPECT_TRUE(SpinUntil([&] { return rx.Callers() == callers + 1; }));
 }
 
 TEST_F(RxNetHandlerTest, HostileCallers_OnlyTheyAreAffected) {

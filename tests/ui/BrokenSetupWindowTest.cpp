@@ -58,7 +58,7 @@ TEST(BrokenSetupWindowTest, ThirtyThreePorts_LoadsThirtyTwoAndSaysWhy) {
                   "Setup file: port section 33 is past the limit of 32 ports: its lines are "
                   "skipped",
                   "Setup file: route section 32: dropped Port=33, which names no loaded port "
-                  "(ports are numbered 1 to 33)"}));
+                  "(ports are numbered 1 to 32: a setup loads at most 32 ports)"}));
 }
 
 TEST(BrokenSetupWindowTest, RandomBytesAndDamagedValues_NeverMoreThan32Ports) {

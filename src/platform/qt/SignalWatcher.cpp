@@ -34,8 +34,8 @@ void CSignalWatcher::Handler(int signo) {
     errno = saved;
 }
 
-CSignalWatcher::CSignalWatcher(std::function<void(int)> onSignal)
-    : m_onSignal(std::move(onSignal)) {
+CSignalWatcher::CSignalWatcher(std::function<void(int)> onSignal, std::function<void()> onHangUp)
+    : m_onSignal(std::move(onSignal)), m_onHangUp(std::move(onHangUp)) {
     Install(SIGPIPE, SIG_IGN);
     if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         m_problem = std::string("spotweaver: cannot watch for SIGINT and SIGTERM (") +
@@ -48,12 +48,18 @@ CSignalWatcher::CSignalWatcher(std::function<void(int)> onSignal)
                      [this] { OnReadable(); });
     Install(SIGINT, &CSignalWatcher::Handler, &m_previousInt);
     Install(SIGTERM, &CSignalWatcher::Handler, &m_previousTerm);
+    if (m_onHangUp) {
+        Install(SIGHUP, &CSignalWatcher::Handler, &m_previousHup);
+    }
 }
 
 CSignalWatcher::~CSignalWatcher() {
     if (m_notifier != nullptr) {
         ::sigaction(SIGINT, &m_previousInt, nullptr);
         ::sigaction(SIGTERM, &m_previousTerm, nullptr);
+        if (m_onHangUp) {
+            ::sigaction(SIGHUP, &m_previousHup, nullptr);
+        }
     }
     g_writeFd = -1;
     m_notifier.reset();
@@ -68,6 +74,11 @@ void CSignalWatcher::OnReadable() {
     char bytes[16];
     const ssize_t n = ::read(m_pipe[0], bytes, sizeof bytes);
     for (ssize_t i = 0; i < n; ++i) {
-        m_onSignal(static_cast<unsigned char>(bytes[i]));
+        const int signo = static_cast<unsigned char>(bytes[i]);
+        if (signo == SIGHUP && m_onHangUp) {
+            m_onHangUp();
+        } else {
+            m_onSignal(signo);
+        }
     }
 }

@@ -7,7 +7,8 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a call on the event loop: the signal handler
+// Turns SIGINT and SIGTERM (and SIGHUP, when asked to) into a call on the
+// event loop: the signal handler
 // only writes the signal number into a pipe, whose reading end the loop
 // watches. While it exists, SIGPIPE is ignored, so a closed output pipe
 // cannot kill the program; at its end the handlers it replaced are back.
@@ -15,7 +16,8 @@ class QSocketNotifier;
 // owner prints where its messages go.
 class CSignalWatcher {
   public:
-    explicit CSignalWatcher(std::function<void(int)> onSignal);
+    // With onHangUp, SIGHUP calls it instead of ending the program.
+    explicit CSignalWatcher(std::function<void(int)> onSignal, std::function<void()> onHangUp = {});
     ~CSignalWatcher();
 
     CSignalWatcher(const CSignalWatcher&) = delete;
@@ -30,9 +32,11 @@ class CSignalWatcher {
     void OnReadable();
 
     std::function<void(int)> m_onSignal;
+    std::function<void()> m_onHangUp;
     std::string m_problem;
     int m_pipe[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> m_notifier;
     struct sigaction m_previousInt {};
     struct sigaction m_previousTerm {};
+    struct sigaction m_previousHup {};
 };
