@@ -155,6 +155,19 @@ TEST(RouterTest, OneSpot_EachDestinationAppliesOnlyItsOwnSpotterOptions) {
     EXPECT_EQ(outs[2]->written, "DX/K1ABC 14025.0 DL1XYZ cq cq  <G4AAA\r\n");
 }
 
+// A source that produces the fields itself hands them on as they are: the
+// destination formats them and never parses the line.
+TEST(RouterTest, RouteSpot_FieldsOfTheSource_PostedWithoutAParse) {
+    Rig r("Cluster Node", "Cluster User");
+    ::Spot spot;
+    spot.source = SourceKind::ClusterNode;
+    spot.line = "decoded elsewhere";
+    spot.isSpot = true;
+    spot.fields = {"K1ABC", "14025.0", "DL1XYZ", "cq cq", "1234"};
+    r.srcRouter.Route(spot);
+    EXPECT_EQ(r.dst.written, SpotterCommand);
+}
+
 // ---- Route table ---------------------------------------------------------------
 
 class RouteTable : public testing::Test {
