@@ -17,11 +17,11 @@ class IPortView;
 class IUiServices;
 
 // The running setup: the ports in list order with their windows, the font,
-// and the heartbeat that drives the routers.
+// and the heartbeat that drives the ports.
 //
 // Responsibilities: the ports of the setup, each with its window, read,
 // loaded and saved through SetupReader, CSetupLoader and SetupWriter
-// (LoadPorts never connects a port); the one-second tick (every router's
+// (LoadPorts never connects a port); the one-second tick (every port's
 // OnTimer, a processing request for every port with pending lines, the
 // status bar every fifth tick); the processing requests themselves, one
 // received line per request, served round-robin in time slices from an

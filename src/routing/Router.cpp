@@ -54,12 +54,12 @@ void CRouter::OnLine(std::string_view line) {
         RecordOwnSpot(Parse(routed));
     }
     if (!Answer(routed)) {
-        DeliverToRoutes(m_spot);
+        Route(m_spot);
     }
 }
 
 void CRouter::Route(std::string_view text) {
-    DeliverToRoutes(Parse(text));
+    Route(Parse(text));
 }
 
 const Spot& CRouter::Parse(std::string_view text) {
@@ -84,7 +84,7 @@ bool CRouter::SpotFor(const Spot& in, SpotFields& spot) const {
     return SpotterOptions::Apply(spot, *this);
 }
 
-void CRouter::DeliverToRoutes(const Spot& spot) {
+void CRouter::Route(const Spot& spot) {
     // The count is read again for every destination: a handler may change
     // the list.
     for (int i = 0; i < m_routeCount; ++i) {

@@ -48,6 +48,9 @@ class CRouter : public RouterOptions {
     // sends it, without the own port's steps (trace, stream prefix, dupe
     // table, link protocol).
     void Route(std::string_view text);
+    // Hands a spot value to every route, in list order: the way in for a
+    // source that produces the fields itself.
+    void Route(const Spot& spot);
     // The one entry of a destination: a line of another port's router, with
     // its spot when it is one. Pass-through bytes go only to a type that
     // reads bytes.
@@ -162,8 +165,6 @@ class CRouter : public RouterOptions {
     // Records a spot of the own port in the own dupe table, as the own
     // options see it.
     void RecordOwnSpot(const Spot& spot);
-    // Calls Take on every non-empty route, in list order.
-    void DeliverToRoutes(const Spot& spot);
     // Puts by in the place of old in the route list.
     void ReplaceRoute(const CRouter* old, CRouter* by);
 

@@ -1,7 +1,9 @@
 #include "port/PortHandler.h"
 #include "platform/CommandIds.h"
+#include "port/ConnectScriptValues.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
+#include "routing/RouterFactory.h"
 #include "setup/SetupFile.h"
 #include "spots/RouterOptions.h"
 #include "support/FakePortHost.h"
@@ -53,6 +55,143 @@ std::vector<std::string> SetupLines(const std::string& text) {
         }
     }
     return lines;
+}
+
+// ---- Once-a-second work ------------------------------------------------------
+
+class PortTimer : public testing::Test {
+  protected:
+    PortTimer() {
+        port.SetRouter(RouterFactory::Create("Cluster User", port));
+        port.KeepAlive().Set(1, host.clock);
+    }
+    void Arm() {
+        ConnectScriptValues v = port.Script().Values();
+        v.autoReconnect = true;
+        v.autoTime = 60;
+        port.Script().ApplyDialog(v);
+    }
+    void TickAt(std::int64_t seconds) {
+        host.clock.seconds = start + seconds;
+        port.OnTimer();
+    }
+
+    FakePortHost host;
+    FakePort& port = host.AddPort("TEL");
+    std::int64_t start = host.clock.seconds;
+};
+
+TEST_F(PortTimer, KeepAliveArmedNothingReceived_EmptyLineAfterOneMinuteTimeoutAfterTwo) {
+    Arm();
+    port.Connect();
+    TickAt(59);
+    EXPECT_EQ(port.written, "");
+    TickAt(60);
+    EXPECT_EQ(port.written, "\r\n");
+    EXPECT_TRUE(port.IsConnected());
+    TickAt(119);
+    EXPECT_EQ(port.written, "\r\n");
+    TickAt(120);
+    EXPECT_FALSE(port.IsConnected());
+    EXPECT_EQ(host.ViewOf(0).Text(), "TEL: Port Timeout, Disconnecting port\n"
+                                     "TEL: Port disconnected\n");
+    // Nothing more goes out on the closed link.
+    EXPECT_EQ(port.written, "\r\n");
+}
+
+TEST_F(PortTimer, Reconnect_KeepAliveStartsAfreshOnTheNewLink) {
+    Arm();
+    port.Connect();
+    TickAt(60);
+    TickAt(120);
+    ASSERT_FALSE(port.IsConnected());
+    host.clock.seconds = start + 125;
+    port.Connect();
+    ASSERT_TRUE(port.IsConnected());
+    port.written.clear();
+
+    // The new link gets its keep-alive a minute in and its timeout after two.
+    TickAt(185);
+    EXPECT_TRUE(port.IsConnected());
+    EXPECT_EQ(port.written, "\r\n");
+    TickAt(245);
+    EXPECT_FALSE(port.IsConnected());
+}
+
+TEST_F(PortTimer, LineTakenBetweenKeepAlives_NoTimeout) {
+    Arm();
+    port.Connect();
+    TickAt(60);
+    port.OnReceive("hello\r", 6);
+    host.RouteAll();
+    TickAt(120);
+    EXPECT_TRUE(port.IsConnected());
+    EXPECT_EQ(port.written, "\r\n\r\n");
+    TickAt(180);
+    EXPECT_FALSE(port.IsConnected());
+}
+
+TEST_F(PortTimer, NotArmed_OnlyKeepAlives) {
+    port.Connect();
+    for (int minute = 1; minute <= 3; ++minute) {
+        TickAt(60 * minute);
+    }
+    EXPECT_TRUE(port.IsConnected());
+    EXPECT_EQ(port.written, "\r\n\r\n\r\n");
+    EXPECT_EQ(host.ViewOf(0).Text(), "");
+}
+
+TEST_F(PortTimer, KeepAliveOnMaster_CarriesOwnStreamPrefix) {
+    port.IsTNCPort = CPortHandler::TncMaster;
+    port.PortStreamID = "C";
+    port.Router()->CRLFOption = 1;
+    port.Connect();
+    TickAt(60);
+    EXPECT_EQ(port.written, "|C\r");
+}
+
+TEST_F(PortTimer, NotConnected_NothingAtAll) {
+    ConnectScriptValues v = port.Script().Values();
+    v.responses[0] = "hello";
+    port.Script().ApplyDialog(v);
+    port.Script().Start();
+    TickAt(600);
+    EXPECT_EQ(port.written, "");
+}
+
+TEST_F(PortTimer, ScriptPolling_SendsEveryStepWithEmptyPromptThenWaits) {
+    ConnectScriptValues v = port.Script().Values();
+    v.responses[0] = "G4AAA";
+    v.responses[1] = "set/page 0";
+    v.responses[2] = "sh/dx";
+    v.prompts[3] = "login:";
+    v.responses[3] = "never";
+    port.Script().ApplyDialog(v);
+    port.Connect();
+    // The link's first (empty) chunk answered the first step already.
+    EXPECT_EQ(port.written, "G4AAA\r\n");
+    TickAt(1);
+    EXPECT_EQ(port.written, "G4AAA\r\nset/page 0\r\nsh/dx\r\n");
+    TickAt(2);
+    EXPECT_EQ(port.written, "G4AAA\r\nset/page 0\r\nsh/dx\r\n");
+}
+
+TEST(PortHandler, ProcessInput_OneLinePerCallWhileMoreWait) {
+    FakePortHost host;
+    FakePort& src = host.AddPort("SRC");
+    FakePort& dst = host.AddPort("DST");
+    src.SetRouter(RouterFactory::Create("Command", src));
+    dst.SetRouter(RouterFactory::Create("Command", dst));
+    src.Router()->AddRoute(dst.Router());
+    EXPECT_FALSE(src.ProcessInput());
+    src.OnReceive("one\rtwo\r", 8);
+    EXPECT_FALSE(src.ProcessInput()); // not connected
+    src.ComeUp();
+    EXPECT_TRUE(src.ProcessInput());
+    EXPECT_EQ(dst.written, "one\r\n");
+    EXPECT_FALSE(src.ProcessInput());
+    EXPECT_EQ(dst.written, "one\r\ntwo\r\n");
+    EXPECT_FALSE(src.KeepAlive().IsIdle());
 }
 
 } // namespace

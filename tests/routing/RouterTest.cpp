@@ -126,123 +126,46 @@ INSTANTIATE_TEST_SUITE_P(
                     SkimmerRow{"OptionOff", 0, "K1ABC-#", "TEST", false}),
     [](const testing::TestParamInfo<SkimmerRow>& info) { return info.param.name; });
 
-// ---- Once-a-second work ------------------------------------------------------
+// ---- One parse, each destination's options ---------------------------------
 
-class RouterTimer : public testing::Test {
-  protected:
-    RouterTimer() {
-        Give(port, "Cluster User");
-        port.KeepAlive().Set(1, host.clock);
-    }
-    void Arm() {
-        ConnectScriptValues v = port.Script().Values();
-        v.autoReconnect = true;
-        v.autoTime = 60;
-        port.Script().ApplyDialog(v);
-    }
-    void TickAt(std::int64_t seconds) {
-        host.clock.seconds = start + seconds;
-        port.OnTimer();
-    }
-
+// The source parses the line once; the spotter options of the source and of
+// each destination apply to their own copy of the fields only.
+TEST(RouterTest, OneSpot_EachDestinationAppliesOnlyItsOwnSpotterOptions) {
     FakePortHost host;
-    FakePort& port = host.AddPort("TEL");
-    std::int64_t start = host.clock.seconds;
-};
-
-TEST_F(RouterTimer, KeepAliveArmedNothingReceived_EmptyLineAfterOneMinuteTimeoutAfterTwo) {
-    Arm();
-    port.Connect();
-    TickAt(59);
-    EXPECT_EQ(port.written, "");
-    TickAt(60);
-    EXPECT_EQ(port.written, "\r\n");
-    EXPECT_TRUE(port.IsConnected());
-    TickAt(119);
-    EXPECT_EQ(port.written, "\r\n");
-    TickAt(120);
-    EXPECT_FALSE(port.IsConnected());
-    EXPECT_EQ(host.ViewOf(0).Text(), "TEL: Port Timeout, Disconnecting port\n"
-                                     "TEL: Port disconnected\n");
-    // Nothing more goes out on the closed link.
-    EXPECT_EQ(port.written, "\r\n");
-}
-
-TEST_F(RouterTimer, Reconnect_KeepAliveStartsAfreshOnTheNewLink) {
-    Arm();
-    port.Connect();
-    TickAt(60);
-    TickAt(120);
-    ASSERT_FALSE(port.IsConnected());
-    host.clock.seconds = start + 125;
-    port.Connect();
-    ASSERT_TRUE(port.IsConnected());
-    port.written.clear();
-
-    // The new link gets its keep-alive a minute in and its timeout after two.
-    TickAt(185);
-    EXPECT_TRUE(port.IsConnected());
-    EXPECT_EQ(port.written, "\r\n");
-    TickAt(245);
-    EXPECT_FALSE(port.IsConnected());
-}
-
-TEST_F(RouterTimer, LineTakenBetweenKeepAlives_NoTimeout) {
-    Arm();
-    port.Connect();
-    TickAt(60);
-    port.OnReceive("hello\r", 6);
-    host.RouteAll();
-    TickAt(120);
-    EXPECT_TRUE(port.IsConnected());
-    EXPECT_EQ(port.written, "\r\n\r\n");
-    TickAt(180);
-    EXPECT_FALSE(port.IsConnected());
-}
-
-TEST_F(RouterTimer, NotArmed_OnlyKeepAlives) {
-    port.Connect();
-    for (int minute = 1; minute <= 3; ++minute) {
-        TickAt(60 * minute);
+    FakePort& src = host.AddPort("SRC");
+    CRouter& in = Give(src, "Cluster User");
+    in.StripAtPoundOption = 1;
+    in.BlockDashAtOption = 1;
+    std::vector<FakePort*> outs;
+    for (const char* name : {"PLAIN", "BLOCK", "STRIP"}) {
+        outs.push_back(&host.AddPort(name));
+        CRouter& out = Give(*outs.back(), "Cluster User");
+        out.MyCall = "G4AAA";
+        out.BlockDashAtOption = outs.size() == 2 ? 1 : 0;
+        out.StripAtPoundOption = outs.size() == 3 ? 1 : 0;
+        in.AddRoute(&out);
     }
-    EXPECT_TRUE(port.IsConnected());
-    EXPECT_EQ(port.written, "\r\n\r\n\r\n");
-    EXPECT_EQ(host.ViewOf(0).Text(), "");
+    src.ComeUp();
+    const std::string line =
+        "DX de K1ABC-@:   14025.0  DL1XYZ       cq cq                          1234Z\r";
+    src.OnReceive(line.data(), static_cast<int>(line.size()));
+    host.RouteAll();
+    EXPECT_EQ(outs[0]->written, "DX/K1ABC-@ 14025.0 DL1XYZ cq cq  <G4AAA\r\n");
+    EXPECT_EQ(outs[1]->written, "");
+    EXPECT_EQ(outs[2]->written, "DX/K1ABC 14025.0 DL1XYZ cq cq  <G4AAA\r\n");
 }
 
-TEST_F(RouterTimer, KeepAliveOnMaster_CarriesOwnStreamPrefix) {
-    port.IsTNCPort = CPortHandler::TncMaster;
-    port.PortStreamID = "C";
-    port.Router()->CRLFOption = 1;
-    port.Connect();
-    TickAt(60);
-    EXPECT_EQ(port.written, "|C\r");
-}
-
-TEST_F(RouterTimer, NotConnected_NothingAtAll) {
-    ConnectScriptValues v = port.Script().Values();
-    v.responses[0] = "hello";
-    port.Script().ApplyDialog(v);
-    port.Script().Start();
-    TickAt(600);
-    EXPECT_EQ(port.written, "");
-}
-
-TEST_F(RouterTimer, ScriptPolling_SendsEveryStepWithEmptyPromptThenWaits) {
-    ConnectScriptValues v = port.Script().Values();
-    v.responses[0] = "G4AAA";
-    v.responses[1] = "set/page 0";
-    v.responses[2] = "sh/dx";
-    v.prompts[3] = "login:";
-    v.responses[3] = "never";
-    port.Script().ApplyDialog(v);
-    port.Connect();
-    // The link's first (empty) chunk answered the first step already.
-    EXPECT_EQ(port.written, "G4AAA\r\n");
-    TickAt(1);
-    EXPECT_EQ(port.written, "G4AAA\r\nset/page 0\r\nsh/dx\r\n");
-    TickAt(2);
-    EXPECT_EQ(port.written, "G4AAA\r\nset/page 0\r\nsh/dx\r\n");
+// A source that produces the fields itself hands them on as they are: the
+// destination formats them and never parses the line.
+TEST(RouterTest, RouteSpot_FieldsOfTheSource_PostedWithoutAParse) {
+    Rig r("Cluster Node", "Cluster User");
+    ::Spot spot;
+    spot.source = SourceKind::ClusterNode;
+    spot.line = "decoded elsewhere";
+    spot.isSpot = true;
+    spot.fields = {"K1ABC", "14025.0", "DL1XYZ", "cq cq", "1234"};
+    r.srcRouter.Route(spot);
+    EXPECT_EQ(r.dst.written, SpotterCommand);
 }
 
 // ---- Route table ---------------------------------------------------------------
@@ -374,22 +297,6 @@ TEST(RouterTest, Trace_LineInWithStreamPrefixAndTextOutWithPrefixAndTerminator) 
     EXPECT_EQ(log.written, "TRACE: SRC>|A" + UserSpot +
                                "\n"
                                "TRACE: DST<|BDX/K1ABC 14025.0 DL1XYZ cq cq  <G4AAA\r\n");
-}
-
-TEST(RouterTest, ProcessInput_OneLinePerCallWhileMoreWait) {
-    FakePortHost host;
-    FakePort& src = host.AddPort("SRC");
-    FakePort& dst = host.AddPort("DST");
-    Give(src, "Command").AddRoute(&Give(dst, "Command"));
-    EXPECT_FALSE(src.ProcessInput());
-    src.OnReceive("one\rtwo\r", 8);
-    EXPECT_FALSE(src.ProcessInput()); // not connected
-    src.ComeUp();
-    EXPECT_TRUE(src.ProcessInput());
-    EXPECT_EQ(dst.written, "one\r\n");
-    EXPECT_FALSE(src.ProcessInput());
-    EXPECT_EQ(dst.written, "one\r\ntwo\r\n");
-    EXPECT_FALSE(src.KeepAlive().IsIdle());
 }
 
 } // namespace
