@@ -15,10 +15,11 @@ constexpr const char* ComKeys[] = {"ComPort", "BaudRate", "Bits",
 constexpr const char* TelnetKeys[] = {"HostName", "PortNumber"};
 constexpr const char* BroadcastKeys[] = {"MyIP", "BroadcastIP", "PortNumber"};
 constexpr const char* FileKeys[] = {"FileName"};
+constexpr const char* WsjtxKeys[] = {"HostName", "PortNumber"};
 
 // A new kind adds its code, its row here, its transport class to the
 // transport factory and its page to the setup dialog.
-constexpr std::array<PortKind, 6> Kinds = {{
+constexpr std::array<PortKind, 7> Kinds = {{
     {Code::Console,
      "CON",
      3,
@@ -42,6 +43,11 @@ constexpr std::array<PortKind, 6> Kinds = {{
     // A log file shows spots as the spot lines of a logger's user.
     {Code::LogFile, "FILE", 4, "&Log File", "Add log file\nAdd log file", CommandId::AddLogFile,
      "LOG", Type::CTUser, FileKeys},
+    // The decodes of digital-mode receivers as spots; the optional
+    // "WsjtxSpotAll", "WsjtxRepeat" and "WsjtxOffAir" follow its keys.
+    {Code::Wsjtx, "WSJTX", 5, "&WSJT-X Decodes",
+     "Add a port that spots the decodes of WSJT-X and similar receivers.", CommandId::AddWsjtx,
+     "WSJTX", Type::Wsjtx, WsjtxKeys},
 }};
 
 constexpr bool InCodeOrder() {

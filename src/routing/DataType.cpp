@@ -10,6 +10,7 @@
 #include "routing/MircUserRouter.h"
 #include "routing/PassThruRouter.h"
 #include "routing/SpiderUserRouter.h"
+#include "routing/WsjtxRouter.h"
 
 #include <algorithm>
 #include <array>
@@ -28,10 +29,10 @@ constexpr unsigned LineKeys = CRLFOption | Flags;
 constexpr unsigned UserKeys = MyCall | AntiLoopPrefix | DupeLength | LineKeys | SpotFilter;
 constexpr unsigned UserEditable = MyCall | AntiLoopPrefix;
 
-// In code order. The user-side logins read and write the same keys, but
+// In code order (codes may leave gaps). The user-side logins read and write the same keys, but
 // the dialog lets only Cluster User and Spider User change the call and
 // prefix, and only the call of an IRC target.
-constexpr std::array<DataType, 10> Types = {{
+constexpr std::array<DataType, 11> Types = {{
     {Code::Command,
      "Command",
      Source::Command,
@@ -117,24 +118,34 @@ constexpr std::array<DataType, 10> Types = {{
      3,
      {9, UserEditable, true, false},
      &Make<CSpiderUserRouter>},
+    // Input only: the keys of a logger's side, and the call that spots
+    // until a receiver has said its own.
+    {Code::Wsjtx,
+     "WSJT-X",
+     Source::ClusterUser,
+     MyCall | DupeLength | LineKeys | SpotFilter,
+     0,
+     3,
+     {10, MyCall, true, false},
+     &Make<CWsjtxRouter>},
 }};
 
 constexpr bool InCodeOrder() {
-    for (std::size_t i = 0; i < Types.size(); ++i) {
-        if (Types[i].Code() != static_cast<int>(i)) {
+    for (std::size_t i = 1; i < Types.size(); ++i) {
+        if (Types[i].Code() <= Types[i - 1].Code()) {
             return false;
         }
     }
     return true;
 }
-static_assert(InCodeOrder(), "the rows stand at their code");
+static_assert(InCodeOrder(), "the rows stand in rising code order");
 
 } // namespace
 
 namespace DataTypes {
 
 const DataType& Of(DataTypeCode code) {
-    return Types[static_cast<std::size_t>(code)];
+    return *OfStored(static_cast<int>(code));
 }
 
 const DataType* Named(std::string_view name) {
@@ -147,10 +158,9 @@ const DataType* Named(std::string_view name) {
 }
 
 const DataType* OfStored(int code) {
-    if (code < 0 || code >= static_cast<int>(Types.size())) {
-        return nullptr;
-    }
-    return &Types[static_cast<std::size_t>(code)];
+    const auto found = std::find_if(Types.begin(), Types.end(),
+                                    [code](const DataType& type) { return type.Code() == code; });
+    return found != Types.end() ? &*found : nullptr;
 }
 
 const std::vector<std::string>& DialogNames() {

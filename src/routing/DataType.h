@@ -22,6 +22,8 @@ enum class DataTypeCode {
     ClusseUser = 7,
     PassThru = 8,
     SpiderUser = 9,
+    // Spots from the decodes of digital-mode receivers; takes nothing.
+    Wsjtx = 12,
 };
 
 // The router option keys, one bit each (RouterKeys keeps their stored order).
@@ -89,7 +91,7 @@ namespace DataTypes {
 const DataType& Of(DataTypeCode code);
 // The row named exactly (case-sensitive); null for an unknown name.
 const DataType* Named(std::string_view name);
-// The row of a stored code; null outside 0..9.
+// The row of a stored code; null for a code without a row.
 const DataType* OfStored(int code);
 // The names in the order the setup dialog lists them.
 const std::vector<std::string>& DialogNames();

@@ -7,6 +7,7 @@
 #include "transport/NetBroadcastHandler.h"
 #include "transport/NetConnectHandler.h"
 #include "transport/RxNetHandler.h"
+#include "transport/WsjtxHandler.h"
 
 namespace {
 
@@ -39,6 +40,8 @@ std::unique_ptr<CPortHandler> Build(const std::string& name, CSetupFile* setup, 
         return Make<CRxNetHandler>(setup, host, view);
     case PortKindCode::LogFile:
         return Make<CFileHandler>(setup, host, view);
+    case PortKindCode::Wsjtx:
+        return Make<CWsjtxHandler>(setup, host, view);
     }
     return nullptr;
 }

@@ -113,6 +113,19 @@ CPortKindForm PageOf(const PortKind& kind) {
                 .transportFields = {Edit("FileName", "File Name", 1030, "Default.txt")},
                 .lockByDisabling = true,
                 .tncChoices = {"FALSE", "TRUE"}};
+    case PortKindCode::Wsjtx:
+        // The receivers' UDP server: an address of this machine or a
+        // multicast group; the switches are 0 or 1.
+        return {
+            .kind = &kind,
+            .dialogId = 148,
+            .title = "WSJT-X Setup",
+            .group = "UDP Server",
+            .transportFields = {Edit("HostName", "Address or Group", 1013, DefaultHost, HostChars),
+                                PortNumber("2237"),
+                                Ranged("WsjtxSpotAll", "Spot All Callers (0/1)", 1034, "0", 0, 1),
+                                Ranged("WsjtxRepeat", "Repeat Minutes", 1035, "10", 0, 1440),
+                                Ranged("WsjtxOffAir", "Spot Off Air (0/1)", 1036, "0", 0, 1)}};
     }
     return {.kind = &kind};
 }

@@ -3,6 +3,9 @@
 
 #include "ChildProgram.h"
 #include "LoopbackSocket.h"
+#include "transport/WsjtxSender.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -193,6 +196,51 @@ TEST_F(HeadlessProgramTest, TwoOutputsWithDifferentFiltersEachTakeTheirSpots) {
     EXPECT_EQ(Contents(dir / "cw.log"), cwEu + "\n" + ownCall + "\n");
     EXPECT_EQ(Contents(dir / "node.log"), "DX 7025.0 VP8LP CW 24 dB 28 WPM CQ <G4ABC\n"
                                           "DX 7005.5 ZL7G CW 11 dB 25 WPM CQ <G4ABC\n");
+}
+
+// Two receivers, on 20 m and 40 m, each sending its Status and then a CQ,
+// to a WSJTX port routed to a logger's log file.
+TEST_F(HeadlessProgramTest, WsjtxDecodesOfTwoReceiversReachTheLogAsSpotLines) {
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    quint16 port = 0;
+    {
+        QUdpSocket probe;
+        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+        port = probe.localPort();
+    }
+    std::string setup = "NumberOfPorts=2\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n";
+    setup += PortSection("WSJTX", "WSJTX",
+                         "HostName=127.0.0.1\nPortNumber=" + std::to_string(port) + "\n",
+                         "InputType=12\nMyCall=G4OWN\nDupeLength=0\nCRLFOption=3\n" + Options);
+    setup += PortSection("FILE", "CTLOG", "FileName=ct.log\n",
+                         "InputType=5\nDupeLength=100\nCRLFOption=3\n" + Options);
+    setup += "Trace=0\nPort=2\nPort=0\nTrace=0\nPort=0\nPort=0\n";
+    Put(dir / "setup.ini", setup);
+    Program program(dir, {"--headless", "--follow", "setup.ini", "/START"});
+    ASSERT_TRUE(WaitUntil([&] {
+        return program.Errors().find("WSJTX| WSJTX: Port connected") != std::string::npos;
+    })) << program.Errors();
+
+    WsjtxSender radio1("WSJT-X radio 1");
+    WsjtxSender radio2("JTDX", 3);
+    const QHostAddress to(QHostAddress::LocalHost);
+    ASSERT_TRUE(radio1.Send(radio1.Status(14074000, "FT8", "G4ABC", "IO91"), to, port));
+    ASSERT_TRUE(radio2.Send(radio2.Status(7074000, "FT8", "G0XYZ", "JO01"), to, port));
+    // 13:08:45 and 13:09:00 UTC, as milliseconds since midnight.
+    ASSERT_TRUE(radio1.Send(radio1.Decode(47325000, -12, 1234, "CQ DX K1ABC FN42"), to, port));
+    ASSERT_TRUE(radio2.Send(radio2.Decode(47340000, -5, 600, "CQ W1AW FN31"), to, port));
+    ASSERT_TRUE(WaitUntil([&] {
+        return Contents(dir / "ct.log").find("W1AW") != std::string::npos;
+    })) << program.Errors();
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.ExitStatus(), 0);
+
+    EXPECT_EQ(Contents(dir / "ct.log"),
+              "DX de G4ABC-#:   14075.2  K1ABC        FT8 -12 dB FN42 CQ DX          1308Z\r\n"
+              "DX de G0XYZ-#:    7074.6  W1AW         FT8 -5 dB FN31 CQ              1309Z\r\n");
 }
 
 TEST_F(HeadlessProgramTest, EndOfInputKeepsRunningUntilSigint) {

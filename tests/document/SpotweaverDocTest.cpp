@@ -235,7 +235,7 @@ std::string ThirtyTwoLoaded() {
 }
 
 const std::string BadInputType = Port("CON", "A") +
-                                 "InputType=12\nCRLFOption=3\nBlockDashAtOption=0\n"
+                                 "InputType=13\nCRLFOption=3\nBlockDashAtOption=0\n"
                                  "StripAtPoundOption=0\nOnlyPassSkimmerCQOption=0\n";
 
 const std::string PortBUpToName =
@@ -274,7 +274,7 @@ const MalformedFile kMalformedFiles[] = {
     {"UnknownInputTypeDropsThePort",
      Header(2) + BadInputType + Con("B") + Routes(0, {2, 0}) + Routes(0, {1, 0}) + Layout(),
      {"B"},
-     std::string("Setup file: port section 1 (A) has the unknown InputType 12: the port is not "
+     std::string("Setup file: port section 1 (A) has the unknown InputType 13: the port is not "
                  "loaded\n"
                  "B port loaded\n"
                  "Setup file: route section 2: dropped Port=1, which names no loaded port (ports "

@@ -9,6 +9,7 @@
 #include "transport/NetBroadcastHandler.h"
 #include "transport/NetConnectHandler.h"
 #include "transport/RxNetHandler.h"
+#include "transport/WsjtxHandler.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,7 @@ const KindRow kKinds[] = {
      Is<CNetBroadcastHandler>},
     {"RXTEL", "HostName=127.0.0.1\nPortNumber=7301\n", Is<CRxNetHandler>},
     {"FILE", "FileName=spots.log\n", Is<CFileHandler>},
+    {"WSJTX", "HostName=127.0.0.1\nPortNumber=2237\n", Is<CWsjtxHandler>},
 };
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -401,5 +401,5 @@ TEST(PortSetupModelTest, DataTypeList_InDialogOrder) {
     EXPECT_EQ(CPortSetupModel::DataTypes(),
               (std::vector<std::string>{"Command", "Cluster User", "Cluster Node", "CT Network",
                                         "CT User", "Direct", "MIRC User", "Clusse User", "PassThru",
-                                        "Spider User"}));
+                                        "Spider User", "WSJT-X"}));
 }
