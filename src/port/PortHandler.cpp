@@ -479,6 +479,9 @@ void CPortHandler::FillSetupValues(PortSetupValues& values) const {
         values.nodeHandshake = m_router->NodeHandshake != 0;
         values.countryFile = m_router->Filter().CountryFile();
         values.spotCounts = m_router->CountsText();
+        if (const std::string merged = m_router->MergeCountsText(); !merged.empty()) {
+            values.spotCounts += "; " + merged;
+        }
         const std::optional<SkimmerMergeSettings> merge = m_router->SkimmerMerge();
         values.skimmerMerge = merge ? CSkimmerMergeSetup::Format(*merge) : std::string();
         values.filterRules.clear();

@@ -189,18 +189,16 @@ bool CRouter::SendsAsText(std::string_view line) {
 }
 
 std::string CRouter::CountsText() const {
-    std::string text = "spots passed " + std::to_string(m_counts.passed) + ", filtered " +
-                       std::to_string(m_counts.filtered) + ", dupes dropped " +
-                       std::to_string(m_counts.dupes);
-    if (m_merger != nullptr) {
-        text += "; ";
-        text += m_merger->CountsText();
-    }
-    return text;
+    return "spots passed " + std::to_string(m_counts.passed) + ", filtered " +
+           std::to_string(m_counts.filtered) + ", dupes dropped " + std::to_string(m_counts.dupes);
+}
+
+std::string CRouter::MergeCountsText() const {
+    return m_merger != nullptr ? m_merger->CountsText() : std::string();
 }
 
 bool CRouter::TakeCountsChange() {
-    std::string mergeCounts = m_merger != nullptr ? m_merger->CountsText() : std::string();
+    std::string mergeCounts = MergeCountsText();
     const bool changed = m_counts != m_countsTaken || mergeCounts != m_mergeCountsTaken;
     m_countsTaken = m_counts;
     m_mergeCountsTaken = std::move(mergeCounts);
