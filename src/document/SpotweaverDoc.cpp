@@ -213,6 +213,10 @@ void CSpotweaverDoc::ReportCounts() {
         CRouter* router = entry.port->Router();
         if (router != nullptr && router->TakeCountsChange()) {
             entry.port->PrintMessage(router->CountsText());
+            const std::string merged = router->MergeCountsText();
+            if (!merged.empty()) {
+                entry.port->PrintMessage(merged);
+            }
         }
     }
 }

@@ -10,6 +10,7 @@
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"
 #include "routing/RouterKeys.h"
+#include "routing/SkimmerMergeSetup.h"
 #include "setup/PlacementBlock.h"
 #include "setup/SetupFile.h"
 
@@ -57,6 +58,7 @@ RouterSetup RouterSetupOf(const PortSetupValues& v) {
     setup.dupeLength = v.dupes;
     setup.countryFile = v.countryFile;
     setup.filterRules = v.filterRules;
+    setup.skimmerMerge = v.skimmerMerge;
     return setup;
 }
 
@@ -155,7 +157,13 @@ bool CPortHandler::KeepAliveDue() {
 }
 
 void CPortHandler::OnTimer() {
-    if (m_router == nullptr || !m_connected) {
+    if (m_router == nullptr) {
+        return;
+    }
+    // Merged spots whose dwell is over leave even while the link is down:
+    // the router's send path decides what becomes of them.
+    m_router->Tick();
+    if (!m_connected) {
         return;
     }
     if (KeepAliveDue()) {
@@ -471,6 +479,11 @@ void CPortHandler::FillSetupValues(PortSetupValues& values) const {
         values.nodeHandshake = m_router->NodeHandshake != 0;
         values.countryFile = m_router->Filter().CountryFile();
         values.spotCounts = m_router->CountsText();
+        if (const std::string merged = m_router->MergeCountsText(); !merged.empty()) {
+            values.spotCounts += "; " + merged;
+        }
+        const std::optional<SkimmerMergeSettings> merge = m_router->SkimmerMerge();
+        values.skimmerMerge = merge ? CSkimmerMergeSetup::Format(*merge) : std::string();
         values.filterRules.clear();
         for (const CSpotFilter::Rule& rule : m_router->Filter().Rules()) {
             values.filterRules.push_back(rule.text);

@@ -35,6 +35,8 @@ struct PortSetupValues {
     // the rules as texts, in order.
     std::string countryFile;
     std::vector<std::string> filterRules;
+    // Skimmer merging as its setup key's text, "10,0.5,2,3,hold"; empty: off.
+    std::string skimmerMerge;
     // What became of the port's spots so far, for showing only.
     std::string spotCounts;
 

@@ -5,7 +5,7 @@
 CCTRouter::CCTRouter(CRouterPort& port, DataTypeCode type)
     : CRouter(port, type), m_formatter(*this, port.Clock()) {}
 
-void CCTRouter::SendDxDe(const SpotFields& spot, const CRouterPort& source) {
+void CCTRouter::SendSpot(const SpotFields& spot, const CRouterPort& source) {
     if (m_formatter.FormatDxDe(spot) && Sends(spot)) {
         Emit(m_formatter.Text(), source, true);
     }
@@ -27,7 +27,7 @@ void CCTRouter::Convert(const Spot& in, const CRouterPort& source) {
     }
     SpotFields spot;
     if (SpotFor(in, spot)) {
-        SendDxDe(spot, source);
+        SendSpot(spot, source);
     } else if ((in.source == SourceKind::ClusterUser || in.source == SourceKind::ClusseUser) &&
                SendsAsText(in.line)) {
         Emit(in.line, source, true);

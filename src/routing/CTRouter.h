@@ -27,10 +27,9 @@ class CCTRouter : public CRouter {
     // Sends text on the own port. spotPacket: the text is a spot or the talk
     // of a user port, which the network side marks as such.
     virtual void Emit(std::string_view text, const CRouterPort& source, bool spotPacket) = 0;
+    // Formats a parsed spot and sends it unless it is a dupe.
+    void SendSpot(const SpotFields& spot, const CRouterPort& source) override;
 
   private:
-    // Formats a parsed spot and sends it unless it is a dupe.
-    void SendDxDe(const SpotFields& spot, const CRouterPort& source);
-
     CSpotFormatter m_formatter;
 };

@@ -21,7 +21,7 @@ bool CClusterNodeRouter::Answer(std::string_view line) {
     return out.handled;
 }
 
-void CClusterNodeRouter::SendPC11(const SpotFields& spot, const CRouterPort& source) {
+void CClusterNodeRouter::SendSpot(const SpotFields& spot, const CRouterPort& source) {
     if (m_formatter.FormatPC11(spot) && Sends(spot)) {
         SendFramed(m_formatter.Text(), source);
     }
@@ -50,7 +50,7 @@ void CClusterNodeRouter::FromSpotSource(const Spot& in, const CRouterPort& sourc
     }
     SpotFields spot;
     if (SpotFor(in, spot)) {
-        SendPC11(spot, source);
+        SendSpot(spot, source);
     } else if (fromNode) {
         if (SendsAsText(in.line)) {
             SendFramed(in.line, source);

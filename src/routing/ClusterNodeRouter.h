@@ -25,15 +25,14 @@ class CClusterNodeRouter : public CRouter {
   protected:
     void Convert(const Spot& in, const CRouterPort& source) override;
     bool Answer(std::string_view line) override;
+    // Sends a parsed spot as a PC11 frame unless it looped or is a dupe.
+    void SendSpot(const SpotFields& spot, const CRouterPort& source) override;
 
   private:
     // A line of a spot source: a spot becomes a PC11 frame; another node
     // frame passes unchanged, an IRC solar announcement becomes an AR19
     // frame, and other talk is dropped.
     void FromSpotSource(const Spot& in, const CRouterPort& source);
-    // Sends a parsed spot as a PC11 frame unless it looped or is a dupe.
-    void SendPC11(const SpotFields& spot, const CRouterPort& source);
-
     CSpotFormatter m_formatter;
     CNodeLink m_link;
 };

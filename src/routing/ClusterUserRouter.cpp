@@ -12,12 +12,18 @@ bool CClusterUserRouter::FormatSpot(const SpotFields& spot) {
     return m_formatter.FormatClusseCommand(spot);
 }
 
+void CClusterUserRouter::SendSpot(const SpotFields& spot, const CRouterPort& source) {
+    if (FormatSpot(spot) && Sends(spot)) {
+        SendFramed(m_formatter.Text(), source);
+    }
+}
+
 void CClusterUserRouter::Convert(const Spot& in, const CRouterPort& source) {
     const std::string_view line = in.line;
     if (CarriesSpots(in.source)) {
         SpotFields spot;
-        if (!IsIgnorable(line) && SpotFor(in, spot) && FormatSpot(spot) && Sends(spot)) {
-            SendFramed(m_formatter.Text(), source);
+        if (!IsIgnorable(line) && SpotFor(in, spot)) {
+            SendSpot(spot, source);
         }
     } else if (in.source == SourceKind::CTNetwork) {
         // CT network packets that begin with "A" carry text for the cluster;

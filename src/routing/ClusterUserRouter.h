@@ -28,6 +28,7 @@ class CClusterUserRouter : public CRouter {
     // A spot is formatted, deduped and sent; the other lines of a spot
     // source are dropped, direct-style text passes.
     void Convert(const Spot& in, const CRouterPort& source) override;
+    void SendSpot(const SpotFields& spot, const CRouterPort& source) override;
 
     CSpotFormatter m_formatter;
 };

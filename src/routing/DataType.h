@@ -41,8 +41,10 @@ constexpr unsigned NodeHandshake = 1u << 8;
 // then one "Filter" line per rule.
 constexpr unsigned CountryFile = 1u << 9;
 constexpr unsigned Filter = 1u << 10;
+// Skimmer merging, after the filter lines and only when a port merges.
+constexpr unsigned SkimmerMerge = 1u << 11;
 // What every data type that sends spots stores.
-constexpr unsigned SpotFilter = CountryFile | Filter;
+constexpr unsigned SpotFilter = CountryFile | Filter | SkimmerMerge;
 // What every data type stores.
 constexpr unsigned Flags = BlockDashAtOption | StripAtPoundOption | OnlyPassSkimmerCQOption;
 constexpr unsigned All =

@@ -66,7 +66,13 @@ void CMircUserRouter::Convert(const Spot& in, const CRouterPort& source) {
         return;
     }
     SpotFields spot;
-    if (SpotFor(in, spot) && m_formatter.FormatIrcSpot(spot) && Sends(spot)) {
+    if (SpotFor(in, spot)) {
+        SendSpot(spot, source);
+    }
+}
+
+void CMircUserRouter::SendSpot(const SpotFields& spot, const CRouterPort& source) {
+    if (m_formatter.FormatIrcSpot(spot) && Sends(spot)) {
         SendMessage(SpotLead, m_formatter.Text(), source);
     }
 }

@@ -21,6 +21,7 @@ class CMircUserRouter : public CRouter {
 
   protected:
     void Convert(const Spot& in, const CRouterPort& source) override;
+    void SendSpot(const SpotFields& spot, const CRouterPort& source) override;
     std::string_view TakeIn(std::string_view line) override;
 
   private:

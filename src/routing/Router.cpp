@@ -3,8 +3,10 @@
 #include "filters/FilterKeys.h"
 #include "routing/RouterKeys.h"
 #include "routing/RouterPort.h"
+#include "routing/SkimmerMergeSetup.h"
 #include "setup/SetupFile.h"
 #include "spots/LoopMark.h"
+#include "spots/SkimmerComment.h"
 #include "spots/SpotterOptions.h"
 
 #include <algorithm>
@@ -160,9 +162,15 @@ bool CRouter::IsDupe(const SpotFields& spot) {
 }
 
 bool CRouter::Sends(const SpotFields& spot) {
-    if (!m_filter.Passes(spot)) {
-        ++m_counts.filtered;
-        return false;
+    if (!m_sendingMerged) {
+        if (!m_filter.Passes(spot)) {
+            ++m_counts.filtered;
+            return false;
+        }
+        if (m_merger != nullptr && IsSkimmerSpot(spot)) {
+            m_merger->Offer(spot);
+            return false;
+        }
     }
     if (IsDupe(spot)) {
         ++m_counts.dupes;
@@ -185,10 +193,58 @@ std::string CRouter::CountsText() const {
            std::to_string(m_counts.filtered) + ", dupes dropped " + std::to_string(m_counts.dupes);
 }
 
+std::string CRouter::MergeCountsText() const {
+    return m_merger != nullptr ? m_merger->CountsText() : std::string();
+}
+
 bool CRouter::TakeCountsChange() {
-    const bool changed = m_counts != m_countsTaken;
+    std::string mergeCounts = MergeCountsText();
+    const bool changed = m_counts != m_countsTaken || mergeCounts != m_mergeCountsTaken;
     m_countsTaken = m_counts;
+    m_mergeCountsTaken = std::move(mergeCounts);
     return changed;
+}
+
+void CRouter::SetSkimmerMerge(const std::optional<SkimmerMergeSettings>& settings) {
+    if (!settings) {
+        m_merger.reset();
+        return;
+    }
+    if (m_merger == nullptr) {
+        m_merger = std::make_unique<CSkimmerMerger>(
+            m_port.Clock(), [this](const SpotFields& spot) { SendMerged(spot); },
+            [this](std::string_view line) { m_port.PrintMessage(line); });
+    }
+    m_merger->SetSettings(*settings);
+}
+
+void CRouter::SetSkimmerMerge(const std::string& text) {
+    if (text.empty()) {
+        SetSkimmerMerge(std::nullopt);
+        return;
+    }
+    SetSkimmerMerge(CSkimmerMergeSetup::Parse(
+        text, "", [this](std::string_view line) { m_port.PrintMessage(line); }));
+}
+
+std::optional<SkimmerMergeSettings> CRouter::SkimmerMerge() const {
+    if (m_merger == nullptr) {
+        return std::nullopt;
+    }
+    return m_merger->Settings();
+}
+
+void CRouter::Tick() {
+    if (m_merger != nullptr) {
+        m_merger->Tick();
+    }
+}
+
+void CRouter::SendMerged(const SpotFields& spot) {
+    const bool outer = m_sendingMerged;
+    m_sendingMerged = true;
+    SendSpot(spot, m_port);
+    m_sendingMerged = outer;
 }
 
 void CRouter::SetFilter(const std::string& countryFile, const std::vector<std::string>& rules) {

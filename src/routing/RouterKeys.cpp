@@ -4,6 +4,7 @@
 #include "routing/DataType.h"
 #include "routing/Router.h"
 #include "routing/RouterPort.h"
+#include "routing/SkimmerMergeSetup.h"
 #include "setup/SetupFile.h"
 
 #include <algorithm>
@@ -104,6 +105,13 @@ constexpr KeyRow Keys[] = {
      },
      [](const CRouter& r, CSetupFile& s) { CFilterKeys::WriteRules(s, r.Filter()); },
      [](CRouter& r, const RouterSetup& v) { r.SetFilter(v.countryFile, v.filterRules); }},
+    {RouterKey::SkimmerMerge, "SkimmerMerge", nullptr,
+     [](CRouter& r, CSetupFile& s) {
+         r.SetSkimmerMerge(CSkimmerMergeSetup::Read(
+             s, [&r](std::string_view line) { r.Port().PrintMessage(line); }));
+     },
+     [](const CRouter& r, CSetupFile& s) { CSkimmerMergeSetup::Write(s, r.SkimmerMerge()); },
+     [](CRouter& r, const RouterSetup& v) { r.SetSkimmerMerge(v.skimmerMerge); }},
 };
 
 } // namespace

@@ -18,6 +18,7 @@ class CSetupFile;
 //   NodeHandshake=1            (Cluster Node; only when on)
 //   CountryFile=/usr/share/tlf/cty.dat
 //   Filter=reject band=60m,30m mode=DIGI
+//   SkimmerMerge=10,0.5,2,3,hold  (only when the port merges skimmer spots)
 //
 // A data type stores the subset its row in the data type table names
 // (RouterKey bits). "MyCall" and "HopsOut" are always present when the type

@@ -23,4 +23,6 @@ struct RouterSetup {
     // The spot filter: country file (empty: the program's default) and rules.
     std::string countryFile = {};
     std::vector<std::string> filterRules = {};
+    // The skimmer merging key's text ("10,0.5,2,3,hold"); empty: no merging.
+    std::string skimmerMerge = {};
 };

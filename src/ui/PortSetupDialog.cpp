@@ -69,6 +69,11 @@ CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
          {"BlockDashAt", "StripAtPound", "OnlySkimmerCQ", "NodeHandshake", "AddConsoleRoutes"}) {
         grid->addWidget(m_controls[key], row++, 0, 1, 4);
     }
+    auto* merging = new QGroupBox(QStringLiteral("Skimmer merging"), general);
+    auto* mergeGrid = new QGridLayout(merging);
+    mergeGrid->addWidget(m_controls["SkimmerMerge"], 0, 0, 1, 2);
+    AddRow(*mergeGrid, 1, 0, "SkimmerMergeValues");
+    grid->addWidget(merging, row++, 0, 1, 4);
     auto* filters = new QPushButton(QStringLiteral("&Filters..."), general);
     filters->setObjectName("Filters");
     connect(filters, &QPushButton::clicked, this, [this] { CFilterDialog(m_values, this).exec(); });

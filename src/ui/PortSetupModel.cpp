@@ -2,6 +2,7 @@
 
 #include "port/PortKind.h"
 #include "routing/DataType.h"
+#include "routing/SkimmerMergeSetup.h"
 #include "ui/FieldCheck.h"
 
 #include <algorithm>
@@ -116,6 +117,15 @@ void CPortSetupModel::Build(const PortSetupValues& v) {
     m_fields.push_back(Check("OnlySkimmerCQ", "Only pass skimmer CQ spots", 1066, v.onlySkimmerCQ));
     m_fields.push_back(Check("NodeHandshake", "Node handshake (answer the link's init frames)",
                              1067, v.nodeHandshake));
+    // Skimmer merging: the check box turns it on, the edit holds the key's
+    // values (the defaults until the port has its own).
+    m_fields.push_back(Check("SkimmerMerge", "Merge skimmer spots", 1068, !v.skimmerMerge.empty()));
+    SetupField merge = Edit("SkimmerMergeValues",
+                            "Dwell s, window kHz, minimum, re-spot min, "
+                            "hold|mark",
+                            1069, 40);
+    merge.text = v.skimmerMerge.empty() ? CSkimmerMergeSetup::Format({}) : v.skimmerMerge;
+    m_fields.push_back(std::move(merge));
     m_fields.push_back(
         Check("AddConsoleRoutes", "Add Console Routes Automatically", 1020, v.addConsoleRoutes));
 
@@ -168,6 +178,9 @@ void CPortSetupModel::ApplyDataTypeRule() {
     SetReadOnly("CRLF", !lineOptions);
     SetReadOnly("KeepAlive", !lineOptions);
     SetEnabled("NodeHandshake", (editable & RouterKey::NodeHandshake) != 0);
+    const bool merges = type != nullptr && (type->keys & RouterKey::SkimmerMerge) != 0;
+    SetEnabled("SkimmerMerge", merges);
+    SetEnabled("SkimmerMergeValues", merges);
 }
 
 void CPortSetupModel::ApplyTncRule() {
@@ -252,6 +265,16 @@ std::optional<CPortSetupModel::Refusal> CPortSetupModel::Accept(PortSetupValues&
     if (Field("MyCall").text.empty()) {
         return Refusal{"MyCall", "MyCall must not be empty try again."};
     }
+    std::string mergeProblem;
+    if (Field("SkimmerMerge").checked && Field("SkimmerMerge").enabled &&
+        !CSkimmerMergeSetup::Parse(Field("SkimmerMergeValues").text, "",
+                                   [&mergeProblem](std::string_view line) {
+                                       if (mergeProblem.empty()) {
+                                           mergeProblem = line;
+                                       }
+                                   })) {
+        return Refusal{"SkimmerMergeValues", mergeProblem};
+    }
 
     auto integer = [this](const std::string& key) {
         int value = 0;
@@ -274,6 +297,9 @@ std::optional<CPortSetupModel::Refusal> CPortSetupModel::Accept(PortSetupValues&
     values.stripAtPound = Field("StripAtPound").checked;
     values.onlySkimmerCQ = Field("OnlySkimmerCQ").checked;
     values.nodeHandshake = Field("NodeHandshake").checked;
+    values.skimmerMerge = Field("SkimmerMerge").checked && Field("SkimmerMerge").enabled
+                              ? Field("SkimmerMergeValues").text
+                              : std::string();
     values.addConsoleRoutes = Field("AddConsoleRoutes").checked;
     values.kindFields.clear();
     for (const auto& f : m_fields) {

@@ -873,3 +873,33 @@ TEST_F(SpotweaverDocTest, SpotFilter_SavesAsLoadedAndReportsCountsOnceAMinuteWhe
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SpotweaverDocTest, SkimmerMerge_SavesAsLoadedAndReportsMergeCountsOnceAMinute) {
+    const std::string setup = Header(2) + Port("TEL", "A") + "HostName=h\nPortNumber=1\n" +
+                              UserRouter(1, "G4ABC") + Port("FILE", "DEST") + "FileName=x\n" +
+                              UserRouter(1, "G4ABC") + "Filter=reject mode=DIGI\n" +
+                              "SkimmerMerge=10,0.5,2,3,hold\n" + Routes(0, {2, 0}) +
+                              Routes(0, {0, 0}) + Layout();
+    Load(setup);
+    EXPECT_EQ(doc.SaveToString(), setup);
+    doc.SetCountReports(true);
+    doc.OnPortCommand("A", PortCommand::Connect);
+    doc.OnPortCommand("DEST", PortCommand::Connect);
+    const std::string spot =
+        "DX de KM3T-#:     14025.2  K1ABC        CW    24 dB  22 WPM  CQ      2259Z\r";
+    doc.Port(0)->OnReceive(spot.data(), static_cast<int>(spot.size()));
+    loop.RunPosted();
+
+    loop.Advance(120000);
+
+    // One skimmer is short of the minimum: the report waits, nothing is sent.
+    EXPECT_EQ(PortAt(1).written, "");
+    EXPECT_EQ(ui.windows[1]->Text(),
+              "DEST: spots passed 0, filtered 0, dupes dropped 0\n"
+              "DEST: skimmer reports 1, merged 0, held back 0, busted 0, re-spots 0, "
+              "reduction -\n");
+}
+
+} // namespace

@@ -43,7 +43,8 @@ TEST(PortSetupDialogTest, NewCom_ShowsTheDefaultsAndOkReturnsThem) {
     for (QGroupBox* box : dialog.findChildren<QGroupBox*>()) {
         groups.push_back(box->title().toStdString());
     }
-    EXPECT_EQ(groups, (std::vector<std::string>{"Com Port Setup", "General Port Setup"}));
+    EXPECT_EQ(groups, (std::vector<std::string>{"Com Port Setup", "General Port Setup",
+                                                "Skimmer merging"}));
     EXPECT_EQ(Get<QComboBox>(dialog, "ComPort").currentText().toStdString(), "COM2");
     EXPECT_EQ(Get<QComboBox>(dialog, "BaudRate").count(), 5);
     EXPECT_EQ(Get<QLineEdit>(dialog, "AntiLoopPx").text().toStdString(), " <");

@@ -403,3 +403,29 @@ TEST(PortSetupModelTest, DataTypeList_InDialogOrder) {
                                         "CT User", "Direct", "MIRC User", "Clusse User", "PassThru",
                                         "Spider User", "WSJT-X"}));
 }
+
+TEST(PortSetupModelTest, SkimmerMerging_KeyTextWhenCheckedRefusedWhenMalformedOffForDirect) {
+    PortSetupValues edited = ConnectedTelnet();
+    edited.skimmerMerge = "5,0.25,1,10,mark";
+    CPortSetupModel model(edited);
+    EXPECT_TRUE(model.Field("SkimmerMerge").checked);
+    EXPECT_EQ(model.Field("SkimmerMergeValues").text, "5,0.25,1,10,mark");
+    PortSetupValues out;
+    EXPECT_FALSE(model.Accept(out).has_value());
+    EXPECT_EQ(out.skimmerMerge, "5,0.25,1,10,mark");
+
+    CPortSetupModel fresh(NewPort("COM"));
+    EXPECT_FALSE(fresh.Field("SkimmerMerge").checked);
+    EXPECT_EQ(fresh.Field("SkimmerMergeValues").text, "10,0.5,2,3,hold");
+    fresh.ChooseDataType("Cluster User");
+    fresh.SetChecked("SkimmerMerge", true);
+    fresh.SetText("SkimmerMergeValues", "10,wide,2,3,hold");
+    const auto refusal = fresh.Accept(out);
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->key, "SkimmerMergeValues");
+    EXPECT_EQ(refusal->message, "SkimmerMerge dropped, window kHz not a number: 10,wide,2,3,hold");
+    fresh.ChooseDataType("Direct");
+    EXPECT_FALSE(fresh.Field("SkimmerMerge").enabled);
+    EXPECT_FALSE(fresh.Accept(out).has_value());
+    EXPECT_EQ(out.skimmerMerge, "");
+}
