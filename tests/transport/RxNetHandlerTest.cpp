@@ -432,6 +432,10 @@ struct RawStation {
 };
 
 TEST_F(RxNetHandlerTest, OutOfDescriptors_SaidOnceExcessRefusedAcceptingResumes) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "without free descriptors the sanitizer runtime cannot read the module "
+                    "list its own type checks need; the normal build runs this test";
+#endif
     CRxNetHandler& rx = ListeningPort(NoScript, "MaxCallers=8\n");
     std::vector<std::unique_ptr<RawStation>> stations;
     for (int i = 0; i < 6; ++i) {
