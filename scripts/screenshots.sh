@@ -5,7 +5,7 @@
 #
 #   screenshot-main.png           examples/demo.ini opened fresh, no stored layout
 #   port-font-12/20/32.png        a port window at those font sizes
-#   setup-<kind>.png              the six port setup dialogs, adding a port
+#   setup-<kind>.png              the seven port setup dialogs, adding a port
 #   setup-connected-edit.png      a connected port's setup
 #   routes.png, connect-script.png, font.png, about.png
 set -euo pipefail
@@ -136,9 +136,9 @@ for size in 12 20 32; do
     stop
 done
 
-# The six setup dialogs, adding a port to an empty setup.
+# The seven setup dialogs, adding a port to an empty setup.
 start
-for pair in c:console p:com n:telnet b:broadcast x:rx-telnet l:log-file; do
+for pair in c:console p:com n:telnet b:broadcast x:rx-telnet l:log-file w:wsjtx; do
     keys alt+s a "${pair%%:*}"
     shoot "setup-${pair#*:}.png"
     keys Escape
