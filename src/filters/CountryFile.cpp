@@ -3,6 +3,7 @@
 #include "setup/NamedFile.h"
 #include "text/AsciiText.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -16,7 +17,10 @@ namespace {
 // A real file is about 400 kB; anything far larger is not one.
 constexpr off_t MaxFileSize = 16 * 1024 * 1024;
 constexpr int HeaderFields = 8;
+constexpr int ZoneField = 1;
 constexpr int ContinentField = 3;
+// Longer than any call's prefix up to its call-area digit.
+constexpr std::size_t MaxAreaPrefix = 16;
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -76,12 +80,29 @@ class Cursor {
     int m_line = 1;
 };
 
+// "14" or " 05": the zone, NoZone when it is no zone number.
+int ReadZone(std::string_view text) {
+    text = Trim(text);
+    if (text.empty() || text.size() > 2) {
+        return CCountryFile::NoZone;
+    }
+    int zone = 0;
+    for (const char c : text) {
+        if (!ascii::IsDigit(c)) {
+            return CCountryFile::NoZone;
+        }
+        zone = zone * 10 + (c - '0');
+    }
+    return zone <= CCountryFile::MaxCqZone ? zone : CCountryFile::NoZone;
+}
+
 std::string AtLine(int line, std::string_view what) {
     return "line " + std::to_string(line) + ": " + std::string(what);
 }
 
-// Splits "=K1ABC(5)[8]{NA}" into the call and its continent override.
-bool SplitEntry(std::string_view entry, std::string_view& call, int& continent) {
+// Splits "=K1ABC(5)[8]{NA}" into the call and its CQ zone and continent
+// overrides; the ITU zone in "[]" is not kept.
+bool SplitEntry(std::string_view entry, std::string_view& call, int& zone, int& continent) {
     std::size_t i = 0;
     while (i < entry.size() && IsCallChar(entry[i])) {
         ++i;
@@ -101,7 +122,9 @@ bool SplitEntry(std::string_view entry, std::string_view& call, int& continent) 
         if (end == std::string_view::npos) {
             return false;
         }
-        if (entry[i] == '{') {
+        if (entry[i] == '(') {
+            zone = ReadZone(entry.substr(i + 1, end - i - 1));
+        } else if (entry[i] == '{') {
             continent = CCountryFile::FindContinent(entry.substr(i + 1, end - i - 1));
             if (continent < 0) {
                 return false;
@@ -140,6 +163,7 @@ bool CCountryFile::ParseRecords(std::string_view text, std::string& error) {
                                            std::string(Trim(fields[ContinentField])) + "\"");
             return false;
         }
+        const int zone = ReadZone(fields[ZoneField]);
         std::string_view list;
         if (!cursor.Until(';', false, list)) {
             error = AtLine(recordLine, "the record of " + std::string(Trim(fields[0])) +
@@ -162,14 +186,17 @@ bool CCountryFile::ParseRecords(std::string_view text, std::string& error) {
                 entry.remove_prefix(1);
             }
             std::string_view call;
+            int entryZone = zone;
             int entryContinent = continent;
-            if (!SplitEntry(entry, call, entryContinent)) {
+            if (!SplitEntry(entry, call, entryZone, entryContinent)) {
                 error =
                     AtLine(recordLine, "bad entry \"" + std::string(entry) +
                                            "\" in the record of " + std::string(Trim(fields[0])));
                 return false;
             }
-            Insert(call, wholeCall, entryContinent);
+            Insert(call, wholeCall,
+                   Place{static_cast<std::int8_t>(entryContinent),
+                         static_cast<std::uint8_t>(entryZone)});
         }
         ++m_countries;
     }
@@ -228,8 +255,10 @@ bool KeepsCountry(std::string_view part) {
 }
 
 // "UA3ABC" and "9": "UA9", the call's prefix up to its call-area digit with
-// that digit replaced; empty for a call without such a digit.
-std::string AreaPrefix(std::string_view call, char digit) {
+// that digit replaced, in buffer (a look-up builds no string); empty for a
+// call without such a digit.
+std::string_view AreaPrefix(std::string_view call, char digit,
+                            std::array<char, MaxAreaPrefix>& buffer) {
     std::size_t i = 1;
     while (i < call.size() && !ascii::IsDigit(call[i])) {
         ++i;
@@ -240,19 +269,30 @@ std::string AreaPrefix(std::string_view call, char digit) {
     while (i + 1 < call.size() && ascii::IsDigit(call[i + 1])) {
         ++i;
     }
-    std::string prefix(call.substr(0, i + 1));
-    prefix.back() = digit;
-    return prefix;
+    if (i + 1 > buffer.size()) {
+        return {};
+    }
+    std::copy_n(call.begin(), i, buffer.begin());
+    buffer[i] = digit;
+    return {buffer.data(), i + 1};
 }
 
 } // namespace
 
 int CCountryFile::ContinentOf(std::string_view call) const {
+    return Locate(call).continent;
+}
+
+int CCountryFile::CqZoneOf(std::string_view call) const {
+    return Locate(call).zone;
+}
+
+CCountryFile::Place CCountryFile::Locate(std::string_view call) const {
     call = call.substr(0, call.find('-'));
     if (call.find('/') == std::string_view::npos) {
         return Walk(call, false);
     }
-    if (const int whole = Walk(call, true); whole != NoContinent) {
+    if (const Place whole = Walk(call, true); whole.continent != NoContinent) {
         return whole;
     }
     std::string_view chosen;
@@ -268,7 +308,7 @@ int CCountryFile::ContinentOf(std::string_view call) const {
         // Only at the end: as a prefix, MM and AM are Scotland and Spain.
         if (slash == call.size() &&
             (ascii::EqualsIgnoringCase(part, "MM") || ascii::EqualsIgnoringCase(part, "AM"))) {
-            return NoContinent;
+            return {};
         }
         if (part.size() == 1 && ascii::IsDigit(part[0])) {
             areaDigit = part[0];
@@ -277,17 +317,18 @@ int CCountryFile::ContinentOf(std::string_view call) const {
         }
     }
     if (chosen.empty()) {
-        return NoContinent;
+        return {};
     }
-    const int home = Walk(chosen, false);
+    const Place home = Walk(chosen, false);
     if (areaDigit == 0) {
         return home;
     }
     // A station signing in another call area ("UA3ABC/9") is where that
     // area's prefix is, when the file knows the prefix.
-    const std::string moved = AreaPrefix(chosen, areaDigit);
-    const int there = moved.empty() ? NoContinent : Walk(moved, false);
-    return there != NoContinent ? there : home;
+    std::array<char, MaxAreaPrefix> buffer{};
+    const std::string_view moved = AreaPrefix(chosen, areaDigit, buffer);
+    const Place there = moved.empty() ? Place{} : Walk(moved, false);
+    return there.continent != NoContinent ? there : home;
 }
 
 int CCountryFile::FindContinent(std::string_view name) {
@@ -378,32 +419,31 @@ void CCountryFile::Grow() {
     m_edgeChildren = std::move(children);
 }
 
-void CCountryFile::Insert(std::string_view entry, bool wholeCall, int continent) {
+void CCountryFile::Insert(std::string_view entry, bool wholeCall, Place place) {
     int node = 0;
     for (char c : entry) {
         node = AddChild(node, ascii::Upper(c));
     }
     Node& last = m_nodes[static_cast<std::size_t>(node)];
-    std::int8_t& slot = wholeCall ? last.callContinent : last.prefixContinent;
+    Place& slot = wholeCall ? last.call : last.prefix;
     // An entry listed twice counts where it is listed first.
-    if (slot == NoContinent) {
-        slot = static_cast<std::int8_t>(continent);
+    if (slot.continent == NoContinent) {
+        slot = place;
     }
 }
 
-int CCountryFile::Walk(std::string_view call, bool wholeOnly) const {
-    int found = NoContinent;
+CCountryFile::Place CCountryFile::Walk(std::string_view call, bool wholeOnly) const {
+    Place found;
     int node = 0;
     for (char c : call) {
         node = Child(node, ascii::Upper(c));
         if (node < 0) {
-            return wholeOnly ? NoContinent : found;
+            return wholeOnly ? Place{} : found;
         }
-        if (m_nodes[static_cast<std::size_t>(node)].prefixContinent != NoContinent) {
-            found = m_nodes[static_cast<std::size_t>(node)].prefixContinent;
+        if (m_nodes[static_cast<std::size_t>(node)].prefix.continent != NoContinent) {
+            found = m_nodes[static_cast<std::size_t>(node)].prefix;
         }
     }
-    const int whole =
-        node > 0 ? m_nodes[static_cast<std::size_t>(node)].callContinent : NoContinent;
-    return whole != NoContinent || wholeOnly ? whole : found;
+    const Place whole = node > 0 ? m_nodes[static_cast<std::size_t>(node)].call : Place{};
+    return whole.continent != NoContinent || wholeOnly ? whole : found;
 }

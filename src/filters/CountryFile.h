@@ -6,7 +6,8 @@
 #include <vector>
 
 // The countries of a country file in the common "cty.dat" form, reduced to
-// what the spot filters need: the continent of a call.
+// what the spot filters and skimmer merging need: the continent and the CQ
+// zone of a call.
 //
 //   Canary Islands:  33:  36:  AF:   28.32:    15.85:     0.0:  EA8:
 //       AM8,AN8,AO8,EA8,EB8,EC8,ED8,EE8,EF8,EG8,EH8,=EA8URE(33)[36]{AF};
@@ -14,8 +15,9 @@
 // A record is a line of eight ":"-ended fields (name, CQ zone, ITU zone,
 // continent, latitude, longitude, UTC offset, main prefix), then the list of
 // prefixes and "="-led whole calls up to ";". An entry may carry overrides:
-// (CQ zone) [ITU zone] <lat/lon> {continent} ~UTC offset~; only {continent}
-// is kept.
+// (CQ zone) [ITU zone] <lat/lon> {continent} ~UTC offset~; only (CQ zone)
+// and {continent} are kept. A CQ zone that is no number from 1 to 40 is
+// taken as unknown rather than refusing a file the continents can use.
 //
 // Prefixes and whole calls go into one prefix tree whose edges are kept in
 // an open-addressing hash table, so a look-up walks the call once, one probe
@@ -24,6 +26,8 @@ class CCountryFile {
   public:
     static constexpr int NoContinent = -1;
     static constexpr int ContinentCount = 7;
+    static constexpr int NoZone = 0;
+    static constexpr int MaxCqZone = 40;
 
     // Replaces the contents; false, with a message naming the line, when the
     // text is not a complete country file (nothing is kept then).
@@ -40,15 +44,24 @@ class CCountryFile {
     // ("DL1ABC-#" is DL1ABC). An entry listed twice counts where it is
     // listed first.
     int ContinentOf(std::string_view call) const;
+    // The CQ zone (1 to 40) of a call, resolved as ContinentOf resolves its
+    // continent; NoZone when the file does not place it.
+    int CqZoneOf(std::string_view call) const;
 
     // "AF", "AN", "AS", "EU", "NA", "OC", "SA" (case-insensitive), or -1.
     static int FindContinent(std::string_view name);
     static std::string_view ContinentName(int continent);
 
   private:
+    // Where an entry puts a call; an entry always has a continent, so one
+    // without is no entry.
+    struct Place {
+        std::int8_t continent = NoContinent;
+        std::uint8_t zone = NoZone;
+    };
     struct Node {
-        std::int8_t prefixContinent = NoContinent;
-        std::int8_t callContinent = NoContinent;
+        Place prefix;
+        Place call;
     };
 
     void Clear();
@@ -56,10 +69,12 @@ class CCountryFile {
     int Child(int node, char c) const;
     int AddChild(int node, char c);
     void Grow();
-    void Insert(std::string_view entry, bool wholeCall, int continent);
-    // The continent of the whole call when the file lists it, else that of
-    // its longest listed prefix; wholeOnly asks for the first only.
-    int Walk(std::string_view call, bool wholeOnly) const;
+    void Insert(std::string_view entry, bool wholeCall, Place place);
+    // The place of a call, as ContinentOf describes.
+    Place Locate(std::string_view call) const;
+    // The place of the whole call when the file lists it, else that of its
+    // longest listed prefix; wholeOnly asks for the first only.
+    Place Walk(std::string_view call, bool wholeOnly) const;
 
     std::vector<Node> m_nodes;
     // Edge table: key (parent node × 128 + character + 1, 0 for a free

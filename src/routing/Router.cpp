@@ -1,5 +1,7 @@
 #include "routing/Router.h"
 
+#include "filters/CountryFile.h"
+#include "filters/CountryFileCache.h"
 #include "filters/FilterKeys.h"
 #include "routing/RouterKeys.h"
 #include "routing/RouterPort.h"
@@ -208,6 +210,7 @@ bool CRouter::TakeCountsChange() {
 void CRouter::SetSkimmerMerge(const std::optional<SkimmerMergeSettings>& settings) {
     if (!settings) {
         m_merger.reset();
+        m_zoneCountryFile.clear();
         return;
     }
     if (m_merger == nullptr) {
@@ -216,6 +219,28 @@ void CRouter::SetSkimmerMerge(const std::optional<SkimmerMergeSettings>& setting
             [this](std::string_view line) { m_port.PrintMessage(line); });
     }
     m_merger->SetSettings(*settings);
+    UpdateZoneLookup();
+}
+
+void CRouter::UpdateZoneLookup() {
+    const std::string& path = m_filter.CountryFile();
+    if (m_merger == nullptr || path == m_zoneCountryFile) {
+        return;
+    }
+    m_zoneCountryFile = path;
+    if (path.empty()) {
+        m_merger->SetZoneLookup({});
+        return;
+    }
+    std::string error;
+    std::shared_ptr<const CCountryFile> file = CCountryFileCache::Get(path, error);
+    if (file == nullptr) {
+        m_merger->SetZoneLookup({});
+        m_port.PrintMessage("Skimmer merging shows no zones, " + error);
+        return;
+    }
+    m_merger->SetZoneLookup(
+        [file = std::move(file)](std::string_view call) { return file->CqZoneOf(call); });
 }
 
 void CRouter::SetSkimmerMerge(const std::string& text) {
@@ -250,6 +275,7 @@ void CRouter::SendMerged(const SpotFields& spot) {
 void CRouter::SetFilter(const std::string& countryFile, const std::vector<std::string>& rules) {
     CFilterKeys::Replace(m_filter, countryFile, rules,
                          [this](std::string_view line) { m_port.PrintMessage(line); });
+    UpdateZoneLookup();
 }
 
 bool CRouter::HasLoopMark(std::string_view comment) const {

@@ -104,7 +104,9 @@ class CRouter : public RouterOptions {
     void SetFilter(const std::string& countryFile, const std::vector<std::string>& rules);
 
     // Skimmer merging after the filter, before the dupe table; nullopt
-    // turns it off. Changed settings keep what the merger holds.
+    // turns it off. Changed settings keep what the merger holds. Merged
+    // spots show the skimmers' CQ zones when the port has a country file
+    // of its own (the filter's "CountryFile").
     void SetSkimmerMerge(const std::optional<SkimmerMergeSettings>& settings);
     // The dialog's text of the key; empty turns merging off, a refused text
     // too (its message goes to the port's window).
@@ -193,6 +195,9 @@ class CRouter : public RouterOptions {
     // The merger's output: the spot continues as if it had just passed the
     // filter, under the own port as its source.
     void SendMerged(const SpotFields& spot);
+    // Hands the merger the zones of the port's country file, once for each
+    // file the port names; a file that cannot be read is said once.
+    void UpdateZoneLookup();
 
     CRouterPort& m_port;
     const DataType& m_type;
@@ -203,6 +208,8 @@ class CRouter : public RouterOptions {
     SpotCounts m_countsTaken;
     std::unique_ptr<CSkimmerMerger> m_merger;
     std::string m_mergeCountsTaken;
+    // The country file whose zones the merger was given; empty for none.
+    std::string m_zoneCountryFile;
     bool m_sendingMerged = false;
     std::array<CRouter*, MaxRoutes> m_routes{};
     int m_routeCount = 0;

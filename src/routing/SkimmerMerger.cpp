@@ -368,16 +368,21 @@ void CSkimmerMerger::BuildComment(const Candidate& candidate, const Report& stro
             zones |= std::uint64_t{1} << zone;
         }
     }
-    const char* separator = " Z:";
+    std::string_view separator = " Z:";
     for (int zone = 1; zone <= MaxZone; ++zone) {
         if ((zones >> zone & 1) == 0) {
             continue;
         }
-        const std::string text = separator + std::to_string(zone);
-        if (m_comment.size() + text.size() > MaxCommentLength) {
+        std::array<char, 5> text{};
+        std::size_t size = separator.copy(text.data(), separator.size());
+        if (zone >= 10) {
+            text[size++] = static_cast<char>('0' + zone / 10);
+        }
+        text[size++] = static_cast<char>('0' + zone % 10);
+        if (m_comment.size() + size > MaxCommentLength) {
             return;
         }
-        m_comment += text;
+        m_comment.append(text.data(), size);
         separator = ",";
     }
 }

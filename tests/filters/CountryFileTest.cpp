@@ -17,41 +17,47 @@ struct LookUpRow {
     const char* name;
     const char* call;
     const char* continent;
+    int cqZone;
 };
 
 class CountryLookUp : public testing::TestWithParam<LookUpRow> {};
 
-TEST_P(CountryLookUp, ContinentOfCall) {
+TEST_P(CountryLookUp, ContinentAndCqZoneOfCall) {
     CCountryFile file;
     std::string error;
     ASSERT_TRUE(file.Parse(Countries, error)) << error;
     EXPECT_EQ(CCountryFile::ContinentName(file.ContinentOf(GetParam().call)), GetParam().continent);
+    EXPECT_EQ(file.CqZoneOf(GetParam().call), GetParam().cqZone);
 }
 
 INSTANTIATE_TEST_SUITE_P(Calls, CountryLookUp,
-                         testing::Values(LookUpRow{"Plain", "K1ABC", "NA"},
-                                         LookUpRow{"LongestPrefixWins", "EA8ABC", "AF"},
-                                         LookUpRow{"ShorterPrefix", "EA1ABC", "EU"},
-                                         LookUpRow{"PortableKeepsCountry", "K1ABC/P", "NA"},
-                                         LookUpRow{"MaritimeMobileHasNone", "K1ABC/MM", ""},
-                                         LookUpRow{"PrefixPartFirst", "VP2E/K1ABC", "NA"},
-                                         LookUpRow{"PrefixPartDecides", "VP2E/DL1ABC", "NA"},
-                                         LookUpRow{"PrefixAndPortable", "EA8/DL1ABC/P", "AF"},
-                                         LookUpRow{"PrefixPartLast", "DL1ABC/EA8", "AF"},
-                                         LookUpRow{"AreaDigitSameCountry", "K1ABC/4", "NA"},
-                                         LookUpRow{"AreaDigitMovesContinent", "UA3ABC/9", "AS"},
-                                         LookUpRow{"AreaDigitMovesBack", "RA0ABC/6", "EU"},
-                                         LookUpRow{"AreaPrefixUnknownKeepsHome", "VP2EAB/3", "NA"},
-                                         LookUpRow{"AreaDigitAndPortable", "UA3ABC/0/P", "AS"},
-                                         LookUpRow{"MmPrefixIsScotland", "MM/K1ABC", "EU"},
-                                         LookUpRow{"AmPrefixIsSpain", "AM/K1ABC", "EU"},
-                                         LookUpRow{"AeronauticalHasNone", "DL1ABC/AM", ""},
-                                         LookUpRow{"FirstListedCallWins", "K1DUP", "NA"},
-                                         LookUpRow{"FirstListedCallWinsAgain", "DL1DUP", "EU"},
-                                         LookUpRow{"WholeCallOverride", "KH6ABC", "OC"},
-                                         LookUpRow{"WholeCallOnlyWhole", "KH6ABD", "NA"},
-                                         LookUpRow{"SkimmerLowerCase", "dl1abc-#", "EU"},
-                                         LookUpRow{"Unknown", "3Y0J", ""}),
+                         testing::Values(LookUpRow{"Plain", "K1ABC", "NA", 5},
+                                         LookUpRow{"LongestPrefixWins", "EA8ABC", "AF", 33},
+                                         LookUpRow{"ShorterPrefix", "EA1ABC", "EU", 14},
+                                         LookUpRow{"PortableKeepsCountry", "K1ABC/P", "NA", 5},
+                                         LookUpRow{"MaritimeMobileHasNone", "K1ABC/MM", "", 0},
+                                         LookUpRow{"PrefixPartFirst", "VP2E/K1ABC", "NA", 8},
+                                         LookUpRow{"PrefixPartDecides", "VP2E/DL1ABC", "NA", 8},
+                                         LookUpRow{"PrefixAndPortable", "EA8/DL1ABC/P", "AF", 33},
+                                         LookUpRow{"PrefixPartLast", "DL1ABC/EA8", "AF", 33},
+                                         LookUpRow{"AreaDigitSameCountry", "K1ABC/4", "NA", 5},
+                                         LookUpRow{"AreaDigitMovesContinent", "UA3ABC/9", "AS", 17},
+                                         LookUpRow{"AreaDigitMovesBack", "RA0ABC/6", "EU", 16},
+                                         LookUpRow{"AreaPrefixUnknownKeepsHome", "VP2EAB/3", "NA",
+                                                   8},
+                                         LookUpRow{"AreaDigitAndPortable", "UA3ABC/0/P", "AS", 19},
+                                         LookUpRow{"AreaDigitMovesZone", "W1ABC/6", "NA", 3},
+                                         LookUpRow{"MmPrefixIsScotland", "MM/K1ABC", "EU", 14},
+                                         LookUpRow{"AmPrefixIsSpain", "AM/K1ABC", "EU", 14},
+                                         LookUpRow{"AeronauticalHasNone", "DL1ABC/AM", "", 0},
+                                         LookUpRow{"FirstListedCallWins", "K1DUP", "NA", 5},
+                                         LookUpRow{"FirstListedCallWinsAgain", "DL1DUP", "EU", 14},
+                                         LookUpRow{"WholeCallOverride", "KH6ABC", "OC", 31},
+                                         LookUpRow{"WholeCallOnlyWhole", "KH6ABD", "NA", 5},
+                                         LookUpRow{"PrefixZoneOverride", "UA0ABC", "AS", 19},
+                                         LookUpRow{"PrefixZoneOverrideLonger", "K0ABC", "NA", 4},
+                                         LookUpRow{"SkimmerLowerCase", "dl1abc-#", "EU", 14},
+                                         LookUpRow{"Unknown", "3Y0J", "", 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The same kinds of calls against the real file of Debian's hamradio-files
@@ -60,7 +66,7 @@ constexpr const char* DebianFile = "/usr/share/hamradio-files/cty.dat";
 
 class RealCountryFile : public testing::TestWithParam<LookUpRow> {};
 
-TEST_P(RealCountryFile, ContinentOfCall) {
+TEST_P(RealCountryFile, ContinentAndCqZoneOfCall) {
     static CCountryFile file;
     static std::string error;
     static const bool read = file.Read(DebianFile, error);
@@ -69,20 +75,23 @@ TEST_P(RealCountryFile, ContinentOfCall) {
     }
     ASSERT_TRUE(read) << error;
     EXPECT_EQ(CCountryFile::ContinentName(file.ContinentOf(GetParam().call)), GetParam().continent);
+    EXPECT_EQ(file.CqZoneOf(GetParam().call), GetParam().cqZone);
 }
 
 INSTANTIATE_TEST_SUITE_P(Calls, RealCountryFile,
-                         testing::Values(LookUpRow{"AsiaticRussia", "UA9ABC", "AS"},
-                                         LookUpRow{"AreaDigitToAsia", "UA3ABC/9", "AS"},
-                                         LookUpRow{"AreaDigitToEurope", "RA0ABC/6", "EU"},
-                                         LookUpRow{"EuropeanTurkey", "TA3ABC/1", "EU"},
-                                         LookUpRow{"AsiaticTurkey", "TA1ABC/3", "AS"},
-                                         LookUpRow{"MmPrefixIsScotland", "MM/DL1ABC", "EU"},
-                                         LookUpRow{"AmPrefixIsSpain", "AM/K1ABC", "EU"},
-                                         LookUpRow{"MaritimeMobileHasNone", "DL1ABC/MM", ""},
-                                         LookUpRow{"PrefixPartDecides", "VP2E/K1ABC", "NA"},
-                                         LookUpRow{"CanariesPortable", "EA8/DL1ABC/P", "AF"},
-                                         LookUpRow{"SkimmerSpotter", "OH6BG-#", "EU"}),
+                         testing::Values(LookUpRow{"AsiaticRussia", "UA9ABC", "AS", 17},
+                                         LookUpRow{"AsiaticRussiaFarEast", "UA0CDX", "AS", 19},
+                                         LookUpRow{"AreaDigitToAsia", "UA3ABC/9", "AS", 17},
+                                         LookUpRow{"AreaDigitToEurope", "RA0ABC/6", "EU", 16},
+                                         LookUpRow{"EuropeanTurkey", "TA3ABC/1", "EU", 20},
+                                         LookUpRow{"AsiaticTurkey", "TA1ABC/3", "AS", 20},
+                                         LookUpRow{"MmPrefixIsScotland", "MM/DL1ABC", "EU", 14},
+                                         LookUpRow{"AmPrefixIsSpain", "AM/K1ABC", "EU", 14},
+                                         LookUpRow{"MaritimeMobileHasNone", "DL1ABC/MM", "", 0},
+                                         LookUpRow{"PrefixPartDecides", "VP2E/K1ABC", "NA", 8},
+                                         LookUpRow{"CanariesPortable", "EA8/DL1ABC/P", "AF", 33},
+                                         LookUpRow{"MidwestZone", "K0ABC", "NA", 4},
+                                         LookUpRow{"SkimmerSpotter", "OH6BG-#", "EU", 15}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct BadFileRow {
@@ -117,6 +126,20 @@ INSTANTIATE_TEST_SUITE_P(
                                "Spain: 14: 37: EU: 40.37: 4.88: -1.0: EA:\n EA,=EA1(14;\n",
                                "line 1: bad entry \"EA1(14\" in the record of Spain"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Continent filters worked with such a file before zones were read, so a
+// zone that is no number only leaves the zone unknown.
+TEST(CountryFileTest, UnreadableZone_ContinentKeptZoneUnknown) {
+    CCountryFile file;
+    std::string error;
+    ASSERT_TRUE(
+        file.Parse("Spain: 1A: 37: EU: 40.37: 4.88: -1.0: EA:\n EA,EA6(99),=EA1ABC(x);\n", error))
+        << error;
+    for (const char* call : {"EA4ABC", "EA6ABC", "EA1ABC"}) {
+        EXPECT_EQ(CCountryFile::ContinentName(file.ContinentOf(call)), "EU") << call;
+        EXPECT_EQ(file.CqZoneOf(call), CCountryFile::NoZone) << call;
+    }
+}
 
 TEST(CountryFileTest, MissingFileSaysWhy) {
     CCountryFile file;

@@ -11,7 +11,8 @@ namespace countrytext {
 
 // A few records in the common country-file layout, with a whole-call entry
 // that moves a call to another continent, a prefix list over two lines, call
-// areas on two continents and whole calls listed twice.
+// areas on two continents, whole calls listed twice and prefixes in another
+// CQ zone than their country's.
 inline const std::string Countries =
     "Canary Islands:           33:  36:  AF:   28.32:    15.85:     0.0:  EA8:\n"
     "    AM8,AN8,AO8,EA8,EB8,EC8,ED8,EE8,EF8,EG8,EH8;\n"
@@ -22,14 +23,14 @@ inline const std::string Countries =
     "Anguilla:                 08:  11:  NA:   18.23:    63.00:     4.0:  VP2E:\n"
     "    VP2E;\n"
     "United States:            05:  08:  NA:   37.53:    91.67:     5.0:  K:\n"
-    "    AA,K,N,W,\n"
+    "    AA,K,N,W,K0(4)[7],W6(3)[6],\n"
     "    =KH6ABC(31)[61]<21.0/157.0>{OC}~10.0~,=K1DUP;\n"
     "Scotland:                 14:  27:  EU:   56.82:     4.18:     0.0:  GM:\n"
     "    GM,MM,=K1DUP,=DL1DUP;\n"
     "European Russia:          16:  29:  EU:   53.65:   -41.37:    -4.0:  UA:\n"
     "    R,UA;\n"
     "Asiatic Russia:           17:  30:  AS:   55.88:   -84.08:    -7.0:  UA9:\n"
-    "    R9,R0,UA9,UA0,=DL1DUP;\n";
+    "    R9,R0(19)[33],UA9,UA0(19)[33],=DL1DUP;\n";
 
 // The file, written once per test program under a name of its own.
 inline const std::string& CountryFilePath() {

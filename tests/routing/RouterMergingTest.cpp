@@ -1,6 +1,7 @@
 #include "routing/Router.h"
 
 #include "RouterRig.h"
+#include "filters/CountryText.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,7 @@ struct MergeRow {
     std::vector<std::string> filter;
     std::string written; // after the dwell
     std::string counts;
+    std::string countryFile = "";
 };
 
 class RouterMerging : public testing::TestWithParam<MergeRow> {};
@@ -40,7 +42,7 @@ class RouterMerging : public testing::TestWithParam<MergeRow> {};
 TEST_P(RouterMerging, SkimmerReports_OneSpotAfterTheDwellHumanSpotAtOnce) {
     const MergeRow& row = GetParam();
     Rig r("Cluster User", row.destination);
-    r.dstRouter.SetFilter("", row.filter);
+    r.dstRouter.SetFilter(row.countryFile, row.filter);
     r.dstRouter.SetSkimmerMerge(std::string("10,0.5,2,3,hold"));
     for (const std::string& line : kSixSkimmers) {
         r.Feed(line);
@@ -72,6 +74,13 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  "DX/KM3T-# 14025.2 K1ABC CW 24 dB 22 WPM CQ Q:6  <G4AAA\r\n",
                  kSixCounts},
+        // Of the other five skimmers, the file places W3LPL (5) and DK9IP (14).
+        MergeRow{"CountryFileGivesZones",
+                 "CT User",
+                 {},
+                 "DX de KM3T-#:    14025.2  K1ABC        CW 24 dB 22 WPM CQ Q:6 Z:5,14  2300Z\r\n",
+                 kSixCounts,
+                 countrytext::CountryFilePath()},
         // OH6BG's 14025.4 left out: the median stays, the count drops.
         MergeRow{"FilteredReportNeitherCountsNorWaits",
                  "CT User",
@@ -80,6 +89,28 @@ INSTANTIATE_TEST_SUITE_P(
                  "spots passed 2, filtered 1, dupes dropped 0 | skimmer reports 5, merged 1, "
                  "held back 0, busted 0, re-spots 0, reduction 5.0:1"}),
     [](const testing::TestParamInfo<MergeRow>& info) { return std::string(info.param.name); });
+
+// A node link relays skimmer reports as PC11 and PC61 frames; their "-#"
+// spotters make them reports like the "DX de" lines of a skimmer feed.
+TEST(RouterTest, NodeFramesOfSkimmers_MergedLikeSkimmerLines) {
+    Rig r("Cluster Node", "CT User");
+    r.dstRouter.SetSkimmerMerge(std::string("10,0.5,2,3,hold"));
+    for (const std::string frame :
+         {"PC61^14025.2^K1ABC^8-Dec-2026^2259Z^CW 24 dB 22 WPM CQ^KM3T-#^NODE1^192.0.2.1^H29^~",
+          "PC11^14025.3^K1ABC^8-Dec-2026^2259Z^CW 18 dB 22 WPM CQ^W3LPL-#^NODE1^H29^~",
+          "PC11^14025.1^K1ABC^8-Dec-2026^2300Z^CW 12 dB 21 WPM CQ^VE2WU-#^NODE1^H29^~"}) {
+        r.Feed(frame);
+        r.host.clock.seconds += 1;
+        r.dst.OnTimer();
+    }
+    EXPECT_EQ(r.dst.written, "");
+    r.host.clock.seconds += 8;
+    r.dst.OnTimer();
+    EXPECT_EQ(r.dst.written,
+              "DX de KM3T-#:    14025.2  K1ABC        CW 24 dB 22 WPM CQ Q:3         2300Z\r\n");
+    EXPECT_EQ(r.dstRouter.MergeCountsText(), "skimmer reports 3, merged 1, held back 0, busted 0, "
+                                             "re-spots 0, reduction 3.0:1");
+}
 
 TEST(RouterTest, SkimmerMergeKey_SavedOnlyWhenSetAndAfterTheFilterLines) {
     FakePortHost host;
@@ -118,6 +149,19 @@ TEST(RouterTest, SkimmerMergeKey_OutOfRangeClampedMalformedRefusedNamingTheLine)
     EXPECT_EQ(host.ViewOf(0).Text(),
               "LOG: SkimmerMerge on line 2: dwell 99 is out of range, using 60\n"
               "LOG: SkimmerMerge on line 2 dropped, window kHz not a number: 10,wide,2,3,hold\n");
+}
+
+TEST(RouterTest, UnreadableCountryFile_MergesWithoutZonesSaysItOnce) {
+    FakePortHost host;
+    FakePort& port = host.AddPort("LOG");
+    const std::vector<std::string> lines = {"DupeLength=0", "CountryFile=/nonexistent/cty.dat",
+                                            "SkimmerMerge=10,0.5,2,3,hold", "PortType=FILE"};
+    CSetupFile setup(lines, host.ui);
+    const auto loaded = Load(DataTypeCode::CTUser, setup, port);
+    ASSERT_NE(loaded->Merger(), nullptr);
+    loaded->SetSkimmerMerge(std::string("10,0.5,3,3,hold"));
+    EXPECT_EQ(host.ViewOf(0).Text(), "LOG: Skimmer merging shows no zones, /nonexistent/cty.dat: "
+                                     "No such file or directory\n");
 }
 
 } // namespace
