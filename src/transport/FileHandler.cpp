@@ -84,9 +84,6 @@ void CFileHandler::DoConnect() {
     // every write is in the file as soon as it returns.
     const NamedFile::Opened opened = OpenFile();
     m_fd = opened.fd;
-    if (opened.wrongKind) {
-        PrintMessage(FileName + " " + opened.why);
-    }
     if (m_fd < 0 && opened.error == ENXIO) {
         PrintMessage("No reader yet");
         // The connect script decides about trying again.
@@ -95,7 +92,7 @@ void CFileHandler::DoConnect() {
         return;
     }
     if (m_fd < 0) {
-        PrintMessage("Failed Opening file");
+        PrintMessage("Failed Opening file " + FileName + ": " + opened.why);
         return;
     }
     m_output.Start(m_fd, [this](int error) { OnWriteError(error); });

@@ -51,6 +51,8 @@ class CNetBroadcastHandler : public CNetPort {
     void CloseSocket();
     bool IsOwn(const QHostAddress& sender) const;
     static bool IsAddressOfThisMachine(const QHostAddress& address);
+    // "Failed to bind socket, err=99: Cannot assign requested address"
+    std::string BindFailure(int number) const;
 
     QUdpSocket* m_socket = nullptr;
     QHostAddress m_local;

@@ -8,6 +8,7 @@
 #include "transport/DescriptorShortage.h"
 #include "transport/InputRoom.h"
 #include "transport/OperatorNotice.h"
+#include "transport/SocketError.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -131,14 +132,17 @@ void CRxNetHandler::OpenTransport(const std::vector<QHostAddress>& addresses) {
     m_server = new QTcpServer(&Context());
     m_server->setListenBacklogSize(m_maxCallers);
     if (!m_server->listen(addresses.front(), PortNumber)) {
-        switch (m_server->serverError()) {
+        const QAbstractSocket::SocketError error = m_server->serverError();
+        const std::string reason =
+            CSocketError::BindReason(CSocketError::Number(error), PortNumber);
+        switch (error) {
         case QAbstractSocket::AddressInUseError:
         case QAbstractSocket::SocketAddressNotAvailableError:
         case QAbstractSocket::SocketAccessError:
-            SetupFailed("Error binding socket to host address");
+            SetupFailed("Error binding socket to host address " + Target() + ": " + reason);
             break;
         default:
-            SetupFailed("Error listening to socket");
+            SetupFailed("Error listening to socket " + Target() + ": " + reason);
             break;
         }
         return;

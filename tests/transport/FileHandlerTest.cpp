@@ -91,11 +91,12 @@ TEST_F(FileHandlerTest, Write_WhileDisconnectedStoresNothingAndSaysNothing) {
     EXPECT_EQ(view.Text(), "");
 }
 
-TEST_F(FileHandlerTest, Connect_BadPathSaysFailedOpeningFileAndStaysDown) {
+TEST_F(FileHandlerTest, Connect_BadPathSaysFailedOpeningFileWithPathAndReason) {
     log.FileName = (dir / "missing" / "x.log").string();
     log.Connect();
     EXPECT_FALSE(log.IsConnected());
-    EXPECT_EQ(view.Text(), "LOG: Failed Opening file\n");
+    EXPECT_EQ(view.Text(),
+              "LOG: Failed Opening file " + log.FileName + ": No such file or directory\n");
     EXPECT_EQ(log.GetStatusText(), " LOG=D/MD ");
 }
 
@@ -103,7 +104,7 @@ TEST_F(FileHandlerTest, Connect_DirectoryRefusedWithReason) {
     log.FileName = dir.string();
     log.Connect();
     EXPECT_FALSE(log.IsConnected());
-    EXPECT_EQ(view.Text(), "LOG: " + dir.string() + " is a directory\nLOG: Failed Opening file\n");
+    EXPECT_EQ(view.Text(), "LOG: Failed Opening file " + dir.string() + ": is a directory\n");
 }
 
 TEST_F(FileHandlerTest, Write_FullDeviceHoldsTheLinesAndSaysSoOnce) {

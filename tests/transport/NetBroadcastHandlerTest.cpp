@@ -128,9 +128,11 @@ TEST_F(NetBroadcastHandlerTest, MyIpNotOfThisMachine_BindMessageAndStaysDisconne
     foreign.port->Connect();
     named.port->Connect();
 
-    EXPECT_EQ(foreign.view.Text(), "CTE: Failed to bind socket, err=99\n");
+    EXPECT_EQ(foreign.view.Text(), "CTE: Failed to bind socket, err=99: Cannot assign requested "
+                                   "address (192.0.2.100 is not an address of this machine)\n");
     EXPECT_FALSE(foreign.port->IsConnected());
-    EXPECT_EQ(named.view.Text(), "CTE: Failed to bind socket, err=99\n");
+    EXPECT_EQ(named.view.Text(), "CTE: Failed to bind socket, err=99: Cannot assign requested "
+                                 "address (\"localhost\" is no IPv4 address)\n");
     EXPECT_FALSE(named.port->IsConnected());
 }
 
