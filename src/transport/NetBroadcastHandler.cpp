@@ -4,6 +4,7 @@
 #include "setup/SetupFile.h"
 #include "transport/HostResolver.h"
 #include "transport/InputRoom.h"
+#include "transport/LocalNetwork.h"
 #include "transport/SocketError.h"
 
 #include <QNetworkInterface>
@@ -14,7 +15,14 @@
 #include <cstring>
 
 CNetBroadcastHandler::CNetBroadcastHandler(IPortHost& host, IPortView& view)
-    : CNetPort(host, view), m_pump([this] { ReadStep(); }) {}
+    : CNetPort(host, view), m_pump([this] { ReadStep(); }) {
+    // A new port starts on the network this machine is on; without one it
+    // keeps the example addresses for the user to change.
+    if (const std::optional<LocalNetwork::Broadcast> network = LocalNetwork::FirstBroadcast()) {
+        MyIP = network->address;
+        BroadcastIP = network->broadcast;
+    }
+}
 
 //   MyIP=10.0.0.100
 //   BroadcastIP=10.0.0.255

@@ -25,6 +25,7 @@ class QUdpSocket;
 // dropped with a line in the view; reception goes on.
 class CNetBroadcastHandler : public CNetPort {
   public:
+    // A new port: MyIP and BroadcastIP of this machine's first network.
     CNetBroadcastHandler(IPortHost& host, IPortView& view);
     // Reads the common block, then "MyIP", "BroadcastIP" and "PortNumber".
     CNetBroadcastHandler(CSetupFile& setup, IPortHost& host, IPortView& view);

@@ -16,7 +16,9 @@
 
 #include <algorithm>
 
-CRxNetHandler::CRxNetHandler(IPortHost& host, IPortView& view) : CSocketPort(host, view) {}
+CRxNetHandler::CRxNetHandler(IPortHost& host, IPortView& view) : CSocketPort(host, view) {
+    PortNumber = NewPortNumber;
+}
 
 //   PortNumber=7300
 //   MaxCallers=8

@@ -46,6 +46,8 @@ class CPortSetupModel {
     std::optional<Refusal> Accept(PortSetupValues& values) const;
 
   private:
+    // The OK check of one edit: the message that refuses its text, or none.
+    static std::optional<std::string> Refused(const SetupField& f);
     SetupField& Mutable(const std::string& key);
     void Build(const PortSetupValues& values);
     void ApplyOpeningRules(bool consolePresent);

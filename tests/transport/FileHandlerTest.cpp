@@ -193,11 +193,27 @@ TEST_F(FileHandlerTest, SetupNewPort_OffersTheLogDefaultsAndTakesTheFileName) {
     EXPECT_EQ(shown.name, "LOG");
     EXPECT_EQ(shown.dataType, "CT User");
     ASSERT_NE(shown.Field("FileName"), nullptr);
-    EXPECT_EQ(*shown.Field("FileName"), "Default.txt");
+    EXPECT_EQ(*shown.Field("FileName"), CFileHandler::NewPortFile("LOG"));
+    EXPECT_EQ(CFileHandler::NewPortFile("LOG2").front(), '/');
+    EXPECT_EQ(fs::path(CFileHandler::NewPortFile("LOG2")).filename(), "LOG2.txt");
+    EXPECT_EQ(fs::path(CFileHandler::NewPortFile("LOG2")).parent_path().filename(), "spotweaver");
     EXPECT_EQ(added.FileName, "cluster.log");
     EXPECT_EQ(added.PortName, "LOG");
     EXPECT_EQ(added.IsTNCPort, CPortHandler::TncSlave);
     EXPECT_EQ(added.Router()->InputType, "CT User");
+}
+
+TEST_F(FileHandlerTest, SetupNewPort_SecondAndThirdLogAreOfferedFreeNames) {
+    host.AddPort("LOG");
+    host.AddPort("LOG2");
+    CFileHandler added{host, view};
+    host.ui.portDialog = [](PortSetupValues&) { return false; };
+
+    added.SetupNewPort();
+
+    const PortSetupValues& shown = host.ui.portDialogsShown.at(0);
+    EXPECT_EQ(shown.name, "LOG3");
+    EXPECT_EQ(*shown.Field("FileName"), CFileHandler::NewPortFile("LOG3"));
 }
 
 TEST_F(FileHandlerTest, EditSetup_WhileConnectedKeepsTheFileInUse) {

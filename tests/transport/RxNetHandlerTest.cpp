@@ -235,7 +235,7 @@ TEST_F(RxNetHandlerTest, SetupSection_ReadAndSavedAsRxtel) {
     EXPECT_EQ(saved.substr(saved.size() - tail.size()), tail);
 }
 
-TEST_F(RxNetHandlerTest, SetupNewPort_ShowsRxtelDefaults) {
+TEST_F(RxNetHandlerTest, SetupNewPort_ShowsRxtelDefaultsOnTheUnprivilegedPort7300) {
     port = std::make_unique<CRxNetHandler>(host, view);
     host.Add(*port);
 
@@ -246,13 +246,13 @@ TEST_F(RxNetHandlerTest, SetupNewPort_ShowsRxtelDefaults) {
     EXPECT_EQ(shown.name, "RXTEL");
     EXPECT_EQ(shown.dataType, "Cluster User");
     EXPECT_EQ(shown.kindFields, (CNetPort::Fields{{"HostName", "127.0.0.1"},
-                                                  {"PortNumber", "23"},
+                                                  {"PortNumber", "7300"},
                                                   {"MaxCallers", "1"},
                                                   {"Backlog", "0"},
                                                   {"LoginTimeout", "60"}}));
     EXPECT_EQ(port->PortName, "RXTEL");
     EXPECT_EQ(port->HostName, "127.0.0.1");
-    EXPECT_EQ(port->PortNumber, 23);
+    EXPECT_EQ(port->PortNumber, 7300);
 }
 
 TEST_F(RxNetHandlerTest, TwoCallers_EachLogsInAloneAndInputArrivesAsWholeLines) {
