@@ -126,7 +126,7 @@ constexpr std::array<DataType, 11> Types = {{
      MyCall | DupeLength | LineKeys | SpotFilter,
      0,
      3,
-     {10, MyCall, true, false},
+     {10, MyCall, true, false, false},
      &Make<CWsjtxRouter>},
 }};
 

@@ -79,12 +79,15 @@ CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
         grid->addWidget(m_controls[key], row++, 0, 1, 4);
     }
     auto* merging = new QGroupBox(QStringLiteral("Skimmer merging"), general);
+    merging->setObjectName("SkimmerMerging");
     auto* mergeGrid = new QGridLayout(merging);
     mergeGrid->addWidget(m_controls["SkimmerMerge"], 0, 0, 1, 2);
     AddRow(*mergeGrid, 1, 0, "SkimmerMergeValues");
     grid->addWidget(merging, row++, 0, 1, 4);
     auto* filters = new QPushButton(QStringLiteral("&Filters..."), general);
     filters->setObjectName("Filters");
+    filters->setToolTip(QStringLiteral("Rules for which spots this port sends out."));
+    m_filters = filters;
     connect(filters, &QPushButton::clicked, this, [this] { CFilterDialog(m_values, this).exec(); });
     grid->addWidget(filters, row, 0);
     layout->addWidget(general);
@@ -237,6 +240,9 @@ void CPortSetupDialog::Show() {
         } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
             check->setChecked(field.checked);
         }
+    }
+    if (m_filters != nullptr) {
+        m_filters->setEnabled(m_model.FiltersApply());
     }
     m_showing = false;
 }

@@ -45,5 +45,6 @@ class CPortSetupDialog : public QDialog {
     std::map<std::string, Qt::FocusPolicy> m_focusPolicies;
     std::map<std::string, QWidget*> m_browseButtons;
     FileChooser m_chooseFile;
+    QWidget* m_filters = nullptr;
     bool m_showing = false;
 };

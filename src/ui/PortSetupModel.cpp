@@ -243,11 +243,16 @@ void CPortSetupModel::ApplyDataTypeRule() {
     SetReadOnly("Hops", (editable & RouterKey::HopsOut) == 0);
     SetReadOnly("MyCall", (editable & RouterKey::MyCall) == 0);
     SetReadOnly("AntiLoopPx", (editable & RouterKey::AntiLoopPrefix) == 0);
+    const bool sends = type == nullptr || type->dialog.sends;
     SetReadOnly("Dupes", !lineOptions);
-    SetEnabled("CRLF", lineOptions);
+    SetEnabled("CRLF", lineOptions && sends);
     SetReadOnly("KeepAlive", !lineOptions);
+    for (const char* key : {"Dupes", "KeepAlive", "BlockDashAt", "StripAtPound", "OnlySkimmerCQ"}) {
+        SetEnabled(key, sends);
+    }
     SetEnabled("NodeHandshake", (editable & RouterKey::NodeHandshake) != 0);
-    const bool merges = type != nullptr && (type->keys & RouterKey::SkimmerMerge) != 0;
+    m_filtersApply = type != nullptr && sends && (type->keys & RouterKey::Filter) != 0;
+    const bool merges = type != nullptr && sends && (type->keys & RouterKey::SkimmerMerge) != 0;
     SetEnabled("SkimmerMerge", merges);
     SetEnabled("SkimmerMergeValues", merges);
 }
