@@ -312,8 +312,8 @@ TEST_F(ComHandlerTest, Connect_DeviceHeldByAnotherOpener_FailsThenSucceedsOnceFr
 
     com.Connect();
     EXPECT_FALSE(com.IsConnected());
-    const std::string busy =
-        "COM: Failure creating device file " + pty.slavePath + ": in use by another port or program\n";
+    const std::string busy = "COM: Failure creating device file " + pty.slavePath +
+                             ": in use by another port or program\n";
     EXPECT_EQ(view.Text(), busy);
 
     ::close(other);
@@ -527,14 +527,13 @@ TEST_F(ComHandlerTest, SetupNewPort_OffersDefaultsAndTakesTheChosenTexts) {
     EXPECT_EQ(shown.mode, PortSetupMode::NewPort);
     EXPECT_EQ(shown.name, "COM");
     EXPECT_EQ(shown.dataType, "Cluster User");
-    EXPECT_EQ(shown.kindFields,
-              (std::vector<std::pair<std::string, std::string>>{
-                  {"ComPort", ComPortList::NewPortDevice()},
-                  {"BaudRate", "1200"},
-                  {"Bits", "8"},
-                  {"Parity", "NONE"},
-                  {"StopBits", "1"},
-                  {"FlowControl", "NONE"}}));
+    EXPECT_EQ(shown.kindFields, (std::vector<std::pair<std::string, std::string>>{
+                                    {"ComPort", ComPortList::NewPortDevice()},
+                                    {"BaudRate", "1200"},
+                                    {"Bits", "8"},
+                                    {"Parity", "NONE"},
+                                    {"StopBits", "1"},
+                                    {"FlowControl", "NONE"}}));
     EXPECT_EQ(com.PortName, "COM");
     EXPECT_EQ(com.Settings().ComPort, "/dev/ttyUSB0");
     EXPECT_EQ(com.Settings().BaudRate, 19200);

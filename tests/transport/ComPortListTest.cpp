@@ -27,10 +27,10 @@ class ComPortListTest : public ::testing::Test {
 };
 
 TEST_F(ComPortListTest, Choices_ByIdThenUsbInNumberOrderThenUartsThatAnswer) {
-    for (const char* name : {"ttyS10", "ttyS2", "ttyS0", "ttyS1", "ttyUSB1", "ttyUSB0", "ttyACM0",
-                             "ttySX", "tty0", "ttyprintk",
-                             "serial/by-id/usb-Prolific_2303-if00-port0",
-                             "serial/by-id/usb-FTDI_FT232R_A600ABCD-if00-port0"}) {
+    for (const char* name :
+         {"ttyS10", "ttyS2", "ttyS0", "ttyS1", "ttyUSB1", "ttyUSB0", "ttyACM0", "ttySX", "tty0",
+          "ttyprintk", "serial/by-id/usb-Prolific_2303-if00-port0",
+          "serial/by-id/usb-FTDI_FT232R_A600ABCD-if00-port0"}) {
         Touch(name);
     }
     // ttyS1 has no UART behind it (type 0), ttyS10 no sysfs entry at all.

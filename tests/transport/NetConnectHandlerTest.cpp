@@ -143,8 +143,9 @@ TEST_F(NetConnectHandlerTest, HostNameLongerThan127_RefusedWithHostAddressError)
 
     tel.Connect();
 
-    EXPECT_EQ(view.Text(),
-              "TEL: Error getting host address from name: the name is longer than 127 characters\n");
+    EXPECT_EQ(
+        view.Text(),
+        "TEL: Error getting host address from name: the name is longer than 127 characters\n");
     EXPECT_EQ(tel.State(), LinkState::Disconnected);
 }
 
