@@ -118,6 +118,7 @@ void CSpotweaverDoc::LoadPorts() {
         DeleteAllPorts();
     }
     StartPorts();
+    FontSize = StoredFontSize;
     CSetupLoader(m_ui, m_factory, *this, m_ports).Load(m_linesRead, FontSize, FontWeight, FontFace);
     RefillSelector();
     Print("Ports loaded, use Connect command to start\n");
@@ -559,6 +560,10 @@ void CSpotweaverDoc::EditPort(CPortHandler& port) {
 }
 
 void CSpotweaverDoc::EditScript(CPortHandler& port) {
+    if (!port.TalksToPeer()) {
+        m_ui.MessageBox(port.PortName + " talks to no peer: it has no connect script to edit.");
+        return;
+    }
     if (port.Script().EditDialog(m_ui)) {
         m_modified = true;
     }

@@ -90,7 +90,12 @@ class CSpotweaverDoc : public IPortHost {
     IPortView* PortWindow(int i) const;
     CPortHandler* FindPort(const std::string& name) const;
 
-    int FontSize = 20;
+    // A new setup's font: 12 px shows a whole 80-column spot line in a new
+    // port window of the default main window. A stored setup keeps its own.
+    static constexpr int NewFontSize = 12;
+    // What a setup without font lines has always been shown and saved with.
+    static constexpr int StoredFontSize = 20;
+    int FontSize = NewFontSize;
     int FontWeight = 400;
     std::string FontFace = "Courier New";
 

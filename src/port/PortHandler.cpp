@@ -392,7 +392,6 @@ void CPortHandler::ApplySetup(const std::string& name, int isTnc, const std::str
                               const std::string& streamId, int bufferSize, int keepAliveMinutes) {
     SetBufferSize(bufferSize);
     m_keepAlive.Set(std::max(0, keepAliveMinutes), m_host.Clock());
-    m_script.EditDialog(m_host.Ui());
     PortName = name.substr(0, MaxPortName);
     UpdateTitle("");
     IsTNCPort = isTnc;

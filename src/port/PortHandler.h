@@ -63,6 +63,9 @@ class CPortHandler : public CRouterPort {
     virtual void SaveKindSettings(CSetupFile& setup) const = 0;
     // The kind's setup dialog for an existing port; true when confirmed.
     virtual bool EditSetup() = 0;
+    // A port that talks to a peer has a connect script to edit: prompts to
+    // answer and automatic reconnection. The console and a log file do not.
+    virtual bool TalksToPeer() const { return true; }
     // Frames text through the router (TNC prefix, terminator) and sends it.
     virtual void SendLine(std::string_view text);
     // Called after the router took input, so a transport that stopped

@@ -3,6 +3,7 @@
 #include "platform/CommandIds.h"
 #include "port/PortSetupValues.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -31,13 +32,14 @@ constexpr std::array<PortKind, 7> Kinds = {{
      {}},
     {Code::Com, "COM", 3, "Com &Port", "Add a new COM port handler to the system.",
      CommandId::AddCom, "COM", Type::ClusterUser, ComKeys},
-    {Code::Telnet, "TEL", 3, "&Network - Connect", "Add a new Telnet port to the system.",
-     CommandId::AddTelnet, "TEL", Type::ClusterUser, TelnetKeys},
+    {Code::Telnet, "TEL", 3, "&Network - Connect (telnet client)",
+     "Add a new Telnet port to the system.", CommandId::AddTelnet, "TEL", Type::ClusterUser,
+     TelnetKeys},
     {Code::Broadcast, "CTE", 3, "Network - &Broadcast", "Add a new CT Ethernet to the system.",
      CommandId::AddBroadcast, "CTE", Type::CTNetwork, BroadcastKeys},
     // Tried after "TEL", which it does not start with; the telnet server's
     // optional "MaxCallers" and "Backlog" follow its keys.
-    {Code::RxTelnet, "RXTEL", 5, "R&X Network Connect",
+    {Code::RxTelnet, "RXTEL", 5, "R&X Network Connect (telnet server)",
      "Add a Telnet port that accepts outside connections.", CommandId::AddRxTelnet, "RXTEL",
      Type::ClusterUser, TelnetKeys},
     // A log file shows spots as the spot lines of a logger's user.
@@ -68,7 +70,13 @@ void PortKind::Describe(PortSetupValues& values) const {
 
 void PortKind::DescribeNew(PortSetupValues& values) const {
     Describe(values);
+    // A second port of a kind is offered a name of its own (LOG2), as the
+    // kind's name is refused once taken.
+    const std::vector<std::string>& taken = values.existingPortNames;
     values.name = newName;
+    for (int n = 2; std::find(taken.begin(), taken.end(), values.name) != taken.end(); ++n) {
+        values.name = newName + std::to_string(n);
+    }
     values.dataType = DataTypes::Of(newDataType).name;
 }
 

@@ -37,7 +37,8 @@ struct PortKind {
     std::span<const char* const> keys;
 
     // The dialog's values for a port of this kind; for a new port also its
-    // name and data type.
+    // name (newName, or LOG2, LOG3 ... when the existing ports have it) and
+    // data type.
     void Describe(PortSetupValues& values) const;
     void DescribeNew(PortSetupValues& values) const;
 };

@@ -137,7 +137,7 @@ constexpr std::array<DataType, 12> Types = {{
      MyCall | DupeLength | LineKeys | SpotFilter,
      0,
      3,
-     {10, MyCall, true, false},
+     {10, MyCall, true, false, false},
      &Make<CWsjtxRouter>},
 }};
 

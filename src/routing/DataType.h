@@ -67,6 +67,10 @@ struct DataTypeDialog {
     bool lineOptions;
     // Choosing the type puts its initial line ending into "CR/LF".
     bool setsLineEnding;
+    // False for an input-only type: nothing is sent on its port, so the
+    // options that shape what is sent (dupes, line ending, keep-alive, the
+    // spotter flags, filters, skimmer merging) do nothing and are greyed.
+    bool sends = true;
 };
 
 // One data type: everything the factory, the port base, the key handling

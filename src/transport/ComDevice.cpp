@@ -6,6 +6,7 @@
 #include "transport/ComTermios.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -20,6 +21,8 @@ void CloseFd(int fd) {
     ::close(fd);
 }
 
+constexpr const char* InUse = "in use by another port or program";
+
 } // namespace
 
 CComDevice::~CComDevice() {
@@ -31,13 +34,15 @@ CComDevice::OpenResult CComDevice::Open(const std::string& path, const CComSetti
     const NamedFile::Opened opened =
         NamedFile::Open(path, O_RDWR | O_NOCTTY, NamedFile::Kind::CharDevice);
     if (opened.fd < 0) {
-        m_refusal = opened.why;
+        // A terminal in exclusive mode refuses a second opener that is not root.
+        m_refusal = opened.error == EBUSY ? InUse : opened.why;
         return opened.wrongKind ? OpenResult::WrongKind : OpenResult::OpenFailed;
     }
     const int fd = opened.fd;
     // A terminal's exclusive mode keeps later openers out, but not root; the
     // advisory lock also keeps out a second port or program run as root.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        m_refusal = errno == EWOULDBLOCK ? InUse : std::strerror(errno);
         CloseFd(fd);
         return OpenResult::OpenFailed;
     }
@@ -47,12 +52,19 @@ CComDevice::OpenResult CComDevice::Open(const std::string& path, const CComSetti
 
     termios attributes{};
     if (::tcgetattr(fd, &attributes) != 0) {
+        m_refusal = std::strerror(errno);
         ::ioctl(fd, TIOCNXCL);
         CloseFd(fd);
         return OpenResult::GetStateFailed;
     }
-    if (!ComTermios::Configure(settings, attributes) ||
-        ::tcsetattr(fd, TCSANOW, &attributes) != 0) {
+    if (!ComTermios::Configure(settings, attributes)) {
+        m_refusal = "the line cannot take this baud rate, bits and stop bits";
+        ::ioctl(fd, TIOCNXCL);
+        CloseFd(fd);
+        return OpenResult::SetStateFailed;
+    }
+    if (::tcsetattr(fd, TCSANOW, &attributes) != 0) {
+        m_refusal = std::strerror(errno);
         ::ioctl(fd, TIOCNXCL);
         CloseFd(fd);
         return OpenResult::SetStateFailed;

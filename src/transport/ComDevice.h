@@ -29,7 +29,9 @@ class CComDevice {
     void Close();
 
     bool IsOpen() const { return m_fd >= 0; }
-    // After WrongKind: "is a directory", "is not a character device".
+    // Why the last Open failed: "is a directory", "is not a character
+    // device", "in use by another port or program", or the system's reason
+    // ("No such file or directory").
     const std::string& Refusal() const { return m_refusal; }
     int Fd() const { return m_fd; }
 

@@ -43,7 +43,8 @@ bool CComHandler::SetupNewPort() {
     PortSetupValues values;
     FillNewPortValues(values);
     Kind().DescribeNew(values);
-    const CComSettings defaults;
+    CComSettings defaults;
+    defaults.ComPort = ComPortList::NewPortDevice();
     values.kindFields = defaults.DialogFields();
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
@@ -78,20 +79,21 @@ void CComHandler::SaveKindSettings(CSetupFile& setup) const {
     m_settings.Save(setup);
 }
 
+std::string CComHandler::Failure(const std::string& words) const {
+    return words + " " + m_settings.DevicePath() + ": " + m_device.Refusal();
+}
+
 void CComHandler::DoConnect() {
     switch (m_device.Open(m_settings.DevicePath(), m_settings)) {
     case CComDevice::OpenResult::WrongKind:
-        PrintMessage(m_settings.DevicePath() + " " + m_device.Refusal());
-        PrintMessage("Failure creating device file");
-        return;
     case CComDevice::OpenResult::OpenFailed:
-        PrintMessage("Failure creating device file");
+        PrintMessage(Failure("Failure creating device file"));
         return;
     case CComDevice::OpenResult::GetStateFailed:
-        PrintMessage("Error getting device state");
+        PrintMessage(Failure("Error getting device state"));
         return;
     case CComDevice::OpenResult::SetStateFailed:
-        PrintMessage("Error setting state");
+        PrintMessage(Failure("Error setting state"));
         return;
     case CComDevice::OpenResult::Ok:
         break;

@@ -58,6 +58,8 @@ class CComHandler : public CPortHandler {
     bool ReadChunk(int max);
     void StopReading();
     void PrintComError(int code);
+    // "Failure creating device file /dev/ttyUSB0: No such file or directory"
+    std::string Failure(const std::string& words) const;
 
     CComSettings m_settings;
     CComDevice m_device;

@@ -120,6 +120,9 @@ int CComSettings::StopBitsCode(std::string_view text) {
 }
 
 int CComSettings::FlowControlCode(std::string_view text) {
+    if (text == "NONE") {
+        return 0;
+    }
     if (text == "DTRDSR") {
         return 1;
     }
@@ -146,5 +149,8 @@ std::string CComSettings::FlowControlText(int code) {
     if ((code & 1) != 0) {
         return "DTRDSR";
     }
-    return "XONXOFF";
+    if ((code & 4) != 0) {
+        return "XONXOFF";
+    }
+    return "NONE";
 }

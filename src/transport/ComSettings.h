@@ -16,13 +16,13 @@ struct PortSetupValues;
 //   Bits=8
 //   Parity=0
 //   StopBits=0
-//   FlowControl=4
+//   FlowControl=0
 //
 // Parity codes: 0 none, 1 odd, 2 even, 3 mark, 4 space. Stop-bit codes: 0
 // one, 1 one and a half, 2 two. FlowControl is a bit set: 1 DTR/DSR,
-// 2 RTS/CTS, 4 XON/XOFF. The dialog shows them as "NONE"/"ODD"/..., "1"/
-// "1.5"/"2" and "DTRDSR"/"RTSCTS"/"XONXOFF". The defaults are those of a new
-// port.
+// 2 RTS/CTS, 4 XON/XOFF, 0 none. The dialog shows them as "NONE"/"ODD"/...,
+// "1"/"1.5"/"2" and "NONE"/"DTRDSR"/"RTSCTS"/"XONXOFF". The defaults are
+// those of a new port, whose device the handler picks from those present.
 class CComSettings {
   public:
     // The most a port name holds; a device path (beginning with "/") is
@@ -34,7 +34,7 @@ class CComSettings {
     int Bits = 8;
     int Parity = 0;
     int StopBits = 0;
-    int FlowControl = 4;
+    int FlowControl = 0;
 
     // Reads and writes the six keys in their order.
     void Read(CSetupFile& setup);

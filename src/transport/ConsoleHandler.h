@@ -22,6 +22,7 @@ class CConsoleHandler : public CPortHandler {
     bool SetupNewPort() override;
     void Write(const char* data, int len) override;
     void SavePortType(CSetupFile& setup) const override;
+    bool TalksToPeer() const override { return false; }
     void SaveKindSettings(CSetupFile& setup) const override;
     bool EditSetup() override;
     // A typed line, without its line end.

@@ -10,6 +10,10 @@
 #include "setup/SetupFile.h"
 #include "transport/OperatorNotice.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -42,16 +46,28 @@ void CFileHandler::MapTncChoice(PortSetupValues& values) {
     }
 }
 
+std::string CFileHandler::NewPortFile(const std::string& portName) {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return (data + QStringLiteral("/spotweaver/") + QString::fromStdString(portName) +
+            QStringLiteral(".txt"))
+        .toStdString();
+}
+
 bool CFileHandler::SetupNewPort() {
     PortSetupValues values;
     FillNewPortValues(values);
     Kind().DescribeNew(values);
-    values.kindFields = {{"FileName", "Default.txt"}};
+    const std::string offered = NewPortFile(values.name);
+    values.kindFields = {{"FileName", offered}};
     if (!Host().Ui().RunPortSetupDialog(values)) {
         return false;
     }
     if (const std::string* name = values.Field("FileName")) {
         FileName = *name;
+    }
+    // The data folder is made when its file is taken, not when offered.
+    if (FileName == offered) {
+        QDir().mkpath(QFileInfo(QString::fromStdString(FileName)).absolutePath());
     }
     MapTncChoice(values);
     ApplyNewPortValues(values);
@@ -84,9 +100,6 @@ void CFileHandler::DoConnect() {
     // every write is in the file as soon as it returns.
     const NamedFile::Opened opened = OpenFile();
     m_fd = opened.fd;
-    if (opened.wrongKind) {
-        PrintMessage(FileName + " " + opened.why);
-    }
     if (m_fd < 0 && opened.error == ENXIO) {
         PrintMessage("No reader yet");
         // The connect script decides about trying again.
@@ -95,7 +108,7 @@ void CFileHandler::DoConnect() {
         return;
     }
     if (m_fd < 0) {
-        PrintMessage("Failed Opening file");
+        PrintMessage("Failed Opening file " + FileName + ": " + opened.why);
         return;
     }
     m_output.Start(m_fd, [this](int error) { OnWriteError(error); });

@@ -35,6 +35,7 @@ class CFileHandler : public CPortHandler {
     bool SetupNewPort() override;
     void Write(const char* data, int len) override;
     void SavePortType(CSetupFile& setup) const override;
+    bool TalksToPeer() const override { return false; }
     void SaveKindSettings(CSetupFile& setup) const override;
     bool EditSetup() override;
     // Opens the file by its name again (after a log rotation moved it away)
@@ -44,6 +45,11 @@ class CFileHandler : public CPortHandler {
     bool Reopen();
 
     std::string FileName = "Default.txt";
+
+    // The file a new port named portName is offered: an absolute path in
+    // the user's data folder (~/.local/share/spotweaver/LOG.txt), so that it
+    // does not depend on the folder the program was started in.
+    static std::string NewPortFile(const std::string& portName);
 
     // How often a full disk is tried again, and how often lines dropped
     // meanwhile are counted out loud.

@@ -4,6 +4,7 @@
 #include "setup/SetupFile.h"
 #include "transport/HostResolver.h"
 #include "transport/InputRoom.h"
+#include "transport/LocalNetwork.h"
 #include "transport/SocketError.h"
 
 #include <QNetworkInterface>
@@ -14,7 +15,14 @@
 #include <cstring>
 
 CNetBroadcastHandler::CNetBroadcastHandler(IPortHost& host, IPortView& view)
-    : CNetPort(host, view), m_pump([this] { ReadStep(); }) {}
+    : CNetPort(host, view), m_pump([this] { ReadStep(); }) {
+    // A new port starts on the network this machine is on; without one it
+    // keeps the example addresses for the user to change.
+    if (const std::optional<LocalNetwork::Broadcast> network = LocalNetwork::FirstBroadcast()) {
+        MyIP = network->address;
+        BroadcastIP = network->broadcast;
+    }
+}
 
 //   MyIP=10.0.0.100
 //   BroadcastIP=10.0.0.255
@@ -54,14 +62,24 @@ bool CNetBroadcastHandler::IsAddressOfThisMachine(const QHostAddress& address) {
                        [&](const QHostAddress& a) { return a.isEqual(address); });
 }
 
+std::string CNetBroadcastHandler::BindFailure(int number) const {
+    return "Failed to bind socket, err=" + std::to_string(number) + ": " +
+           CSocketError::BindReason(number, PortNumber);
+}
+
 void CNetBroadcastHandler::DoConnect() {
     // Addresses are dotted texts; there is no name look-up here.
     const std::optional<QHostAddress> local = CHostResolver::Dotted(MyIP);
     const std::optional<QHostAddress> broadcast = CHostResolver::Dotted(BroadcastIP);
     m_local = local.value_or(QHostAddress());
     m_broadcast = broadcast.value_or(QHostAddress());
-    if (!local || !IsAddressOfThisMachine(*local)) {
-        PrintMessage("Failed to bind socket, err=" + std::to_string(EADDRNOTAVAIL));
+    if (!local) {
+        PrintMessage(BindFailure(EADDRNOTAVAIL) + " (\"" + MyIP + "\" is no IPv4 address)");
+        return;
+    }
+    if (!IsAddressOfThisMachine(*local)) {
+        PrintMessage(BindFailure(EADDRNOTAVAIL) + " (" + MyIP +
+                     " is not an address of this machine)");
         return;
     }
 
@@ -70,7 +88,7 @@ void CNetBroadcastHandler::DoConnect() {
                         QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
         const int number = CSocketError::Number(m_socket->error());
         CloseSocket();
-        PrintMessage("Failed to bind socket, err=" + std::to_string(number));
+        PrintMessage(BindFailure(number) + " (UDP port " + std::to_string(PortNumber) + ")");
         return;
     }
     QObject::connect(m_socket, &QUdpSocket::readyRead, &Context(), [this] { m_pump.Run(); });

@@ -25,6 +25,7 @@ class QUdpSocket;
 // dropped with a line in the view; reception goes on.
 class CNetBroadcastHandler : public CNetPort {
   public:
+    // A new port: MyIP and BroadcastIP of this machine's first network.
     CNetBroadcastHandler(IPortHost& host, IPortView& view);
     // Reads the common block, then "MyIP", "BroadcastIP" and "PortNumber".
     CNetBroadcastHandler(CSetupFile& setup, IPortHost& host, IPortView& view);
@@ -51,6 +52,8 @@ class CNetBroadcastHandler : public CNetPort {
     void CloseSocket();
     bool IsOwn(const QHostAddress& sender) const;
     static bool IsAddressOfThisMachine(const QHostAddress& address);
+    // "Failed to bind socket, err=99: Cannot assign requested address"
+    std::string BindFailure(int number) const;
 
     QUdpSocket* m_socket = nullptr;
     QHostAddress m_local;

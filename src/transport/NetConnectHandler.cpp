@@ -1,5 +1,7 @@
 #include "transport/NetConnectHandler.h"
 
+#include "transport/SocketError.h"
+
 #include <QTcpSocket>
 
 CNetConnectHandler::CNetConnectHandler(IPortHost& host, IPortView& view)
@@ -13,13 +15,15 @@ CNetConnectHandler::~CNetConnectHandler() = default;
 void CNetConnectHandler::OpenTransport(const std::vector<QHostAddress>& addresses) {
     m_addresses = addresses;
     m_next = 0;
+    m_lastError = 0;
     TryNext();
 }
 
 void CNetConnectHandler::TryNext() {
     Discard(m_socket);
     if (m_next >= m_addresses.size()) {
-        SetupFailed("Error connecting to host address");
+        SetupFailed("Error connecting to host address " + Target() + ": " +
+                    CSocketError::Reason(m_lastError));
         return;
     }
     m_socket = new QTcpSocket(&Context());
@@ -27,7 +31,8 @@ void CNetConnectHandler::TryNext() {
     // The next address is tried from the loop, not inside the socket's own
     // error signal.
     QObject::connect(m_socket, &QTcpSocket::errorOccurred, &Context(),
-                     [this](QAbstractSocket::SocketError) {
+                     [this](QAbstractSocket::SocketError error) {
+                         m_lastError = CSocketError::Number(error);
                          QObject::disconnect(m_socket, nullptr, &Context(), nullptr);
                          QMetaObject::invokeMethod(
                              &Context(), [this] { TryNext(); }, Qt::QueuedConnection);

@@ -9,7 +9,8 @@
 // every address of the look-up in order (IPv6 and IPv4); once one stands
 // the port writes "TEL: Port connected.", starts its link (the connect
 // script logs in) and reads. When no address answers, the port writes
-// "TEL: Error connecting to host address"; the connect script's automatic
+// "TEL: Error connecting to host address 127.0.0.1:7300: Connection
+// refused", with the reason the last address gave; the connect script's automatic
 // reconnection decides about the next attempt, as it does after the peer
 // closes ("Port disconnected").
 class CNetConnectHandler : public CSocketPort {
@@ -32,4 +33,6 @@ class CNetConnectHandler : public CSocketPort {
     QTcpSocket* m_socket = nullptr;
     std::vector<QHostAddress> m_addresses;
     std::size_t m_next = 0;
+    // The system's error number of the last failed attempt.
+    int m_lastError = 0;
 };

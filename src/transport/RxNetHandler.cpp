@@ -8,6 +8,7 @@
 #include "transport/DescriptorShortage.h"
 #include "transport/InputRoom.h"
 #include "transport/OperatorNotice.h"
+#include "transport/SocketError.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -15,7 +16,9 @@
 
 #include <algorithm>
 
-CRxNetHandler::CRxNetHandler(IPortHost& host, IPortView& view) : CSocketPort(host, view) {}
+CRxNetHandler::CRxNetHandler(IPortHost& host, IPortView& view) : CSocketPort(host, view) {
+    PortNumber = NewPortNumber;
+}
 
 //   PortNumber=7300
 //   MaxCallers=8
@@ -131,14 +134,17 @@ void CRxNetHandler::OpenTransport(const std::vector<QHostAddress>& addresses) {
     m_server = new QTcpServer(&Context());
     m_server->setListenBacklogSize(m_maxCallers);
     if (!m_server->listen(addresses.front(), PortNumber)) {
-        switch (m_server->serverError()) {
+        const QAbstractSocket::SocketError error = m_server->serverError();
+        const std::string reason =
+            CSocketError::BindReason(CSocketError::Number(error), PortNumber);
+        switch (error) {
         case QAbstractSocket::AddressInUseError:
         case QAbstractSocket::SocketAddressNotAvailableError:
         case QAbstractSocket::SocketAccessError:
-            SetupFailed("Error binding socket to host address");
+            SetupFailed("Error binding socket to host address " + Target() + ": " + reason);
             break;
         default:
-            SetupFailed("Error listening to socket");
+            SetupFailed("Error listening to socket " + Target() + ": " + reason);
             break;
         }
         return;

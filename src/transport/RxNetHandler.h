@@ -36,6 +36,10 @@ class CRxNetHandler : public CSocketPort {
     // After a failed accept, callers wait this long in the listen queue.
     static constexpr int AcceptPauseMs = 1000;
 
+    // A new port listens on the cluster convention's port: ports below 1024
+    // (telnet's 23) need privileges, and loggers know 7300.
+    static constexpr std::uint16_t NewPortNumber = 7300;
+
     CRxNetHandler(IPortHost& host, IPortView& view);
     // After "PortNumber": "MaxCallers", "Backlog" and "LoginTimeout" when
     // they are next.

@@ -1,6 +1,7 @@
 #include "transport/SocketError.h"
 
 #include <cerrno>
+#include <cstring>
 
 int CSocketError::Number(QAbstractSocket::SocketError error) {
     switch (error) {
@@ -39,4 +40,15 @@ int CSocketError::Number(QAbstractSocket::SocketError error) {
 
 std::string CSocketError::Line(const std::string& portName, int number) {
     return "[" + portName + ": Socket Error " + std::to_string(number) + "]\n";
+}
+
+std::string CSocketError::Reason(int number) {
+    return std::strerror(number);
+}
+
+std::string CSocketError::BindReason(int number, quint16 port) {
+    if (number == EACCES && port < 1024) {
+        return "permission denied: ports below 1024 need privileges";
+    }
+    return Reason(number);
 }

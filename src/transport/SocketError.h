@@ -16,4 +16,9 @@ class CSocketError {
     static int Number(QAbstractSocket::SocketError error);
     // "[%s: Socket Error %d]\n"
     static std::string Line(const std::string& portName, int number);
+    // The system's words for a number ("Connection refused").
+    static std::string Reason(int number);
+    // Why binding to a port failed; a refusal of a port below 1024 says
+    // that such ports need privileges, as that is the usual cause.
+    static std::string BindReason(int number, quint16 port);
 };

@@ -47,7 +47,7 @@ void CSocketPort::DoConnect() {
     m_state = LinkState::Connecting;
     m_resolver.Resolve(HostName, [this](std::vector<QHostAddress> addresses) {
         if (addresses.empty()) {
-            SetupFailed("Error getting host address from name");
+            SetupFailed(NoAddress());
             return;
         }
         OpenTransport(addresses);
@@ -59,6 +59,24 @@ CPortHandler::LinkEnd CSocketPort::DoDisconnect() {
     m_state = LinkState::Disconnected;
     m_peerClosed = false;
     return LinkEnd::Now;
+}
+
+std::string CSocketPort::NoAddress() const {
+    const std::string words = "Error getting host address from name";
+    if (HostName.empty()) {
+        return words + ": no host name given";
+    }
+    if (HostName.size() > MaxHostName) {
+        return words + ": the name is longer than " + std::to_string(MaxHostName) + " characters";
+    }
+    return words + " " + HostName + ": no address found for this name";
+}
+
+std::string CSocketPort::Target() const {
+    if (const std::optional<QHostAddress> literal = CHostResolver::Literal(HostName)) {
+        return CHostResolver::Endpoint(*literal, PortNumber);
+    }
+    return HostName + ":" + std::to_string(PortNumber);
 }
 
 void CSocketPort::SetupFailed(std::string_view message) {

@@ -79,6 +79,9 @@ class CSocketPort : public CNetPort {
     void LinkUp();
     // Connected and link start only.
     void MarkConnected();
+    // "dxc.example.org:7300", "[2001:db8::1]:7300": what the port connects
+    // to or listens on, as the user wrote it.
+    std::string Target() const;
     // A set-up step failed: its line, then link start and end; the port
     // stays disconnected and the connect script decides about a retry.
     void SetupFailed(std::string_view message);
@@ -90,6 +93,8 @@ class CSocketPort : public CNetPort {
     void ReadStream() { m_pump.Run(); }
 
   private:
+    // The look-up found nothing: the failure line with the name and why.
+    std::string NoAddress() const;
     void ReadStep();
     void Deliver(int n);
     void StreamClosed();

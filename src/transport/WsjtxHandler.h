@@ -28,6 +28,8 @@ class CWsjtxHandler : public CNetPort, private IWsjtxOutput {
     ~CWsjtxHandler() override;
 
     void Write(const char* data, int len) override;
+    // It only listens: no prompts to answer, and UDP has no link to lose.
+    bool TalksToPeer() const override { return false; }
     void SaveKindSettings(CSetupFile& setup) const override;
 
     std::string HostName = "127.0.0.1";

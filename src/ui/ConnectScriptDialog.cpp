@@ -1,5 +1,6 @@
 #include "ui/ConnectScriptDialog.h"
 
+#include "ui/DialogFrame.h"
 #include "ui/MessageBoxes.h"
 
 #include <QCheckBox>
@@ -22,7 +23,6 @@ QString Q(const std::string& text) {
 CConnectScriptDialog::CConnectScriptDialog(ConnectScriptValues& values, QWidget* parent)
     : QDialog(parent), m_values(values) {
     setWindowTitle(QStringLiteral("Connect Script Setup"));
-    MessageBoxes::LeaveRoomForTitle(*this);
     const CConnectScriptModel model(values);
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Prompt"), this), 0, 0);
@@ -33,19 +33,28 @@ CConnectScriptDialog::CConnectScriptDialog(ConnectScriptValues& values, QWidget*
         m_prompts[row]->setObjectName(QStringLiteral("Prompt%1").arg(i + 1));
         m_responses[row] = new QLineEdit(Q(model.responses[row]), this);
         m_responses[row]->setObjectName(QStringLiteral("Response%1").arg(i + 1));
+        m_prompts[row]->setToolTip(
+            QStringLiteral("Text the port waits for from the peer, such as \"login:\"."));
+        m_responses[row]->setToolTip(
+            QStringLiteral("What the port sends when the prompt arrives, such as your call."));
         grid->addWidget(m_prompts[row], i + 1, 0);
         grid->addWidget(m_responses[row], i + 1, 1);
     }
     m_autoReconnect = new QCheckBox(QStringLiteral("Enable automatic reconnect"), this);
     m_autoReconnect->setObjectName("AutoReconnect");
     m_autoReconnect->setChecked(model.autoReconnect);
+    m_autoReconnect->setToolTip(
+        QStringLiteral("Connect again by itself when the link drops or cannot be made."));
     m_seconds = new QLineEdit(Q(model.seconds), this);
     m_seconds->setObjectName("Seconds");
     m_seconds->setMaximumWidth(80);
+    m_seconds->setToolTip(QStringLiteral("Seconds to wait before connecting again."));
     auto* reconnect = new QHBoxLayout;
     reconnect->addWidget(m_autoReconnect);
     reconnect->addStretch(1);
-    reconnect->addWidget(new QLabel(QStringLiteral("Seconds"), this));
+    auto* secondsLabel = new QLabel(QStringLiteral("Seconds"), this);
+    secondsLabel->setBuddy(m_seconds);
+    reconnect->addWidget(secondsLabel);
     reconnect->addWidget(m_seconds);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -55,6 +64,7 @@ CConnectScriptDialog::CConnectScriptDialog(ConnectScriptValues& values, QWidget*
     layout->addLayout(grid);
     layout->addLayout(reconnect);
     layout->addWidget(buttons);
+    DialogFrame::Apply(*this);
     resize(560, sizeHint().height());
 }
 

@@ -1,6 +1,7 @@
 #include "ui/FilterDialog.h"
 
 #include "port/PortSetupValues.h"
+#include "ui/DialogFrame.h"
 
 #include <algorithm>
 
@@ -25,7 +26,8 @@ QString Q(const std::string& text) {
 CFilterDialog::CFilterDialog(PortSetupValues& values, QWidget* parent)
     : QDialog(parent), m_values(values), m_model(values), m_list(new QListWidget(this)),
       m_rule(new QLineEdit(this)), m_text(new QPlainTextEdit(this)),
-      m_countryFile(new QLineEdit(Q(values.countryFile), this)), m_message(new QLabel(this)) {
+      m_countryFile(new QLineEdit(Q(values.countryFile), this)), m_message(new QLabel(this)),
+      m_summary(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Filters"));
     m_list->setObjectName("Rules");
     m_rule->setObjectName("Rule");
@@ -35,12 +37,29 @@ CFilterDialog::CFilterDialog(PortSetupValues& values, QWidget* parent)
     m_countryFile->setPlaceholderText(QStringLiteral("the program's default"));
     m_message->setObjectName("Message");
 
+    m_summary->setObjectName("Summary");
+    m_summary->setWordWrap(true);
+    m_message->setWordWrap(true);
+    m_message->setStyleSheet(QStringLiteral("color: #b00020"));
+    // Each rule shows on one line and its words under it, wrapped to the
+    // list's width: nothing is hidden beyond a sideways scroll.
+    m_list->setWordWrap(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setResizeMode(QListView::Adjust);
+
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("A spot passes when it matches no reject rule and, "
-                                                "if there are accept rules, one of them."),
-                                 this));
+    auto* scope = new QLabel(QStringLiteral("These rules act on the spots this port sends out; "
+                                            "what it receives is not filtered."),
+                             this);
+    scope->setObjectName("Scope");
+    scope->setWordWrap(true);
+    layout->addWidget(scope);
+    layout->addWidget(m_summary);
     layout->addWidget(m_list);
-    layout->addWidget(m_rule);
+    auto* ruleRow = new QHBoxLayout;
+    ruleRow->addWidget(m_rule, 1);
+    ruleRow->addWidget(m_message, 1);
+    layout->addLayout(ruleRow);
     auto* row = new QHBoxLayout;
     auto button = [this, row](const char* name, const QString& label, auto action) {
         auto* b = new QPushButton(label, this);
@@ -48,6 +67,7 @@ CFilterDialog::CFilterDialog(PortSetupValues& values, QWidget* parent)
         b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, action);
         row->addWidget(b);
+        return b;
     };
     button("Add", QStringLiteral("&Add"), [this] {
         Done(m_model.Add(m_rule->text().toStdString()), static_cast<int>(m_model.Rules().size()));
@@ -60,14 +80,20 @@ CFilterDialog::CFilterDialog(PortSetupValues& values, QWidget* parent)
         m_model.Remove(static_cast<std::size_t>(Selected()));
         Done({}, Selected());
     });
+    row->addStretch();
+    auto* order = new QLabel(QStringLiteral("Display order only:"), this);
+    order->setObjectName("OrderNote");
+    row->addWidget(order);
+    const QString orderTip = QStringLiteral("Moves the rule in the list. The order does not change "
+                                            "which spots are sent out.");
     button("Up", QStringLiteral("&Up"), [this] {
         const int at = Selected();
         Done({}, m_model.MoveUp(static_cast<std::size_t>(at)) ? at - 1 : at);
-    });
+    })->setToolTip(orderTip);
     button("Down", QStringLiteral("&Down"), [this] {
         const int at = Selected();
         Done({}, m_model.MoveDown(static_cast<std::size_t>(at)) ? at + 1 : at);
-    });
+    })->setToolTip(orderTip);
     layout->addLayout(row);
 
     layout->addWidget(new QLabel(QStringLiteral("The rules as text, one a line:"), this));
@@ -92,6 +118,7 @@ CFilterDialog::CFilterDialog(PortSetupValues& values, QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &CFilterDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    DialogFrame::Apply(*this);
     connect(m_list, &QListWidget::currentRowChanged, this, [this](int at) {
         if (at >= 0 && at < static_cast<int>(m_model.Rules().size())) {
             m_rule->setText(Q(m_model.Rules()[static_cast<std::size_t>(at)]));
@@ -116,8 +143,9 @@ void CFilterDialog::Done(const std::string& refusal, int selected) {
 void CFilterDialog::Show(int selected) {
     m_list->clear();
     for (const std::string& rule : m_model.Rules()) {
-        m_list->addItem(Q(rule + "    (" + CFilterListModel::Words(rule) + ")"));
+        m_list->addItem(Q(rule + "\n    " + CFilterListModel::Words(rule)));
     }
+    m_summary->setText(Q(m_model.Summary()));
     m_text->setPlainText(Q(m_model.Text()));
     if (m_list->count() > 0) {
         m_list->setCurrentRow(std::clamp(selected, 0, m_list->count() - 1));

@@ -10,10 +10,12 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 
-// The "Filters" dialog of the port setup, drawn from CFilterListModel: the
-// rules with their words, an edit line for one rule (Add, Replace, Remove,
-// Up, Down), the rules as text ("Use Text" takes them), the country file and
-// the port's spot counts. OK hands the rules to the port setup values.
+// The "Filters" dialog of the port setup, drawn from CFilterListModel: what
+// the rules act on, a summary of the set, the rules each with its words
+// under it, an edit line for one rule with its refusal beside it (Add,
+// Replace, Remove, and Up and Down for the display order), the rules as text
+// ("Use Text" takes them), the country file and the port's spot counts. OK
+// hands the rules to the port setup values.
 class CFilterDialog : public QDialog {
     Q_OBJECT
   public:
@@ -35,4 +37,5 @@ class CFilterDialog : public QDialog {
     QPlainTextEdit* m_text;
     QLineEdit* m_countryFile;
     QLabel* m_message;
+    QLabel* m_summary;
 };

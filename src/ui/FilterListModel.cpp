@@ -1,17 +1,48 @@
 #include "ui/FilterListModel.h"
 
+#include "filters/BandTable.h"
+#include "filters/CountryFile.h"
 #include "filters/FilterRuleParser.h"
 #include "filters/FilterRuleWords.h"
+#include "filters/ModeTable.h"
 #include "port/PortSetupValues.h"
 
 #include <utility>
 
 namespace {
 
+// "CW, DIGI or SSB": the names of a table's count entries.
+std::string Choices(int count, std::string_view (*name)(int)) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += i == 0 ? "" : i + 1 == count ? " or " : ", ";
+        text += name(i);
+    }
+    return text;
+}
+
+// A reason that names an unknown value also says which values there are:
+// unknown mode "FT8": use CW, DIGI or SSB
+std::string Explained(const std::string& reason) {
+    auto names = [&reason](std::string_view what) { return reason.rfind(what, 0) == 0; };
+    if (names("unknown band ")) {
+        return reason + ": use " + Choices(CBandTable::Count, &CBandTable::Name);
+    }
+    if (names("unknown mode ")) {
+        return reason + ": use " + Choices(CModeTable::Count, &CModeTable::Name);
+    }
+    if (names("unknown continent ")) {
+        return reason + ": use " +
+               Choices(CCountryFile::ContinentCount, &CCountryFile::ContinentName);
+    }
+    return reason;
+}
+
 // The canonical text of a rule, or the reason it is none.
 bool Canonical(const std::string& text, std::string& canonical, std::string& reason) {
     FilterRule rule;
     if (!CFilterRuleParser::Parse(text, rule, reason)) {
+        reason = Explained(reason);
         return false;
     }
     canonical = CFilterRuleParser::Canonical(rule);
@@ -101,6 +132,32 @@ std::string CFilterListModel::SetText(const std::string& text) {
     }
     m_rules = std::move(rules);
     return {};
+}
+
+std::string CFilterListModel::Summary() const {
+    if (m_rules.empty()) {
+        return "No rules: every spot is sent out.";
+    }
+    int accepts = 0;
+    for (const std::string& text : m_rules) {
+        FilterRule rule;
+        std::string reason;
+        if (CFilterRuleParser::Parse(text, rule, reason) && rule.accept) {
+            ++accepts;
+        }
+    }
+    const int rejects = static_cast<int>(m_rules.size()) - accepts;
+    auto counted = [](int n, const char* what) {
+        return std::to_string(n) + " " + what + (n == 1 ? " rule" : " rules");
+    };
+    std::string text = counted(accepts, "accept") + ", " + counted(rejects, "reject") + ": ";
+    if (accepts == 0) {
+        return text + "a spot is sent out unless a reject rule matches it.";
+    }
+    if (rejects == 0) {
+        return text + "a spot is sent out only when an accept rule matches it.";
+    }
+    return text + "a spot is sent out when an accept rule matches it and no reject rule does.";
 }
 
 void CFilterListModel::Accept(PortSetupValues& values) const {

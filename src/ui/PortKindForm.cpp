@@ -5,7 +5,7 @@
 namespace {
 
 SetupField List(std::string key, std::string label, int id, std::vector<std::string> choices,
-                std::string initial) {
+                std::string initial, std::string tip) {
     SetupField f;
     f.key = std::move(key);
     f.label = std::move(label);
@@ -14,10 +14,12 @@ SetupField List(std::string key, std::string label, int id, std::vector<std::str
     f.transport = true;
     f.choices = std::move(choices);
     f.text = std::move(initial);
+    f.tip = std::move(tip);
     return f;
 }
 
-SetupField Edit(std::string key, std::string label, int id, std::string initial, int maxChars = 0) {
+SetupField Edit(std::string key, std::string label, int id, std::string initial, std::string tip,
+                int maxChars = 0) {
     SetupField f;
     f.key = std::move(key);
     f.label = std::move(label);
@@ -25,107 +27,167 @@ SetupField Edit(std::string key, std::string label, int id, std::string initial,
     f.transport = true;
     f.maxChars = maxChars;
     f.text = std::move(initial);
+    f.tip = std::move(tip);
     return f;
 }
 
 SetupField Ranged(std::string key, std::string label, int id, std::string initial, int low,
-                  int high) {
-    SetupField f = Edit(std::move(key), std::move(label), id, std::move(initial));
+                  int high, std::string tip, std::string unit = {}) {
+    SetupField f = Edit(std::move(key), std::move(label), id, std::move(initial), std::move(tip));
     f.integer = true;
     f.ranged = true;
     f.low = low;
     f.high = high;
+    f.unit = std::move(unit);
     return f;
 }
 
 // A TCP or UDP port number is stored in 16 bits; anything outside would
-// silently become another port.
-SetupField PortNumber(std::string initial) {
-    return Ranged("PortNumber", "Port Number", 1014, std::move(initial), 0, 65535);
+// silently become another port. Port 0 would be a random port, which cannot
+// be told to a peer.
+SetupField PortNumber(std::string initial, std::string tip) {
+    return Ranged("PortNumber", "Port Number", 1014, std::move(initial), 1, 65535, std::move(tip));
 }
 
-// Host names and addresses (IPv4 or IPv6) hold at most 127 characters.
+// Host names and addresses (IPv4 or IPv6) hold at most 127 characters; an
+// empty one names nothing to connect to or listen on.
 constexpr int HostChars = 127;
+SetupField Host(std::string key, std::string label, std::string initial, std::string tip) {
+    const int id = key == "BroadcastIP" ? 1015 : 1013;
+    SetupField f =
+        Edit(std::move(key), std::move(label), id, std::move(initial), std::move(tip), HostChars);
+    f.required = true;
+    return f;
+}
+
 // A new network port's host until the user names one.
 constexpr const char* DefaultHost = "127.0.0.1";
+
+// The dialog is called as the Add New item that opens it.
+std::string TitleOf(const PortKind& kind) {
+    std::string title;
+    for (const char* c = kind.menuItem; *c != '\0'; ++c) {
+        if (*c != '&') {
+            title += *c;
+        }
+    }
+    return title + " Setup";
+}
 
 // The page of a kind. Without a default, the compiler names a kind that has
 // no page.
 CPortKindForm PageOf(const PortKind& kind) {
     switch (kind.code) {
     case PortKindCode::Console:
-        return {.kind = &kind, .dialogId = 135, .title = "Console Setup", .fixedName = true};
+        return {.kind = &kind, .dialogId = 135, .title = TitleOf(kind), .fixedName = true};
     case PortKindCode::Com: {
-        // The serial port also takes a typed device path such as /dev/ttyUSB0.
+        // The devices present are listed when the dialog opens; a typed
+        // device path is taken too.
         SetupField comPort =
-            List("ComPort", "Port", 1001,
-                 {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}, "COM2");
+            List("ComPort", "Port", 1001, {}, "/dev/ttyUSB0",
+                 "The serial device. A USB adapter is /dev/ttyUSB0 or /dev/ttyACM0, or by its "
+                 "name under /dev/serial/by-id, which stays the same in any USB socket.");
         comPort.editable = true;
-        return {.kind = &kind,
-                .dialogId = 131,
-                .title = "Com Handler Setup",
-                .group = "Com Port Setup",
-                .transportFields = {comPort,
-                                    List("BaudRate", "Baud", 1003,
-                                         {"1200", "2400", "4800", "9600", "19200"}, "1200"),
-                                    List("Bits", "Bits", 1004, {"7", "8"}, "8"),
-                                    List("Parity", "Parity", 1002,
-                                         {"NONE", "EVEN", "ODD", "MARK", "SPACE"}, "NONE"),
-                                    List("StopBits", "Stop Bits", 1005, {"1", "1.5", "2"}, "1"),
-                                    List("FlowControl", "Flow Control", 1006,
-                                         {"XONXOFF", "RTSCTS", "DTRDSR"}, "XONXOFF")},
-                .lockByDisabling = true};
+        return {
+            .kind = &kind,
+            .dialogId = 131,
+            .title = TitleOf(kind),
+            .group = "Com Port Setup",
+            .transportFields =
+                {comPort,
+                 List("BaudRate", "Baud", 1003, {"1200", "2400", "4800", "9600", "19200"}, "1200",
+                      "The line speed in bits per second; the device must use the same."),
+                 List("Bits", "Bits", 1004, {"7", "8"}, "8", "Data bits in each character."),
+                 List("Parity", "Parity", 1002, {"NONE", "EVEN", "ODD", "MARK", "SPACE"}, "NONE",
+                      "The parity bit of each character; most devices use NONE."),
+                 List("StopBits", "Stop Bits", 1005, {"1", "1.5", "2"}, "1",
+                      "Stop bits after each character."),
+                 List("FlowControl", "Flow Control", 1006, {"NONE", "XONXOFF", "RTSCTS", "DTRDSR"},
+                      "NONE",
+                      "How the device asks the program to wait: not at all (NONE), with "
+                      "XON/XOFF characters, or with the RTS/CTS or DTR/DSR lines.")},
+            .lockByDisabling = true};
     }
     case PortKindCode::Telnet:
         return {
             .kind = &kind,
             .dialogId = 137,
-            .title = "Net Connection Setup",
+            .title = TitleOf(kind),
             .group = "Connection Setup",
-            .transportFields = {Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
-                                PortNumber("23")}};
+            .transportFields = {
+                Host("HostName", "Host Name or IP", DefaultHost,
+                     "The cluster node or service to connect to: a name such as "
+                     "dxc.example.org, or an address."),
+                PortNumber("23", "The TCP port the node listens on (often 23, 7300 or 8000).")}};
     case PortKindCode::Broadcast:
         return {.kind = &kind,
                 .dialogId = 139,
-                .title = "Net Broadcast Setup",
+                .title = TitleOf(kind),
                 .group = "Broadcast Setup",
                 .transportFields = {
-                    Edit("MyIP", "Host Name or IP", 1013, "10.0.0.100", HostChars),
-                    PortNumber("9870"),
-                    Edit("BroadcastIP", "Broadcast IP", 1015, "10.0.0.255", HostChars)}};
+                    Host("MyIP", "Host Name or IP", "10.0.0.100",
+                         "This computer's address on the network the loggers share; what it "
+                         "broadcasts itself is not taken back in."),
+                    PortNumber("9870", "The UDP port every station on the network uses "
+                                       "(usually 9870)."),
+                    Host("BroadcastIP", "Broadcast IP", "10.0.0.255",
+                         "The network's broadcast address; 'ip addr' shows it after 'brd'.")}};
     case PortKindCode::RxTelnet:
         // Callers at once, and the lines kept for a caller who logs in later.
         return {.kind = &kind,
                 .dialogId = 142,
-                .title = "RX Net Connection Setup",
+                .title = TitleOf(kind),
                 .group = "RX Setup",
                 .transportFields = {
-                    Edit("HostName", "Host Name or IP", 1013, DefaultHost, HostChars),
-                    PortNumber("23"), Ranged("MaxCallers", "Max Callers", 1031, "1", 1, 64),
-                    Ranged("Backlog", "Backlog", 1032, "0", 0, 1000),
+                    Host("HostName", "Host Name or IP", DefaultHost,
+                         "The address of this computer to listen on: 0.0.0.0 for every IPv4 "
+                         "network, :: for IPv4 and IPv6, 127.0.0.1 for this computer only."),
+                    PortNumber("7300", "The TCP port loggers connect to; ports below 1024 need "
+                                       "privileges."),
+                    Ranged("MaxCallers", "Max Callers", 1031, "1", 1, 64,
+                           "How many callers may be connected at once (1 to 64); with 1 a new "
+                           "caller replaces the old one."),
+                    Ranged("Backlog", "Backlog", 1032, "0", 0, 1000,
+                           "How many recent lines a caller is sent when it logs in (0 to 1000).",
+                           "lines"),
                     // The seconds a caller has for its login (0: no limit).
-                    Ranged("LoginTimeout", "Login Timeout", 1033, "60", 0, 3600)}};
-    case PortKindCode::LogFile:
+                    Ranged("LoginTimeout", "Login Timeout", 1033, "60", 0, 3600,
+                           "Seconds a caller has to log in before it is closed; 0 for no limit.",
+                           "seconds")}};
+    case PortKindCode::LogFile: {
+        SetupField file = Edit("FileName", "File Name", 1030, "Default.txt",
+                               "The file every line routed to this port is added to.");
+        file.required = true;
+        file.browse = true;
         return {.kind = &kind,
                 .dialogId = 146,
-                .title = "File Handler Setup",
+                .title = TitleOf(kind),
                 .group = "File Setup",
-                .transportFields = {Edit("FileName", "File Name", 1030, "Default.txt")},
+                .transportFields = {file},
                 .lockByDisabling = true,
                 .tncChoices = {"FALSE", "TRUE"}};
+    }
     case PortKindCode::Wsjtx:
         // The receivers' UDP server: an address of this machine or a
         // multicast group; the switches are 0 or 1.
-        return {
-            .kind = &kind,
-            .dialogId = 148,
-            .title = "WSJT-X Setup",
-            .group = "UDP Server",
-            .transportFields = {Edit("HostName", "Address or Group", 1013, DefaultHost, HostChars),
-                                PortNumber("2237"),
-                                Ranged("WsjtxSpotAll", "Spot All Callers (0/1)", 1034, "0", 0, 1),
-                                Ranged("WsjtxRepeat", "Repeat Minutes", 1035, "10", 0, 1440),
-                                Ranged("WsjtxOffAir", "Spot Off Air (0/1)", 1036, "0", 0, 1)}};
+        return {.kind = &kind,
+                .dialogId = 148,
+                .title = TitleOf(kind),
+                .group = "UDP Server",
+                .transportFields = {
+                    Host("HostName", "Address or Group", DefaultHost,
+                         "The UDP server address set in the decoder's Reporting settings: this "
+                         "computer's address or a multicast group such as 224.0.0.1."),
+                    PortNumber("2237", "The UDP server port set in the decoder (usually 2237)."),
+                    Ranged("WsjtxSpotAll", "Spot All Callers (0/1)", 1034, "0", 0, 1,
+                           "1 spots every decode that names a calling station, 0 only CQ calls."),
+                    Ranged("WsjtxRepeat", "Repeat Minutes", 1035, "10", 0, 1440,
+                           "A station spotted on the same band and mode within this many minutes "
+                           "is not spotted again; 0 spots every decode.",
+                           "minutes"),
+                    Ranged("WsjtxOffAir", "Spot Off Air (0/1)", 1036, "0", 0, 1,
+                           "1 also spots decodes played back from a recording and low-confidence "
+                           "decodes.")}};
     }
     return {.kind = &kind};
 }

@@ -1,11 +1,13 @@
 #include "ui/PortSetupDialog.h"
 
+#include "ui/DialogFrame.h"
 #include "ui/FilterDialog.h"
 #include "ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,6 +16,7 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace {
@@ -22,12 +25,17 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// A log file is appended to, so choosing an existing one asks nothing.
+QString AskForFile(QWidget* parent, const QString& current) {
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Log File"), current, QString(),
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
 } // namespace
 
 CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
-    : QDialog(parent), m_values(values), m_model(values) {
+    : QDialog(parent), m_values(values), m_model(values), m_chooseFile(AskForFile) {
     setWindowTitle(Q(m_model.Form().title));
-    MessageBoxes::LeaveRoomForTitle(*this);
     for (const SetupField& field : m_model.Fields()) {
         m_controls[field.key] = MakeControl(field);
     }
@@ -53,7 +61,9 @@ CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
     auto* stream = new QHBoxLayout;
     stream->addWidget(m_controls["StreamSW"]);
     stream->addWidget(m_controls["StreamID"]);
-    grid->addWidget(new QLabel(QStringLiteral("Stream Switch/ID"), general), 1, 0);
+    auto* streamLabel = new QLabel(QStringLiteral("Stream Switch/ID"), general);
+    streamLabel->setBuddy(m_controls["StreamSW"]);
+    grid->addWidget(streamLabel, 1, 0);
     grid->addLayout(stream, 1, 1);
     AddRow(*grid, 1, 2, "BufferSize");
     AddRow(*grid, 2, 0, "KeepAlive");
@@ -63,19 +73,21 @@ CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
     AddRow(*grid, 4, 0, "AntiLoopPx");
     AddRow(*grid, 4, 2, "Dupes");
     AddRow(*grid, 5, 0, "CRLF");
-    grid->addWidget(new QLabel(QStringLiteral("0=none, 1=cr, 2=lf, 3=cr/lf"), general), 5, 2, 1, 2);
     int row = 6;
     for (const char* key :
          {"BlockDashAt", "StripAtPound", "OnlySkimmerCQ", "NodeHandshake", "AddConsoleRoutes"}) {
         grid->addWidget(m_controls[key], row++, 0, 1, 4);
     }
     auto* merging = new QGroupBox(QStringLiteral("Skimmer merging"), general);
+    merging->setObjectName("SkimmerMerging");
     auto* mergeGrid = new QGridLayout(merging);
     mergeGrid->addWidget(m_controls["SkimmerMerge"], 0, 0, 1, 2);
     AddRow(*mergeGrid, 1, 0, "SkimmerMergeValues");
     grid->addWidget(merging, row++, 0, 1, 4);
     auto* filters = new QPushButton(QStringLiteral("&Filters..."), general);
     filters->setObjectName("Filters");
+    filters->setToolTip(QStringLiteral("Rules for which spots this port sends out."));
+    m_filters = filters;
     connect(filters, &QPushButton::clicked, this, [this] { CFilterDialog(m_values, this).exec(); });
     grid->addWidget(filters, row, 0);
     layout->addWidget(general);
@@ -84,6 +96,7 @@ CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &CPortSetupDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    DialogFrame::Apply(*this);
     Show();
 }
 
@@ -95,6 +108,11 @@ QWidget* CPortSetupDialog::MakeControl(const SetupField& field) {
         auto* edit = new QLineEdit(this);
         connect(edit, &QLineEdit::textEdited, this,
                 [this, key](const QString& text) { m_model.SetText(key, text.toStdString()); });
+        // Every number of the dialog is a count: digits only.
+        if (field.integer && field.low >= 0) {
+            edit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), edit));
+        }
         control = edit;
         break;
     }
@@ -126,14 +144,48 @@ QWidget* CPortSetupDialog::MakeControl(const SetupField& field) {
     }
     }
     control->setObjectName(Q(key));
+    control->setToolTip(Q(field.tip));
+    m_focusPolicies[key] = control->focusPolicy();
     return control;
 }
 
 void CPortSetupDialog::AddRow(QGridLayout& grid, int row, int column, const std::string& key) {
-    auto* label = new QLabel(Q(m_model.Field(key).label), this);
+    const SetupField& field = m_model.Field(key);
+    QString text = Q(field.label);
+    if (!field.unit.empty()) {
+        text += QStringLiteral(" (") + Q(field.unit) + QStringLiteral(")");
+    }
+    auto* label = new QLabel(text, this);
     label->setBuddy(m_controls[key]);
+    label->setToolTip(Q(field.tip));
     grid.addWidget(label, row, column);
-    grid.addWidget(m_controls[key], row, column + 1);
+    if (!field.browse) {
+        grid.addWidget(m_controls[key], row, column + 1);
+        return;
+    }
+    auto* line = new QHBoxLayout;
+    line->addWidget(m_controls[key]);
+    auto* browse = new QPushButton(QStringLiteral("&Browse\u2026"), this);
+    browse->setObjectName(Q(key + "Browse"));
+    browse->setToolTip(QStringLiteral("Choose the file in a file dialog."));
+    connect(browse, &QPushButton::clicked, this, [this, key] { Browse(key); });
+    line->addWidget(browse);
+    m_browseButtons[key] = browse;
+    grid.addLayout(line, row, column + 1);
+}
+
+void CPortSetupDialog::Browse(const std::string& key) {
+    auto* edit = qobject_cast<QLineEdit*>(m_controls[key]);
+    const QString chosen = m_chooseFile(this, edit->text());
+    if (chosen.isEmpty()) {
+        return;
+    }
+    edit->setText(chosen);
+    m_model.SetText(key, chosen.toStdString());
+}
+
+void CPortSetupDialog::SetFileChooser(FileChooser choose) {
+    m_chooseFile = std::move(choose);
 }
 
 void CPortSetupDialog::OnListChosen(const std::string& key, const QString& text) {
@@ -152,6 +204,12 @@ void CPortSetupDialog::Show() {
     for (const SetupField& field : m_model.Fields()) {
         QWidget* control = m_controls[field.key];
         control->setEnabled(field.enabled);
+        // A greyed field is passed over by Tab.
+        control->setFocusPolicy(field.enabled && !field.readOnly ? m_focusPolicies[field.key]
+                                                                 : Qt::NoFocus);
+        if (auto browse = m_browseButtons.find(field.key); browse != m_browseButtons.end()) {
+            browse->second->setEnabled(field.enabled && !field.readOnly);
+        }
         if (auto* edit = qobject_cast<QLineEdit*>(control)) {
             if (edit->text() != Q(field.text)) {
                 edit->setText(Q(field.text));
@@ -182,6 +240,9 @@ void CPortSetupDialog::Show() {
         } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
             check->setChecked(field.checked);
         }
+    }
+    if (m_filters != nullptr) {
+        m_filters->setEnabled(m_model.FiltersApply());
     }
     m_showing = false;
 }

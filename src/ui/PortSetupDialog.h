@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -26,14 +27,24 @@ class CPortSetupDialog : public QDialog {
     // and keeps the dialog open.
     void accept() override;
 
+    // How Browse... asks for a file: given the dialog and the current name,
+    // the chosen one or empty. A file dialog unless a test answers instead.
+    using FileChooser = std::function<QString(QWidget*, const QString&)>;
+    void SetFileChooser(FileChooser choose);
+
   private:
     QWidget* MakeControl(const SetupField& field);
     void AddRow(QGridLayout& grid, int row, int column, const std::string& key);
     void Show();
     void OnListChosen(const std::string& key, const QString& text);
+    void Browse(const std::string& key);
 
     PortSetupValues& m_values;
     CPortSetupModel m_model;
     std::map<std::string, QWidget*> m_controls;
+    std::map<std::string, Qt::FocusPolicy> m_focusPolicies;
+    std::map<std::string, QWidget*> m_browseButtons;
+    FileChooser m_chooseFile;
+    QWidget* m_filters = nullptr;
     bool m_showing = false;
 };

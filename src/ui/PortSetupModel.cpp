@@ -3,6 +3,7 @@
 #include "port/PortKind.h"
 #include "routing/DataType.h"
 #include "routing/SkimmerMergeSetup.h"
+#include "transport/ComPortList.h"
 #include "ui/FieldCheck.h"
 
 #include <algorithm>
@@ -11,33 +12,57 @@ namespace {
 
 constexpr int NameChars = 31;
 
-SetupField Edit(std::string key, std::string label, int id, int maxChars = 0) {
+SetupField Edit(std::string key, std::string label, int id, std::string tip, int maxChars = 0) {
     SetupField f;
     f.key = std::move(key);
     f.label = std::move(label);
     f.controlId = id;
+    f.tip = std::move(tip);
     f.maxChars = maxChars;
     return f;
 }
 
-SetupField Integer(std::string key, std::string label, int id) {
-    SetupField f = Edit(std::move(key), std::move(label), id);
+SetupField Integer(std::string key, std::string label, int id, std::string tip,
+                   std::string unit = {}) {
+    SetupField f = Edit(std::move(key), std::move(label), id, std::move(tip));
     f.integer = true;
+    f.unit = std::move(unit);
     return f;
 }
 
-SetupField List(std::string key, std::string label, int id, std::vector<std::string> choices) {
-    SetupField f = Edit(std::move(key), std::move(label), id);
+SetupField List(std::string key, std::string label, int id, std::vector<std::string> choices,
+                std::string tip) {
+    SetupField f = Edit(std::move(key), std::move(label), id, std::move(tip));
     f.kind = SetupField::Kind::List;
     f.choices = std::move(choices);
     return f;
 }
 
-SetupField Check(std::string key, std::string label, int id, bool checked) {
-    SetupField f = Edit(std::move(key), std::move(label), id);
+SetupField Check(std::string key, std::string label, int id, bool checked, std::string tip) {
+    SetupField f = Edit(std::move(key), std::move(label), id, std::move(tip));
     f.kind = SetupField::Kind::Check;
     f.checked = checked;
     return f;
+}
+
+// "CR/LF" offers the line endings by name; the setup keeps their codes
+// 0 to 3. Another stored code shows as its number and is kept.
+const std::vector<std::string> kLineEndings = {"none", "CR", "LF", "CR LF"};
+
+std::string LineEndingText(int code) {
+    return code >= 0 && code < static_cast<int>(kLineEndings.size())
+               ? kLineEndings[static_cast<std::size_t>(code)]
+               : std::to_string(code);
+}
+
+int LineEndingCode(const std::string& text) {
+    const auto at = std::find(kLineEndings.begin(), kLineEndings.end(), text);
+    if (at != kLineEndings.end()) {
+        return static_cast<int>(at - kLineEndings.begin());
+    }
+    int code = 0;
+    CFieldCheck::Integer(text, code);
+    return code;
 }
 
 // A list shows the value it was given even when it is not one of its
@@ -78,57 +103,101 @@ void CPortSetupModel::Build(const PortSetupValues& v) {
         }
     }
 
-    SetupField name = Edit("Name", "Name", 1007, NameChars);
-    name.text = isNew && v.name.empty() ? m_form.kind->newName : v.name;
-    SetupField tnc = List("IsTNC", "Is TNC", 1008, m_form.tncChoices);
+    SetupField name = Edit("Name", "Name", 1007,
+                           "How the port is called in routes, menus and the status bar; each "
+                           "port has its own name.",
+                           NameChars);
+    name.text = v.name.empty() && isNew ? m_form.kind->newName : v.name;
+    SetupField tnc = List("IsTNC", "Is TNC", 1008, m_form.tncChoices,
+                          "MASTER for a TNC with several streams, SLAVE for one of its streams, "
+                          "FALSE for any other port.");
     tnc.text = v.isTnc.empty() ? "FALSE" : v.isTnc;
-    SetupField sw = Edit("StreamSW", "Stream Switch/ID", 1009, 1);
+    SetupField sw = Edit("StreamSW", "Stream Switch/ID", 1009,
+                         "The character that switches streams on a MASTER TNC.", 1);
     sw.text = v.streamSw;
-    SetupField id = Edit("StreamID", "", 1012, 2);
+    SetupField id = Edit("StreamID", "", 1012, "The stream of the TNC this SLAVE port is.", 2);
     id.text = v.streamId;
-    SetupField buffer = Integer("BufferSize", "Buffer Size", 1010);
+    SetupField buffer = Integer("BufferSize", "Buffer Size", 1010,
+                                "Room for received bytes that wait to be routed; a line longer "
+                                "than this is cut.",
+                                "bytes");
     buffer.text = std::to_string(v.bufferSize);
-    SetupField keepAlive = Integer("KeepAlive", "Keep Alive Time", 1011);
+    SetupField keepAlive = Integer("KeepAlive", "Keep Alive Time", 1011,
+                                   "An empty line is sent after this many minutes without "
+                                   "traffic, so that the peer keeps the link; 0 for never.",
+                                   "minutes");
     keepAlive.text = std::to_string(v.keepAlive);
-    SetupField dataType = List("DataType", "Port Data Type", 1018, DataTypes());
+    SetupField dataType = List("DataType", "Port Data Type", 1018, DataTypes(),
+                               "What the peer at the other end is: how lines are read from it "
+                               "and written to it.");
     dataType.text =
         isNew && v.dataType.empty() ? ::DataTypes::Of(m_form.kind->newDataType).name : v.dataType;
-    SetupField myCall = Edit("MyCall", "MyCall", 1017, 16);
+    SetupField myCall =
+        Edit("MyCall", "MyCall", 1017, "Your call, where the data type sends or checks one.", 16);
     myCall.text = v.myCall;
-    SetupField hops = Edit("Hops", "Hops", 1016);
+    SetupField hops = Edit("Hops", "Hops", 1016,
+                           "The hop count put on what a node link passes on; greyed for data "
+                           "types without one.");
     hops.text = v.hops;
-    SetupField antiLoop = Edit("AntiLoopPx", "AntiLoop Px", 1027, 8);
+    SetupField antiLoop = Edit("AntiLoopPx", "AntiLoop Px", 1027,
+                               "A mark added to spots passed on, so that they are not taken "
+                               "back in a loop.",
+                               8);
     antiLoop.text = v.antiLoopPrefix;
-    SetupField dupes = Integer("Dupes", "Dupes", 1028);
+    SetupField dupes = Integer("Dupes", "Dupes", 1028,
+                               "How many recent spots are remembered to drop repeats (0 to "
+                               "1000; 0 for no check).",
+                               "spots");
     dupes.ranged = true;
     dupes.low = 0;
     dupes.high = 1000;
     dupes.text = std::to_string(v.dupes);
-    SetupField crlf = Integer("CRLF", "CR/LF", 1000);
-    crlf.text = std::to_string(v.crlf);
+    SetupField crlf = List("CRLF", "CR/LF", 1000, kLineEndings,
+                           "What ends each line sent to the peer: nothing, CR, LF or CR LF.");
+    crlf.text = LineEndingText(v.crlf);
 
     for (SetupField* f : {&name, &tnc, &sw, &id, &buffer, &keepAlive, &dataType, &myCall, &hops,
                           &antiLoop, &dupes, &crlf}) {
         m_fields.push_back(std::move(*f));
     }
-    m_fields.push_back(Check("BlockDashAt", "Block -@ spotters", 1065, v.blockDashAt));
-    m_fields.push_back(
-        Check("StripAtPound", "Strip -@ and -# from spotter call", 1064, v.stripAtPound));
-    m_fields.push_back(Check("OnlySkimmerCQ", "Only pass skimmer CQ spots", 1066, v.onlySkimmerCQ));
+    m_fields.push_back(Check("BlockDashAt", "Block -@ spotters", 1065, v.blockDashAt,
+                             "Drop spots whose spotter call ends in -@."));
+    m_fields.push_back(Check("StripAtPound", "Strip -@ and -# from spotter call", 1064,
+                             v.stripAtPound,
+                             "Pass spots on with -@ and -# cut from the spotter's call."));
+    m_fields.push_back(Check("OnlySkimmerCQ", "Only pass skimmer CQ spots", 1066, v.onlySkimmerCQ,
+                             "Of the spots of skimmers, pass on only those that say CQ."));
     m_fields.push_back(Check("NodeHandshake", "Node handshake (answer the link's init frames)",
-                             1067, v.nodeHandshake));
+                             1067, v.nodeHandshake,
+                             "Answer the init frames of a cluster node link, as a node does."));
     // Skimmer merging: the check box turns it on, the edit holds the key's
     // values (the defaults until the port has its own).
-    m_fields.push_back(Check("SkimmerMerge", "Merge skimmer spots", 1068, !v.skimmerMerge.empty()));
+    m_fields.push_back(Check("SkimmerMerge", "Merge skimmer spots", 1068, !v.skimmerMerge.empty(),
+                             "Hold spots of the same station from several skimmers and pass "
+                             "them on as one."));
     SetupField merge = Edit("SkimmerMergeValues",
                             "Dwell s, window kHz, minimum, re-spot min, "
                             "hold|mark",
-                            1069, 40);
+                            1069,
+                            "Seconds to wait for more skimmers, the kHz that count as the same "
+                            "frequency, the skimmers needed, the minutes before a re-spot, and "
+                            "hold or mark for spots below the minimum.",
+                            40);
     merge.text = v.skimmerMerge.empty() ? CSkimmerMergeSetup::Format({}) : v.skimmerMerge;
     m_fields.push_back(std::move(merge));
-    m_fields.push_back(
-        Check("AddConsoleRoutes", "Add Console Routes Automatically", 1020, v.addConsoleRoutes));
+    // A log file only writes: a route from the console into it would put
+    // every typed command into the log, so a new one starts without.
+    const bool logFile = m_form.kind->code == PortKindCode::LogFile;
+    m_fields.push_back(Check("AddConsoleRoutes", "Add Console Routes Automatically", 1020,
+                             v.addConsoleRoutes && !(isNew && logFile),
+                             "Route this port and CON both ways, so that what you type reaches "
+                             "the port and what it receives shows at the console."));
 
+    for (auto& f : m_fields) {
+        if (f.key == "ComPort") {
+            f.choices = ComPortList::Choices();
+        }
+    }
     for (auto& f : m_fields) {
         ShowInList(f);
     }
@@ -174,11 +243,16 @@ void CPortSetupModel::ApplyDataTypeRule() {
     SetReadOnly("Hops", (editable & RouterKey::HopsOut) == 0);
     SetReadOnly("MyCall", (editable & RouterKey::MyCall) == 0);
     SetReadOnly("AntiLoopPx", (editable & RouterKey::AntiLoopPrefix) == 0);
+    const bool sends = type == nullptr || type->dialog.sends;
     SetReadOnly("Dupes", !lineOptions);
-    SetReadOnly("CRLF", !lineOptions);
+    SetEnabled("CRLF", lineOptions && sends);
     SetReadOnly("KeepAlive", !lineOptions);
+    for (const char* key : {"Dupes", "KeepAlive", "BlockDashAt", "StripAtPound", "OnlySkimmerCQ"}) {
+        SetEnabled(key, sends);
+    }
     SetEnabled("NodeHandshake", (editable & RouterKey::NodeHandshake) != 0);
-    const bool merges = type != nullptr && (type->keys & RouterKey::SkimmerMerge) != 0;
+    m_filtersApply = type != nullptr && sends && (type->keys & RouterKey::Filter) != 0;
+    const bool merges = type != nullptr && sends && (type->keys & RouterKey::SkimmerMerge) != 0;
     SetEnabled("SkimmerMerge", merges);
     SetEnabled("SkimmerMergeValues", merges);
 }
@@ -203,7 +277,7 @@ void CPortSetupModel::ChooseDataType(const std::string& dataType) {
     Mutable("DataType").text = dataType;
     if (const DataType* type = ::DataTypes::Named(dataType)) {
         if (type->dialog.setsLineEnding) {
-            Mutable("CRLF").text = std::to_string(type->initialCrlf);
+            Mutable("CRLF").text = LineEndingText(type->initialCrlf);
         }
         if (!type->dialog.lineOptions) {
             Mutable("KeepAlive").text = "0";
@@ -218,7 +292,7 @@ void CPortSetupModel::ChooseTnc(const std::string& role) {
     Mutable("IsTNC").text = role;
     if (role == "MASTER") {
         Mutable("DataType").text = ::DataTypes::Of(DataTypeCode::Direct).name;
-        Mutable("CRLF").text = "1";
+        Mutable("CRLF").text = LineEndingText(1);
         ApplyDataTypeRule();
     } else if (role == "SLAVE") {
         Mutable("DataType").text = ::DataTypes::Of(DataTypeCode::Direct).name;
@@ -244,16 +318,7 @@ std::optional<CPortSetupModel::Refusal> CPortSetupModel::Accept(PortSetupValues&
         if (f->kind != SetupField::Kind::Edit) {
             continue;
         }
-        int value = 0;
-        std::optional<std::string> problem;
-        if (f->ranged) {
-            problem = CFieldCheck::IntegerInRange(f->text, f->low, f->high, value);
-        } else if (f->integer) {
-            problem = CFieldCheck::Integer(f->text, value);
-        } else if (f->maxChars > 0) {
-            problem = CFieldCheck::MaxChars(f->text, f->maxChars);
-        }
-        if (problem) {
+        if (auto problem = Refused(*f)) {
             return Refusal{f->key, *problem};
         }
     }
@@ -292,7 +357,7 @@ std::optional<CPortSetupModel::Refusal> CPortSetupModel::Accept(PortSetupValues&
     values.hops = Field("Hops").text;
     values.antiLoopPrefix = Field("AntiLoopPx").text;
     values.dupes = integer("Dupes");
-    values.crlf = integer("CRLF");
+    values.crlf = LineEndingCode(Field("CRLF").text);
     values.blockDashAt = Field("BlockDashAt").checked;
     values.stripAtPound = Field("StripAtPound").checked;
     values.onlySkimmerCQ = Field("OnlySkimmerCQ").checked;
@@ -306,6 +371,32 @@ std::optional<CPortSetupModel::Refusal> CPortSetupModel::Accept(PortSetupValues&
         if (f.transport) {
             values.kindFields.emplace_back(f.key, f.text);
         }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CPortSetupModel::Refused(const SetupField& f) {
+    // The framework's words first, as the program has always said them,
+    // then which field and what it takes.
+    const std::string& label = f.label;
+    const std::string unit = f.unit.empty() ? std::string() : " of " + f.unit;
+    int value = 0;
+    if (f.ranged) {
+        if (auto problem = CFieldCheck::IntegerInRange(f.text, f.low, f.high, value)) {
+            return *problem + " " + label + " must be a whole number" + unit + " from " +
+                   std::to_string(f.low) + " to " + std::to_string(f.high) + ".";
+        }
+    } else if (f.integer) {
+        if (auto problem = CFieldCheck::Integer(f.text, value)) {
+            return *problem + " " + label + " must be a whole number" + unit + ".";
+        }
+    } else if (f.maxChars > 0) {
+        if (auto problem = CFieldCheck::MaxChars(f.text, f.maxChars)) {
+            return problem->substr(0, problem->size() - 1) + " for " + label + ".";
+        }
+    }
+    if (f.required && f.text.find_first_not_of(" \t") == std::string::npos) {
+        return label + " must not be empty.";
     }
     return std::nullopt;
 }

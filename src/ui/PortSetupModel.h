@@ -31,6 +31,10 @@ class CPortSetupModel {
     // The field of that key; an empty field for a key the dialog lacks.
     const SetupField& Field(const std::string& key) const;
 
+    // The chosen data type sends spots and keeps a filter: "Filters..." is
+    // offered.
+    bool FiltersApply() const { return m_filtersApply; }
+
     void SetText(const std::string& key, const std::string& text);
     void SetChecked(const std::string& key, bool checked);
     // The user picked another entry of "Port Data Type" or "Is TNC".
@@ -46,6 +50,8 @@ class CPortSetupModel {
     std::optional<Refusal> Accept(PortSetupValues& values) const;
 
   private:
+    // The OK check of one edit: the message that refuses its text, or none.
+    static std::optional<std::string> Refused(const SetupField& f);
     SetupField& Mutable(const std::string& key);
     void Build(const PortSetupValues& values);
     void ApplyOpeningRules(bool consolePresent);
@@ -59,4 +65,5 @@ class CPortSetupModel {
     std::vector<std::string> m_existingNames;
     std::vector<SetupField> m_fields;
     SetupField m_none;
+    bool m_filtersApply = false;
 };

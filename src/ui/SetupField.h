@@ -12,6 +12,8 @@ struct SetupField {
 
     std::string key;   // "Name", "BufferSize", "ComPort", ...
     std::string label; // "Name", "Buffer Size", "Port", ...
+    std::string tip;   // what the field does, in plain words
+    std::string unit;  // "minutes", "bytes": what a number counts; empty for none
     int controlId = 0;
     Kind kind = Kind::Edit;
     bool transport = false; // in the kind's own group above "General Port Setup"
@@ -23,6 +25,8 @@ struct SetupField {
     bool ranged = false;
     int low = 0;
     int high = 0;
+    bool required = false; // an empty text is refused
+    bool browse = false;   // a file name with a Browse... button
 
     std::string text;
     bool checked = false;

@@ -1,4 +1,5 @@
 #include "transport/ComHandler.h"
+#include "transport/ComPortList.h"
 
 #include "EventSpin.h"
 #include "NetTestHost.h"
@@ -245,7 +246,8 @@ TEST_P(ComHandlerRefusedTest, Connect_SettingTheLineCannotTake_ErrorSettingState
     com.Connect();
 
     EXPECT_FALSE(com.IsConnected());
-    EXPECT_EQ(view.Text(), "COM: Error setting state\n");
+    EXPECT_EQ(view.Text(), "COM: Error setting state " + pty.slavePath +
+                               ": the line cannot take this baud rate, bits and stop bits\n");
     EXPECT_TRUE(DeviceIsFree(pty.slavePath));
     EXPECT_TRUE(com.IsStopped());
 }
@@ -256,13 +258,14 @@ INSTANTIATE_TEST_SUITE_P(Refused, ComHandlerRefusedTest,
                                            RefusedRow{"NineBits", {1200, 9, 0, 0, 4}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ComHandlerTest, Connect_NoSuchDevice_FailureCreatingDeviceFile) {
+TEST_F(ComHandlerTest, Connect_NoSuchDevice_FailureCreatingDeviceFileNamesPathAndReason) {
     CComHandler& com = Open("/dev/no-such-serial-device");
 
     com.Connect();
 
     EXPECT_FALSE(com.IsConnected());
-    EXPECT_EQ(view.Text(), "COM: Failure creating device file\n");
+    EXPECT_EQ(view.Text(), "COM: Failure creating device file /dev/no-such-serial-device: No "
+                           "such file or directory\n");
 }
 
 // Paths that name no serial device; the open never waits on them.
@@ -291,7 +294,7 @@ TEST_P(ComHandlerNotDeviceTest, Connect_RefusedWithReasonAndNothingHeld) {
 
     EXPECT_FALSE(com.IsConnected());
     EXPECT_EQ(view.Text(),
-              "COM: " + path + " " + GetParam().why + "\nCOM: Failure creating device file\n");
+              "COM: Failure creating device file " + path + ": " + GetParam().why + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -309,12 +312,14 @@ TEST_F(ComHandlerTest, Connect_DeviceHeldByAnotherOpener_FailsThenSucceedsOnceFr
 
     com.Connect();
     EXPECT_FALSE(com.IsConnected());
-    EXPECT_EQ(view.Text(), "COM: Failure creating device file\n");
+    const std::string busy = "COM: Failure creating device file " + pty.slavePath +
+                             ": in use by another port or program\n";
+    EXPECT_EQ(view.Text(), busy);
 
     ::close(other);
     com.Connect();
     EXPECT_TRUE(com.IsConnected());
-    EXPECT_EQ(view.Text(), "COM: Failure creating device file\nCOM: Port connected\n");
+    EXPECT_EQ(view.Text(), busy + "COM: Port connected\n");
 }
 
 TEST_F(ComHandlerTest, Connect_SecondPortOnTheSameDevice_FailureCreatingDeviceFile) {
@@ -329,7 +334,8 @@ TEST_F(ComHandlerTest, Connect_SecondPortOnTheSameDevice_FailureCreatingDeviceFi
 
     EXPECT_TRUE(first.IsConnected());
     EXPECT_FALSE(second.IsConnected());
-    EXPECT_EQ(otherView.Text(), "COM: Failure creating device file\n");
+    EXPECT_EQ(otherView.Text(), "COM: Failure creating device file " + pty.slavePath +
+                                    ": in use by another port or program\n");
 }
 
 TEST_F(ComHandlerTest, Connect_StartsLinkAndAnswersEmptyPromptAtOnce) {
@@ -521,13 +527,13 @@ TEST_F(ComHandlerTest, SetupNewPort_OffersDefaultsAndTakesTheChosenTexts) {
     EXPECT_EQ(shown.mode, PortSetupMode::NewPort);
     EXPECT_EQ(shown.name, "COM");
     EXPECT_EQ(shown.dataType, "Cluster User");
-    EXPECT_EQ(shown.kindFields,
-              (std::vector<std::pair<std::string, std::string>>{{"ComPort", "COM2"},
-                                                                {"BaudRate", "1200"},
-                                                                {"Bits", "8"},
-                                                                {"Parity", "NONE"},
-                                                                {"StopBits", "1"},
-                                                                {"FlowControl", "XONXOFF"}}));
+    EXPECT_EQ(shown.kindFields, (std::vector<std::pair<std::string, std::string>>{
+                                    {"ComPort", ComPortList::NewPortDevice()},
+                                    {"BaudRate", "1200"},
+                                    {"Bits", "8"},
+                                    {"Parity", "NONE"},
+                                    {"StopBits", "1"},
+                                    {"FlowControl", "NONE"}}));
     EXPECT_EQ(com.PortName, "COM");
     EXPECT_EQ(com.Settings().ComPort, "/dev/ttyUSB0");
     EXPECT_EQ(com.Settings().BaudRate, 19200);

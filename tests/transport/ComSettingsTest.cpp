@@ -40,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, ComSettingsTextTest,
                                            TextRow{"FlowDtrDsr", "FlowControl", "DTRDSR", 1},
                                            TextRow{"FlowRtsCts", "FlowControl", "RTSCTS", 2},
                                            TextRow{"FlowXonXoff", "FlowControl", "XONXOFF", 4},
-                                           TextRow{"FlowUnknown", "FlowControl", "NONE", 4}),
+                                           TextRow{"FlowNone", "FlowControl", "NONE", 0},
+                                           TextRow{"FlowUnknown", "FlowControl", "none", 4}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ComSettingsTest, CodesShowAsTheDialogTexts) {
@@ -57,7 +58,7 @@ TEST(ComSettingsTest, CodesShowAsTheDialogTexts) {
     EXPECT_EQ(CComSettings::FlowControlText(2), "RTSCTS");
     EXPECT_EQ(CComSettings::FlowControlText(4), "XONXOFF");
     EXPECT_EQ(CComSettings::FlowControlText(6), "RTSCTS");
-    EXPECT_EQ(CComSettings::FlowControlText(0), "XONXOFF");
+    EXPECT_EQ(CComSettings::FlowControlText(0), "NONE");
 }
 
 struct PathRow {

@@ -91,11 +91,12 @@ TEST_F(FileHandlerTest, Write_WhileDisconnectedStoresNothingAndSaysNothing) {
     EXPECT_EQ(view.Text(), "");
 }
 
-TEST_F(FileHandlerTest, Connect_BadPathSaysFailedOpeningFileAndStaysDown) {
+TEST_F(FileHandlerTest, Connect_BadPathSaysFailedOpeningFileWithPathAndReason) {
     log.FileName = (dir / "missing" / "x.log").string();
     log.Connect();
     EXPECT_FALSE(log.IsConnected());
-    EXPECT_EQ(view.Text(), "LOG: Failed Opening file\n");
+    EXPECT_EQ(view.Text(),
+              "LOG: Failed Opening file " + log.FileName + ": No such file or directory\n");
     EXPECT_EQ(log.GetStatusText(), " LOG=D/MD ");
 }
 
@@ -103,7 +104,7 @@ TEST_F(FileHandlerTest, Connect_DirectoryRefusedWithReason) {
     log.FileName = dir.string();
     log.Connect();
     EXPECT_FALSE(log.IsConnected());
-    EXPECT_EQ(view.Text(), "LOG: " + dir.string() + " is a directory\nLOG: Failed Opening file\n");
+    EXPECT_EQ(view.Text(), "LOG: Failed Opening file " + dir.string() + ": is a directory\n");
 }
 
 TEST_F(FileHandlerTest, Write_FullDeviceHoldsTheLinesAndSaysSoOnce) {
@@ -192,11 +193,27 @@ TEST_F(FileHandlerTest, SetupNewPort_OffersTheLogDefaultsAndTakesTheFileName) {
     EXPECT_EQ(shown.name, "LOG");
     EXPECT_EQ(shown.dataType, "CT User");
     ASSERT_NE(shown.Field("FileName"), nullptr);
-    EXPECT_EQ(*shown.Field("FileName"), "Default.txt");
+    EXPECT_EQ(*shown.Field("FileName"), CFileHandler::NewPortFile("LOG"));
+    EXPECT_EQ(CFileHandler::NewPortFile("LOG2").front(), '/');
+    EXPECT_EQ(fs::path(CFileHandler::NewPortFile("LOG2")).filename(), "LOG2.txt");
+    EXPECT_EQ(fs::path(CFileHandler::NewPortFile("LOG2")).parent_path().filename(), "spotweaver");
     EXPECT_EQ(added.FileName, "cluster.log");
     EXPECT_EQ(added.PortName, "LOG");
     EXPECT_EQ(added.IsTNCPort, CPortHandler::TncSlave);
     EXPECT_EQ(added.Router()->InputType, "CT User");
+}
+
+TEST_F(FileHandlerTest, SetupNewPort_SecondAndThirdLogAreOfferedFreeNames) {
+    host.AddPort("LOG");
+    host.AddPort("LOG2");
+    CFileHandler added{host, view};
+    host.ui.portDialog = [](PortSetupValues&) { return false; };
+
+    added.SetupNewPort();
+
+    const PortSetupValues& shown = host.ui.portDialogsShown.at(0);
+    EXPECT_EQ(shown.name, "LOG3");
+    EXPECT_EQ(*shown.Field("FileName"), CFileHandler::NewPortFile("LOG3"));
 }
 
 TEST_F(FileHandlerTest, EditSetup_WhileConnectedKeepsTheFileInUse) {

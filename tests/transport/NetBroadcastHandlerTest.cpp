@@ -1,4 +1,6 @@
 #include "transport/NetBroadcastHandler.h"
+#include "transport/HostResolver.h"
+#include "transport/LocalNetwork.h"
 
 #include "EventSpin.h"
 #include "NetNamespacePair.h"
@@ -128,9 +130,11 @@ TEST_F(NetBroadcastHandlerTest, MyIpNotOfThisMachine_BindMessageAndStaysDisconne
     foreign.port->Connect();
     named.port->Connect();
 
-    EXPECT_EQ(foreign.view.Text(), "CTE: Failed to bind socket, err=99\n");
+    EXPECT_EQ(foreign.view.Text(), "CTE: Failed to bind socket, err=99: Cannot assign requested "
+                                   "address (192.0.2.100 is not an address of this machine)\n");
     EXPECT_FALSE(foreign.port->IsConnected());
-    EXPECT_EQ(named.view.Text(), "CTE: Failed to bind socket, err=99\n");
+    EXPECT_EQ(named.view.Text(), "CTE: Failed to bind socket, err=99: Cannot assign requested "
+                                 "address (\"localhost\" is no IPv4 address)\n");
     EXPECT_FALSE(named.port->IsConnected());
 }
 
@@ -222,9 +226,14 @@ TEST_F(NetBroadcastHandlerTest, SetupNewPort_ShowsCtNetworkDefaultsAndTakesTyped
     EXPECT_EQ(shown.kind, "CTE");
     EXPECT_EQ(shown.name, "CTE");
     EXPECT_EQ(shown.dataType, "CT Network");
-    EXPECT_EQ(shown.kindFields,
-              (CNetPort::Fields{
-                  {"MyIP", "10.0.0.100"}, {"PortNumber", "9870"}, {"BroadcastIP", "10.0.0.255"}}));
+    // This machine's first network, else the example addresses.
+    const auto network = LocalNetwork::FirstBroadcast().value_or(
+        LocalNetwork::Broadcast{"10.0.0.100", "10.0.0.255"});
+    EXPECT_EQ(shown.kindFields, (CNetPort::Fields{{"MyIP", network.address},
+                                                  {"PortNumber", "9870"},
+                                                  {"BroadcastIP", network.broadcast}}));
+    EXPECT_TRUE(CHostResolver::Dotted(network.address).has_value());
+    EXPECT_FALSE(CHostResolver::Dotted(network.address)->isLoopback());
     EXPECT_EQ(port.MyIP, "192.168.1.5");
     EXPECT_EQ(port.PortNumber, 9871);
     EXPECT_EQ(port.BroadcastIP, "192.168.1.255");

@@ -109,13 +109,15 @@ TEST_F(NetConnectHandlerTest, ClusterNode_TerminalTypeRefusedBeforeLoginAnswered
 }
 
 TEST_F(NetConnectHandlerTest, RefusedPort_WritesConnectErrorAndArmedScriptPostsConnect) {
-    CNetConnectHandler& tel = MakePort("127.0.0.1", ClosedPort(), SetupText::Script({}, 1, 0));
+    const quint16 closed = ClosedPort();
+    CNetConnectHandler& tel = MakePort("127.0.0.1", closed, SetupText::Script({}, 1, 0));
 
     tel.Connect();
     EXPECT_EQ(tel.State(), LinkState::Connecting);
     ASSERT_TRUE(SpinUntil([&] { return !view.Text().empty(); }));
 
-    EXPECT_EQ(view.Text(), "TEL: Error connecting to host address\n");
+    EXPECT_EQ(view.Text(), "TEL: Error connecting to host address 127.0.0.1:" +
+                               std::to_string(closed) + ": Connection refused\n");
     EXPECT_EQ(tel.State(), LinkState::Disconnected);
     EXPECT_FALSE(tel.IsConnected());
     EXPECT_TRUE(tel.IsStopped());
@@ -130,7 +132,8 @@ TEST_F(NetConnectHandlerTest, UnresolvableName_WritesHostAddressErrorAndStaysDow
     tel.Connect();
     ASSERT_TRUE(SpinUntil([&] { return !view.Text().empty(); }, 10000));
 
-    EXPECT_EQ(view.Text(), "TEL: Error getting host address from name\n");
+    EXPECT_EQ(view.Text(), "TEL: Error getting host address from name no-such-host.invalid: no "
+                           "address found for this name\n");
     EXPECT_EQ(tel.State(), LinkState::Disconnected);
     EXPECT_TRUE(host.commands.empty());
 }
@@ -140,8 +143,19 @@ TEST_F(NetConnectHandlerTest, HostNameLongerThan127_RefusedWithHostAddressError)
 
     tel.Connect();
 
-    EXPECT_EQ(view.Text(), "TEL: Error getting host address from name\n");
+    EXPECT_EQ(
+        view.Text(),
+        "TEL: Error getting host address from name: the name is longer than 127 characters\n");
     EXPECT_EQ(tel.State(), LinkState::Disconnected);
+}
+
+TEST_F(NetConnectHandlerTest, EmptyHostName_SaysNoHostNameGiven) {
+    CNetConnectHandler& tel = MakePort("", 23, NoScript);
+
+    tel.Connect();
+    ASSERT_TRUE(SpinUntil([&] { return !view.Text().empty(); }));
+
+    EXPECT_EQ(view.Text(), "TEL: Error getting host address from name: no host name given\n");
 }
 
 TEST_F(NetConnectHandlerTest, HostName_LookedUpAndFirstAddressConnected) {

@@ -191,7 +191,8 @@ TEST_F(RxNetHandlerTest, AddressInUse_WritesBindErrorAndStaysDisconnected) {
 
     rx.Connect();
 
-    EXPECT_EQ(view.Text(), "RXTEL: Error binding socket to host address\n");
+    EXPECT_EQ(view.Text(), "RXTEL: Error binding socket to host address 127.0.0.1:" +
+                               std::to_string(listenPort) + ": Address already in use\n");
     EXPECT_FALSE(rx.IsConnected());
     EXPECT_EQ(rx.State(), LinkState::Disconnected);
     EXPECT_TRUE(host.commands.empty());
@@ -203,7 +204,8 @@ TEST_F(RxNetHandlerTest, UnresolvableHostName_WritesHostAddressError) {
     rx.Connect();
     ASSERT_TRUE(SpinUntil([&] { return !view.Text().empty(); }, 10000));
 
-    EXPECT_EQ(view.Text(), "RXTEL: Error getting host address from name\n");
+    EXPECT_EQ(view.Text(), "RXTEL: Error getting host address from name no-such-host.invalid: no "
+                           "address found for this name\n");
     EXPECT_FALSE(rx.IsConnected());
 }
 
@@ -233,7 +235,7 @@ TEST_F(RxNetHandlerTest, SetupSection_ReadAndSavedAsRxtel) {
     EXPECT_EQ(saved.substr(saved.size() - tail.size()), tail);
 }
 
-TEST_F(RxNetHandlerTest, SetupNewPort_ShowsRxtelDefaults) {
+TEST_F(RxNetHandlerTest, SetupNewPort_ShowsRxtelDefaultsOnTheUnprivilegedPort7300) {
     port = std::make_unique<CRxNetHandler>(host, view);
     host.Add(*port);
 
@@ -244,13 +246,13 @@ TEST_F(RxNetHandlerTest, SetupNewPort_ShowsRxtelDefaults) {
     EXPECT_EQ(shown.name, "RXTEL");
     EXPECT_EQ(shown.dataType, "Cluster User");
     EXPECT_EQ(shown.kindFields, (CNetPort::Fields{{"HostName", "127.0.0.1"},
-                                                  {"PortNumber", "23"},
+                                                  {"PortNumber", "7300"},
                                                   {"MaxCallers", "1"},
                                                   {"Backlog", "0"},
                                                   {"LoginTimeout", "60"}}));
     EXPECT_EQ(port->PortName, "RXTEL");
     EXPECT_EQ(port->HostName, "127.0.0.1");
-    EXPECT_EQ(port->PortNumber, 23);
+    EXPECT_EQ(port->PortNumber, 7300);
 }
 
 TEST_F(RxNetHandlerTest, TwoCallers_EachLogsInAloneAndInputArrivesAsWholeLines) {

@@ -173,15 +173,15 @@ TEST(GuiDocumentTest, AddLogFile_DialogsConfirmedAddPortWindowAndSelectorEntry) 
     EXPECT_EQ(rig.frame->ConsoleBar().CurrentText(), "ALL");
     ModalAnswers answers;
     answers.onDialog = [&](QDialog& dialog) {
-        if (dialog.windowTitle() == "File Handler Setup") {
+        if (dialog.windowTitle() == "Log File Setup") {
             dialog.findChild<QLineEdit*>("FileName")->setText(rig.dir.filePath("spots.txt"));
         }
         dialog.accept();
     };
     rig.frame->Action(CommandId::AddLogFile)->trigger();
     GuiRig::Settle();
-    EXPECT_EQ(answers.dialogTitles,
-              (std::vector<std::string>{"File Handler Setup", "Connect Script Setup"}));
+    // A log file talks to no peer: no connect script dialog follows.
+    EXPECT_EQ(answers.dialogTitles, (std::vector<std::string>{"Log File Setup"}));
     ASSERT_EQ(document.Doc().PortCount(), 1);
     EXPECT_EQ(document.Doc().Port(0)->PortName, "LOG");
     ASSERT_NE(GuiRig::WindowOf(document, "LOG"), nullptr);
@@ -199,7 +199,7 @@ TEST(GuiDocumentTest, AddPortCancelled_ClosesTheTempWindow) {
     ModalAnswers answers;
     rig.frame->Action(CommandId::AddCom)->trigger();
     GuiRig::Settle();
-    EXPECT_EQ(answers.dialogTitles, (std::vector<std::string>{"Com Handler Setup"}));
+    EXPECT_EQ(answers.dialogTitles, (std::vector<std::string>{"Com Port Setup"}));
     EXPECT_TRUE(answers.texts.empty());
     EXPECT_EQ(document.Doc().PortCount(), 0);
     EXPECT_EQ(document.WindowCount(), 1);
@@ -213,8 +213,9 @@ TEST(GuiDocumentTest, PortWindowButtons_OpenThatPortsDialogs) {
     bar.Button(PortCommand::EditScript)->click();
     bar.Button(PortCommand::Edit)->click();
     bar.Button(PortCommand::Connect)->click();
-    EXPECT_EQ(answers.dialogTitles,
-              (std::vector<std::string>{"Connect Script Setup", "File Handler Setup"}));
+    EXPECT_EQ(answers.dialogTitles, (std::vector<std::string>{"Log File Setup"}));
+    EXPECT_EQ(answers.texts, (std::vector<std::string>{
+                                 "LOG talks to no peer: it has no connect script to edit."}));
     EXPECT_TRUE(document.Doc().FindPort("LOG")->IsConnected());
     EXPECT_FALSE(document.Doc().FindPort("CON")->IsConnected());
     EXPECT_EQ(GuiRig::WindowOf(document, "LOG")->InputBar().Port(), document.Doc().FindPort("LOG"));
@@ -325,4 +326,21 @@ TEST(GuiDocumentTest, ActivatedWindow_TakesTypingInItsInputLine) {
     rig.frame->MdiArea().setActiveSubWindow(con);
     GuiRig::Settle();
     EXPECT_EQ(QApplication::focusWidget(), &con->InputBar().InputLine());
+}
+
+TEST(GuiDocumentTest, NewPortWindow_DefaultFontShowsAWhole80ColumnLine) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.frame->NewDocument();
+    ModalAnswers answers;
+    answers.onDialog = [](QDialog& dialog) { dialog.accept(); };
+    rig.frame->Action(CommandId::AddConsole)->trigger();
+    GuiRig::Settle();
+    CChildFrame* console = GuiRig::WindowOf(document, "CON");
+    ASSERT_NE(console, nullptr);
+    const QPlainTextEdit& view = console->View();
+    const int line = view.fontMetrics().horizontalAdvance(QString(80, QLatin1Char('W')));
+    const int room =
+        view.viewport()->width() - 2 * static_cast<int>(view.document()->documentMargin());
+    EXPECT_LE(line, room) << "font " << view.font().pixelSize() << " px";
 }

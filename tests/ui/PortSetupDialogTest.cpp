@@ -5,10 +5,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -38,14 +42,14 @@ void Choose(QComboBox& list, const QString& text) {
 TEST(PortSetupDialogTest, NewCom_ShowsTheDefaultsAndOkReturnsThem) {
     PortSetupValues values = NewCom();
     CPortSetupDialog dialog(values);
-    EXPECT_EQ(dialog.windowTitle().toStdString(), "Com Handler Setup");
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Com Port Setup");
     std::vector<std::string> groups;
     for (QGroupBox* box : dialog.findChildren<QGroupBox*>()) {
         groups.push_back(box->title().toStdString());
     }
     EXPECT_EQ(groups, (std::vector<std::string>{"Com Port Setup", "General Port Setup",
                                                 "Skimmer merging"}));
-    EXPECT_EQ(Get<QComboBox>(dialog, "ComPort").currentText().toStdString(), "COM2");
+    EXPECT_EQ(Get<QComboBox>(dialog, "ComPort").currentText().toStdString(), "/dev/ttyUSB0");
     EXPECT_EQ(Get<QComboBox>(dialog, "BaudRate").count(), 5);
     EXPECT_EQ(Get<QLineEdit>(dialog, "AntiLoopPx").text().toStdString(), " <");
     EXPECT_TRUE(Get<QLineEdit>(dialog, "AntiLoopPx").isReadOnly() == false);
@@ -56,7 +60,7 @@ TEST(PortSetupDialogTest, NewCom_ShowsTheDefaultsAndOkReturnsThem) {
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(values.kindFields.size(), 6u);
-    EXPECT_EQ(values.kindFields[0].second, "COM2");
+    EXPECT_EQ(values.kindFields[0].second, "/dev/ttyUSB0");
     EXPECT_EQ(values.crlf, 2);
 }
 
@@ -66,7 +70,7 @@ TEST(PortSetupDialogTest, ChooseMaster_ShowsDirectLocksListUnlocksSwitch) {
     Choose(Get<QComboBox>(dialog, "IsTNC"), "MASTER");
     EXPECT_EQ(Get<QComboBox>(dialog, "DataType").currentText().toStdString(), "Direct");
     EXPECT_FALSE(Get<QComboBox>(dialog, "DataType").isEnabled());
-    EXPECT_EQ(Get<QLineEdit>(dialog, "CRLF").text().toStdString(), "1");
+    EXPECT_EQ(Get<QComboBox>(dialog, "CRLF").currentText().toStdString(), "CR");
     EXPECT_FALSE(Get<QLineEdit>(dialog, "StreamSW").isReadOnly());
     EXPECT_TRUE(Get<QLineEdit>(dialog, "StreamID").isReadOnly());
     EXPECT_TRUE(Get<QLineEdit>(dialog, "MyCall").isReadOnly());
@@ -83,8 +87,9 @@ TEST(PortSetupDialogTest, TypedDupes1001_IsRefusedAndTheDialogStaysOpen) {
     QTest::keyClicks(&dupes, "1001");
     ModalAnswers answers;
     dialog.accept();
-    EXPECT_EQ(answers.texts,
-              (std::vector<std::string>{"Please enter an integer between 0 and 1000."}));
+    EXPECT_EQ(answers.texts, (std::vector<std::string>{
+                                 "Please enter an integer between 0 and 1000. Dupes must be a "
+                                 "whole number of spots from 0 to 1000."}));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(values.dupes, 0);
@@ -118,4 +123,80 @@ TEST(PortSetupDialogTest, ConnectedComEdit_ListsDisabledNameReadOnly) {
     EXPECT_EQ(Get<QLineEdit>(dialog, "Name").palette().color(QPalette::Base), window);
     EXPECT_EQ(Get<QLineEdit>(dialog, "Hops").palette().color(QPalette::Base), window);
     EXPECT_NE(Get<QLineEdit>(dialog, "KeepAlive").palette().color(QPalette::Base), window);
+}
+
+TEST(PortSetupDialogTest, NumberFieldsTakeDigitsOnlyAndCrLfIsAListOfEndings) {
+    PortSetupValues values = NewCom();
+    CPortSetupDialog dialog(values);
+    dialog.show();
+    QLineEdit& keepAlive = Get<QLineEdit>(dialog, "KeepAlive");
+    keepAlive.clear();
+    QTest::keyClicks(&keepAlive, "1a-5 ");
+    EXPECT_EQ(keepAlive.text().toStdString(), "15");
+    QComboBox& crlf = Get<QComboBox>(dialog, "CRLF");
+    EXPECT_EQ(crlf.count(), 4);
+    EXPECT_EQ(crlf.currentText().toStdString(), "LF");
+    Choose(crlf, "CR LF");
+    dialog.accept();
+    EXPECT_EQ(values.crlf, 3);
+    EXPECT_EQ(values.keepAlive, 15);
+}
+
+TEST(PortSetupDialogTest, EveryFieldHasATipUnitsShowAndGreyedFieldsTakeNoTab) {
+    for (const char* kind : {"COM", "TEL", "CTE", "RXTEL", "FILE", "WSJTX", "CON"}) {
+        SCOPED_TRACE(kind);
+        PortSetupValues values = NewCom();
+        values.kind = kind;
+        CPortSetupDialog dialog(values);
+        for (const SetupField& field : dialog.Model().Fields()) {
+            QWidget* control = dialog.Control(field.key);
+            EXPECT_FALSE(control->toolTip().isEmpty()) << field.key;
+            const bool greyed =
+                !control->isEnabled() || (qobject_cast<QLineEdit*>(control) != nullptr &&
+                                          qobject_cast<QLineEdit*>(control)->isReadOnly());
+            EXPECT_EQ(control->focusPolicy() == Qt::NoFocus, greyed) << field.key;
+        }
+        std::vector<std::string> labels;
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            labels.push_back(label->text().toStdString());
+        }
+        EXPECT_NE(std::find(labels.begin(), labels.end(), "Keep Alive Time (minutes)"),
+                  labels.end());
+        EXPECT_NE(std::find(labels.begin(), labels.end(), "Buffer Size (bytes)"), labels.end());
+    }
+}
+
+TEST(PortSetupDialogTest, FrameHasNoMinMaxButtonsAndDoesNotShrinkBelowItsLabels) {
+    PortSetupValues values = NewCom();
+    CPortSetupDialog dialog(values);
+    dialog.show();
+    EXPECT_FALSE(dialog.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(dialog.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    dialog.resize(100, 100);
+    EXPECT_GE(dialog.width(), dialog.minimumSizeHint().width());
+    EXPECT_GE(dialog.height(), dialog.minimumSizeHint().height());
+}
+
+TEST(PortSetupDialogTest, LogFileBrowseFillsTheNameAndIsLockedWhileConnected) {
+    PortSetupValues values;
+    values.kind = "FILE";
+    values.existingPortNames = {"CON"};
+    values.kindFields = {{"FileName", "/var/log/spots.txt"}};
+    CPortSetupDialog dialog(values);
+    auto* browse = dialog.findChild<QPushButton*>("FileNameBrowse");
+    ASSERT_NE(browse, nullptr);
+    QString offered;
+    dialog.SetFileChooser([&](QWidget*, const QString& current) {
+        offered = current;
+        return QStringLiteral("/home/op/spots.txt");
+    });
+    browse->click();
+    EXPECT_EQ(offered.toStdString(), "/var/log/spots.txt");
+    dialog.accept();
+    EXPECT_EQ(*values.Field("FileName"), "/home/op/spots.txt");
+
+    values.mode = PortSetupMode::ConnectedEdit;
+    CPortSetupDialog connected(values);
+    EXPECT_FALSE(connected.findChild<QPushButton*>("FileNameBrowse")->isEnabled());
 }

@@ -41,7 +41,7 @@ TEST(PortSetupModelTest, NewComPort_OkAtOnceGivesTheDefaults) {
 
     ASSERT_FALSE(model.Accept(out).has_value());
 
-    EXPECT_EQ(model.Form().title, "Com Handler Setup");
+    EXPECT_EQ(model.Form().title, "Com Port Setup");
     EXPECT_EQ(model.Form().group, "Com Port Setup");
     EXPECT_EQ(out.name, "COM");
     EXPECT_EQ(out.dataType, "Cluster User");
@@ -59,12 +59,12 @@ TEST(PortSetupModelTest, NewComPort_OkAtOnceGivesTheDefaults) {
     EXPECT_FALSE(out.stripAtPound);
     EXPECT_FALSE(out.onlySkimmerCQ);
     EXPECT_TRUE(out.addConsoleRoutes);
-    EXPECT_EQ(out.kindFields, (Fields{{"ComPort", "COM2"},
+    EXPECT_EQ(out.kindFields, (Fields{{"ComPort", "/dev/ttyUSB0"},
                                       {"BaudRate", "1200"},
                                       {"Bits", "8"},
                                       {"Parity", "NONE"},
                                       {"StopBits", "1"},
-                                      {"FlowControl", "XONXOFF"}}));
+                                      {"FlowControl", "NONE"}}));
 }
 
 TEST(PortSetupModelTest, NewPort_TransportDefaultsOfEveryKind) {
@@ -73,27 +73,27 @@ TEST(PortSetupModelTest, NewPort_TransportDefaultsOfEveryKind) {
         Fields fields;
     };
     const std::vector<Row> rows = {
-        {"CON", "Console Setup", "CON", "Command", {}},
+        {"CON", "Console Window Setup", "CON", "Command", {}},
         {"TEL",
-         "Net Connection Setup",
+         "Network - Connect (telnet client) Setup",
          "TEL",
          "Cluster User",
          {{"HostName", "127.0.0.1"}, {"PortNumber", "23"}}},
         {"CTE",
-         "Net Broadcast Setup",
+         "Network - Broadcast Setup",
          "CTE",
          "CT Network",
          {{"MyIP", "10.0.0.100"}, {"PortNumber", "9870"}, {"BroadcastIP", "10.0.0.255"}}},
         {"RXTEL",
-         "RX Net Connection Setup",
+         "RX Network Connect (telnet server) Setup",
          "RXTEL",
          "Cluster User",
          {{"HostName", "127.0.0.1"},
-          {"PortNumber", "23"},
+          {"PortNumber", "7300"},
           {"MaxCallers", "1"},
           {"Backlog", "0"},
           {"LoginTimeout", "60"}}},
-        {"FILE", "File Handler Setup", "LOG", "CT User", {{"FileName", "Default.txt"}}},
+        {"FILE", "Log File Setup", "LOG", "CT User", {{"FileName", "Default.txt"}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.kind);
@@ -154,29 +154,43 @@ TEST(PortSetupModelTest, EmptyMyCall_IsRefusedForEveryDataType) {
     }
 }
 
-TEST(PortSetupModelTest, FieldChecks_RefuseWithTheFrameworkMessages) {
+TEST(PortSetupModelTest, FieldChecks_RefuseWithTheFrameworkWordsThenTheFieldsName) {
     struct Row {
         const char* name;
-        std::string key, text, message;
+        std::string kind, key, text, message;
     };
     const std::vector<Row> rows = {
-        {"DupesAboveRange", "Dupes", "1001", "Please enter an integer between 0 and 1000."},
-        {"DupesNegative", "Dupes", "-1", "Please enter an integer between 0 and 1000."},
-        {"BufferNotNumber", "BufferSize", "32k", "Please enter an integer."},
-        {"KeepAliveEmpty", "KeepAlive", "", "Please enter an integer."},
-        {"CrLfNotNumber", "CRLF", "cr", "Please enter an integer."},
-        {"NameTooLong", "Name", std::string(32, 'N'), "Please enter no more than 31 characters."},
-        {"SwitchTooLong", "StreamSW", "||", "Please enter no more than 1 characters."},
-        {"StreamIdTooLong", "StreamID", "ABC", "Please enter no more than 2 characters."},
-        {"MyCallTooLong", "MyCall", "G4ABCDEFGHIJKLMNO",
-         "Please enter no more than 16 characters."},
-        {"AntiLoopTooLong", "AntiLoopPx", " <1234567", "Please enter no more than 8 characters."},
-        {"PortNumberAbove16Bits", "PortNumber", "65536",
-         "Please enter an integer between 0 and 65535."},
+        {"DupesAboveRange", "TEL", "Dupes", "1001",
+         "Please enter an integer between 0 and 1000. Dupes must be a whole number of spots "
+         "from 0 to 1000."},
+        {"DupesNegative", "TEL", "Dupes", "-1",
+         "Please enter an integer between 0 and 1000. Dupes must be a whole number of spots "
+         "from 0 to 1000."},
+        {"BufferNotNumber", "TEL", "BufferSize", "32k",
+         "Please enter an integer. Buffer Size must be a whole number of bytes."},
+        {"KeepAliveEmpty", "TEL", "KeepAlive", "",
+         "Please enter an integer. Keep Alive Time must be a whole number of minutes."},
+        {"NameTooLong", "TEL", "Name", std::string(32, 'N'),
+         "Please enter no more than 31 characters for Name."},
+        {"SwitchTooLong", "TEL", "StreamSW", "||",
+         "Please enter no more than 1 characters for Stream Switch/ID."},
+        {"MyCallTooLong", "TEL", "MyCall", "G4ABCDEFGHIJKLMNO",
+         "Please enter no more than 16 characters for MyCall."},
+        {"AntiLoopTooLong", "TEL", "AntiLoopPx", " <1234567",
+         "Please enter no more than 8 characters for AntiLoop Px."},
+        {"PortNumberAbove16Bits", "TEL", "PortNumber", "65536",
+         "Please enter an integer between 1 and 65535. Port Number must be a whole number from "
+         "1 to 65535."},
+        {"PortNumberZero", "RXTEL", "PortNumber", "0",
+         "Please enter an integer between 1 and 65535. Port Number must be a whole number from "
+         "1 to 65535."},
+        {"EmptyHost", "TEL", "HostName", "", "Host Name or IP must not be empty."},
+        {"BlankBroadcast", "CTE", "BroadcastIP", "  ", "Broadcast IP must not be empty."},
+        {"EmptyLogFile", "FILE", "FileName", "", "File Name must not be empty."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        CPortSetupModel model(NewPort("TEL"));
+        CPortSetupModel model(NewPort(row.kind));
         model.SetText(row.key, row.text);
         PortSetupValues out;
         auto refusal = model.Accept(out);
@@ -184,6 +198,31 @@ TEST(PortSetupModelTest, FieldChecks_RefuseWithTheFrameworkMessages) {
         EXPECT_EQ(refusal->key, row.key);
         EXPECT_EQ(refusal->message, row.message);
     }
+}
+
+TEST(PortSetupModelTest, CrLf_ListNamesTheEndingsAndKeepsTheStoredCodes) {
+    EXPECT_EQ(CPortSetupModel(NewPort("TEL")).Field("CRLF").choices,
+              (std::vector<std::string>{"none", "CR", "LF", "CR LF"}));
+    for (int code : {0, 1, 2, 3, 7}) {
+        SCOPED_TRACE(code);
+        PortSetupValues in = ConnectedTelnet();
+        in.crlf = code;
+        CPortSetupModel model(in);
+        PortSetupValues out;
+        ASSERT_FALSE(model.Accept(out).has_value());
+        EXPECT_EQ(out.crlf, code);
+    }
+    CPortSetupModel model(NewPort("TEL"));
+    model.SetText("CRLF", "CR LF");
+    PortSetupValues out;
+    ASSERT_FALSE(model.Accept(out).has_value());
+    EXPECT_EQ(out.crlf, 3);
+}
+
+TEST(PortSetupModelTest, NewLogFile_AddsNoConsoleRoutesUnlessAskedOtherKindsDo) {
+    EXPECT_FALSE(CPortSetupModel(NewPort("FILE")).Field("AddConsoleRoutes").checked);
+    EXPECT_TRUE(CPortSetupModel(NewPort("FILE")).Field("AddConsoleRoutes").enabled);
+    EXPECT_TRUE(CPortSetupModel(NewPort("TEL")).Field("AddConsoleRoutes").checked);
 }
 
 TEST(PortSetupModelTest, ServerPort_MaxCallersAndBacklogCheckedOnOk) {
@@ -197,9 +236,11 @@ TEST(PortSetupModelTest, ServerPort_MaxCallersAndBacklogCheckedOnOk) {
         auto refusal = model.Accept(out);
         ASSERT_TRUE(refusal.has_value());
         EXPECT_EQ(refusal->key, key);
-        EXPECT_EQ(refusal->message, key == "MaxCallers"
-                                        ? "Please enter an integer between 1 and 64."
-                                        : "Please enter an integer between 0 and 1000.");
+        EXPECT_EQ(refusal->message.rfind(
+                      key == "MaxCallers" ? "Please enter an integer between 1 and 64. Max "
+                                          : "Please enter an integer between 0 and 1000. Backlog",
+                      0),
+                  0u);
     }
     CPortSetupModel model(NewPort("RXTEL"));
     model.SetText("HostName", "2001:db8::1");
@@ -208,7 +249,7 @@ TEST(PortSetupModelTest, ServerPort_MaxCallersAndBacklogCheckedOnOk) {
     PortSetupValues out;
     ASSERT_FALSE(model.Accept(out).has_value());
     EXPECT_EQ(out.kindFields, (Fields{{"HostName", "2001:db8::1"},
-                                      {"PortNumber", "23"},
+                                      {"PortNumber", "7300"},
                                       {"MaxCallers", "64"},
                                       {"Backlog", "1000"},
                                       {"LoginTimeout", "60"}}));
@@ -289,7 +330,7 @@ TEST(PortSetupModelTest, ChooseMaster_SwitchesToDirectAndLocksTheList) {
     model.ChooseTnc("MASTER");
     EXPECT_EQ(model.Field("IsTNC").text, "MASTER");
     EXPECT_EQ(model.Field("DataType").text, "Direct");
-    EXPECT_EQ(model.Field("CRLF").text, "1");
+    EXPECT_EQ(model.Field("CRLF").text, "CR");
     EXPECT_FALSE(model.Field("DataType").enabled);
     EXPECT_TRUE(Editable(model.Field("StreamSW")));
     EXPECT_FALSE(Editable(model.Field("StreamID")));
@@ -311,7 +352,7 @@ TEST(PortSetupModelTest, ChooseSlave_DirectWithStreamIdEditableCrLfKept) {
     CPortSetupModel model(NewPort("COM"));
     model.ChooseTnc("SLAVE");
     EXPECT_EQ(model.Field("DataType").text, "Direct");
-    EXPECT_EQ(model.Field("CRLF").text, "2");
+    EXPECT_EQ(model.Field("CRLF").text, "LF");
     EXPECT_FALSE(model.Field("DataType").enabled);
     EXPECT_FALSE(Editable(model.Field("StreamSW")));
     EXPECT_TRUE(Editable(model.Field("StreamID")));
@@ -341,15 +382,16 @@ TEST(PortSetupModelTest, ChoosePassThru_ZeroesKeepAliveDupesAndTnc) {
     EXPECT_EQ(model.Field("KeepAlive").text, "0");
     EXPECT_EQ(model.Field("Dupes").text, "0");
     EXPECT_EQ(model.Field("IsTNC").text, "FALSE");
-    for (const char* key : {"Hops", "MyCall", "AntiLoopPx", "Dupes", "CRLF", "KeepAlive"}) {
+    for (const char* key : {"Hops", "MyCall", "AntiLoopPx", "Dupes", "KeepAlive"}) {
         EXPECT_TRUE(model.Field(key).readOnly) << key;
     }
+    EXPECT_FALSE(model.Field("CRLF").enabled);
 }
 
 TEST(PortSetupModelTest, ChooseCtNetwork_SetsCrLfToZero) {
     CPortSetupModel model(NewPort("COM"));
     model.ChooseDataType("CT Network");
-    EXPECT_EQ(model.Field("CRLF").text, "0");
+    EXPECT_EQ(model.Field("CRLF").text, "none");
     EXPECT_EQ(model.Field("DataType").text, "CT Network");
 }
 
