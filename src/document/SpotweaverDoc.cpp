@@ -335,7 +335,7 @@ bool CSpotweaverDoc::RemovePort(const std::string& portName) {
     if (name == "Main") {
         return m_ui.AskYesNo("This will close all windows, continue?");
     }
-    if (!m_ui.AskYesNo("This will remove this port from the setup, continue?")) {
+    if (!m_ui.AskYesNo("This will remove this port from the setup, continue?\nPort: " + name)) {
         return false;
     }
     const int index = IndexOf(FindPort(name));

@@ -46,6 +46,15 @@ class CGuiDocument : public QObject, public IUiServices {
     bool Open(const QString& path, std::string& error);
     // Loads the ports now if the document was read and not loaded yet.
     void EnsureLoaded();
+    // No ports (nor ports still to load).
+    bool IsEmpty() const;
+    // An empty setup from File > New that nothing changed and no file holds.
+    bool IsUntouched() const;
+    // The status bar and titles again, after a command that may change them.
+    void RefreshStatus();
+    // Asks before a setup with connected callers or links closes; true when
+    // none are connected or the user agrees.
+    bool MayCloseConnections();
 
     CChildFrame& MainWindow() const { return *m_main; }
     int WindowCount() const { return static_cast<int>(m_windows.size()); }

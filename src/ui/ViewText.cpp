@@ -6,9 +6,21 @@ bool IsBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
+// "\n", "\r", "\r\n" or "\n\r": one line end, as one print.
+bool IsLineEndAlone(std::string_view text) {
+    return (text.size() == 1 && IsBreak(text[0])) ||
+           (text.size() == 2 && IsBreak(text[0]) && IsBreak(text[1]) && text[0] != text[1]);
+}
+
 } // namespace
 
 void CViewText::Print(std::string_view text) {
+    // A line received with CR LF reaches a port as the line and an empty
+    // one; the empty line arrives as a print of a line end alone. The view
+    // shows lines, so it ends no second line after one already ended.
+    if (IsLineEndAlone(text) && !m_text.empty() && m_text.back() == '\n') {
+        return;
+    }
     std::string piece;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];

@@ -7,7 +7,8 @@
 // What a port window's traffic view holds, without the widget.
 //
 // Printed text is folded (every CR or LF is one line break, and a CR or LF
-// directly followed by another CR or LF makes one line break with it), cut
+// directly followed by another CR or LF makes one line break with it; a
+// print that is one line end alone adds nothing after a line end), cut
 // into pieces of at most 255 characters, and each piece is appended after
 // trimming: while the view holds more than 8000 characters, its first 2000
 // go before the next piece is added. A line break counts as one character.

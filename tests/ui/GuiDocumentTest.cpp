@@ -49,6 +49,10 @@ TEST(GuiDocumentTest, Open_LoadsPortsWithTheirWindowsAndDoesNotConnect) {
 TEST(GuiDocumentTest, NewDocument_HasOneWindowTitledAfterTheDocument) {
     GuiRig rig;
     CGuiDocument& first = rig.frame->NewDocument();
+    // An untouched empty setup is what New gives: it is not stacked twice.
+    EXPECT_EQ(&rig.frame->NewDocument(), &first);
+    EXPECT_EQ(rig.frame->Documents().size(), 1u);
+    first.Doc().SetModified(true);
     CGuiDocument& second = rig.frame->NewDocument();
     EXPECT_EQ(first.MainWindow().windowTitle().toStdString(), "Weaver1");
     EXPECT_EQ(second.MainWindow().windowTitle().toStdString(), "Weaver2");
@@ -64,8 +68,10 @@ TEST(GuiDocumentTest, ClosePortWindow_NoKeepsPortAndWindowYesRemovesBoth) {
         ModalAnswers answers({Box::No});
         GuiRig::WindowOf(document, "LOG")->close();
         GuiRig::Settle();
-        EXPECT_EQ(answers.texts, (std::vector<std::string>{
-                                     "This will remove this port from the setup, continue?"}));
+        EXPECT_EQ(answers.texts,
+                  (std::vector<std::string>{
+                      "This will remove this port from the setup, continue?\nPort: LOG"}));
+        EXPECT_EQ(answers.defaults, std::vector<QMessageBox::StandardButton>{Box::No});
     }
     EXPECT_EQ(document.Doc().PortCount(), 2);
     ASSERT_NE(GuiRig::WindowOf(document, "LOG"), nullptr);
@@ -161,7 +167,9 @@ TEST(GuiDocumentTest, StatusBarText_ShownWhileTheDocumentIsActive) {
     CGuiDocument& second = rig.frame->NewDocument();
     EXPECT_EQ(rig.frame->ActiveDocument(), &second);
     first.SetStatusBarText(" CON=C  LOG=D ");
-    EXPECT_EQ(rig.frame->StatusText().toStdString(), "");
+    // The new setup has no ports: the status bar says how to begin.
+    EXPECT_EQ(rig.frame->StatusText().toStdString(),
+              "Setup \u2192 Add New \u2192 Console Window to begin");
     rig.frame->MdiArea().setActiveSubWindow(&first.MainWindow());
     EXPECT_EQ(rig.frame->StatusText().toStdString(), " CON=C  LOG=D ");
 }

@@ -3,10 +3,12 @@
 #include "GuiRig.h"
 #include "ModalAnswers.h"
 #include "port/PortHandler.h"
+#include "ui/HelpDialog.h"
 #include "ui/MenuCommand.h"
 #include "ui/PortInputBar.h"
 #include "ui/PortSelectorBar.h"
 #include "ui/SpotweaverView.h"
+#include "ui/WindowFit.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -18,9 +20,11 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +59,31 @@ std::vector<std::string> VisibleItems(QMenu* menu) {
         }
     }
     return items;
+}
+
+} // namespace
+
+namespace {
+
+// Log-file ports "P1".."Pn" with no stored window places and no layout, as
+// a hand-written setup has them; port 1 stored at place when one is given.
+std::string UnplacedPorts(int count, const std::string& place = "") {
+    using namespace SetupText;
+    const std::string stored = Placement(1, 10, 20, 610, 420);
+    std::string text = Header(count);
+    for (int i = 1; i <= count; ++i) {
+        std::string port = Port("FILE", "P" + std::to_string(i));
+        port.replace(port.find(stored), stored.size(), i == 1 ? place : "");
+        text += port + "FileName=p.log\n" + CtRouter(5, 2);
+    }
+    for (int i = 1; i <= count; ++i) {
+        text += Routes(0, std::vector<int>(static_cast<std::size_t>(count), 0));
+    }
+    return text;
+}
+
+bool Inside(const CMainFrame& frame, const QMdiSubWindow* window) {
+    return frame.MdiArea().viewport()->rect().contains(window->geometry());
 }
 
 } // namespace
@@ -189,14 +218,12 @@ TEST(MainFrameTest, Toolbars_StandardButtonsAndConsoleSelector) {
     EXPECT_EQ(console.ConnectAction().toolTip().toStdString(), "Connect");
 }
 
-TEST(MainFrameTest, StatusBar_MessagePaneAndLockIndicators) {
+TEST(MainFrameTest, StatusBar_OnlyTheMessagePaneWithoutLeftovers) {
     GuiRig rig;
-    EXPECT_EQ(rig.frame->StatusText().toStdString(), "Ready");
-    for (const char* pane : {"CAP", "NUM", "SCRL"}) {
-        auto* label = rig.frame->statusBar()->findChild<QLabel*>(pane);
-        ASSERT_NE(label, nullptr) << pane;
-        EXPECT_EQ(label->text().toStdString(), pane);
-    }
+    EXPECT_EQ(rig.frame->StatusText().toStdString(), "");
+    const QList<QLabel*> panes = rig.frame->statusBar()->findChildren<QLabel*>();
+    ASSERT_EQ(panes.size(), 1);
+    EXPECT_EQ(panes.front()->objectName().toStdString(), "MessagePane");
 }
 
 TEST(MainFrameTest, PortSelector_ChoosingAPortMakesConnectActOnItOnly) {
@@ -251,20 +278,51 @@ TEST(MainFrameTest, About_ShowsTheVersion) {
     EXPECT_EQ(version, "Spotweaver Version 4.22");
 }
 
-TEST(MainFrameTest, HelpTopics_ShowsTheUsersGuide) {
+// A window beside the program, with contents from the guide's headings,
+// search, links to headings, and pictures no wider than the text.
+TEST(MainFrameTest, HelpTopics_NonModalGuideWithContentsSearchAndFittedPictures) {
     GuiRig rig;
-    ModalAnswers answers;
-    std::string help;
-    bool picture = false;
-    answers.onDialog = [&](QDialog& dialog) {
-        auto* browser = dialog.findChild<QTextBrowser*>("HelpText");
-        help = browser->toPlainText().toStdString();
-        picture = browser->loadResource(QTextDocument::ImageResource, QUrl("routes.png")).isValid();
-    };
+    rig.frame->show();
     rig.frame->Action(CommandId::HelpFinder)->trigger();
-    EXPECT_EQ(help.rfind("Spotweaver user's guide", 0), 0u);
-    EXPECT_NE(help.find("Adding ports"), std::string::npos);
-    EXPECT_TRUE(picture);
+    auto* help = qobject_cast<CHelpDialog*>(rig.frame->HelpWindow());
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    rig.frame->Action(CommandId::HelpFinder)->trigger();
+    EXPECT_EQ(rig.frame->HelpWindow(), help);
+
+    const std::string text = help->Browser().toPlainText().toStdString();
+    EXPECT_EQ(text.rfind("Spotweaver user's guide", 0), 0u);
+    QTreeWidget& contents = help->Contents();
+    ASSERT_EQ(contents.topLevelItemCount(), 1);
+    QTreeWidgetItem* top = contents.topLevelItem(0);
+    EXPECT_EQ(top->text(0).toStdString(), "Spotweaver user's guide");
+    EXPECT_EQ(top->child(2)->text(0).toStdString(), "Adding ports");
+    EXPECT_GT(top->childCount(), 10);
+
+    EXPECT_EQ(CHelpDialog::AnchorOf("The WSJT-X port").toStdString(), "the-wsjt-x-port");
+    EXPECT_TRUE(help->ShowAnchor("filters"));
+    EXPECT_EQ(help->Browser().textCursor().block().text().toStdString(), "Filters");
+    EXPECT_FALSE(help->ShowAnchor("no-such-heading"));
+    EXPECT_TRUE(help->FindNext("Add Console Routes"));
+    EXPECT_EQ(help->Browser().textCursor().selectedText().toStdString(), "Add Console Routes");
+    EXPECT_FALSE(help->FindNext("no such words anywhere"));
+
+    help->resize(500, 400);
+    GuiRig::Settle();
+    const int room = help->Browser().viewport()->width();
+    int pictures = 0;
+    for (QTextBlock b = help->Browser().document()->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().isImageFormat()) {
+                ++pictures;
+                EXPECT_LE(it.fragment().charFormat().toImageFormat().width(), room);
+                EXPECT_GT(it.fragment().charFormat().toImageFormat().width(), 0);
+            }
+        }
+    }
+    EXPECT_GE(pictures, 3);
 }
 
 TEST(MainFrameTest, DroppedFile_IsOpened) {
@@ -323,21 +381,87 @@ TEST(MainFrameTest, Save_WritesTheFileAndRemembersItFirstInRecentFiles) {
     EXPECT_TRUE(listed);
 }
 
-TEST(MainFrameTest, WindowTile_StacksTheWindowsFullWidth) {
+TEST(WindowFitTest, TileGrid_AsFewColumnsAsKeepTheMinimumHeight) {
+    EXPECT_EQ(WindowFit::TileGrid(3, QSize(1000, 600), 150), QSize(1, 3));
+    EXPECT_EQ(WindowFit::TileGrid(3, QSize(1000, 600), 250), QSize(2, 2));
+    EXPECT_EQ(WindowFit::TileGrid(7, QSize(1000, 600), 200), QSize(3, 3));
+    EXPECT_EQ(WindowFit::TileGrid(2, QSize(1000, 100), 200), QSize(2, 1));
+}
+
+// Every tile keeps five text lines and shows its newest one; the windows of
+// another open setup stay where they were.
+TEST(MainFrameTest, WindowTile_GridKeepsFiveLinesPerWindowActiveSetupOnly) {
+    GuiRig rig;
+    rig.frame->resize(800, 500);
+    rig.frame->show();
+    CGuiDocument* other = rig.frame->OpenDocument(rig.Write("other.ini", UnplacedPorts(1)));
+    GuiRig::Settle();
+    const QRect otherPlace = other->MainWindow().geometry();
+    CGuiDocument* document = rig.frame->OpenDocument(rig.Write("bare.ini", UnplacedPorts(5)));
+    GuiRig::Settle();
+    CChildFrame* p5 = GuiRig::WindowOf(*document, "P5");
+    for (int i = 0; i < 100; ++i) {
+        p5->AppendText("line " + std::to_string(i) + "\n");
+    }
+    rig.frame->Action(CommandId::WindowTile)->trigger();
+    GuiRig::Settle();
+    const QRect area = rig.frame->MdiArea().viewport()->rect();
+    for (CChildFrame* window : document->Windows()) {
+        const CSpotweaverView& view = window->View();
+        EXPECT_GE(view.viewport()->height(), 5 * view.fontMetrics().lineSpacing())
+            << window->windowTitle().toStdString();
+        EXPECT_TRUE(area.contains(window->geometry())) << window->windowTitle().toStdString();
+        for (CChildFrame* next : document->Windows()) {
+            EXPECT_TRUE(next == window || !next->geometry().intersects(window->geometry()));
+        }
+    }
+    const QScrollBar* scroll = p5->View().verticalScrollBar();
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), scroll->maximum());
+    EXPECT_EQ(other->MainWindow().geometry(), otherPlace);
+}
+
+// Minimised windows sit along the bottom, in front of the others, and the
+// Window menu brings one back.
+TEST(MainFrameTest, MinimisedWindows_IconsAlongTheBottomWindowMenuRestores) {
     GuiRig rig;
     rig.frame->show();
-    CGuiDocument& document = rig.OpenTwoPorts();
-    rig.frame->Action(CommandId::WindowTile)->trigger();
-    const QSize area = rig.frame->MdiArea().viewport()->size();
-    const int height = area.height() / 3;
-    std::vector<int> tops;
-    for (QMdiSubWindow* window : rig.frame->MdiArea().subWindowList(QMdiArea::CreationOrder)) {
-        EXPECT_EQ(window->geometry().width(), area.width());
-        EXPECT_EQ(window->geometry().height(), height);
-        tops.push_back(window->geometry().top());
+    CGuiDocument* document = rig.frame->OpenDocument(rig.Write("bare.ini", UnplacedPorts(3)));
+    GuiRig::Settle();
+    CChildFrame* p1 = GuiRig::WindowOf(*document, "P1");
+    CChildFrame* p2 = GuiRig::WindowOf(*document, "P2");
+    p1->showMinimized();
+    p2->showMinimized();
+    GuiRig::Settle();
+    const int bottom = rig.frame->MdiArea().viewport()->height();
+    EXPECT_EQ(p1->geometry().bottom() + 1, bottom);
+    EXPECT_EQ(p2->geometry().bottom() + 1, bottom);
+    EXPECT_FALSE(p1->geometry().intersects(p2->geometry()));
+    rig.frame->MdiArea().setActiveSubWindow(GuiRig::WindowOf(*document, "P3"));
+    GuiRig::Settle();
+    const QList<QMdiSubWindow*> stack = rig.frame->MdiArea().subWindowList(QMdiArea::StackingOrder);
+    EXPECT_GT(stack.indexOf(p1), stack.indexOf(GuiRig::WindowOf(*document, "P3")));
+
+    QMenu* menu = rig.frame->Menu("&Window");
+    emit menu->aboutToShow();
+    for (QAction* action : menu->actions()) {
+        if (action->text().endsWith(p1->windowTitle())) {
+            action->trigger();
+        }
     }
-    EXPECT_EQ(tops, (std::vector<int>{0, height, 2 * height}));
-    EXPECT_EQ(document.WindowCount(), 3);
+    EXPECT_FALSE(p1->isMinimized());
+    EXPECT_EQ(rig.frame->MdiArea().activeSubWindow(), p1);
+}
+
+TEST(MainFrameTest, Title_CarriesAStarWhileTheSetupIsModified) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    EXPECT_EQ(rig.frame->windowTitle().toStdString(), "Spotweaver - demo.ini");
+    document.Doc().SetModified(true);
+    rig.frame->ExecuteCommand(CommandId::ViewToolbar);
+    EXPECT_EQ(rig.frame->windowTitle().toStdString(), "Spotweaver - demo.ini*");
+    rig.frame->ExecuteCommand(CommandId::FileSave);
+    EXPECT_EQ(rig.frame->windowTitle().toStdString(), "Spotweaver - demo.ini");
 }
 
 TEST(MainFrameTest, EndSession_DisconnectsEveryPortWritesNothingAndSaysSo) {
@@ -382,31 +506,6 @@ TEST(MainFrameTest, TileAndRestore_PortViewsShowTheirLatestLine) {
     log->resize(log->width(), log->height() / 2);
     EXPECT_TRUE(showsLatest()) << "made smaller";
 }
-
-namespace {
-
-// Log-file ports "P1".."Pn" with no stored window places and no layout, as
-// a hand-written setup has them; port 1 stored at place when one is given.
-std::string UnplacedPorts(int count, const std::string& place = "") {
-    using namespace SetupText;
-    const std::string stored = Placement(1, 10, 20, 610, 420);
-    std::string text = Header(count);
-    for (int i = 1; i <= count; ++i) {
-        std::string port = Port("FILE", "P" + std::to_string(i));
-        port.replace(port.find(stored), stored.size(), i == 1 ? place : "");
-        text += port + "FileName=p.log\n" + CtRouter(5, 2);
-    }
-    for (int i = 1; i <= count; ++i) {
-        text += Routes(0, std::vector<int>(static_cast<std::size_t>(count), 0));
-    }
-    return text;
-}
-
-bool Inside(const CMainFrame& frame, const QMdiSubWindow* window) {
-    return frame.MdiArea().viewport()->rect().contains(window->geometry());
-}
-
-} // namespace
 
 TEST(MainFrameTest, WindowsWithoutStoredPlaces_OpenInsideTheWorkspaceCascaded) {
     GuiRig rig;
