@@ -103,15 +103,15 @@ INSTANTIATE_TEST_SUITE_P(
     Menus, MainFramePromptTest,
     ::testing::Values(
         PromptRow{"New", CommandId::FileNew, "&New", "Ctrl+N", "Create a new document", "New"},
-        PromptRow{"Open", CommandId::FileOpen, "&Open...", "Ctrl+O", "Open an existing document",
+        PromptRow{"Open", CommandId::FileOpen, "&Open\u2026", "Ctrl+O", "Open an existing document",
                   "Open"},
-        PromptRow{"Close", CommandId::FileClose, "&Close", "", "Close the active document",
+        PromptRow{"Close", CommandId::FileClose, "&Close", "Ctrl+W", "Close the active document",
                   "Close"},
         PromptRow{"Save", CommandId::FileSave, "&Save", "Ctrl+S", "Save the active document",
                   "Save"},
-        PromptRow{"SaveAs", CommandId::FileSaveAs, "Save &As...", "",
+        PromptRow{"SaveAs", CommandId::FileSaveAs, "Save &As\u2026", "Ctrl+Shift+S",
                   "Save the active document with a new name", "Save As"},
-        PromptRow{"Exit", CommandId::AppExit, "E&xit", "",
+        PromptRow{"Exit", CommandId::AppExit, "E&xit", "Ctrl+Q",
                   "Quit the application; prompts to save documents", "Exit"},
         PromptRow{"Cut", CommandId::EditCut, "Cu&t", "Shift+Del",
                   "Cut the selection and put it on the Clipboard", "Cut"},
@@ -119,46 +119,47 @@ INSTANTIATE_TEST_SUITE_P(
                   "Copy the selection and put it on the Clipboard", "Copy"},
         PromptRow{"Paste", CommandId::EditPaste, "&Paste", "Shift+Ins", "Insert Clipboard contents",
                   "Paste"},
-        PromptRow{"Font", CommandId::Font, "&Font", "", "Change Font", "Font"},
+        PromptRow{"Font", CommandId::Font, "&Font\u2026", "", "Change Font", "Font"},
         PromptRow{"Toolbar", CommandId::ViewToolbar, "&Toolbar", "", "Show or hide the toolbar",
                   "Toggle ToolBar"},
         PromptRow{"StatusBar", CommandId::ViewStatusBar, "&Status Bar", "",
                   "Show or hide the status bar", "Toggle StatusBar"},
-        PromptRow{"Console", CommandId::ViewConsole, "&Console", "", "Show the Console Toolbar.",
-                  "Show the Console Toolbar."},
-        PromptRow{"AddConsole", CommandId::AddConsole, "&Console Window", "",
+        PromptRow{"Console", CommandId::ViewConsole, "&Port Toolbar", "",
+                  "Show or hide the toolbar with the port selector", "Port Toolbar"},
+        PromptRow{"AddConsole", CommandId::AddConsole, "&Console Window\u2026", "",
                   "Add console input/output.", "Add console input/output."},
-        PromptRow{"AddCom", CommandId::AddCom, "Com &Port", "",
+        PromptRow{"AddCom", CommandId::AddCom, "Com &Port\u2026", "",
                   "Add a new COM port handler to the system.",
                   "Add a new COM port handler to the system."},
-        PromptRow{"AddTelnet", CommandId::AddTelnet, "&Network - Connect", "",
+        PromptRow{"AddTelnet", CommandId::AddTelnet, "&Network - Connect\u2026", "",
                   "Add a new Telnet port to the system.", "Add a new Telnet port to the system."},
-        PromptRow{"AddBroadcast", CommandId::AddBroadcast, "Network - &Broadcast", "",
+        PromptRow{"AddBroadcast", CommandId::AddBroadcast, "Network - &Broadcast\u2026", "",
                   "Add a new CT Ethernet to the system.", "Add a new CT Ethernet to the system."},
-        PromptRow{"AddRx", CommandId::AddRxTelnet, "R&X Network Connect", "",
+        PromptRow{"AddRx", CommandId::AddRxTelnet, "R&X Network Connect\u2026", "",
                   "Add a Telnet port that accepts outside connections.",
                   "Add a Telnet port that accepts outside connections."},
-        PromptRow{"AddLog", CommandId::AddLogFile, "&Log File", "", "Add log file", "Add log file"},
-        PromptRow{"Routes", CommandId::Routes, "&Routes", "", "", "Routes"},
+        PromptRow{"AddLog", CommandId::AddLogFile, "&Log File\u2026", "", "Add log file",
+                  "Add log file"},
+        PromptRow{"Routes", CommandId::Routes, "&Routes\u2026", "", "", "Routes\u2026"},
         PromptRow{"Connect", CommandId::Connect, "&Connect!", "", "Connect selected port(s).",
                   "Connect"},
         PromptRow{"Disconnect", CommandId::Disconnect, "&Disconnect!", "",
                   "Disconnect selected port(s).", "Disconnect"},
         PromptRow{"Remove", CommandId::Remove, "R&emove!", "", "Remove the selected connection.",
                   "Remove"},
-        PromptRow{"EditScript", CommandId::EditScript, "Edit &Script!", "",
+        PromptRow{"EditScript", CommandId::EditScript, "Edit &Script\u2026", "",
                   "Edit the connect script", "Edit Script"},
-        PromptRow{"EditPort", CommandId::EditPort, "Edit &Port!", "", "Edit Port setup.",
+        PromptRow{"EditPort", CommandId::EditPort, "Edit &Port\u2026", "", "Edit Port setup.",
                   "Edit Port"},
         PromptRow{"StopScript", CommandId::StopScript, "S&top Script!", "",
                   "Stop the connect script!", "Stop Script!"},
-        PromptRow{"HelpTopics", CommandId::HelpFinder, "&Help Topics", "", "List Help topics",
+        PromptRow{"HelpTopics", CommandId::HelpFinder, "&Help Topics", "F1", "List Help topics",
                   "Help Topics"},
-        PromptRow{"About", CommandId::About, "&About spotweaver...", "",
+        PromptRow{"About", CommandId::About, "&About spotweaver\u2026", "",
                   "Display program information, version number and copyright", "About"},
         PromptRow{"Undo", CommandId::EditUndo, "&Undo", "Alt+Backspace", "Undo the last action",
                   "Undo"},
-        PromptRow{"Help", CommandId::Help, "Help", "F1", "Display help for current task or command",
+        PromptRow{"Help", CommandId::Help, "Help", "", "Display help for current task or command",
                   "Help"},
         PromptRow{"NextPane", CommandId::NextPane, "Next Pane", "F6",
                   "Switch to the next window pane", "Next Pane"}),
@@ -171,7 +172,7 @@ TEST(MainFrameTest, NoDocument_OnlyFileViewAndHelpMenus) {
     std::vector<std::string> file = VisibleItems(rig.frame->Menu("&File"));
     ASSERT_EQ(file.size(), 4u);
     EXPECT_EQ(file[0], "&New");
-    EXPECT_EQ(file[1], "&Open...");
+    EXPECT_EQ(file[1], "&Open\u2026");
     EXPECT_EQ(file[3], "E&xit");
     EXPECT_FALSE(rig.frame->ConsoleBar().ConnectAction().isEnabled());
 }
@@ -186,20 +187,20 @@ TEST(MainFrameTest, DocumentOpen_AddsEditSetupWindowMenusAndFileItems) {
     ASSERT_EQ(file.size(), 7u);
     EXPECT_EQ(file[2], "&Close");
     EXPECT_EQ(file[3], "&Save");
-    EXPECT_EQ(file[4], "Save &As...");
+    EXPECT_EQ(file[4], "Save &As\u2026");
     EXPECT_EQ(VisibleItems(rig.frame->Menu("&Edit")),
-              (std::vector<std::string>{"Cu&t", "&Copy", "&Paste", "&Font"}));
-    EXPECT_EQ(
-        VisibleItems(rig.frame->Menu("&Setup")),
-        (std::vector<std::string>{"&Add New", "&Routes", "&Connect!", "&Disconnect!", "R&emove!",
-                                  "Edit &Script!", "Edit &Port!", "S&top Script!"}));
+              (std::vector<std::string>{"Cu&t", "&Copy", "&Paste", "&Font\u2026"}));
+    EXPECT_EQ(VisibleItems(rig.frame->Menu("&Setup")),
+              (std::vector<std::string>{"&Add New", "&Routes\u2026", "&Connect!", "&Disconnect!",
+                                        "R&emove!", "Edit &Script\u2026", "Edit &Port\u2026",
+                                        "S&top Script!"}));
     std::vector<std::string> window = VisibleItems(rig.frame->Menu("&Window"));
     ASSERT_GE(window.size(), 3u);
     EXPECT_EQ(window[0], "&Cascade");
     EXPECT_EQ(window[1], "&Tile");
     EXPECT_EQ(window[2], "&Arrange Icons");
     EXPECT_EQ(VisibleItems(rig.frame->Menu("&View")),
-              (std::vector<std::string>{"&Toolbar", "&Status Bar", "&Console"}));
+              (std::vector<std::string>{"&Toolbar", "&Status Bar", "&Port Toolbar"}));
 }
 
 TEST(MainFrameTest, Toolbars_StandardButtonsAndConsoleSelector) {
@@ -216,6 +217,40 @@ TEST(MainFrameTest, Toolbars_StandardButtonsAndConsoleSelector) {
     EXPECT_EQ(console.ConnectAction().data().toInt(), CommandId::Connect);
     EXPECT_EQ(console.DisconnectAction().data().toInt(), CommandId::Disconnect);
     EXPECT_EQ(console.ConnectAction().toolTip().toStdString(), "Connect");
+}
+
+namespace {
+
+// Pixels of a 16-pixel icon where one colour channel clearly leads.
+int Pixels(const QIcon& icon, int channel) {
+    const QImage image = icon.pixmap(16).toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int v[] = {c.red(), c.green(), c.blue()};
+            const int other = std::max(v[(channel + 1) % 3], v[(channel + 2) % 3]);
+            count += c.alpha() > 128 && v[channel] > other + 60 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+// Connect is green and Disconnect red, in any icon theme; Stop Script is no
+// red cross; the selector says what it is for.
+TEST(MainFrameTest, PortToolbar_ColouredConnectIconsAndASelectorTip) {
+    GuiRig rig;
+    CGuiDocument& document = rig.frame->NewDocument();
+    CPortSelectorBar& bar = rig.frame->ConsoleBar();
+    EXPECT_TRUE(bar.ConnectAction().isEnabled());
+    EXPECT_GT(Pixels(bar.ConnectAction().icon(), 1), 20);
+    EXPECT_GT(Pixels(bar.DisconnectAction().icon(), 0), 20);
+    const QToolButton* stop = document.MainWindow().InputBar().Button(PortCommand::StopScript);
+    EXPECT_EQ(Pixels(stop->icon(), 0), 0);
+    EXPECT_FALSE(bar.Selector().toolTip().isEmpty());
+    EXPECT_EQ(bar.windowTitle().toStdString(), "Port Toolbar");
 }
 
 TEST(MainFrameTest, StatusBar_OnlyTheMessagePaneWithoutLeftovers) {
