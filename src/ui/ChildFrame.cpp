@@ -52,6 +52,7 @@ CChildFrame::CChildFrame(CGuiDocument& document, const std::string& name)
 
 void CChildFrame::AppendText(std::string_view text) {
     m_view->PrintText(text);
+    m_document.NoteWindowOutput();
 }
 
 void CChildFrame::SetTitleParts(const std::string& name, const std::string& status) {

@@ -54,6 +54,14 @@ CGuiDocument::CGuiDocument(CMainFrame& frame, IEventLoop& loop, const IClock& cl
                            const QString& title)
     : QObject(&frame), m_frame(frame), m_title(title) {
     m_doc = std::make_unique<CSpotweaverDoc>(loop, clock, *this, m_factory);
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setSingleShot(true);
+    m_statusTimer->setInterval(StatusDelayMs);
+    connect(m_statusTimer, &QTimer::timeout, this, [this] {
+        if (!m_closing && m_doc->IsRunning()) {
+            m_doc->RefreshStatus();
+        }
+    });
     m_main = AddWindow("Main");
     ResetSelector();
 }
@@ -142,6 +150,12 @@ bool CGuiDocument::IsUntouched() const {
 void CGuiDocument::RefreshStatus() {
     if (m_frame.ActiveDocument() == this) {
         m_frame.ShowStatusText(QString::fromStdString(m_statusText));
+    }
+}
+
+void CGuiDocument::NoteWindowOutput() {
+    if (!m_statusTimer->isActive()) {
+        m_statusTimer->start();
     }
 }
 

@@ -15,6 +15,7 @@ class CMainFrame;
 class CSpotweaverDoc;
 class IClock;
 class IEventLoop;
+class QTimer;
 
 // One open setup in the main frame: the setup document with its windows, and
 // the user interface it talks to.
@@ -52,6 +53,10 @@ class CGuiDocument : public QObject, public IUiServices {
     bool IsUntouched() const;
     // The status bar and titles again, after a command that may change them.
     void RefreshStatus();
+    // A port printed into its window, as it does on every change of state:
+    // titles and status bar follow within StatusDelayMs.
+    void NoteWindowOutput();
+    static constexpr int StatusDelayMs = 50;
     // Asks before a setup with connected callers or links closes; true when
     // none are connected or the user agrees.
     bool MayCloseConnections();
@@ -115,6 +120,7 @@ class CGuiDocument : public QObject, public IUiServices {
     std::vector<std::string> m_selectorItems;
     std::string m_selectorText;
     std::string m_statusText;
+    QTimer* m_statusTimer = nullptr;
     bool m_readFromFile = false;
     bool m_closing = false;
 };

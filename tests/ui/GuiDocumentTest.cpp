@@ -13,6 +13,7 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLineEdit>
+#include <QTest>
 #include <QToolButton>
 
 #include <QMdiArea>
@@ -333,4 +334,64 @@ TEST(GuiDocumentTest, ActivatedWindow_TakesTypingInItsInputLine) {
     rig.frame->MdiArea().setActiveSubWindow(con);
     GuiRig::Settle();
     EXPECT_EQ(QApplication::focusWidget(), &con->InputBar().InputLine());
+}
+
+// The window made while a port is set up shows no internal name.
+TEST(GuiDocumentTest, TempWindow_TitleShowsNoInternalName) {
+    GuiRig rig;
+    CGuiDocument& document = rig.frame->NewDocument();
+    IPortView* window = document.NewPortWindow();
+    EXPECT_EQ(static_cast<CChildFrame*>(window)->windowTitle().toStdString(), "Weaver1");
+    window->SetTitleParts("LOG", "D");
+    EXPECT_EQ(static_cast<CChildFrame*>(window)->windowTitle().toStdString(), "Weaver1:LOG D");
+}
+
+// Main shows messages only: no input line, no port buttons that do nothing.
+TEST(GuiDocumentTest, MainWindow_HasNoInputBar) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.OpenTwoPorts();
+    EXPECT_FALSE(document.MainWindow().InputBar().isVisible());
+    EXPECT_TRUE(GuiRig::WindowOf(document, "CON")->InputBar().isVisible());
+}
+
+// A port's state shows in its title and the status bar as soon as the port
+// reports it, not at the next five-second refresh.
+TEST(GuiDocumentTest, PortState_TitleAndStatusFollowAtOnce) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    CChildFrame* log = GuiRig::WindowOf(document, "LOG");
+    log->InputBar().Button(PortCommand::Connect)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(log->windowTitle().toStdString(), std::string("demo.ini:LOG C"),
+                              1000);
+    EXPECT_EQ(rig.frame->StatusText().toStdString(), " CON=D  LOG=C ");
+    log->InputBar().Button(PortCommand::Disconnect)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(log->windowTitle().toStdString(), std::string("demo.ini:LOG D/MD"),
+                              1000);
+}
+
+// A new port window steps down the cascade instead of covering Main.
+TEST(GuiDocumentTest, NewPortWindow_OpensInTheCascadeNotOverMain) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.frame->NewDocument();
+    auto* first = static_cast<CChildFrame*>(document.NewPortWindow());
+    auto* second = static_cast<CChildFrame*>(document.NewPortWindow());
+    const QPoint main = document.MainWindow().geometry().topLeft();
+    EXPECT_NE(first->geometry().topLeft(), main);
+    EXPECT_NE(second->geometry().topLeft(), first->geometry().topLeft());
+    EXPECT_GT(second->geometry().top(), first->geometry().top());
+}
+
+// Typing into the traffic goes to the input line; the view has no cursor.
+TEST(GuiDocumentTest, PortView_PassesTypedKeysToTheInputLine) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.OpenTwoPorts();
+    CChildFrame* con = GuiRig::WindowOf(document, "CON");
+    CSpotweaverView& view = con->View();
+    EXPECT_FALSE(view.textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
+    view.setFocus();
+    QTest::keyClicks(&view, "sh/dx");
+    EXPECT_EQ(con->InputBar().InputLine().toPlainText().toStdString(), "sh/dx");
 }
