@@ -2,11 +2,13 @@
 
 #include "ui/GuiDocument.h"
 #include "ui/HistoryEdit.h"
+#include "ui/MainFrame.h"
 #include "ui/PortInputBar.h"
 #include "ui/SpotweaverView.h"
 #include "ui/ToolIcons.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFont>
 #include <QFontDatabase>
 #include <QTextDocument>
@@ -46,12 +48,17 @@ CChildFrame::CChildFrame(CGuiDocument& document, const std::string& name)
         content->setFocusProxy(m_view);
     }
     m_view->SetInputLine(&m_inputBar->InputLine());
+    connect(m_inputBar, &CPortInputBar::LineSent, this, [this](const std::string& line) {
+        if (m_document.Frame().LocalEcho()) {
+            m_view->PrintText(line + "\n", LineStamp());
+        }
+    });
     connect(m_inputBar, &CPortInputBar::CommandRequested, this,
             [this](int id) { m_document.OnPortWindowCommand(*this, id); });
 }
 
 void CChildFrame::AppendText(std::string_view text) {
-    m_view->PrintText(text);
+    m_view->PrintText(text, LineStamp());
     m_document.NoteWindowOutput();
 }
 
@@ -77,6 +84,15 @@ void CChildFrame::RefreshTitle() {
             QString(":%1 %2").arg(QString::fromStdString(m_name), QString::fromStdString(m_status));
     }
     setWindowTitle(title);
+}
+
+// "14:05:09 " in UTC, the time radio amateurs log in, while View >
+// Timestamps is on.
+std::string CChildFrame::LineStamp() const {
+    if (!m_document.Frame().Timestamps()) {
+        return {};
+    }
+    return QDateTime::currentDateTimeUtc().toString(QStringLiteral("HH:mm:ss ")).toStdString();
 }
 
 int CChildFrame::HeightForLines(int lines) const {

@@ -56,6 +56,7 @@ class CChildFrame : public QMdiSubWindow, public IPortView {
 
   private:
     void RememberNormalGeometry();
+    std::string LineStamp() const;
 
     CGuiDocument& m_document;
     CSpotweaverView* m_view = nullptr;

@@ -36,6 +36,7 @@ class CGuiDocument : public QObject, public IUiServices {
     ~CGuiDocument() override;
 
     CSpotweaverDoc& Doc() const { return *m_doc; }
+    CMainFrame& Frame() const { return m_frame; }
     QString Title() const { return m_title; }
     QString Path() const { return m_path; }
     void SetPath(const QString& path);

@@ -156,7 +156,11 @@ void CMainFrame::BuildMenus() {
     m_editMenu->addAction(Action(Font));
 
     m_viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
-    for (int id : {ViewToolbar, ViewStatusBar, ViewConsole}) {
+    for (int id : {ViewToolbar, ViewStatusBar, ViewConsole, 0, ViewTimestamps, ViewLocalEcho}) {
+        if (id == 0) {
+            m_viewMenu->addSeparator();
+            continue;
+        }
         Action(id)->setCheckable(true);
         m_viewMenu->addAction(Action(id));
     }
@@ -462,6 +466,12 @@ void CMainFrame::ExecuteCommand(int id) {
     case ViewConsole:
         m_consoleBar->setVisible(!m_consoleBar->isVisibleTo(this));
         break;
+    case ViewTimestamps:
+        m_timestamps = !m_timestamps;
+        break;
+    case ViewLocalEcho:
+        m_localEcho = !m_localEcho;
+        break;
     case WindowCascade:
         Cascade();
         break;
@@ -661,6 +671,8 @@ void CMainFrame::SyncViewChecks() {
     Action(ViewToolbar)->setChecked(m_wndToolBar->isVisibleTo(this));
     Action(ViewStatusBar)->setChecked(statusBar()->isVisibleTo(this));
     Action(ViewConsole)->setChecked(m_consoleBar->isVisibleTo(this));
+    Action(ViewTimestamps)->setChecked(m_timestamps);
+    Action(ViewLocalEcho)->setChecked(m_localEcho);
 }
 
 void CMainFrame::RebuildRecentFiles() {
@@ -759,6 +771,8 @@ MainFrameLayout CMainFrame::Layout() const {
     layout.consoleBarShown = shown(m_consoleBar);
     layout.statusBarShown = shown(statusBar());
     layout.toolBarShown = shown(m_wndToolBar);
+    layout.timestamps = m_timestamps;
+    layout.localEcho = m_localEcho;
     return layout;
 }
 
@@ -784,6 +798,8 @@ void CMainFrame::ApplyLayout(const MainFrameLayout& layout) {
     m_consoleBar->setVisible(layout.consoleBarShown != 0);
     statusBar()->setVisible(layout.statusBarShown != 0);
     m_wndToolBar->setVisible(layout.toolBarShown != 0);
+    m_timestamps = layout.timestamps;
+    m_localEcho = layout.localEcho;
     SyncViewChecks();
 }
 

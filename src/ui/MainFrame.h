@@ -80,6 +80,9 @@ class CMainFrame : public QMainWindow {
     void ApplyLayout(const MainFrameLayout& layout);
     // Minimised windows along the bottom of the workspace, in front.
     void ArrangeIcons();
+    // View settings of every window.
+    bool Timestamps() const { return m_timestamps; }
+    bool LocalEcho() const { return m_localEcho; }
     // The help window while it is open.
     QWidget* HelpWindow() const { return m_help; }
 
@@ -130,4 +133,6 @@ class CMainFrame : public QMainWindow {
     int m_newCount = 0;
     MainFrameLayout m_layout;
     bool m_layoutLoaded = false;
+    bool m_timestamps = false;
+    bool m_localEcho = false;
 };

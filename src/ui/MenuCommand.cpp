@@ -31,6 +31,10 @@ const std::vector<MenuCommand>& MenuCommand::All() {
             {Font, "&Font\u2026", "", "Change Font\nFont"},
             {ViewToolbar, "&Toolbar", "", "Show or hide the toolbar\nToggle ToolBar"},
             {ViewStatusBar, "&Status Bar", "", "Show or hide the status bar\nToggle StatusBar"},
+            {ViewTimestamps, "Time&stamps", "",
+             "Show the UTC time before each line of the windows\nTimestamps"},
+            {ViewLocalEcho, "Local &Echo", "",
+             "Show each typed line in its port's window\nLocal Echo"},
             {ViewConsole, "&Port Toolbar", "",
              "Show or hide the toolbar with the port selector\nPort Toolbar"},
         };

@@ -59,8 +59,8 @@ void CSpotweaverView::keyPressEvent(QKeyEvent* event) {
     QPlainTextEdit::keyPressEvent(event);
 }
 
-void CSpotweaverView::PrintText(std::string_view text) {
-    m_text.Print(text);
+void CSpotweaverView::PrintText(std::string_view text, std::string_view lineStamp) {
+    m_text.Print(text, lineStamp);
     if (!m_repaint.isActive()) {
         m_repaint.start();
     }

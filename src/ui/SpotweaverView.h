@@ -19,7 +19,7 @@ class CSpotweaverView : public QPlainTextEdit {
 
     explicit CSpotweaverView(QWidget* parent = nullptr);
 
-    void PrintText(std::string_view text);
+    void PrintText(std::string_view text, std::string_view lineStamp = {});
     void ClearText();
     // Shows what is pending now instead of at the next repaint.
     void Flush();

@@ -14,7 +14,7 @@ bool IsLineEndAlone(std::string_view text) {
 
 } // namespace
 
-void CViewText::Print(std::string_view text) {
+void CViewText::Print(std::string_view text, std::string_view lineStamp) {
     // A line received with CR LF reaches a port as the line and an empty
     // one; the empty line arrives as a print of a line end alone. The view
     // shows lines, so it ends no second line after one already ended.
@@ -29,7 +29,12 @@ void CViewText::Print(std::string_view text) {
                 ++i;
             }
             piece += '\n';
+            m_atLineStart = true;
         } else if (c != '\0') {
+            if (m_atLineStart) {
+                piece += lineStamp;
+                m_atLineStart = false;
+            }
             piece += c;
         }
         if (piece.size() >= PieceEnd) {
@@ -52,6 +57,7 @@ void CViewText::AppendPiece(const std::string& piece) {
 
 void CViewText::Clear() {
     m_text.clear();
+    m_atLineStart = true;
     m_cleared = true;
 }
 

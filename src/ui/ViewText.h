@@ -22,7 +22,8 @@ class CViewText {
     // A piece ends once it holds this many characters or more.
     static constexpr std::size_t PieceEnd = 254;
 
-    void Print(std::string_view text);
+    // lineStamp goes before each line that begins in text.
+    void Print(std::string_view text, std::string_view lineStamp = {});
     void Clear();
     const std::string& Text() const { return m_text; }
 
@@ -44,4 +45,5 @@ class CViewText {
     std::size_t m_takenLength = 0;
     std::size_t m_removedSinceTake = 0;
     bool m_cleared = false;
+    bool m_atLineStart = true;
 };

@@ -4,6 +4,7 @@
 #include "ModalAnswers.h"
 #include "port/PortHandler.h"
 #include "ui/HelpDialog.h"
+#include "ui/HistoryEdit.h"
 #include "ui/MenuCommand.h"
 #include "ui/PortInputBar.h"
 #include "ui/PortSelectorBar.h"
@@ -18,8 +19,10 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -200,7 +203,8 @@ TEST(MainFrameTest, DocumentOpen_AddsEditSetupWindowMenusAndFileItems) {
     EXPECT_EQ(window[1], "&Tile");
     EXPECT_EQ(window[2], "&Arrange Icons");
     EXPECT_EQ(VisibleItems(rig.frame->Menu("&View")),
-              (std::vector<std::string>{"&Toolbar", "&Status Bar", "&Port Toolbar"}));
+              (std::vector<std::string>{"&Toolbar", "&Status Bar", "&Port Toolbar", "Time&stamps",
+                                        "Local &Echo"}));
 }
 
 TEST(MainFrameTest, Toolbars_StandardButtonsAndConsoleSelector) {
@@ -632,4 +636,33 @@ TEST(MainFrameTest, ToolbarIcons_DistinctPicturesSaveGreyedWithoutDocument) {
     const QToolButton* script = document.MainWindow().InputBar().Button(PortCommand::EditScript);
     EXPECT_NE(save->icon().pixmap(16).toImage(), script->icon().pixmap(16).toImage());
     EXPECT_EQ(script->toolTip().toStdString(), "Edit Script");
+}
+
+// Timestamps and local echo are View settings kept with the bars: stored
+// only when on, read back, and acted on in every window.
+TEST(MainFrameTest, ViewTimestampsAndLocalEcho_StoredWhenOnAndShownInWindows) {
+    GuiRig rig;
+    const std::string text = rig.TwoPorts() + "ViewTimestamps=1\nViewLocalEcho=1\n";
+    CGuiDocument* document = rig.frame->OpenDocument(rig.Write("view.ini", text));
+    GuiRig::Settle();
+    ASSERT_NE(document, nullptr);
+    EXPECT_TRUE(rig.frame->Action(CommandId::ViewTimestamps)->isChecked());
+    EXPECT_TRUE(rig.frame->Action(CommandId::ViewLocalEcho)->isChecked());
+    EXPECT_EQ(document->Doc().SaveToString(), text);
+
+    CChildFrame* con = GuiRig::WindowOf(*document, "CON");
+    con->InputBar().Button(PortCommand::Connect)->click();
+    con->View().ClearText();
+    con->AppendText("DX de K1ABC:\r\nsecond\n");
+    QTest::keyClicks(&con->InputBar().InputLine(), "sh/dx");
+    QTest::keyClick(&con->InputBar().InputLine(), Qt::Key_Return);
+    const QRegularExpression stamped(
+        QStringLiteral("^\\d\\d:\\d\\d:\\d\\d DX de K1ABC:\n\\d\\d:\\d\\d:\\d\\d second\n"
+                       "\\d\\d:\\d\\d:\\d\\d sh/dx\n"));
+    EXPECT_TRUE(stamped.match(QString::fromStdString(con->View().Text())).hasMatch())
+        << con->View().Text();
+
+    rig.frame->Action(CommandId::ViewTimestamps)->trigger();
+    rig.frame->Action(CommandId::ViewLocalEcho)->trigger();
+    EXPECT_EQ(document->Doc().SaveToString(), rig.TwoPorts());
 }
