@@ -306,14 +306,24 @@ TEST_P(FontDialogTest, OkUnchanged_KeepsTheStoredFont) {
     GuiRig::Settle();
     ModalAnswers answers;
     QFont shown;
+    std::vector<std::string> styles;
     answers.onDialog = [&](QDialog& dialog) {
         shown = qobject_cast<QFontDialog*>(&dialog)->currentFont();
+        // The style list as the user sees it.
+        for (const QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+            styles.push_back(edit->text().toStdString());
+        }
         dialog.accept();
     };
     rig.frame->Action(CommandId::Font)->trigger();
     EXPECT_TRUE(QFontInfo(shown).fixedPitch()) << shown.family().toStdString();
     EXPECT_EQ(shown.italic(), false);
     EXPECT_EQ(shown.styleName().contains("Oblique"), false);
+    for (const std::string& style : styles) {
+        EXPECT_EQ(style.find("Oblique"), std::string::npos) << style;
+        EXPECT_EQ(style.find("Italic"), std::string::npos) << style;
+    }
+    EXPECT_GE(styles.size(), 3u);
     EXPECT_EQ(document->Doc().FontSize, row.size);
     EXPECT_EQ(document->Doc().FontWeight, 400);
     EXPECT_EQ(document->Doc().FontFace, shown.family().toStdString());
