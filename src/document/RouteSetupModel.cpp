@@ -50,6 +50,9 @@ void CRouteSetupModel::MarkModified() {
 }
 
 bool CRouteSetupModel::AddRoute(const std::string& from, const std::string& to, bool twoWay) {
+    if (from == to) {
+        return false;
+    }
     CRouter* source = FindRouter(from);
     CRouter* destination = FindRouter(to);
     if (source == nullptr || destination == nullptr) {
@@ -100,6 +103,26 @@ bool CRouteSetupModel::RemoveTrace(const std::string& from) {
     }
     MarkModified();
     return true;
+}
+
+std::vector<CRouteSetupModel::Row> CRouteSetupModel::Rows() const {
+    const std::vector<CPortHandler*> ports = m_host.PortList();
+    std::vector<Row> rows;
+    for (const CPortHandler* port : ports) {
+        const CRouter* router = port != nullptr ? port->Router() : nullptr;
+        if (router == nullptr) {
+            continue;
+        }
+        if (router->GetTracePort() != nullptr) {
+            rows.push_back({port->PortName, router->GetTracePort()->PortName, true});
+        }
+        for (std::size_t k = 0; k < ports.size(); ++k) {
+            if (const CRouter* route = router->GetRoute(static_cast<int>(k))) {
+                rows.push_back({port->PortName, route->Port().PortName, false});
+            }
+        }
+    }
+    return rows;
 }
 
 std::string CRouteSetupModel::DisplayText() const {

@@ -29,8 +29,20 @@ class CRouteSetupModel {
     // Every port's name in port order, as both lists show them.
     std::vector<std::string> PortNames() const;
 
+    // One route or trace of the table: spots of from go to to.
+    struct Row {
+        std::string from;
+        std::string to;
+        bool trace = false;
+        bool operator==(const Row&) const = default;
+    };
+    // The table one route per row, in port order: each port's trace first,
+    // then its routes.
+    std::vector<Row> Rows() const;
+
     // Each returns true when the display must be rebuilt (the document was
-    // marked modified).
+    // marked modified). A route from a port to itself is refused: it would
+    // send every line back where it came from.
     bool AddRoute(const std::string& from, const std::string& to, bool twoWay);
     bool RemoveRoute(const std::string& from, const std::string& to, bool twoWay);
     bool AddTrace(const std::string& from, const std::string& to);

@@ -227,6 +227,9 @@ void CSetupLoader::LoadWindowLayout(CSetupFile& setup) {
         layout.consoleBarShown = setup.GetInt("MainFrameToolbar.showwindow");
         layout.statusBarShown = setup.GetInt("m_wndStatusBar.showwindow");
         layout.toolBarShown = setup.GetInt("m_wndToolBar.showwindow");
+        layout.timestamps =
+            setup.IsNextKey("ViewTimestamps") && setup.GetInt("ViewTimestamps") != 0;
+        layout.localEcho = setup.IsNextKey("ViewLocalEcho") && setup.GetInt("ViewLocalEcho") != 0;
         if (setup.PastEnd()) {
             Reject("Setup file ends inside the main frame's layout: it is not applied");
             return;

@@ -60,6 +60,12 @@ std::string Write(const std::vector<PortEntry>& ports, int fontSize, int fontWei
     setup.PutInt("MainFrameToolbar.showwindow", layout.consoleBarShown);
     setup.PutInt("m_wndStatusBar.showwindow", layout.statusBarShown);
     setup.PutInt("m_wndToolBar.showwindow", layout.toolBarShown);
+    if (layout.timestamps) {
+        setup.PutInt("ViewTimestamps", 1);
+    }
+    if (layout.localEcho) {
+        setup.PutInt("ViewLocalEcho", 1);
+    }
     return out;
 }
 

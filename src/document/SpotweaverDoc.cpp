@@ -186,19 +186,15 @@ void CSpotweaverDoc::DestroyPort(PortEntry entry) {
 }
 
 void CSpotweaverDoc::OnTick() {
-    std::string status;
     for (std::size_t i = 0; i < m_ports.size(); ++i) {
         CPortHandler& port = *m_ports[i].port;
         port.OnTimer();
         if (port.PendingLines() != 0) {
             PostPortData(port);
         }
-        if (m_tickCounter == 5) {
-            status += port.GetStatusText();
-        }
     }
     if (m_tickCounter >= 5) {
-        m_ui.SetStatusBarText(status);
+        RefreshStatus();
         m_tickCounter = 0;
     }
     ++m_tickCounter;
@@ -207,6 +203,14 @@ void CSpotweaverDoc::OnTick() {
         ReportCounts();
     }
     ReapDetached();
+}
+
+void CSpotweaverDoc::RefreshStatus() {
+    std::string status;
+    for (const PortEntry& entry : m_ports) {
+        status += entry.port->GetStatusText();
+    }
+    m_ui.SetStatusBarText(status);
 }
 
 void CSpotweaverDoc::ReportCounts() {
@@ -336,7 +340,7 @@ bool CSpotweaverDoc::RemovePort(const std::string& portName) {
     if (name == "Main") {
         return m_ui.AskYesNo("This will close all windows, continue?");
     }
-    if (!m_ui.AskYesNo("This will remove this port from the setup, continue?")) {
+    if (!m_ui.AskYesNo("This will remove this port from the setup, continue?\nPort: " + name)) {
         return false;
     }
     const int index = IndexOf(FindPort(name));

@@ -67,6 +67,10 @@ class CSpotweaverDoc : public IPortHost {
     void StartPorts();
     void DeleteAllPorts();
     void OnTick();
+    // Every port's state into its window title and the status bar, as the
+    // tick does every five seconds; a window calls it when a port's state
+    // may have changed.
+    void RefreshStatus();
     // Once a minute, each port whose spot counts changed shows them in its
     // window (headless, followed: on standard error).
     void SetCountReports(bool on) { m_countReports = on; }

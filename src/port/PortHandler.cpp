@@ -356,7 +356,9 @@ std::string CPortHandler::GetStatusText() {
     if (m_script.ManualDisconnect()) {
         status += "/MD";
     }
-    if (m_script.IsRunning()) {
+    // A script step means something only while there is a link to answer
+    // it: a failed connect leaves none.
+    if (m_script.IsRunning() && (m_connected || IsConnecting())) {
         const int step = m_script.StatusStep();
         status += step < 0 ? std::string("/S*") : "/S" + std::to_string(step);
     }

@@ -2,13 +2,16 @@
 
 #include "ui/GuiDocument.h"
 #include "ui/HistoryEdit.h"
+#include "ui/MainFrame.h"
 #include "ui/PortInputBar.h"
 #include "ui/SpotweaverView.h"
 #include "ui/ToolIcons.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFont>
 #include <QFontDatabase>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -38,12 +41,25 @@ CChildFrame::CChildFrame(CGuiDocument& document, const std::string& name)
     // it: the input line comes before the traffic.
     setTabOrder(&m_inputBar->InputLine(), m_view);
     setWidget(content);
+    // The main window shows the setup's messages: there is no port to type
+    // to or to connect.
+    if (name == "Main") {
+        m_inputBar->hide();
+        content->setFocusProxy(m_view);
+    }
+    m_view->SetInputLine(&m_inputBar->InputLine());
+    connect(m_inputBar, &CPortInputBar::LineSent, this, [this](const std::string& line) {
+        if (m_document.Frame().LocalEcho()) {
+            m_view->PrintText(line + "\n", LineStamp());
+        }
+    });
     connect(m_inputBar, &CPortInputBar::CommandRequested, this,
             [this](int id) { m_document.OnPortWindowCommand(*this, id); });
 }
 
 void CChildFrame::AppendText(std::string_view text) {
-    m_view->PrintText(text);
+    m_view->PrintText(text, LineStamp());
+    m_document.NoteWindowOutput();
 }
 
 void CChildFrame::SetTitleParts(const std::string& name, const std::string& status) {
@@ -62,11 +78,28 @@ void CChildFrame::DetachInput() {
 
 void CChildFrame::RefreshTitle() {
     QString title = m_document.Title();
-    if (m_document.WindowCount() > 1) {
+    // A window made for a port being set up has no port name yet.
+    if (m_document.WindowCount() > 1 && m_name != "Temp") {
         title +=
             QString(":%1 %2").arg(QString::fromStdString(m_name), QString::fromStdString(m_status));
     }
     setWindowTitle(title);
+}
+
+// "14:05:09 " in UTC, the time radio amateurs log in, while View >
+// Timestamps is on.
+std::string CChildFrame::LineStamp() const {
+    if (!m_document.Frame().Timestamps()) {
+        return {};
+    }
+    return QDateTime::currentDateTimeUtc().toString(QStringLiteral("HH:mm:ss ")).toStdString();
+}
+
+int CChildFrame::HeightForLines(int lines) const {
+    const int viewFrame = m_view->height() - m_view->viewport()->height();
+    const int text = lines * m_view->fontMetrics().lineSpacing() +
+                     2 * static_cast<int>(m_view->document()->documentMargin());
+    return height() - m_view->height() + viewFrame + text;
 }
 
 void CChildFrame::ApplyFont(int size, int weight, const std::string& face) {
@@ -144,6 +177,13 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
+}
+
+void CChildFrame::changeEvent(QEvent* event) {
+    QMdiSubWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        emit Minimised();
+    }
 }
 
 void CChildFrame::moveEvent(QMoveEvent* event) {

@@ -38,18 +38,25 @@ class CChildFrame : public QMdiSubWindow, public IPortView {
     const WindowPlacement& SavedPlacement() const { return m_placement; }
 
     void RefreshTitle();
+    // The window's height when its traffic shows this many lines.
+    int HeightForLines(int lines) const;
     // FontSize is a logical height: its absolute value is the pixel height.
     void ApplyFont(int size, int weight, const std::string& face);
     // Closes the window without asking the document.
     void CloseQuietly();
 
+  signals:
+    void Minimised();
+
   protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
     void RememberNormalGeometry();
+    std::string LineStamp() const;
 
     CGuiDocument& m_document;
     CSpotweaverView* m_view = nullptr;

@@ -2,6 +2,9 @@
 
 #include "document/SpotweaverDoc.h"
 #include "port/PortHandler.h"
+#include "transport/ComHandler.h"
+#include "transport/NetConnectHandler.h"
+#include "transport/RxNetHandler.h"
 #include "ui/ChildFrame.h"
 #include "ui/ConnectScriptDialog.h"
 #include "ui/MainFrame.h"
@@ -26,12 +29,39 @@ namespace {
 
 constexpr int MaxFaceChars = 31;
 
+// A port whose connection has a peer at the other end: closing ends it.
+bool TalksToPeer(const CPortHandler& port) {
+    return dynamic_cast<const CNetConnectHandler*>(&port) != nullptr ||
+           dynamic_cast<const CComHandler*>(&port) != nullptr;
+}
+
+QString Counted(int n, const char* one) {
+    return QStringLiteral("%1 %2%3").arg(n).arg(QString::fromLatin1(one),
+                                                n == 1 ? QString() : QStringLiteral("s"));
+}
+
+// "3 callers and 1 link", "2 callers", "1 link".
+QString ConnectionCount(int callers, int links) {
+    if (callers > 0 && links > 0) {
+        return Counted(callers, "caller") + QStringLiteral(" and ") + Counted(links, "link");
+    }
+    return callers > 0 ? Counted(callers, "caller") : Counted(links, "link");
+}
+
 } // namespace
 
 CGuiDocument::CGuiDocument(CMainFrame& frame, IEventLoop& loop, const IClock& clock,
                            const QString& title)
     : QObject(&frame), m_frame(frame), m_title(title) {
     m_doc = std::make_unique<CSpotweaverDoc>(loop, clock, *this, m_factory);
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setSingleShot(true);
+    m_statusTimer->setInterval(StatusDelayMs);
+    connect(m_statusTimer, &QTimer::timeout, this, [this] {
+        if (!m_closing && m_doc->IsRunning()) {
+            m_doc->RefreshStatus();
+        }
+    });
     m_main = AddWindow("Main");
     ResetSelector();
 }
@@ -109,6 +139,49 @@ void CGuiDocument::RestorePlacement() {
     }
 }
 
+bool CGuiDocument::IsEmpty() const {
+    return !m_readFromFile && m_doc->PortCount() == 0;
+}
+
+bool CGuiDocument::IsUntouched() const {
+    return IsEmpty() && m_path.isEmpty() && !m_doc->IsModified();
+}
+
+void CGuiDocument::RefreshStatus() {
+    if (m_frame.ActiveDocument() == this) {
+        m_frame.ShowStatusText(QString::fromStdString(m_statusText));
+    }
+}
+
+void CGuiDocument::NoteWindowOutput() {
+    if (!m_statusTimer->isActive()) {
+        m_statusTimer->start();
+    }
+}
+
+bool CGuiDocument::MayCloseConnections() {
+    int callers = 0;
+    int links = 0;
+    for (int i = 0; i < m_doc->PortCount(); ++i) {
+        CPortHandler* port = m_doc->Port(i);
+        if (const auto* server = dynamic_cast<const CRxNetHandler*>(port)) {
+            callers += server->Callers();
+        } else if (port->IsConnected() && TalksToPeer(*port)) {
+            ++links;
+        }
+    }
+    if (callers == 0 && links == 0) {
+        return true;
+    }
+    const QString text =
+        QStringLiteral("%1 %2 connected. Close %3 and end them?")
+            .arg(ConnectionCount(callers, links),
+                 callers + links == 1 ? QStringLiteral("is") : QStringLiteral("are"), m_title);
+    return MessageBoxes::Show(&m_frame, QMessageBox::Question, text,
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes;
+}
+
 bool CGuiDocument::Owns(const QObject* window) const {
     return std::any_of(m_windows.begin(), m_windows.end(),
                        [window](const CChildFrame* w) { return w == window; });
@@ -126,7 +199,7 @@ bool CGuiDocument::MayCloseWindow(CChildFrame& window) {
     }
     if (&window == m_main) {
         const bool hadPorts = m_doc->PortCount() > 0;
-        if (!m_doc->RemovePort("Main")) {
+        if (!m_doc->RemovePort("Main") || !MayCloseConnections()) {
             return false;
         }
         // An empty setup closes without questions unless something in it
@@ -150,6 +223,7 @@ bool CGuiDocument::MayCloseWindow(CChildFrame& window) {
 void CGuiDocument::OnPortWindowCommand(CChildFrame& window, int commandId) {
     EnsureLoaded();
     m_doc->OnPortCommand(window.PortName(), commandId);
+    RefreshStatus();
 }
 
 void CGuiDocument::OnWindowDestroyed(CChildFrame* window) {
@@ -182,7 +256,12 @@ void CGuiDocument::Close() {
 CChildFrame* CGuiDocument::AddWindow(const std::string& name) {
     auto* window = new CChildFrame(*this, name);
     QMdiArea& mdi = m_frame.MdiArea();
-    const int others = static_cast<int>(mdi.subWindowList().size());
+    std::vector<QRect> taken;
+    for (const QMdiSubWindow* other : mdi.subWindowList()) {
+        if (other->isVisible() && !other->isMinimized() && !other->isMaximized()) {
+            taken.push_back(other->geometry());
+        }
+    }
     mdi.addSubWindow(window);
     const QRect area = mdi.viewport()->rect();
     const QSize size(std::max(area.width() * 3 / 5, 480), std::max(area.height() * 2 / 5, 200));
@@ -190,13 +269,15 @@ CChildFrame* CGuiDocument::AddWindow(const std::string& name) {
         // Until a stored placement says otherwise, windows cascade inside
         // the workspace.
         window->setGeometry(
-            WindowFit::CascadeSlot(others, size, WindowFit::CascadeStep(*window), area));
+            WindowFit::FreeCascadeSlot(taken, size, WindowFit::CascadeStep(*window), area));
     } else {
         window->resize(size);
     }
     window->ApplyFont(m_doc->FontSize, m_doc->FontWeight, m_doc->FontFace);
     m_windows.push_back(window);
     connect(window, &QObject::destroyed, this, [this, window] { OnWindowDestroyed(window); });
+    connect(window, &CChildFrame::Minimised, &m_frame, &CMainFrame::ArrangeIcons,
+            Qt::QueuedConnection);
     window->show();
     RefreshTitles();
     return window;
@@ -220,9 +301,12 @@ void CGuiDocument::MessageBox(const std::string& text) {
     MessageBoxes::Show(&m_frame, QMessageBox::Information, QString::fromStdString(text));
 }
 
+// Every question the setup asks confirms a step that removes or closes
+// something: Enter alone must not take it.
 bool CGuiDocument::AskYesNo(const std::string& text) {
     return MessageBoxes::Show(&m_frame, QMessageBox::Question, QString::fromStdString(text),
-                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes;
 }
 
 void CGuiDocument::ClearPortSelector() {

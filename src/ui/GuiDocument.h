@@ -15,6 +15,7 @@ class CMainFrame;
 class CSpotweaverDoc;
 class IClock;
 class IEventLoop;
+class QTimer;
 
 // One open setup in the main frame: the setup document with its windows, and
 // the user interface it talks to.
@@ -35,6 +36,7 @@ class CGuiDocument : public QObject, public IUiServices {
     ~CGuiDocument() override;
 
     CSpotweaverDoc& Doc() const { return *m_doc; }
+    CMainFrame& Frame() const { return m_frame; }
     QString Title() const { return m_title; }
     QString Path() const { return m_path; }
     void SetPath(const QString& path);
@@ -46,6 +48,19 @@ class CGuiDocument : public QObject, public IUiServices {
     bool Open(const QString& path, std::string& error);
     // Loads the ports now if the document was read and not loaded yet.
     void EnsureLoaded();
+    // No ports (nor ports still to load).
+    bool IsEmpty() const;
+    // An empty setup from File > New that nothing changed and no file holds.
+    bool IsUntouched() const;
+    // The status bar and titles again, after a command that may change them.
+    void RefreshStatus();
+    // A port printed into its window, as it does on every change of state:
+    // titles and status bar follow within StatusDelayMs.
+    void NoteWindowOutput();
+    static constexpr int StatusDelayMs = 50;
+    // Asks before a setup with connected callers or links closes; true when
+    // none are connected or the user agrees.
+    bool MayCloseConnections();
 
     CChildFrame& MainWindow() const { return *m_main; }
     int WindowCount() const { return static_cast<int>(m_windows.size()); }
@@ -106,6 +121,7 @@ class CGuiDocument : public QObject, public IUiServices {
     std::vector<std::string> m_selectorItems;
     std::string m_selectorText;
     std::string m_statusText;
+    QTimer* m_statusTimer = nullptr;
     bool m_readFromFile = false;
     bool m_closing = false;
 };

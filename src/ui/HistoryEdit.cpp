@@ -2,22 +2,41 @@
 
 #include "port/PortHandler.h"
 
+#include "ui/MessageBoxes.h"
+
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QRegularExpression>
 #include <QTextCursor>
 
 namespace {
 
 constexpr int Backspace = 8;
 constexpr int LastControl = 26;
+// Pasted lines shown in the question before they are sent.
+constexpr int MaxLinesShown = 5;
 
-// The control character a key produces, or -1: Ctrl with a letter, or a key
-// whose text is one control character (Tab, or Ctrl+C as the platform
-// reports it).
+// Select all, copy, paste, cut, redo and undo, as in every text field.
+bool IsEditingKey(int key) {
+    return key == Qt::Key_A || key == Qt::Key_C || key == Qt::Key_V || key == Qt::Key_X ||
+           key == Qt::Key_Y || key == Qt::Key_Z;
+}
+
+// The control character a key produces, or -1: Ctrl+Shift with a letter,
+// Ctrl with a letter that is no editing key, or a key whose text is one
+// control character (Tab).
 int ControlCode(const QKeyEvent& event) {
-    const bool ctrl = event.modifiers().testFlag(Qt::ControlModifier) &&
-                      !event.modifiers().testFlag(Qt::AltModifier);
-    if (ctrl && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z) {
+    const Qt::KeyboardModifiers mods = event.modifiers();
+    const bool ctrl = mods.testFlag(Qt::ControlModifier) && !mods.testFlag(Qt::AltModifier);
+    const bool letter = event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z;
+    if (ctrl && letter) {
+        if (!mods.testFlag(Qt::ShiftModifier) && IsEditingKey(event.key())) {
+            return -1;
+        }
         return event.key() - Qt::Key_A + 1;
+    }
+    if (ctrl) {
+        return -1;
     }
     const QString text = event.text();
     if (text.size() == 1 && text[0].unicode() <= LastControl) {
@@ -73,6 +92,31 @@ void CHistoryEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void CHistoryEdit::insertFromMimeData(const QMimeData* source) {
+    QStringList lines = source->text().split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    while (!lines.isEmpty() && lines.back().isEmpty()) {
+        lines.removeLast();
+    }
+    if (lines.size() <= 1 || m_port == nullptr) {
+        textCursor().insertText(lines.join(QLatin1Char(' ')));
+        return;
+    }
+    const QString question =
+        QStringLiteral("Send these %1 pasted lines to %2, one per line?\n\n%3")
+            .arg(lines.size())
+            .arg(QString::fromStdString(m_port->PortName),
+                 lines.mid(0, MaxLinesShown).join(QLatin1Char('\n')) +
+                     (lines.size() > MaxLinesShown ? QStringLiteral("\n...") : QString()));
+    if (MessageBoxes::Show(this, QMessageBox::Question, question,
+                           QMessageBox::Yes | QMessageBox::No,
+                           QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    for (const QString& line : lines) {
+        m_port->SendLine(line.toLatin1().toStdString());
+    }
 }
 
 void CHistoryEdit::Show(const std::string& text) {

@@ -9,8 +9,11 @@ class CPortHandler;
 // The input line of a port window: a multi-line edit in which Enter is text
 // (the input bar sends the line when a line break appears). While a port is
 // attached it keeps a history of 16 entries on the arrow keys and sends
-// control characters (Ctrl+C and the like, except backspace) to the port at
-// once as one byte each.
+// control characters to the port at once as one byte each: Ctrl+Shift with a
+// letter always, Ctrl with a letter other than the editing keys A, C, V, X,
+// Y and Z. Pasted text is never sent by the paste: one line lands in the
+// line for editing; several lines are sent one per line once the user
+// agrees.
 class CHistoryEdit : public QPlainTextEdit {
     Q_OBJECT
   public:
@@ -25,6 +28,7 @@ class CHistoryEdit : public QPlainTextEdit {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
 
   private:
     void Show(const std::string& text);

@@ -34,6 +34,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -155,7 +156,11 @@ void CMainFrame::BuildMenus() {
     m_editMenu->addAction(Action(Font));
 
     m_viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
-    for (int id : {ViewToolbar, ViewStatusBar, ViewConsole}) {
+    for (int id : {ViewToolbar, ViewStatusBar, ViewConsole, 0, ViewTimestamps, ViewLocalEcho}) {
+        if (id == 0) {
+            m_viewMenu->addSeparator();
+            continue;
+        }
         Action(id)->setCheckable(true);
         m_viewMenu->addAction(Action(id));
     }
@@ -228,22 +233,27 @@ void CMainFrame::BuildToolBars() {
 }
 
 void CMainFrame::BuildStatusBar() {
-    m_messagePane = new QLabel(QStringLiteral("Ready"), this);
+    m_messagePane = new QLabel(this);
     m_messagePane->setObjectName("MessagePane");
+    // A narrow frame cuts the port list at its end instead of widening the
+    // frame or hiding the whole text.
+    m_messagePane->setMinimumWidth(0);
+    m_messagePane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_messagePane, 1);
-    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
-        auto* pane = new QLabel(QString::fromLatin1(indicator), this);
-        pane->setObjectName(QString::fromLatin1(indicator));
-        pane->setAlignment(Qt::AlignCenter);
-        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(pane->text()) + 12);
-        pane->setEnabled(false);
-        statusBar()->addPermanentWidget(pane);
-    }
 }
 
 // ---------------------------------------------------------------- documents
 
 CGuiDocument& CMainFrame::NewDocument() {
+    // An empty setup nobody touched yet is what File > New would give: it is
+    // kept instead of stacking a second one beside it.
+    for (CGuiDocument* open : m_documents) {
+        if (open->IsUntouched()) {
+            m_mdi->setActiveSubWindow(&open->MainWindow());
+            OnSubWindowActivated(&open->MainWindow());
+            return *open;
+        }
+    }
     auto* document =
         new CGuiDocument(*this, m_loop, m_clock, QStringLiteral("Weaver%1").arg(++m_newCount));
     m_documents.push_back(document);
@@ -368,7 +378,7 @@ void CMainFrame::ForgetDocument(CGuiDocument& document) {
         OnSubWindowActivated(&m_active->MainWindow());
     } else {
         ShowPortSelector({"ALL"}, "ALL");
-        ShowStatusText(QStringLiteral("Ready"));
+        ShowStatusText(QString());
         UpdateMenus();
         RefreshTitle();
     }
@@ -384,6 +394,15 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* subWindow) {
         return;
     }
     m_active = &document;
+    // Icons stay in front of the window just activated, once the area has
+    // raised it.
+    QTimer::singleShot(0, this, [this] {
+        for (QMdiSubWindow* other : m_mdi->subWindowList()) {
+            if (other->isMinimized()) {
+                other->raise();
+            }
+        }
+    });
     UpdateMenus();
     RefreshTitle();
     document.OnWindowActivated(*window);
@@ -403,6 +422,7 @@ void CMainFrame::ExecuteCommand(int id) {
         if (m_active != nullptr) {
             m_active->EnsureLoaded();
             m_active->Doc().OnCommand(id);
+            m_active->RefreshStatus();
         }
         return;
     }
@@ -414,7 +434,7 @@ void CMainFrame::ExecuteCommand(int id) {
         Open();
         break;
     case FileClose:
-        if (m_active != nullptr && SaveModified(*m_active)) {
+        if (m_active != nullptr && m_active->MayCloseConnections() && SaveModified(*m_active)) {
             m_active->Close();
         }
         break;
@@ -446,11 +466,17 @@ void CMainFrame::ExecuteCommand(int id) {
     case ViewConsole:
         m_consoleBar->setVisible(!m_consoleBar->isVisibleTo(this));
         break;
+    case ViewTimestamps:
+        m_timestamps = !m_timestamps;
+        break;
+    case ViewLocalEcho:
+        m_localEcho = !m_localEcho;
+        break;
     case WindowCascade:
         Cascade();
         break;
     case WindowTile:
-        TileHorizontally();
+        Tile();
         break;
     case WindowArrange:
         ArrangeIcons();
@@ -471,6 +497,7 @@ void CMainFrame::ExecuteCommand(int id) {
         break;
     }
     SyncViewChecks();
+    RefreshTitle();
 }
 
 void CMainFrame::EditCommand(int id) {
@@ -512,52 +539,83 @@ void CMainFrame::EditCommand(int id) {
     }
 }
 
-// The windows one above the other, each the full width of the area.
-void CMainFrame::TileHorizontally() {
-    std::vector<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
-        if (window->isVisible() && !window->isMinimized()) {
-            windows.push_back(window);
+// The active setup's windows in a grid that keeps at least MinTiledLines
+// text lines in every window, each scrolled to its newest line.
+void CMainFrame::Tile() {
+    std::vector<CChildFrame*> windows;
+    for (QMdiSubWindow* window : ActiveSetupWindows()) {
+        if (!window->isMinimized()) {
+            windows.push_back(static_cast<CChildFrame*>(window));
         }
     }
     if (windows.empty()) {
         return;
     }
     const QSize area = m_mdi->viewport()->size();
-    const int height = area.height() / static_cast<int>(windows.size());
-    int top = 0;
-    for (QMdiSubWindow* window : windows) {
+    const QSize grid = WindowFit::TileGrid(static_cast<int>(windows.size()), area,
+                                           windows.front()->HeightForLines(MinTiledLines));
+    const int width = area.width() / grid.width();
+    const int height = area.height() / grid.height();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        CChildFrame* window = windows[i];
         if (window->isMaximized()) {
             window->showNormal();
         }
-        window->setGeometry(0, top, area.width(), height);
-        top += height;
+        const int column = static_cast<int>(i) / grid.height();
+        const int row = static_cast<int>(i) % grid.height();
+        window->setGeometry(column * width, row * height, width, height);
+        window->View().ScrollToNewest();
     }
+}
+
+std::vector<QMdiSubWindow*> CMainFrame::ActiveSetupWindows() const {
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (window->isVisible() && m_active != nullptr && m_active->Owns(window)) {
+            windows.push_back(window);
+        }
+    }
+    return windows;
 }
 
 // The active window last, in front; every title bar stays in view.
 void CMainFrame::Cascade() {
     std::vector<QMdiSubWindow*> windows;
     QMdiSubWindow* active = m_mdi->activeSubWindow();
-    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
-        if (window->isVisible() && !window->isMinimized() && window != active) {
+    bool activeIncluded = false;
+    for (QMdiSubWindow* window : ActiveSetupWindows()) {
+        if (window->isMinimized()) {
+            continue;
+        }
+        if (window == active) {
+            activeIncluded = true;
+        } else {
             windows.push_back(window);
         }
     }
-    if (active != nullptr && active->isVisible() && !active->isMinimized()) {
+    if (activeIncluded) {
         windows.push_back(active);
     }
     WindowFit::Cascade(*m_mdi, windows);
 }
 
-// Minimised windows in a row along the bottom of the area.
+// Minimised windows in rows along the bottom of the area, in front of the
+// others so that none hides behind a window.
 void CMainFrame::ArrangeIcons() {
+    const QSize area = m_mdi->viewport()->size();
     int left = 0;
+    int bottom = area.height();
     for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
-        if (window->isMinimized()) {
-            window->move(left, m_mdi->viewport()->height() - window->height());
-            left += window->width();
+        if (!window->isMinimized()) {
+            continue;
         }
+        if (left > 0 && left + window->width() > area.width()) {
+            left = 0;
+            bottom -= window->height();
+        }
+        window->move(left, bottom - window->height());
+        window->raise();
+        left += window->width();
     }
 }
 
@@ -574,9 +632,15 @@ void CMainFrame::SwitchPane() {
     }
 }
 
+// The guide stays open beside the work; a second request brings it forward.
 void CMainFrame::ShowHelp() {
-    CHelpDialog dialog(this);
-    dialog.exec();
+    if (m_help == nullptr) {
+        m_help = new CHelpDialog(this);
+        m_help->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 void CMainFrame::ShowAbout() {
@@ -607,6 +671,8 @@ void CMainFrame::SyncViewChecks() {
     Action(ViewToolbar)->setChecked(m_wndToolBar->isVisibleTo(this));
     Action(ViewStatusBar)->setChecked(statusBar()->isVisibleTo(this));
     Action(ViewConsole)->setChecked(m_consoleBar->isVisibleTo(this));
+    Action(ViewTimestamps)->setChecked(m_timestamps);
+    Action(ViewLocalEcho)->setChecked(m_localEcho);
 }
 
 void CMainFrame::RebuildRecentFiles() {
@@ -652,8 +718,12 @@ void CMainFrame::FillWindowMenu() {
             QStringLiteral("&%1 %2").arg(++number).arg(window->windowTitle()));
         action->setCheckable(true);
         action->setChecked(window == m_mdi->activeSubWindow());
-        connect(action, &QAction::triggered, this,
-                [this, window] { m_mdi->setActiveSubWindow(window); });
+        connect(action, &QAction::triggered, this, [this, window] {
+            if (window->isMinimized()) {
+                window->showNormal();
+            }
+            m_mdi->setActiveSubWindow(window);
+        });
     }
 }
 
@@ -663,7 +733,12 @@ void CMainFrame::ShowPortSelector(const std::vector<std::string>& items,
 }
 
 void CMainFrame::ShowStatusText(const QString& text) {
-    m_messagePane->setText(text);
+    m_messagePane->setText(text.isEmpty() && m_active != nullptr && m_active->IsEmpty()
+                               ? QString::fromUtf8(FirstStepHint)
+                               : text);
+    m_messagePane->setToolTip(m_messagePane->text());
+    // Most changes to a setup come with a new status; the title follows.
+    RefreshTitle();
 }
 
 QString CMainFrame::StatusText() const {
@@ -671,8 +746,13 @@ QString CMainFrame::StatusText() const {
 }
 
 void CMainFrame::RefreshTitle() {
-    setWindowTitle(m_active == nullptr ? QStringLiteral("Spotweaver")
-                                       : QStringLiteral("Spotweaver - %1").arg(m_active->Title()));
+    if (m_active == nullptr) {
+        setWindowTitle(QStringLiteral("Spotweaver"));
+        return;
+    }
+    setWindowTitle(QStringLiteral("Spotweaver - %1%2")
+                       .arg(m_active->Title(),
+                            m_active->Doc().IsModified() ? QStringLiteral("*") : QString()));
 }
 
 // ------------------------------------------------------------------- layout
@@ -691,6 +771,8 @@ MainFrameLayout CMainFrame::Layout() const {
     layout.consoleBarShown = shown(m_consoleBar);
     layout.statusBarShown = shown(statusBar());
     layout.toolBarShown = shown(m_wndToolBar);
+    layout.timestamps = m_timestamps;
+    layout.localEcho = m_localEcho;
     return layout;
 }
 
@@ -716,6 +798,8 @@ void CMainFrame::ApplyLayout(const MainFrameLayout& layout) {
     m_consoleBar->setVisible(layout.consoleBarShown != 0);
     statusBar()->setVisible(layout.statusBarShown != 0);
     m_wndToolBar->setVisible(layout.toolBarShown != 0);
+    m_timestamps = layout.timestamps;
+    m_localEcho = layout.localEcho;
     SyncViewChecks();
 }
 
@@ -724,7 +808,7 @@ void CMainFrame::ApplyLayout(const MainFrameLayout& layout) {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     const std::vector<CGuiDocument*> documents = m_documents;
     for (CGuiDocument* document : documents) {
-        if (!SaveModified(*document)) {
+        if (!document->MayCloseConnections() || !SaveModified(*document)) {
             event->ignore();
             return;
         }

@@ -4,6 +4,7 @@
 #include "ui/RecentFileList.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <map>
 #include <string>
@@ -36,6 +37,11 @@ class CMainFrame : public QMainWindow {
     Q_OBJECT
   public:
     static constexpr const char* FileFilter = "Weaver Files (*.ini)";
+    // The status bar of a setup without ports.
+    static constexpr const char* FirstStepHint =
+        "Setup \u2192 Add New \u2192 Console Window to begin";
+    // Window > Tile keeps this many text lines in every window.
+    static constexpr int MinTiledLines = 5;
 
     CMainFrame(IEventLoop& loop, const IClock& clock);
     ~CMainFrame() override;
@@ -72,6 +78,13 @@ class CMainFrame : public QMainWindow {
     void ForgetDocument(CGuiDocument& document);
     MainFrameLayout Layout() const;
     void ApplyLayout(const MainFrameLayout& layout);
+    // Minimised windows along the bottom of the workspace, in front.
+    void ArrangeIcons();
+    // View settings of every window.
+    bool Timestamps() const { return m_timestamps; }
+    bool LocalEcho() const { return m_localEcho; }
+    // The help window while it is open.
+    QWidget* HelpWindow() const { return m_help; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,8 +104,8 @@ class CMainFrame : public QMainWindow {
     void Open();
     void EditCommand(int id);
     void Cascade();
-    void TileHorizontally();
-    void ArrangeIcons();
+    void Tile();
+    std::vector<class QMdiSubWindow*> ActiveSetupWindows() const;
     void SwitchPane();
     void ShowHelp();
     void ShowAbout();
@@ -104,6 +117,7 @@ class CMainFrame : public QMainWindow {
     QAction* m_saveButton = nullptr;
     CPortSelectorBar* m_consoleBar = nullptr;
     QLabel* m_messagePane = nullptr;
+    QPointer<QWidget> m_help;
     std::map<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_editMenu = nullptr;
@@ -119,4 +133,6 @@ class CMainFrame : public QMainWindow {
     int m_newCount = 0;
     MainFrameLayout m_layout;
     bool m_layoutLoaded = false;
+    bool m_timestamps = false;
+    bool m_localEcho = false;
 };

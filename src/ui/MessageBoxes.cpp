@@ -24,8 +24,12 @@ int TitleRoom(const QDialog& dialog) {
 } // namespace
 
 QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                                 QMessageBox::StandardButtons buttons) {
+                                 QMessageBox::StandardButtons buttons,
+                                 QMessageBox::StandardButton defaultButton) {
     QMessageBox box(icon, QStringLiteral("Spotweaver"), text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton) {
+        box.setDefaultButton(defaultButton);
+    }
     // A message box sizes itself to its text and ignores a minimum width;
     // a spacer across its grid widens it.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {

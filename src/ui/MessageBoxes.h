@@ -11,7 +11,8 @@ class QWidget;
 namespace MessageBoxes {
 
 QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // Makes a dialog at least as wide as its title needs in a title bar.
 void LeaveRoomForTitle(QDialog& dialog);

@@ -121,4 +121,5 @@ void CPortInputBar::OnTextChanged() {
     // so that a second break cannot send it twice.
     m_input->clear();
     m_port->SendLine(line);
+    emit LineSent(line);
 }

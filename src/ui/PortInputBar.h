@@ -32,6 +32,8 @@ class CPortInputBar : public QWidget {
 
   signals:
     void CommandRequested(int commandId);
+    // A typed line went to the port.
+    void LineSent(const std::string& line);
 
   private:
     void OnTextChanged();

@@ -22,12 +22,15 @@ QAction* CommandAction(QToolBar& bar, int id, CToolIcons::Image image) {
 
 } // namespace
 
-CPortSelectorBar::CPortSelectorBar(QWidget* parent) : QToolBar(QStringLiteral("Console"), parent) {
+CPortSelectorBar::CPortSelectorBar(QWidget* parent)
+    : QToolBar(QStringLiteral("Port Toolbar"), parent) {
     setObjectName("ConsoleToolBar");
     setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
     setIconSize(QSize(16, 15));
     m_selector = new QComboBox(this);
     m_selector->setObjectName("PortSelector");
+    m_selector->setToolTip(
+        QStringLiteral("The port that Connect and Disconnect act on; ALL for every port"));
     m_selector->setMinimumWidth(SelectorWidth);
     m_selector->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_selector->addItem(QStringLiteral("ALL"));

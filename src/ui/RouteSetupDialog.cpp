@@ -7,11 +7,19 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include <functional>
+
+namespace {
+
+constexpr int FromRole = Qt::UserRole;
+constexpr int ToRole = Qt::UserRole + 1;
+constexpr int TraceRole = Qt::UserRole + 2;
+
+} // namespace
 
 CRouteSetupDialog::CRouteSetupDialog(CRouteSetupModel& model, QWidget* parent)
     : QDialog(parent), m_model(model) {
@@ -27,11 +35,13 @@ CRouteSetupDialog::CRouteSetupDialog(CRouteSetupModel& model, QWidget* parent)
     }
     m_twoWay = new QCheckBox(QStringLiteral("2 Way"), this);
     m_twoWay->setObjectName("TwoWay");
-    m_routes = new QPlainTextEdit(this);
+    m_routes = new QListWidget(this);
     m_routes->setObjectName("ExistingRoutes");
-    m_routes->setReadOnly(true);
-    m_routes->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_routes->setSelectionMode(QAbstractItemView::SingleSelection);
     m_routes->setMinimumSize(420, 180);
+    connect(m_routes, &QListWidget::itemSelectionChanged, this, &CRouteSetupDialog::OnRowSelected);
+    m_result = new QLabel(this);
+    m_result->setObjectName("RouteResult");
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Route From"), this), 0, 0);
@@ -50,24 +60,20 @@ CRouteSetupDialog::CRouteSetupDialog(CRouteSetupModel& model, QWidget* parent)
         buttons->addWidget(button, row, column);
         return button;
     };
-    addButton(QStringLiteral("Add Route"), "AddRoute", 0, 0, [this] {
-        if (m_model.AddRoute(From(), To(), m_twoWay->isChecked())) {
-            ShowRoutes();
-        }
-    });
-    addButton(QStringLiteral("Remove Route"), "RemoveRoute", 0, 1, [this] {
-        if (m_model.RemoveRoute(From(), To(), m_twoWay->isChecked())) {
-            ShowRoutes();
-        }
-    });
+    addButton(QStringLiteral("Add Route"), "AddRoute", 0, 0, [this] { AddRoute(); });
+    m_remove = addButton(QStringLiteral("Remove Route"), "RemoveRoute", 0, 1,
+                         [this] { RemoveSelectedRoute(); });
     addButton(QStringLiteral("Add Trace"), "AddTrace", 1, 0, [this] {
         if (m_model.AddTrace(From(), To())) {
             ShowRoutes();
+            Confirm(QStringLiteral("Trace added: %1 \u2192 %2")
+                        .arg(QString::fromStdString(From()), QString::fromStdString(To())));
         }
     });
     addButton(QStringLiteral("Remove Trace"), "RemoveTrace", 1, 1, [this] {
         if (m_model.RemoveTrace(From())) {
             ShowRoutes();
+            Confirm(QStringLiteral("Trace removed from %1").arg(QString::fromStdString(From())));
         }
     });
     addButton(QStringLiteral("Done"), "Done", 0, 2, [this] { accept(); })->setDefault(true);
@@ -76,14 +82,72 @@ CRouteSetupDialog::CRouteSetupDialog(CRouteSetupModel& model, QWidget* parent)
     layout->addLayout(grid);
     layout->addWidget(new QLabel(QStringLiteral("Existing Routes"), this));
     layout->addWidget(m_routes, 1);
+    layout->addWidget(m_result);
     layout->addLayout(buttons);
     ShowRoutes();
 }
 
 void CRouteSetupDialog::ShowRoutes() {
-    QString text = QString::fromStdString(m_model.DisplayText());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    m_routes->setPlainText(text);
+    m_routes->clear();
+    for (const CRouteSetupModel::Row& row : m_model.Rows()) {
+        auto* item = new QListWidgetItem(
+            QStringLiteral("%1 \u2192 %2%3")
+                .arg(QString::fromStdString(row.from), QString::fromStdString(row.to),
+                     row.trace ? QStringLiteral(" (trace)") : QString()),
+            m_routes);
+        item->setData(FromRole, QString::fromStdString(row.from));
+        item->setData(ToRole, QString::fromStdString(row.to));
+        item->setData(TraceRole, row.trace);
+    }
+    m_remove->setEnabled(false);
+}
+
+void CRouteSetupDialog::AddRoute() {
+    const QString from = QString::fromStdString(From());
+    const QString to = QString::fromStdString(To());
+    if (From() == To()) {
+        Confirm(QStringLiteral("Not added: %1 cannot route to itself").arg(from));
+        return;
+    }
+    if (m_model.AddRoute(From(), To(), m_twoWay->isChecked())) {
+        ShowRoutes();
+        Confirm(
+            QStringLiteral("Route added: %1 %2 %3")
+                .arg(from,
+                     m_twoWay->isChecked() ? QStringLiteral("\u2194") : QStringLiteral("\u2192"),
+                     to));
+    }
+}
+
+// The selected row alone goes, or with 2 Way the route back with it: never
+// a route the row does not show.
+void CRouteSetupDialog::RemoveSelectedRoute() {
+    const QList<QListWidgetItem*> selected = m_routes->selectedItems();
+    if (selected.isEmpty() || selected.front()->data(TraceRole).toBool()) {
+        return;
+    }
+    const QString from = selected.front()->data(FromRole).toString();
+    const QString to = selected.front()->data(ToRole).toString();
+    const bool twoWay = m_twoWay->isChecked();
+    if (m_model.RemoveRoute(from.toStdString(), to.toStdString(), twoWay)) {
+        ShowRoutes();
+        Confirm(QStringLiteral("Route removed: %1 %2 %3")
+                    .arg(from, twoWay ? QStringLiteral("\u2194") : QStringLiteral("\u2192"), to));
+    }
+}
+
+void CRouteSetupDialog::OnRowSelected() {
+    const QList<QListWidgetItem*> selected = m_routes->selectedItems();
+    const bool route = !selected.isEmpty() && !selected.front()->data(TraceRole).toBool();
+    m_remove->setEnabled(route);
+    if (!selected.isEmpty()) {
+        m_from->setCurrentText(selected.front()->data(FromRole).toString());
+        m_to->setCurrentText(selected.front()->data(ToRole).toString());
+    }
+}
+
+void CRouteSetupDialog::Confirm(const QString& text) {
+    m_result->setText(text);
 }
 
 std::string CRouteSetupDialog::From() const {

@@ -5,12 +5,18 @@
 class CRouteSetupModel;
 class QCheckBox;
 class QComboBox;
-class QPlainTextEdit;
+class QLabel;
+class QListWidget;
+class QPushButton;
 
-// "Route Setup": Route From / Route To, "2 Way", the existing routes as text,
-// and the buttons Add Route, Remove Route, Add Trace, Remove Trace and Done,
-// over CRouteSetupModel. Controls are named "RouteFrom", "RouteTo", "TwoWay",
-// "ExistingRoutes" and after their button texts.
+// "Route Setup": Route From / Route To, "2 Way", the existing routes one per
+// row ("CON → TEL", traces as "CON → LOG (trace)"), and the buttons Add
+// Route, Remove Route, Add Trace, Remove Trace and Done, over
+// CRouteSetupModel. Remove Route takes away the selected row (and its
+// reverse with 2 Way); selecting a row puts its ports into the two lists.
+// What each button did, or why it did nothing, shows under the list.
+// Controls are named "RouteFrom", "RouteTo", "TwoWay", "ExistingRoutes",
+// "RouteResult" and after their button texts.
 class CRouteSetupDialog : public QDialog {
     Q_OBJECT
   public:
@@ -18,6 +24,10 @@ class CRouteSetupDialog : public QDialog {
 
   private:
     void ShowRoutes();
+    void AddRoute();
+    void RemoveSelectedRoute();
+    void OnRowSelected();
+    void Confirm(const QString& text);
     std::string From() const;
     std::string To() const;
 
@@ -25,5 +35,7 @@ class CRouteSetupDialog : public QDialog {
     QComboBox* m_from = nullptr;
     QComboBox* m_to = nullptr;
     QCheckBox* m_twoWay = nullptr;
-    QPlainTextEdit* m_routes = nullptr;
+    QListWidget* m_routes = nullptr;
+    QLabel* m_result = nullptr;
+    QPushButton* m_remove = nullptr;
 };

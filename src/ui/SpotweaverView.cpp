@@ -1,5 +1,7 @@
 #include "ui/SpotweaverView.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextCursor>
 
@@ -18,7 +20,7 @@ CSpotweaverView::CSpotweaverView(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setUndoRedoEnabled(false);
     setLineWrapMode(QPlainTextEdit::NoWrap);
-    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_repaint.setSingleShot(true);
     m_repaint.setInterval(RepaintMs);
     connect(&m_repaint, &QTimer::timeout, this, &CSpotweaverView::Flush);
@@ -34,8 +36,31 @@ CSpotweaverView::CSpotweaverView(QWidget* parent) : QPlainTextEdit(parent) {
     });
 }
 
-void CSpotweaverView::PrintText(std::string_view text) {
-    m_text.Print(text);
+void CSpotweaverView::ScrollToNewest() {
+    Flush();
+    m_followsEnd = true;
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+// Text, Enter and Backspace typed here are meant for the port: the input
+// line takes them and the focus. Keys with Ctrl (copy, select all) and the
+// paging keys stay with the view.
+void CSpotweaverView::keyPressEvent(QKeyEvent* event) {
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier) ||
+                      event->modifiers().testFlag(Qt::AltModifier);
+    const bool typing = !event->text().isEmpty() &&
+                        (event->text()[0].isPrint() || event->key() == Qt::Key_Return ||
+                         event->key() == Qt::Key_Enter || event->key() == Qt::Key_Backspace);
+    if (m_input != nullptr && m_input->isVisible() && !ctrl && typing) {
+        m_input->setFocus();
+        QApplication::sendEvent(m_input, event);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void CSpotweaverView::PrintText(std::string_view text, std::string_view lineStamp) {
+    m_text.Print(text, lineStamp);
     if (!m_repaint.isActive()) {
         m_repaint.start();
     }

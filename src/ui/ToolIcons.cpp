@@ -10,9 +10,9 @@ namespace {
 
 using I = CToolIcons::Image;
 
-// Icon theme names, the first one found wins. Connect and disconnect take
-// the play and stop pictures first: some themes draw their network pictures
-// alike for both.
+// Icon theme names, the first one found wins. Connect, Disconnect and Stop
+// Script are always drawn here: many themes give them one grey colour that
+// reads as greyed out, or a red cross that reads as "close".
 struct Names {
     const char* first;
     const char* second;
@@ -35,15 +35,14 @@ Names NamesOf(I image) {
     case I::About:
         return {"help-about", nullptr};
     case I::Connect:
-        return {"media-playback-start", "network-connect"};
     case I::Disconnect:
-        return {"media-playback-stop", "network-disconnect"};
+        return {nullptr, nullptr};
     case I::EditPort:
         return {"document-properties", nullptr};
     case I::EditScript:
         return {"accessories-text-editor", "document-edit"};
     case I::StopScript:
-        return {"process-stop", nullptr};
+        return {nullptr, nullptr};
     case I::Program:
         return {nullptr, nullptr};
     }
@@ -158,23 +157,15 @@ void Picture(QPainter& p, I image) {
         p.drawPolygon(QPolygonF() << QPointF(14.5, 5) << QPointF(15.8, 6.3) << QPointF(9, 13.2)
                                   << QPointF(7.3, 13.8) << QPointF(7.8, 12));
         break;
-    case I::StopScript: {
-        const QPolygonF octagon({{5.3, 1.5},
-                                 {10.7, 1.5},
-                                 {14.5, 5.3},
-                                 {14.5, 10.7},
-                                 {10.7, 14.5},
-                                 {5.3, 14.5},
-                                 {1.5, 10.7},
-                                 {1.5, 5.3}});
-        p.setPen(QPen(QColor(0x80, 0x20, 0x1a), 0.9));
-        p.setBrush(QColor(0xc8, 0x3a, 0x30));
-        p.drawPolygon(octagon);
-        p.setPen(QPen(Qt::white, 1.8));
-        p.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 10.5));
-        p.drawLine(QPointF(10.5, 5.5), QPointF(5.5, 10.5));
+    case I::StopScript:
+        // The script's sheet with a stop square: it halts the script, it
+        // closes nothing.
+        Sheet(p, 1.5, 1.5, 10, 13);
+        TextLines(p, 3.5, 5.5, 5, 4);
+        p.setPen(QPen(QColor(0x30, 0x30, 0x38), 0.9));
+        p.setBrush(QColor(0x5a, 0x5a, 0x66));
+        p.drawRoundedRect(QRectF(8.5, 8.5, 6.5, 6.5), 1, 1);
         break;
-    }
     case I::Program: {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0x1c, 0x4e, 0x8a));

@@ -6,9 +6,21 @@ bool IsBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
+// "\n", "\r", "\r\n" or "\n\r": one line end, as one print.
+bool IsLineEndAlone(std::string_view text) {
+    return (text.size() == 1 && IsBreak(text[0])) ||
+           (text.size() == 2 && IsBreak(text[0]) && IsBreak(text[1]) && text[0] != text[1]);
+}
+
 } // namespace
 
-void CViewText::Print(std::string_view text) {
+void CViewText::Print(std::string_view text, std::string_view lineStamp) {
+    // A line received with CR LF reaches a port as the line and an empty
+    // one; the empty line arrives as a print of a line end alone. The view
+    // shows lines, so it ends no second line after one already ended.
+    if (IsLineEndAlone(text) && !m_text.empty() && m_text.back() == '\n') {
+        return;
+    }
     std::string piece;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
@@ -17,7 +29,12 @@ void CViewText::Print(std::string_view text) {
                 ++i;
             }
             piece += '\n';
+            m_atLineStart = true;
         } else if (c != '\0') {
+            if (m_atLineStart) {
+                piece += lineStamp;
+                m_atLineStart = false;
+            }
             piece += c;
         }
         if (piece.size() >= PieceEnd) {
@@ -40,6 +57,7 @@ void CViewText::AppendPiece(const std::string& piece) {
 
 void CViewText::Clear() {
     m_text.clear();
+    m_atLineStart = true;
     m_cleared = true;
 }
 

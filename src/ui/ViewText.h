@@ -7,7 +7,8 @@
 // What a port window's traffic view holds, without the widget.
 //
 // Printed text is folded (every CR or LF is one line break, and a CR or LF
-// directly followed by another CR or LF makes one line break with it), cut
+// directly followed by another CR or LF makes one line break with it; a
+// print that is one line end alone adds nothing after a line end), cut
 // into pieces of at most 255 characters, and each piece is appended after
 // trimming: while the view holds more than 8000 characters, its first 2000
 // go before the next piece is added. A line break counts as one character.
@@ -21,7 +22,8 @@ class CViewText {
     // A piece ends once it holds this many characters or more.
     static constexpr std::size_t PieceEnd = 254;
 
-    void Print(std::string_view text);
+    // lineStamp goes before each line that begins in text.
+    void Print(std::string_view text, std::string_view lineStamp = {});
     void Clear();
     const std::string& Text() const { return m_text; }
 
@@ -43,4 +45,5 @@ class CViewText {
     std::size_t m_takenLength = 0;
     std::size_t m_removedSinceTake = 0;
     bool m_cleared = false;
+    bool m_atLineStart = true;
 };

@@ -29,6 +29,30 @@ QRect CascadeSlot(int index, QSize size, int step, const QRect& area) {
     return {area.topLeft() + QPoint(offset, offset), size};
 }
 
+QRect FreeCascadeSlot(const std::vector<QRect>& taken, QSize size, int step, const QRect& area) {
+    QRect first = CascadeSlot(0, size, step, area);
+    for (int index = 0;; ++index) {
+        const QRect slot = CascadeSlot(index, size, step, area);
+        if (index > 0 && slot.topLeft() == first.topLeft()) {
+            return first; // every place of the cascade is taken
+        }
+        if (std::none_of(taken.begin(), taken.end(),
+                         [&slot](const QRect& r) { return r.topLeft() == slot.topLeft(); })) {
+            return slot;
+        }
+    }
+}
+
+QSize TileGrid(int count, const QSize& area, int minHeight) {
+    if (count <= 0) {
+        return {0, 0};
+    }
+    const int fitting = std::max(1, area.height() / std::max(minHeight, 1));
+    const int columns = (count + fitting - 1) / fitting;
+    const int rows = (count + columns - 1) / columns;
+    return {columns, rows};
+}
+
 void Cascade(QMdiArea& area, const std::vector<QMdiSubWindow*>& windows) {
     if (windows.empty()) {
         return;

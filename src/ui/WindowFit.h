@@ -24,6 +24,14 @@ int CascadeStep(const QMdiSubWindow& window);
 // corner where a window would reach past the area.
 QRect CascadeSlot(int index, QSize size, int step, const QRect& area);
 
+// The first cascade slot whose corner no window in taken holds: a new
+// window steps down the cascade instead of covering one already there.
+QRect FreeCascadeSlot(const std::vector<QRect>& taken, QSize size, int step, const QRect& area);
+
+// Rows and columns for count tiles in area, each at least minHeight pixels
+// high while the area allows: as few columns as that needs.
+QSize TileGrid(int count, const QSize& area, int minHeight);
+
 // Cascades the windows in the given order, the last one in front.
 void Cascade(QMdiArea& area, const std::vector<QMdiSubWindow*>& windows);
 

@@ -46,23 +46,23 @@ TEST_F(RouteSetupModelTest, AddRoute_TwoWayAndTrace_ShownPerPort) {
     EXPECT_TRUE(host.ui.messages.empty());
 }
 
-TEST_F(RouteSetupModelTest, AddRoute_TwiceAndTwoWayToItself_OneEntry) {
+TEST_F(RouteSetupModelTest, AddRoute_TwiceOneEntryToItselfRefused) {
     model.AddRoute("TEL", "NODE", false);
     model.AddRoute("TEL", "NODE", false);
-    model.AddRoute("CON", "CON", true);
+    marked = 0;
+    EXPECT_FALSE(model.AddRoute("CON", "CON", true));
     EXPECT_EQ(RouterOf(1).RouteCount(), 1);
-    EXPECT_EQ(RouterOf(0).RouteCount(), 1);
-    EXPECT_EQ(RouterOf(0).GetRoute(0), &RouterOf(0));
-    EXPECT_EQ(model.DisplayText(), "CON=>CON   \r\nTEL=>NODE   \r\nNODE=>   \r\n");
+    EXPECT_EQ(RouterOf(0).RouteCount(), 0);
+    EXPECT_EQ(marked, 0);
+    EXPECT_EQ(model.DisplayText(), "CON=>   \r\nTEL=>NODE   \r\nNODE=>   \r\n");
 }
 
 TEST_F(RouteSetupModelTest, RemoveRoute_TwoWayFromMiddle_KeepsOthersInOrder) {
-    model.AddRoute("CON", "CON", false);
     model.AddRoute("CON", "TEL", true);
     model.AddRoute("CON", "NODE", false);
     marked = 0;
     EXPECT_TRUE(model.RemoveRoute("CON", "TEL", true));
-    EXPECT_EQ(model.DisplayText(), "CON=>CON NODE  \r\nTEL=>   \r\nNODE=>   \r\n");
+    EXPECT_EQ(model.DisplayText(), "CON=>NODE   \r\nTEL=>   \r\nNODE=>   \r\n");
     EXPECT_EQ(marked, 1);
 }
 
@@ -105,7 +105,7 @@ TEST_F(RouteSetupModelTest, DuplicateNames_LastPortWins) {
 TEST(RouteSetupModelEmptyTest, EmptyPortList_MessagesAndEmptyDisplay) {
     FakePortHost host;
     CRouteSetupModel model(host);
-    model.AddRoute("CON", "CON", false);
+    model.AddRoute("CON", "TEL", false);
     model.AddTrace("CON", "CON");
     model.RemoveTrace("CON");
     EXPECT_EQ(host.ui.messages,

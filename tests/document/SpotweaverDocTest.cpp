@@ -664,8 +664,8 @@ TEST_F(SpotweaverDocTest, Remove_MiddleOfThreeRenumbersTheRouteSections) {
 
     EXPECT_TRUE(doc.RemovePort("P2"));
 
-    EXPECT_EQ(ui.questions,
-              std::vector<std::string>{"This will remove this port from the setup, continue?"});
+    EXPECT_EQ(ui.questions, std::vector<std::string>{
+                                "This will remove this port from the setup, continue?\nPort: P2"});
     EXPECT_EQ(ui.mainView.Text(), "P2 port removed\n");
     EXPECT_EQ(ui.selectorItems, (std::vector<std::string>{"ALL", "P1", "P3"}));
     EXPECT_EQ(ui.closedWindows, 1);
@@ -691,10 +691,10 @@ TEST_F(SpotweaverDocTest, Remove_AllAnsweredNoRemovesNothingAndYesAsksForEachPor
     ui.answers = {true, false, true};
     doc.OnCommand(CommandId::Remove);
 
-    EXPECT_EQ(ui.questions,
-              (std::vector<std::string>{"Do you really want to remove ALL ports?",
-                                        "This will remove this port from the setup, continue?",
-                                        "This will remove this port from the setup, continue?"}));
+    EXPECT_EQ(ui.questions, (std::vector<std::string>{
+                                "Do you really want to remove ALL ports?",
+                                "This will remove this port from the setup, continue?\nPort: A",
+                                "This will remove this port from the setup, continue?\nPort: B"}));
     EXPECT_EQ(Names(), std::vector<std::string>{"A"});
     EXPECT_TRUE(doc.IsModified());
 }

@@ -354,8 +354,8 @@ TEST(PortHandler, ManualDisconnect_NoReconnectAndStatusShowsMd) {
     host.loop.Advance(10000);
 
     EXPECT_TRUE(host.commands.empty());
-    EXPECT_EQ(port.GetStatusText(), " TEL=D/MD/S* ");
-    EXPECT_EQ(host.ViewOf(0).Status(), "D/MD/S*");
+    EXPECT_EQ(port.GetStatusText(), " TEL=D/MD ");
+    EXPECT_EQ(host.ViewOf(0).Status(), "D/MD");
 }
 
 TEST(PortHandler, GetStatusText_ShowsStepEmptyResponseArmedAndWaiting) {

@@ -13,6 +13,7 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLineEdit>
+#include <QTest>
 #include <QToolButton>
 
 #include <QMdiArea>
@@ -49,6 +50,10 @@ TEST(GuiDocumentTest, Open_LoadsPortsWithTheirWindowsAndDoesNotConnect) {
 TEST(GuiDocumentTest, NewDocument_HasOneWindowTitledAfterTheDocument) {
     GuiRig rig;
     CGuiDocument& first = rig.frame->NewDocument();
+    // An untouched empty setup is what New gives: it is not stacked twice.
+    EXPECT_EQ(&rig.frame->NewDocument(), &first);
+    EXPECT_EQ(rig.frame->Documents().size(), 1u);
+    first.Doc().SetModified(true);
     CGuiDocument& second = rig.frame->NewDocument();
     EXPECT_EQ(first.MainWindow().windowTitle().toStdString(), "Weaver1");
     EXPECT_EQ(second.MainWindow().windowTitle().toStdString(), "Weaver2");
@@ -64,8 +69,10 @@ TEST(GuiDocumentTest, ClosePortWindow_NoKeepsPortAndWindowYesRemovesBoth) {
         ModalAnswers answers({Box::No});
         GuiRig::WindowOf(document, "LOG")->close();
         GuiRig::Settle();
-        EXPECT_EQ(answers.texts, (std::vector<std::string>{
-                                     "This will remove this port from the setup, continue?"}));
+        EXPECT_EQ(answers.texts,
+                  (std::vector<std::string>{
+                      "This will remove this port from the setup, continue?\nPort: LOG"}));
+        EXPECT_EQ(answers.defaults, std::vector<QMessageBox::StandardButton>{Box::No});
     }
     EXPECT_EQ(document.Doc().PortCount(), 2);
     ASSERT_NE(GuiRig::WindowOf(document, "LOG"), nullptr);
@@ -161,7 +168,9 @@ TEST(GuiDocumentTest, StatusBarText_ShownWhileTheDocumentIsActive) {
     CGuiDocument& second = rig.frame->NewDocument();
     EXPECT_EQ(rig.frame->ActiveDocument(), &second);
     first.SetStatusBarText(" CON=C  LOG=D ");
-    EXPECT_EQ(rig.frame->StatusText().toStdString(), "");
+    // The new setup has no ports: the status bar says how to begin.
+    EXPECT_EQ(rig.frame->StatusText().toStdString(),
+              "Setup \u2192 Add New \u2192 Console Window to begin");
     rig.frame->MdiArea().setActiveSubWindow(&first.MainWindow());
     EXPECT_EQ(rig.frame->StatusText().toStdString(), " CON=C  LOG=D ");
 }
@@ -298,14 +307,24 @@ TEST_P(FontDialogTest, OkUnchanged_KeepsTheStoredFont) {
     GuiRig::Settle();
     ModalAnswers answers;
     QFont shown;
+    std::vector<std::string> styles;
     answers.onDialog = [&](QDialog& dialog) {
         shown = qobject_cast<QFontDialog*>(&dialog)->currentFont();
+        // The style list as the user sees it.
+        for (const QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+            styles.push_back(edit->text().toStdString());
+        }
         dialog.accept();
     };
     rig.frame->Action(CommandId::Font)->trigger();
     EXPECT_TRUE(QFontInfo(shown).fixedPitch()) << shown.family().toStdString();
     EXPECT_EQ(shown.italic(), false);
     EXPECT_EQ(shown.styleName().contains("Oblique"), false);
+    for (const std::string& style : styles) {
+        EXPECT_EQ(style.find("Oblique"), std::string::npos) << style;
+        EXPECT_EQ(style.find("Italic"), std::string::npos) << style;
+    }
+    EXPECT_GE(styles.size(), 3u);
     EXPECT_EQ(document->Doc().FontSize, row.size);
     EXPECT_EQ(document->Doc().FontWeight, 400);
     EXPECT_EQ(document->Doc().FontFace, shown.family().toStdString());
@@ -343,4 +362,64 @@ TEST(GuiDocumentTest, NewPortWindow_DefaultFontShowsAWhole80ColumnLine) {
     const int room =
         view.viewport()->width() - 2 * static_cast<int>(view.document()->documentMargin());
     EXPECT_LE(line, room) << "font " << view.font().pixelSize() << " px";
+}
+
+// The window made while a port is set up shows no internal name.
+TEST(GuiDocumentTest, TempWindow_TitleShowsNoInternalName) {
+    GuiRig rig;
+    CGuiDocument& document = rig.frame->NewDocument();
+    IPortView* window = document.NewPortWindow();
+    EXPECT_EQ(static_cast<CChildFrame*>(window)->windowTitle().toStdString(), "Weaver1");
+    window->SetTitleParts("LOG", "D");
+    EXPECT_EQ(static_cast<CChildFrame*>(window)->windowTitle().toStdString(), "Weaver1:LOG D");
+}
+
+// Main shows messages only: no input line, no port buttons that do nothing.
+TEST(GuiDocumentTest, MainWindow_HasNoInputBar) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.OpenTwoPorts();
+    EXPECT_FALSE(document.MainWindow().InputBar().isVisible());
+    EXPECT_TRUE(GuiRig::WindowOf(document, "CON")->InputBar().isVisible());
+}
+
+// A port's state shows in its title and the status bar as soon as the port
+// reports it, not at the next five-second refresh.
+TEST(GuiDocumentTest, PortState_TitleAndStatusFollowAtOnce) {
+    GuiRig rig;
+    CGuiDocument& document = rig.OpenTwoPorts();
+    CChildFrame* log = GuiRig::WindowOf(document, "LOG");
+    log->InputBar().Button(PortCommand::Connect)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(log->windowTitle().toStdString(), std::string("demo.ini:LOG C"),
+                              1000);
+    EXPECT_EQ(rig.frame->StatusText().toStdString(), " CON=D  LOG=C ");
+    log->InputBar().Button(PortCommand::Disconnect)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(log->windowTitle().toStdString(), std::string("demo.ini:LOG D/MD"),
+                              1000);
+}
+
+// A new port window steps down the cascade instead of covering Main.
+TEST(GuiDocumentTest, NewPortWindow_OpensInTheCascadeNotOverMain) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.frame->NewDocument();
+    auto* first = static_cast<CChildFrame*>(document.NewPortWindow());
+    auto* second = static_cast<CChildFrame*>(document.NewPortWindow());
+    const QPoint main = document.MainWindow().geometry().topLeft();
+    EXPECT_NE(first->geometry().topLeft(), main);
+    EXPECT_NE(second->geometry().topLeft(), first->geometry().topLeft());
+    EXPECT_GT(second->geometry().top(), first->geometry().top());
+}
+
+// Typing into the traffic goes to the input line; the view has no cursor.
+TEST(GuiDocumentTest, PortView_PassesTypedKeysToTheInputLine) {
+    GuiRig rig;
+    rig.frame->show();
+    CGuiDocument& document = rig.OpenTwoPorts();
+    CChildFrame* con = GuiRig::WindowOf(document, "CON");
+    CSpotweaverView& view = con->View();
+    EXPECT_FALSE(view.textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
+    view.setFocus();
+    QTest::keyClicks(&view, "sh/dx");
+    EXPECT_EQ(con->InputBar().InputLine().toPlainText().toStdString(), "sh/dx");
 }

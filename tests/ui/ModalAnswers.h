@@ -26,6 +26,8 @@ class ModalAnswers {
     }
 
     std::vector<std::string> texts;
+    // The button Enter would press in each message box.
+    std::vector<QMessageBox::StandardButton> defaults;
     // The width of each message box, as shown.
     std::vector<int> boxWidths;
     std::vector<std::string> dialogTitles;
@@ -41,6 +43,9 @@ class ModalAnswers {
         m_busy.push_back(dialog);
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
             texts.push_back(box->text().toStdString());
+            defaults.push_back(box->defaultButton() != nullptr
+                                   ? box->standardButton(box->defaultButton())
+                                   : QMessageBox::NoButton);
             boxWidths.push_back(box->width());
             QAbstractButton* button = nullptr;
             if (!m_answers.empty()) {

@@ -111,3 +111,15 @@ TEST(ViewTextTest, TakeChange_WholeTextWhenMoreWentThanWasShown) {
     EXPECT_TRUE(cleared.replaceAll);
     EXPECT_EQ(cleared.appended, "");
 }
+
+// A cluster's "line\r\n" reaches the console as the line and an empty line,
+// each sent with the port's CR LF: one line shows, not a line and a blank one.
+TEST(ViewTextTest, Print_LineEndAloneAfterALineEndShowsNoBlankLine) {
+    CViewText view;
+    view.Print("DX de G4ABC:     14025.0  K1XYZ        cw          1200Z\r\n");
+    view.Print("\r\n");
+    view.Print("DX de G4ABC:     14026.0  K1XYZ        cw          1201Z\r\n");
+    view.Print("\r\n");
+    EXPECT_EQ(view.Text(), "DX de G4ABC:     14025.0  K1XYZ        cw          1200Z\n"
+                           "DX de G4ABC:     14026.0  K1XYZ        cw          1201Z\n");
+}
