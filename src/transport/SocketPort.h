@@ -88,6 +88,9 @@ class CSocketPort : public CNetPort {
     void Discard(QTcpSocket*& socket);
     // Reads whatever is waiting on the stream and fits.
     void ReadStream() { m_pump.Run(); }
+    // A received chunk has been taken in (and the connect script has seen
+    // it).
+    virtual void Received() {}
 
   private:
     void ReadStep();
