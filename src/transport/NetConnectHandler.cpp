@@ -89,7 +89,8 @@ void CNetConnectHandler::OnInputTaken() {
 bool CNetConnectHandler::AwaitsLink() const {
     // A Connect marks the script as disconnected by hand until the link
     // starts, so an attempt under way counts on its own.
-    return IsConnecting() || Script().AutoReconnectArmed() || IsReconnectWaiting();
+    return m_linkWanted &&
+           (IsConnecting() || Script().AutoReconnectArmed() || IsReconnectWaiting());
 }
 
 bool CNetConnectHandler::TrafficReady() const {
@@ -148,6 +149,11 @@ std::optional<std::size_t> CNetConnectHandler::UnacknowledgedBytes() const {
     return static_cast<std::size_t>(m_socket->bytesToWrite()) + static_cast<std::size_t>(queued);
 }
 
+void CNetConnectHandler::DoConnect() {
+    m_linkWanted = true;
+    CSocketPort::DoConnect();
+}
+
 CPortHandler::LinkEnd CNetConnectHandler::DoDisconnect() {
     // Asked before the socket goes: once it is closed nobody can tell what
     // the partner has. Without the answer (the partner closed, and Qt with
@@ -158,6 +164,7 @@ CPortHandler::LinkEnd CNetConnectHandler::DoDisconnect() {
     }
     const LinkEnd end = CSocketPort::DoDisconnect();
     if (!Script().AutoReconnectArmed()) {
+        m_linkWanted = false;
         m_hold.Clear();
         return end;
     }

@@ -43,6 +43,7 @@ class CNetConnectHandler : public CSocketPort {
     void OpenTransport(const std::vector<QHostAddress>& addresses) override;
     void CloseTransport() override;
     QTcpSocket* Stream() const override { return m_socket; }
+    void DoConnect() override;
     LinkEnd DoDisconnect() override;
     // The login may have ended with this chunk or second.
     void Received() override { SendHeld(); }
@@ -52,7 +53,8 @@ class CNetConnectHandler : public CSocketPort {
     // Tries the next address; after the last, the connect error.
     void TryNext();
     void Connected();
-    // True while a link is up, coming up or due to come back.
+    // True while a link is up, coming up or due to come back, since a
+    // Connect: a port never connected, or closed by hand, holds nothing.
     bool AwaitsLink() const;
     // Connected, logged in, and the link's protocol lets traffic through.
     bool TrafficReady() const;
@@ -72,4 +74,5 @@ class CNetConnectHandler : public CSocketPort {
     CLinkHold m_hold;
     std::int64_t m_nextAckCheck = 0;
     bool m_resending = false;
+    bool m_linkWanted = false;
 };
