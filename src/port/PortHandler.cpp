@@ -138,7 +138,7 @@ void CPortHandler::SendText(std::string_view text) {
 }
 
 void CPortHandler::SendLine(std::string_view text) {
-    SendText(FrameLine(text));
+    AsOwnTalk([&] { SendText(FrameLine(text)); });
 }
 
 const std::string& CPortHandler::FrameLine(std::string_view text) {
@@ -174,11 +174,14 @@ void CPortHandler::OnTimer() {
             // go out on it any more.
             return;
         }
-        SendText(FrameLine(""));
+        AsOwnTalk([&] { SendText(FrameLine("")); });
     }
     // Every step with an empty prompt is answered now, one after the other;
     // the script has ten steps, so this ends.
     for (int i = 0; i <= CConnectScript::Steps && RunScript(""); ++i) {
+    }
+    if (m_connected) {
+        OnSecond();
     }
 }
 
@@ -192,7 +195,9 @@ bool CPortHandler::ProcessInput() {
         return false;
     }
     m_keepAlive.NoteInput();
-    m_router->OnLine(bytes ? m_ringBuffer.GetAll() : m_ringBuffer.GetLine());
+    // What the router sends back on this link answers this input; what it
+    // routes on is traffic of the other ports.
+    AsOwnTalk([&] { m_router->OnLine(bytes ? m_ringBuffer.GetAll() : m_ringBuffer.GetLine()); });
     OnInputTaken();
     return bytes ? m_ringBuffer.HasData() : PendingLines() != 0;
 }
@@ -245,7 +250,8 @@ void CPortHandler::TakeInput(const char* data, int len) {
 }
 
 bool CPortHandler::RunScript(std::string_view text) {
-    return RunScript(m_script, text, [this](std::string_view framed) { SendText(framed); });
+    return RunScript(m_script, text,
+                     [this](std::string_view framed) { AsOwnTalk([&] { SendText(framed); }); });
 }
 
 bool CPortHandler::RunScript(CConnectScript& script, std::string_view text,

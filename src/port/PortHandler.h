@@ -89,6 +89,11 @@ class CPortHandler : public CRouterPort {
     int PendingLines() const;
     bool IsStopped() const { return !m_linkRunning; }
     bool IsReconnectWaiting() const { return m_reconnectWaiting; }
+    // True while the port sends its own talk on its link: a connect-script
+    // response, a keep-alive, a line typed in its window, or its router's
+    // answer to its own input. Anything else it is sent is traffic routed
+    // from other ports.
+    bool SendsOwnTalk() const { return m_ownTalk > 0; }
 
     // The road of received bytes: ring buffer, connect script, one
     // processing request.
@@ -177,8 +182,16 @@ class CPortHandler : public CRouterPort {
     // Shown in the status after "C" or "D" (a server's callers, "/3").
     virtual std::string StatusDetail() const { return {}; }
     void UpdateTitle(const std::string& status);
+    // Once a second while connected, after the keep-alive and the script.
+    virtual void OnSecond() {}
 
   private:
+    // Runs send with SendsOwnTalk true.
+    template <class Send> void AsOwnTalk(Send send) {
+        ++m_ownTalk;
+        send();
+        --m_ownTalk;
+    }
     // Clamps a stored or typed size to what can be held, saying so.
     void SetBufferSize(int size);
     void SendStreamDisconnect();
@@ -197,6 +210,7 @@ class CPortHandler : public CRouterPort {
     bool m_reconnectWaiting = false;
     int m_reconnectSecondsLeft = 0;
     int m_reconnectTimer = 0;
+    int m_ownTalk = 0;
     IPortHost& m_host;
     IPortView& m_view;
 };

@@ -21,6 +21,7 @@ class CClusterNodeRouter : public CRouter {
 
     void OnLinkStart() override;
     bool HoldsLink() const override { return m_link.HasBegun(); }
+    bool LinkReady() const override { return NodeHandshake != 1 || m_link.IsUp(); }
 
   protected:
     void Convert(const Spot& in, const CRouterPort& source) override;

@@ -70,6 +70,9 @@ class CRouter : public RouterOptions {
     // True while the router's own link protocol holds the link: received
     // text then no longer feeds the connect script.
     virtual bool HoldsLink() const { return false; }
+    // True once the link's own protocol lets traffic through (a node link
+    // with the handshake on: when it is up).
+    virtual bool LinkReady() const { return true; }
 
     const DataType& Type() const { return m_type; }
     // The data type code stored as "InputType".

@@ -196,7 +196,11 @@ void CSocketPort::ReadStep() {
 void CSocketPort::Deliver(int n) {
     char* data = m_receive.data();
     data[n] = '\0';
-    CTelnetFilter::Apply(data, n, [this](const char* answer, int len) { Write(answer, len); });
+    // The refusals answer the peer at once, whatever a kind does with the
+    // traffic it writes.
+    CTelnetFilter::Apply(data, n,
+                         [this](const char* answer, int len) { CSocketPort::Write(answer, len); });
     PrintText(std::string_view(data, ::strnlen(data, static_cast<std::size_t>(n))));
     OnReceive(data, n);
+    Received();
 }

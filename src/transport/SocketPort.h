@@ -91,6 +91,9 @@ class CSocketPort : public CNetPort {
     void Discard(QTcpSocket*& socket);
     // Reads whatever is waiting on the stream and fits.
     void ReadStream() { m_pump.Run(); }
+    // A received chunk has been taken in (and the connect script has seen
+    // it).
+    virtual void Received() {}
 
   private:
     // The look-up found nothing: the failure line with the name and why.

@@ -16,6 +16,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <sys/ioctl.h>
+
+#include <linux/sockios.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -387,6 +391,107 @@ TEST_F(NetConnectHandlerTest, PartnerStopsReading_LinesWaitThenOneResetAndReconn
     EXPECT_EQ(text.find("Socket Error"), std::string::npos);
     EXPECT_EQ(host.ui.mainView.Text().rfind("TEL: partner stopped reading: ", 0), 0u);
     EXPECT_TRUE(SpinUntil([&] { return !host.commands.empty(); }, 3000));
+}
+
+// The node's lines parsed back into their numbers, in arrival order.
+std::vector<int> NumbersOf(const std::string& text) {
+    std::vector<int> numbers;
+    for (std::size_t pos = 0; pos + 7 <= text.size();) {
+        numbers.push_back(std::stoi(text.substr(pos, 7)));
+        const std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) {
+            break;
+        }
+        pos = end + 1;
+    }
+    return numbers;
+}
+
+std::vector<int> Range(int from, int to) {
+    std::vector<int> numbers;
+    for (int i = from; i < to; ++i) {
+        numbers.push_back(i);
+    }
+    return numbers;
+}
+
+TEST_F(NetConnectHandlerTest, LinkReset_LinesRoutedMeanwhileFollowTheNextLoginOnceInOrder) {
+    CNetConnectHandler& tel = MakeNodePort(SetupText::Script({{"login:", "N0CALL"}}, 1, 1));
+    tel.CreateRouter(
+        "Cluster User",
+        RouterSetup{.options = {.MyCall = "N0CALL", .AntiLoopPrefix = " <", .CRLFOption = 2}},
+        false);
+    const auto route = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            const std::string line = NumberedLine(i) + "\n";
+            tel.Write(line.data(), static_cast<int>(line.size()));
+        }
+    };
+    tel.Connect();
+    QTcpSocket* first = AcceptPeer();
+    ASSERT_NE(first, nullptr);
+    first->write("login: ");
+    ASSERT_EQ(ReadBytes(*first, 7), "N0CALL\n");
+    route(0, 3);
+    const std::string got = ReadBytes(*first, 3 * 65);
+    // A line of the node's own carries the acknowledgement of all it read.
+    first->write("\r\nN0CALL de NODE >\r\n");
+    ASSERT_TRUE(SpinUntil([&] { return host.lines.size() == 2; }));
+
+    tel.Disconnect(); // as a keep-alive timeout does
+    route(3, 6);
+    ASSERT_TRUE(tel.Script().AutoReconnectArmed());
+    tel.Connect();
+    QTcpSocket* second = AcceptPeer();
+    ASSERT_NE(second, nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+    route(6, 7); // waits behind the held lines until the login is over
+    ServePendingEvents();
+    second->write("login: ");
+    const std::string again = ReadBytes(*second, 7 + 4 * 65);
+    route(7, 8);
+    const std::string last = ReadBytes(*second, 65);
+
+    EXPECT_EQ(NumbersOf(got), Range(0, 3));
+    ASSERT_EQ(again.substr(0, 7), "N0CALL\n") << "the login comes before held lines";
+    EXPECT_EQ(NumbersOf(again.substr(7)), Range(3, 7));
+    EXPECT_EQ(NumbersOf(last), Range(7, 8));
+    EXPECT_NE(view.Text().find("TEL: sending 4 held lines\n"), std::string::npos) << view.Text();
+}
+
+TEST_F(NetConnectHandlerTest, LinkResetWithLinesInFlight_WhatThePartnerLacksComesAgain) {
+    CNetConnectHandler& tel = MakeNodePort(SetupText::Script({}, 1, 1));
+    tel.Connect();
+    QTcpSocket* first = AcceptPeer();
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return tel.IsConnected(); }));
+    // A partner that has stopped taking anything: what its kernel holds is
+    // acknowledged, the rest waits unacknowledged on the port's side.
+    first->setReadBufferSize(1);
+    first->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1024);
+    constexpr int Lines = 2000;
+    constexpr std::size_t Length = 65;
+    for (int i = 0; i < Lines; ++i) {
+        const std::string line = NumberedLine(i) + "\n";
+        tel.Write(line.data(), static_cast<int>(line.size()));
+    }
+    ServePendingEvents();
+
+    tel.Disconnect();
+    int queued = 0;
+    ASSERT_EQ(::ioctl(static_cast<int>(first->socketDescriptor()), SIOCINQ, &queued), 0);
+    const std::size_t delivered =
+        static_cast<std::size_t>(queued) + static_cast<std::size_t>(first->bytesAvailable());
+    first->abort();
+    tel.Connect();
+    QTcpSocket* second = AcceptPeer();
+    ASSERT_NE(second, nullptr);
+    const int firstLacking = static_cast<int>(delivered / Length);
+    const std::string again = ReadBytes(*second, (Lines - firstLacking) * Length);
+
+    ASSERT_LT(firstLacking, Lines / 2);
+    EXPECT_EQ(NumbersOf(again), Range(firstLacking, Lines))
+        << "lines from the one the partner has in part on, each once";
 }
 
 TEST_F(NetConnectHandlerTest, WriteWhenDisconnected_DoesNothing) {
