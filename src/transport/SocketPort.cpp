@@ -182,3 +182,8 @@ void CSocketPort::Deliver(int n) {
     PrintText(std::string_view(data, ::strnlen(data, static_cast<std::size_t>(n))));
     OnReceive(data, n);
 }
+
+std::size_t CSocketPort::QueuedBytes() const {
+    const QTcpSocket* stream = Stream();
+    return stream != nullptr ? static_cast<std::size_t>(stream->bytesToWrite()) : 0;
+}
