@@ -1,5 +1,6 @@
 #include "transport/WebServer.h"
 
+#include "text/AsciiText.h"
 #include "transport/WriteQueue.h"
 
 #include <QTcpServer>
@@ -156,6 +157,9 @@ void CWebServer::Serve(QTcpSocket* socket) {
                               request.Header("x-forwarded-for").empty() &&
                               request.Header("forwarded").empty();
         m_answerer(request, loopback, response);
+        if (ascii::EqualsIgnoringCase(request.Header("connection"), "close")) {
+            response.close = true;
+        }
         if (response.status == 101) {
             OpenStream(socket);
             return;
