@@ -126,6 +126,18 @@ CPortKindForm PageOf(const PortKind& kind) {
                                 Ranged("WsjtxSpotAll", "Spot All Callers (0/1)", 1034, "0", 0, 1),
                                 Ranged("WsjtxRepeat", "Repeat Minutes", 1035, "10", 0, 1440),
                                 Ranged("WsjtxOffAir", "Spot Off Air (0/1)", 1036, "0", 0, 1)}};
+    case PortKindCode::Web:
+        // The address to listen on (another than this machine's own needs
+        // the token), reading open to all (0/1), and the spots kept.
+        return {
+            .kind = &kind,
+            .dialogId = 149,
+            .title = "Web Server Setup",
+            .group = "HTTP Server",
+            .transportFields = {Edit("HostName", "Listen Address", 1013, DefaultHost, HostChars),
+                                PortNumber("8073"), Edit("WebToken", "Access Token", 1037, "", 64),
+                                Ranged("WebPublicRead", "Public Read (0/1)", 1038, "0", 0, 1),
+                                Edit("WebKeep", "Keep Spots,Minutes", 1039, "1000,60", 16)}};
     }
     return {.kind = &kind};
 }
