@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """The web port's page in a real browser (Debian's chromium, headless, driven
 through chromedriver): it loads / from the headless program fed by its
 console, a spot typed on the console must appear in the table within 2 s,
@@ -52,8 +52,8 @@ def main():
     if len(sys.argv) < 2:
         print(__doc__)
         return 2
-    program = sys.argv[1]
-    shots = sys.argv[2] if len(sys.argv) > 2 else None
+    program = os.path.abspath(sys.argv[1])
+    shots = os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else None
     chromedriver = shutil.which("chromedriver") or "/usr/bin/chromedriver"
     if not shutil.which("chromium"):
         skip("chromium is not installed")
