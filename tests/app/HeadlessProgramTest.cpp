@@ -252,9 +252,9 @@ TEST_F(HeadlessProgramTest, WebPortServesTypedSpotAndEndsOnSigtermWithClients) {
     setup += PortSection(
         "CON", "CON", "",
         "InputType=1\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=0\nCRLFOption=3\n" + Options);
-    setup += PortSection("WEB", "WEB",
-                         "HostName=127.0.0.1\nPortNumber=" + std::to_string(port) + "\n",
-                         "InputType=10\nDupeLength=100\nCRLFOption=2\n" + Options);
+    setup +=
+        PortSection("WEB", "WEB", "HostName=127.0.0.1\nPortNumber=" + std::to_string(port) + "\n",
+                    "InputType=10\nDupeLength=100\nCRLFOption=2\n" + Options);
     setup += "Trace=0\nPort=2\nPort=0\nTrace=0\nPort=0\nPort=0\n";
     Put(dir / "setup.ini", setup);
     Program program(dir, {"--headless", "--follow", "setup.ini", "/START"});
