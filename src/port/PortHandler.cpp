@@ -134,6 +134,7 @@ void CPortHandler::DisconnectManual() {
 }
 
 void CPortHandler::SendText(std::string_view text) {
+    ++m_linesOut;
     Write(text.data(), static_cast<int>(text.size()));
 }
 
@@ -195,6 +196,7 @@ bool CPortHandler::ProcessInput() {
         return false;
     }
     m_keepAlive.NoteInput();
+    ++m_linesIn;
     // What the router sends back on this link answers this input; what it
     // routes on is traffic of the other ports.
     AsOwnTalk([&] { m_router->OnLine(bytes ? m_ringBuffer.GetAll() : m_ringBuffer.GetLine()); });
@@ -389,10 +391,12 @@ void CPortHandler::PrintMessage(std::string_view msg) {
     text += ": ";
     text += msg;
     text += "\n";
+    m_windowTail.Append(text);
     m_view.AppendText(text);
 }
 
 void CPortHandler::PrintText(std::string_view text) {
+    m_windowTail.Append(text);
     m_view.AppendText(text);
 }
 

@@ -3,12 +3,16 @@
 #include "port/ConnectScript.h"
 #include "port/KeepAliveTimer.h"
 #include "port/RingBuffer.h"
+#include "port/TextTail.h"
 #include "routing/RouterPort.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CRouter;
 class CSetupFile;
@@ -162,6 +166,15 @@ class CPortHandler : public CRouterPort {
     IPortView& View() const { return m_view; }
     int BufferSize() const { return m_ringBuffer.Size(); }
 
+    // What a status page shows of the port: the lines handed to its router
+    // and the texts sent out, its callers (a server's), the bytes its peers
+    // have not taken yet, and the newest lines of its window.
+    std::uint64_t LinesIn() const { return m_linesIn; }
+    std::uint64_t LinesOut() const { return m_linesOut; }
+    virtual int Callers() const { return 0; }
+    virtual std::size_t QueuedBytes() const { return 0; }
+    std::vector<std::string> WindowTail() const { return m_windowTail.Newest(); }
+
   protected:
     // Opens the kind's transport. On success the kind sets connected and
     // starts the link (at once or later, from the loop); a failure is a line
@@ -203,6 +216,9 @@ class CPortHandler : public CRouterPort {
     CKeepAliveTimer m_keepAlive;
     CConnectScript m_script;
     std::unique_ptr<CRouter> m_router;
+    CTextTail m_windowTail;
+    std::uint64_t m_linesIn = 0;
+    std::uint64_t m_linesOut = 0;
     // FrameLine's text for a port without a router.
     std::string m_framed;
     bool m_connected = false;

@@ -20,7 +20,7 @@ constexpr const char* WsjtxKeys[] = {"HostName", "PortNumber"};
 
 // A new kind adds its code, its row here, its transport class to the
 // transport factory and its page to the setup dialog.
-constexpr std::array<PortKind, 7> Kinds = {{
+constexpr std::array<PortKind, 8> Kinds = {{
     {Code::Console,
      "CON",
      3,
@@ -50,6 +50,11 @@ constexpr std::array<PortKind, 7> Kinds = {{
     {Code::Wsjtx, "WSJTX", 5, "&WSJT-X Decodes",
      "Add a port that spots the decodes of WSJT-X and similar receivers.", CommandId::AddWsjtx,
      "WSJTX", Type::Wsjtx, WsjtxKeys},
+    // The spots routed to it for browsers, web loggers and monitoring; the
+    // optional "WebToken", "WebPublicRead" and "WebKeep" follow its keys.
+    {Code::Web, "WEB", 3, "Web &Server",
+     "Add a web server that shows spots and port states to browsers and web loggers.",
+     CommandId::AddWeb, "WEB", Type::JsonSpots, TelnetKeys},
 }};
 
 constexpr bool InCodeOrder() {

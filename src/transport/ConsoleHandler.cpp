@@ -61,7 +61,7 @@ void CConsoleHandler::Write(const char* data, int len) {
     const std::size_t shown = nul != nullptr
                                   ? static_cast<std::size_t>(static_cast<const char*>(nul) - data)
                                   : static_cast<std::size_t>(len);
-    View().AppendText(std::string_view(data, shown));
+    PrintText(std::string_view(data, shown));
 }
 
 void CConsoleHandler::SavePortType(CSetupFile& setup) const {

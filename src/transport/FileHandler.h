@@ -34,6 +34,7 @@ class CFileHandler : public CPortHandler {
 
     bool SetupNewPort() override;
     void Write(const char* data, int len) override;
+    std::size_t QueuedBytes() const override { return m_output.Pending(); }
     void SavePortType(CSetupFile& setup) const override;
     bool TalksToPeer() const override { return false; }
     void SaveKindSettings(CSetupFile& setup) const override;

@@ -7,6 +7,7 @@
 #include "transport/NetBroadcastHandler.h"
 #include "transport/NetConnectHandler.h"
 #include "transport/RxNetHandler.h"
+#include "transport/WebHandler.h"
 #include "transport/WsjtxHandler.h"
 
 namespace {
@@ -42,6 +43,8 @@ std::unique_ptr<CPortHandler> Build(const std::string& name, CSetupFile* setup, 
         return Make<CFileHandler>(setup, host, view);
     case PortKindCode::Wsjtx:
         return Make<CWsjtxHandler>(setup, host, view);
+    case PortKindCode::Web:
+        return Make<CWebHandler>(setup, host, view);
     }
     return nullptr;
 }

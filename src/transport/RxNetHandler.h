@@ -52,7 +52,7 @@ class CRxNetHandler : public CSocketPort {
     bool KeepAliveDue() override;
 
     bool HasCaller() const { return Callers() > 0; }
-    int Callers() const;
+    int Callers() const override;
 
     // Clamped to 1..64, 0..1000 and 0..3600 (0: no limit), with a line in
     // the port window.

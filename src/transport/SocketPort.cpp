@@ -204,3 +204,8 @@ void CSocketPort::Deliver(int n) {
     OnReceive(data, n);
     Received();
 }
+
+std::size_t CSocketPort::QueuedBytes() const {
+    const QTcpSocket* stream = Stream();
+    return stream != nullptr ? static_cast<std::size_t>(stream->bytesToWrite()) : 0;
+}

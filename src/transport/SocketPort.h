@@ -48,6 +48,7 @@ class CSocketPort : public CNetPort {
 
     // One write on the stream while connected; dropped silently otherwise.
     void Write(const char* data, int len) override;
+    std::size_t QueuedBytes() const override;
     void SaveKindSettings(CSetupFile& setup) const override;
     void OnInputTaken() override;
 

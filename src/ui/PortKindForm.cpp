@@ -188,6 +188,28 @@ CPortKindForm PageOf(const PortKind& kind) {
                     Ranged("WsjtxOffAir", "Spot Off Air (0/1)", 1036, "0", 0, 1,
                            "1 also spots decodes played back from a recording and low-confidence "
                            "decodes.")}};
+    case PortKindCode::Web:
+        // The address to listen on (another than this machine's own needs
+        // the token), reading open to all (0/1), and the spots kept.
+        return {
+            .kind = &kind,
+            .dialogId = 149,
+            .title = TitleOf(kind),
+            .group = "HTTP Server",
+            .transportFields = {
+                Host("HostName", "Listen Address", DefaultHost,
+                     "The address the web server listens on: 127.0.0.1 for this computer "
+                     "only; any other address needs an access token."),
+                PortNumber("8073", "The TCP port browsers and web loggers connect to."),
+                Edit("WebToken", "Access Token", 1037, "",
+                     "A secret that requests must carry; needed to listen on an address "
+                     "other than this computer's own.",
+                     64),
+                Ranged("WebPublicRead", "Public Read (0/1)", 1038, "0", 0, 1,
+                       "1 lets anyone read spots and status without the token; connecting "
+                       "and disconnecting ports always needs it."),
+                Edit("WebKeep", "Keep Spots,Minutes", 1039, "1000,60",
+                     "How many spots the server keeps, and for how many minutes at most.", 16)}};
     }
     return {.kind = &kind};
 }

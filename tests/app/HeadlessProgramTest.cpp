@@ -243,6 +243,48 @@ TEST_F(HeadlessProgramTest, WsjtxDecodesOfTwoReceiversReachTheLogAsSpotLines) {
               "DX de G0XYZ-#:    7074.6  W1AW         FT8 -5 dB FN31 CQ              1309Z\r\n");
 }
 
+// A spot typed on the console reaches the web port's spot list and its
+// stream; SIGTERM ends the program at once with a stream, a keep-alive
+// client and a half-sent request open.
+TEST_F(HeadlessProgramTest, WebPortServesTypedSpotAndEndsOnSigtermWithClients) {
+    const int port = FreePort(SOCK_STREAM);
+    std::string setup = "NumberOfPorts=2\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n";
+    setup += PortSection(
+        "CON", "CON", "",
+        "InputType=1\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=0\nCRLFOption=3\n" + Options);
+    setup +=
+        PortSection("WEB", "WEB", "HostName=127.0.0.1\nPortNumber=" + std::to_string(port) + "\n",
+                    "InputType=10\nDupeLength=100\nCRLFOption=2\n" + Options);
+    setup += "Trace=0\nPort=2\nPort=0\nTrace=0\nPort=0\nPort=0\n";
+    Put(dir / "setup.ini", setup);
+    Program program(dir, {"--headless", "--follow", "setup.ini", "/START"});
+    ASSERT_TRUE(WaitUntil([&] {
+        return program.Errors().find("WEB: Listening on 127.0.0.1:") != std::string::npos;
+    })) << program.Errors();
+
+    Fd stream = Call(port, 5s);
+    ASSERT_TRUE(SendAll(stream.Get(), "GET /ws HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\n"
+                                      "Connection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+                                      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n"));
+    EXPECT_EQ(ReceiveBytes(stream.Get(), 12, 5s), "HTTP/1.1 101");
+    Fd halfSent = Call(port, 5s);
+    ASSERT_TRUE(SendAll(halfSent.Get(), "GET /spots HTTP/1.1\r\nHo"));
+
+    program.Type(Spot1 + "\n");
+    const std::string pushed = ReceiveBytes(stream.Get(), 400, 5s);
+    EXPECT_NE(pushed.find("\"spotted\":\"VP8LP\""), std::string::npos) << pushed;
+    Fd poller = Call(port, 5s);
+    ASSERT_TRUE(SendAll(poller.Get(), "GET /spots/20m HTTP/1.1\r\nHost: x\r\n\r\n"));
+    const std::string answer = ReceiveBytes(poller.Get(), 200, 5s);
+    EXPECT_EQ(answer.substr(0, 15), "HTTP/1.1 200 OK");
+    EXPECT_NE(answer.find("[{\"spotter\":\"DL1ABC\",\"spotted\":\"VP8LP\",\"frequency\":14025.0,"),
+              std::string::npos)
+        << answer;
+
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.ExitStatus(), 0) << program.Errors();
+}
+
 TEST_F(HeadlessProgramTest, EndOfInputKeepsRunningUntilSigint) {
     Put(dir / "setup.ini", ConsoleToThreeLogs());
     Program program(dir, {"--headless", "setup.ini", "/START", "--follow"});

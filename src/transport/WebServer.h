@@ -1,0 +1,103 @@
+#pragma once
+
+#include "transport/HttpRequest.h"
+#include "transport/HttpResponse.h"
+
+#include <QHostAddress>
+#include <QObject>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QTcpServer;
+class QTcpSocket;
+class QTimer;
+class QWebSocket;
+class QWebSocketServer;
+
+// The HTTP and WebSocket server of the web port, on the program's event
+// loop.
+//
+// Each connection's request heads are read with HttpRequest (peeked, so
+// that a WebSocket upgrade reaches the WebSocket module untouched) and
+// answered by the answerer; keep-alive connections are served in turn. The
+// server guards the loop and the memory: a head must come whole within
+// HeadTimeout (else the connection is closed), at most MaxHead bytes are
+// read before a head ends (413), at most MaxConnections sockets are open
+// (the newest beyond are closed at once), and an answer or a pushed spot
+// that would leave more than the shared write-queue cap unread by its
+// client closes that client, so the others lose nothing.
+//
+// An answer with status 101 opens a stream: the socket is handed to the
+// WebSocket module, and every Push goes to every stream as one text
+// message. Streams get a ping every PingInterval so that proxies keep idle
+// ones open.
+//
+// Collaborators: the answerer (the web port's endpoints), the output (lines
+// for the port window).
+class CWebServer {
+  public:
+    static constexpr int MaxConnections = 1000;
+    static constexpr std::chrono::milliseconds DefaultHeadTimeout{10000};
+    static constexpr std::chrono::milliseconds PingInterval{5000};
+
+    using Answerer =
+        std::function<void(const HttpRequest& request, bool loopback, HttpResponse& response)>;
+    using Output = std::function<void(std::string_view line)>;
+
+    CWebServer(Answerer answerer, Output output);
+    ~CWebServer();
+    CWebServer(const CWebServer&) = delete;
+    CWebServer& operator=(const CWebServer&) = delete;
+
+    // Listens; false, with a line naming host:port and the reason, when it
+    // cannot. Port 0 takes a free port (tests).
+    bool Open(const QHostAddress& address, std::uint16_t port);
+    void Close();
+    bool IsOpen() const { return m_server != nullptr; }
+    std::uint16_t LocalPort() const;
+    void SetHeadTimeout(std::chrono::milliseconds timeout) { m_headTimeout = timeout; }
+
+    // One text message to every stream.
+    void Push(std::string_view text);
+    int Streams() const { return static_cast<int>(m_streams.size()); }
+    int Connections() const { return static_cast<int>(m_connections.size()); }
+    // Bytes written to clients that they have not taken yet.
+    std::size_t QueuedBytes() const;
+
+  private:
+    struct Connection {
+        QTcpSocket* socket;
+        std::chrono::steady_clock::time_point deadline;
+    };
+
+    void Accept();
+    void Serve(QTcpSocket* socket);
+    // Writes the answer; false when the connection was closed for it.
+    bool Answer(QTcpSocket* socket, const HttpResponse& response, bool withBody);
+    void Linger(QTcpSocket* socket);
+    void OpenStream(QTcpSocket* socket);
+    void TakeStreams();
+    void Forget(QTcpSocket* socket);
+    void Sweep();
+    void Ping();
+    Connection* Find(QTcpSocket* socket);
+
+    Answerer m_answerer;
+    Output m_output;
+    QObject m_context;
+    QTcpServer* m_server = nullptr;
+    std::unique_ptr<QWebSocketServer> m_webSockets;
+    std::unique_ptr<QTimer> m_sweep;
+    std::unique_ptr<QTimer> m_ping;
+    std::vector<Connection> m_connections;
+    std::vector<QWebSocket*> m_streams;
+    std::chrono::milliseconds m_headTimeout = DefaultHeadTimeout;
+    bool m_refusalSaid = false;
+};

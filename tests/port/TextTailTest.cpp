@@ -1,0 +1,20 @@
+#include "port/TextTail.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+TEST(TextTailTest, Newest_WholeLinesFromPiecesOldestDroppedOpenLineLast) {
+    CTextTail tail;
+    for (std::size_t i = 0; i < CTextTail::Lines; ++i) {
+        tail.Append("line " + std::to_string(i) + "\r\n");
+    }
+    tail.Append("DX de DL1ABC:    14025.2  K1A");
+    tail.Append("BC  CW 24 dB\nCLUSTER: Port con");
+    const std::vector<std::string> lines = tail.Newest();
+    ASSERT_EQ(lines.size(), CTextTail::Lines + 1);
+    EXPECT_EQ(lines.front(), "line 1");
+    EXPECT_EQ(lines[lines.size() - 2], "DX de DL1ABC:    14025.2  K1ABC  CW 24 dB");
+    EXPECT_EQ(lines.back(), "CLUSTER: Port con");
+}
