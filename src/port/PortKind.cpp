@@ -16,10 +16,11 @@ constexpr const char* TelnetKeys[] = {"HostName", "PortNumber"};
 constexpr const char* BroadcastKeys[] = {"MyIP", "BroadcastIP", "PortNumber"};
 constexpr const char* FileKeys[] = {"FileName"};
 constexpr const char* WsjtxKeys[] = {"HostName", "PortNumber"};
+constexpr const char* MqttKeys[] = {"HostName", "PortNumber", "MqttClientId"};
 
 // A new kind adds its code, its row here, its transport class to the
 // transport factory and its page to the setup dialog.
-constexpr std::array<PortKind, 7> Kinds = {{
+constexpr std::array<PortKind, 8> Kinds = {{
     {Code::Console,
      "CON",
      3,
@@ -48,6 +49,12 @@ constexpr std::array<PortKind, 7> Kinds = {{
     {Code::Wsjtx, "WSJTX", 5, "&WSJT-X Decodes",
      "Add a port that spots the decodes of WSJT-X and similar receivers.", CommandId::AddWsjtx,
      "WSJTX", Type::Wsjtx, WsjtxKeys},
+    // A client of an MQTT broker: payloads in, spots out. The optional
+    // "MqttUser", "MqttPassword", "MqttTls", "MqttSubscribe", "MqttPublish"
+    // and "MqttQos" follow its keys.
+    {Code::Mqtt, "MQTT", 4, "&MQTT Broker",
+     "Add a port that subscribes and publishes spots on an MQTT broker.", CommandId::AddMqtt,
+     "MQTT", Type::ClusterUser, MqttKeys},
 }};
 
 constexpr bool InCodeOrder() {

@@ -126,6 +126,21 @@ CPortKindForm PageOf(const PortKind& kind) {
                                 Ranged("WsjtxSpotAll", "Spot All Callers (0/1)", 1034, "0", 0, 1),
                                 Ranged("WsjtxRepeat", "Repeat Minutes", 1035, "10", 0, 1440),
                                 Ranged("WsjtxOffAir", "Spot Off Air (0/1)", 1036, "0", 0, 1)}};
+    case PortKindCode::Mqtt:
+        // Several topic filters are separated by commas; the publish topic
+        // takes {band}, {mode}, {dx}, {spotter}, {dxcc} and {cont}.
+        return {.kind = &kind,
+                .dialogId = 149,
+                .title = "MQTT Setup",
+                .group = "Broker",
+                .transportFields = {
+                    Edit("HostName", "Broker Host", 1013, DefaultHost, HostChars),
+                    PortNumber("1883"), Edit("MqttClientId", "Client Id", 1037, "", 23),
+                    Edit("MqttUser", "User", 1038, ""), Edit("MqttPassword", "Password", 1039, ""),
+                    Edit("MqttTls", "TLS CA File", 1040, ""),
+                    Edit("MqttSubscribe", "Subscribe", 1041, ""),
+                    Edit("MqttPublish", "Publish Topic", 1042, "spotweaver/spots/{band}/{mode}"),
+                    Ranged("MqttQos", "QoS (0/1)", 1043, "0", 0, 1)}};
     }
     return {.kind = &kind};
 }
