@@ -22,6 +22,8 @@ enum class DataTypeCode {
     ClusseUser = 7,
     PassThru = 8,
     SpiderUser = 9,
+    // Reception reports of the PSK Reporter feed as spots; takes nothing.
+    PskReporter = 11,
     // Spots from the decodes of digital-mode receivers; takes nothing.
     Wsjtx = 12,
 };
@@ -43,6 +45,8 @@ constexpr unsigned CountryFile = 1u << 9;
 constexpr unsigned Filter = 1u << 10;
 // Skimmer merging, after the filter lines and only when a port merges.
 constexpr unsigned SkimmerMerge = 1u << 11;
+// PSK Reporter's repeat interval, last, only when not the initial one.
+constexpr unsigned PskRepeat = 1u << 12;
 // What every data type that sends spots stores.
 constexpr unsigned SpotFilter = CountryFile | Filter | SkimmerMerge;
 // What every data type stores.
