@@ -1,5 +1,6 @@
 // Any line through every spot parser, and every parsed spot through every
-// formatter and the loop mark.
+// formatter, the JSON writer and the loop mark.
+#include "routing/JsonSpotWriter.h"
 #include "spots/LoopMark.h"
 #include "spots/RouterOptions.h"
 #include "spots/SpotFields.h"
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SettableClock clock;
     CSpotParser parser;
     CSpotFormatter formatter(options, clock);
+    CJsonSpotWriter json(clock);
     const std::string_view line(reinterpret_cast<const char*>(data + 1), size - 1);
 
     SpotFields spot;
@@ -39,10 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         formatter.FormatDxCommand(spot);
         formatter.FormatDxDe(spot);
         formatter.FormatIrcSpot(spot);
+        json.Format(spot, "origin", 1);
         std::string comment(spot.Comment);
         HasLoopMark(comment, options);
         AddLoopMark(comment, options);
     }
     formatter.FormatSolarFrame(line);
+    if (parser.Parse(SourceKind::JsonSpots, line, spot)) {
+        json.Format(spot);
+    }
     return 0;
 }

@@ -53,14 +53,8 @@ bool IsWordChar(char c) {
     return ascii::IsLetter(c) || ascii::IsDigit(c);
 }
 
-} // namespace
-
-int CModeTable::ModeOf(std::string_view comment, double kHz) {
-    const int mode = ModeOfComment(comment);
-    return mode != Unknown ? mode : ModeOfSegment(kHz);
-}
-
-int CModeTable::ModeOfComment(std::string_view comment) {
+// The entry of the comment's first mode word, or null.
+const ModeWord* FirstModeWord(std::string_view comment) {
     std::size_t i = 0;
     while (i < comment.size()) {
         while (i < comment.size() && !IsWordChar(comment[i])) {
@@ -73,11 +67,28 @@ int CModeTable::ModeOfComment(std::string_view comment) {
         const std::string_view word = comment.substr(start, i - start);
         for (const ModeWord& w : Words) {
             if (ascii::EqualsIgnoringCase(word, w.word)) {
-                return w.mode;
+                return &w;
             }
         }
     }
-    return Unknown;
+    return nullptr;
+}
+
+} // namespace
+
+int CModeTable::ModeOf(std::string_view comment, double kHz) {
+    const int mode = ModeOfComment(comment);
+    return mode != Unknown ? mode : ModeOfSegment(kHz);
+}
+
+int CModeTable::ModeOfComment(std::string_view comment) {
+    const ModeWord* word = FirstModeWord(comment);
+    return word != nullptr ? word->mode : Unknown;
+}
+
+std::string_view CModeTable::ModeWordOf(std::string_view comment) {
+    const ModeWord* word = FirstModeWord(comment);
+    return word != nullptr ? word->word : std::string_view();
 }
 
 int CModeTable::ModeOfSegment(double kHz) {

@@ -20,6 +20,9 @@ class CModeTable {
     // The mode class of the first mode word of the comment, or Unknown.
     static int ModeOfComment(std::string_view comment);
     static int ModeOfSegment(double kHz);
+    // The comment's first mode word as the table spells it ("FT8" for
+    // "ft8 -12 dB"), or empty.
+    static std::string_view ModeWordOf(std::string_view comment);
 
     // "CW", "DIGI", "SSB" (case-insensitive), or -1.
     static int Find(std::string_view name);

@@ -7,6 +7,7 @@
 #include "routing/ClusterUserRouter.h"
 #include "routing/CommandRouter.h"
 #include "routing/DirectRouter.h"
+#include "routing/JsonSpotsRouter.h"
 #include "routing/MircUserRouter.h"
 #include "routing/PassThruRouter.h"
 #include "routing/PskReporterRouter.h"
@@ -33,7 +34,7 @@ constexpr unsigned UserEditable = MyCall | AntiLoopPrefix;
 // In code order (codes may leave gaps). The user-side logins read and write the same keys, but
 // the dialog lets only Cluster User and Spider User change the call and
 // prefix, and only the call of an IRC target.
-constexpr std::array<DataType, 12> Types = {{
+constexpr std::array<DataType, 13> Types = {{
     {Code::Command,
      "Command",
      Source::Command,
@@ -119,6 +120,16 @@ constexpr std::array<DataType, 12> Types = {{
      3,
      {9, UserEditable, true, false},
      &Make<CSpiderUserRouter>},
+    // One object a line, so the line ending starts as a bare line feed
+    // (JSON lines in a log file).
+    {Code::JsonSpots,
+     "JSON Spots",
+     Source::JsonSpots,
+     DupeLength | LineKeys | SpotFilter,
+     0,
+     2,
+     {11, 0, true, false},
+     &Make<CJsonSpotsRouter>},
     // Input only: the keys of a logger's side, and the repeat interval.
     {Code::PskReporter,
      "PSK Reporter",
@@ -126,7 +137,7 @@ constexpr std::array<DataType, 12> Types = {{
      DupeLength | LineKeys | SpotFilter | PskRepeat,
      0,
      3,
-     {11, 0, true, false},
+     {12, 0, true, false},
      &Make<CPskReporterRouter>},
     // Input only: the keys of a logger's side, and the call that spots
     // until a receiver has said its own.

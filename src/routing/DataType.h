@@ -22,6 +22,8 @@ enum class DataTypeCode {
     ClusseUser = 7,
     PassThru = 8,
     SpiderUser = 9,
+    // Spots as JSON objects, one a line: web and broker ports.
+    JsonSpots = 10,
     // Reception reports of the PSK Reporter feed as spots; takes nothing.
     PskReporter = 11,
     // Spots from the decodes of digital-mode receivers; takes nothing.

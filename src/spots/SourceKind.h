@@ -13,6 +13,8 @@ enum class SourceKind {
     CTNetwork,
     CTUser,
     PassThru,
+    // One JSON spot object a line (web, broker and file feeds).
+    JsonSpots,
 };
 
 // True for the kinds whose lines may be spots: the source parses each line
@@ -23,6 +25,7 @@ constexpr bool CarriesSpots(SourceKind kind) {
     case SourceKind::ClusterUser:
     case SourceKind::ClusseUser:
     case SourceKind::ClusterNode:
+    case SourceKind::JsonSpots:
         return true;
     default:
         return false;

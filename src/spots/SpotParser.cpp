@@ -228,6 +228,8 @@ bool CSpotParser::Parse(SourceKind source, std::string_view line, SpotFields& sp
         return ParseClusseSpot(line, spot);
     case SourceKind::ClusterNode:
         return ParseNodeSpot(line, spot);
+    case SourceKind::JsonSpots:
+        return m_json.Read(line, spot);
     default:
         spot.Clear();
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "spots/JsonSpotReader.h"
 #include "spots/SourceKind.h"
 #include "spots/SpotFields.h"
 
@@ -27,6 +28,10 @@
 // IRC channel spot (text after the colour lead-in: spotter at 0, frequency
 // ending at 19, call at 21, comment at 34, time at 62):
 //   :K1ABC!k@host PRIVMSG #CQDX :<03>1,15 K1ABC        14025.0 DL1XYZ ...  1234
+//
+// A JSON spot object, one a line (see CJsonSpotReader):
+//   {"spotter":"K1ABC","spotted":"DL1XYZ","frequency":14025.0,"message":"cq
+//   cq","when":"2026-12-07T12:34:00Z"}
 //
 // The parse knows no router's options: a spot is parsed once where it
 // enters, and each destination applies its own spotter options to the
@@ -77,4 +82,5 @@ class CSpotParser {
 
     std::string m_buffer;
     std::string m_ircLine;
+    CJsonSpotReader m_json;
 };

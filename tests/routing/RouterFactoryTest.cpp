@@ -139,10 +139,10 @@ TEST(RouterFactoryTest, CreateFromSetup_CodeOutOfRange_NullAndNothingRead) {
     FakePort& port = host.AddPort("P");
     const std::vector<std::string> lines = {"MyCall=G4AAA"};
     CSetupFile setup(lines, host.ui);
-    EXPECT_EQ(RouterFactory::CreateFromSetup(10, setup, port), nullptr);
+    EXPECT_EQ(RouterFactory::CreateFromSetup(13, setup, port), nullptr);
     EXPECT_EQ(RouterFactory::CreateFromSetup(-1, setup, port), nullptr);
     EXPECT_TRUE(setup.IsNextKey("MyCall"));
-    EXPECT_EQ(RouterFactory::NameOf(10), "");
+    EXPECT_EQ(RouterFactory::NameOf(13), "");
     EXPECT_EQ(RouterFactory::NameOf(-1), "");
 }
 

@@ -401,7 +401,7 @@ TEST(PortSetupModelTest, DataTypeList_InDialogOrder) {
     EXPECT_EQ(CPortSetupModel::DataTypes(),
               (std::vector<std::string>{"Command", "Cluster User", "Cluster Node", "CT Network",
                                         "CT User", "Direct", "MIRC User", "Clusse User", "PassThru",
-                                        "Spider User", "WSJT-X"}));
+                                        "Spider User", "WSJT-X", "JSON Spots", "PSK Reporter"}));
 }
 
 TEST(PortSetupModelTest, SkimmerMerging_KeyTextWhenCheckedRefusedWhenMalformedOffForDirect) {
