@@ -31,8 +31,7 @@ bool ReadCall(std::string_view text, std::string& call) {
 // when the member is absent or not such a word.
 std::string_view Word(const CJsonReader& json, std::string_view name) {
     const std::optional<std::string_view> text = json.Text(name);
-    if (!text || text->size() > LongestWord ||
-        !std::all_of(text->begin(), text->end(), [](char c) {
+    if (!text || text->size() > LongestWord || !std::all_of(text->begin(), text->end(), [](char c) {
             return ascii::IsLetter(c) || ascii::IsDigit(c) || c == '-';
         })) {
         return {};

@@ -1,12 +1,13 @@
 #include "transport/MqttHandler.h"
 
+#include "filters/CountryFile.h"
+#include "filters/CountryFileCache.h"
 #include "platform/IClock.h"
 #include "platform/IEventLoop.h"
 #include "port/IPortHost.h"
 #include "routing/Router.h"
 #include "setup/SetupFile.h"
 #include "transport/InstanceId.h"
-#include "transport/MqttTopic.h"
 #include "transport/OperatorNotice.h"
 #include "transport/WriteQueue.h"
 
@@ -44,7 +45,7 @@ template <class Fn> void ForEachLine(std::string_view text, Fn fn) {
 } // namespace
 
 CMqttHandler::CMqttHandler(IPortHost& host, IPortView& view)
-    : CNetPort(host, view), m_client(*this),
+    : CNetPort(host, view), m_client(*this), m_writer(Clock()),
       m_drops("payload", [this](std::string_view line) { PrintMessage(line); }) {}
 
 //   HostName=broker.example.net
@@ -57,7 +58,7 @@ CMqttHandler::CMqttHandler(IPortHost& host, IPortView& view)
 //   MqttPublish=spotweaver/spots/{band}/{mode}   (only when not this)
 //   MqttQos=1                   (only when not 0)
 CMqttHandler::CMqttHandler(CSetupFile& setup, IPortHost& host, IPortView& view)
-    : CNetPort(setup, host, view), m_client(*this),
+    : CNetPort(setup, host, view), m_client(*this), m_writer(Clock()),
       m_drops("payload", [this](std::string_view line) { PrintMessage(line); }) {
     HostName = setup.GetString("HostName");
     PortNumber = PortNumberOf(setup.GetInt("PortNumber"));
@@ -182,6 +183,12 @@ void CMqttHandler::DoConnect() {
         return;
     }
     m_restartedThisLink = false;
+    // The continent of {cont} comes from the country file the port's filter
+    // reads (the program's default when it names none).
+    if (m_countries == nullptr && Router() != nullptr) {
+        std::string ignored;
+        m_countries = CCountryFileCache::Get(Router()->Filter().CountryFile(), ignored);
+    }
     SetConnected(true);
     OnLinkStart();
     m_tickTimer = Host().Loop().StartTimer(1000, [this] { Tick(); });
@@ -217,7 +224,42 @@ void CMqttHandler::MqttMessage(std::string_view topic, std::string_view payload)
     if (router == nullptr) {
         return;
     }
+    // An object is one line however it is laid out; a line data type
+    // takes each line.
+    if (CarriesJson()) {
+        const std::string_view object = Trimmed(payload);
+        if (!object.empty() && Welcome(object)) {
+            router->OnLine(object);
+        }
+        return;
+    }
     ForEachLine(payload, [router](std::string_view line) { router->OnLine(line); });
+}
+
+bool CMqttHandler::CarriesJson() const {
+    const int type = Router() != nullptr ? Router()->TypeCode() : -1;
+    return type == static_cast<int>(DataTypeCode::JsonSpots) ||
+           type == static_cast<int>(DataTypeCode::PskReporter);
+}
+
+bool CMqttHandler::Welcome(std::string_view payload) {
+    if (Router()->TypeCode() != static_cast<int>(DataTypeCode::JsonSpots)) {
+        return true;
+    }
+    SpotFields spot;
+    if (!m_reader.Read(payload, spot)) {
+        // The router tells what it cannot read.
+        return true;
+    }
+    if (m_reader.Origin() == m_instanceId) {
+        Drop("our own spot came back");
+        return false;
+    }
+    if (m_reader.Hops() >= MaxHops) {
+        Drop("more than " + std::to_string(MaxHops) + " hops");
+        return false;
+    }
+    return true;
 }
 
 void CMqttHandler::Write(const char* data, int len) {
@@ -228,10 +270,38 @@ void CMqttHandler::Write(const char* data, int len) {
                 [this](std::string_view line) { PublishLine(line); });
 }
 
+// A spot the router wrote goes out with our origin and one hop:
+//   {"spotter":"DL1ABC","spotted":"K1ABC","frequency":14025.2,...,
+//    "origin":"3f9c0a7d21b4e658","hops":1}
+bool CMqttHandler::PrepareSpot(std::string_view line, MqttTopicFields& fields,
+                               std::string_view& payload) {
+    SpotFields spot;
+    if (!m_reader.Read(line, spot)) {
+        return false;
+    }
+    fields.Band = m_reader.Band();
+    fields.Mode = m_reader.Mode();
+    fields.Dx = spot.DxCall;
+    fields.Spotter = spot.Spotter;
+    if (m_countries != nullptr) {
+        const int continent = m_countries->ContinentOf(spot.DxCall);
+        if (continent != CCountryFile::NoContinent) {
+            fields.Cont = CCountryFile::ContinentName(continent);
+        }
+    }
+    payload = m_writer.Format(spot, m_instanceId, 1);
+    return true;
+}
+
 void CMqttHandler::PublishLine(std::string_view line) {
     MqttTopicFields fields;
+    std::string_view payload = line;
+    if (Router() != nullptr && Router()->TypeCode() == static_cast<int>(DataTypeCode::JsonSpots) &&
+        !PrepareSpot(line, fields, payload)) {
+        Drop("a JSON spot that cannot be read back");
+        return;
+    }
     ExpandMqttTopic(MqttPublish, fields, m_topic);
-    const std::string_view payload = line;
     if (m_client.PendingBytes() + payload.size() > CWriteQueue::MaxPending) {
         if (m_client.IsUp() && !m_restartedThisLink) {
             m_restartedThisLink = true;

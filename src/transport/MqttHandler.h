@@ -1,10 +1,14 @@
 #pragma once
 
 #include "routing/DropTally.h"
+#include "routing/JsonSpotWriter.h"
+#include "spots/JsonSpotReader.h"
 #include "transport/MqttClient.h"
+#include "transport/MqttTopic.h"
 #include "transport/NetPort.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +32,8 @@
 //
 // Collaborators: the MQTT client, the router, the topic template, the
 // instance id, the drop tally.
+class CCountryFile;
+
 class CMqttHandler : public CNetPort, private IMqttEvents {
   public:
     static constexpr std::uint16_t DefaultPort = 1883;
@@ -35,6 +41,8 @@ class CMqttHandler : public CNetPort, private IMqttEvents {
     // Real topics are a few dozen characters, real payloads a few hundred.
     static constexpr std::size_t MaxTopic = 1024;
     static constexpr std::size_t MaxPayload = 64 * 1024;
+    // A spot that has crossed this many brokers is going round in circles.
+    static constexpr int MaxHops = 8;
 
     CMqttHandler(IPortHost& host, IPortView& view);
     // Reads the common block, "HostName", "PortNumber", "MqttClientId", then
@@ -81,6 +89,12 @@ class CMqttHandler : public CNetPort, private IMqttEvents {
     MqttSettings Settings() const;
     // Publishes one line of the router's text.
     void PublishLine(std::string_view line);
+    // A JSON spot: its topic fields, and the object again with our origin
+    // and its hop count.
+    bool PrepareSpot(std::string_view line, MqttTopicFields& fields, std::string_view& payload);
+    // False for a JSON spot of our own or one that went round too often.
+    bool Welcome(std::string_view payload);
+    bool CarriesJson() const;
     void Drop(std::string_view reason);
     void Tick();
 
@@ -91,4 +105,7 @@ class CMqttHandler : public CNetPort, private IMqttEvents {
     bool m_restartedThisLink = false;
     std::uint64_t m_published = 0;
     std::string m_topic;
+    CJsonSpotReader m_reader;
+    CJsonSpotWriter m_writer;
+    std::shared_ptr<const CCountryFile> m_countries;
 };

@@ -62,17 +62,19 @@ TEST(PskReporterRouterTest, AsDestination_RefusesEveryLine) {
     Rig r("Cluster User", "PSK Reporter");
     r.Feed(UserSpot);
     EXPECT_EQ(r.dst.written, "");
-    EXPECT_NE(r.Shown().find("Can't route to PSK Reporter, it takes no input."),
-              std::string::npos);
+    EXPECT_NE(r.Shown().find("Can't route to PSK Reporter, it takes no input."), std::string::npos);
 }
 
 TEST(PskReporterRouterTest, SaveAndLoad_RoundTripWithCode11AndTheRepeatInterval) {
     FakePortHost host;
     FakePort& port = host.AddPort("PSKR");
-    const std::vector<std::string> lines = {
-        "DupeLength=7",          "CRLFOption=3",           "BlockDashAtOption=0",
-        "StripAtPoundOption=0",  "OnlyPassSkimmerCQOption=0", "Filter=reject band=60m",
-        "PskRepeat=5"};
+    const std::vector<std::string> lines = {"DupeLength=7",
+                                            "CRLFOption=3",
+                                            "BlockDashAtOption=0",
+                                            "StripAtPoundOption=0",
+                                            "OnlyPassSkimmerCQOption=0",
+                                            "Filter=reject band=60m",
+                                            "PskRepeat=5"};
     CSetupFile setup(lines, host.ui);
     const auto loaded = Load(DataTypeCode::PskReporter, setup, port);
     ASSERT_NE(loaded, nullptr);

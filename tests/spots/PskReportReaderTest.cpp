@@ -68,14 +68,17 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"NoSender", R"({"f":14074123,"md":"FT8","t":1733695140,"rc":"W3OA"})",
                    PskRefusal::Shape},
         RefusalRow{"FrequencyAsText", R"({"f":"14074123")" + Tail, PskRefusal::Shape},
-        RefusalRow{"CallWithMarkup", R"({"f":14074123,"md":"FT8","t":1733695140,)"
-                                     R"("sc":"<b>JA1XYZ","rc":"W3OA"})",
+        RefusalRow{"CallWithMarkup",
+                   R"({"f":14074123,"md":"FT8","t":1733695140,)"
+                   R"("sc":"<b>JA1XYZ","rc":"W3OA"})",
                    PskRefusal::Shape},
-        RefusalRow{"CallWithoutDigit", R"({"f":14074123,"md":"FT8","t":1733695140,)"
-                                       R"("sc":"HELLO","rc":"W3OA"})",
+        RefusalRow{"CallWithoutDigit",
+                   R"({"f":14074123,"md":"FT8","t":1733695140,)"
+                   R"("sc":"HELLO","rc":"W3OA"})",
                    PskRefusal::Shape},
-        RefusalRow{"NegativeTime", R"({"f":14074123,"md":"FT8","t":-5,"sc":"JA1XYZ",)"
-                                   R"("rc":"W3OA"})",
+        RefusalRow{"NegativeTime",
+                   R"({"f":14074123,"md":"FT8","t":-5,"sc":"JA1XYZ",)"
+                   R"("rc":"W3OA"})",
                    PskRefusal::Shape},
         RefusalRow{"ZeroFrequency", R"({"f":0)" + Tail, PskRefusal::Frequency},
         RefusalRow{"NegativeFrequency", R"({"f":-14074123)" + Tail, PskRefusal::Frequency},

@@ -68,6 +68,7 @@ class MqttHandlerTest : public ::testing::Test {
         if (!MosquittoBroker::Available()) {
             GTEST_SKIP() << MosquittoBroker::Program << " is not installed";
         }
+        host.clock.seconds = 1796770800; // 2026-12-08 23:00:00 UTC
     }
 
     std::unique_ptr<CMqttHandler> Port(const std::string& name, const std::string& dataType) {
@@ -180,6 +181,73 @@ TEST_F(MqttHandlerTest, OversizedTopicAndPayload_AreCountedAndDropped) {
     EXPECT_EQ(log.written, "");
     EXPECT_NE(views[0].Text().find("IN: Payload dropped: longer than 65536 bytes"),
               std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+const std::string JsonSpot =
+    R"({"spotter":"DL1ABC","spotted":"K1ABC","frequency":14025.2,"message":"CW 24 dB 22 WPM CQ",)"
+    R"("when":"2026-12-08T22:59:00Z","mode":"CW","band":"20m"})";
+
+TEST_F(MqttHandlerTest, JsonSpot_PublishedToTheTopicTemplateWithOriginAndHop) {
+    ASSERT_TRUE(broker.Start());
+    // A plain line port shows the payload as it came.
+    auto in = Subscriber("Cluster User", "club/20m/CW/K1ABC/NA");
+    auto out = Port("OUT", "JSON Spots");
+    out->MqttPublish = "club/{band}/{mode}/{dx}/{cont}";
+    in->Connect();
+    out->Connect();
+    ASSERT_TRUE(Up(*in));
+    ASSERT_TRUE(Up(*out));
+
+    out->SendText(JsonSpot + "\n");
+    ASSERT_TRUE(SpinUntil([&] { return !log.written.empty(); }));
+    EXPECT_EQ(log.written, JsonSpot.substr(0, JsonSpot.size() - 1) +
+                               R"(,"origin":"test-OUT","hops":1})" + "\r\n");
+}
+
+TEST_F(MqttHandlerTest, JsonSpot_ReachesTheOtherInstanceAndNeverComesBack) {
+    ASSERT_TRUE(broker.Start());
+    auto a = Subscriber("JSON Spots", "spots/#");
+    RecordingPortView otherLogView;
+    FakePort otherLog{host, otherLogView};
+    otherLog.CreateRouter("CT User", RouterSetup{}, false);
+    auto b = Port("B", "JSON Spots");
+    b->MqttSubscribe = "spots/#";
+    b->Router()->AddRoute(otherLog.Router());
+    for (CMqttHandler* port : {a.get(), b.get()}) {
+        port->MqttPublish = "spots/{band}";
+        port->Connect();
+        ASSERT_TRUE(Up(*port));
+    }
+
+    a->SendText(JsonSpot + "\n");
+    ASSERT_TRUE(SpinUntil([&] { return !otherLog.written.empty() && a->Drops().Total() == 1; }));
+    EXPECT_EQ(otherLog.written,
+              "DX de DL1ABC:    14025.2  K1ABC        CW 24 dB 22 WPM CQ             2259Z\r\n");
+    EXPECT_EQ(log.written, "");
+    EXPECT_EQ(a->Drops().Total("our own spot came back"), 1U);
+}
+
+TEST_F(MqttHandlerTest, PskReporterPayload_BecomesASkimmerSpot) {
+    ASSERT_TRUE(broker.Start());
+    auto in = Subscriber("PSK Reporter", "pskr/filter/v2/20m/FT8/#");
+    auto feed = Port("FEED", "Cluster User");
+    feed->MqttPublish = "pskr/filter/v2/20m/FT8/JA1XYZ/W3OA/PM95/FN20/339/291";
+    in->Connect();
+    feed->Connect();
+    ASSERT_TRUE(Up(*in));
+    ASSERT_TRUE(Up(*feed));
+
+    feed->SendText(R"({"sq":30142870791,"f":14074123,"md":"FT8","rp":-12,"t":1796767140,)"
+                   R"("sc":"JA1XYZ","sl":"PM95","rc":"W3OA","rl":"FN20","sa":339,"ra":291,)"
+                   R"("b":"20m"})"
+                   "\n");
+    ASSERT_TRUE(SpinUntil([&] { return !log.written.empty(); }));
+    EXPECT_EQ(log.written,
+              "DX de W3OA-#:    14074.1  JA1XYZ       FT8 -12 dB PM95                2159Z\r\n");
 }
 
 } // namespace
