@@ -54,7 +54,7 @@ constexpr std::array<PortKind, 8> Kinds = {{
     // and "MqttQos" follow its keys.
     {Code::Mqtt, "MQTT", 4, "&MQTT Broker",
      "Add a port that subscribes and publishes spots on an MQTT broker.", CommandId::AddMqtt,
-     "MQTT", Type::ClusterUser, MqttKeys},
+     "MQTT", Type::JsonSpots, MqttKeys},
 }};
 
 constexpr bool InCodeOrder() {
