@@ -130,6 +130,12 @@ void CMqttClient::Restart() {
     }
     m_up = false;
     Unwatch();
+    // The library drops the packets it had not written; of QoS 0 nothing
+    // comes back.
+    if (m_settings.Qos == 0) {
+        m_pending.clear();
+        m_pendingBytes = 0;
+    }
     Attempt();
 }
 
