@@ -2,15 +2,9 @@
 
 #include "filters/BandTable.h"
 #include "routing/RouterPort.h"
+#include "spots/SpotTexts.h"
 
 #include <algorithm>
-#include <cstdio>
-
-namespace {
-
-constexpr std::int64_t SecondsPerDay = 86400;
-
-} // namespace
 
 CPskReporterRouter::CPskReporterRouter(CRouterPort& port)
     : CRouter(port, DataTypeCode::PskReporter), m_formatter(*this, port.Clock()),
@@ -34,7 +28,7 @@ std::string_view CPskReporterRouter::TakeIn(std::string_view line) {
     }
     m_spotter.assign(report.Receiver);
     m_spotter += "-#";
-    m_frequency = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+    m_frequency = SpotTexts::Khz(report.Hz);
     m_comment.assign(report.Mode);
     if (report.HasSnr) {
         m_comment += ' ';
@@ -45,11 +39,7 @@ std::string_view CPskReporterRouter::TakeIn(std::string_view line) {
         m_comment += ' ';
         m_comment += report.SenderLocator;
     }
-    const std::int64_t seconds = ((report.Time % SecondsPerDay) + SecondsPerDay) % SecondsPerDay;
-    char time[8];
-    std::snprintf(time, sizeof time, "%02d%02d", static_cast<int>(seconds / 3600),
-                  static_cast<int>(seconds / 60 % 60));
-    m_time = time;
+    m_time = SpotTexts::Hhmm(report.Time);
 
     SpotFields spot;
     spot.Spotter = m_spotter;

@@ -5,6 +5,7 @@
 #include <QTcpSocket>
 
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -69,10 +70,23 @@ bool MosquittoBroker::Start() {
     return false;
 }
 
+void MosquittoBroker::Pause() {
+    if (m_process != nullptr) {
+        ::kill(static_cast<pid_t>(m_process->processId()), SIGSTOP);
+    }
+}
+
+void MosquittoBroker::Resume() {
+    if (m_process != nullptr) {
+        ::kill(static_cast<pid_t>(m_process->processId()), SIGCONT);
+    }
+}
+
 void MosquittoBroker::Stop() {
     if (m_process == nullptr) {
         return;
     }
+    Resume();
     m_process->terminate();
     if (!m_process->waitForFinished(5000)) {
         m_process->kill();

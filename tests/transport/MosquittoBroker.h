@@ -25,6 +25,9 @@ class MosquittoBroker {
     // Starts on the same port each time; true once it takes connections.
     bool Start();
     void Stop();
+    // Stops and continues the broker process: a broker that stops reading.
+    void Pause();
+    void Resume();
 
     std::uint16_t Port() const { return m_port; }
     std::string Endpoint() const { return "127.0.0.1:" + std::to_string(m_port); }

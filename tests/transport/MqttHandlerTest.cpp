@@ -9,6 +9,7 @@
 #include "support/FakePortHost.h"
 #include "support/RecordingPortView.h"
 #include "transport/PortFactory.h"
+#include "transport/WriteQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -163,6 +164,24 @@ TEST_F(MqttHandlerTest, BadPassword_RefusalInWordsAndASlowerRetry) {
                                    " refused the connection: Connection Refused: not authorised\n"
                                    "IN: Retrying in 60 s\n");
     EXPECT_EQ(port->Client().RetrySeconds(), CMqttClient::RefusedRetrySeconds);
+}
+
+TEST_F(MqttHandlerTest, BrokerThatStopsReading_FillsTheCapAndIsReconnected) {
+    ASSERT_TRUE(broker.Start());
+    auto out = Port("OUT", "Cluster User");
+    out->Connect();
+    ASSERT_TRUE(Up(*out));
+    broker.Pause();
+
+    const std::string line(60000, 'x');
+    for (int i = 0; i < 1000 && out->Drops().Total() == 0; ++i) {
+        out->SendText(line + "\n");
+    }
+    broker.Resume();
+    EXPECT_GT(out->Drops().Total(), 0U);
+    EXPECT_LE(out->Client().PendingBytes(), CWriteQueue::MaxPending);
+    EXPECT_NE(views[0].Text().find("OUT: broker stopped reading: "), std::string::npos);
+    EXPECT_NE(views[0].Text().find(" bytes waiting, reconnecting\n"), std::string::npos);
 }
 
 TEST_F(MqttHandlerTest, OversizedTopicAndPayload_AreCountedAndDropped) {
