@@ -9,7 +9,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev
           libgtest-dev libgmock-dev libbenchmark-dev socat iproute2 clang
           libclang-rt-14-dev clang-format xvfb xauth desktop-file-utils man-db tango-icon-theme
           hamradio-files tlf tmux qt6-websockets-dev chromium chromium-driver
-          python3-selenium)
+          python3-selenium libmosquitto-dev mosquitto)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

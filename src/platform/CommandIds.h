@@ -23,6 +23,7 @@ constexpr int StopScript = 32789;
 constexpr int AddLogFile = 32790;
 constexpr int AddWsjtx = 32800;
 constexpr int AddWeb = 32801;
+constexpr int AddMqtt = 32802;
 constexpr int Font = 32799;
 constexpr int FileNew = 57600;
 constexpr int FileOpen = 57601;

@@ -17,10 +17,11 @@ constexpr const char* TelnetKeys[] = {"HostName", "PortNumber"};
 constexpr const char* BroadcastKeys[] = {"MyIP", "BroadcastIP", "PortNumber"};
 constexpr const char* FileKeys[] = {"FileName"};
 constexpr const char* WsjtxKeys[] = {"HostName", "PortNumber"};
+constexpr const char* MqttKeys[] = {"HostName", "PortNumber", "MqttClientId"};
 
 // A new kind adds its code, its row here, its transport class to the
 // transport factory and its page to the setup dialog.
-constexpr std::array<PortKind, 8> Kinds = {{
+constexpr std::array<PortKind, 9> Kinds = {{
     {Code::Console,
      "CON",
      3,
@@ -55,6 +56,12 @@ constexpr std::array<PortKind, 8> Kinds = {{
     {Code::Web, "WEB", 3, "Web &Server",
      "Add a web server that shows spots and port states to browsers and web loggers.",
      CommandId::AddWeb, "WEB", Type::JsonSpots, TelnetKeys},
+    // A client of an MQTT broker: payloads in, spots out. The optional
+    // "MqttUser", "MqttPassword", "MqttTls", "MqttSubscribe", "MqttPublish"
+    // and "MqttQos" follow its keys.
+    {Code::Mqtt, "MQTT", 4, "&MQTT Broker",
+     "Add a port that subscribes and publishes spots on an MQTT broker.", CommandId::AddMqtt,
+     "MQTT", Type::JsonSpots, MqttKeys},
 }};
 
 constexpr bool InCodeOrder() {

@@ -10,7 +10,7 @@ struct PortSetupValues;
 
 // The port kinds built into this program, in the order their rows stand:
 // the order a stored "PortType" is tried in and Setup > Add New lists them.
-enum class PortKindCode { Console, Com, Telnet, Broadcast, RxTelnet, LogFile, Wsjtx, Web };
+enum class PortKindCode { Console, Com, Telnet, Broadcast, RxTelnet, LogFile, Wsjtx, Web, Mqtt };
 
 // One port kind: what the document, the menus, the setup dialog and the
 // transports share about it. Only its transport class (built by the

@@ -10,6 +10,7 @@
 #include "routing/JsonSpotsRouter.h"
 #include "routing/MircUserRouter.h"
 #include "routing/PassThruRouter.h"
+#include "routing/PskReporterRouter.h"
 #include "routing/SpiderUserRouter.h"
 #include "routing/WsjtxRouter.h"
 
@@ -33,7 +34,7 @@ constexpr unsigned UserEditable = MyCall | AntiLoopPrefix;
 // In code order (codes may leave gaps). The user-side logins read and write the same keys, but
 // the dialog lets only Cluster User and Spider User change the call and
 // prefix, and only the call of an IRC target.
-constexpr std::array<DataType, 12> Types = {{
+constexpr std::array<DataType, 13> Types = {{
     {Code::Command,
      "Command",
      Source::Command,
@@ -129,6 +130,15 @@ constexpr std::array<DataType, 12> Types = {{
      2,
      {11, 0, true, false},
      &Make<CJsonSpotsRouter>},
+    // Input only: the keys of a logger's side, and the repeat interval.
+    {Code::PskReporter,
+     "PSK Reporter",
+     Source::ClusterUser,
+     DupeLength | LineKeys | SpotFilter | PskRepeat,
+     0,
+     3,
+     {12, 0, true, false},
+     &Make<CPskReporterRouter>},
     // Input only: the keys of a logger's side, and the call that spots
     // until a receiver has said its own.
     {Code::Wsjtx,

@@ -24,6 +24,8 @@ enum class DataTypeCode {
     SpiderUser = 9,
     // Spots as JSON objects, one a line: web and broker ports.
     JsonSpots = 10,
+    // Reception reports of the PSK Reporter feed as spots; takes nothing.
+    PskReporter = 11,
     // Spots from the decodes of digital-mode receivers; takes nothing.
     Wsjtx = 12,
 };
@@ -45,6 +47,8 @@ constexpr unsigned CountryFile = 1u << 9;
 constexpr unsigned Filter = 1u << 10;
 // Skimmer merging, after the filter lines and only when a port merges.
 constexpr unsigned SkimmerMerge = 1u << 11;
+// PSK Reporter's repeat interval, last, only when not the initial one.
+constexpr unsigned PskRepeat = 1u << 12;
 // What every data type that sends spots stores.
 constexpr unsigned SpotFilter = CountryFile | Filter | SkimmerMerge;
 // What every data type stores.

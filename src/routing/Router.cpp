@@ -263,6 +263,7 @@ void CRouter::Tick() {
     if (m_merger != nullptr) {
         m_merger->Tick();
     }
+    OnTick();
 }
 
 void CRouter::SendMerged(const SpotFields& spot) {

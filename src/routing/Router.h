@@ -175,6 +175,8 @@ class CRouter : public RouterOptions {
     // A line the router answers by itself on its own link (after the TNC
     // prefix is skipped); true when it goes to no destination.
     virtual bool Answer(std::string_view) { return false; }
+    // The type's own once-a-second work.
+    virtual void OnTick() {}
     // All but Direct and PassThru skip the 2-character TNC stream prefix.
     virtual bool SkipsTncPrefix() const { return true; }
 

@@ -2,6 +2,7 @@
 
 #include "filters/FilterKeys.h"
 #include "routing/DataType.h"
+#include "routing/PskReporterRouter.h"
 #include "routing/Router.h"
 #include "routing/RouterPort.h"
 #include "routing/SkimmerMergeSetup.h"
@@ -112,6 +113,26 @@ constexpr KeyRow Keys[] = {
      },
      [](const CRouter& r, CSetupFile& s) { CSkimmerMergeSetup::Write(s, r.SkimmerMerge()); },
      [](CRouter& r, const RouterSetup& v) { r.SetSkimmerMerge(v.skimmerMerge); }},
+    // Read with look-ahead, written only when not 10; the dialog has no
+    // field for it, so an edit keeps it.
+    {RouterKey::PskRepeat, "PskRepeat", &RouterOptions::PskRepeat,
+     [](CRouter& r, CSetupFile& s) {
+         if (!s.IsNextKey("PskRepeat")) {
+             return;
+         }
+         const int value = s.GetInt("PskRepeat");
+         r.PskRepeat = std::clamp(value, 0, CPskReporterRouter::MaxRepeatMinutes);
+         if (r.PskRepeat != value) {
+             r.Port().PrintMessage("PskRepeat " + std::to_string(value) +
+                                   " is out of range, using " + std::to_string(r.PskRepeat));
+         }
+     },
+     [](const CRouter& r, CSetupFile& s) {
+         if (r.PskRepeat != RouterOptions{}.PskRepeat) {
+             s.PutInt("PskRepeat", r.PskRepeat);
+         }
+     },
+     [](CRouter&, const RouterSetup&) {}},
 };
 
 } // namespace

@@ -19,6 +19,7 @@ class CSetupFile;
 //   CountryFile=/usr/share/tlf/cty.dat
 //   Filter=reject band=60m,30m mode=DIGI
 //   SkimmerMerge=10,0.5,2,3,hold  (only when the port merges skimmer spots)
+//   PskRepeat=5                (PSK Reporter; only when not 10)
 //
 // A data type stores the subset its row in the data type table names
 // (RouterKey bits). "MyCall" and "HopsOut" are always present when the type

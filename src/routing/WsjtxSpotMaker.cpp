@@ -2,6 +2,7 @@
 
 #include "filters/BandTable.h"
 #include "routing/WsjtxDecodeText.h"
+#include "spots/SpotTexts.h"
 #include "text/AsciiText.h"
 
 #include <algorithm>
@@ -11,7 +12,6 @@
 namespace {
 
 constexpr std::int64_t SecondsPerMinute = 60;
-constexpr std::int64_t SecondsPerDay = 86400;
 constexpr std::uint32_t MsPerDay = 86'400'000;
 constexpr std::size_t LongestShownText = 64;
 
@@ -181,7 +181,7 @@ void CWsjtxSpotMaker::TakeDecode(Client& client, const WsjtxDecode& decode) {
     const std::string_view mode = ModeName(client, decode);
     const std::uint64_t hz = client.Status.DialFrequencyHz + decode.DeltaFrequencyHz;
     const std::uint64_t tenths = (hz + 50) / 100;
-    m_frequency = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+    m_frequency = SpotTexts::Khz(hz);
 
     // Repeats are told apart by band; outside the bands by the MHz.
     const int band = CBandTable::BandOf(static_cast<double>(tenths) / 10.0);
@@ -224,14 +224,8 @@ void CWsjtxSpotMaker::TakeDecode(Client& client, const WsjtxDecode& decode) {
             m_comment += caller.Target;
         }
     }
-    const std::int64_t seconds =
-        decode.TimeMs < MsPerDay
-            ? decode.TimeMs / 1000
-            : ((m_clock.NowSeconds() % SecondsPerDay) + SecondsPerDay) % SecondsPerDay;
-    char time[8];
-    std::snprintf(time, sizeof time, "%02d%02d", static_cast<int>(seconds / 3600),
-                  static_cast<int>(seconds / 60 % 60));
-    m_time = time;
+    m_time =
+        SpotTexts::Hhmm(decode.TimeMs < MsPerDay ? decode.TimeMs / 1000 : m_clock.NowSeconds());
 
     SpotFields spot;
     spot.Spotter = m_spotter;

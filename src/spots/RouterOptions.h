@@ -13,6 +13,7 @@ struct RouterOptions {
     int StripAtPoundOption = 0;
     int OnlyPassSkimmerCQOption = 0;
     int NodeHandshake = 0; // "Cluster Node" only: 1 answers the link's init frames
+    int PskRepeat = 10;    // "PSK Reporter" only: minutes before a sender is spotted again
 };
 
 // What the port setup dialog gives a router: the shared options and the

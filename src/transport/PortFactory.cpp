@@ -4,6 +4,7 @@
 #include "transport/ComHandler.h"
 #include "transport/ConsoleHandler.h"
 #include "transport/FileHandler.h"
+#include "transport/MqttHandler.h"
 #include "transport/NetBroadcastHandler.h"
 #include "transport/NetConnectHandler.h"
 #include "transport/RxNetHandler.h"
@@ -45,6 +46,8 @@ std::unique_ptr<CPortHandler> Build(const std::string& name, CSetupFile* setup, 
         return Make<CWsjtxHandler>(setup, host, view);
     case PortKindCode::Web:
         return Make<CWebHandler>(setup, host, view);
+    case PortKindCode::Mqtt:
+        return Make<CMqttHandler>(setup, host, view);
     }
     return nullptr;
 }

@@ -210,6 +210,36 @@ CPortKindForm PageOf(const PortKind& kind) {
                        "and disconnecting ports always needs it."),
                 Edit("WebKeep", "Keep Spots,Minutes", 1039, "1000,60",
                      "How many spots the server keeps, and for how many minutes at most.", 16)}};
+    case PortKindCode::Mqtt:
+        // Several topic filters are separated by commas; the publish topic
+        // takes {band}, {mode}, {dx}, {spotter}, {dxcc} and {cont}.
+        return {
+            .kind = &kind,
+            .dialogId = 150,
+            .title = TitleOf(kind),
+            .group = "Broker",
+            .transportFields = {
+                Host("HostName", "Broker Host", DefaultHost,
+                     "The MQTT broker's host name or address."),
+                PortNumber("1883", "The broker's TCP port (1883, or 8883 with TLS)."),
+                Edit("MqttClientId", "Client Id", 1040, "",
+                     "The name this port gives the broker; with QoS 1 the broker keeps its "
+                     "session under it.",
+                     23),
+                Edit("MqttUser", "User", 1041, "", "The user name, if the broker asks for one."),
+                Edit("MqttPassword", "Password", 1042, "",
+                     "The password, if the broker asks for one."),
+                Edit("MqttTls", "TLS CA File", 1043, "",
+                     "A CA certificate file to connect with TLS; empty for a plain link."),
+                Edit("MqttSubscribe", "Subscribe", 1044, "",
+                     "Topic filters to read spots from, separated by commas; empty reads "
+                     "nothing."),
+                Edit("MqttPublish", "Publish Topic", 1045, "spotweaver/spots/{band}/{mode}",
+                     "The topic each spot is published to; {band}, {mode}, {dx}, {spotter}, "
+                     "{dxcc} and {cont} are filled in."),
+                Ranged("MqttQos", "QoS (0/1)", 1046, "0", 0, 1,
+                       "0 sends each message once; 1 has the broker confirm it and keep it "
+                       "for a session that comes back.")}};
     }
     return {.kind = &kind};
 }

@@ -443,7 +443,7 @@ TEST(PortSetupModelTest, DataTypeList_InDialogOrder) {
     EXPECT_EQ(CPortSetupModel::DataTypes(),
               (std::vector<std::string>{"Command", "Cluster User", "Cluster Node", "CT Network",
                                         "CT User", "Direct", "MIRC User", "Clusse User", "PassThru",
-                                        "Spider User", "WSJT-X", "JSON Spots"}));
+                                        "Spider User", "WSJT-X", "JSON Spots", "PSK Reporter"}));
 }
 
 TEST(PortSetupModelTest, SkimmerMerging_KeyTextWhenCheckedRefusedWhenMalformedOffForDirect) {
