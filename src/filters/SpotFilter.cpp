@@ -12,9 +12,9 @@ namespace {
 
 constexpr int NotYet = -2;
 
-bool AnyMatches(const std::vector<std::string>& patterns, std::string_view call) {
-    for (const std::string& pattern : patterns) {
-        if (CCallPattern::Matches(pattern, call)) {
+bool AnyMatches(const std::vector<CCallPattern>& patterns, std::string_view call) {
+    for (const CCallPattern& pattern : patterns) {
+        if (pattern.Matches(call)) {
             return true;
         }
     }
@@ -29,6 +29,55 @@ std::string_view BareSpotter(std::string_view spotter) {
     }
     return spotter;
 }
+
+// The last answer for one text. A spot routed to several filtered ports
+// reaches each port's filter in turn with the same calls and frequency, so
+// the look-ups are made once per spot, not once per port. Filters run on
+// the event loop's thread; the memo is the thread's own all the same.
+template <typename Value> struct LastAnswer {
+    std::string text;
+    Value value{};
+    bool known = false;
+};
+
+struct LastCountryAnswer {
+    std::shared_ptr<const CCountryFile> file; // held, so that its address stays its own
+    LastAnswer<int> answer;
+};
+
+int ContinentOf(LastCountryAnswer& last, const std::shared_ptr<const CCountryFile>& file,
+                std::string_view call) {
+    if (!last.answer.known || last.file != file || last.answer.text != call) {
+        last.answer.value = file->ContinentOf(call);
+        last.answer.text.assign(call);
+        last.answer.known = true;
+        last.file = file;
+    }
+    return last.answer.value;
+}
+
+struct Khz {
+    double kHz = -1.0;
+    int band = -1;
+};
+
+Khz KhzOf(std::string_view frequency) {
+    thread_local LastAnswer<Khz> last;
+    if (!last.known || last.text != frequency) {
+        Khz k;
+        if (!CBandTable::ParseKhz(frequency, k.kHz)) {
+            k.kHz = -1.0;
+        }
+        k.band = CBandTable::BandOf(k.kHz);
+        last.value = k;
+        last.text.assign(frequency);
+        last.known = true;
+    }
+    return last.value;
+}
+
+thread_local LastCountryAnswer lastDx;
+thread_local LastCountryAnswer lastSpotter;
 
 } // namespace
 
@@ -48,6 +97,12 @@ CSpotFilter::Added CSpotFilter::Add(std::string_view text, std::string& reason) 
         return Added::Bad;
     }
     added.text = CFilterRuleParser::Canonical(added.rule);
+    for (const std::string& pattern : added.rule.dx) {
+        added.dx.emplace_back(pattern);
+    }
+    for (const std::string& pattern : added.rule.spotter) {
+        added.spotter.emplace_back(pattern);
+    }
     if (added.rule.NeedsCountryFile() && m_countries == nullptr) {
         std::string error;
         m_countries = CCountryFileCache::Get(m_countryPath, error);
@@ -89,17 +144,18 @@ bool CSpotFilter::Passes(const SpotFields& spot) const {
             continue;
         }
         if (!r.rule.accept) {
-            if (Matches(r.rule, spot, facts)) {
+            if (Matches(r, spot, facts)) {
                 return false;
             }
         } else if (!accepted) {
-            accepted = Matches(r.rule, spot, facts);
+            accepted = Matches(r, spot, facts);
         }
     }
     return !accepts || accepted;
 }
 
-bool CSpotFilter::Matches(const FilterRule& rule, const SpotFields& spot, Facts& facts) const {
+bool CSpotFilter::Matches(const Rule& r, const SpotFields& spot, Facts& facts) const {
+    const FilterRule& rule = r.rule;
     // The cheap criteria first: most rules fail on one of them.
     if (rule.skimmer != FilterRule::Skimmer::Any) {
         const bool skimmer =
@@ -110,14 +166,11 @@ bool CSpotFilter::Matches(const FilterRule& rule, const SpotFields& spot, Facts&
     }
     if ((rule.bands.IsSet() || rule.modes.IsSet()) && !facts.kHzKnown) {
         facts.kHzKnown = true;
-        if (!CBandTable::ParseKhz(spot.Frequency, facts.kHz)) {
-            facts.kHz = -1.0;
-        }
+        const Khz k = KhzOf(spot.Frequency);
+        facts.kHz = k.kHz;
+        facts.band = k.band;
     }
     if (rule.bands.IsSet()) {
-        if (facts.band == NotYet) {
-            facts.band = CBandTable::BandOf(facts.kHz);
-        }
         if (!rule.bands.Holds(facts.band)) {
             return false;
         }
@@ -130,15 +183,15 @@ bool CSpotFilter::Matches(const FilterRule& rule, const SpotFields& spot, Facts&
             return false;
         }
     }
-    if (!rule.dx.empty() && !AnyMatches(rule.dx, spot.DxCall)) {
+    if (!r.dx.empty() && !AnyMatches(r.dx, spot.DxCall)) {
         return false;
     }
-    if (!rule.spotter.empty() && !AnyMatches(rule.spotter, BareSpotter(spot.Spotter))) {
+    if (!r.spotter.empty() && !AnyMatches(r.spotter, BareSpotter(spot.Spotter))) {
         return false;
     }
     if (rule.dxContinents.IsSet()) {
         if (facts.dxContinent == NotYet) {
-            facts.dxContinent = m_countries->ContinentOf(spot.DxCall);
+            facts.dxContinent = ContinentOf(lastDx, m_countries, spot.DxCall);
         }
         if (!rule.dxContinents.Holds(facts.dxContinent)) {
             return false;
@@ -146,7 +199,7 @@ bool CSpotFilter::Matches(const FilterRule& rule, const SpotFields& spot, Facts&
     }
     if (rule.spotterContinents.IsSet()) {
         if (facts.spotterContinent == NotYet) {
-            facts.spotterContinent = m_countries->ContinentOf(spot.Spotter);
+            facts.spotterContinent = ContinentOf(lastSpotter, m_countries, spot.Spotter);
         }
         if (!rule.spotterContinents.Holds(facts.spotterContinent)) {
             return false;

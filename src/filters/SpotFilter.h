@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filters/CallPattern.h"
 #include "filters/FilterRule.h"
 
 #include <memory>
@@ -26,6 +27,9 @@ class CSpotFilter {
         FilterRule rule;
         std::string text; // canonical
         bool used = true;
+        // The rule's call patterns, made ready once.
+        std::vector<CCallPattern> dx;
+        std::vector<CCallPattern> spotter;
     };
 
     // The file the continent criteria use; empty for the program's default.
@@ -48,7 +52,7 @@ class CSpotFilter {
 
   private:
     struct Facts;
-    bool Matches(const FilterRule& rule, const SpotFields& spot, Facts& facts) const;
+    bool Matches(const Rule& r, const SpotFields& spot, Facts& facts) const;
 
     std::vector<Rule> m_rules;
     std::string m_countryPath;
