@@ -111,15 +111,22 @@ def main():
     ap.add_argument("--no-instr", action="store_true")
     a = ap.parse_args()
     a.instr_lines = [int(x) for x in a.instr_lines.split(",")]
+    a.bin, a.new, a.old = (os.path.abspath(x) for x in (a.bin, a.new, a.old))
     rows = [r for r in a.rows.split(",") if r]
     load = " ".join(open("/proc/loadavg").read().split()[:3])
     c = Comparison(a)
-    instr = {}
+    instr, failed = {}, set()
     if not a.no_instr:
         for row in rows:
             for build, binary in (("new", a.new), ("old", a.old)):
                 sys.stderr.write(f"instructions: {ROWS[row][2]}, {build} ...\n")
-                instr[(row, build)] = c.instructions(binary, row)
+                try:
+                    instr[(row, build)] = c.instructions(binary, row)
+                except RuntimeError as e:
+                    # An older build may not know a row's setup (filters).
+                    sys.stderr.write(f"  not measured: {e}\n")
+                    failed.add(row)
+    rows = [r for r in rows if r not in failed]
     wall, refs = ({}, {}) if a.no_wall else c.wall(rows)
     load_after = " ".join(open("/proc/loadavg").read().split()[:3])
 
@@ -156,6 +163,10 @@ def main():
             per = [(statistics.median(r["rate"] for r in w[b]), b) for b in ("new", "old")]
             out.append(f"  {ROWS[row][2]:<26}" + "  ".join(
                 f"{b}: {rate / socat:.3f}x socat, {rate / floor:.3f}x floor" for rate, b in per))
+    if failed:
+        out.append("")
+        out.append("left out, a build could not run them: "
+                   + ", ".join(ROWS[r][2] for r in sorted(failed)))
     out.append("")
     out.append("ratios are new/old medians of the rounds: below 1 is faster or fewer")
     print("\n".join(out))

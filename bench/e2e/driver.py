@@ -323,7 +323,8 @@ class Bench:
                     file_result = fields(fp.expect("result", 120))
                     fp.reap(10)
                 else:
-                    file_result = {"lines": 0, "unique": 0, "dupes": 0, "repeats": 0}
+                    file_result = {"lines": 0, "unique": 0, "dupes": 0, "repeats": 0,
+                                   "unnumbered": 0}
 
             ends = [r["last_ns"] for r in tcp_results + [udp_result] if r and r["lines"]]
             elapsed = (max(ends) - sent_at["first_ns"]) / 1e9 if ends else float("nan")

@@ -12,13 +12,9 @@ namespace {
 
 constexpr int NotYet = -2;
 
-bool AnyMatches(const std::vector<CCallPattern>& patterns, std::string_view call) {
-    for (const CCallPattern& pattern : patterns) {
-        if (pattern.Matches(call)) {
-            return true;
-        }
-    }
-    return false;
+// A mask holds a value when its bit is set; -1 (not known) is in no mask.
+bool Holds(std::uint32_t mask, int value) {
+    return value >= 0 && ((mask >> value) & 1u) != 0;
 }
 
 // The spotter without a skimmer's "-#" or a relay's "-@".
@@ -97,12 +93,6 @@ CSpotFilter::Added CSpotFilter::Add(std::string_view text, std::string& reason) 
         return Added::Bad;
     }
     added.text = CFilterRuleParser::Canonical(added.rule);
-    for (const std::string& pattern : added.rule.dx) {
-        added.dx.emplace_back(pattern);
-    }
-    for (const std::string& pattern : added.rule.spotter) {
-        added.spotter.emplace_back(pattern);
-    }
     if (added.rule.NeedsCountryFile() && m_countries == nullptr) {
         std::string error;
         m_countries = CCountryFileCache::Get(m_countryPath, error);
@@ -119,12 +109,47 @@ CSpotFilter::Added CSpotFilter::Add(std::string_view text, std::string& reason) 
     m_accepts += added.rule.accept ? 1 : 0;
     m_usedAccepts += added.rule.accept && added.used ? 1 : 0;
     const Added result = added.used ? Added::Used : Added::NotUsed;
+    if (added.used) {
+        Flatten(added.rule);
+    }
     m_rules.push_back(std::move(added));
     return result;
 }
 
+void CSpotFilter::Flatten(const FilterRule& rule) {
+    FlatRule flat;
+    flat.accept = rule.accept;
+    flat.skimmer = rule.skimmer;
+    const auto choice = [&flat](const FilterChoice& c, std::uint32_t& mask, FlatRule::Asks ask) {
+        if (c.IsSet()) {
+            mask = c.mask;
+            flat.asks |= ask;
+        }
+    };
+    choice(rule.bands, flat.bands, FlatRule::Bands);
+    choice(rule.modes, flat.modes, FlatRule::Modes);
+    choice(rule.dxContinents, flat.dxContinents, FlatRule::DxContinents);
+    choice(rule.spotterContinents, flat.spotterContinents, FlatRule::SpotterContinents);
+    const auto patterns = [this, &flat](const std::vector<std::string>& from, std::uint32_t& first,
+                                        std::uint32_t& end, FlatRule::Asks ask) {
+        first = static_cast<std::uint32_t>(m_patterns.size());
+        for (const std::string& pattern : from) {
+            m_patterns.emplace_back(pattern);
+        }
+        end = static_cast<std::uint32_t>(m_patterns.size());
+        if (!from.empty()) {
+            flat.asks |= ask;
+        }
+    };
+    patterns(rule.dx, flat.dxFrom, flat.dxEnd, FlatRule::DxCalls);
+    patterns(rule.spotter, flat.spotterFrom, flat.spotterEnd, FlatRule::Spotters);
+    m_flat.push_back(flat);
+}
+
 void CSpotFilter::Clear() {
     m_rules.clear();
+    m_flat.clear();
+    m_patterns.clear();
     m_countries.reset();
     m_countryErrorShown = false;
     m_used = 0;
@@ -139,23 +164,28 @@ bool CSpotFilter::Passes(const SpotFields& spot) const {
     Facts facts;
     bool accepts = m_accepts > 0;
     bool accepted = false;
-    for (const Rule& r : m_rules) {
-        if (!r.used) {
-            continue;
-        }
-        if (!r.rule.accept) {
-            if (Matches(r, spot, facts)) {
+    for (const FlatRule& rule : m_flat) {
+        if (!rule.accept) {
+            if (Matches(rule, spot, facts)) {
                 return false;
             }
         } else if (!accepted) {
-            accepted = Matches(r, spot, facts);
+            accepted = Matches(rule, spot, facts);
         }
     }
     return !accepts || accepted;
 }
 
-bool CSpotFilter::Matches(const Rule& r, const SpotFields& spot, Facts& facts) const {
-    const FilterRule& rule = r.rule;
+bool CSpotFilter::AnyMatches(std::uint32_t from, std::uint32_t end, std::string_view call) const {
+    for (std::uint32_t i = from; i < end; ++i) {
+        if (m_patterns[i].Matches(call)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CSpotFilter::Matches(const FlatRule& rule, const SpotFields& spot, Facts& facts) const {
     // The cheap criteria first: most rules fail on one of them.
     if (rule.skimmer != FilterRule::Skimmer::Any) {
         const bool skimmer =
@@ -164,44 +194,43 @@ bool CSpotFilter::Matches(const Rule& r, const SpotFields& spot, Facts& facts) c
             return false;
         }
     }
-    if ((rule.bands.IsSet() || rule.modes.IsSet()) && !facts.kHzKnown) {
+    if ((rule.asks & (FlatRule::Bands | FlatRule::Modes)) != 0 && !facts.kHzKnown) {
         facts.kHzKnown = true;
         const Khz k = KhzOf(spot.Frequency);
         facts.kHz = k.kHz;
         facts.band = k.band;
     }
-    if (rule.bands.IsSet()) {
-        if (!rule.bands.Holds(facts.band)) {
-            return false;
-        }
+    if ((rule.asks & FlatRule::Bands) != 0 && !Holds(rule.bands, facts.band)) {
+        return false;
     }
-    if (rule.modes.IsSet()) {
+    if ((rule.asks & FlatRule::Modes) != 0) {
         if (facts.mode == NotYet) {
             facts.mode = CModeTable::ModeOf(spot.Comment, facts.kHz);
         }
-        if (!rule.modes.Holds(facts.mode)) {
+        if (!Holds(rule.modes, facts.mode)) {
             return false;
         }
     }
-    if (!r.dx.empty() && !AnyMatches(r.dx, spot.DxCall)) {
+    if ((rule.asks & FlatRule::DxCalls) != 0 && !AnyMatches(rule.dxFrom, rule.dxEnd, spot.DxCall)) {
         return false;
     }
-    if (!r.spotter.empty() && !AnyMatches(r.spotter, BareSpotter(spot.Spotter))) {
+    if ((rule.asks & FlatRule::Spotters) != 0 &&
+        !AnyMatches(rule.spotterFrom, rule.spotterEnd, BareSpotter(spot.Spotter))) {
         return false;
     }
-    if (rule.dxContinents.IsSet()) {
+    if ((rule.asks & FlatRule::DxContinents) != 0) {
         if (facts.dxContinent == NotYet) {
             facts.dxContinent = ContinentOf(lastDx, m_countries, spot.DxCall);
         }
-        if (!rule.dxContinents.Holds(facts.dxContinent)) {
+        if (!Holds(rule.dxContinents, facts.dxContinent)) {
             return false;
         }
     }
-    if (rule.spotterContinents.IsSet()) {
+    if ((rule.asks & FlatRule::SpotterContinents) != 0) {
         if (facts.spotterContinent == NotYet) {
             facts.spotterContinent = ContinentOf(lastSpotter, m_countries, spot.Spotter);
         }
-        if (!rule.spotterContinents.Holds(facts.spotterContinent)) {
+        if (!Holds(rule.spotterContinents, facts.spotterContinent)) {
             return false;
         }
     }
