@@ -1,9 +1,7 @@
 #pragma once
 
-#include "filters/CallPattern.h"
 #include "filters/FilterRule.h"
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,37 +48,9 @@ class CSpotFilter {
 
   private:
     struct Facts;
-    // A used rule as Passes reads it, made once when the rule is added: the
-    // criteria it names as flags, its choices as masks, its call patterns as
-    // ranges of m_patterns. Ten rules are ten small records in a row.
-    struct FlatRule {
-        enum Asks : std::uint8_t {
-            Bands = 1,
-            Modes = 2,
-            DxCalls = 4,
-            Spotters = 8,
-            DxContinents = 16,
-            SpotterContinents = 32
-        };
-        std::uint32_t bands = 0;
-        std::uint32_t modes = 0;
-        std::uint32_t dxContinents = 0;
-        std::uint32_t spotterContinents = 0;
-        std::uint32_t dxFrom = 0;
-        std::uint32_t dxEnd = 0;
-        std::uint32_t spotterFrom = 0;
-        std::uint32_t spotterEnd = 0;
-        std::uint8_t asks = 0;
-        FilterRule::Skimmer skimmer = FilterRule::Skimmer::Any;
-        bool accept = true;
-    };
-    void Flatten(const FilterRule& rule);
-    bool Matches(const FlatRule& rule, const SpotFields& spot, Facts& facts) const;
-    bool AnyMatches(std::uint32_t from, std::uint32_t end, std::string_view call) const;
+    bool Matches(const FilterRule& rule, const SpotFields& spot, Facts& facts) const;
 
     std::vector<Rule> m_rules;
-    std::vector<FlatRule> m_flat;
-    std::vector<CCallPattern> m_patterns;
     std::string m_countryPath;
     std::shared_ptr<const CCountryFile> m_countries;
     bool m_countryErrorShown = false;
