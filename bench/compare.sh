@@ -7,11 +7,13 @@
 #   bash bench/compare.sh                 # against the newest tag, 5 rounds
 #   bash bench/compare.sh --base 91cab8d  # against any commit
 #   bash bench/compare.sh --rounds 9
-#   bash bench/compare.sh --quick         # 3 rounds of 100,000 lines, short callgrind runs
+#   bash bench/compare.sh --quick         # 5 rounds of 50,000 lines, short callgrind runs
 #
 # Other options go to compare.py (--rows, --lines, --instr-lines, --no-wall,
 # --no-instr). BENCH_BUILD_DIR chooses this tree's build (default
-# build-bench); the earlier commit builds in build-compare/<commit>/.
+# build-bench); the earlier commit builds in build-compare/<commit>/src/.
+# An older commit may need the packages its own scripts/setup.sh lists
+# (baseline-a57bfc8: qt6-serialport-dev).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,7 +23,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
     --base) base=$2; shift ;;
     --rounds) args+=(--rounds "$2"); shift ;;
-    --quick) args+=(--rounds 3 --lines 100000 --instr-lines 2000,8000) ;;
+    --quick) args+=(--rounds 5 --lines 50000 --instr-lines 2000,8000) ;;
     --no-build) no_build=1 ;;
     *) args+=("$1") ;;
     esac
@@ -39,7 +41,9 @@ done
 
 build_dir=${BENCH_BUILD_DIR:-build-bench}
 old_tree=build-compare/$sha/src
-old_build=build-compare/$sha/build
+# The build sits in its tree as this tree's does, so that a compiler cache
+# with a base directory finds the objects of every unchanged file.
+old_build=$old_tree/${build_dir##*/}
 if [ -z "${no_build:-}" ]; then
     source bench/build-tools.sh
     bench_build "$build_dir"
@@ -47,7 +51,11 @@ if [ -z "${no_build:-}" ]; then
         git worktree add --detach "$old_tree" "$sha"
     fi
     if [ ! -f "$old_build/build.ninja" ]; then
-        cmake -S "$old_tree" -B "$old_build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+        launcher=()
+        if command -v ccache >/dev/null; then
+            launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        fi
+        cmake -S "$old_tree" -B "$old_build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}"
     fi
     # Only the program: the feed, sinks and floor are this tree's, the same
     # for both builds.
