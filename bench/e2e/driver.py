@@ -177,19 +177,23 @@ def read_route(setup_path):
         raise SystemExit(f"{setup_path}: needs exactly one TEL port and a route section per port")
     dests = [ports[n - 1] for n in routes[feeds[0]] if 0 < n <= len(ports)]
 
-    def dest(kind):
+    def dest(kind, needed=False):
         for p in dests:
             if p["PortType"] == kind:
                 return p
-        raise SystemExit(f"{setup_path}: the TEL port has no route to a {kind} port")
+        if needed:
+            raise SystemExit(f"{setup_path}: the TEL port has no route to a {kind} port")
+        return None
 
-    tel, rx, cte, log = ports[feeds[0]], dest("RXTEL"), dest("CTE"), dest("FILE")
+    # The node link is every route's measured end; the CT network and the log
+    # file are counted when the setup has them.
+    tel, rx, cte, log = ports[feeds[0]], dest("RXTEL", True), dest("CTE"), dest("FILE")
     return {
         "feed": (tel["hostname"], int(tel["portnumber"])),
         "node": (rx["hostname"], int(rx["portnumber"])),
         "callers": int(rx.get("maxcallers", 1)),
-        "ct": (cte["broadcastip"], int(cte["portnumber"])),
-        "log": log["filename"],
+        "ct": (cte["broadcastip"], int(cte["portnumber"])) if cte else None,
+        "log": log["filename"] if log else None,
         "ports": len(ports),
     }
 
@@ -219,7 +223,7 @@ class Bench:
         manifest = os.path.join(run_dir, "manifest.bin")
         gen_times = os.path.join(run_dir, "sent.bin")
         sink_times = os.path.join(run_dir, "arrived.bin")
-        log_path = os.path.join(run_dir, route["log"])
+        log_path = os.path.join(run_dir, route["log"] or "bench-floor.log")
         for end in ("feed", "node"):
             if not port_free(*route[end]):
                 raise RuntimeError(f"{ep(route[end])} is taken; another run still going?")
@@ -247,7 +251,7 @@ class Bench:
                            "--idle-ms", str(self.a.idle_ms if hold else 3000)]
 
             udp = None
-            if system != "socat":
+            if system != "socat" and route["ct"]:
                 udp = start([self.tool("sw_bench_sink"), "--udp-bind", ep(route["ct"])]
                             + sink_common)
                 udp.expect("ready", 10)
@@ -263,8 +267,10 @@ class Bench:
                              "--feed", ep(route["feed"]), "--udp-to", ep(route["ct"]),
                              "--file", log_path], stdin=False, log=os.path.join(run_dir, "floor.log"))
             else:
-                args = [self.a.spotweaver]
-                if system in ("headless", "filtered"):
+                # A wrapper (valgrind, for the instruction counts) runs the
+                # program under test.
+                args = list(getattr(self.a, "wrap", None) or []) + [self.a.spotweaver]
+                if system != "gui":
                     args += ["--headless"]
                 else:
                     env["QT_QPA_PLATFORM"] = "offscreen"
@@ -311,13 +317,14 @@ class Bench:
                     p.reap(10)
 
             file_result = None
-            if system != "socat":
+            if system != "socat" and route["log"]:
                 if os.path.exists(log_path):
                     fp = Proc([self.tool("sw_bench_sink"), "--file", log_path] + sink_common)
                     file_result = fields(fp.expect("result", 120))
                     fp.reap(10)
                 else:
-                    file_result = {"lines": 0, "unique": 0, "dupes": 0, "repeats": 0}
+                    file_result = {"lines": 0, "unique": 0, "dupes": 0, "repeats": 0,
+                                   "unnumbered": 0}
 
             ends = [r["last_ns"] for r in tcp_results + [udp_result] if r and r["lines"]]
             elapsed = (max(ends) - sent_at["first_ns"]) / 1e9 if ends else float("nan")
@@ -410,7 +417,8 @@ def machine():
 
 NAMES = {"socat": "socat relay (reference)", "floor": "I/O floor",
          "headless": "Spotweaver headless", "filtered": "headless, 10 filters a port",
-         "gui": "Spotweaver GUI, 33 windows", "fanout": "headless, node to 8 callers"}
+         "gui": "Spotweaver GUI, 33 windows", "fanout": "headless, node to 8 callers",
+         "pc11": "headless, PC11 node link only"}
 
 
 def fmt_int(x):

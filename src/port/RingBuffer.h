@@ -14,7 +14,8 @@ class CSetupFile;
 // A ring holds at most size-1 bytes; one byte more resets it (the transports
 // only Put what FreeSpace allows, so this happens only to a single line
 // longer than the whole buffer). Allocated once per SetSize; nothing is
-// allocated per byte or per line.
+// allocated per byte or per line, and bytes move in blocks (memcpy), not
+// one at a time.
 class CRingBuffer {
   public:
     CRingBuffer() = default;
@@ -42,6 +43,8 @@ class CRingBuffer {
     std::string& Spare() { return m_spare; }
 
   private:
+    void Store(const char* data, std::size_t n);
+
     int m_lastLength = 0;
     int m_size = 0;
     std::string m_spare;

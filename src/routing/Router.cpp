@@ -68,8 +68,9 @@ void CRouter::Route(std::string_view text) {
 
 const Spot& CRouter::Parse(std::string_view text) {
     m_spot.line = text;
-    m_spot.isSpot =
-        CarriesSpots(m_spot.source) && m_parser.Parse(m_spot.source, text, m_spot.fields);
+    // The empty line after every CR LF is no spot; it costs no parse.
+    m_spot.isSpot = !text.empty() && CarriesSpots(m_spot.source) &&
+                    m_parser.Parse(m_spot.source, text, m_spot.fields);
     return m_spot;
 }
 

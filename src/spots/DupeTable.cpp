@@ -6,13 +6,6 @@
 
 namespace {
 
-// The part of a text that buckets it: up to and including its first blank,
-// or all of it.
-std::string_view BucketPart(std::string_view text) {
-    const auto blank = text.find(' ');
-    return blank == std::string_view::npos ? text : text.substr(0, blank + 1);
-}
-
 bool BeginsWith(const std::string& stored, std::string_view key) {
     return stored.size() >= key.size() && std::string_view(stored).substr(0, key.size()) == key;
 }
@@ -32,14 +25,6 @@ void CDupeTable::SetLength(int n) {
     m_index = 0;
 }
 
-std::size_t CDupeTable::BucketOf(std::string_view text) const {
-    std::uint32_t hash = 2166136261u;
-    for (char c : BucketPart(text)) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    }
-    return hash & (m_heads.size() - 1);
-}
-
 void CDupeTable::Unlink(int slot) {
     int* link = &m_heads[m_bucket[static_cast<std::size_t>(slot)]];
     while (*link != None && *link != slot) {
@@ -54,11 +39,21 @@ bool CDupeTable::CheckAndRecord(std::string_view key) {
     if (m_ring.empty()) {
         return false;
     }
-    m_key.assign(key);
-    std::transform(m_key.begin(), m_key.end(), m_key.begin(), ascii::Upper);
-
-    const std::size_t bucket = BucketOf(m_key);
-    if (m_key.find(' ') != std::string::npos) {
+    // One pass makes the upper-case key and hashes its bucket part (up to
+    // and including the first blank).
+    m_key.resize(key.size());
+    std::uint32_t hash = 2166136261u;
+    bool blank = false;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        const char c = ascii::Upper(key[i]);
+        m_key[i] = c;
+        if (!blank) {
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+            blank = c == ' ';
+        }
+    }
+    const std::size_t bucket = hash & (m_heads.size() - 1);
+    if (blank) {
         for (int s = m_heads[bucket]; s != None; s = m_next[static_cast<std::size_t>(s)]) {
             if (BeginsWith(m_ring[static_cast<std::size_t>(s)], m_key)) {
                 return true;

@@ -33,7 +33,6 @@ class CDupeTable {
   private:
     static constexpr int None = -1;
 
-    std::size_t BucketOf(std::string_view text) const;
     void Unlink(int slot);
 
     std::vector<std::string> m_ring;

@@ -71,14 +71,21 @@ void CSpotFormatter::AppendTimeZ(std::string_view time) {
     }
 }
 
+// The text is made again only when the date changes: once a day, not per
+// spot.
 void CSpotFormatter::AppendDate() {
     const CivilDate date = m_clock.UtcDate();
-    const auto month = static_cast<std::size_t>(std::clamp(date.month, 1, 12) - 1);
-    m_spot += std::to_string(date.day);
-    m_spot += '-';
-    m_spot += MonthNames[month];
-    m_spot += '-';
-    m_spot += std::to_string(date.year);
+    if (date.day != m_date.day || date.month != m_date.month || date.year != m_date.year ||
+        m_dateText.empty()) {
+        const auto month = static_cast<std::size_t>(std::clamp(date.month, 1, 12) - 1);
+        m_dateText = std::to_string(date.day);
+        m_dateText += '-';
+        m_dateText += MonthNames[month];
+        m_dateText += '-';
+        m_dateText += std::to_string(date.year);
+        m_date = date;
+    }
+    m_spot += m_dateText;
 }
 
 bool CSpotFormatter::FormatPC11(const SpotFields& spot) {

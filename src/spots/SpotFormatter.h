@@ -57,4 +57,6 @@ class CSpotFormatter {
     const IClock& m_clock;
     std::string m_spot;
     std::string m_comment;
+    CivilDate m_date;       // the date m_dateText shows
+    std::string m_dateText; // "7-Dec-2026"
 };
