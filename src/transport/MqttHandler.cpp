@@ -45,8 +45,9 @@ template <class Fn> void ForEachLine(std::string_view text, Fn fn) {
 } // namespace
 
 CMqttHandler::CMqttHandler(IPortHost& host, IPortView& view)
-    : CNetPort(host, view), m_client(*this), m_writer(Clock()),
-      m_drops("payload", [this](std::string_view line) { PrintMessage(line); }) {}
+    : CNetPort(host, view), m_client(*this),
+      m_drops("payload", [this](std::string_view line) { PrintMessage(line); }), m_writer(Clock()) {
+}
 
 //   HostName=broker.example.net
 //   PortNumber=1883
@@ -58,8 +59,8 @@ CMqttHandler::CMqttHandler(IPortHost& host, IPortView& view)
 //   MqttPublish=spotweaver/spots/{band}/{mode}   (only when not this)
 //   MqttQos=1                   (only when not 0)
 CMqttHandler::CMqttHandler(CSetupFile& setup, IPortHost& host, IPortView& view)
-    : CNetPort(setup, host, view), m_client(*this), m_writer(Clock()),
-      m_drops("payload", [this](std::string_view line) { PrintMessage(line); }) {
+    : CNetPort(setup, host, view), m_client(*this),
+      m_drops("payload", [this](std::string_view line) { PrintMessage(line); }), m_writer(Clock()) {
     HostName = setup.GetString("HostName");
     PortNumber = PortNumberOf(setup.GetInt("PortNumber"));
     MqttClientId = setup.GetString("MqttClientId");

@@ -33,6 +33,7 @@ expected=(
     share/doc/spotweaver/routes.png
     share/doc/spotweaver/screenshot-main.png
     share/doc/spotweaver/setup-telnet.png
+    share/doc/spotweaver/web-page.png
     share/doc/spotweaver/user-guide.md
     share/man/man1/spotweaver.1
     share/spotweaver/examples/demo-spots.txt
