@@ -43,7 +43,7 @@ end
 
 if [ "${SPOTWEAVER_QUICK:-0}" != 1 ]; then
     begin "fuzz build and run"
-    bash scripts/fuzz.sh "${SPOTWEAVER_FUZZ_SECONDS:-20}" || failed+=("fuzz targets")
+    bash scripts/fuzz.sh "${SPOTWEAVER_FUZZ_SECONDS:-12}" || failed+=("fuzz targets")
     end
 
     begin "sanitizer build"
