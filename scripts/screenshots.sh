@@ -5,9 +5,12 @@
 #
 #   screenshot-main.png           examples/demo.ini opened fresh, no stored layout
 #   port-font-12/20/32.png        a port window at those font sizes
-#   setup-<kind>.png              the seven port setup dialogs, adding a port
+#   setup-<kind>.png              the nine port setup dialogs, adding a port
 #   setup-connected-edit.png      a connected port's setup
 #   routes.png, connect-script.png, font.png, about.png
+#   filters.png, help.png         a port's filters, Help Topics
+#   first-start.png               the program started without a setup
+#   tiled.png, minimised.png      Window > Tile; a port window minimised
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -136,9 +139,11 @@ for size in 12 20 32; do
     stop
 done
 
-# The seven setup dialogs, adding a port to an empty setup.
+# The first start, then the nine setup dialogs, adding a port to an empty
+# setup.
 start
-for pair in c:console p:com n:telnet b:broadcast x:rx-telnet l:log-file w:wsjtx; do
+shoot_screen first-start.png
+for pair in c:console p:com n:telnet b:broadcast x:rx-telnet l:log-file w:wsjtx s:web m:mqtt; do
     keys alt+s a "${pair%%:*}"
     shoot "setup-${pair#*:}.png"
     keys Escape
@@ -165,4 +170,19 @@ keys Escape
 keys alt+h a
 shoot about.png
 keys Escape
+select_port 2
+keys alt+s p alt+f
+shoot filters.png
+keys Escape Escape
+keys alt+w t
+shoot_screen tiled.png
+keys F1
+shoot help.png
+stop
+
+# A port window minimised: its icon stays in front along the bottom.
+sed -e "$((node_section + 4))s/^showCmd=.*$/showCmd=2/" examples/gui-demo.ini >"$work/min.ini"
+start min.ini
+place
+shoot_screen minimised.png
 stop

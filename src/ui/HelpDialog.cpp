@@ -15,6 +15,7 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -170,9 +171,11 @@ void CHelpDialog::OpenLink(const QUrl& url) {
     QDesktopServices::openUrl(url);
 }
 
+// The text's viewport takes its new width only when the layout runs after
+// this event, so the pictures are fitted once it has.
 void CHelpDialog::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    FitPictures();
+    QTimer::singleShot(0, this, [this] { FitPictures(); });
 }
 
 // Every picture at its own size, or as wide as the text where that is
