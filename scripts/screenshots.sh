@@ -77,9 +77,10 @@ shoot() {
     import -frame -window "$(xdotool getactivewindow)" "$out/$1"
     echo "screenshots: $out/$1"
 }
+# The main window with its frame: the program only, no desktop behind it.
 shoot_screen() {
     sleep 1
-    import -window root "$out/$1"
+    import -frame -window "$(frame)" "$out/$1"
     echo "screenshots: $out/$1"
 }
 keys() {
