@@ -68,6 +68,9 @@ bool CWebServer::Open(const QHostAddress& address, std::uint16_t port) {
     m_ping = std::make_unique<QTimer>();
     QObject::connect(m_ping.get(), &QTimer::timeout, &m_context, [this] { Ping(); });
     m_ping->start(PingInterval);
+    m_pushTimer = std::make_unique<QTimer>();
+    m_pushTimer->setSingleShot(true);
+    QObject::connect(m_pushTimer.get(), &QTimer::timeout, &m_context, [this] { SendWaiting(); });
     m_output("Listening on " + Endpoint(m_server->serverAddress(), m_server->serverPort()));
     return true;
 }
@@ -85,6 +88,9 @@ void CWebServer::Close() {
         connection.socket->deleteLater();
     }
     m_connections.clear();
+    m_waiting.clear();
+    m_waitingBytes = 0;
+    m_pushTimer.reset();
     m_sweep.reset();
     m_ping.reset();
     m_webSockets.reset();
@@ -210,6 +216,9 @@ void CWebServer::OpenStream(QTcpSocket* socket) {
 }
 
 void CWebServer::TakeStreams() {
+    // A new stream gets the spots pushed from now on, not those still
+    // waiting.
+    SendWaiting();
     while (QWebSocket* stream = m_webSockets->nextPendingConnection()) {
         // Clients have nothing to say but pongs and a close.
         stream->setMaxAllowedIncomingFrameSize(1024);
@@ -232,16 +241,35 @@ void CWebServer::Forget(QTcpSocket* socket) {
 }
 
 void CWebServer::Push(std::string_view text) {
-    const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (m_pushTimer == nullptr || m_streams.empty()) {
+        return;
+    }
+    // A burst goes out in parts, so that no part alone can reach a stream's
+    // cap.
+    if (m_waitingBytes + text.size() > MaxWaiting) {
+        SendWaiting();
+    }
+    m_waiting.push_back(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    m_waitingBytes += text.size();
+    if (!m_pushTimer->isActive()) {
+        m_pushTimer->start(PushDelay);
+    }
+}
+
+void CWebServer::SendWaiting() {
     std::vector<QWebSocket*> full;
     for (QWebSocket* stream : m_streams) {
-        if (static_cast<std::size_t>(stream->bytesToWrite()) + text.size() >
+        if (static_cast<std::size_t>(stream->bytesToWrite()) + m_waitingBytes >
             CWriteQueue::MaxPending) {
             full.push_back(stream);
             continue;
         }
-        stream->sendTextMessage(message);
+        for (const QString& message : m_waiting) {
+            stream->sendTextMessage(message);
+        }
     }
+    m_waiting.clear();
+    m_waitingBytes = 0;
     for (QWebSocket* stream : full) {
         m_output(PeerOf(*stream) + " closed: its queue reached " +
                  std::to_string(stream->bytesToWrite()) + " bytes");

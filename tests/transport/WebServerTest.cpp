@@ -8,6 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <string>
 #include <vector>
@@ -139,6 +147,97 @@ TEST_F(WebServerTest, InvalidFrame_ClosesThatStreamOnly) {
     auto good = Stream();
     server.Push("{}");
     EXPECT_TRUE(SpinUntil([&] { return received[good.get()].size() == 1; }));
+}
+
+// Non-blocking loopback sockets that say nothing or half a head; closed
+// when the set goes.
+class RawClients {
+  public:
+    ~RawClients() {
+        for (const int fd : fds) {
+            ::close(fd);
+        }
+    }
+
+    void Open(std::uint16_t port, int count) {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        for (int i = 0; i < count; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            ASSERT_GE(fd, 0) << errno;
+            fds.push_back(fd);
+            const int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            ASSERT_TRUE(rc == 0 || errno == EINPROGRESS) << errno;
+        }
+    }
+
+    // True when the server has closed the socket: end of stream or a reset.
+    static bool ClosedByPeer(int fd) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 0) != 1) {
+            return false;
+        }
+        char byte = 0;
+        const ssize_t got = ::recv(fd, &byte, 1, MSG_PEEK);
+        return got == 0 || (got < 0 && errno != EAGAIN);
+    }
+
+    std::vector<int> fds;
+};
+
+// Past the cap the newest connections are closed at once; those held cost
+// a bounded read buffer each, go after the head timeout, and meanwhile the
+// loop serves a request that comes whole.
+TEST_F(WebServerTest, HalfOpenFlood_CappedLoopServesAndAllGoAfterTimeout) {
+    constexpr int Extra = 100;
+    rlimit files{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &files), 0);
+    files.rlim_cur = files.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    if (files.rlim_cur < 2 * (CWebServer::MaxConnections + Extra) + 100) {
+        GTEST_SKIP() << "descriptor limit " << files.rlim_cur << " too low";
+    }
+    server.SetHeadTimeout(1500ms);
+    ASSERT_TRUE(server.Open(QHostAddress::LocalHost, 0));
+    auto good = Client();
+    ASSERT_TRUE(SpinUntil([&] { return server.Connections() == 1; }));
+
+    // In batches below the listen backlog, so that no SYN waits for a retry.
+    RawClients held;
+    RawClients extra;
+    constexpr int Batch = 40;
+    while (static_cast<int>(held.fds.size()) < CWebServer::MaxConnections - 1) {
+        const int n = std::min<int>(Batch, CWebServer::MaxConnections - 1 -
+                                               static_cast<int>(held.fds.size()));
+        held.Open(server.LocalPort(), n);
+        const int want = 1 + static_cast<int>(held.fds.size());
+        ASSERT_TRUE(SpinUntil([&] { return server.Connections() == want; }));
+    }
+    for (std::size_t i = 0; i < held.fds.size(); i += 2) {
+        ASSERT_EQ(::send(held.fds[i], "GET /health HTTP/1.1\r\nHo", 25, MSG_NOSIGNAL), 25);
+    }
+    for (int done = 0; done < Extra; done += Batch) {
+        const std::size_t from = extra.fds.size();
+        extra.Open(server.LocalPort(), std::min(Batch, Extra - done));
+        ASSERT_TRUE(SpinUntil([&] {
+            return std::all_of(extra.fds.begin() + static_cast<std::ptrdiff_t>(from),
+                               extra.fds.end(), RawClients::ClosedByPeer);
+        }));
+    }
+    EXPECT_EQ(server.Connections(), CWebServer::MaxConnections);
+
+    good->write("GET /health HTTP/1.1\r\n\r\n");
+    const std::string health =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 13\r\n\r\n/health local";
+    EXPECT_EQ(ReadBytes(*good, health.size()), health);
+
+    EXPECT_TRUE(SpinUntil([&] { return server.Connections() == 0; }));
+    EXPECT_TRUE(std::all_of(held.fds.begin(), held.fds.end(), RawClients::ClosedByPeer));
+    auto after = Client();
+    after->write("GET /health HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(ReadBytes(*after, health.size()), health);
 }
 
 } // namespace
