@@ -3,6 +3,7 @@
 
 #include "ChildProgram.h"
 #include "LoopbackSocket.h"
+#include "transport/MosquittoBroker.h"
 #include "transport/WsjtxSender.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -540,3 +542,69 @@ TEST_F(HeadlessProgramTest, BundledDemoChecksClean) {
 }
 
 } // namespace
+
+// Three sites on one broker, each with its own instance id: a console, an
+// MQTT port of JSON spots subscribed to the shared topic and publishing to
+// it, and a log of what the broker brings. A spot typed at one site reaches
+// the other two once and is not taken back by its own.
+TEST_F(HeadlessProgramTest, MqttSpotReachesTheOtherSitesOnceAndNeverComesBack) {
+    if (!MosquittoBroker::Available()) {
+        GTEST_SKIP() << MosquittoBroker::Program << " is not installed";
+    }
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.Start());
+
+    std::vector<std::unique_ptr<Program>> sites;
+    for (const std::string site : {"a", "b", "c"}) {
+        fs::create_directories(dir / site / "config");
+        std::string setup = "NumberOfPorts=3\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n";
+        setup += PortSection("CON", "CON", "",
+                             "InputType=1\nMyCall=G4ABC\nAntiLoopPrefix= <\nDupeLength=0\n"
+                             "CRLFOption=3\n" +
+                                 Options);
+        setup += PortSection("MQTT", "MQTT",
+                             "HostName=127.0.0.1\nPortNumber=" + std::to_string(broker.Port()) +
+                                 "\nMqttClientId=site-" + site +
+                                 "\nMqttSubscribe=spotweaver/spots/#\nMqttQos=1\n",
+                             "InputType=10\nDupeLength=0\nCRLFOption=2\n" + Options);
+        setup += PortSection("FILE", "LOG", "FileName=mqtt.log\n",
+                             "InputType=5\nDupeLength=0\nCRLFOption=2\n" + Options);
+        setup += "Trace=0\nPort=2\nPort=0\nPort=0\nTrace=0\nPort=3\nPort=0\nPort=0\n"
+                 "Trace=0\nPort=0\nPort=0\nPort=0\n";
+        Put(dir / site / "setup.ini", setup);
+        sites.push_back(std::make_unique<Program>(
+            dir / site, std::vector<std::string>{"--headless", "--follow", "setup.ini", "/START"},
+            Program::Environment{{"XDG_CONFIG_HOME", (dir / site / "config").string()}}));
+    }
+    for (auto& site : sites) {
+        ASSERT_TRUE(WaitUntil([&] {
+            return site->Errors().find("MQTT: Connected to broker") != std::string::npos;
+        })) << site->Errors();
+    }
+    auto log = [&](const char* site) { return Contents(dir / site / "mqtt.log"); };
+
+    sites[0]->Type(Spot1 + "\n");
+    ASSERT_TRUE(WaitUntil([&] {
+        return log("b").find("VP8LP") != std::string::npos &&
+               log("c").find("VP8LP") != std::string::npos;
+    })) << sites[1]->Errors();
+    // Published after the first spot reached the others, so the broker sends
+    // it to A after A's own: once it is in A's log, A's own has been dropped.
+    sites[2]->Type(Spot2 + "\n");
+    ASSERT_TRUE(WaitUntil([&] {
+        return log("a").find("ZL7G") != std::string::npos &&
+               log("b").find("ZL7G") != std::string::npos;
+    })) << sites[0]->Errors();
+    for (auto& site : sites) {
+        site->Signal(SIGTERM);
+        EXPECT_EQ(site->ExitStatus(), 0) << site->Errors();
+    }
+
+    EXPECT_EQ(log("a"), Spot2 + "\n");
+    EXPECT_EQ(log("b"), Spot1 + "\n" + Spot2 + "\n");
+    EXPECT_EQ(log("c"), Spot1 + "\n");
+}
