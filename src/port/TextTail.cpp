@@ -1,25 +1,44 @@
 #include "port/TextTail.h"
 
+#include <algorithm>
+
 void CTextTail::Append(std::string_view text) {
-    for (char c : text) {
-        if (c == '\n') {
-            Push(std::move(m_open));
-            m_open.clear();
-        } else if (c != '\r' && m_open.size() < MaxLine) {
-            m_open += c;
+    for (;;) {
+        const std::size_t lf = text.find('\n');
+        AppendToOpen(text.substr(0, lf));
+        if (lf == std::string_view::npos) {
+            return;
         }
+        FinishLine();
+        text.remove_prefix(lf + 1);
     }
 }
 
-void CTextTail::Push(std::string line) {
-    m_lines.push_back(std::move(line));
-    if (m_lines.size() > Lines) {
-        m_lines.pop_front();
+void CTextTail::AppendToOpen(std::string_view piece) {
+    while (!piece.empty() && m_open.size() < MaxLine) {
+        const std::size_t cr = piece.find('\r');
+        const std::string_view part = piece.substr(0, cr);
+        m_open.append(part.substr(0, MaxLine - m_open.size()));
+        if (cr == std::string_view::npos) {
+            return;
+        }
+        piece.remove_prefix(cr + 1);
     }
+}
+
+void CTextTail::FinishLine() {
+    m_ring[m_next].swap(m_open);
+    m_open.clear();
+    m_next = (m_next + 1) % Lines;
+    m_count = std::min(m_count + 1, Lines);
 }
 
 std::vector<std::string> CTextTail::Newest() const {
-    std::vector<std::string> lines(m_lines.begin(), m_lines.end());
+    std::vector<std::string> lines;
+    lines.reserve(m_count + 1);
+    for (std::size_t i = 0; i < m_count; ++i) {
+        lines.push_back(m_ring[(m_next + Lines - m_count + i) % Lines]);
+    }
     if (!m_open.empty()) {
         lines.push_back(m_open);
     }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +9,10 @@
 // The newest whole lines of a text that arrives in pieces (a port window's
 // traffic), for a glance from outside: at most Lines of them, each cut to
 // MaxLine characters. A line is whole at its LF; a CR is dropped.
+//
+// Every line a port shows passes through here, so the lines live in a ring
+// whose strings keep their buffers: once warm, taking a line allocates
+// nothing.
 class CTextTail {
   public:
     static constexpr std::size_t Lines = 20;
@@ -19,8 +23,12 @@ class CTextTail {
     std::vector<std::string> Newest() const;
 
   private:
-    void Push(std::string line);
+    // Text of the open line without its LF: CRs dropped, cut at MaxLine.
+    void AppendToOpen(std::string_view piece);
+    void FinishLine();
 
-    std::deque<std::string> m_lines;
+    std::array<std::string, Lines> m_ring;
+    std::size_t m_next = 0;
+    std::size_t m_count = 0;
     std::string m_open;
 };

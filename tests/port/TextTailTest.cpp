@@ -18,3 +18,13 @@ TEST(TextTailTest, Newest_WholeLinesFromPiecesOldestDroppedOpenLineLast) {
     EXPECT_EQ(lines[lines.size() - 2], "DX de DL1ABC:    14025.2  K1ABC  CW 24 dB");
     EXPECT_EQ(lines.back(), "CLUSTER: Port con");
 }
+
+TEST(TextTailTest, Append_LongLineCutAtMaxLineCarriageReturnsDropped) {
+    CTextTail tail;
+    tail.Append(std::string(150, 'a') + "\r" + std::string(150, 'b') + "\r\n");
+    tail.Append("\r\n");
+    const std::vector<std::string> lines = tail.Newest();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::string(150, 'a') + std::string(50, 'b'));
+    EXPECT_EQ(lines[1], "");
+}
