@@ -1,4 +1,4 @@
-# Sourced by run.sh and soak.sh: builds spotweaver and the benchmark helpers
+# Sourced by the bench scripts: builds spotweaver and the benchmark helpers
 # in Release into the folder given ($1), configuring it the first time.
 bench_build() {
     local build_dir=$1
@@ -13,4 +13,19 @@ bench_build() {
         exit 1
     fi
     cmake --build "$build_dir" --target spotweaver sw_bench_e2e
+}
+
+# Reads a bench script's own options: sets build_dir (BENCH_BUILD_DIR, default
+# build-bench), no_build for --no-build, and args to the rest, which go on to
+# the script's driver.
+bench_options() {
+    build_dir=${BENCH_BUILD_DIR:-build-bench}
+    no_build=
+    args=()
+    for arg in "$@"; do
+        case "$arg" in
+        --no-build) no_build=1 ;;
+        *) args+=("$arg") ;;
+        esac
+    done
 }

@@ -14,20 +14,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_dir=${BENCH_BUILD_DIR:-build-bench}
-args=()
-for arg in "$@"; do
-    case "$arg" in
-    --no-build) no_build=1 ;;
-    *) args+=("$arg") ;;
-    esac
-done
+source bench/build-tools.sh
+bench_options "$@"
 
-if [ -z "${no_build:-}" ] && [ -z "${SPOTWEAVER:-}" ]; then
-    if [ ! -f "$build_dir/build.ninja" ]; then
-        cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
-    fi
-    cmake --build "$build_dir" --target spotweaver
+if [ -z "$no_build" ] && [ -z "${SPOTWEAVER:-}" ]; then
+    bench_build "$build_dir"
 fi
 
 exec python3 bench/e2e/link_pull.py --spotweaver "${SPOTWEAVER:-$build_dir/bin/spotweaver}" \

@@ -10,14 +10,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_dir=${BENCH_BUILD_DIR:-build-bench}
-args=()
-for arg in "$@"; do
-    case "$arg" in
-    --no-build) no_build=1 ;;
-    *) args+=("$arg") ;;
-    esac
-done
+source bench/build-tools.sh
+bench_options "$@"
 
 if [ ! -x /usr/sbin/mosquitto ]; then
     echo "Installing: mosquitto"
@@ -26,8 +20,7 @@ if [ ! -x /usr/sbin/mosquitto ]; then
     apt-get install -y -qq --no-install-recommends mosquitto
 fi
 
-if [ -z "${no_build:-}" ]; then
-    source bench/build-tools.sh
+if [ -z "$no_build" ]; then
     bench_build "$build_dir"
 fi
 

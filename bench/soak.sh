@@ -14,17 +14,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_dir=${BENCH_BUILD_DIR:-build-bench}
-args=()
-for arg in "$@"; do
-    case "$arg" in
-    --no-build) no_build=1 ;;
-    *) args+=("$arg") ;;
-    esac
-done
+source bench/build-tools.sh
+bench_options "$@"
 
-if [ -z "${no_build:-}" ]; then
-    source bench/build-tools.sh
+if [ -z "$no_build" ]; then
     bench_build "$build_dir"
 fi
 
