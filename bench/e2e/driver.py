@@ -148,11 +148,10 @@ def port_free(host, port):
 
 # -------------------------------------------------------------------- setup
 
-def read_route(setup_path):
-    """The four ends of the benchmark route from a setup file: the telnet
-    client port (the feed) and, among the destinations on its route list, the
-    telnet server port (node link), the broadcast port (CT network) and the
-    log file port."""
+def read_setup(setup_path):
+    """The ports of a setup file (each a dict of its lower-cased keys, the kind
+    as "PortType") and each port's route list (1-based port numbers, 0 for
+    none)."""
     ports, routes, cur = [], [], None
     with open(setup_path, encoding="latin-1") as f:
         for raw in f:
@@ -171,11 +170,25 @@ def read_route(setup_path):
                 routes[-1].append(int(value or 0))
             elif cur is not None:
                 cur.setdefault(key, value)
+    if len(routes) != len(ports):
+        raise SystemExit(f"{setup_path}: needs a route section per port")
+    return ports, routes
 
+
+def destinations(ports, routes, source):
+    return [ports[n - 1] for n in routes[source] if 0 < n <= len(ports)]
+
+
+def read_route(setup_path):
+    """The four ends of the benchmark route from a setup file: the telnet
+    client port (the feed) and, among the destinations on its route list, the
+    telnet server port (node link), the broadcast port (CT network) and the
+    log file port."""
+    ports, routes = read_setup(setup_path)
     feeds = [i for i, p in enumerate(ports) if p["PortType"] == "TEL"]
-    if len(feeds) != 1 or len(routes) != len(ports):
-        raise SystemExit(f"{setup_path}: needs exactly one TEL port and a route section per port")
-    dests = [ports[n - 1] for n in routes[feeds[0]] if 0 < n <= len(ports)]
+    if len(feeds) != 1:
+        raise SystemExit(f"{setup_path}: needs exactly one TEL port")
+    dests = destinations(ports, routes, feeds[0])
 
     def dest(kind, needed=False):
         for p in dests:
@@ -198,6 +211,19 @@ def read_route(setup_path):
     }
 
 
+def read_console_route(setup_path):
+    """The log files the console port of a setup is routed to."""
+    ports, routes = read_setup(setup_path)
+    consoles = [i for i, p in enumerate(ports) if p["PortType"] == "CON"]
+    if len(consoles) != 1:
+        raise SystemExit(f"{setup_path}: needs exactly one CON port")
+    logs = [p["filename"] for p in destinations(ports, routes, consoles[0])
+            if p["PortType"] == "FILE"]
+    if not logs:
+        raise SystemExit(f"{setup_path}: the CON port has no route to a FILE port")
+    return logs
+
+
 def ep(pair):
     return f"{pair[0]}:{pair[1]}"
 
@@ -213,11 +239,38 @@ class Bench:
     def tool(self, name):
         return os.path.join(self.bin, name)
 
+    def program(self, system, setup, run_dir):
+        """The command line and environment of the program under test. A
+        wrapper (valgrind, for the instruction counts) runs it; the filtered
+        setup names its country file beside the program, so it is copied into
+        run_dir."""
+        env = dict(os.environ)
+        args = list(getattr(self.a, "wrap", None) or []) + [self.a.spotweaver]
+        if system != "gui":
+            args += ["--headless"]
+        else:
+            env["QT_QPA_PLATFORM"] = "offscreen"
+        args += [os.path.abspath(setup or self.a.headless_setup), "/START"]
+        shutil.copy(self.a.country_file, run_dir)
+        return args, env
+
+    def count_log(self, path, sink_common):
+        """The sink's figures for a log file, read once after the run."""
+        if not os.path.exists(path):
+            return {"lines": 0, "unique": 0, "dupes": 0, "repeats": 0, "unnumbered": 0}
+        fp = Proc([self.tool("sw_bench_sink"), "--file", path] + sink_common)
+        try:
+            return fields(fp.expect("result", 120))
+        finally:
+            fp.reap(10)
+
     def run(self, system, lines, rate=0.0, setup=None, hold=True):
         """One pass of the stream through one system. Returns a dict of
         figures; raises RuntimeError when the run could not be made. With
         hold False the feed closes right after its last line instead of
         waiting until every sink has its lines."""
+        if system == "console":
+            return self.run_console(lines, setup)
         route = read_route(setup or self.a.headless_setup)
         run_dir = tempfile.mkdtemp(prefix=f"{system}-", dir=self.work)
         manifest = os.path.join(run_dir, "manifest.bin")
@@ -256,7 +309,6 @@ class Bench:
                             + sink_common)
                 udp.expect("ready", 10)
 
-            env = dict(os.environ)
             if system == "socat":
                 sut = start(["socat",
                              f"TCP-LISTEN:{route['node'][1]},bind={route['node'][0]},reuseaddr,nodelay",
@@ -267,16 +319,7 @@ class Bench:
                              "--feed", ep(route["feed"]), "--udp-to", ep(route["ct"]),
                              "--file", log_path], stdin=False, log=os.path.join(run_dir, "floor.log"))
             else:
-                # A wrapper (valgrind, for the instruction counts) runs the
-                # program under test.
-                args = list(getattr(self.a, "wrap", None) or []) + [self.a.spotweaver]
-                if system != "gui":
-                    args += ["--headless"]
-                else:
-                    env["QT_QPA_PLATFORM"] = "offscreen"
-                args += [os.path.abspath(setup or self.a.headless_setup), "/START"]
-                # The filtered setup names its country file beside the program.
-                shutil.copy(self.a.country_file, run_dir)
+                args, env = self.program(system, setup, run_dir)
                 sut = start(args, cwd=run_dir, env=env, stdin=False,
                             log=os.path.join(run_dir, "spotweaver.log"))
 
@@ -318,13 +361,7 @@ class Bench:
 
             file_result = None
             if system != "socat" and route["log"]:
-                if os.path.exists(log_path):
-                    fp = Proc([self.tool("sw_bench_sink"), "--file", log_path] + sink_common)
-                    file_result = fields(fp.expect("result", 120))
-                    fp.reap(10)
-                else:
-                    file_result = {"lines": 0, "unique": 0, "dupes": 0, "repeats": 0,
-                                   "unnumbered": 0}
+                file_result = self.count_log(log_path, sink_common)
 
             ends = [r["last_ns"] for r in tcp_results + [udp_result] if r and r["lines"]]
             elapsed = (max(ends) - sent_at["first_ns"]) / 1e9 if ends else float("nan")
@@ -344,16 +381,8 @@ class Bench:
                 "offered": stream["lines"] / max(1e-9, (sent_at["last_ns"] - sent_at["first_ns"]) / 1e9),
             }
             for name, r in (("node", tcp_result), ("ct", udp_result), ("log", file_result)):
-                if r is None:
-                    continue
-                wanted = stream["lines"] if passes_dupes else stream["unique"]
-                got = r["unique"] + (r["dupes"] if passes_dupes else 0)
-                out["outputs"][name] = {
-                    "lost": wanted - got,
-                    "dupes_passed": 0 if passes_dupes else r["dupes"],
-                    "repeats": r["repeats"],
-                    "unnumbered": r["unnumbered"],
-                }
+                if r is not None:
+                    out["outputs"][name] = output_figures(stream, r, passes_dupes)
             if rate:
                 out["latency"] = latency(gen_times, sink_times, manifest, passes_dupes)
             return out
@@ -364,9 +393,127 @@ class Bench:
                 if p.alive():
                     p.reap(5, signal.SIGKILL)
 
+    def run_console(self, lines, setup):
+        """One pass of the stream typed on the console of the headless program
+        and routed to the setup's log files. The stream goes to standard input
+        once the console port is connected; the run ends when every log file
+        has its lines, or none grew for --idle-ms. The wall time runs from the
+        first byte fed to the last write into a log file (the files'
+        modification times, a clock tick fine)."""
+        logs = read_console_route(setup)
+        run_dir = tempfile.mkdtemp(prefix="console-", dir=self.work)
+        manifest = os.path.join(run_dir, "manifest.bin")
+        text = os.path.join(run_dir, "stream.txt")
+        gen = subprocess.run([self.tool("sw_bench_gen"), "--lines", str(lines), "--seed",
+                              str(self.a.seed), "--manifest", manifest, "--dump", text],
+                             capture_output=True, text=True, check=True)
+        stream = fields(gen.stdout.split("\n")[0])
+        paths = [os.path.join(run_dir, name) for name in logs]
+        args, env = self.program("console", setup, run_dir)
+        out_path = os.path.join(run_dir, "spotweaver.log")
+        sut = Proc(args, cwd=run_dir, env=env, log=out_path)
+        try:
+            wait_for_text(sut, out_path, b"CON: Port connected", 120)
+            started = time.time_ns()
+            fed = {}
+            threading.Thread(target=feed, args=(sut.p.stdin, text, fed), daemon=True).start()
+            wait_for_lines(paths, stream["unique"], self.a.idle_ms / 1000.0,
+                           120 + lines / 2000.0)
+            rss_mb = peak_rss_mb(sut.p.pid)
+            ends = [os.stat(p).st_mtime_ns for p in paths if os.path.exists(p)]
+            clean = sut.reap(15, signal.SIGTERM)
+            sink_common = ["--lines", str(lines), "--manifest", manifest]
+            outputs = {os.path.basename(p): output_figures(stream, self.count_log(p, sink_common),
+                                                           False) for p in paths}
+        except (RuntimeError, OSError) as e:
+            raise RuntimeError(f"{e}{log_tail(run_dir)}") from e
+        finally:
+            if sut.alive():
+                sut.reap(5, signal.SIGKILL)
+            sut.p.stdin.close()
+        elapsed = (max(ends) - started) / 1e9 if ends else float("nan")
+        usage = sut.rusage
+        return {
+            "system": "console",
+            "lines": stream["lines"],
+            "unique": stream["unique"],
+            "elapsed": elapsed,
+            "rate": stream["lines"] / elapsed if ends and elapsed > 0 else 0.0,
+            "cpu": usage.ru_utime + usage.ru_stime,
+            "rss_mb": rss_mb,
+            "clean_exit": clean,
+            "outputs": outputs,
+            "udp_dropped": 0,
+            "broken_feed": "broken" in fed,
+            "offered": stream["lines"] / max(1e-9, fed.get("seconds", 0.0)),
+        }
+
     def cleanup(self):
         if not self.a.keep:
             shutil.rmtree(self.work, ignore_errors=True)
+
+
+def wait_for_text(proc, path, text, timeout):
+    """Waits until the output file of a running child holds text."""
+    deadline = time.monotonic() + timeout
+    while True:
+        with open(path, "rb") as f:
+            if text in f.read():
+                return
+        if not proc.alive():
+            raise RuntimeError(f"the program ended before '{text.decode()}'")
+        if time.monotonic() > deadline:
+            raise RuntimeError(f"no '{text.decode()}' within {timeout:.0f} s")
+        time.sleep(0.02)
+
+
+def feed(pipe, path, fed):
+    """Writes a file into a child's standard input in large writes, as a
+    redirection would; the child's reading paces it."""
+    first = time.monotonic()
+    try:
+        with open(path, "rb") as f:
+            while chunk := f.read(65536):
+                pipe.write(chunk)
+                pipe.flush()
+    except (BrokenPipeError, OSError, ValueError):
+        fed["broken"] = True
+    fed["seconds"] = time.monotonic() - first
+
+
+def wait_for_lines(paths, expect, idle, budget):
+    """Follows files as they grow until each holds expect lines, none grew
+    for idle seconds, or budget seconds have passed."""
+    offsets, counts = [0] * len(paths), [0] * len(paths)
+    deadline = time.monotonic() + budget
+    last_growth = time.monotonic()
+    while True:
+        for i, path in enumerate(paths):
+            if not os.path.exists(path):
+                continue
+            with open(path, "rb") as f:
+                f.seek(offsets[i])
+                chunk = f.read()
+            offsets[i] += len(chunk)
+            counts[i] += chunk.count(b"\n")
+            if chunk:
+                last_growth = time.monotonic()
+        now = time.monotonic()
+        if min(counts) >= expect or now - last_growth > idle or now > deadline:
+            return
+        time.sleep(0.02)
+
+
+def output_figures(stream, r, passes_dupes):
+    """What one output lost or let through, from its sink's figures."""
+    wanted = stream["lines"] if passes_dupes else stream["unique"]
+    got = r["unique"] + (r["dupes"] if passes_dupes else 0)
+    return {
+        "lost": wanted - got,
+        "dupes_passed": 0 if passes_dupes else r["dupes"],
+        "repeats": r["repeats"],
+        "unnumbered": r["unnumbered"],
+    }
 
 
 def log_tail(run_dir):
