@@ -7,10 +7,12 @@
 #   bash bench/compare.sh                 # against the newest tag, 5 rounds
 #   bash bench/compare.sh --base 91cab8d  # against any commit
 #   bash bench/compare.sh --rounds 9
-#   bash bench/compare.sh --quick         # 5 rounds of 50,000 lines, short callgrind runs
+#   bash bench/compare.sh --quick         # 5 rounds of 50,000 lines, short callgrind
+#                                         # and latency runs
+#   bash bench/compare.sh --rows console,latency   # only some rows
 #
-# Other options go to compare.py (--rows, --lines, --instr-lines, --no-wall,
-# --no-instr). BENCH_BUILD_DIR chooses this tree's build (default
+# Other options go to compare.py (--rows, --lines, --instr-lines,
+# --latency-rate, --latency-seconds, --no-wall, --no-instr). BENCH_BUILD_DIR chooses this tree's build (default
 # build-bench); the earlier commit builds in build-compare/<commit>/src/.
 # An older commit may need the packages its own scripts/setup.sh lists
 # (baseline-a57bfc8: qt6-serialport-dev).
@@ -23,7 +25,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
     --base) base=$2; shift ;;
     --rounds) args+=(--rounds "$2"); shift ;;
-    --quick) args+=(--rounds 5 --lines 50000 --instr-lines 2000,8000) ;;
+    --quick) args+=(--rounds 5 --lines 50000 --instr-lines 2000,8000 --latency-seconds 2) ;;
     --no-build) no_build=1 ;;
     *) args+=("$1") ;;
     esac

@@ -12,14 +12,18 @@ Instructions per spot: each row's program runs under callgrind with two
 stream lengths; the difference of the two totals over the difference of the
 lengths is the cost of one more line, start-up and shut-down excluded.
 Instructions stay put on a busy machine; wall time does not.
+
+Latency: each round also paces the stream at --latency-rate lines/s through
+the 3-output setup for both builds; the p99 from the feed's send to the node
+link's arrival is the figure. Peak RSS is the highest of a row's rounds.
+The goals are reported as met or missed, never asserted.
 """
 
 import argparse
 import os
 import statistics
-import subprocess
+from operator import itemgetter
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
@@ -31,9 +35,17 @@ SETUPS = os.path.join(HERE, "..", "setups")
 ROWS = {
     "pc11": ("pc11", "bench-pc11.ini", "TCP -> PC11 TCP"),
     "three": ("headless", "bench-headless.ini", "3 outputs from one source"),
+    "console": ("console", "bench-console.ini", "console -> 4 log files"),
     "fanout": ("fanout", "bench-fanout.ini", "fan-out to 8 callers"),
     "filtered": ("filtered", "bench-filtered.ini", "10 filter rules a port"),
 }
+# The paced run: its own entry in --rows, measured in the wall rounds only.
+LATENCY = "latency"
+LATENCY_ROW = "three"
+BUILDS = ("new", "old")
+RSS_GOAL_MB = 40.0
+P99_GOAL_MS = 2.0
+FILTER_GOAL = 0.10
 
 
 def callgrind_total(path):
@@ -48,52 +60,205 @@ def callgrind_total(path):
 class Comparison:
     def __init__(self, a):
         self.a = a
+        self.binaries = {"new": a.new, "old": a.old}
         args = argparse.Namespace(bin=a.bin, spotweaver=a.new, seed=1, idle_ms=20000, keep=False,
                                   headless_setup=os.path.join(SETUPS, "bench-headless.ini"),
                                   country_file=os.path.join(SETUPS, "bench-cty.dat"), wrap=None)
         self.bench = driver.Bench(args)
+        # row -> why a build could not run it
+        self.failed = {}
 
-    def run(self, binary, system, setup, lines, wrap=None):
+    def run(self, binary, system, setup, lines, wrap=None, rate=0.0):
         self.bench.a.spotweaver = binary
         self.bench.a.wrap = wrap
-        r = self.bench.run(system, lines, setup=os.path.join(SETUPS, setup))
+        r = self.bench.run(system, lines, rate=rate, setup=os.path.join(SETUPS, setup))
         lost = sum(o["lost"] for o in r["outputs"].values())
         if lost:
             raise RuntimeError(f"{system}: {lost} lines lost")
         return r
 
-    def instructions(self, binary, row):
+    def attempt(self, row, build, measure):
+        """measure() or None; a failure leaves the row out. An older build
+        may not know a row's setup (filters, several callers)."""
+        if row in self.failed:
+            return None
+        try:
+            return measure()
+        except RuntimeError as e:
+            sys.stderr.write(f"  {row}, {build}: not measured: {e}\n")
+            self.failed[row] = f"{build}: {str(e).split(' [')[0]}"
+            return None
+
+    def instructions(self, build, row):
         system, setup, _ = ROWS[row]
         totals = []
         for lines in self.a.instr_lines:
             out = os.path.join(self.bench.work, f"callgrind.{row}.{lines}.{os.getpid()}")
             wrap = ["valgrind", "--tool=callgrind", "--quiet", f"--callgrind-out-file={out}"]
-            self.run(binary, system, setup, lines, wrap)
+            self.run(self.binaries[build], system, setup, lines, wrap)
             totals.append(callgrind_total(out))
         n1, n2 = self.a.instr_lines
         return (totals[1] - totals[0]) / (n2 - n1)
 
+    def all_instructions(self, rows):
+        """(row, build) -> instructions per spot."""
+        instr = {}
+        for row in rows:
+            for build in BUILDS:
+                sys.stderr.write(f"instructions: {ROWS[row][2]}, {build} ...\n")
+                i = self.attempt(row, build, lambda: self.instructions(build, row))
+                if i is not None:
+                    instr[(row, build)] = i
+        return instr
+
+    def one_round(self, row, build):
+        if row == LATENCY:
+            system, setup, _ = ROWS[LATENCY_ROW]
+            lines = max(100, int(self.a.latency_rate * self.a.latency_seconds))
+            r = self.run(self.binaries[build], system, setup, lines, rate=self.a.latency_rate)
+            if r.get("latency") is None:
+                raise RuntimeError("no line arrived")
+            return r
+        system, setup, _ = ROWS[row]
+        return self.run(self.binaries[build], system, setup, self.a.lines)
+
     def wall(self, rows):
-        """Per row: lists of per-round figures for both builds."""
-        builds = {"new": self.a.new, "old": self.a.old}
-        res = {row: {"new": [], "old": []} for row in rows}
+        """Per row and build: the figures of every round."""
+        res = {row: {b: [] for b in BUILDS} for row in rows}
         refs = {"socat": [], "floor": []}
         for rnd in range(self.a.rounds):
-            order = ["new", "old"] if rnd % 2 == 0 else ["old", "new"]
+            order = list(BUILDS) if rnd % 2 == 0 else list(reversed(BUILDS))
             sys.stderr.write(f"round {rnd + 1} of {self.a.rounds} ({' then '.join(order)})\n")
             for ref in refs:
                 r = self.run(self.a.new, ref, "bench-headless.ini", self.a.lines)
                 refs[ref].append(r["rate"])
             for row in rows:
-                system, setup, _ = ROWS[row]
                 for build in order:
-                    r = self.run(builds[build], system, setup, self.a.lines)
-                    res[row][build].append(r)
-        return res, refs
+                    r = self.attempt(row, build, lambda: self.one_round(row, build))
+                    if r is not None:
+                        res[row][build].append(r)
+        return {row: w for row, w in res.items() if row not in self.failed}, refs
 
 
-def ratio_median(new, old, key):
-    return statistics.median(n[key] / o[key] for n, o in zip(new, old))
+def ratio_median(new, old, figure):
+    return statistics.median(figure(n) / figure(o) for n, o in zip(new, old))
+
+
+def median(results, figure):
+    return statistics.median(figure(r) for r in results)
+
+
+def p99(r):
+    return r["latency"]["p99"]
+
+
+def p50(r):
+    return r["latency"]["p50"]
+
+
+def peak_rss(results):
+    return max(r["rss_mb"] for r in results)
+
+
+def dash(*widths):
+    return "".join(f"{'-':>{w}}" for w in widths)
+
+
+def row_line(row, instr, wall):
+    i_new, i_old = instr.get((row, "new")), instr.get((row, "old"))
+    istr = (f"{i_new:>11,.0f}{i_old:>9,.0f}{i_new / i_old:>7.3f}" if i_new and i_old
+            else dash(11, 9, 7))
+    w = wall.get(row)
+    if w:
+        new, old = w["new"], w["old"]
+        wstr = (f"{median(new, itemgetter('rate')):>10,.0f}{median(old, itemgetter('rate')):>10,.0f}"
+                f"{ratio_median(new, old, itemgetter('elapsed')):>11.3f}"
+                f"{ratio_median(new, old, itemgetter('cpu')):>10.3f}"
+                f"{peak_rss(new):>8.1f}{peak_rss(old):>8.1f}")
+    else:
+        wstr = dash(10, 10, 11, 10, 8, 8)
+    return f"{ROWS[row][2]:<28}{istr}{wstr}"
+
+
+def references(rows, wall, refs):
+    socat, floor = statistics.median(refs["socat"]), statistics.median(refs["floor"])
+    out = ["", f"references, median lines/s: socat relay {socat:,.0f}, "
+               f"per-line I/O floor {floor:,.0f}"]
+    for row in rows:
+        per = [(median(wall[row][b], itemgetter("rate")), b) for b in BUILDS]
+        out.append(f"  {ROWS[row][2]:<26}" + "  ".join(
+            f"{b}: {rate / socat:.3f}x socat, {rate / floor:.3f}x floor" for rate, b in per))
+    return out
+
+
+def latency_lines(a, w):
+    m = {b: (median(w[b], p50), median(w[b], p99)) for b in BUILDS}
+    return ["", f"latency at {a.latency_rate:,.0f} lines/s for {a.latency_seconds:g} s "
+                f"({ROWS[LATENCY_ROW][2]}), feed send -> PC11 frame received, medians of "
+                "the rounds:",
+            f"  {'p50 ms':>8}{'old':>8}{'p99 ms':>9}{'old':>8}{'p99 ratio':>11}",
+            f"  {m['new'][0]:>8.3f}{m['old'][0]:>8.3f}{m['new'][1]:>9.3f}{m['old'][1]:>8.3f}"
+            f"{ratio_median(w['new'], w['old'], p99):>11.3f}"]
+
+
+def goal(text, ok):
+    return f"  [{'met ' if ok else 'MISS'}] {text}"
+
+
+def goals(a, instr, wall, latency):
+    out = ["", "goals (reported, not asserted):"]
+    for b in BUILDS:
+        rss = [(peak_rss(w[b]), ROWS[row][2]) for row, w in wall.items()]
+        if latency:
+            rss.append((peak_rss(latency[b]), "latency run"))
+        if rss:
+            top, where = max(rss)
+            out.append(goal(f"{b}: peak RSS under {RSS_GOAL_MB:.0f} MB on every row: "
+                            f"highest {top:.1f} MB ({where})", top < RSS_GOAL_MB))
+    for b in BUILDS:
+        if latency:
+            v = median(latency[b], p99)
+            out.append(goal(f"{b}: p99 <= {P99_GOAL_MS:g} ms at {a.latency_rate:,.0f} "
+                            f"lines/s: {v:.3f} ms", v <= P99_GOAL_MS))
+    for b in BUILDS:
+        f, t = instr.get(("filtered", b)), instr.get(("three", b))
+        if f and t:
+            cost = f / t - 1
+            out.append(goal(f"{b}: 10 filter rules a port cost <= +{FILTER_GOAL * 100:.0f} % "
+                            f"instructions per spot over 3 outputs: {cost * 100:+.1f} %",
+                            cost <= FILTER_GOAL))
+    return out
+
+
+def report(a, rows, instr, wall, refs, failed, loads):
+    out = [f"compare: this tree against {a.old_name}; {driver.machine()}",
+           f"load average before {loads[0]}, after {loads[1]}; "
+           f"{a.rounds} rounds of {a.lines:,} lines (wall), "
+           f"callgrind at {a.instr_lines[0]:,} and {a.instr_lines[1]:,} lines (instructions)",
+           "",
+           f"{'row':<28}{'instr/spot':>11}{'old':>9}{'ratio':>7}"
+           f"{'lines/s':>10}{'old':>10}{'time ratio':>11}{'CPU ratio':>10}"
+           f"{'RSS MB':>8}{'old':>8}"]
+    out += [row_line(row, instr, wall) for row in rows]
+    if refs:
+        out += references([r for r in rows if r in wall], wall, refs)
+    latency = wall.get(LATENCY)
+    if latency:
+        out += latency_lines(a, latency)
+    out += goals(a, instr, {r: w for r, w in wall.items() if r != LATENCY}, latency)
+    if failed:
+        out.append("")
+        out.append("left out, a build could not run them:")
+        out += [f"  {ROWS.get(r, (0, 0, 'latency'))[2]} ({why})" for r, why in failed.items()]
+    out.append("")
+    out.append("ratios are new/old medians of the rounds: below 1 is faster or fewer; "
+               "RSS is the highest of the rounds")
+    return "\n".join(out)
+
+
+def load_average():
+    with open("/proc/loadavg") as f:
+        return " ".join(f.read().split()[:3])
 
 
 def main():
@@ -106,70 +271,27 @@ def main():
     ap.add_argument("--lines", type=int, default=300000)
     ap.add_argument("--instr-lines", default="4000,20000",
                     help="the two stream lengths of the callgrind runs")
-    ap.add_argument("--rows", default=",".join(ROWS))
+    ap.add_argument("--rows", default=",".join(list(ROWS) + [LATENCY]),
+                    help=f"any of {', '.join(list(ROWS) + [LATENCY])}")
+    ap.add_argument("--latency-rate", type=float, default=10000.0)
+    ap.add_argument("--latency-seconds", type=float, default=10.0)
     ap.add_argument("--no-wall", action="store_true")
     ap.add_argument("--no-instr", action="store_true")
     a = ap.parse_args()
     a.instr_lines = [int(x) for x in a.instr_lines.split(",")]
     a.bin, a.new, a.old = (os.path.abspath(x) for x in (a.bin, a.new, a.old))
-    rows = [r for r in a.rows.split(",") if r]
-    load = " ".join(open("/proc/loadavg").read().split()[:3])
+    chosen = [r for r in a.rows.split(",") if r]
+    unknown = [r for r in chosen if r not in ROWS and r != LATENCY]
+    if unknown:
+        ap.error(f"unknown rows: {', '.join(unknown)}")
+    rows = [r for r in chosen if r in ROWS]
+    loads = [load_average()]
     c = Comparison(a)
-    instr, failed = {}, set()
-    if not a.no_instr:
-        for row in rows:
-            for build, binary in (("new", a.new), ("old", a.old)):
-                sys.stderr.write(f"instructions: {ROWS[row][2]}, {build} ...\n")
-                try:
-                    instr[(row, build)] = c.instructions(binary, row)
-                except RuntimeError as e:
-                    # An older build may not know a row's setup (filters).
-                    sys.stderr.write(f"  not measured: {e}\n")
-                    failed.add(row)
-    rows = [r for r in rows if r not in failed]
-    wall, refs = ({}, {}) if a.no_wall else c.wall(rows)
-    load_after = " ".join(open("/proc/loadavg").read().split()[:3])
-
-    out = [f"compare: this tree against {a.old_name}; {driver.machine()}",
-           f"load average before {load}, after {load_after}; "
-           f"{a.rounds} rounds of {a.lines:,} lines (wall), "
-           f"callgrind at {a.instr_lines[0]:,} and {a.instr_lines[1]:,} lines (instructions)",
-           "",
-           f"{'row':<28}{'instr/spot':>11}{'old':>9}{'ratio':>7}"
-           f"{'lines/s':>10}{'old':>10}{'time ratio':>11}{'CPU ratio':>10}"]
-    for row in rows:
-        name = ROWS[row][2]
-        i_new, i_old = instr.get((row, "new")), instr.get((row, "old"))
-        istr = (f"{i_new:>11,.0f}{i_old:>9,.0f}{i_new / i_old:>7.3f}" if i_new and i_old
-                else f"{'-':>11}{'-':>9}{'-':>7}")
-        w = wall.get(row)
-        if w:
-            rate_new = statistics.median(r["rate"] for r in w["new"])
-            rate_old = statistics.median(r["rate"] for r in w["old"])
-            wstr = (f"{rate_new:>10,.0f}{rate_old:>10,.0f}"
-                    f"{ratio_median(w['new'], w['old'], 'elapsed'):>11.3f}"
-                    f"{ratio_median(w['new'], w['old'], 'cpu'):>10.3f}")
-        else:
-            wstr = f"{'-':>10}{'-':>10}{'-':>11}{'-':>10}"
-        out.append(f"{name:<28}{istr}{wstr}")
-    if refs:
-        socat = statistics.median(refs["socat"])
-        floor = statistics.median(refs["floor"])
-        out.append("")
-        out.append(f"references, median lines/s: socat relay {socat:,.0f}, "
-                   f"per-line I/O floor {floor:,.0f}")
-        for row in rows:
-            w = wall[row]
-            per = [(statistics.median(r["rate"] for r in w[b]), b) for b in ("new", "old")]
-            out.append(f"  {ROWS[row][2]:<26}" + "  ".join(
-                f"{b}: {rate / socat:.3f}x socat, {rate / floor:.3f}x floor" for rate, b in per))
-    if failed:
-        out.append("")
-        out.append("left out, a build could not run them: "
-                   + ", ".join(ROWS[r][2] for r in sorted(failed)))
-    out.append("")
-    out.append("ratios are new/old medians of the rounds: below 1 is faster or fewer")
-    print("\n".join(out))
+    instr = {} if a.no_instr else c.all_instructions(rows)
+    timed = [r for r in chosen if r not in c.failed]
+    wall, refs = ({}, {}) if a.no_wall else c.wall(timed)
+    loads.append(load_average())
+    print(report(a, [r for r in rows if r not in c.failed], instr, wall, refs, c.failed, loads))
     c.bench.cleanup()
 
 
