@@ -63,7 +63,8 @@ class Comparison:
         self.binaries = {"new": a.new, "old": a.old}
         args = argparse.Namespace(bin=a.bin, spotweaver=a.new, seed=1, idle_ms=20000, keep=False,
                                   headless_setup=os.path.join(SETUPS, "bench-headless.ini"),
-                                  country_file=os.path.join(SETUPS, "bench-cty.dat"), wrap=None)
+                                  country_file=os.path.join(SETUPS, "bench-cty.dat"), wrap=None,
+                                  port_wait=a.port_wait)
         self.bench = driver.Bench(args)
         # row -> why a build could not run it
         self.failed = {}
@@ -84,6 +85,8 @@ class Comparison:
             return None
         try:
             return measure()
+        except driver.PortsTaken:
+            raise
         except RuntimeError as e:
             sys.stderr.write(f"  {row}, {build}: not measured: {e}\n")
             self.failed[row] = f"{build}: {str(e).split(' [')[0]}"
@@ -206,7 +209,7 @@ def goal(text, ok):
 
 
 def goals(a, instr, wall, latency):
-    out = ["", "goals (reported, not asserted):"]
+    out = []
     for b in BUILDS:
         rss = [(peak_rss(w[b]), ROWS[row][2]) for row, w in wall.items()]
         if latency:
@@ -227,7 +230,7 @@ def goals(a, instr, wall, latency):
             out.append(goal(f"{b}: 10 filter rules a port cost <= +{FILTER_GOAL * 100:.0f} % "
                             f"instructions per spot over 3 outputs: {cost * 100:+.1f} %",
                             cost <= FILTER_GOAL))
-    return out
+    return ["", "goals (reported, not asserted):"] + out if out else []
 
 
 def report(a, rows, instr, wall, refs, failed, loads):
@@ -275,6 +278,8 @@ def main():
                     help=f"any of {', '.join(list(ROWS) + [LATENCY])}")
     ap.add_argument("--latency-rate", type=float, default=10000.0)
     ap.add_argument("--latency-seconds", type=float, default=10.0)
+    ap.add_argument("--port-wait", type=float, default=300.0,
+                    help="seconds to wait for another benchmark to free the loopback ports")
     ap.add_argument("--no-wall", action="store_true")
     ap.add_argument("--no-instr", action="store_true")
     a = ap.parse_args()
@@ -287,9 +292,13 @@ def main():
     rows = [r for r in chosen if r in ROWS]
     loads = [load_average()]
     c = Comparison(a)
-    instr = {} if a.no_instr else c.all_instructions(rows)
-    timed = [r for r in chosen if r not in c.failed]
-    wall, refs = ({}, {}) if a.no_wall else c.wall(timed)
+    try:
+        instr = {} if a.no_instr else c.all_instructions(rows)
+        timed = [r for r in chosen if r not in c.failed]
+        wall, refs = ({}, {}) if a.no_wall else c.wall(timed)
+    except driver.PortsTaken as e:
+        c.bench.cleanup()
+        raise SystemExit(f"compare: {e} (waited {a.port_wait:.0f} s); no figures") from e
     loads.append(load_average())
     print(report(a, [r for r in rows if r not in c.failed], instr, wall, refs, c.failed, loads))
     c.bench.cleanup()

@@ -146,6 +146,23 @@ def port_free(host, port):
         s.close()
 
 
+class PortsTaken(RuntimeError):
+    """Another run (of this machine's other users, too) holds the route's
+    ports: no fault of the system under test."""
+
+
+def wait_ports_free(ends, seconds):
+    """Gives a run that is ending the given time to free the ports."""
+    deadline = time.monotonic() + seconds
+    while True:
+        taken = [e for e in ends if not port_free(*e)]
+        if not taken:
+            return
+        if time.monotonic() > deadline:
+            raise PortsTaken(f"{ep(taken[0])} is taken; another run still going?")
+        time.sleep(0.5)
+
+
 # -------------------------------------------------------------------- setup
 
 def read_setup(setup_path):
@@ -277,9 +294,7 @@ class Bench:
         gen_times = os.path.join(run_dir, "sent.bin")
         sink_times = os.path.join(run_dir, "arrived.bin")
         log_path = os.path.join(run_dir, route["log"] or "bench-floor.log")
-        for end in ("feed", "node"):
-            if not port_free(*route[end]):
-                raise RuntimeError(f"{ep(route[end])} is taken; another run still going?")
+        wait_ports_free([route["feed"], route["node"]], getattr(self.a, "port_wait", 0))
 
         procs = []
 
