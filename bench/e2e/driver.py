@@ -379,22 +379,13 @@ class Bench:
                 file_result = self.count_log(log_path, sink_common)
 
             ends = [r["last_ns"] for r in tcp_results + [udp_result] if r and r["lines"]]
-            elapsed = (max(ends) - sent_at["first_ns"]) / 1e9 if ends else float("nan")
-            usage = sut.rusage
-            out = {
-                "system": system,
-                "lines": stream["lines"],
-                "unique": stream["unique"],
-                "elapsed": elapsed,
-                "rate": stream["lines"] / elapsed if ends and elapsed > 0 else 0.0,
-                "cpu": usage.ru_utime + usage.ru_stime,
-                "rss_mb": rss_mb,
-                "clean_exit": clean,
+            out = run_figures(system, stream, sent_at["first_ns"], ends, sut, rss_mb, clean)
+            out.update({
                 "outputs": {},
                 "udp_dropped": udp_dropped,
                 "broken_feed": sent.startswith("broken"),
                 "offered": stream["lines"] / max(1e-9, (sent_at["last_ns"] - sent_at["first_ns"]) / 1e9),
-            }
+            })
             for name, r in (("node", tcp_result), ("ct", udp_result), ("log", file_result)):
                 if r is not None:
                     out["outputs"][name] = output_figures(stream, r, passes_dupes)
@@ -446,22 +437,14 @@ class Bench:
             if sut.alive():
                 sut.reap(5, signal.SIGKILL)
             sut.p.stdin.close()
-        elapsed = (max(ends) - started) / 1e9 if ends else float("nan")
-        usage = sut.rusage
-        return {
-            "system": "console",
-            "lines": stream["lines"],
-            "unique": stream["unique"],
-            "elapsed": elapsed,
-            "rate": stream["lines"] / elapsed if ends and elapsed > 0 else 0.0,
-            "cpu": usage.ru_utime + usage.ru_stime,
-            "rss_mb": rss_mb,
-            "clean_exit": clean,
+        out = run_figures("console", stream, started, ends, sut, rss_mb, clean)
+        out.update({
             "outputs": outputs,
             "udp_dropped": 0,
             "broken_feed": "broken" in fed,
             "offered": stream["lines"] / max(1e-9, fed.get("seconds", 0.0)),
-        }
+        })
+        return out
 
     def cleanup(self):
         if not self.a.keep:
@@ -517,6 +500,24 @@ def wait_for_lines(paths, expect, idle, budget):
         if min(counts) >= expect or now - last_growth > idle or now > deadline:
             return
         time.sleep(0.02)
+
+
+def run_figures(system, stream, first_ns, ends, sut, rss_mb, clean):
+    """The figures of every run: the wall time from the first line sent to the
+    latest of the outputs' last arrivals (ends, ns), and the reaped process
+    under test's CPU time."""
+    elapsed = (max(ends) - first_ns) / 1e9 if ends else float("nan")
+    usage = sut.rusage
+    return {
+        "system": system,
+        "lines": stream["lines"],
+        "unique": stream["unique"],
+        "elapsed": elapsed,
+        "rate": stream["lines"] / elapsed if ends and elapsed > 0 else 0.0,
+        "cpu": usage.ru_utime + usage.ru_stime,
+        "rss_mb": rss_mb,
+        "clean_exit": clean,
+    }
 
 
 def output_figures(stream, r, passes_dupes):
