@@ -64,7 +64,7 @@ class Comparison:
         args = argparse.Namespace(bin=a.bin, spotweaver=a.new, seed=1, idle_ms=20000, keep=False,
                                   headless_setup=os.path.join(SETUPS, "bench-headless.ini"),
                                   country_file=os.path.join(SETUPS, "bench-cty.dat"), wrap=None,
-                                  port_wait=a.port_wait)
+                                  port_wait=a.port_wait, port_offset=a.port_offset)
         self.bench = driver.Bench(args)
         # row -> why a build could not run it
         self.failed = {}
@@ -278,6 +278,9 @@ def main():
                     help=f"any of {', '.join(list(ROWS) + [LATENCY])}")
     ap.add_argument("--latency-rate", type=float, default=10000.0)
     ap.add_argument("--latency-seconds", type=float, default=10.0)
+    ap.add_argument("--port-offset", type=int, default=100 * (1 + os.getpid() % 40),
+                    help="moves every port of the setups (default: by the process id), so "
+                         "that another benchmark on the machine does not meet this one")
     ap.add_argument("--port-wait", type=float, default=300.0,
                     help="seconds to wait for another benchmark to free the loopback ports")
     ap.add_argument("--no-wall", action="store_true")

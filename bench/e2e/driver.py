@@ -241,6 +241,24 @@ def read_console_route(setup_path):
     return logs
 
 
+def shifted_setup(setup_path, offset, run_dir):
+    """The setup, or a copy of it in run_dir with every port number moved by
+    offset, so that benchmarks run side by side on one machine never meet on
+    loopback."""
+    if not offset:
+        return setup_path
+    out = os.path.join(run_dir, os.path.basename(setup_path))
+    with open(setup_path, encoding="latin-1", newline="") as f:
+        lines = f.read().splitlines(keepends=True)
+    with open(out, "w", encoding="latin-1", newline="") as f:
+        for line in lines:
+            key, _, value = line.partition("=")
+            if key == "PortNumber" and value.strip().isdigit():
+                line = f"PortNumber={int(value) + offset}{line[len(line.rstrip()):]}"
+            f.write(line)
+    return out
+
+
 def ep(pair):
     return f"{pair[0]}:{pair[1]}"
 
@@ -288,8 +306,10 @@ class Bench:
         waiting until every sink has its lines."""
         if system == "console":
             return self.run_console(lines, setup)
-        route = read_route(setup or self.a.headless_setup)
         run_dir = tempfile.mkdtemp(prefix=f"{system}-", dir=self.work)
+        setup = shifted_setup(setup or self.a.headless_setup,
+                              getattr(self.a, "port_offset", 0), run_dir)
+        route = read_route(setup)
         manifest = os.path.join(run_dir, "manifest.bin")
         gen_times = os.path.join(run_dir, "sent.bin")
         sink_times = os.path.join(run_dir, "arrived.bin")
@@ -715,6 +735,8 @@ def main():
                     help="a sink gives up after this long without data")
     ap.add_argument("--systems", default="socat,floor,headless,fanout,gui")
     ap.add_argument("--latency-systems", default="socat,floor,headless,gui")
+    ap.add_argument("--port-offset", type=int, default=0,
+                    help="moves every port of the setups, to run beside another benchmark")
     ap.add_argument("--keep", action="store_true", help="keep the work directory")
     ap.add_argument("--report", help="also write the table to this file")
     a = ap.parse_args()
