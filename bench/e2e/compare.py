@@ -174,7 +174,8 @@ def row_line(row, instr, wall):
     w = wall.get(row)
     if w:
         new, old = w["new"], w["old"]
-        wstr = (f"{median(new, itemgetter('rate')):>10,.0f}{median(old, itemgetter('rate')):>10,.0f}"
+        rate = itemgetter("rate")
+        wstr = (f"{median(new, rate):>10,.0f}{median(old, rate):>10,.0f}"
                 f"{ratio_median(new, old, itemgetter('elapsed')):>11.3f}"
                 f"{ratio_median(new, old, itemgetter('cpu')):>10.3f}"
                 f"{peak_rss(new):>8.1f}{peak_rss(old):>8.1f}")
