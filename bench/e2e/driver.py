@@ -444,7 +444,7 @@ class Bench:
             fed = {}
             threading.Thread(target=feed, args=(sut.p.stdin, text, fed), daemon=True).start()
             wait_for_lines(paths, stream["unique"], self.a.idle_ms / 1000.0,
-                           120 + lines / 2000.0)
+                           120 + lines / 2000.0, sut.alive)
             rss_mb = peak_rss_mb(sut.p.pid)
             ends = [os.stat(p).st_mtime_ns for p in paths if os.path.exists(p)]
             clean = sut.reap(15, signal.SIGTERM)
@@ -499,9 +499,9 @@ def feed(pipe, path, fed):
     fed["seconds"] = time.monotonic() - first
 
 
-def wait_for_lines(paths, expect, idle, budget):
+def wait_for_lines(paths, expect, idle, budget, writer_alive):
     """Follows files as they grow until each holds expect lines, none grew
-    for idle seconds, or budget seconds have passed."""
+    for idle seconds, budget seconds have passed, or their writer ended."""
     offsets, counts = [0] * len(paths), [0] * len(paths)
     deadline = time.monotonic() + budget
     last_growth = time.monotonic()
@@ -517,7 +517,8 @@ def wait_for_lines(paths, expect, idle, budget):
             if chunk:
                 last_growth = time.monotonic()
         now = time.monotonic()
-        if min(counts) >= expect or now - last_growth > idle or now > deadline:
+        if (min(counts) >= expect or now - last_growth > idle or now > deadline
+                or not writer_alive()):
             return
         time.sleep(0.02)
 
