@@ -1,15 +1,20 @@
 #include "transport/WebServer.h"
 
 #include "text/AsciiText.h"
+#include "transport/WebSocketFrame.h"
 #include "transport/WriteQueue.h"
 
+#include <QByteArray>
+#include <QCryptographicHash>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QWebSocket>
-#include <QWebSocketServer>
+
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -20,8 +25,52 @@ std::string Endpoint(const QHostAddress& address, std::uint16_t port) {
     return host.toStdString() + ":" + std::to_string(port);
 }
 
-template <class Socket> std::string PeerOf(const Socket& socket) {
+std::string PeerOf(const QTcpSocket& socket) {
     return Endpoint(socket.peerAddress(), socket.peerPort());
+}
+
+// True when a comma-separated header value holds token, in any case:
+// "Connection: keep-alive, Upgrade".
+bool HasToken(std::string_view value, std::string_view token) {
+    while (!value.empty()) {
+        const std::size_t comma = value.find(',');
+        std::string_view item = value.substr(0, comma);
+        while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) {
+            item.remove_prefix(1);
+        }
+        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) {
+            item.remove_suffix(1);
+        }
+        if (ascii::EqualsIgnoringCase(item, token)) {
+            return true;
+        }
+        value = comma == std::string_view::npos ? std::string_view() : value.substr(comma + 1);
+    }
+    return false;
+}
+
+// The Sec-WebSocket-Accept for a client's key: the key with the protocol's
+// fixed suffix, hashed with SHA-1, in base64. Empty when the key is not 16
+// bytes in base64.
+std::string AcceptFor(std::string_view key) {
+    const QByteArray raw(key.data(), static_cast<qsizetype>(key.size()));
+    const auto decoded =
+        QByteArray::fromBase64Encoding(raw, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded || decoded.decoded.size() != 16) {
+        return {};
+    }
+    const QByteArray hash = QCryptographicHash::hash(raw + "258EAFA5-E914-47DA-95CA-C5AB0DC85B11",
+                                                     QCryptographicHash::Sha1);
+    return hash.toBase64().toStdString();
+}
+
+const std::string& PingFrame() {
+    static const std::string frame = [] {
+        std::string out;
+        WebSocketFrame::Append(out, WebSocketFrame::Opcode::Ping, {});
+        return out;
+    }();
+    return frame;
 }
 
 } // namespace
@@ -57,11 +106,6 @@ bool CWebServer::Open(const QHostAddress& address, std::uint16_t port) {
                 }
             });
         });
-    m_webSockets = std::make_unique<QWebSocketServer>(QStringLiteral("spotweaver"),
-                                                      QWebSocketServer::NonSecureMode);
-    m_webSockets->setHandshakeTimeout(static_cast<int>(m_headTimeout.count()));
-    QObject::connect(m_webSockets.get(), &QWebSocketServer::newConnection, &m_context,
-                     [this] { TakeStreams(); });
     m_sweep = std::make_unique<QTimer>();
     QObject::connect(m_sweep.get(), &QTimer::timeout, &m_context, [this] { Sweep(); });
     m_sweep->start(std::min<int>(1000, static_cast<int>(m_headTimeout.count())));
@@ -76,7 +120,7 @@ bool CWebServer::Open(const QHostAddress& address, std::uint16_t port) {
 }
 
 void CWebServer::Close() {
-    for (QWebSocket* stream : m_streams) {
+    for (QTcpSocket* stream : m_streams) {
         QObject::disconnect(stream, nullptr, &m_context, nullptr);
         stream->abort();
         stream->deleteLater();
@@ -89,11 +133,9 @@ void CWebServer::Close() {
     }
     m_connections.clear();
     m_waiting.clear();
-    m_waitingBytes = 0;
     m_pushTimer.reset();
     m_sweep.reset();
     m_ping.reset();
-    m_webSockets.reset();
     if (m_server != nullptr) {
         m_server->close();
         m_server->deleteLater();
@@ -110,7 +152,7 @@ std::size_t CWebServer::QueuedBytes() const {
     for (const Connection& connection : m_connections) {
         bytes += static_cast<std::size_t>(connection.socket->bytesToWrite());
     }
-    for (const QWebSocket* stream : m_streams) {
+    for (const QTcpSocket* stream : m_streams) {
         bytes += static_cast<std::size_t>(stream->bytesToWrite());
     }
     return bytes;
@@ -166,11 +208,11 @@ void CWebServer::Serve(QTcpSocket* socket) {
         if (ascii::EqualsIgnoringCase(request.Header("connection"), "close")) {
             response.close = true;
         }
+        socket->skip(static_cast<qint64>(request.headLength));
         if (response.status == 101) {
-            OpenStream(socket);
+            OpenStream(socket, request, response);
             return;
         }
-        socket->skip(static_cast<qint64>(request.headLength));
         if (!Answer(socket, response, request.method != "HEAD")) {
             return;
         }
@@ -208,27 +250,117 @@ void CWebServer::Linger(QTcpSocket* socket) {
     socket->disconnectFromHost();
 }
 
-void CWebServer::OpenStream(QTcpSocket* socket) {
-    // The WebSocket module reads the upgrade request itself.
-    QObject::disconnect(socket, nullptr, &m_context, nullptr);
-    std::erase_if(m_connections, [socket](const Connection& c) { return c.socket == socket; });
-    m_webSockets->handleConnection(socket);
-}
-
-void CWebServer::TakeStreams() {
+bool CWebServer::OpenStream(QTcpSocket* socket, const HttpRequest& request,
+                            HttpResponse& response) {
+    const std::string accept = AcceptFor(request.Header("sec-websocket-key"));
+    if (request.Header("sec-websocket-version") != "13") {
+        response.Set(426, "{\"error\":\"WebSocket version 13 is expected\"}");
+        response.headers.emplace_back("Sec-WebSocket-Version", "13");
+    } else if (request.method != "GET" || accept.empty() ||
+               !HasToken(request.Header("connection"), "upgrade")) {
+        response.Set(400, "{\"error\":\"a WebSocket upgrade is expected\"}");
+    }
+    if (response.status != 101) {
+        response.close = true;
+        Answer(socket, response, true);
+        return false;
+    }
+    response.headers.emplace_back("Upgrade", "websocket");
+    response.headers.emplace_back("Connection", "Upgrade");
+    response.headers.emplace_back("Sec-WebSocket-Accept", accept);
+    if (!Answer(socket, response, false)) {
+        return false;
+    }
     // A new stream gets the spots pushed from now on, not those still
     // waiting.
     SendWaiting();
-    while (QWebSocket* stream = m_webSockets->nextPendingConnection()) {
-        // Clients have nothing to say but pongs and a close.
-        stream->setMaxAllowedIncomingFrameSize(1024);
-        stream->setMaxAllowedIncomingMessageSize(1024);
-        m_streams.push_back(stream);
-        QObject::connect(stream, &QWebSocket::disconnected, &m_context, [this, stream] {
-            std::erase(m_streams, stream);
-            stream->deleteLater();
-        });
+    QObject::disconnect(socket, nullptr, &m_context, nullptr);
+    std::erase_if(m_connections, [socket](const Connection& c) { return c.socket == socket; });
+    m_streams.push_back(socket);
+    QObject::connect(socket, &QTcpSocket::readyRead, &m_context,
+                     [this, socket] { ReadFrames(socket); });
+    QObject::connect(socket, &QTcpSocket::disconnected, &m_context, [this, socket] {
+        std::erase(m_streams, socket);
+        QObject::disconnect(socket, nullptr, &m_context, nullptr);
+        socket->deleteLater();
+    });
+    ReadFrames(socket);
+    return true;
+}
+
+void CWebServer::ReadFrames(QTcpSocket* socket) {
+    WebSocketFrame frame;
+    while (socket->bytesAvailable() > 0 &&
+           std::find(m_streams.begin(), m_streams.end(), socket) != m_streams.end()) {
+        const QByteArray buffered = socket->peek(HttpRequest::MaxHead);
+        const WebSocketFrame::State state =
+            frame.Parse(std::string_view(buffered.constData(), buffered.size()));
+        if (state == WebSocketFrame::State::More) {
+            return;
+        }
+        if (state != WebSocketFrame::State::Done) {
+            const bool large = state == WebSocketFrame::State::TooLarge;
+            m_output(PeerOf(*socket) + " closed: it sent " +
+                     (large ? "a frame too large" : "an invalid frame"));
+            EndStream(socket, WebSocketFrame::Close(large ? WebSocketFrame::TooBig
+                                                          : WebSocketFrame::ProtocolError));
+            return;
+        }
+        socket->skip(static_cast<qint64>(frame.length));
+        if (frame.opcode == WebSocketFrame::Opcode::Ping) {
+            std::string pong;
+            WebSocketFrame::Append(pong, WebSocketFrame::Opcode::Pong, frame.payload);
+            Send(socket, pong);
+        } else if (frame.opcode == WebSocketFrame::Opcode::Close) {
+            // The client's code comes back, as the protocol's closing
+            // handshake asks.
+            std::string close;
+            WebSocketFrame::Append(close, WebSocketFrame::Opcode::Close,
+                                   std::string_view(frame.payload).substr(0, 2));
+            EndStream(socket, close);
+        }
     }
+}
+
+bool CWebServer::Send(QTcpSocket* socket, std::string_view bytes) {
+    const auto queued = static_cast<std::size_t>(socket->bytesToWrite());
+    if (queued + bytes.size() > CWriteQueue::MaxPending) {
+        Drop(socket, " closed: its queue reached " + std::to_string(queued) + " bytes");
+        return false;
+    }
+    std::size_t sent = 0;
+    if (queued == 0) {
+        const ssize_t wrote = ::send(static_cast<int>(socket->socketDescriptor()), bytes.data(),
+                                     bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (wrote >= 0) {
+            sent = static_cast<std::size_t>(wrote);
+        } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            Drop(socket, " closed: " + std::string(std::strerror(errno)));
+            return false;
+        }
+    }
+    if (sent < bytes.size()) {
+        socket->write(bytes.data() + sent, static_cast<qint64>(bytes.size() - sent));
+    }
+    return true;
+}
+
+void CWebServer::Drop(QTcpSocket* socket, const std::string& why) {
+    m_output(PeerOf(*socket) + why);
+    std::erase(m_streams, socket);
+    QObject::disconnect(socket, nullptr, &m_context, nullptr);
+    socket->abort();
+    socket->deleteLater();
+}
+
+// The close frame goes out, then the connection ends as an answer with
+// "Connection: close" does.
+void CWebServer::EndStream(QTcpSocket* socket, const std::string& closeFrame) {
+    if (!Send(socket, closeFrame)) {
+        return;
+    }
+    std::erase(m_streams, socket);
+    Linger(socket);
 }
 
 void CWebServer::Forget(QTcpSocket* socket) {
@@ -246,38 +378,25 @@ void CWebServer::Push(std::string_view text) {
     }
     // A burst goes out in parts, so that no part alone can reach a stream's
     // cap.
-    if (m_waitingBytes + text.size() > MaxWaiting) {
+    if (m_waiting.size() + text.size() > MaxWaiting) {
         SendWaiting();
     }
-    m_waiting.push_back(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    m_waitingBytes += text.size();
+    WebSocketFrame::Append(m_waiting, WebSocketFrame::Opcode::Text, text);
     if (!m_pushTimer->isActive()) {
         m_pushTimer->start(PushDelay);
     }
 }
 
 void CWebServer::SendWaiting() {
-    std::vector<QWebSocket*> full;
-    for (QWebSocket* stream : m_streams) {
-        if (static_cast<std::size_t>(stream->bytesToWrite()) + m_waitingBytes >
-            CWriteQueue::MaxPending) {
-            full.push_back(stream);
-            continue;
-        }
-        for (const QString& message : m_waiting) {
-            stream->sendTextMessage(message);
-        }
+    if (m_waiting.empty()) {
+        return;
+    }
+    // Send may drop a stream, so the walk goes over a copy.
+    const std::vector<QTcpSocket*> streams = m_streams;
+    for (QTcpSocket* stream : streams) {
+        Send(stream, m_waiting);
     }
     m_waiting.clear();
-    m_waitingBytes = 0;
-    for (QWebSocket* stream : full) {
-        m_output(PeerOf(*stream) + " closed: its queue reached " +
-                 std::to_string(stream->bytesToWrite()) + " bytes");
-        std::erase(m_streams, stream);
-        QObject::disconnect(stream, nullptr, &m_context, nullptr);
-        stream->abort();
-        stream->deleteLater();
-    }
 }
 
 void CWebServer::Sweep() {
@@ -295,7 +414,8 @@ void CWebServer::Sweep() {
 }
 
 void CWebServer::Ping() {
-    for (QWebSocket* stream : m_streams) {
-        stream->ping();
+    const std::vector<QTcpSocket*> streams = m_streams;
+    for (QTcpSocket* stream : streams) {
+        Send(stream, PingFrame());
     }
 }
