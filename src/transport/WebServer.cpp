@@ -6,11 +6,15 @@
 
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -75,6 +79,17 @@ const std::string& PingFrame() {
 
 } // namespace
 
+// One WebSocket stream: its own descriptor, the part of a client's frame
+// read so far, and what the kernel has not taken yet.
+struct CWebServer::Stream {
+    int fd = -1;
+    std::string peer;
+    std::string input;
+    CWriteQueue output;
+    // Dropped, to be closed by Reap.
+    bool dead = false;
+};
+
 CWebServer::CWebServer(Answerer answerer, Output output)
     : m_answerer(std::move(answerer)), m_output(std::move(output)) {}
 
@@ -106,6 +121,15 @@ bool CWebServer::Open(const QHostAddress& address, std::uint16_t port) {
                 }
             });
         });
+    m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
+    if (m_epoll < 0) {
+        m_output(std::string("Cannot watch streams: ") + std::strerror(errno));
+        Close();
+        return false;
+    }
+    m_streamReader = std::make_unique<QSocketNotifier>(m_epoll, QSocketNotifier::Read);
+    QObject::connect(m_streamReader.get(), &QSocketNotifier::activated, &m_context,
+                     [this] { ReadStreams(); });
     m_sweep = std::make_unique<QTimer>();
     QObject::connect(m_sweep.get(), &QTimer::timeout, &m_context, [this] { Sweep(); });
     m_sweep->start(std::min<int>(1000, static_cast<int>(m_headTimeout.count())));
@@ -120,12 +144,16 @@ bool CWebServer::Open(const QHostAddress& address, std::uint16_t port) {
 }
 
 void CWebServer::Close() {
-    for (QTcpSocket* stream : m_streams) {
-        QObject::disconnect(stream, nullptr, &m_context, nullptr);
-        stream->abort();
-        stream->deleteLater();
+    for (const auto& stream : m_streams) {
+        stream->output.Stop();
+        ::close(stream->fd);
     }
     m_streams.clear();
+    m_streamReader.reset();
+    if (m_epoll >= 0) {
+        ::close(m_epoll);
+        m_epoll = -1;
+    }
     for (const Connection& connection : m_connections) {
         QObject::disconnect(connection.socket, nullptr, &m_context, nullptr);
         connection.socket->abort();
@@ -152,10 +180,15 @@ std::size_t CWebServer::QueuedBytes() const {
     for (const Connection& connection : m_connections) {
         bytes += static_cast<std::size_t>(connection.socket->bytesToWrite());
     }
-    for (const QTcpSocket* stream : m_streams) {
-        bytes += static_cast<std::size_t>(stream->bytesToWrite());
+    for (const auto& stream : m_streams) {
+        bytes += stream->output.Pending();
     }
     return bytes;
+}
+
+int CWebServer::Streams() const {
+    return static_cast<int>(std::count_if(m_streams.begin(), m_streams.end(),
+                                          [](const auto& stream) { return !stream->dead; }));
 }
 
 void CWebServer::Accept() {
@@ -173,6 +206,12 @@ void CWebServer::Accept() {
                          [this, socket] { Serve(socket); });
         QObject::connect(socket, &QTcpSocket::disconnected, &m_context,
                          [this, socket] { Forget(socket); });
+        // An upgrade waits until the answers before it have gone.
+        QObject::connect(socket, &QTcpSocket::bytesWritten, &m_context, [this, socket] {
+            if (socket->bytesToWrite() == 0 && socket->bytesAvailable() > 0) {
+                Serve(socket);
+            }
+        });
     }
 }
 
@@ -208,11 +247,16 @@ void CWebServer::Serve(QTcpSocket* socket) {
         if (ascii::EqualsIgnoringCase(request.Header("connection"), "close")) {
             response.close = true;
         }
-        socket->skip(static_cast<qint64>(request.headLength));
         if (response.status == 101) {
+            // The stream writes past Qt's buffer, so that must be empty.
+            if (socket->bytesToWrite() > 0 && !socket->flush()) {
+                return;
+            }
+            socket->skip(static_cast<qint64>(request.headLength));
             OpenStream(socket, request, response);
             return;
         }
+        socket->skip(static_cast<qint64>(request.headLength));
         if (!Answer(socket, response, request.method != "HEAD")) {
             return;
         }
@@ -250,7 +294,7 @@ void CWebServer::Linger(QTcpSocket* socket) {
     socket->disconnectFromHost();
 }
 
-bool CWebServer::OpenStream(QTcpSocket* socket, const HttpRequest& request,
+void CWebServer::OpenStream(QTcpSocket* socket, const HttpRequest& request,
                             HttpResponse& response) {
     const std::string accept = AcceptFor(request.Header("sec-websocket-key"));
     if (request.Header("sec-websocket-version") != "13") {
@@ -263,104 +307,159 @@ bool CWebServer::OpenStream(QTcpSocket* socket, const HttpRequest& request,
     if (response.status != 101) {
         response.close = true;
         Answer(socket, response, true);
-        return false;
+        return;
     }
-    response.headers.emplace_back("Upgrade", "websocket");
-    response.headers.emplace_back("Connection", "Upgrade");
-    response.headers.emplace_back("Sec-WebSocket-Accept", accept);
-    if (!Answer(socket, response, false)) {
-        return false;
+    // The descriptor leaves Qt: a copy of it stays open when the socket
+    // object goes, with what Qt had read already.
+    const int fd = ::fcntl(static_cast<int>(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    auto stream = std::make_unique<Stream>();
+    stream->fd = fd;
+    stream->peer = PeerOf(*socket);
+    const QByteArray early = socket->readAll();
+    stream->input.assign(early.constData(), static_cast<std::size_t>(early.size()));
+    Forget(socket);
+    socket->abort();
+    epoll_event watch{};
+    watch.events = EPOLLIN | EPOLLRDHUP;
+    watch.data.ptr = stream.get();
+    if (fd < 0 || ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &watch) != 0) {
+        m_output(stream->peer + " closed: " + std::strerror(errno));
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return;
     }
     // A new stream gets the spots pushed from now on, not those still
     // waiting.
     SendWaiting();
-    QObject::disconnect(socket, nullptr, &m_context, nullptr);
-    std::erase_if(m_connections, [socket](const Connection& c) { return c.socket == socket; });
-    m_streams.push_back(socket);
-    QObject::connect(socket, &QTcpSocket::readyRead, &m_context,
-                     [this, socket] { ReadFrames(socket); });
-    QObject::connect(socket, &QTcpSocket::disconnected, &m_context, [this, socket] {
-        std::erase(m_streams, socket);
-        QObject::disconnect(socket, nullptr, &m_context, nullptr);
-        socket->deleteLater();
+    Stream* const taken = stream.get();
+    taken->output.Start(fd, [this, taken](int error) {
+        // From inside the queue: the stream closes on the next turn.
+        Drop(*taken, " closed: " + std::string(std::strerror(error)));
+        QTimer::singleShot(0, &m_context, [this] { Reap(); });
     });
-    ReadFrames(socket);
-    return true;
+    m_streams.push_back(std::move(stream));
+    response.headers.emplace_back("Upgrade", "websocket");
+    response.headers.emplace_back("Connection", "Upgrade");
+    response.headers.emplace_back("Sec-WebSocket-Accept", accept);
+    if (Send(*taken, response.Text(false))) {
+        ReadFrames(*taken);
+    }
+    Reap();
 }
 
-void CWebServer::ReadFrames(QTcpSocket* socket) {
+void CWebServer::ReadStreams() {
+    epoll_event ready[64];
+    int count = 0;
+    do {
+        count = ::epoll_wait(m_epoll, ready, 64, 0);
+        for (int i = 0; i < count; ++i) {
+            Stream& stream = *static_cast<Stream*>(ready[i].data.ptr);
+            if (stream.dead) {
+                continue;
+            }
+            char chunk[4096];
+            const ssize_t got = ::recv(stream.fd, chunk, sizeof chunk, MSG_DONTWAIT);
+            if (got > 0) {
+                stream.input.append(chunk, static_cast<std::size_t>(got));
+                ReadFrames(stream);
+            } else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+                // Gone without a close frame: nothing to say about it.
+                stream.dead = true;
+            }
+        }
+    } while (count == 64);
+    Reap();
+}
+
+void CWebServer::ReadFrames(Stream& stream) {
     WebSocketFrame frame;
-    while (socket->bytesAvailable() > 0 &&
-           std::find(m_streams.begin(), m_streams.end(), socket) != m_streams.end()) {
-        const QByteArray buffered = socket->peek(HttpRequest::MaxHead);
+    std::size_t used = 0;
+    while (!stream.dead && used < stream.input.size()) {
         const WebSocketFrame::State state =
-            frame.Parse(std::string_view(buffered.constData(), buffered.size()));
+            frame.Parse(std::string_view(stream.input).substr(used));
         if (state == WebSocketFrame::State::More) {
-            return;
+            break;
         }
         if (state != WebSocketFrame::State::Done) {
             const bool large = state == WebSocketFrame::State::TooLarge;
-            m_output(PeerOf(*socket) + " closed: it sent " +
+            m_output(stream.peer + " closed: it sent " +
                      (large ? "a frame too large" : "an invalid frame"));
-            EndStream(socket, WebSocketFrame::Close(large ? WebSocketFrame::TooBig
+            EndStream(stream, WebSocketFrame::Close(large ? WebSocketFrame::TooBig
                                                           : WebSocketFrame::ProtocolError));
             return;
         }
-        socket->skip(static_cast<qint64>(frame.length));
+        used += frame.length;
         if (frame.opcode == WebSocketFrame::Opcode::Ping) {
             std::string pong;
             WebSocketFrame::Append(pong, WebSocketFrame::Opcode::Pong, frame.payload);
-            Send(socket, pong);
+            Send(stream, pong);
         } else if (frame.opcode == WebSocketFrame::Opcode::Close) {
             // The client's code comes back, as the protocol's closing
             // handshake asks.
             std::string close;
             WebSocketFrame::Append(close, WebSocketFrame::Opcode::Close,
                                    std::string_view(frame.payload).substr(0, 2));
-            EndStream(socket, close);
+            EndStream(stream, close);
+            return;
         }
     }
+    stream.input.erase(0, used);
 }
 
-bool CWebServer::Send(QTcpSocket* socket, std::string_view bytes) {
-    const auto queued = static_cast<std::size_t>(socket->bytesToWrite());
-    if (queued + bytes.size() > CWriteQueue::MaxPending) {
-        Drop(socket, " closed: its queue reached " + std::to_string(queued) + " bytes");
+bool CWebServer::Send(Stream& stream, std::string_view bytes) {
+    if (stream.dead) {
         return false;
     }
-    std::size_t sent = 0;
-    if (queued == 0) {
-        const ssize_t wrote = ::send(static_cast<int>(socket->socketDescriptor()), bytes.data(),
-                                     bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (wrote >= 0) {
-            sent = static_cast<std::size_t>(wrote);
-        } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            Drop(socket, " closed: " + std::string(std::strerror(errno)));
-            return false;
-        }
+    if (!stream.output.Write(bytes.data(), bytes.size())) {
+        Drop(stream,
+             " closed: its queue reached " + std::to_string(stream.output.Pending()) + " bytes");
+        return false;
     }
-    if (sent < bytes.size()) {
-        socket->write(bytes.data() + sent, static_cast<qint64>(bytes.size() - sent));
-    }
-    return true;
+    return !stream.dead;
 }
 
-void CWebServer::Drop(QTcpSocket* socket, const std::string& why) {
-    m_output(PeerOf(*socket) + why);
-    std::erase(m_streams, socket);
-    QObject::disconnect(socket, nullptr, &m_context, nullptr);
-    socket->abort();
-    socket->deleteLater();
+void CWebServer::Drop(Stream& stream, const std::string& why) {
+    if (!stream.dead) {
+        stream.dead = true;
+        m_output(stream.peer + why);
+    }
 }
 
 // The close frame goes out, then the connection ends as an answer with
-// "Connection: close" does.
-void CWebServer::EndStream(QTcpSocket* socket, const std::string& closeFrame) {
-    if (!Send(socket, closeFrame)) {
+// "Connection: close" does: the descriptor goes back to a Qt socket that
+// lingers. A client with bytes still waiting for it is cut off at once.
+void CWebServer::EndStream(Stream& stream, const std::string& closeFrame) {
+    if (stream.output.Pending() > 0 || stream.dead) {
+        stream.dead = true;
         return;
     }
-    std::erase(m_streams, socket);
+    ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, stream.fd, nullptr);
+    stream.output.Stop();
+    auto* socket = new QTcpSocket();
+    if (!socket->setSocketDescriptor(stream.fd)) {
+        delete socket;
+        stream.dead = true;
+        return;
+    }
+    stream.fd = -1;
+    stream.dead = true;
+    socket->write(closeFrame.data(), static_cast<qint64>(closeFrame.size()));
     Linger(socket);
+}
+
+void CWebServer::Reap() {
+    std::erase_if(m_streams, [this](const std::unique_ptr<Stream>& stream) {
+        if (!stream->dead) {
+            return false;
+        }
+        stream->output.Stop();
+        if (stream->fd >= 0) {
+            ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, stream->fd, nullptr);
+            ::close(stream->fd);
+        }
+        return true;
+    });
 }
 
 void CWebServer::Forget(QTcpSocket* socket) {
@@ -391,12 +490,11 @@ void CWebServer::SendWaiting() {
     if (m_waiting.empty()) {
         return;
     }
-    // Send may drop a stream, so the walk goes over a copy.
-    const std::vector<QTcpSocket*> streams = m_streams;
-    for (QTcpSocket* stream : streams) {
-        Send(stream, m_waiting);
+    for (const auto& stream : m_streams) {
+        Send(*stream, m_waiting);
     }
     m_waiting.clear();
+    Reap();
 }
 
 void CWebServer::Sweep() {
@@ -414,8 +512,8 @@ void CWebServer::Sweep() {
 }
 
 void CWebServer::Ping() {
-    const std::vector<QTcpSocket*> streams = m_streams;
-    for (QTcpSocket* stream : streams) {
-        Send(stream, PingFrame());
+    for (const auto& stream : m_streams) {
+        Send(*stream, PingFrame());
     }
+    Reap();
 }

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+class QSocketNotifier;
 class QTcpServer;
 class QTcpSocket;
 class QTimer;
@@ -77,7 +78,7 @@ class CWebServer {
 
     // One text message to every stream, within PushDelay.
     void Push(std::string_view text);
-    int Streams() const { return static_cast<int>(m_streams.size()); }
+    int Streams() const;
     int Connections() const { return static_cast<int>(m_connections.size()); }
     // Bytes written to clients that they have not taken yet.
     std::size_t QueuedBytes() const;
@@ -93,13 +94,19 @@ class CWebServer {
     // Writes the answer; false when the connection was closed for it.
     bool Answer(QTcpSocket* socket, const HttpResponse& response, bool withBody);
     void Linger(QTcpSocket* socket);
-    // Answers the upgrade; false when the connection was closed for it.
-    bool OpenStream(QTcpSocket* socket, const HttpRequest& request, HttpResponse& response);
-    void ReadFrames(QTcpSocket* socket);
-    // Writes bytes to a stream; false when it was closed for them.
-    bool Send(QTcpSocket* socket, std::string_view bytes);
-    void Drop(QTcpSocket* socket, const std::string& why);
-    void EndStream(QTcpSocket* socket, const std::string& closeFrame);
+    struct Stream;
+
+    // Answers the upgrade and takes the connection's descriptor from Qt.
+    void OpenStream(QTcpSocket* socket, const HttpRequest& request, HttpResponse& response);
+    void ReadStreams();
+    void ReadFrames(Stream& stream);
+    // Writes bytes to a stream; false when it was dropped for them.
+    bool Send(Stream& stream, std::string_view bytes);
+    // Says why and marks the stream for Reap.
+    void Drop(Stream& stream, const std::string& why);
+    void EndStream(Stream& stream, const std::string& closeFrame);
+    // Closes the streams dropped; never from inside a stream's write queue.
+    void Reap();
     void SendWaiting();
     void Forget(QTcpSocket* socket);
     void Sweep();
@@ -116,7 +123,9 @@ class CWebServer {
     // The frames of the pushes gathered so far.
     std::string m_waiting;
     std::vector<Connection> m_connections;
-    std::vector<QTcpSocket*> m_streams;
+    std::vector<std::unique_ptr<Stream>> m_streams;
+    int m_epoll = -1;
+    std::unique_ptr<QSocketNotifier> m_streamReader;
     std::chrono::milliseconds m_headTimeout = DefaultHeadTimeout;
     bool m_refusalSaid = false;
 };
