@@ -146,7 +146,9 @@ bool CWebServer::Open(const QHostAddress& address, std::uint16_t port) {
 void CWebServer::Close() {
     for (const auto& stream : m_streams) {
         stream->output.Stop();
-        ::close(stream->fd);
+        if (stream->fd >= 0) {
+            ::close(stream->fd);
+        }
     }
     m_streams.clear();
     m_streamReader.reset();
@@ -249,7 +251,8 @@ void CWebServer::Serve(QTcpSocket* socket) {
         }
         if (response.status == 101) {
             // The stream writes past Qt's buffer, so that must be empty.
-            if (socket->bytesToWrite() > 0 && !socket->flush()) {
+            socket->flush();
+            if (socket->bytesToWrite() > 0) {
                 return;
             }
             socket->skip(static_cast<qint64>(request.headLength));
