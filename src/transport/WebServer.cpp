@@ -38,14 +38,11 @@ std::string PeerOf(const QTcpSocket& socket) {
 bool HasToken(std::string_view value, std::string_view token) {
     while (!value.empty()) {
         const std::size_t comma = value.find(',');
-        std::string_view item = value.substr(0, comma);
-        while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) {
-            item.remove_prefix(1);
-        }
-        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) {
-            item.remove_suffix(1);
-        }
-        if (ascii::EqualsIgnoringCase(item, token)) {
+        const std::string_view item = value.substr(0, comma);
+        const std::size_t from = item.find_first_not_of(" \t");
+        if (from != std::string_view::npos &&
+            ascii::EqualsIgnoringCase(item.substr(from, item.find_last_not_of(" \t") - from + 1),
+                                      token)) {
             return true;
         }
         value = comma == std::string_view::npos ? std::string_view() : value.substr(comma + 1);
