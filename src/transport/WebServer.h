@@ -23,15 +23,13 @@ class QTimer;
 // The HTTP and WebSocket server of the web port, on the program's event
 // loop.
 //
-// Each connection's request heads are read with HttpRequest (peeked, so
-// that a WebSocket upgrade reaches the WebSocket module untouched) and
-// answered by the answerer; keep-alive connections are served in turn. The
-// server guards the loop and the memory: a head must come whole within
-// HeadTimeout (else the connection is closed), at most MaxHead bytes are
-// read before a head ends (413), at most MaxConnections sockets are open
-// (the newest beyond are closed at once), and an answer or a pushed spot
-// that would leave more than the shared write-queue cap unread by its
-// client closes that client, so the others lose nothing.
+// Each connection's request heads are read with HttpRequest (peeked, and
+// taken only once whole) and answered by the answerer; keep-alive connections are served in turn.
+// The server guards the loop and the memory: a head must come whole within HeadTimeout (else the
+// connection is closed), at most MaxHead bytes are read before a head ends (413), at most
+// MaxConnections sockets are open (the newest beyond are closed at once), and an answer or a pushed
+// spot that would leave more than the shared write-queue cap unread by its client closes that
+// client, so the others lose nothing.
 //
 // An answer with status 101 opens a stream once the upgrade's head holds a
 // valid key (else 400, or 426 for another protocol version): the server
@@ -40,9 +38,12 @@ class QTimer;
 // gathered for PushDelay and their frames encoded once, since a server's
 // frames are unmasked and so the same for every stream; each stream then
 // gets the batch in one socket write, straight to the kernel while nothing
-// waits for that stream, through the socket's own buffer only for what the
-// kernel does not take. With hundreds of streams the writes, not the spots,
-// are the cost. Streams get a ping every PingInterval so that proxies keep
+// waits for that stream (a write queue holds only what the kernel does not
+// take). With hundreds of streams the writes, not the spots, are the cost,
+// and so is anything the event loop does per stream on each turn: a
+// stream's descriptor leaves Qt, the streams are read through one epoll set
+// that the loop watches as one descriptor, and a stream has a write notifier
+// only while bytes wait for it. Streams get a ping every PingInterval so that proxies keep
 // idle ones open; a client's ping gets its pong, its close is answered and
 // the stream ends; an invalid or oversized frame closes that stream alone.
 //
