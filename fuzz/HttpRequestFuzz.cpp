@@ -1,7 +1,9 @@
 // Bytes a client sends to the web port, read as the server reads them: a
 // head at the start of what is buffered, then the next one after it, with
-// every accessor asked of each head read.
+// every accessor asked of each head read; what follows the heads is read as
+// the WebSocket frames of a stream, one after another.
 #include "transport/HttpRequest.h"
+#include "transport/WebSocketFrame.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)request.Header("if-none-match");
         (void)request.Token();
         buffered.remove_prefix(request.headLength);
+    }
+    WebSocketFrame frame;
+    while (frame.Parse(buffered) == WebSocketFrame::State::Done) {
+        if (frame.length < 6 || frame.length > buffered.size() ||
+            frame.payload.size() > WebSocketFrame::MaxPayload) {
+            __builtin_trap();
+        }
+        buffered.remove_prefix(frame.length);
     }
     return 0;
 }

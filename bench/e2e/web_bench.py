@@ -15,16 +15,15 @@ Three runs, each with a fresh program:
      --seconds while another process asks GET /spots 1,000 times a second
      over keep-alive connections;
   4. the /spots load again, with no WebSocket client.
-The WebSocket clients and the /spots client run in their own processes, on
+The WebSocket clients (sw_bench_ws, all streams in one process reading them
+through one epoll set) and the /spots client run in their own processes, on
 the same cores as the program, so their work is in the figures. Nothing is
 asserted: the goals are reported as met or missed.
 """
 
 import argparse
-import base64
 import multiprocessing
 import os
-import selectors
 import signal
 import socket
 import subprocess
@@ -101,99 +100,6 @@ def pct(values, p):
         return float("nan")
     values = sorted(values)
     return values[min(len(values) - 1, int(p / 100.0 * len(values)))]
-
-
-# ------------------------------------------------------------ WebSocket side
-
-def ws_open(port, path="/ws"):
-    """A client socket after the upgrade (no library: the handshake by hand)."""
-    s = socket.create_connection(("127.0.0.1", port), timeout=10)
-    key = base64.b64encode(os.urandom(16)).decode()
-    s.sendall((f"GET {path} HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\nUpgrade: websocket\r\n"
-               f"Connection: Upgrade\r\nSec-WebSocket-Key: {key}\r\n"
-               "Sec-WebSocket-Version: 13\r\n\r\n").encode())
-    head = b""
-    while b"\r\n\r\n" not in head:
-        chunk = s.recv(4096)
-        if not chunk:
-            raise RuntimeError("the server closed during the upgrade")
-        head += chunk
-    if not head.startswith(b"HTTP/1.1 101"):
-        raise RuntimeError("no upgrade: " + head.split(b"\r\n")[0].decode("latin-1"))
-    rest = head.split(b"\r\n\r\n", 1)[1]
-    s.setblocking(False)
-    return s, bytearray(rest)
-
-
-def ws_frames(buf):
-    """Text payloads of the whole frames at the front of buf (taken out of it).
-    Frames from a server are unmasked: 2 bytes, then 2 or 8 of length."""
-    out = []
-    while len(buf) >= 2:
-        opcode, size = buf[0] & 0x0F, buf[1] & 0x7F
-        at = 2
-        if size == 126:
-            if len(buf) < 4:
-                break
-            size, at = int.from_bytes(buf[2:4], "big"), 4
-        elif size == 127:
-            if len(buf) < 10:
-                break
-            size, at = int.from_bytes(buf[2:10], "big"), 10
-        if len(buf) < at + size:
-            break
-        if opcode == 1:
-            out.append(bytes(buf[at:at + size]))
-        del buf[:at + size]
-    return out
-
-
-def ws_clients(port, count, timed, conn):
-    """A child process: opens count streams, says "ready", reads them until
-    told to stop, then sends back the receipt times (timed streams) and how
-    many streams the server closed. Streams that are not timed are drained
-    in rounds 10 ms apart, many messages a read, so that the load generator
-    takes less of the cores it shares with the program."""
-    streams = [ws_open(port) for _ in range(count)]
-    sel = selectors.DefaultSelector()
-    for i, (s, buf) in enumerate(streams):
-        sel.register(s, selectors.EVENT_READ, i)
-    received = {}  # call -> receipt ns, one list per timed client
-    per_client = [dict() for _ in range(count if timed else 0)]
-    closed = 0
-    conn.send("ready")
-    marker = b'"spotted":"'
-    while not conn.poll():
-        if not timed:
-            time.sleep(0.01)
-        for key, _ in sel.select(0.05):
-            i = key.data
-            s, buf = streams[i]
-            try:
-                chunk = s.recv(262144)
-            except BlockingIOError:
-                continue
-            except OSError:
-                chunk = b""
-            if not chunk:
-                sel.unregister(s)
-                closed += 1
-                continue
-            if not timed:
-                continue
-            now = time.monotonic_ns()
-            buf += chunk
-            for text in ws_frames(buf):
-                at = text.find(marker)
-                if at >= 0:
-                    call = text[at + len(marker):text.index(b'"', at + len(marker))].decode()
-                    per_client[i].setdefault(call, now)
-    conn.recv()
-    for s, _ in streams:
-        s.close()
-    del received
-    t = os.times()
-    conn.send((per_client, closed, t.user + t.system))
 
 
 # ------------------------------------------------------------- /spots side
@@ -384,26 +290,28 @@ class Run:
 
 
 class WsClients:
-    """The timed streams and the drained ones, each set in its own process."""
+    """The streams, timed and drained, in one sw_bench_ws process that reads
+    them all through one epoll set."""
 
-    def __init__(self, count):
-        self.sets = [start_child(ws_clients, WEB_PORT, n, timed)
-                     for n, timed in ((min(TIMED_CLIENTS, count), True),
-                                      (max(0, count - TIMED_CLIENTS), False)) if n]
-        for _, pipe in self.sets:
-            if pipe.recv() != "ready":
-                raise RuntimeError("the WebSocket clients did not start")
+    def __init__(self, tool, count):
+        self.proc = subprocess.Popen([tool, str(WEB_PORT), str(count), str(TIMED_CLIENTS)],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        if self.proc.stdout.readline().strip() != "ready":
+            raise RuntimeError("the WebSocket clients did not start")
 
     def stop(self):
         """(receipt times per timed stream, streams closed, CPU seconds)"""
-        per_client, closed, cpu = [], 0, 0.0
-        for proc, pipe in self.sets:
-            pipe.send("stop")
-            got, c, t = pipe.recv()
-            proc.join(10)
-            per_client += got
-            closed += c
-            cpu += t
+        out, _ = self.proc.communicate("stop\n", timeout=30)
+        per_client = [dict() for _ in range(TIMED_CLIENTS)]
+        closed, cpu = 0, 0.0
+        for line in out.splitlines():
+            f = line.split()
+            if f[0] == "T":
+                per_client[int(f[1])][f[2]] = int(f[3])
+            elif f[0] == "closed":
+                closed = int(f[1])
+            elif f[0] == "cpu":
+                cpu = float(f[1])
         return per_client, closed, cpu
 
 
@@ -417,7 +325,7 @@ def start_child(target, *args):
 def throughput(a, work, bulk, clients):
     r = Run(a, work, f"throughput-{clients}")
     try:
-        ws = WsClients(clients) if clients else None
+        ws = WsClients(a.ws_tool, clients) if clients else None
         drain = threading.Thread(target=r.drain_node, daemon=True)
         drain.start()
         cpu0 = r.cpu()
@@ -439,7 +347,7 @@ def throughput(a, work, bulk, clients):
 def latency(a, work, clients):
     r = Run(a, work, f"latency-{clients}")
     try:
-        ws = WsClients(clients) if clients else None
+        ws = WsClients(a.ws_tool, clients) if clients else None
         drain = threading.Thread(target=r.drain_node, daemon=True)
         drain.start()
         # The store fills to its 1,000 spots first. Then pushes alone, then
@@ -485,6 +393,8 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__,
                                  formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--spotweaver", required=True)
+    ap.add_argument("--ws-tool", help="the WebSocket clients (default: sw_bench_ws beside "
+                    "the program)")
     ap.add_argument("--lines", type=int, default=1000000, help="K calls in a throughput run")
     ap.add_argument("--repeat", type=int, default=3, help="throughput runs of each kind")
     ap.add_argument("--clients", type=int, default=200)
@@ -495,6 +405,8 @@ def main():
     ap.add_argument("--idle", type=float, default=5.0)
     a = ap.parse_args()
     a.spotweaver = os.path.abspath(a.spotweaver)
+    a.ws_tool = os.path.abspath(a.ws_tool or os.path.join(os.path.dirname(a.spotweaver),
+                                                          "sw_bench_ws"))
     work = tempfile.mkdtemp(prefix="sw-web-bench-")
     load = " ".join(open("/proc/loadavg").read().split()[:3])
 

@@ -287,3 +287,7 @@ bool CCallerSession::PutWholeLines() {
     }
     return room;
 }
+
+std::size_t CCallerSession::QueuedBytes() const {
+    return m_socket != nullptr ? static_cast<std::size_t>(m_socket->bytesToWrite()) : 0;
+}

@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -58,6 +59,8 @@ class CCallerSession {
     const std::string& Address() const { return m_address; }
     bool IsClosed() const { return m_socket == nullptr; }
     bool LoggedIn() const { return m_welcomed; }
+    // Bytes written to the caller that it has not taken yet.
+    std::size_t QueuedBytes() const;
 
     void Send(std::string_view text);
 

@@ -30,6 +30,8 @@ std::string_view HttpResponse::Reason(int status) {
         return "Request Timeout";
     case 413:
         return "Content Too Large";
+    case 426:
+        return "Upgrade Required";
     case 503:
         return "Service Unavailable";
     default:
@@ -41,7 +43,7 @@ std::string HttpResponse::Text(bool withBody) const {
     std::string out = "HTTP/1.1 " + std::to_string(status) + " ";
     out += Reason(status);
     out += "\r\n";
-    const bool hasBody = status != 204 && status != 304;
+    const bool hasBody = status != 101 && status != 204 && status != 304;
     if (hasBody) {
         out += "Content-Type: " + contentType + "\r\n";
         out += "Content-Length: " + std::to_string(body.size()) + "\r\n";

@@ -130,6 +130,14 @@ int CRxNetHandler::Callers() const {
                       [](const std::unique_ptr<CCallerSession>& s) { return !s->IsClosed(); }));
 }
 
+std::size_t CRxNetHandler::QueuedBytes() const {
+    std::size_t bytes = 0;
+    for (const auto& session : m_sessions) {
+        bytes += session->QueuedBytes();
+    }
+    return bytes;
+}
+
 void CRxNetHandler::OpenTransport(const std::vector<QHostAddress>& addresses) {
     m_server = new QTcpServer(&Context());
     m_server->setListenBacklogSize(m_maxCallers);

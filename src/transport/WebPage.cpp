@@ -161,6 +161,12 @@ async function ports() {
     if (!r.ok) return;
     const list = await r.json();
     const box = document.getElementById("ports");
+    // A window scrolled up by the user keeps its place; any other shows
+    // the newest lines, as a terminal does.
+    const kept = {};
+    box.querySelectorAll("pre").forEach(pre => {
+      if (pre.scrollTop + pre.clientHeight < pre.scrollHeight - 4) kept[pre.dataset.port] = pre.scrollTop;
+    });
     box.replaceChildren(...list.map(p => {
       const div = document.createElement("div");
       div.className = "port";
@@ -178,9 +184,14 @@ async function ports() {
       const off = text("button", "Disconnect");
       off.onclick = () => command(p.name, "disconnect");
       bar.append(on, off);
-      div.append(head, figs, bar, text("pre", p.lines.slice(-8).join("\n")));
+      const lines = text("pre", p.lines.slice(-8).join("\n"));
+      lines.dataset.port = p.name;
+      div.append(head, figs, bar, lines);
       return div;
     }));
+    box.querySelectorAll("pre").forEach(pre => {
+      pre.scrollTop = pre.dataset.port in kept ? kept[pre.dataset.port] : pre.scrollHeight;
+    });
   } catch (err) {}
 }
 async function start() {

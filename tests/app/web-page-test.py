@@ -140,13 +140,27 @@ def main():
             return 1
         print("band buttons filter")
 
+        WebDriverWait(driver, 5).until(
+            lambda d: "spots passed" in d.find_element(By.ID, "ports").text)
         if shots:
-            WebDriverWait(driver, 5).until(
-                lambda d: "spots passed" in d.find_element(By.ID, "ports").text)
             time.sleep(1.6)  # the highlight of the newest rows fades
             driver.save_screenshot(os.path.join(shots, "web-page.png"))
-            driver.set_window_size(390, 844)
-            time.sleep(0.3)
+        # On a phone the port windows' lines wrap and overflow; each window
+        # must still show its newest lines, as a terminal does, after the
+        # list is drawn again (every 2 s).
+        driver.set_window_size(390, 844)
+        time.sleep(2.5)
+        overflowing, newest = driver.execute_script(
+            "const all = [...document.querySelectorAll('#ports pre')]"
+            ".filter(p => p.scrollHeight > p.clientHeight + 4);"
+            "return [all.length, all.filter(p => "
+            "p.scrollTop + p.clientHeight >= p.scrollHeight - 4).length];")
+        if overflowing == 0 or newest != overflowing:
+            print("FAIL: %d of %d overflowing port windows show their newest lines"
+                  % (newest, overflowing))
+            return 1
+        print("port windows show their newest lines")
+        if shots:
             driver.save_screenshot(os.path.join(shots, "web-page-phone.png"))
             print("saved web-page.png and web-page-phone.png in " + shots)
         return 0

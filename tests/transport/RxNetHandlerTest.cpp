@@ -400,13 +400,17 @@ TEST_F(RxNetHandlerTest, SingleCallerStopsReading_ClosedOnceAndPortListensOn) {
     view.ClearText();
     const std::string line = std::string(998, 's') + "\r\n";
 
+    std::size_t mostQueued = 0;
     for (int i = 0; i < 4000 && rx.HasCaller(); ++i) {
         rx.Write(line.data(), static_cast<int>(line.size()));
         ServePendingEvents();
+        mostQueued = std::max(mostQueued, rx.QueuedBytes());
     }
 
     EXPECT_EQ(view.Text(), Caller(stationPort, "disconnected: output queue full"));
     EXPECT_TRUE(rx.IsConnected());
+    // The port's queue is its callers' (what /metrics reports).
+    EXPECT_GT(mostQueued, 0u);
 }
 
 // A station as a plain socket, made before descriptors run out.

@@ -111,6 +111,45 @@ TEST_F(WebServerTest, Streams_EachPushIsOneMessageToEveryStream) {
     EXPECT_EQ(received[two.get()][0], "{\"spotted\":\"K1ABC\"}");
 }
 
+TEST_F(WebServerTest, Handshake_AcceptKeyThenPingPongedAndCloseEchoed) {
+    const std::string upgrade =
+        "GET /ws HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: keep-alive, Upgrade\r\n"
+        "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
+    auto client = Client();
+    client->write(upgrade.c_str());
+    const std::string accepted = "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\n"
+                                 "Connection: Upgrade\r\n"
+                                 "Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n";
+    EXPECT_EQ(ReadBytes(*client, accepted.size()), accepted);
+    // Ping "He", masked; then a close with code 1000.
+    client->write(QByteArray("\x89\x82\x37\xfa\x21\x3d\x7f\x9f", 8));
+    EXPECT_EQ(ReadBytes(*client, 4), std::string("\x8a\x02He", 4));
+    client->write(QByteArray("\x88\x82\0\0\0\0\x03\xe8", 8));
+    EXPECT_EQ(ReadBytes(*client, 4), std::string("\x88\x02\x03\xe8", 4));
+    EXPECT_TRUE(Closed(*client));
+    EXPECT_EQ(server.Streams(), 0);
+
+    // Another protocol version is told the one spoken; a head without a
+    // key is refused.
+    auto old = Client();
+    std::string version8 = upgrade;
+    version8.replace(version8.find("Version: 13"), 11, "Version: 8");
+    old->write(version8.c_str());
+    const std::string tellVersion =
+        "HTTP/1.1 426 Upgrade Required\r\nContent-Type: application/json\r\nContent-Length: "
+        "44\r\nSec-WebSocket-Version: 13\r\nConnection: close\r\n\r\n{\"error\":\"WebSocket "
+        "version 13 is expected\"}";
+    EXPECT_EQ(ReadBytes(*old, tellVersion.size()), tellVersion);
+    auto keyless = Client();
+    keyless->write("GET /ws HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                   "Sec-WebSocket-Version: 13\r\n\r\n");
+    const std::string refused =
+        "HTTP/1.1 400 Bad Request\r\nContent-Type: application/json\r\nContent-Length: "
+        "43\r\nConnection: close\r\n\r\n{\"error\":\"a WebSocket upgrade is expected\"}";
+    EXPECT_EQ(ReadBytes(*keyless, refused.size()), refused);
+    EXPECT_EQ(server.Streams(), 0);
+}
+
 TEST_F(WebServerTest, StreamThatDoesNotRead_ClosedAtCapOthersGetAll) {
     auto reader = Stream();
     // The upgrade by hand, then never a read: the kernel's buffers fill and
