@@ -43,7 +43,7 @@ class CSpotweaverDoc : public IPortHost {
     static constexpr int LinesPerTurn = 64;
     // While an output holds input back, the queue is looked at again this
     // often.
-    static constexpr int HeldPollMs = 5;
+    static constexpr int HeldPollMs = 1;
 
     CSpotweaverDoc(IEventLoop& loop, const IClock& clock, IUiServices& ui, IPortFactory& factory);
     ~CSpotweaverDoc() override;
