@@ -26,7 +26,7 @@ constexpr const char* SelectPortFirst = "You must select a specific port first."
 
 CSpotweaverDoc::CSpotweaverDoc(IEventLoop& loop, const IClock& clock, IUiServices& ui,
                                IPortFactory& factory)
-    : m_loop(loop), m_clock(clock), m_ui(ui), m_factory(factory) {}
+    : m_loop(loop), m_clock(clock), m_ui(ui), m_factory(factory), m_pressure(clock) {}
 
 CSpotweaverDoc::~CSpotweaverDoc() {
     DeleteAllPorts();
@@ -177,6 +177,7 @@ void CSpotweaverDoc::DeleteAllPorts() {
 
 void CSpotweaverDoc::DestroyPort(PortEntry entry) {
     ForgetQueued(entry.port.get());
+    m_pressure.Forget(entry.port.get());
     // The port lets go of its window as it is destroyed, so the window closes
     // after it.
     entry.port.reset();
@@ -241,18 +242,20 @@ void CSpotweaverDoc::ReapDetached() {
 }
 
 void CSpotweaverDoc::OnPortData(CPortHandler& port) {
-    if (RouteOneLine(port)) {
+    int taken = 0;
+    if (RouteLines(port, 1, taken)) {
         PostPortData(port);
     }
 }
 
-bool CSpotweaverDoc::RouteOneLine(CPortHandler& port) {
+bool CSpotweaverDoc::RouteLines(CPortHandler& port, int maxLines, int& taken) {
+    taken = 0;
     if (IndexOf(&port) < 0) {
         return false;
     }
     // The port tells its transport when the router took input, so a
     // transport that paused for want of room reads on.
-    return port.ProcessInput();
+    return port.ProcessInput(maxLines, &taken);
 }
 
 void CSpotweaverDoc::ScheduleDrain() {
@@ -269,21 +272,44 @@ void CSpotweaverDoc::ScheduleDrain() {
 }
 
 void CSpotweaverDoc::Drain() {
+    // Nothing is routed while an output is full: the rings fill, the
+    // transports stop reading, and TCP holds the senders back.
+    if (!m_queue.empty() && m_pressure.Holds(PortList())) {
+        m_drainPosted = false;
+        WaitForOutputs();
+        return;
+    }
     // Requests made while draining join the queue; m_drainPosted stays set
     // until the slice ends, so they post nothing of their own.
-    for (int budget = LinesPerSlice; budget > 0 && !m_queue.empty(); --budget) {
+    for (int budget = LinesPerSlice; budget > 0 && !m_queue.empty();) {
         CPortHandler* port = m_queue.front();
         m_queue.pop_front();
+        int taken = 0;
         // Routing may queue the same port again (the console queues its own
         // typed line); PostPortData keeps it to one entry.
-        if (RouteOneLine(*port)) {
+        if (RouteLines(*port, std::min(budget, LinesPerTurn), taken)) {
             PostPortData(*port);
         }
+        budget -= std::max(taken, 1);
     }
     m_drainPosted = false;
     if (!m_queue.empty()) {
         ScheduleDrain();
     }
+}
+
+void CSpotweaverDoc::WaitForOutputs() {
+    if (m_heldPollSet) {
+        return;
+    }
+    m_heldPollSet = true;
+    std::weak_ptr<int> alive = m_alive;
+    m_loop.SingleShot(HeldPollMs, [this, alive] {
+        if (!alive.expired()) {
+            m_heldPollSet = false;
+            ScheduleDrain();
+        }
+    });
 }
 
 void CSpotweaverDoc::ForgetQueued(CPortHandler* port) {

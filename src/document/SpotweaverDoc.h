@@ -2,6 +2,7 @@
 
 #include "document/PortEntry.h"
 #include "port/IPortHost.h"
+#include "port/OutputPressure.h"
 
 #include <deque>
 #include <memory>
@@ -37,6 +38,12 @@ class CSpotweaverDoc : public IPortHost {
     // Lines routed in one slice of the processing queue before the event loop
     // gets a turn.
     static constexpr int LinesPerSlice = 256;
+    // Lines one port routes as one batch, in its turn of the queue: the
+    // outputs write once per batch, and the ports still take turns.
+    static constexpr int LinesPerTurn = 64;
+    // While an output holds input back, the queue is looked at again this
+    // often.
+    static constexpr int HeldPollMs = 1;
 
     CSpotweaverDoc(IEventLoop& loop, const IClock& clock, IUiServices& ui, IPortFactory& factory);
     ~CSpotweaverDoc() override;
@@ -113,9 +120,11 @@ class CSpotweaverDoc : public IPortHost {
     int IndexOf(const CPortHandler* port) const;
     void ScheduleDrain();
     void Drain();
-    // One processing request: the port's router routes one line. True when
-    // more lines are waiting.
-    bool RouteOneLine(CPortHandler& port);
+    // Looks again, after a while, at outputs that hold input back.
+    void WaitForOutputs();
+    // One processing request: the port's router routes up to maxLines lines
+    // as one batch. True when more lines are waiting.
+    bool RouteLines(CPortHandler& port, int maxLines, int& taken);
     void ForgetQueued(CPortHandler* port);
     void RefillSelector();
     // Takes a removed port out of every route and trace.
@@ -141,6 +150,8 @@ class CSpotweaverDoc : public IPortHost {
     const IClock& m_clock;
     IUiServices& m_ui;
     IPortFactory& m_factory;
+    COutputPressure m_pressure;
+    bool m_heldPollSet = false;
 
     std::vector<PortEntry> m_ports;
     // A port being added stands here until its setup is confirmed.

@@ -6,6 +6,7 @@
 #include "platform/IPortView.h"
 #include "platform/IUiServices.h"
 #include "port/IPortHost.h"
+#include "port/OutputBatch.h"
 #include "port/PortSetupValues.h"
 #include "routing/Router.h"
 #include "routing/RouterFactory.h"
@@ -186,22 +187,41 @@ void CPortHandler::OnTimer() {
     }
 }
 
-bool CPortHandler::ProcessInput() {
-    if (m_router == nullptr) {
+bool CPortHandler::ProcessInput(int maxLines, int* taken) {
+    int lines = 0;
+    {
+        // The outputs write what the batch gave them when it closes, before
+        // the transport is asked to read on.
+        COutputBatch::Scope batch;
+        while (lines < maxLines && HasInputFor(m_router.get())) {
+            // A router of bytes takes what the ring holds, connected or not.
+            const bool bytes = m_router->ReadsBytes();
+            if (lines == 0) {
+                m_keepAlive.NoteInput();
+            }
+            ++m_linesIn;
+            ++lines;
+            // What the router sends back on this link answers this input;
+            // what it routes on is traffic of the other ports.
+            AsOwnTalk(
+                [&] { m_router->OnLine(bytes ? m_ringBuffer.GetAll() : m_ringBuffer.GetLine()); });
+        }
+    }
+    if (taken != nullptr) {
+        *taken = lines;
+    }
+    if (lines == 0) {
         return false;
     }
-    // A router of bytes takes what the ring holds, connected or not.
-    const bool bytes = m_router->ReadsBytes();
-    if (bytes ? !m_ringBuffer.HasData() : PendingLines() == 0) {
-        return false;
-    }
-    m_keepAlive.NoteInput();
-    ++m_linesIn;
-    // What the router sends back on this link answers this input; what it
-    // routes on is traffic of the other ports.
-    AsOwnTalk([&] { m_router->OnLine(bytes ? m_ringBuffer.GetAll() : m_ringBuffer.GetLine()); });
     OnInputTaken();
-    return bytes ? m_ringBuffer.HasData() : PendingLines() != 0;
+    return HasInputFor(m_router.get());
+}
+
+bool CPortHandler::HasInputFor(const CRouter* router) const {
+    if (router == nullptr) {
+        return false;
+    }
+    return router->ReadsBytes() ? m_ringBuffer.HasData() : PendingLines() != 0;
 }
 
 const IClock& CPortHandler::Clock() const {

@@ -83,9 +83,11 @@ class CPortHandler : public CRouterPort {
     // automatic reconnection is armed, and the script steps with an empty
     // prompt.
     void OnTimer();
-    // Hands one line of the ring (or, to a router that reads bytes, all it
-    // holds) to the router; true when more are waiting.
-    bool ProcessInput();
+    // Hands up to maxLines lines of the ring (or, to a router that reads
+    // bytes, all it holds) to the router, as one batch: what they make the
+    // outputs write goes out once, when the batch ends. True when more are
+    // waiting; taken, when given, counts the lines handed over.
+    bool ProcessInput(int maxLines = 1, int* taken = nullptr);
 
     void Save(CSetupFile& setup) const;
 
@@ -173,6 +175,9 @@ class CPortHandler : public CRouterPort {
     std::uint64_t LinesOut() const { return m_linesOut; }
     virtual int Callers() const { return 0; }
     virtual std::size_t QueuedBytes() const { return 0; }
+    // The bytes waiting for the slowest of the port's peers: what decides
+    // whether the port's output holds input back.
+    virtual std::size_t FullestOutputQueue() const { return QueuedBytes(); }
     std::vector<std::string> WindowTail() const { return m_windowTail.Newest(); }
 
   protected:
@@ -205,6 +210,8 @@ class CPortHandler : public CRouterPort {
         send();
         --m_ownTalk;
     }
+    // True when router (the port's, or none) has input waiting.
+    bool HasInputFor(const CRouter* router) const;
     // Clamps a stored or typed size to what can be held, saying so.
     void SetBufferSize(int size);
     void SendStreamDisconnect();

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 bool IsLineEnd(char c) {
@@ -14,25 +18,50 @@ bool IsLineEnd(char c) {
 
 int CountLineEnds(const char* data, std::size_t len) {
     int count = 0;
-    for (const char c : {'\r', '\n'}) {
-        const char* end = data + len;
-        for (const char* p = data;
-             (p = static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)))) !=
-             nullptr;
-             ++p) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes a step: a line holds a CR and an LF at most, so a search
+    // for each that starts again after every hit costs more than a count.
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= len; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        // A block holds a line end or two: clearing bits one at a time is
+        // cheaper than a population count without the processor's own.
+        for (auto bits = static_cast<unsigned>(mask); bits != 0; bits &= bits - 1) {
             ++count;
         }
+    }
+#endif
+    for (; i < len; ++i) {
+        count += IsLineEnd(data[i]) ? 1 : 0;
     }
     return count;
 }
 
-// The offset of the first CR, LF or NUL in data, or len. Eight bytes at a
-// time: a line is scanned in about ten steps instead of eighty.
+// The offset of the first CR, LF or NUL in data, or len. Sixteen bytes a
+// step where the processor compares them at once (every x86-64 does), else
+// eight: a line is scanned in a few steps instead of eighty.
 std::size_t FindLineStop(const char* data, std::size_t len) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
+    for (; i + 16 <= len; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i hits = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, nul));
+        if (const int mask = _mm_movemask_epi8(hits); mask != 0) {
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        }
+    }
+#else
     constexpr std::uint64_t ones = 0x0101010101010101u;
     constexpr std::uint64_t highs = 0x8080808080808080u;
     const auto hasZeroByte = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
-    std::size_t i = 0;
     for (; i + 8 <= len; i += 8) {
         std::uint64_t v;
         std::memcpy(&v, data + i, 8);
@@ -41,6 +70,7 @@ std::size_t FindLineStop(const char* data, std::size_t len) {
             break;
         }
     }
+#endif
     while (i < len && data[i] != '\0' && !IsLineEnd(data[i])) {
         ++i;
     }

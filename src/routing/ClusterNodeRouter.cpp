@@ -22,8 +22,9 @@ bool CClusterNodeRouter::Answer(std::string_view line) {
 }
 
 void CClusterNodeRouter::SendSpot(const SpotFields& spot, const CRouterPort& source) {
-    if (m_formatter.FormatPC11(spot) && Sends(spot)) {
-        SendFramed(m_formatter.Text(), source);
+    BeginOutput(source);
+    if (m_formatter.AppendPC11(spot, OutputBuffer()) && Sends(spot)) {
+        SendOutput(source);
     }
 }
 

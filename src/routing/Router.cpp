@@ -377,6 +377,10 @@ void CRouter::TraceOut(std::string_view text) {
 void CRouter::SendFramed(std::string_view text, const CRouterPort& source) {
     BeginOutput(source);
     m_output += text;
+    SendOutput(source);
+}
+
+void CRouter::SendOutput(const CRouterPort& source) {
     EndOutput(source);
     m_port.SendText(m_output);
     TraceOut(m_output);

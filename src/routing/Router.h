@@ -182,6 +182,10 @@ class CRouter : public RouterOptions {
 
     // Frames text for the own port, sends it and traces it.
     void SendFramed(std::string_view text, const CRouterPort& source);
+    // Sends and traces what was made in OutputBuffer() after BeginOutput,
+    // with the line terminator: a formatter that writes there spares a copy
+    // of every line.
+    void SendOutput(const CRouterPort& source);
     // Writes a refusal into the own port's view, unless the line is empty or
     // led by CR or LF.
     void Refuse(std::string_view line, std::string_view message);

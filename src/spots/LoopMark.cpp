@@ -1,5 +1,7 @@
 #include "spots/LoopMark.h"
 
+#include <cstring>
+
 namespace {
 
 // The comment is worked on in an 80-byte buffer: 79 characters and the end.
@@ -22,9 +24,19 @@ bool HasLoopMark(std::string_view comment, const RouterOptions& options) {
     if (prefix.empty()) {
         return false;
     }
-    for (auto at = comment.find(prefix); at != std::string_view::npos;
-         at = comment.find(prefix, at + 1)) {
-        if (comment.substr(at + prefix.size()).starts_with(options.MyCall)) {
+    // The scan looks for the prefix's last character: a blank, which most
+    // prefixes begin with, stands between every word of a comment.
+    const char last = prefix.back();
+    for (std::size_t at = prefix.size() - 1; at < comment.size(); ++at) {
+        const auto* hit =
+            static_cast<const char*>(std::memchr(comment.data() + at, last, comment.size() - at));
+        if (hit == nullptr) {
+            return false;
+        }
+        at = static_cast<std::size_t>(hit - comment.data());
+        const std::size_t start = at + 1 - prefix.size();
+        if (comment.substr(start, prefix.size()) == prefix &&
+            comment.substr(at + 1).starts_with(options.MyCall)) {
             return true;
         }
     }

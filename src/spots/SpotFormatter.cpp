@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -53,27 +52,28 @@ std::string_view CSpotFormatter::Hops() const {
     return hops.substr(0, std::min(hops.size(), MaxHopsLength));
 }
 
-bool CSpotFormatter::AppendMarkedComment(std::string_view comment) {
+bool CSpotFormatter::AppendMarkedComment(std::string& out, std::size_t start,
+                                         std::string_view comment) {
     if (HasLoopMark(comment, m_options)) {
-        m_spot.clear();
+        out.resize(start);
         return false;
     }
     m_comment.assign(comment);
     AddLoopMark(m_comment, m_options);
-    m_spot += OrBlank(m_comment);
+    out += OrBlank(m_comment);
     return true;
 }
 
-void CSpotFormatter::AppendTimeZ(std::string_view time) {
-    m_spot += time;
+void CSpotFormatter::AppendTimeZ(std::string& out, std::string_view time) {
+    out += time;
     if (time.size() < 5 || time[4] != 'Z') {
-        m_spot += 'Z';
+        out += 'Z';
     }
 }
 
 // The text is made again only when the date changes: once a day, not per
 // spot.
-void CSpotFormatter::AppendDate() {
+void CSpotFormatter::AppendDate(std::string& out) {
     const CivilDate date = m_clock.UtcDate();
     if (date.day != m_date.day || date.month != m_date.month || date.year != m_date.year ||
         m_dateText.empty()) {
@@ -85,31 +85,38 @@ void CSpotFormatter::AppendDate() {
         m_dateText += std::to_string(date.year);
         m_date = date;
     }
-    m_spot += m_dateText;
+    out += m_dateText;
 }
 
 bool CSpotFormatter::FormatPC11(const SpotFields& spot) {
     m_spot.clear();
-    m_spot += "PC11^";
-    m_spot += spot.Frequency;
-    m_spot += '^';
-    m_spot += spot.DxCall;
-    m_spot += '^';
-    AppendDate();
-    m_spot += '^';
-    AppendTimeZ(spot.Time);
-    m_spot += '^';
-    if (!AppendMarkedComment(spot.Comment)) {
+    return AppendPC11(spot, m_spot);
+}
+
+bool CSpotFormatter::AppendPC11(const SpotFields& spot, std::string& out) {
+    const std::size_t start = out.size();
+    out += "PC11^";
+    out += spot.Frequency;
+    out += '^';
+    out += spot.DxCall;
+    out += '^';
+    AppendDate(out);
+    out += '^';
+    AppendTimeZ(out, spot.Time);
+    out += '^';
+    if (!AppendMarkedComment(out, start, spot.Comment)) {
         return false;
     }
-    m_spot += '^';
-    std::transform(spot.Spotter.begin(), spot.Spotter.end(), std::back_inserter(m_spot),
-                   ascii::Upper);
-    m_spot += '^';
-    m_spot += m_options.MyCall;
-    m_spot += "^H";
-    m_spot += Hops();
-    m_spot += "^~";
+    out += '^';
+    const std::size_t spotter = out.size();
+    out += spot.Spotter;
+    std::transform(out.begin() + static_cast<std::ptrdiff_t>(spotter), out.end(),
+                   out.begin() + static_cast<std::ptrdiff_t>(spotter), ascii::Upper);
+    out += '^';
+    out += m_options.MyCall;
+    out += "^H";
+    out += Hops();
+    out += "^~";
     return true;
 }
 
@@ -122,7 +129,7 @@ bool CSpotFormatter::FormatClusseCommand(const SpotFields& spot) {
     m_spot += ' ';
     m_spot += spot.DxCall;
     m_spot += ' ';
-    return AppendMarkedComment(spot.Comment);
+    return AppendMarkedComment(m_spot, 0, spot.Comment);
 }
 
 bool CSpotFormatter::FormatDxCommand(const SpotFields& spot) {
@@ -132,7 +139,7 @@ bool CSpotFormatter::FormatDxCommand(const SpotFields& spot) {
     m_spot += ' ';
     m_spot += spot.DxCall;
     m_spot += ' ';
-    return AppendMarkedComment(spot.Comment);
+    return AppendMarkedComment(m_spot, 0, spot.Comment);
 }
 
 bool CSpotFormatter::FormatDxDe(const SpotFields& spot) {
@@ -151,7 +158,7 @@ bool CSpotFormatter::FormatDxDe(const SpotFields& spot) {
     m_spot += OrBlank(spot.Comment);
     m_spot.append(33, ' ');
     CutTo(DxDeTimeColumn);
-    AppendTimeZ(spot.Time);
+    AppendTimeZ(m_spot, spot.Time);
     return true;
 }
 

@@ -29,6 +29,9 @@ class CSpotFormatter {
     CSpotFormatter(const RouterOptions& options, const IClock& clock);
 
     bool FormatPC11(const SpotFields& spot);
+    // The PC11 frame appended to out, for a caller that frames it in its own
+    // buffer; out stays as it was when the spot must not be sent.
+    bool AppendPC11(const SpotFields& spot, std::string& out);
     bool FormatClusseCommand(const SpotFields& spot);
     bool FormatDxCommand(const SpotFields& spot);
     bool FormatDxDe(const SpotFields& spot);
@@ -39,13 +42,13 @@ class CSpotFormatter {
 
   private:
     // Appends the comment with the loop mark applied (a blank when that
-    // leaves it empty); false, with the buffer emptied, when the comment
+    // leaves it empty); false, with out cut back to start, when the comment
     // already carries the mark.
-    bool AppendMarkedComment(std::string_view comment);
+    bool AppendMarkedComment(std::string& out, std::size_t start, std::string_view comment);
     // Appends the time and a "Z" unless the time already has one.
-    void AppendTimeZ(std::string_view time);
+    static void AppendTimeZ(std::string& out, std::string_view time);
     // Appends today's UTC date: "7-Dec-2026".
-    void AppendDate();
+    void AppendDate(std::string& out);
     // Appends text (a blank when empty), then blanks, and cuts the buffer to
     // the given length.
     void AppendPadded(std::string_view text, std::size_t blanks, std::size_t length);

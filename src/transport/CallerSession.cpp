@@ -64,12 +64,38 @@ void CCallerSession::Send(std::string_view text) {
         }
         return;
     }
-    if (m_socket->bytesToWrite() + len > static_cast<qint64>(CWriteQueue::MaxPending)) {
+    const auto gathered = static_cast<qint64>(m_batch.size());
+    if (m_socket->bytesToWrite() + gathered + len > static_cast<qint64>(CWriteQueue::MaxPending)) {
         // A caller that has stopped reading is closed once, not told about
         // every line it misses; with several, it must not hold back the rest.
         Close("output queue full");
         return;
     }
+    if (COutputBatch::IsOpen()) {
+        if (m_batch.empty()) {
+            COutputBatch::Enlist(*this);
+        }
+        m_batch += text;
+        return;
+    }
+    Write(text);
+}
+
+std::size_t CCallerSession::Queued() const {
+    const qint64 socket = m_socket != nullptr ? m_socket->bytesToWrite() : 0;
+    return static_cast<std::size_t>(socket) + m_batch.size();
+}
+
+void CCallerSession::FlushBatch() {
+    // A caller that closed during the batch is read to its end, not written.
+    if (m_socket != nullptr && m_socket->state() == QAbstractSocket::ConnectedState) {
+        Write(m_batch);
+    }
+    m_batch.clear();
+}
+
+void CCallerSession::Write(std::string_view text) {
+    const auto len = static_cast<qint64>(text.size());
     if (m_socket->write(text.data(), len) != len) {
         m_port.PrintText(
             CSocketError::Line(m_port.PortName, CSocketError::Number(m_socket->error())));
@@ -139,6 +165,10 @@ void CCallerSession::Close(std::string_view reason) {
 }
 
 void CCallerSession::Drop() {
+    if (!m_batch.empty()) {
+        COutputBatch::Forget(*this);
+        m_batch.clear();
+    }
     if (m_socket == nullptr) {
         return;
     }
@@ -286,8 +316,4 @@ bool CCallerSession::PutWholeLines() {
         m_port.Host().PostPortData(m_port);
     }
     return room;
-}
-
-std::size_t CCallerSession::QueuedBytes() const {
-    return m_socket != nullptr ? static_cast<std::size_t>(m_socket->bytesToWrite()) : 0;
 }

@@ -2,6 +2,7 @@
 
 #include "port/ConnectScript.h"
 #include "port/KeepAliveTimer.h"
+#include "port/OutputBatch.h"
 #include "transport/ReadPump.h"
 
 #include <QObject>
@@ -28,9 +29,13 @@ class QTcpSocket;
 // mix inside a line. A line longer than the ring is dropped, as the ring
 // itself drops it.
 //
+// While the port base routes a batch, what is sent to the caller gathers
+// and goes to the socket once, when the batch ends.
+//
 // Collaborators: the server port (ring buffer, view, router framing,
-// backlog, the list of callers), Qt's socket on the one loop thread.
-class CCallerSession {
+// backlog, the list of callers), Qt's socket on the one loop thread, the
+// output batch.
+class CCallerSession : private COutputBatch::IOutput {
   public:
     CCallerSession(CRxNetHandler& port, QTcpSocket& socket, bool wholeLines);
     ~CCallerSession();
@@ -59,12 +64,15 @@ class CCallerSession {
     const std::string& Address() const { return m_address; }
     bool IsClosed() const { return m_socket == nullptr; }
     bool LoggedIn() const { return m_welcomed; }
-    // Bytes written to the caller that it has not taken yet.
-    std::size_t QueuedBytes() const;
+    // The bytes sent to the caller that it has not taken yet.
+    std::size_t Queued() const;
 
     void Send(std::string_view text);
 
   private:
+    void FlushBatch() override;
+    // Hands bytes to the socket now.
+    void Write(std::string_view text);
     void ReadStep();
     // Filters, answers and hands on n received bytes.
     void Deliver(char* data, int n);
@@ -97,4 +105,6 @@ class CCallerSession {
     std::string m_pending;
     std::size_t m_head = 0;
     bool m_skipping = false;
+    // What this batch sent, not yet handed to the socket.
+    std::string m_batch;
 };

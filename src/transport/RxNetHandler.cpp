@@ -124,18 +124,26 @@ std::string CRxNetHandler::StatusDetail() const {
     return "/" + std::to_string(Callers());
 }
 
+std::size_t CRxNetHandler::QueuedBytes() const {
+    std::size_t sum = 0;
+    for (const std::unique_ptr<CCallerSession>& s : m_sessions) {
+        sum += s->Queued();
+    }
+    return sum;
+}
+
+std::size_t CRxNetHandler::FullestOutputQueue() const {
+    std::size_t most = 0;
+    for (const std::unique_ptr<CCallerSession>& s : m_sessions) {
+        most = std::max(most, s->Queued());
+    }
+    return most;
+}
+
 int CRxNetHandler::Callers() const {
     return static_cast<int>(
         std::count_if(m_sessions.begin(), m_sessions.end(),
                       [](const std::unique_ptr<CCallerSession>& s) { return !s->IsClosed(); }));
-}
-
-std::size_t CRxNetHandler::QueuedBytes() const {
-    std::size_t bytes = 0;
-    for (const auto& session : m_sessions) {
-        bytes += session->QueuedBytes();
-    }
-    return bytes;
 }
 
 void CRxNetHandler::OpenTransport(const std::vector<QHostAddress>& addresses) {

@@ -53,8 +53,8 @@ class CRxNetHandler : public CSocketPort {
 
     bool HasCaller() const { return Callers() > 0; }
     int Callers() const override;
-    // Summed over the callers.
     std::size_t QueuedBytes() const override;
+    std::size_t FullestOutputQueue() const override;
 
     // Clamped to 1..64, 0..1000 and 0..3600 (0: no limit), with a line in
     // the port window.

@@ -43,6 +43,10 @@ void CWriteQueue::Attach(int fd) {
 }
 
 void CWriteQueue::Stop() {
+    if (m_enlisted) {
+        COutputBatch::Forget(*this);
+        m_enlisted = false;
+    }
     Watch(false);
     m_bytes.clear();
     m_sent = 0;
@@ -84,6 +88,14 @@ bool CWriteQueue::Write(const char* data, std::size_t len) {
     if (Pending() + len > m_limit) {
         return false;
     }
+    if (COutputBatch::IsOpen()) {
+        if (!m_enlisted) {
+            m_enlisted = true;
+            COutputBatch::Enlist(*this);
+        }
+        m_bytes.append(data, len);
+        return true;
+    }
     std::size_t sent = 0;
     if (Pending() == 0 && !m_holding) {
         while (sent < len) {
@@ -112,6 +124,16 @@ bool CWriteQueue::Write(const char* data, std::size_t len) {
     m_bytes.append(data + sent, len - sent);
     Watch(!m_holding);
     return true;
+}
+
+void CWriteQueue::FlushBatch() {
+    m_enlisted = false;
+    // Bytes held for a full disk wait for Retry, the batch's behind them.
+    if (m_fd < 0 || m_holding) {
+        return;
+    }
+    Flush();
+    Watch(Pending() > 0 && !m_holding);
 }
 
 void CWriteQueue::Flush() {

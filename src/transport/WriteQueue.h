@@ -1,5 +1,7 @@
 #pragma once
 
+#include "port/OutputBatch.h"
+
 #include <QObject>
 
 #include <cstddef>
@@ -23,9 +25,13 @@ class QSocketNotifier;
 // bytes not written stay, in order, and wait for Retry, since a file gives no
 // signal when space comes back.
 //
+// While the port base routes a batch, writes gather here and go out in one
+// write when the batch ends.
+//
 // Collaborators: the owner (descriptor, error report), Qt's notifier on the
-// event-loop thread once a QCoreApplication exists; without one, Drain.
-class CWriteQueue {
+// event-loop thread once a QCoreApplication exists; without one, Drain; the
+// output batch.
+class CWriteQueue : private COutputBatch::IOutput {
   public:
     static constexpr std::size_t MaxPending = 1024 * 1024;
 
@@ -57,6 +63,7 @@ class CWriteQueue {
     bool Drain(int timeoutMs);
 
   private:
+    void FlushBatch() override;
     // Writes what waits until the descriptor takes no more.
     void Flush();
     // A write failed with error; false when the queue holds on.
@@ -78,4 +85,5 @@ class CWriteQueue {
     bool m_guarded = false;
     bool m_holdWhenFull = false;
     bool m_holding = false;
+    bool m_enlisted = false;
 };

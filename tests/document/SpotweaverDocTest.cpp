@@ -768,15 +768,36 @@ TEST_F(SpotweaverDocTest, OnTick_RequestsProcessingForPortsWithPendingLines) {
     EXPECT_EQ(PortAt(2).written, "late\r\n");
 }
 
-TEST_F(SpotweaverDocTest, Queue_PortsTakeTurnsOneLinePerRequest) {
+TEST_F(SpotweaverDocTest, Queue_PortsTakeTurnsABatchOfLinesPerRequest) {
     LoadTwoSourcesAndSink();
+    std::string a;
+    std::string expected;
+    for (int i = 0; i < CSpotweaverDoc::LinesPerTurn; ++i) {
+        a += "a\n";
+        expected += "a\r\n";
+    }
+    a += "z\n";
 
-    doc.Port(0)->OnReceive("a1\na2\na3\n", 9);
+    doc.Port(0)->OnReceive(a.data(), static_cast<int>(a.size()));
     doc.Port(1)->OnReceive("b1\nb2\n", 6);
     EXPECT_EQ(loop.PostedCount(), 1u);
     loop.RunPosted();
 
-    EXPECT_EQ(PortAt(2).written, "a1\r\nb1\r\na2\r\nb2\r\na3\r\n");
+    EXPECT_EQ(PortAt(2).written, expected + "b1\r\nb2\r\nz\r\n");
+}
+
+TEST_F(SpotweaverDocTest, Queue_AFullOutputHoldsInputBackUntilItsQueueIsTaken) {
+    LoadTwoSourcesAndSink();
+    PortAt(2).queued = COutputPressure::HighWater;
+    doc.Port(0)->OnReceive("a1\n", 3);
+    loop.RunPosted();
+    loop.Advance(CSpotweaverDoc::HeldPollMs);
+    EXPECT_EQ(PortAt(2).written, "");
+
+    PortAt(2).queued = 0;
+    loop.Advance(CSpotweaverDoc::HeldPollMs);
+    loop.RunPosted();
+    EXPECT_EQ(PortAt(2).written, "a1\r\n");
 }
 
 TEST_F(SpotweaverDocTest, Queue_SliceEndsAfterLinesPerSliceAndGoesOn) {

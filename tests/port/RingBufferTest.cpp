@@ -73,6 +73,22 @@ TEST(RingBufferTest, GetLine_NulByteEndsLineAndRestComesNext) {
     EXPECT_EQ(ring.LineCount(), 0);
 }
 
+// The scan takes the bytes in blocks: a stop at any place of a block, and
+// a line across the end of the storage, must end the line there.
+TEST(RingBufferTest, GetLine_StopAtEveryOffsetAndAcrossTheWrapEndsTheLine) {
+    for (const char stop : {'\r', '\n', '\0'}) {
+        for (int length = 0; length < 40; ++length) {
+            CRingBuffer ring = Sized(64);
+            Put(ring, std::string(40, 'x'));
+            ring.GetAll();
+            const std::string line(static_cast<std::size_t>(length), 'a');
+            Put(ring, line + stop + "z\n");
+            EXPECT_EQ(ring.GetLine(), line) << "stop " << int(stop) << " after " << length;
+            EXPECT_EQ(ring.GetLine(), "z");
+        }
+    }
+}
+
 TEST(RingBufferTest, GetLine_LoneCrEndsLine) {
     CRingBuffer ring = Sized(64);
     Put(ring, "one\rtwo\r");

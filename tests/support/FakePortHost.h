@@ -25,6 +25,7 @@ class FakePort : public CPortHandler {
     void SaveKindSettings(CSetupFile& setup) const override;
     bool EditSetup() override;
     bool IsCalled() const override { return called; }
+    std::size_t FullestOutputQueue() const override { return queued; }
 
     // Opens the link as a transport would: connected, link start, empty chunk.
     void ComeUp();
@@ -34,6 +35,8 @@ class FakePort : public CPortHandler {
     std::string written;
     int connectCalls = 0;
     bool called = false;
+    // The bytes its slowest peer has not taken.
+    std::size_t queued = 0;
 
   protected:
     void DoConnect() override;
