@@ -10,6 +10,12 @@ Rows:
   json-out R/s  "DX de" lines typed on the console at R a second, routed to
                 an MQTT port of data type "JSON Spots" publishing with QoS 1;
                 a subscriber of this script counts what the broker delivers.
+  flood cost    the web bench's telnet feed -> telnet server (NODE) route in
+                a program that also has the pskr-in MQTT port: NODE's lines/s
+                without and with 10,000 reports a second into that port,
+                alternating runs, the median of each, against the goal that
+                the flood costs another port at most 10 % (reported, not
+                asserted).
 
 Figures: the program's CPU seconds per million messages (user + system, from
 the start of the stream until the last message is in or the wait ends),
@@ -29,6 +35,8 @@ import sys
 import tempfile
 import threading
 import time
+
+import web_bench
 
 BROKER = "/usr/sbin/mosquitto"
 TICK = os.sysconf("SC_CLK_TCK")
@@ -180,16 +188,38 @@ def port_section(kind, name, kind_keys, router):
             f"PortStreamID=A\n{kind_keys}{router}")
 
 
-def setup_psk_in(broker_port):
-    text_ = "NumberOfPorts=2\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n"
-    text_ += port_section(
+def psk_ports(broker_port):
+    """The MQTT port of data type PSK Reporter and the log file it feeds."""
+    text_ = port_section(
         "MQTT", "PSKR",
         f"HostName=127.0.0.1\nPortNumber={broker_port}\nMqttClientId=bench-pskr\n"
         "MqttSubscribe=pskr/filter/v2/#\nMqttQos=1\n",
         "InputType=11\nDupeLength=0\nCRLFOption=2\n" + OPTIONS + "PskRepeat=0\n")
     text_ += port_section("FILE", "LOG", "FileName=pskr.log\n",
                           "InputType=5\nDupeLength=0\nCRLFOption=2\n" + OPTIONS)
-    return text_ + "Trace=0\nPort=2\nPort=0\nTrace=0\nPort=0\nPort=0\n"
+    return text_
+
+
+def routes(table):
+    """The route block: per port its trace port and one "Port=" a port."""
+    return "".join("Trace=0\n" + "".join(f"Port={p}\n" for p in (list(r) + [0] * len(table))
+                                         [:len(table)]) for r in table)
+
+
+def setup_psk_in(broker_port):
+    text_ = "NumberOfPorts=2\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n"
+    return text_ + psk_ports(broker_port) + routes([(2,), ()])
+
+
+def setup_flood(broker_port):
+    """FEED -> NODE as the web bench has them, and PSKR -> LOG."""
+    text_ = "NumberOfPorts=4\nFontSize=20\nFontWeight=400\nFontFace=Courier New\n"
+    for kind, name, number in (("TEL", "FEED", web_bench.FEED_PORT),
+                               ("RXTEL", "NODE", web_bench.NODE_PORT)):
+        text_ += f"PortType={kind}\n" + web_bench.PORT_COMMON.format(name=name)
+        text_ += (f"HostName=127.0.0.1\nPortNumber={number}\nInputType=1\nMyCall=INET\n"
+                  "AntiLoopPrefix= <\n" + web_bench.ROUTER.format(crlf=3))
+    return text_ + psk_ports(broker_port) + routes([(2,), (), (4,), ()])
 
 
 def setup_json_out(broker_port):
@@ -352,23 +382,151 @@ def run_json_out(spotweaver, rate, seconds):
         shutil.rmtree(work, ignore_errors=True)
 
 
+class Flood:
+    """The side load of a flood-cost run: a broker of its own (so that no
+    session outlives its run) and, at rate > 0, reports published to the
+    program's PSK Reporter port from a second before the feed starts until
+    its stream is through."""
+
+    def __init__(self, rate, messages):
+        self.rate = rate
+        self.messages = messages
+        self.work = tempfile.mkdtemp(prefix="sw-mqtt-flood-")
+        self.broker, self.port = start_broker(self.work)
+        self.sent = 0
+        self.took = 0.0
+
+    def setup(self):
+        return setup_flood(self.port)
+
+    def start(self, run):
+        self.run = run
+        self.publisher = Mqtt(self.port, "bench-flood")
+        # A report a few times a second until one is logged: the port has
+        # then subscribed. Those that were on their way are let in too.
+        probes = 0
+        while self.logged() == 0:
+            if probes == 50:
+                raise RuntimeError("the program did not subscribe")
+            self.publisher.publish_many([self.messages[0]], 65000 + probes)
+            probes += 1
+            time.sleep(0.2)
+        time.sleep(0.5)
+        self.probes = self.logged()
+        self.stopping = threading.Event()
+        if self.rate:
+            self.thread = threading.Thread(target=self._send, daemon=True)
+            self.thread.start()
+            time.sleep(1.0)
+
+    def _send(self):
+        start = time.monotonic()
+        while not self.stopping.is_set():
+            due = int((time.monotonic() - start) * self.rate) + 1
+            if due > self.sent:
+                batch = [self.messages[k % len(self.messages)] for k in range(self.sent, due)]
+                self.publisher.publish_many(batch, self.sent)
+                self.sent = due
+            time.sleep(0.01)
+        self.took = time.monotonic() - start
+
+    def logged(self):
+        try:
+            with open(os.path.join(self.run.dir, "pskr.log"), "rb") as f:
+                return f.read().count(b"\n")
+        except FileNotFoundError:
+            return 0
+
+    def stop(self):
+        self.stopping.set()
+        if self.rate:
+            self.thread.join()
+            wait_for(lambda: self.logged() - self.probes >= self.sent, 30)
+        self.publisher.close()
+        return {"flood_sent": self.sent, "flood_logged": self.logged() - self.probes,
+                "flood_rate": self.sent / self.took if self.took else 0.0}
+
+    def close(self):
+        self.broker.terminate()
+        self.broker.wait(10)
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+def flood_cost(a):
+    """NODE's lines/s without and with the flood, alternating runs."""
+    work = tempfile.mkdtemp(prefix="sw-mqtt-flood-runs-")
+    sys.stderr.write("preparing the streams ...\n")
+    bulk = web_bench.bulk_chunks(a.lines)
+    now = int(time.time())
+    # Thirty seconds of distinct reports, then again from the first (the
+    # port spots every report: PskRepeat=0).
+    messages = [psk_report(n, now) for n in range(int(a.flood_rate * 30))]
+    runs = {0: [], a.flood_rate: []}
+    try:
+        for _ in range(a.repeat):
+            for rate in runs:
+                sys.stderr.write(f"NODE throughput, flood {rate:,.0f}/s ...\n")
+                side = Flood(rate, messages)
+                try:
+                    runs[rate].append(web_bench.throughput(
+                        a, work, bulk, 0, side=side, setup_of=side.setup, ready_port=None))
+                finally:
+                    side.close()
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return runs
+
+
+def print_flood_cost(a, runs):
+    quiet, flooded = runs[0], runs[a.flood_rate]
+    median = lambda rs: sorted(rs, key=lambda r: r["rate"])[len(rs) // 2]
+    q, f = median(quiet), median(flooded)
+    every = lambda rs: " ".join(f"{r['rate']:,.0f}" for r in rs)
+    print(f"\nflood cost: telnet feed -> NODE (telnet server, one caller) lines/s, {a.lines:,} "
+          f"K calls flat out (median of {a.repeat}; all runs: {every(quiet)} / "
+          f"{every(flooded)}):")
+    print(f"  no MQTT traffic            {q['rate']:>10,.0f}   program CPU s/M lines "
+          f"{q['cpu_m']:.2f}   lost {q['lost']}")
+    print(f"  {a.flood_rate:,.0f} PSK reports/s     {f['rate']:>10,.0f}   program CPU s/M lines "
+          f"{f['cpu_m']:.2f}   lost {f['lost']}   reports published {f['flood_sent']:,} at "
+          f"{f['flood_rate']:,.0f}/s, logged {f['flood_logged']:,}")
+    cost = 1 - f["rate"] / q["rate"] if q["rate"] else float("nan")
+    ok = cost <= 0.10
+    print(f"  [{'met ' if ok else 'MISS'}] the flood costs NODE at most 10 % of its lines/s: "
+          f"{cost * 100:.1f} % (reported, not asserted)")
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__,
                                  formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--spotweaver", required=True)
     ap.add_argument("--seconds", type=float, default=20, help="length of each stream")
+    ap.add_argument("--only", choices=("all", "rows", "flood"), default="all",
+                    help="the three rows, the flood cost, or both")
+    ap.add_argument("--lines", type=int, default=2000000, help="K calls in a flood-cost run")
+    ap.add_argument("--repeat", type=int, default=3, help="flood-cost runs of each kind")
+    ap.add_argument("--flood-rate", type=float, default=10000.0)
+    ap.add_argument("--web-rate", type=float, default=1000.0,
+                    help="W calls a second between the feed's K calls")
+    ap.add_argument("--idle", type=float, default=5.0)
     a = ap.parse_args()
     a.spotweaver = os.path.abspath(a.spotweaver)
     if not os.path.exists(BROKER):
         print(f"{BROKER} is not installed (apt-get install mosquitto)")
         return 77
-    rows = [run_psk_in(a.spotweaver, 300, a.seconds),
-            run_psk_in(a.spotweaver, 10000, a.seconds),
-            run_json_out(a.spotweaver, 10000, a.seconds)]
-    print(f"{'row':<26}{'messages':>10}{'sent in':>9}{'CPU s/M':>9}{'peak RSS':>10}{'lost':>7}")
-    for r in rows:
-        print(f"{r['row']:<26}{r['messages']:>10,}{r['seconds']:>8.1f}s{r['cpu_per_m']:>9.1f}"
-              f"{r['rss']:>8.1f}MB{r['lost']:>7}")
+    load = " ".join(open("/proc/loadavg").read().split()[:3])
+    print(f"MQTT port bench, {os.cpu_count()} cores, load average before: {load}")
+    if a.only in ("all", "rows"):
+        rows = [run_psk_in(a.spotweaver, 300, a.seconds),
+                run_psk_in(a.spotweaver, 10000, a.seconds),
+                run_json_out(a.spotweaver, 10000, a.seconds)]
+        print(f"{'row':<26}{'messages':>10}{'sent in':>9}{'CPU s/M':>9}{'peak RSS':>10}"
+              f"{'lost':>7}")
+        for r in rows:
+            print(f"{r['row']:<26}{r['messages']:>10,}{r['seconds']:>8.1f}s"
+                  f"{r['cpu_per_m']:>9.1f}{r['rss']:>8.1f}MB{r['lost']:>7}")
+    if a.only in ("all", "flood"):
+        print_flood_cost(a, flood_cost(a))
     return 0
 
 

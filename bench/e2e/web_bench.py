@@ -87,6 +87,19 @@ def bulk_line(n):
     return spot_line(f"K{n % 10}{letters(n // 10, 4)}", f"{band + (n // 9) % 40 / 10:.1f}", n)
 
 
+def bulk_chunks(lines):
+    """The K calls of a throughput run, 200 lines a chunk."""
+    bulk, chunk = [], []
+    for n in range(lines):
+        chunk.append(bulk_line(n))
+        if len(chunk) == 200:
+            bulk.append(b"".join(chunk))
+            chunk = []
+    if chunk:
+        bulk.append(b"".join(chunk))
+    return bulk
+
+
 def web_call(m):
     return f"W{m % 10}{letters(m // 10, 4)}"
 
@@ -184,12 +197,15 @@ def spots_load(port, rate, seconds, connections, conn):
 # ---------------------------------------------------------------- one run
 
 class Run:
-    def __init__(self, a, work, name):
+    """A fresh program with FEED routed to NODE; setup names its ports (the
+    web bench's by default) and ready_port one more to wait for."""
+
+    def __init__(self, a, work, name, setup_of=setup_text, ready_port=WEB_PORT):
         self.a = a
         self.dir = tempfile.mkdtemp(prefix=name + "-", dir=work)
         setup = os.path.join(self.dir, "web-bench.ini")
         with open(setup, "w") as f:
-            f.write(setup_text())
+            f.write(setup_of())
         self.feed_listener = socket.socket()
         self.feed_listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.feed_listener.bind(("127.0.0.1", FEED_PORT))
@@ -202,7 +218,8 @@ class Run:
         self.feed, _ = self.feed_listener.accept()
         self.feed.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 1 << 20)
         self.node = self.connect(NODE_PORT)
-        self.wait_port(WEB_PORT)
+        if ready_port:
+            self.wait_port(ready_port)
         self.node_lines = 0
         self.node_last = 0
         self.node_done = threading.Event()
@@ -322,10 +339,15 @@ def start_child(target, *args):
     return p, parent
 
 
-def throughput(a, work, bulk, clients):
-    r = Run(a, work, f"throughput-{clients}")
+def throughput(a, work, bulk, clients, side=None, **run_args):
+    """NODE's lines/s for the bulk stream; side, when given, is another load
+    of the same program: side.start(run) before the stream, and the dict of
+    side.stop() joins the result."""
+    r = Run(a, work, f"throughput-{clients}", **run_args)
     try:
         ws = WsClients(a.ws_tool, clients) if clients else None
+        if side:
+            side.start(r)
         drain = threading.Thread(target=r.drain_node, daemon=True)
         drain.start()
         cpu0 = r.cpu()
@@ -338,8 +360,11 @@ def throughput(a, work, bulk, clients):
         closed = 0
         if ws:
             _, closed, _ = ws.stop()
-        return {"rate": rate, "lost": a.lines + web - got, "web": web, "closed": closed,
-                "cpu_m": cpu / got * 1e6 if got else float("nan")}
+        result = {"rate": rate, "lost": a.lines + web - got, "web": web, "closed": closed,
+                  "cpu_m": cpu / got * 1e6 if got else float("nan")}
+        if side:
+            result.update(side.stop())
+        return result
     finally:
         r.close()
 
@@ -411,14 +436,7 @@ def main():
     load = " ".join(open("/proc/loadavg").read().split()[:3])
 
     sys.stderr.write("preparing the stream ...\n")
-    bulk, chunk = [], []
-    for n in range(a.lines):
-        chunk.append(bulk_line(n))
-        if len(chunk) == 200:
-            bulk.append(b"".join(chunk))
-            chunk = []
-    if chunk:
-        bulk.append(b"".join(chunk))
+    bulk = bulk_chunks(a.lines)
 
     # Alternating, so that a neighbour's load on the machine falls on both
     # kinds alike; the median of each kind is reported.

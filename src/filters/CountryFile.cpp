@@ -19,6 +19,7 @@ constexpr off_t MaxFileSize = 16 * 1024 * 1024;
 constexpr int HeaderFields = 8;
 constexpr int ZoneField = 1;
 constexpr int ContinentField = 3;
+constexpr int PrefixField = 7;
 // Longer than any call's prefix up to its call-area digit.
 constexpr std::size_t MaxAreaPrefix = 16;
 
@@ -164,6 +165,11 @@ bool CCountryFile::ParseRecords(std::string_view text, std::string& error) {
             return false;
         }
         const int zone = ReadZone(fields[ZoneField]);
+        const auto entity =
+            static_cast<std::uint16_t>(std::min<std::size_t>(m_entities.size(), NoEntity));
+        m_entities.push_back(Entity{std::string(Trim(fields[0])),
+                                    std::string(Trim(fields[PrefixField])), continent, zone,
+                                    NoDxcc});
         std::string_view list;
         if (!cursor.Until(';', false, list)) {
             error = AtLine(recordLine, "the record of " + std::string(Trim(fields[0])) +
@@ -196,30 +202,32 @@ bool CCountryFile::ParseRecords(std::string_view text, std::string& error) {
             }
             Insert(call, wholeCall,
                    Place{static_cast<std::int8_t>(entryContinent),
-                         static_cast<std::uint8_t>(entryZone)});
+                         static_cast<std::uint8_t>(entryZone), entity});
         }
-        ++m_countries;
     }
-    if (m_countries == 0) {
+    if (m_entities.empty()) {
         error = "holds no countries";
         return false;
     }
     return true;
 }
 
-bool CCountryFile::Read(const std::string& path, std::string& error) {
+namespace {
+
+// The whole of a regular file no larger than MaxFileSize; false with the
+// reason ("cannot be read", "too large") otherwise.
+bool ReadText(const std::string& path, std::string& text, std::string& why) {
     const NamedFile::Opened opened = NamedFile::Open(path, O_RDONLY, NamedFile::Kind::Regular);
     if (opened.fd < 0) {
-        error = path + ": " + opened.why;
+        why = opened.why;
         return false;
     }
     const int fd = opened.fd;
     struct stat info {};
-    std::string text;
     bool read = ::fstat(fd, &info) == 0;
     if (read && info.st_size > MaxFileSize) {
         ::close(fd);
-        error = path + ": not a country file (too large)";
+        why = "too large";
         return false;
     }
     if (read) {
@@ -236,14 +244,106 @@ bool CCountryFile::Read(const std::string& path, std::string& error) {
     }
     ::close(fd);
     if (!read) {
-        error = path + ": cannot be read";
+        why = "cannot be read";
+    }
+    return read;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+} // namespace
+
+bool CCountryFile::Read(const std::string& path, std::string& error) {
+    std::string text;
+    std::string why;
+    if (!ReadText(path, text, why)) {
+        error = path + ": " + (why == "too large" ? "not a country file (too large)" : why);
         return false;
     }
     if (!Parse(text, error)) {
         error = path + ": not a country file, " + error;
         return false;
     }
+    const std::size_t slash = path.rfind('/');
+    std::string numbers =
+        (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "cty.csv";
+    if (!IsRegularFile(numbers)) {
+        numbers = SystemNumbers;
+    }
+    if (!IsRegularFile(numbers)) {
+        return true;
+    }
+    if (!ReadText(numbers, text, why)) {
+        m_numbersNote = numbers + ": " + why + ", ADIF numbers unknown";
+        return true;
+    }
+    ParseNumbers(text, numbers);
     return true;
+}
+
+void CCountryFile::ParseNumbers(std::string_view csv, std::string_view name) {
+    m_numbersNote.clear();
+    int line = 0;
+    int skipped = 0;
+    std::string first;
+    while (!csv.empty()) {
+        const std::size_t end = csv.find('\n');
+        const std::string_view text = Trim(csv.substr(0, end));
+        csv.remove_prefix(end == std::string_view::npos ? csv.size() : end + 1);
+        ++line;
+        if (text.empty()) {
+            continue;
+        }
+        std::string why = TakeNumberLine(text);
+        if (!why.empty() && skipped++ == 0) {
+            first = "(line " + std::to_string(line) + ") " + why;
+        }
+    }
+    if (skipped > 0) {
+        m_numbersNote = std::string(name) + ": " + std::to_string(skipped) +
+                        (skipped == 1 ? " line" : " lines") + " skipped, the first " + first;
+    }
+}
+
+std::string CCountryFile::TakeNumberLine(std::string_view line) {
+    std::array<std::string_view, 3> fields;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::size_t comma = line.find(',');
+        if (comma == std::string_view::npos) {
+            return "is no entity line";
+        }
+        fields[i] = Trim(line.substr(0, comma));
+        line.remove_prefix(comma + 1);
+    }
+    const std::string_view number = fields[2];
+    int dxcc = 0;
+    if (number.size() <= 4 && std::all_of(number.begin(), number.end(), ascii::IsDigit)) {
+        for (const char c : number) {
+            dxcc = dxcc * 10 + (c - '0');
+        }
+    }
+    if (dxcc < 1) {
+        return "has no ADIF number but \"" + std::string(number) + "\"";
+    }
+    const auto found = std::find_if(m_entities.begin(), m_entities.end(), [&](const Entity& e) {
+        return ascii::EqualsIgnoringCase(e.Prefix, fields[0]);
+    });
+    if (found == m_entities.end()) {
+        return "names \"" + std::string(fields[0]) + "\", which the country file lacks";
+    }
+    found->Dxcc = dxcc;
+    if (m_byDxcc.size() <= static_cast<std::size_t>(dxcc)) {
+        m_byDxcc.resize(static_cast<std::size_t>(dxcc) + 1, -1);
+    }
+    // Of the entities that share a number, the one not led by "*" counts.
+    std::int32_t& slot = m_byDxcc[static_cast<std::size_t>(dxcc)];
+    if (slot < 0 || m_entities[static_cast<std::size_t>(slot)].Prefix.starts_with('*')) {
+        slot = static_cast<std::int32_t>(found - m_entities.begin());
+    }
+    return {};
 }
 
 namespace {
@@ -285,6 +385,19 @@ int CCountryFile::ContinentOf(std::string_view call) const {
 
 int CCountryFile::CqZoneOf(std::string_view call) const {
     return Locate(call).zone;
+}
+
+int CCountryFile::DxccOf(std::string_view call) const {
+    const std::uint16_t entity = Locate(call).entity;
+    return entity < m_entities.size() ? m_entities[entity].Dxcc : NoDxcc;
+}
+
+const CCountryFile::Entity* CCountryFile::EntityOf(int dxcc) const {
+    if (dxcc <= 0 || static_cast<std::size_t>(dxcc) >= m_byDxcc.size()) {
+        return nullptr;
+    }
+    const std::int32_t entity = m_byDxcc[static_cast<std::size_t>(dxcc)];
+    return entity >= 0 ? &m_entities[static_cast<std::size_t>(entity)] : nullptr;
 }
 
 CCountryFile::Place CCountryFile::Locate(std::string_view call) const {
@@ -347,7 +460,9 @@ void CCountryFile::Clear() {
     m_edgeKeys.assign(1024, 0);
     m_edgeChildren.assign(1024, -1);
     m_edges = 0;
-    m_countries = 0;
+    m_entities.clear();
+    m_byDxcc.clear();
+    m_numbersNote.clear();
 }
 
 namespace {

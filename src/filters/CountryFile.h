@@ -6,8 +6,8 @@
 #include <vector>
 
 // The countries of a country file in the common "cty.dat" form, reduced to
-// what the spot filters and skimmer merging need: the continent and the CQ
-// zone of a call.
+// what the spot filters, skimmer merging and the topics of published spots
+// need: the continent, the CQ zone and the ADIF entity number of a call.
 //
 //   Canary Islands:  33:  36:  AF:   28.32:    15.85:     0.0:  EA8:
 //       AM8,AN8,AO8,EA8,EB8,EC8,ED8,EE8,EF8,EG8,EH8,=EA8URE(33)[36]{AF};
@@ -19,6 +19,16 @@
 // and {continent} are kept. A CQ zone that is no number from 1 to 40 is
 // taken as unknown rather than refusing a file the continents can use.
 //
+// The ADIF entity numbers come from the "cty.csv" beside the file (else
+// Debian's), one line per entity, led by the entity's main prefix as the
+// record's eighth field names it ("*"-led for the entities that count only
+// for the European award), its name and its number:
+//
+//   3A,Monaco,260,EU,14,27,43.73,-7.40,-1.0,3A =3A/4Z5KJ/LH;
+//
+// Without that file every number is unknown (0); a line it cannot use is
+// skipped and told once, never a reason to refuse the countries.
+//
 // Prefixes and whole calls go into one prefix tree whose edges are kept in
 // an open-addressing hash table, so a look-up walks the call once, one probe
 // a character, whatever the size of the file.
@@ -28,12 +38,34 @@ class CCountryFile {
     static constexpr int ContinentCount = 7;
     static constexpr int NoZone = 0;
     static constexpr int MaxCqZone = 40;
+    static constexpr int NoDxcc = 0;
+    // ADIF numbers run to a few hundred; far larger ones are no numbers.
+    static constexpr int MaxDxcc = 9999;
+    static constexpr const char* SystemNumbers = "/usr/share/hamradio-files/cty.csv";
+
+    // One record of the file.
+    struct Entity {
+        std::string Name;
+        std::string Prefix;
+        int Continent = NoContinent;
+        int CqZone = NoZone;
+        int Dxcc = NoDxcc;
+    };
 
     // Replaces the contents; false, with a message naming the line, when the
     // text is not a complete country file (nothing is kept then).
     bool Parse(std::string_view text, std::string& error);
-    // Parse of a file's contents; a missing or unreadable file says why.
+    // Parse of a file's contents, then ReadNumbers of the "cty.csv" in its
+    // folder, else of SystemNumbers; a missing or unreadable country file
+    // says why.
     bool Read(const std::string& path, std::string& error);
+    // Gives the entities of the parsed records their ADIF numbers from the
+    // text of a "cty.csv"; lines it cannot use are skipped, and NumbersNote
+    // says how many and why the first was.
+    void ParseNumbers(std::string_view csv, std::string_view name);
+    // Empty, or "cty.csv: 2 lines skipped, the first (line 7) has no ADIF
+    // number".
+    const std::string& NumbersNote() const { return m_numbersNote; }
 
     // The continent of a call as a logger resolves it: a whole-call entry
     // first; then, of the parts between "/", the prefix part decides (the
@@ -47,6 +79,12 @@ class CCountryFile {
     // The CQ zone (1 to 40) of a call, resolved as ContinentOf resolves its
     // continent; NoZone when the file does not place it.
     int CqZoneOf(std::string_view call) const;
+    // The ADIF entity number of a call, resolved as ContinentOf resolves
+    // its continent; NoDxcc when unknown.
+    int DxccOf(std::string_view call) const;
+    // The entity of an ADIF number, the one that counts for the number when
+    // several share it ("IT9" Sicily and "I" Italy); null when unknown.
+    const Entity* EntityOf(int dxcc) const;
 
     // "AF", "AN", "AS", "EU", "NA", "OC", "SA" (case-insensitive), or -1.
     static int FindContinent(std::string_view name);
@@ -55,9 +93,11 @@ class CCountryFile {
   private:
     // Where an entry puts a call; an entry always has a continent, so one
     // without is no entry.
+    static constexpr std::uint16_t NoEntity = 0xFFFF;
     struct Place {
         std::int8_t continent = NoContinent;
         std::uint8_t zone = NoZone;
+        std::uint16_t entity = NoEntity;
     };
     struct Node {
         Place prefix;
@@ -66,6 +106,8 @@ class CCountryFile {
 
     void Clear();
     bool ParseRecords(std::string_view text, std::string& error);
+    // Why a line of a "cty.csv" is of no use; empty when it gave a number.
+    std::string TakeNumberLine(std::string_view line);
     int Child(int node, char c) const;
     int AddChild(int node, char c);
     void Grow();
@@ -82,5 +124,8 @@ class CCountryFile {
     std::vector<std::uint32_t> m_edgeKeys;
     std::vector<std::int32_t> m_edgeChildren;
     int m_edges = 0;
-    int m_countries = 0;
+    std::vector<Entity> m_entities;
+    // Entity index by ADIF number, -1 for none.
+    std::vector<std::int32_t> m_byDxcc;
+    std::string m_numbersNote;
 };

@@ -56,6 +56,7 @@ RouterSetup RouterSetupOf(const PortSetupValues& v) {
     setup.options.StripAtPoundOption = v.stripAtPound ? 1 : 0;
     setup.options.OnlyPassSkimmerCQOption = v.onlySkimmerCQ ? 1 : 0;
     setup.options.NodeHandshake = v.nodeHandshake ? 1 : 0;
+    setup.options.PskRepeat = v.pskRepeat;
     setup.dupeLength = v.dupes;
     setup.countryFile = v.countryFile;
     setup.filterRules = v.filterRules;
@@ -508,6 +509,7 @@ void CPortHandler::FillSetupValues(PortSetupValues& values) const {
         values.stripAtPound = m_router->StripAtPoundOption != 0;
         values.onlySkimmerCQ = m_router->OnlyPassSkimmerCQOption != 0;
         values.nodeHandshake = m_router->NodeHandshake != 0;
+        values.pskRepeat = m_router->PskRepeat;
         values.countryFile = m_router->Filter().CountryFile();
         values.spotCounts = m_router->CountsText();
         if (const std::string merged = m_router->MergeCountsText(); !merged.empty()) {

@@ -30,6 +30,7 @@ struct PortSetupValues {
     bool stripAtPound = false;
     bool onlySkimmerCQ = false;
     bool nodeHandshake = false; // "Cluster Node" only
+    int pskRepeat = 10;         // "PSK Reporter" only: minutes before a sender again
     bool addConsoleRoutes = true;
     // The spot filter: the country file (empty: the program's default) and
     // the rules as texts, in order.

@@ -1,6 +1,8 @@
 #include "routing/PskReporterRouter.h"
 
 #include "filters/BandTable.h"
+#include "filters/CountryFile.h"
+#include "filters/CountryFileCache.h"
 #include "routing/RouterPort.h"
 #include "spots/SpotTexts.h"
 
@@ -40,6 +42,9 @@ std::string_view CPskReporterRouter::TakeIn(std::string_view line) {
         m_comment += report.SenderLocator;
     }
     m_time = SpotTexts::Hhmm(report.Time);
+    m_spotterGrid.assign(report.ReceiverLocator);
+    m_spotterDxcc = std::max(report.ReceiverDxcc, 0);
+    m_spotterContinent = ContinentOfDxcc(m_spotterDxcc);
 
     SpotFields spot;
     spot.Spotter = m_spotter;
@@ -75,6 +80,32 @@ bool CPskReporterRouter::IsNew(const PskReport& report, double kHz) {
     m_drops.Count("sender spotted on the band within " + std::to_string(minutes) + " min",
                   Port().Clock().NowSeconds());
     return false;
+}
+
+void CPskReporterRouter::AddReported(SpotFields& spot) const {
+    spot.SpotterGrid = m_spotterGrid;
+    spot.SpotterDxcc = m_spotterDxcc;
+    spot.SpotterContinent = m_spotterContinent;
+}
+
+int CPskReporterRouter::ContinentOfDxcc(int dxcc) {
+    if (dxcc <= CCountryFile::NoDxcc) {
+        return CCountryFile::NoContinent;
+    }
+    const std::string& path = Filter().CountryFile();
+    if (m_countriesPath != path) {
+        m_countriesPath = path;
+        std::string error;
+        m_countries = CCountryFileCache::Get(path, error);
+        if (m_countries == nullptr) {
+            Port().PrintMessage("Spotter continents unknown, " + error);
+        } else if (!m_countries->NumbersNote().empty()) {
+            Port().PrintMessage(m_countries->NumbersNote());
+        }
+    }
+    const CCountryFile::Entity* entity =
+        m_countries != nullptr ? m_countries->EntityOf(dxcc) : nullptr;
+    return entity != nullptr ? entity->Continent : CCountryFile::NoContinent;
 }
 
 void CPskReporterRouter::OnTick() {

@@ -7,6 +7,8 @@
 #include "spots/SpotFormatter.h"
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,10 +20,17 @@
 //    "sl":"PM95","rc":"W3OA","rl":"FN20","b":"20m"}
 //   DX de W3OA-#:    14074.1  JA1XYZ       FT8 -12 dB PM95                2159Z
 //
+// The spot carries the receiver's locator ("rl"), its ADIF number ("ra")
+// and the continent of that number in the port's country file (the
+// filter's "CountryFile", else the program's default), so that filters
+// place the spotter where it reported itself.
+//
 // A sender spotted on the same band within PskRepeat minutes (0: every
 // report) is not spotted again. Repeats and refused reports are counted
 // and told once a minute per reason. It takes nothing, so every line
 // routed to it is refused.
+class CCountryFile;
+
 class CPskReporterRouter : public CRouter {
   public:
     // A day: a sender kept unspotted longer would miss a whole contest.
@@ -39,12 +48,16 @@ class CPskReporterRouter : public CRouter {
     void Convert(const Spot& in, const CRouterPort& source) override;
     // The report's "DX de" line, or empty for a report that is not spotted.
     std::string_view TakeIn(std::string_view line) override;
+    void AddReported(SpotFields& spot) const override;
     bool Answer(std::string_view line) override { return line.empty(); }
     void OnTick() override;
 
   private:
     // False when the sender was spotted on the band within the interval.
     bool IsNew(const PskReport& report, double kHz);
+    // The continent of an ADIF number in the port's country file, read
+    // again when the port names another; -1 when unknown.
+    int ContinentOfDxcc(int dxcc);
 
     CPskReportReader m_reader;
     CSpotFormatter m_formatter;
@@ -56,4 +69,10 @@ class CPskReporterRouter : public CRouter {
     std::string m_comment;
     std::string m_time;
     std::string m_key;
+    std::string m_spotterGrid;
+    int m_spotterDxcc = 0;
+    int m_spotterContinent = -1;
+    std::shared_ptr<const CCountryFile> m_countries;
+    // The file m_countries was asked for ("" the default); null before.
+    std::optional<std::string> m_countriesPath;
 };

@@ -57,6 +57,9 @@ void CRouter::OnLine(std::string_view line) {
     } else {
         RecordOwnSpot(Parse(routed));
     }
+    if (m_spot.isSpot) {
+        AddReported(m_spot.fields);
+    }
     if (!Answer(routed)) {
         Route(m_spot);
     }

@@ -172,6 +172,10 @@ class CRouter : public RouterOptions {
     // What the destinations are given of a received line (before the TNC
     // prefix is skipped); the default hands the line on as it is.
     virtual std::string_view TakeIn(std::string_view line);
+    // What the source reported of the spotter beyond the line TakeIn gave
+    // (its locator, country, continent), added to that line's spot; the
+    // views must live as long as the line's.
+    virtual void AddReported(SpotFields&) const {}
     // A line the router answers by itself on its own link (after the TNC
     // prefix is skipped); true when it goes to no destination.
     virtual bool Answer(std::string_view) { return false; }

@@ -113,8 +113,7 @@ constexpr KeyRow Keys[] = {
      },
      [](const CRouter& r, CSetupFile& s) { CSkimmerMergeSetup::Write(s, r.SkimmerMerge()); },
      [](CRouter& r, const RouterSetup& v) { r.SetSkimmerMerge(v.skimmerMerge); }},
-    // Read with look-ahead, written only when not 10; the dialog has no
-    // field for it, so an edit keeps it.
+    // Read with look-ahead, written only when not 10.
     {RouterKey::PskRepeat, "PskRepeat", &RouterOptions::PskRepeat,
      [](CRouter& r, CSetupFile& s) {
          if (!s.IsNextKey("PskRepeat")) {
@@ -132,7 +131,9 @@ constexpr KeyRow Keys[] = {
              s.PutInt("PskRepeat", r.PskRepeat);
          }
      },
-     [](CRouter&, const RouterSetup&) {}},
+     [](CRouter& r, const RouterSetup& v) {
+         r.PskRepeat = std::clamp(v.options.PskRepeat, 0, CPskReporterRouter::MaxRepeatMinutes);
+     }},
 };
 
 } // namespace

@@ -288,14 +288,16 @@ void CMqttClient::OnConnect(mosquitto*, void* self, int rc) {
         client.Send(topic, payload);
     }
     client.m_subscribing.clear();
-    for (const std::string& filter : client.m_settings.Subscriptions) {
+    client.m_granted.assign(client.m_settings.Subscriptions.size(), false);
+    for (std::size_t i = 0; i < client.m_settings.Subscriptions.size(); ++i) {
+        const std::string& filter = client.m_settings.Subscriptions[i];
         int mid = 0;
         const int sub =
             mosquitto_subscribe(client.m_mosq, &mid, filter.c_str(), client.m_settings.Qos);
         if (sub != MOSQ_ERR_SUCCESS) {
             client.m_events.MqttLine("Cannot subscribe to " + filter + ": " + ErrorText(sub));
         } else {
-            client.m_subscribing.emplace(mid, filter);
+            client.m_subscribing.emplace(mid, i);
         }
     }
     if (client.m_subscribing.empty()) {
@@ -310,13 +312,29 @@ void CMqttClient::OnSubscribe(mosquitto*, void* self, int mid, int count, const 
     if (found == client.m_subscribing.end()) {
         return;
     }
-    if (count < 1 || granted[0] > 2) {
-        client.m_events.MqttLine("Broker refused the subscription to " + found->second);
-    }
+    const std::size_t index = found->second;
     client.m_subscribing.erase(found);
-    if (client.m_subscribing.empty()) {
-        client.m_events.MqttUp();
+    if (count < 1 || granted[0] > 2) {
+        client.m_events.MqttLine("Broker refused the subscription to " +
+                                 client.m_settings.Subscriptions[index] +
+                                 " (not allowed, or no topic filter it takes)");
+    } else {
+        client.m_granted[index] = true;
     }
+    if (!client.m_subscribing.empty()) {
+        return;
+    }
+    // One line for the whole list, in the order the setup names it.
+    std::string accepted;
+    for (std::size_t i = 0; i < client.m_granted.size(); ++i) {
+        if (client.m_granted[i]) {
+            accepted += (accepted.empty() ? "" : ", ") + client.m_settings.Subscriptions[i];
+        }
+    }
+    if (!accepted.empty()) {
+        client.m_events.MqttLine("Subscribed to " + accepted);
+    }
+    client.m_events.MqttUp();
 }
 
 void CMqttClient::OnDisconnect(mosquitto*, void* self, int rc) {

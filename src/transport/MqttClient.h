@@ -146,8 +146,10 @@ class CMqttClient {
     // QoS 1 messages published while no connection stands (the library
     // takes none then), sent in order once the broker has accepted us.
     std::deque<std::pair<std::string, std::string>> m_held;
-    // The subscriptions asked for and not yet answered, by message id.
-    std::unordered_map<int, std::string> m_subscribing;
+    // The subscriptions asked for and not yet answered (their place in the
+    // settings' list) by message id, and which of the list were granted.
+    std::unordered_map<int, std::size_t> m_subscribing;
+    std::vector<bool> m_granted;
     std::size_t m_pendingBytes = 0;
     bool m_publishing = false;
     bool m_publishedEarly = false;

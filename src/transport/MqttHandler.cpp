@@ -184,11 +184,15 @@ void CMqttHandler::DoConnect() {
         return;
     }
     m_restartedThisLink = false;
-    // The continent of {cont} comes from the country file the port's filter
-    // reads (the program's default when it names none).
+    // The continent of {cont} and the ADIF number of {dxcc} come from the
+    // country file the port's filter reads (the program's default when it
+    // names none).
     if (m_countries == nullptr && Router() != nullptr) {
         std::string ignored;
         m_countries = CCountryFileCache::Get(Router()->Filter().CountryFile(), ignored);
+        if (m_countries != nullptr && !m_countries->NumbersNote().empty()) {
+            PrintMessage(m_countries->NumbersNote());
+        }
     }
     SetConnected(true);
     OnLinkStart();
@@ -289,6 +293,9 @@ bool CMqttHandler::PrepareSpot(std::string_view line, MqttTopicFields& fields,
         if (continent != CCountryFile::NoContinent) {
             fields.Cont = CCountryFile::ContinentName(continent);
         }
+        const int dxcc = m_countries->DxccOf(spot.DxCall);
+        m_dxcc = dxcc != CCountryFile::NoDxcc ? std::to_string(dxcc) : std::string();
+        fields.Dxcc = m_dxcc;
     }
     payload = m_writer.Format(spot, m_instanceId, 1);
     return true;

@@ -105,6 +105,7 @@ class CMqttHandler : public CNetPort, private IMqttEvents {
     bool m_restartedThisLink = false;
     std::uint64_t m_published = 0;
     std::string m_topic;
+    std::string m_dxcc;
     CJsonSpotReader m_reader;
     CJsonSpotWriter m_writer;
     std::shared_ptr<const CCountryFile> m_countries;

@@ -31,6 +31,13 @@ SetupField Edit(std::string key, std::string label, int id, std::string initial,
     return f;
 }
 
+// A password shows as dots; the setup keeps it as typed.
+SetupField Secret(std::string key, std::string label, int id, std::string tip) {
+    SetupField f = Edit(std::move(key), std::move(label), id, {}, std::move(tip));
+    f.secret = true;
+    return f;
+}
+
 SetupField Ranged(std::string key, std::string label, int id, std::string initial, int low,
                   int high, std::string tip, std::string unit = {}) {
     SetupField f = Edit(std::move(key), std::move(label), id, std::move(initial), std::move(tip));
@@ -227,8 +234,8 @@ CPortKindForm PageOf(const PortKind& kind) {
                      "session under it.",
                      23),
                 Edit("MqttUser", "User", 1041, "", "The user name, if the broker asks for one."),
-                Edit("MqttPassword", "Password", 1042, "",
-                     "The password, if the broker asks for one."),
+                Secret("MqttPassword", "Password", 1042,
+                       "The password, if the broker asks for one."),
                 Edit("MqttTls", "TLS CA File", 1043, "",
                      "A CA certificate file to connect with TLS; empty for a plain link."),
                 Edit("MqttSubscribe", "Subscribe", 1044, "",

@@ -73,6 +73,7 @@ CPortSetupDialog::CPortSetupDialog(PortSetupValues& values, QWidget* parent)
     AddRow(*grid, 4, 0, "AntiLoopPx");
     AddRow(*grid, 4, 2, "Dupes");
     AddRow(*grid, 5, 0, "CRLF");
+    AddRow(*grid, 5, 2, "PskRepeat");
     int row = 6;
     for (const char* key :
          {"BlockDashAt", "StripAtPound", "OnlySkimmerCQ", "NodeHandshake", "AddConsoleRoutes"}) {
@@ -108,6 +109,9 @@ QWidget* CPortSetupDialog::MakeControl(const SetupField& field) {
         auto* edit = new QLineEdit(this);
         connect(edit, &QLineEdit::textEdited, this,
                 [this, key](const QString& text) { m_model.SetText(key, text.toStdString()); });
+        if (field.secret) {
+            edit->setEchoMode(QLineEdit::Password);
+        }
         // Every number of the dialog is a count: digits only.
         if (field.integer && field.low >= 0) {
             edit->setValidator(new QRegularExpressionValidator(

@@ -2,6 +2,7 @@
 
 #include "port/PortKind.h"
 #include "routing/DataType.h"
+#include "routing/PskReporterRouter.h"
 #include "routing/SkimmerMergeSetup.h"
 #include "transport/ComPortList.h"
 #include "ui/FieldCheck.h"
@@ -152,12 +153,20 @@ void CPortSetupModel::Build(const PortSetupValues& v) {
     dupes.low = 0;
     dupes.high = 1000;
     dupes.text = std::to_string(v.dupes);
+    SetupField repeat = Integer("PskRepeat", "Repeat After", 1029,
+                                "A sender already spotted on the same band within this many "
+                                "minutes is not spotted again (0 spots every report).",
+                                "minutes");
+    repeat.ranged = true;
+    repeat.low = 0;
+    repeat.high = CPskReporterRouter::MaxRepeatMinutes;
+    repeat.text = std::to_string(v.pskRepeat);
     SetupField crlf = List("CRLF", "CR/LF", 1000, kLineEndings,
                            "What ends each line sent to the peer: nothing, CR, LF or CR LF.");
     crlf.text = LineEndingText(v.crlf);
 
     for (SetupField* f : {&name, &tnc, &sw, &id, &buffer, &keepAlive, &dataType, &myCall, &hops,
-                          &antiLoop, &dupes, &crlf}) {
+                          &antiLoop, &dupes, &repeat, &crlf}) {
         m_fields.push_back(std::move(*f));
     }
     m_fields.push_back(Check("BlockDashAt", "Block -@ spotters", 1065, v.blockDashAt,
@@ -251,6 +260,7 @@ void CPortSetupModel::ApplyDataTypeRule() {
         SetEnabled(key, sends);
     }
     SetEnabled("NodeHandshake", (editable & RouterKey::NodeHandshake) != 0);
+    SetEnabled("PskRepeat", type != nullptr && (type->keys & RouterKey::PskRepeat) != 0);
     m_filtersApply = type != nullptr && sends && (type->keys & RouterKey::Filter) != 0;
     const bool merges = type != nullptr && sends && (type->keys & RouterKey::SkimmerMerge) != 0;
     SetEnabled("SkimmerMerge", merges);
@@ -362,6 +372,7 @@ std::optional<CPortSetupModel::Refusal> CPortSetupModel::Accept(PortSetupValues&
     values.stripAtPound = Field("StripAtPound").checked;
     values.onlySkimmerCQ = Field("OnlySkimmerCQ").checked;
     values.nodeHandshake = Field("NodeHandshake").checked;
+    values.pskRepeat = integer("PskRepeat");
     values.skimmerMerge = Field("SkimmerMerge").checked && Field("SkimmerMerge").enabled
                               ? Field("SkimmerMergeValues").text
                               : std::string();

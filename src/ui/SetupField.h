@@ -27,6 +27,7 @@ struct SetupField {
     int high = 0;
     bool required = false; // an empty text is refused
     bool browse = false;   // a file name with a Browse... button
+    bool secret = false;   // a password: shown masked
 
     std::string text;
     bool checked = false;

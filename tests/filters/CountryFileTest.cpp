@@ -18,6 +18,8 @@ struct LookUpRow {
     const char* call;
     const char* continent;
     int cqZone;
+    // The ADIF number where a row checks it.
+    int dxcc = -1;
 };
 
 class CountryLookUp : public testing::TestWithParam<LookUpRow> {};
@@ -76,23 +78,27 @@ TEST_P(RealCountryFile, ContinentAndCqZoneOfCall) {
     ASSERT_TRUE(read) << error;
     EXPECT_EQ(CCountryFile::ContinentName(file.ContinentOf(GetParam().call)), GetParam().continent);
     EXPECT_EQ(file.CqZoneOf(GetParam().call), GetParam().cqZone);
+    if (GetParam().dxcc >= 0) {
+        EXPECT_EQ(file.DxccOf(GetParam().call), GetParam().dxcc);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Calls, RealCountryFile,
-                         testing::Values(LookUpRow{"AsiaticRussia", "UA9ABC", "AS", 17},
-                                         LookUpRow{"AsiaticRussiaFarEast", "UA0CDX", "AS", 19},
-                                         LookUpRow{"AreaDigitToAsia", "UA3ABC/9", "AS", 17},
-                                         LookUpRow{"AreaDigitToEurope", "RA0ABC/6", "EU", 16},
-                                         LookUpRow{"EuropeanTurkey", "TA3ABC/1", "EU", 20},
-                                         LookUpRow{"AsiaticTurkey", "TA1ABC/3", "AS", 20},
-                                         LookUpRow{"MmPrefixIsScotland", "MM/DL1ABC", "EU", 14},
-                                         LookUpRow{"AmPrefixIsSpain", "AM/K1ABC", "EU", 14},
-                                         LookUpRow{"MaritimeMobileHasNone", "DL1ABC/MM", "", 0},
-                                         LookUpRow{"PrefixPartDecides", "VP2E/K1ABC", "NA", 8},
-                                         LookUpRow{"CanariesPortable", "EA8/DL1ABC/P", "AF", 33},
-                                         LookUpRow{"MidwestZone", "K0ABC", "NA", 4},
-                                         LookUpRow{"SkimmerSpotter", "OH6BG-#", "EU", 15}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Calls, RealCountryFile,
+    testing::Values(LookUpRow{"AsiaticRussia", "UA9ABC", "AS", 17, 15},
+                    LookUpRow{"AsiaticRussiaFarEast", "UA0CDX", "AS", 19},
+                    LookUpRow{"AreaDigitToAsia", "UA3ABC/9", "AS", 17, 15},
+                    LookUpRow{"AreaDigitToEurope", "RA0ABC/6", "EU", 16, 54},
+                    LookUpRow{"EuropeanTurkey", "TA3ABC/1", "EU", 20, 390},
+                    LookUpRow{"AsiaticTurkey", "TA1ABC/3", "AS", 20},
+                    LookUpRow{"MmPrefixIsScotland", "MM/DL1ABC", "EU", 14, 279},
+                    LookUpRow{"AmPrefixIsSpain", "AM/K1ABC", "EU", 14},
+                    LookUpRow{"MaritimeMobileHasNone", "DL1ABC/MM", "", 0, 0},
+                    LookUpRow{"PrefixPartDecides", "VP2E/K1ABC", "NA", 8},
+                    LookUpRow{"CanariesPortable", "EA8/DL1ABC/P", "AF", 33, 29},
+                    LookUpRow{"MidwestZone", "K0ABC", "NA", 4},
+                    LookUpRow{"SkimmerSpotter", "OH6BG-#", "EU", 15, 224}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct BadFileRow {
     const char* name;
@@ -139,6 +145,43 @@ TEST(CountryFileTest, UnreadableZone_ContinentKeptZoneUnknown) {
         EXPECT_EQ(CCountryFile::ContinentName(file.ContinentOf(call)), "EU") << call;
         EXPECT_EQ(file.CqZoneOf(call), CCountryFile::NoZone) << call;
     }
+}
+
+// The numbers come from the "cty.csv" beside the file; entities that share
+// a number ("*"-led ones count only for the European award) leave it to
+// the main one, and lines of no use are skipped with one note.
+TEST(CountryFileTest, AdifNumbersFromCsvBesideTheFile) {
+    ScratchFolder scratch;
+    WriteFileBytes(scratch.Path() / "cty.dat",
+                   "Sicily:        15: 28: EU: 37.50: -14.00: -1.0: *IT9:\n IT9;\n"
+                   "African Italy: 33: 37: AF: 35.67: -12.67: -1.0: *IG9:\n IG9;\n"
+                   "Italy:         15: 28: EU: 42.82: -12.58: -1.0: I:\n I;\n"
+                   "Monaco:        14: 27: EU: 43.73:  -7.40: -1.0: 3A:\n 3A,=K1MC;\n"
+                   "Spain:         14: 37: EU: 40.37:   4.88: -1.0: EA:\n EA;\n");
+    WriteFileBytes(scratch.Path() / "cty.csv",
+                   "*IG9,African Italy,248,AF,33,37,35.67,-12.67,-1.0,IG9;\r\n"
+                   "*IT9,Sicily,248,EU,15,28,37.50,-14.00,-1.0,IT9;\r\n"
+                   "I,Italy,248,EU,15,28,42.82,-12.58,-1.0,I;\r\n"
+                   "XX,Nowhere,999,EU,1,1,0,0,0,XX;\r\n"
+                   "3A,Monaco,260,EU,14,27,43.73,-7.40,-1.0,3A =K1MC;\r\n"
+                   "EA,Spain,28l,EU,14,37,40.37,4.88,-1.0,EA;\r\n");
+    CCountryFile file;
+    std::string error;
+    ASSERT_TRUE(file.Read((scratch.Path() / "cty.dat").string(), error)) << error;
+    EXPECT_EQ(file.DxccOf("IT9ABC"), 248);
+    EXPECT_EQ(file.DxccOf("IG9X/P"), 248);
+    EXPECT_EQ(file.DxccOf("K1MC"), 260);
+    EXPECT_EQ(file.DxccOf("EA1ABC"), CCountryFile::NoDxcc);
+    EXPECT_EQ(file.DxccOf("W1AW"), CCountryFile::NoDxcc);
+    ASSERT_NE(file.EntityOf(248), nullptr);
+    EXPECT_EQ(file.EntityOf(248)->Name, "Italy");
+    EXPECT_EQ(CCountryFile::ContinentName(file.EntityOf(248)->Continent), "EU");
+    EXPECT_EQ(file.EntityOf(260)->CqZone, 14);
+    EXPECT_EQ(file.EntityOf(999), nullptr);
+    EXPECT_EQ(file.EntityOf(0), nullptr);
+    EXPECT_EQ(file.NumbersNote(), (scratch.Path() / "cty.csv").string() +
+                                      ": 2 lines skipped, the first (line 4) names \"XX\", "
+                                      "which the country file lacks");
 }
 
 TEST(CountryFileTest, MissingFileSaysWhy) {

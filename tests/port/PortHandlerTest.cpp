@@ -493,3 +493,17 @@ TEST(PortHandler, CreateRouter_TakesItsTypesKeysAndEditAppliesTheRest) {
     EXPECT_EQ(port.Router()->DupeLength(), 5);
     EXPECT_EQ(port.Router()->MyCall, "G4ABC");
 }
+
+// The dialog shows the repeat interval of a PSK Reporter port and an edit
+// of it reaches the router (and so the setup file).
+TEST(PortHandler, EditValues_PskRepeatShownAndApplied) {
+    FakePortHost host;
+    FakePort& port = host.AddPort("P");
+    port.CreateRouter("PSK Reporter", RouterSetup{}, false);
+    PortSetupValues values;
+    port.FillSetupValues(values);
+    EXPECT_EQ(values.pskRepeat, 10);
+    values.pskRepeat = 3;
+    port.ApplyEditValues(values);
+    EXPECT_EQ(port.Router()->PskRepeat, 3);
+}

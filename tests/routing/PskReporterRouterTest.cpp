@@ -1,6 +1,7 @@
 #include "routing/PskReporterRouter.h"
 
 #include "RouterRig.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,36 @@ TEST(PskReporterRouterTest, AsSource_ReportBecomesASkimmerSpotLine) {
     EXPECT_EQ(r.dst.written,
               "DX de W3OA-#:    14074.1  JA1XYZ       FT8 -12 dB PM95                2159Z\r\n");
     EXPECT_EQ(r.dstRouter.Counts().passed, 1);
+}
+
+// A destination that notes what the spot says of its spotter.
+class SpotterRecorder : public CRouter {
+  public:
+    explicit SpotterRecorder(CRouterPort& port) : CRouter(port, DataTypeCode::Direct) {}
+    void SaveSettings(CSetupFile&) const override {}
+    std::string seen;
+
+  protected:
+    void Convert(const Spot& in, const CRouterPort&) override {
+        seen += std::string(in.fields.SpotterGrid) + " " + std::to_string(in.fields.SpotterDxcc) +
+                " " + std::to_string(in.fields.SpotterContinent) + ";";
+    }
+};
+
+// The receiver's locator and country come from the report, its continent
+// from the country of "ra" in the port's country file.
+TEST(PskReporterRouterTest, AsSource_SpotCarriesTheReceiversLocatorCountryAndContinent) {
+    ScratchFolder scratch;
+    WriteFileBytes(scratch.Path() / "cty.dat",
+                   "United States: 05: 08: NA: 37.53: 91.67: 5.0: K:\n K,W;\n");
+    WriteFileBytes(scratch.Path() / "cty.csv", "K,United States,291,NA,5,8,37.53,91.67,5.0,K W;\n");
+    Rig r("PSK Reporter", "CT User");
+    SpotterRecorder recorder(r.host.AddPort("REC"));
+    r.srcRouter.AddRoute(&recorder);
+    r.srcRouter.SetFilter((scratch.Path() / "cty.dat").string(), {});
+    r.Feed(Report("JA1XYZ", 14074123));
+    r.Feed(R"({"f":7074000,"md":"FT8","t":1796767140,"sc":"JA1XYZ","rc":"W3OA"})");
+    EXPECT_EQ(recorder.seen, "FN20 291 4; 0 -1;");
 }
 
 TEST(PskReporterRouterTest, AsSource_SenderOnTheSameBandWithinTheIntervalIsCounted) {

@@ -8,6 +8,7 @@
 #include "setup/SetupFile.h"
 #include "support/FakePortHost.h"
 #include "support/RecordingPortView.h"
+#include "support/ScratchFolder.h"
 #include "transport/PortFactory.h"
 #include "transport/WriteQueue.h"
 
@@ -105,14 +106,15 @@ class MqttHandlerTest : public ::testing::Test {
 
 TEST_F(MqttHandlerTest, PlainLine_PublishedByOnePortIsRoutedByTheOther) {
     ASSERT_TRUE(broker.Start());
-    auto in = Subscriber("Cluster User", "spots/#");
+    auto in = Subscriber("Cluster User", "spots/#, other/+");
     auto out = Port("OUT", "Cluster User");
     out->MqttPublish = "spots/{band}";
     in->Connect();
     out->Connect();
     ASSERT_TRUE(Up(*in));
     ASSERT_TRUE(Up(*out));
-    EXPECT_NE(views[0].Text().find("IN: Connected to broker " + broker.Endpoint() + "\n"),
+    EXPECT_NE(views[0].Text().find("IN: Connected to broker " + broker.Endpoint() +
+                                   "\nIN: Subscribed to spots/#, other/+\n"),
               std::string::npos);
 
     out->SendText(
@@ -212,18 +214,29 @@ const std::string JsonSpot =
 
 TEST_F(MqttHandlerTest, JsonSpot_PublishedToTheTopicTemplateWithOriginAndHop) {
     ASSERT_TRUE(broker.Start());
-    // A plain line port shows the payload as it came.
-    auto in = Subscriber("Cluster User", "club/20m/CW/K1ABC/NA");
+    ScratchFolder scratch;
+    WriteFileBytes(scratch.Path() / "cty.dat",
+                   "United States: 05: 08: NA: 37.53: 91.67: 5.0: K:\n K,W;\n");
+    WriteFileBytes(scratch.Path() / "cty.csv", "K,United States,291,NA,5,8,37.53,91.67,5.0,K W;\n");
+    // A plain line port shows the payload as it came; a call the country
+    // file does not know has an "unknown" continent and country.
+    auto in =
+        Subscriber("Cluster User", "club/20m/CW/K1ABC/NA/291,club/20m/CW/DL1XYZ/unknown/unknown");
     auto out = Port("OUT", "JSON Spots");
-    out->MqttPublish = "club/{band}/{mode}/{dx}/{cont}";
+    out->MqttPublish = "club/{band}/{mode}/{dx}/{cont}/{dxcc}";
+    out->Router()->SetFilter((scratch.Path() / "cty.dat").string(), {});
     in->Connect();
     out->Connect();
     ASSERT_TRUE(Up(*in));
     ASSERT_TRUE(Up(*out));
 
-    out->SendText(JsonSpot + "\n");
-    ASSERT_TRUE(SpinUntil([&] { return !log.written.empty(); }));
+    std::string other = JsonSpot;
+    other.replace(other.find("K1ABC"), 5, "DL1XYZ");
+    out->SendText(JsonSpot + "\n" + other + "\n");
+    ASSERT_TRUE(SpinUntil([&] { return log.written.find("DL1XYZ") != std::string::npos; }));
     EXPECT_EQ(log.written, JsonSpot.substr(0, JsonSpot.size() - 1) +
+                               R"(,"origin":"test-OUT","hops":1})" + "\r\n" +
+                               other.substr(0, other.size() - 1) +
                                R"(,"origin":"test-OUT","hops":1})" + "\r\n");
 }
 

@@ -200,3 +200,33 @@ TEST(PortSetupDialogTest, LogFileBrowseFillsTheNameAndIsLockedWhileConnected) {
     CPortSetupDialog connected(values);
     EXPECT_FALSE(connected.findChild<QPushButton*>("FileNameBrowse")->isEnabled());
 }
+
+TEST(PortSetupDialogTest, MqttPasswordMaskedAndPskRepeatOnlyForPskReporter) {
+    PortSetupValues values = NewCom();
+    values.kind = "MQTT";
+    values.dataType = "PSK Reporter";
+    CPortSetupDialog dialog(values);
+    QLineEdit& password = Get<QLineEdit>(dialog, "MqttPassword");
+    EXPECT_EQ(password.echoMode(), QLineEdit::Password);
+    password.setText("s3cret");
+    emit password.textEdited("s3cret");
+    QLineEdit& repeat = Get<QLineEdit>(dialog, "PskRepeat");
+    EXPECT_TRUE(repeat.isEnabled());
+    EXPECT_EQ(repeat.text().toStdString(), "10");
+    repeat.setText("1441");
+    emit repeat.textEdited("1441");
+    ModalAnswers answers;
+    dialog.accept();
+    EXPECT_EQ(answers.texts, (std::vector<std::string>{
+                                 "Please enter an integer between 0 and 1440. Repeat After must "
+                                 "be a whole number of minutes from 0 to 1440."}));
+    repeat.setText("5");
+    emit repeat.textEdited("5");
+    dialog.accept();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(values.pskRepeat, 5);
+    EXPECT_EQ(*values.Field("MqttPassword"), "s3cret");
+
+    Choose(Get<QComboBox>(dialog, "DataType"), "Cluster User");
+    EXPECT_FALSE(repeat.isEnabled());
+}
