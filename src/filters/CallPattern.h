@@ -1,13 +1,31 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // A call pattern of a filter rule: "*" stands for any run of characters,
 // "?" for one character, letters match in either case ("VK9*", "*/MM",
 // "K?ABC").
+//
+// A pattern made ready once (the constructor) tells its common shapes
+// apart, so a check of "K1ABC", "VK9*", "*/MM" or "*/*" is one compare of
+// the call's ends rather than a walk with back-tracking.
 class CCallPattern {
   public:
+    explicit CCallPattern(std::string_view pattern);
+    bool Matches(std::string_view call) const;
+
     static bool Matches(std::string_view pattern, std::string_view call);
     // Letters, digits, "/", "-", "#", "@", "*" and "?" only, 1 to 16 of them.
     static bool IsValid(std::string_view pattern);
+
+  private:
+    enum class Shape { Whole, Prefix, Suffix, Inside, Other };
+
+    std::string m_pattern; // upper case
+    // The part of m_pattern between the stars a shape has (kept as places,
+    // not a view, so that a copied pattern stays whole).
+    std::size_t m_pieceAt = 0;
+    std::size_t m_pieceSize = 0;
+    Shape m_shape = Shape::Other;
 };

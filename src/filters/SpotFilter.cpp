@@ -1,46 +1,51 @@
 #include "filters/SpotFilter.h"
 
-#include "filters/BandTable.h"
-#include "filters/CallPattern.h"
 #include "filters/CountryFile.h"
 #include "filters/CountryFileCache.h"
+#include "filters/FilterFacts.h"
 #include "filters/FilterRuleParser.h"
-#include "filters/ModeTable.h"
 #include "spots/SpotFields.h"
+#include "text/AsciiText.h"
+
+#include <algorithm>
 
 namespace {
 
-constexpr int NotYet = -2;
+// Cost of a criterion's check, in rough steps, to order the checks.
+constexpr int TableCost = 1;
+constexpr int ModeCost = 3;
+constexpr int PatternCost = 2;
+constexpr int LookUpCost = 8;
 
-bool AnyMatches(const std::vector<std::string>& patterns, std::string_view call) {
-    for (const std::string& pattern : patterns) {
-        if (CCallPattern::Matches(pattern, call)) {
+bool Holds(std::uint32_t mask, int value) {
+    return value >= 0 && ((mask >> value) & 1u) != 0;
+}
+
+bool AnyMatches(const std::vector<CCallPattern>& patterns, std::string_view call) {
+    for (const CCallPattern& pattern : patterns) {
+        if (pattern.Matches(call)) {
             return true;
         }
     }
     return false;
 }
 
-// The spotter without a skimmer's "-#" or a relay's "-@".
-std::string_view BareSpotter(std::string_view spotter) {
-    if (spotter.size() > 2 && spotter[spotter.size() - 2] == '-' &&
-        (spotter.back() == '#' || spotter.back() == '@')) {
-        spotter.remove_suffix(2);
+bool AnyPrefixOf(const std::vector<std::string>& prefixes, std::string_view text) {
+    for (const std::string& prefix : prefixes) {
+        if (prefix.size() <= text.size() &&
+            std::equal(prefix.begin(), prefix.end(), text.begin(),
+                       [](char p, char c) { return p == ascii::Upper(c); })) {
+            return true;
+        }
     }
-    return spotter;
+    return false;
+}
+
+template <typename T> void Append(std::vector<T>& to, const std::vector<T>& from) {
+    to.insert(to.end(), from.begin(), from.end());
 }
 
 } // namespace
-
-// What the rules ask of one spot, worked out when a rule first asks.
-struct CSpotFilter::Facts {
-    int band = NotYet;
-    int mode = NotYet;
-    int dxContinent = NotYet;
-    int spotterContinent = NotYet;
-    double kHz = -1.0;
-    bool kHzKnown = false;
-};
 
 CSpotFilter::Added CSpotFilter::Add(std::string_view text, std::string& reason) {
     Rule added;
@@ -48,10 +53,11 @@ CSpotFilter::Added CSpotFilter::Add(std::string_view text, std::string& reason) 
         return Added::Bad;
     }
     added.text = CFilterRuleParser::Canonical(added.rule);
-    if (added.rule.NeedsCountryFile() && m_countries == nullptr) {
+    const bool needsCountries = added.rule.NeedsCountryFile();
+    if ((needsCountries || !added.rule.spotterDxccs.empty()) && m_countries == nullptr) {
         std::string error;
         m_countries = CCountryFileCache::Get(m_countryPath, error);
-        if (m_countries == nullptr) {
+        if (m_countries == nullptr && needsCountries) {
             added.used = false;
             reason = "no country file for its continents";
             if (!m_countryErrorShown) {
@@ -65,11 +71,14 @@ CSpotFilter::Added CSpotFilter::Add(std::string_view text, std::string& reason) 
     m_usedAccepts += added.rule.accept && added.used ? 1 : 0;
     const Added result = added.used ? Added::Used : Added::NotUsed;
     m_rules.push_back(std::move(added));
+    Compile();
     return result;
 }
 
 void CSpotFilter::Clear() {
     m_rules.clear();
+    m_checks.clear();
+    m_firstAccept = 0;
     m_countries.reset();
     m_countryErrorShown = false;
     m_used = 0;
@@ -77,80 +86,146 @@ void CSpotFilter::Clear() {
     m_usedAccepts = 0;
 }
 
-bool CSpotFilter::Passes(const SpotFields& spot) const {
-    if (m_used == 0 && m_accepts == 0) {
-        return true;
+CSpotFilter::Check CSpotFilter::Made(const FilterRule& rule) {
+    Check check;
+    check.accept = rule.accept;
+    check.skimmer = rule.skimmer;
+    check.bands = rule.bands.mask;
+    check.modes = rule.modes.mask;
+    check.dxContinents = rule.dxContinents.mask;
+    check.spotterContinents = rule.spotterContinents.mask;
+    for (const std::string& pattern : rule.dx) {
+        check.dx.emplace_back(pattern);
     }
-    Facts facts;
-    bool accepts = m_accepts > 0;
-    bool accepted = false;
+    for (const std::string& pattern : rule.spotter) {
+        check.spotter.emplace_back(pattern);
+    }
+    for (const std::string& grid : rule.spotterGrids) {
+        std::string upper = grid;
+        std::transform(upper.begin(), upper.end(), upper.begin(), ascii::Upper);
+        check.spotterGrids.push_back(std::move(upper));
+    }
+    check.spotterDxccs = rule.spotterDxccs;
+    // Criteria in the order of FilterRule; skimmer alone is never joined, as
+    // it has only two values.
+    const bool named[] = {check.bands != 0,
+                          check.modes != 0,
+                          !check.dx.empty(),
+                          !check.spotter.empty(),
+                          check.dxContinents != 0,
+                          check.spotterContinents != 0,
+                          !check.spotterGrids.empty(),
+                          !check.spotterDxccs.empty()};
+    int count = check.skimmer != FilterRule::Skimmer::Any ? 1 : 0;
+    for (int i = 0; i < static_cast<int>(std::size(named)); ++i) {
+        if (named[i]) {
+            ++count;
+            check.single = i;
+        }
+    }
+    if (count != 1) {
+        check.single = -1;
+    }
+    return check;
+}
+
+void CSpotFilter::Compile() {
+    m_checks.clear();
     for (const Rule& r : m_rules) {
         if (!r.used) {
             continue;
         }
-        if (!r.rule.accept) {
-            if (Matches(r.rule, spot, facts)) {
-                return false;
-            }
-        } else if (!accepted) {
-            accepted = Matches(r.rule, spot, facts);
+        Check made = Made(r.rule);
+        auto same = std::find_if(m_checks.begin(), m_checks.end(), [&made](const Check& c) {
+            return made.single >= 0 && c.single == made.single && c.accept == made.accept;
+        });
+        if (same == m_checks.end()) {
+            m_checks.push_back(std::move(made));
+            continue;
         }
+        same->bands |= made.bands;
+        same->modes |= made.modes;
+        same->dxContinents |= made.dxContinents;
+        same->spotterContinents |= made.spotterContinents;
+        Append(same->dx, made.dx);
+        Append(same->spotter, made.spotter);
+        Append(same->spotterGrids, made.spotterGrids);
+        Append(same->spotterDxccs, made.spotterDxccs);
     }
-    return !accepts || accepted;
+    for (Check& check : m_checks) {
+        check.cost = (check.skimmer != FilterRule::Skimmer::Any ? TableCost : 0) +
+                     (check.bands != 0 ? TableCost : 0) + (check.modes != 0 ? ModeCost : 0) +
+                     PatternCost * static_cast<int>(check.dx.size() + check.spotter.size() +
+                                                    check.spotterGrids.size()) +
+                     (check.spotterDxccs.empty() ? 0 : LookUpCost) +
+                     (check.dxContinents != 0 ? LookUpCost : 0) +
+                     (check.spotterContinents != 0 ? LookUpCost : 0);
+    }
+    std::stable_sort(m_checks.begin(), m_checks.end(), [](const Check& a, const Check& b) {
+        return a.accept != b.accept ? !a.accept : a.cost < b.cost;
+    });
+    m_firstAccept = static_cast<std::size_t>(
+        std::find_if(m_checks.begin(), m_checks.end(), [](const Check& c) { return c.accept; }) -
+        m_checks.begin());
 }
 
-bool CSpotFilter::Matches(const FilterRule& rule, const SpotFields& spot, Facts& facts) const {
+bool CSpotFilter::Passes(const SpotFields& spot, SpotFacts* shared) const {
+    if (m_used == 0 && m_accepts == 0) {
+        return true;
+    }
+    auto decide = [this, &spot](SpotFacts& known) {
+        CFilterFacts facts(spot, known, m_countries.get());
+        for (std::size_t i = 0; i < m_firstAccept; ++i) {
+            if (Matches(m_checks[i], spot, facts)) {
+                return false;
+            }
+        }
+        if (m_accepts == 0) {
+            return true;
+        }
+        for (std::size_t i = m_firstAccept; i < m_checks.size(); ++i) {
+            if (Matches(m_checks[i], spot, facts)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (shared != nullptr) {
+        return decide(*shared);
+    }
+    SpotFacts own;
+    return decide(own);
+}
+
+bool CSpotFilter::Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts) {
     // The cheap criteria first: most rules fail on one of them.
-    if (rule.skimmer != FilterRule::Skimmer::Any) {
-        const bool skimmer =
-            (!spot.Spotter.empty() && spot.Spotter.back() == '#') || spot.StrippedMark == '#';
-        if (skimmer != (rule.skimmer == FilterRule::Skimmer::Yes)) {
-            return false;
-        }
-    }
-    if ((rule.bands.IsSet() || rule.modes.IsSet()) && !facts.kHzKnown) {
-        facts.kHzKnown = true;
-        if (!CBandTable::ParseKhz(spot.Frequency, facts.kHz)) {
-            facts.kHz = -1.0;
-        }
-    }
-    if (rule.bands.IsSet()) {
-        if (facts.band == NotYet) {
-            facts.band = CBandTable::BandOf(facts.kHz);
-        }
-        if (!rule.bands.Holds(facts.band)) {
-            return false;
-        }
-    }
-    if (rule.modes.IsSet()) {
-        if (facts.mode == NotYet) {
-            facts.mode = CModeTable::ModeOf(spot.Comment, facts.kHz);
-        }
-        if (!rule.modes.Holds(facts.mode)) {
-            return false;
-        }
-    }
-    if (!rule.dx.empty() && !AnyMatches(rule.dx, spot.DxCall)) {
+    if (check.skimmer != FilterRule::Skimmer::Any &&
+        facts.IsSkimmer() != (check.skimmer == FilterRule::Skimmer::Yes)) {
         return false;
     }
-    if (!rule.spotter.empty() && !AnyMatches(rule.spotter, BareSpotter(spot.Spotter))) {
+    if (check.bands != 0 && !Holds(check.bands, facts.Band())) {
         return false;
     }
-    if (rule.dxContinents.IsSet()) {
-        if (facts.dxContinent == NotYet) {
-            facts.dxContinent = m_countries->ContinentOf(spot.DxCall);
-        }
-        if (!rule.dxContinents.Holds(facts.dxContinent)) {
-            return false;
-        }
+    if (check.modes != 0 && !Holds(check.modes, facts.Mode())) {
+        return false;
     }
-    if (rule.spotterContinents.IsSet()) {
-        if (facts.spotterContinent == NotYet) {
-            facts.spotterContinent = m_countries->ContinentOf(spot.Spotter);
-        }
-        if (!rule.spotterContinents.Holds(facts.spotterContinent)) {
-            return false;
-        }
+    if (!check.dx.empty() && !AnyMatches(check.dx, spot.DxCall)) {
+        return false;
     }
-    return true;
+    if (!check.spotter.empty() &&
+        !AnyMatches(check.spotter, CFilterFacts::BareSpotter(spot.Spotter))) {
+        return false;
+    }
+    if (!check.spotterGrids.empty() && !AnyPrefixOf(check.spotterGrids, spot.SpotterGrid)) {
+        return false;
+    }
+    if (!check.spotterDxccs.empty() &&
+        std::find(check.spotterDxccs.begin(), check.spotterDxccs.end(), facts.SpotterDxcc()) ==
+            check.spotterDxccs.end()) {
+        return false;
+    }
+    if (check.dxContinents != 0 && !Holds(check.dxContinents, facts.DxContinent())) {
+        return false;
+    }
+    return check.spotterContinents == 0 || Holds(check.spotterContinents, facts.SpotterContinent());
 }

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "filters/CallPattern.h"
 #include "filters/FilterRule.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class CCountryFile;
+class CFilterFacts;
+struct SpotFacts;
 struct SpotFields;
 
 // The spot filter of a port: its rules in order and the country file that
@@ -18,6 +22,15 @@ struct SpotFields;
 // setup saves it back) but not used; the filter works with its other rules.
 // Such an accept rule still counts as one that matches nothing, so that a
 // port whose only accept rule cannot be used passes no spot instead of all.
+//
+// The rules in use are also kept made ready for the checks: masks for the
+// table criteria, call patterns told apart by shape, and the rules that name
+// one criterion of the same kind with the same action joined into one (two
+// reject rules on bands are one on both). Neither the order of the rules nor
+// which of them matches changes whether a spot passes, so the checks run
+// rejects first, the cheap ones before those that look calls up. A
+// spotter-dxcc rule uses the country file when one can be read, and the
+// entity the source reported otherwise.
 class CSpotFilter {
   public:
     enum class Added { Used, NotUsed, Bad };
@@ -41,16 +54,38 @@ class CSpotFilter {
 
     const std::vector<Rule>& Rules() const { return m_rules; }
 
-    bool Passes(const SpotFields& spot) const;
+    // shared: the facts the other destinations of the spot worked out so far
+    // (see SpotFacts); null works them out for this call only.
+    bool Passes(const SpotFields& spot, SpotFacts* shared = nullptr) const;
     bool HasAcceptRule() const { return m_accepts > 0; }
     // There are accept rules, and none can be used.
     bool PassesNothing() const { return m_accepts > 0 && m_usedAccepts == 0; }
 
   private:
-    struct Facts;
-    bool Matches(const FilterRule& rule, const SpotFields& spot, Facts& facts) const;
+    // A rule in use, made ready; a mask of 0 asks nothing of its criterion.
+    struct Check {
+        bool accept = true;
+        // The one criterion of a rule that names only one, else -1.
+        int single = -1;
+        FilterRule::Skimmer skimmer = FilterRule::Skimmer::Any;
+        std::uint32_t bands = 0;
+        std::uint32_t modes = 0;
+        std::uint32_t dxContinents = 0;
+        std::uint32_t spotterContinents = 0;
+        std::vector<CCallPattern> dx;
+        std::vector<CCallPattern> spotter;
+        std::vector<std::string> spotterGrids; // upper case
+        std::vector<int> spotterDxccs;
+        int cost = 0;
+    };
+
+    void Compile();
+    static Check Made(const FilterRule& rule);
+    static bool Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts);
 
     std::vector<Rule> m_rules;
+    std::vector<Check> m_checks; // rejects first
+    std::size_t m_firstAccept = 0;
     std::string m_countryPath;
     std::shared_ptr<const CCountryFile> m_countries;
     bool m_countryErrorShown = false;

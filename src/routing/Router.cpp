@@ -90,11 +90,16 @@ bool CRouter::SpotFor(const Spot& in, SpotFields& spot) const {
 }
 
 void CRouter::Route(const Spot& spot) {
+    // The destinations share what their filters work out of this spot;
+    // nothing of the one before may count for it.
+    m_facts.Reset();
+    Spot routed = spot;
+    routed.facts = &m_facts;
     // The count is read again for every destination: a handler may change
     // the list.
     for (int i = 0; i < m_routeCount; ++i) {
         if (m_routes[static_cast<std::size_t>(i)] != nullptr) {
-            m_routes[static_cast<std::size_t>(i)]->Take(spot, m_port);
+            m_routes[static_cast<std::size_t>(i)]->Take(routed, m_port);
         }
     }
 }
@@ -104,7 +109,10 @@ void CRouter::Take(const Spot& in, const CRouterPort& source) {
         Refuse(in.line, "Can't route to anything from PassThru except PassThru.");
         return;
     }
+    SpotFacts* const outer = m_takenFacts;
+    m_takenFacts = in.facts;
     Convert(in, source);
+    m_takenFacts = outer;
 }
 
 std::string_view CRouter::TakeIn(std::string_view line) {
@@ -166,7 +174,7 @@ bool CRouter::IsDupe(const SpotFields& spot) {
 
 bool CRouter::Sends(const SpotFields& spot) {
     if (!m_sendingMerged) {
-        if (!m_filter.Passes(spot)) {
+        if (!m_filter.Passes(spot, m_takenFacts)) {
             ++m_counts.filtered;
             return false;
         }

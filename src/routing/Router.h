@@ -221,6 +221,10 @@ class CRouter : public RouterOptions {
     CRouterPort* m_tracePort = nullptr;
     CSpotParser m_parser;
     Spot m_spot;
+    // What the destinations' filters work out of the spot being routed.
+    SpotFacts m_facts;
+    // As a destination: the facts of the spot being taken, while it is.
+    SpotFacts* m_takenFacts = nullptr;
     std::string m_trace;
     std::string m_key;
 };

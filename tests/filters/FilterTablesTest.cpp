@@ -101,8 +101,9 @@ struct PatternRow {
 
 class CallPatternRows : public testing::TestWithParam<PatternRow> {};
 
-TEST_P(CallPatternRows, Matches) {
+TEST_P(CallPatternRows, MatchesAsTextAndMadeReady) {
     EXPECT_EQ(CCallPattern::Matches(GetParam().pattern, GetParam().call), GetParam().matches);
+    EXPECT_EQ(CCallPattern(GetParam().pattern).Matches(GetParam().call), GetParam().matches);
 }
 
 INSTANTIATE_TEST_SUITE_P(ShellStyle, CallPatternRows,
@@ -114,7 +115,12 @@ INSTANTIATE_TEST_SUITE_P(ShellStyle, CallPatternRows,
                                          PatternRow{"StarEmpty", "VK9*", "VK9", true},
                                          PatternRow{"Question", "K?ABC", "K1ABC", true},
                                          PatternRow{"QuestionIsOne", "K?ABC", "KABC", false},
-                                         PatternRow{"TwoStarsBackTrack", "*A*C", "K1ABXC", true}),
+                                         PatternRow{"TwoStarsBackTrack", "*A*C", "K1ABXC", true},
+                                         PatternRow{"Inside", "*/*", "EA8/DL1ABC", true},
+                                         PatternRow{"InsideNotAtEnd", "*/*", "DL1ABC/", true},
+                                         PatternRow{"InsideMissing", "*/*", "DL1ABC", false},
+                                         PatternRow{"PrefixLongerThanCall", "VK9X*", "VK9", false},
+                                         PatternRow{"SuffixWithQuestion", "*/?", "K1ABC/p", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
