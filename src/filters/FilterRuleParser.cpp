@@ -37,7 +37,10 @@ bool IsBlank(char c) {
 }
 
 std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    std::string quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
 }
 
 std::string Upper(std::string_view text) {
@@ -123,7 +126,8 @@ bool AddValue(FilterRule& rule, int criterion, std::string_view value, std::stri
     case SpotterGrid: {
         std::string locator;
         if (!CanonicalLocator(value, locator)) {
-            error = "bad locator " + Quoted(value) + " (2 to 6 characters of a locator, JO31ab)";
+            error = "bad locator " + Quoted(value);
+            error += " (2 to 6 characters of a locator, JO31ab)";
             return false;
         }
         rule.spotterGrids.push_back(std::move(locator));
@@ -132,7 +136,8 @@ bool AddValue(FilterRule& rule, int criterion, std::string_view value, std::stri
     case SpotterDxcc: {
         const int number = DxccNumber(value);
         if (number == 0) {
-            error = "bad DXCC entity " + Quoted(value) + " (a number from 1 to 999)";
+            error = "bad DXCC entity " + Quoted(value);
+            error += " (a number from 1 to 999)";
             return false;
         }
         rule.spotterDxccs.push_back(number);
