@@ -25,27 +25,32 @@ CCallPattern::CCallPattern(std::string_view pattern) : m_pattern(pattern) {
     const std::string_view text = m_pattern;
     const std::size_t first = text.find('*');
     const std::size_t last = text.rfind('*');
+    std::string_view piece;
     if (first == std::string_view::npos) {
         m_shape = Shape::Whole;
-        m_pieceSize = text.size();
+        piece = text;
     } else if (first == last && last + 1 == text.size()) {
         m_shape = Shape::Prefix;
-        m_pieceSize = first;
+        piece = text.substr(0, first);
     } else if (first == last && first == 0) {
         m_shape = Shape::Suffix;
-        m_pieceAt = 1;
-        m_pieceSize = text.size() - 1;
+        piece = text.substr(1);
     } else if (first == 0 && last + 1 == text.size() &&
                text.substr(1, last - 1).find('*') == std::string_view::npos) {
         m_shape = Shape::Inside;
-        m_pieceAt = 1;
-        m_pieceSize = last - 1;
+        piece = text.substr(1, last - 1);
     }
+    if (piece.size() > MaxPiece) {
+        m_shape = Shape::Other;
+        return;
+    }
+    piece.copy(m_piece.data(), piece.size());
+    m_pieceSize = piece.size();
 }
 
 bool CCallPattern::Matches(std::string_view call) const {
-    const std::string_view piece = std::string_view(m_pattern).substr(m_pieceAt, m_pieceSize);
-    const std::size_t n = piece.size();
+    const std::string_view piece(m_piece.data(), m_pieceSize);
+    const std::size_t n = m_pieceSize;
     switch (m_shape) {
     case Shape::Whole:
         return call.size() == n && PieceMatches(piece, call.data());

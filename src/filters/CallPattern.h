@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -22,10 +23,11 @@ class CCallPattern {
   private:
     enum class Shape { Whole, Prefix, Suffix, Inside, Other };
 
+    static constexpr std::size_t MaxPiece = 16;
+
     std::string m_pattern; // upper case
-    // The part of m_pattern between the stars a shape has (kept as places,
-    // not a view, so that a copied pattern stays whole).
-    std::size_t m_pieceAt = 0;
+    // The part of the pattern between the stars a shape has.
+    std::array<char, MaxPiece> m_piece{};
     std::size_t m_pieceSize = 0;
     Shape m_shape = Shape::Other;
 };

@@ -28,6 +28,13 @@ std::string_view CFilterFacts::BareSpotter(std::string_view spotter) {
     return spotter;
 }
 
+bool CFilterFacts::SameFields(const SpotFields& a, const SpotFields& b) {
+    return Same(a.Spotter, b.Spotter) && Same(a.Frequency, b.Frequency) &&
+           Same(a.DxCall, b.DxCall) && Same(a.Comment, b.Comment) &&
+           Same(a.SpotterGrid, b.SpotterGrid) && a.StrippedMark == b.StrippedMark &&
+           a.SpotterDxcc == b.SpotterDxcc && a.SpotterContinent == b.SpotterContinent;
+}
+
 void CFilterFacts::ReadFrequency() {
     if (m_facts.frequencyRead && Same(m_facts.frequency, m_spot.Frequency)) {
         return;
@@ -40,12 +47,12 @@ void CFilterFacts::ReadFrequency() {
     m_facts.band = CBandTable::BandOf(m_facts.kHz);
 }
 
-int CFilterFacts::Band() {
+int CFilterFacts::ReadBand() {
     ReadFrequency();
     return m_facts.band;
 }
 
-int CFilterFacts::Mode() {
+int CFilterFacts::ReadMode() {
     if (!m_facts.modeRead || !Same(m_facts.modeComment, m_spot.Comment) ||
         !Same(m_facts.modeFrequency, m_spot.Frequency)) {
         ReadFrequency();
@@ -63,21 +70,25 @@ SpotFacts::Calls& CFilterFacts::Calls() {
     }
     const void* key = m_countries;
     for (SpotFacts::Calls& calls : m_facts.calls) {
-        if (calls.countryFile == key || calls.countryFile == nullptr) {
+        if (calls.countryFile == key) {
+            m_calls = &calls;
+            return calls;
+        }
+    }
+    m_calls = &m_facts.calls.back();
+    for (SpotFacts::Calls& calls : m_facts.calls) {
+        if (calls.countryFile == nullptr) {
             m_calls = &calls;
             break;
         }
     }
-    if (m_calls == nullptr) {
-        // More files than places: the last place serves them in turn.
-        m_calls = &m_facts.calls.back();
-        *m_calls = SpotFacts::Calls{};
-    }
+    // A free place, or with more files than places the last one in turn.
+    *m_calls = SpotFacts::Calls{};
     m_calls->countryFile = key;
     return *m_calls;
 }
 
-int CFilterFacts::DxContinent() {
+int CFilterFacts::ReadDxContinent() {
     if (m_countries == nullptr) {
         return CCountryFile::NoContinent;
     }
@@ -103,7 +114,7 @@ SpotFacts::Calls& CFilterFacts::ReadSpotter() {
     return calls;
 }
 
-int CFilterFacts::SpotterContinent() {
+int CFilterFacts::ReadSpotterContinent() {
     if (m_spot.SpotterContinent >= 0) {
         return m_spot.SpotterContinent;
     }
@@ -117,7 +128,7 @@ int CFilterFacts::SpotterContinent() {
     return calls.spotterContinent;
 }
 
-int CFilterFacts::SpotterDxcc() {
+int CFilterFacts::ReadSpotterDxcc() {
     if (m_spot.SpotterDxcc > 0) {
         return m_spot.SpotterDxcc;
     }

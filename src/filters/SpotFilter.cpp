@@ -8,6 +8,8 @@
 #include "text/AsciiText.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <map>
 
 namespace {
 
@@ -45,6 +47,15 @@ template <typename T> void Append(std::vector<T>& to, const std::vector<T>& from
     to.insert(to.end(), from.begin(), from.end());
 }
 
+// A number for each rule set (the text of a filter's rules and country
+// file) that filters were asked to share a verdict for: equal texts, equal
+// numbers. The table holds no pointers and only grows by the rule sets that
+// routed spots, a handful a setup.
+int RuleSetNumber(const std::string& signature) {
+    static std::map<std::string, int> numbers;
+    return numbers.emplace(signature, static_cast<int>(numbers.size()) + 1).first->second;
+}
+
 } // namespace
 
 CSpotFilter::Added CSpotFilter::Add(std::string_view text, std::string& reason) {
@@ -77,90 +88,98 @@ CSpotFilter::Added CSpotFilter::Add(std::string_view text, std::string& reason) 
 
 void CSpotFilter::Clear() {
     m_rules.clear();
-    m_checks.clear();
-    m_firstAccept = 0;
     m_countries.reset();
     m_countryErrorShown = false;
     m_used = 0;
     m_accepts = 0;
     m_usedAccepts = 0;
+    Compile();
 }
 
 CSpotFilter::Check CSpotFilter::Made(const FilterRule& rule) {
     Check check;
     check.accept = rule.accept;
-    check.skimmer = rule.skimmer;
-    check.bands = rule.bands.mask;
-    check.modes = rule.modes.mask;
-    check.dxContinents = rule.dxContinents.mask;
-    check.spotterContinents = rule.spotterContinents.mask;
+    auto name = [&check](Criterion criterion, std::uint32_t mask, int cost) {
+        check.criterion[static_cast<std::size_t>(check.criteria)] = criterion;
+        check.mask[static_cast<std::size_t>(check.criteria)] = mask;
+        ++check.criteria;
+        check.cost += cost;
+    };
+    if (rule.skimmer != FilterRule::Skimmer::Any) {
+        name(Criterion::Skimmer, rule.skimmer == FilterRule::Skimmer::Yes ? 1u : 2u, TableCost);
+    }
+    if (rule.bands.IsSet()) {
+        name(Criterion::Band, rule.bands.mask, TableCost);
+    }
+    if (rule.modes.IsSet()) {
+        name(Criterion::Mode, rule.modes.mask, ModeCost);
+    }
     for (const std::string& pattern : rule.dx) {
         check.dx.emplace_back(pattern);
     }
+    if (!rule.dx.empty()) {
+        name(Criterion::Dx, 0, PatternCost * static_cast<int>(rule.dx.size()));
+    }
     for (const std::string& pattern : rule.spotter) {
         check.spotter.emplace_back(pattern);
+    }
+    if (!rule.spotter.empty()) {
+        name(Criterion::Spotter, 0, PatternCost * static_cast<int>(rule.spotter.size()));
     }
     for (const std::string& grid : rule.spotterGrids) {
         std::string upper = grid;
         std::transform(upper.begin(), upper.end(), upper.begin(), ascii::Upper);
         check.spotterGrids.push_back(std::move(upper));
     }
-    check.spotterDxccs = rule.spotterDxccs;
-    // Criteria in the order of FilterRule; skimmer alone is never joined, as
-    // it has only two values.
-    const bool named[] = {check.bands != 0,
-                          check.modes != 0,
-                          !check.dx.empty(),
-                          !check.spotter.empty(),
-                          check.dxContinents != 0,
-                          check.spotterContinents != 0,
-                          !check.spotterGrids.empty(),
-                          !check.spotterDxccs.empty()};
-    int count = check.skimmer != FilterRule::Skimmer::Any ? 1 : 0;
-    for (int i = 0; i < static_cast<int>(std::size(named)); ++i) {
-        if (named[i]) {
-            ++count;
-            check.single = i;
-        }
+    if (!rule.spotterGrids.empty()) {
+        name(Criterion::SpotterGrid, 0, PatternCost * static_cast<int>(rule.spotterGrids.size()));
     }
-    if (count != 1) {
-        check.single = -1;
+    check.spotterDxccs = rule.spotterDxccs;
+    if (!rule.spotterDxccs.empty()) {
+        name(Criterion::SpotterDxcc, 0, LookUpCost);
+    }
+    if (rule.dxContinents.IsSet()) {
+        name(Criterion::DxCont, rule.dxContinents.mask, LookUpCost);
+    }
+    if (rule.spotterContinents.IsSet()) {
+        name(Criterion::SpotterCont, rule.spotterContinents.mask, LookUpCost);
     }
     return check;
 }
 
+bool CSpotFilter::Join(Check& into, const Check& joined) {
+    // Skimmer has two values only: a rule on both would match every spot,
+    // which the rules as written say no differently, but keep it plain.
+    if (into.accept != joined.accept || into.criteria != 1 || joined.criteria != 1 ||
+        into.criterion[0] != joined.criterion[0] || into.criterion[0] == Criterion::Skimmer) {
+        return false;
+    }
+    into.mask[0] |= joined.mask[0];
+    Append(into.dx, joined.dx);
+    Append(into.spotter, joined.spotter);
+    Append(into.spotterGrids, joined.spotterGrids);
+    Append(into.spotterDxccs, joined.spotterDxccs);
+    into.cost += joined.cost;
+    return true;
+}
+
 void CSpotFilter::Compile() {
     m_checks.clear();
+    m_signature = std::to_string(reinterpret_cast<std::uintptr_t>(m_countries.get()));
+    m_signature += m_accepts > 0 ? " accepts\n" : "\n";
     for (const Rule& r : m_rules) {
         if (!r.used) {
             continue;
         }
+        m_signature += r.text;
+        m_signature += '\n';
         Check made = Made(r.rule);
-        auto same = std::find_if(m_checks.begin(), m_checks.end(), [&made](const Check& c) {
-            return made.single >= 0 && c.single == made.single && c.accept == made.accept;
-        });
-        if (same == m_checks.end()) {
+        if (std::none_of(m_checks.begin(), m_checks.end(),
+                         [&made](Check& c) { return Join(c, made); })) {
             m_checks.push_back(std::move(made));
-            continue;
         }
-        same->bands |= made.bands;
-        same->modes |= made.modes;
-        same->dxContinents |= made.dxContinents;
-        same->spotterContinents |= made.spotterContinents;
-        Append(same->dx, made.dx);
-        Append(same->spotter, made.spotter);
-        Append(same->spotterGrids, made.spotterGrids);
-        Append(same->spotterDxccs, made.spotterDxccs);
     }
-    for (Check& check : m_checks) {
-        check.cost = (check.skimmer != FilterRule::Skimmer::Any ? TableCost : 0) +
-                     (check.bands != 0 ? TableCost : 0) + (check.modes != 0 ? ModeCost : 0) +
-                     PatternCost * static_cast<int>(check.dx.size() + check.spotter.size() +
-                                                    check.spotterGrids.size()) +
-                     (check.spotterDxccs.empty() ? 0 : LookUpCost) +
-                     (check.dxContinents != 0 ? LookUpCost : 0) +
-                     (check.spotterContinents != 0 ? LookUpCost : 0);
-    }
+    m_ruleSet = 0;
     std::stable_sort(m_checks.begin(), m_checks.end(), [](const Check& a, const Check& b) {
         return a.accept != b.accept ? !a.accept : a.cost < b.cost;
     });
@@ -173,59 +192,87 @@ bool CSpotFilter::Passes(const SpotFields& spot, SpotFacts* shared) const {
     if (m_used == 0 && m_accepts == 0) {
         return true;
     }
-    auto decide = [this, &spot](SpotFacts& known) {
-        CFilterFacts facts(spot, known, m_countries.get());
-        for (std::size_t i = 0; i < m_firstAccept; ++i) {
-            if (Matches(m_checks[i], spot, facts)) {
-                return false;
-            }
+    if (shared == nullptr) {
+        SpotFacts own;
+        return Decides(spot, own);
+    }
+    if (m_ruleSet == 0) {
+        m_ruleSet = RuleSetNumber(m_signature);
+    }
+    for (const SpotFacts::Verdict& verdict : shared->verdicts) {
+        if (verdict.ruleSet == m_ruleSet && CFilterFacts::SameFields(verdict.fields, spot)) {
+            return verdict.passes;
         }
-        if (m_accepts == 0) {
+    }
+    const bool passes = Decides(spot, *shared);
+    SpotFacts::Verdict* place = &shared->verdicts.back();
+    for (SpotFacts::Verdict& verdict : shared->verdicts) {
+        if (verdict.ruleSet == 0) {
+            place = &verdict;
+            break;
+        }
+    }
+    *place = SpotFacts::Verdict{m_ruleSet, passes, spot};
+    return passes;
+}
+
+bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
+    CFilterFacts facts(spot, known, m_countries.get());
+    for (std::size_t i = 0; i < m_firstAccept; ++i) {
+        if (Matches(m_checks[i], spot, facts)) {
+            return false;
+        }
+    }
+    if (m_accepts == 0) {
+        return true;
+    }
+    for (std::size_t i = m_firstAccept; i < m_checks.size(); ++i) {
+        if (Matches(m_checks[i], spot, facts)) {
             return true;
         }
-        for (std::size_t i = m_firstAccept; i < m_checks.size(); ++i) {
-            if (Matches(m_checks[i], spot, facts)) {
-                return true;
-            }
-        }
-        return false;
-    };
-    if (shared != nullptr) {
-        return decide(*shared);
     }
-    SpotFacts own;
-    return decide(own);
+    return false;
 }
 
 bool CSpotFilter::Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts) {
-    // The cheap criteria first: most rules fail on one of them.
-    if (check.skimmer != FilterRule::Skimmer::Any &&
-        facts.IsSkimmer() != (check.skimmer == FilterRule::Skimmer::Yes)) {
-        return false;
+    for (int i = 0; i < check.criteria; ++i) {
+        const std::uint32_t mask = check.mask[static_cast<std::size_t>(i)];
+        bool matches = false;
+        switch (check.criterion[static_cast<std::size_t>(i)]) {
+        case Criterion::Skimmer:
+            matches = Holds(mask, facts.IsSkimmer() ? 0 : 1);
+            break;
+        case Criterion::Band:
+            matches = Holds(mask, facts.Band());
+            break;
+        case Criterion::Mode:
+            matches = Holds(mask, facts.Mode());
+            break;
+        case Criterion::Dx:
+            matches = AnyMatches(check.dx, spot.DxCall);
+            break;
+        case Criterion::Spotter:
+            matches = AnyMatches(check.spotter, CFilterFacts::BareSpotter(spot.Spotter));
+            break;
+        case Criterion::SpotterGrid:
+            matches = AnyPrefixOf(check.spotterGrids, spot.SpotterGrid);
+            break;
+        case Criterion::SpotterDxcc:
+            matches = std::find(check.spotterDxccs.begin(), check.spotterDxccs.end(),
+                                facts.SpotterDxcc()) != check.spotterDxccs.end();
+            break;
+        case Criterion::DxCont:
+            matches = Holds(mask, facts.DxContinent());
+            break;
+        case Criterion::SpotterCont:
+            matches = Holds(mask, facts.SpotterContinent());
+            break;
+        case Criterion::Count:
+            break;
+        }
+        if (!matches) {
+            return false;
+        }
     }
-    if (check.bands != 0 && !Holds(check.bands, facts.Band())) {
-        return false;
-    }
-    if (check.modes != 0 && !Holds(check.modes, facts.Mode())) {
-        return false;
-    }
-    if (!check.dx.empty() && !AnyMatches(check.dx, spot.DxCall)) {
-        return false;
-    }
-    if (!check.spotter.empty() &&
-        !AnyMatches(check.spotter, CFilterFacts::BareSpotter(spot.Spotter))) {
-        return false;
-    }
-    if (!check.spotterGrids.empty() && !AnyPrefixOf(check.spotterGrids, spot.SpotterGrid)) {
-        return false;
-    }
-    if (!check.spotterDxccs.empty() &&
-        std::find(check.spotterDxccs.begin(), check.spotterDxccs.end(), facts.SpotterDxcc()) ==
-            check.spotterDxccs.end()) {
-        return false;
-    }
-    if (check.dxContinents != 0 && !Holds(check.dxContinents, facts.DxContinent())) {
-        return false;
-    }
-    return check.spotterContinents == 0 || Holds(check.spotterContinents, facts.SpotterContinent());
+    return true;
 }

@@ -3,6 +3,7 @@
 #include "filters/CallPattern.h"
 #include "filters/FilterRule.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -62,16 +63,27 @@ class CSpotFilter {
     bool PassesNothing() const { return m_accepts > 0 && m_usedAccepts == 0; }
 
   private:
-    // A rule in use, made ready; a mask of 0 asks nothing of its criterion.
+    // The criteria of a rule in use, in the order a check tests them: the
+    // cheap ones first, as most rules fail on one of them.
+    enum class Criterion : std::uint8_t {
+        Skimmer,
+        Band,
+        Mode,
+        Dx,
+        Spotter,
+        SpotterGrid,
+        SpotterDxcc,
+        DxCont,
+        SpotterCont,
+        Count
+    };
+    // A rule in use, made ready: the criteria it names, each with its mask
+    // (table numbers; for Skimmer bit 0 is yes, bit 1 no) or its list.
     struct Check {
         bool accept = true;
-        // The one criterion of a rule that names only one, else -1.
-        int single = -1;
-        FilterRule::Skimmer skimmer = FilterRule::Skimmer::Any;
-        std::uint32_t bands = 0;
-        std::uint32_t modes = 0;
-        std::uint32_t dxContinents = 0;
-        std::uint32_t spotterContinents = 0;
+        int criteria = 0;
+        std::array<Criterion, static_cast<std::size_t>(Criterion::Count)> criterion{};
+        std::array<std::uint32_t, static_cast<std::size_t>(Criterion::Count)> mask{};
         std::vector<CCallPattern> dx;
         std::vector<CCallPattern> spotter;
         std::vector<std::string> spotterGrids; // upper case
@@ -81,11 +93,20 @@ class CSpotFilter {
 
     void Compile();
     static Check Made(const FilterRule& rule);
+    // Puts what joined names into into, when both are rules of one action
+    // that name the same single criterion.
+    static bool Join(Check& into, const Check& joined);
+    bool Decides(const SpotFields& spot, SpotFacts& known) const;
     static bool Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts);
 
     std::vector<Rule> m_rules;
     std::vector<Check> m_checks; // rejects first
     std::size_t m_firstAccept = 0;
+    // The rules in use and the country file, as text; filters with the same
+    // one pass the same spots, so they share a verdict through SpotFacts
+    // under the number m_ruleSet (0 until first asked).
+    std::string m_signature;
+    mutable int m_ruleSet = 0;
     std::string m_countryPath;
     std::shared_ptr<const CCountryFile> m_countries;
     bool m_countryErrorShown = false;

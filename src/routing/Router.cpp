@@ -25,6 +25,7 @@ CRouter::CRouter(CRouterPort& port, DataTypeCode type) : m_port(port), m_type(Da
     InputType = m_type.name;
     CRLFOption = m_type.initialCrlf;
     m_spot.source = m_type.source;
+    m_spot.facts = &m_facts;
 }
 
 CRouter::~CRouter() = default;
@@ -93,13 +94,21 @@ void CRouter::Route(const Spot& spot) {
     // The destinations share what their filters work out of this spot;
     // nothing of the one before may count for it.
     m_facts.Reset();
-    Spot routed = spot;
-    routed.facts = &m_facts;
+    if (spot.facts != &m_facts) {
+        Spot routed = spot;
+        routed.facts = &m_facts;
+        RouteWithFacts(routed);
+        return;
+    }
+    RouteWithFacts(spot);
+}
+
+void CRouter::RouteWithFacts(const Spot& spot) {
     // The count is read again for every destination: a handler may change
     // the list.
     for (int i = 0; i < m_routeCount; ++i) {
         if (m_routes[static_cast<std::size_t>(i)] != nullptr) {
-            m_routes[static_cast<std::size_t>(i)]->Take(routed, m_port);
+            m_routes[static_cast<std::size_t>(i)]->Take(spot, m_port);
         }
     }
 }

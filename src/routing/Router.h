@@ -195,7 +195,10 @@ class CRouter : public RouterOptions {
     // Records a spot of the own port in the own dupe table, as the own
     // options see it.
     void RecordOwnSpot(const Spot& spot);
+    // Route, for a spot that carries the router's own facts.
+    void RouteWithFacts(const Spot& spot);
     // Puts by in the place of old in the route list.
+
     void ReplaceRoute(const CRouter* old, CRouter* by);
     // The merger's output: the spot continues as if it had just passed the
     // filter, under the own port as its source.

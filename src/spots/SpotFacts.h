@@ -1,19 +1,22 @@
 #pragma once
 
+#include "spots/SpotFields.h"
+
 #include <array>
 #include <string_view>
 
 // What the filters of a line's destinations work out of its spot, kept for
 // the line's trip through all of them: three ports that filter the same spot
 // read its frequency, find its mode and look its calls up in a country file
-// once between them, not once each (nor once per rule).
+// once between them, not once each (nor once per rule), and ports with the
+// same rules take the first one's verdict.
 //
 // The source router resets it for every line it hands on; the first
 // destination that needs a fact fills it. Each fact keeps the field it was
 // read from and counts only for that very field, so a destination whose
 // options changed a field works its own out rather than take a wrong one.
 // Look-ups of calls are kept per country file, as ports may name different
-// files; the file is an opaque key here.
+// files; the file is an opaque key here, as is a filter's rule set.
 struct SpotFacts {
     // A look-up of Calls not made yet.
     static constexpr int Unread = -2;
@@ -43,5 +46,24 @@ struct SpotFacts {
     };
     std::array<Calls, 2> calls{};
 
-    void Reset() { *this = SpotFacts{}; }
+    // Whether the spot, with these fields, passes a filter of the rule set
+    // numbered ruleSet (0: none).
+    struct Verdict {
+        int ruleSet = 0;
+        bool passes = false;
+        SpotFields fields;
+    };
+    std::array<Verdict, 2> verdicts{};
+
+    // Forgets every fact; what they held is not looked at again.
+    void Reset() {
+        frequencyRead = false;
+        modeRead = false;
+        for (Calls& c : calls) {
+            c.countryFile = nullptr;
+        }
+        for (Verdict& v : verdicts) {
+            v.ruleSet = 0;
+        }
+    }
 };

@@ -171,6 +171,10 @@ TEST(SpotFilterTest, SharedFactsServeEachCountryFileAndFieldByItsOwn) {
     changed.Frequency = text.substr(24, 6);
     EXPECT_FALSE(eu->Passes(changed, &shared));
     EXPECT_TRUE(eu->Passes(spot, &shared));
+    // A port with the same rules takes the verdict for the same fields only.
+    const auto sameRules = filterOf(countrytext::CountryFilePath(), "accept dx-cont=EU band=20m");
+    EXPECT_FALSE(sameRules->Passes(changed, &shared));
+    EXPECT_TRUE(sameRules->Passes(spot, &shared));
     std::remove(otherPath.c_str());
 }
 
