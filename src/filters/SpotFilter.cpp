@@ -1,5 +1,6 @@
 #include "filters/SpotFilter.h"
 
+#include "filters/BandTable.h"
 #include "filters/CountryFile.h"
 #include "filters/CountryFileCache.h"
 #include "filters/FilterFacts.h"
@@ -180,12 +181,34 @@ void CSpotFilter::Compile() {
         }
     }
     m_ruleSet = 0;
-    std::stable_sort(m_checks.begin(), m_checks.end(), [](const Check& a, const Check& b) {
-        return a.accept != b.accept ? !a.accept : a.cost < b.cost;
+    std::stable_sort(m_checks.begin(), m_checks.end(),
+                     [](const Check& a, const Check& b) { return a.cost < b.cost; });
+    const bool byBand = std::any_of(m_checks.begin(), m_checks.end(), [](const Check& c) {
+        return std::find(c.criterion.begin(), c.criterion.begin() + c.criteria, Criterion::Band) !=
+               c.criterion.begin() + c.criteria;
     });
-    m_firstAccept = static_cast<std::size_t>(
-        std::find_if(m_checks.begin(), m_checks.end(), [](const Check& c) { return c.accept; }) -
-        m_checks.begin());
+    m_plans.assign(byBand ? CBandTable::Count + 1 : 1, BandPlan{});
+    for (std::size_t p = 0; p < m_plans.size(); ++p) {
+        BandPlan& plan = m_plans[p];
+        for (std::size_t i = 0; i < m_checks.size(); ++i) {
+            const Check& check = m_checks[i];
+            const auto band = std::find(check.criterion.begin(),
+                                        check.criterion.begin() + check.criteria, Criterion::Band);
+            const bool namesBand = band != check.criterion.begin() + check.criteria;
+            if (namesBand) {
+                const std::uint32_t mask =
+                    check.mask[static_cast<std::size_t>(band - check.criterion.begin())];
+                if (!Holds(mask, static_cast<int>(p) - 1)) {
+                    continue;
+                }
+                if (check.criteria == 1) {
+                    (check.accept ? plan.accepted : plan.rejected) = true;
+                    continue;
+                }
+            }
+            (check.accept ? plan.accepts : plan.rejects).push_back(i);
+        }
+    }
 }
 
 bool CSpotFilter::Passes(const SpotFields& spot, SpotFacts* shared) const {
@@ -218,15 +241,20 @@ bool CSpotFilter::Passes(const SpotFields& spot, SpotFacts* shared) const {
 
 bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
     CFilterFacts facts(spot, known, m_countries.get());
-    for (std::size_t i = 0; i < m_firstAccept; ++i) {
+    const BandPlan& plan =
+        m_plans.size() == 1 ? m_plans[0] : m_plans[static_cast<std::size_t>(facts.Band() + 1)];
+    if (plan.rejected) {
+        return false;
+    }
+    for (std::size_t i : plan.rejects) {
         if (Matches(m_checks[i], spot, facts)) {
             return false;
         }
     }
-    if (m_accepts == 0) {
+    if (m_accepts == 0 || plan.accepted) {
         return true;
     }
-    for (std::size_t i = m_firstAccept; i < m_checks.size(); ++i) {
+    for (std::size_t i : plan.accepts) {
         if (Matches(m_checks[i], spot, facts)) {
             return true;
         }

@@ -100,8 +100,20 @@ class CSpotFilter {
     static bool Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts);
 
     std::vector<Rule> m_rules;
-    std::vector<Check> m_checks; // rejects first
-    std::size_t m_firstAccept = 0;
+    // The checks that can match a spot of one band: those whose bands hold
+    // it and those that name no band. A check that names the band alone
+    // decides by it.
+    struct BandPlan {
+        bool rejected = false;
+        bool accepted = false;
+        std::vector<std::size_t> rejects; // places in m_checks
+        std::vector<std::size_t> accepts;
+    };
+
+    std::vector<Check> m_checks;
+    // By band + 1 (0 for a spot without one); a single plan for all spots
+    // when no check names a band.
+    std::vector<BandPlan> m_plans;
     // The rules in use and the country file, as text; filters with the same
     // one pass the same spots, so they share a verdict through SpotFacts
     // under the number m_ruleSet (0 until first asked).
