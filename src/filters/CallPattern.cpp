@@ -46,9 +46,18 @@ CCallPattern::CCallPattern(std::string_view pattern) : m_pattern(pattern) {
     }
     piece.copy(m_piece.data(), piece.size());
     m_pieceSize = piece.size();
+    if (!piece.empty() && (m_shape == Shape::Whole || m_shape == Shape::Prefix)) {
+        m_end = piece.front();
+    } else if (!piece.empty() && m_shape == Shape::Suffix) {
+        m_end = piece.back();
+        m_endAtBack = true;
+    }
+    if (m_end == '?') {
+        m_end = '\0';
+    }
 }
 
-bool CCallPattern::Matches(std::string_view call) const {
+bool CCallPattern::MatchesRest(std::string_view call) const {
     const std::string_view piece(m_piece.data(), m_pieceSize);
     const std::size_t n = m_pieceSize;
     switch (m_shape) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/AsciiText.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -14,13 +16,22 @@
 class CCallPattern {
   public:
     explicit CCallPattern(std::string_view pattern);
-    bool Matches(std::string_view call) const;
+    bool Matches(std::string_view call) const {
+        // Most calls differ from a pattern in its first or last character.
+        if (m_end != '\0' &&
+            (call.empty() || m_end != ascii::Upper(m_endAtBack ? call.back() : call.front()))) {
+            return false;
+        }
+        return MatchesRest(call);
+    }
 
     static bool Matches(std::string_view pattern, std::string_view call);
     // Letters, digits, "/", "-", "#", "@", "*" and "?" only, 1 to 16 of them.
     static bool IsValid(std::string_view pattern);
 
   private:
+    bool MatchesRest(std::string_view call) const;
+
     enum class Shape { Whole, Prefix, Suffix, Inside, Other };
 
     static constexpr std::size_t MaxPiece = 16;
@@ -30,4 +41,8 @@ class CCallPattern {
     std::array<char, MaxPiece> m_piece{};
     std::size_t m_pieceSize = 0;
     Shape m_shape = Shape::Other;
+    // The character a call must begin with (or, m_endAtBack, end with) to
+    // match; '\0' when the pattern does not fix one.
+    char m_end = '\0';
+    bool m_endAtBack = false;
 };

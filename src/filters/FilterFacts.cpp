@@ -6,10 +6,6 @@
 
 namespace {
 
-bool Same(std::string_view a, std::string_view b) {
-    return a.data() == b.data() && a.size() == b.size();
-}
-
 // The ADIF entity of a call by the country file. The country file does not
 // know entity numbers yet, so no call has one (a spotter-dxcc rule then
 // matches only spots whose source reported the entity); this is the one
@@ -26,13 +22,6 @@ std::string_view CFilterFacts::BareSpotter(std::string_view spotter) {
         spotter.remove_suffix(2);
     }
     return spotter;
-}
-
-bool CFilterFacts::SameFields(const SpotFields& a, const SpotFields& b) {
-    return Same(a.Spotter, b.Spotter) && Same(a.Frequency, b.Frequency) &&
-           Same(a.DxCall, b.DxCall) && Same(a.Comment, b.Comment) &&
-           Same(a.SpotterGrid, b.SpotterGrid) && a.StrippedMark == b.StrippedMark &&
-           a.SpotterDxcc == b.SpotterDxcc && a.SpotterContinent == b.SpotterContinent;
 }
 
 void CFilterFacts::ReadFrequency() {

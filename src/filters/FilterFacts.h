@@ -18,7 +18,9 @@ class CFilterFacts {
   public:
     // countries may be null when no rule of the filter needs a country file.
     CFilterFacts(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries)
-        : m_spot(spot), m_facts(facts), m_countries(countries) {}
+        : m_spot(spot), m_facts(facts), m_countries(countries) {
+        m_facts.used = true;
+    }
 
     bool IsSkimmer() const {
         return (!m_spot.Spotter.empty() && m_spot.Spotter.back() == '#') ||
@@ -46,7 +48,16 @@ class CFilterFacts {
     static std::string_view BareSpotter(std::string_view spotter);
     // True when two spots' fields are the same views and values, so that
     // what holds for one holds for the other.
-    static bool SameFields(const SpotFields& a, const SpotFields& b);
+    static bool SameFields(const SpotFields& a, const SpotFields& b) {
+        return Same(a.Spotter, b.Spotter) && Same(a.Frequency, b.Frequency) &&
+               Same(a.DxCall, b.DxCall) && Same(a.Comment, b.Comment) &&
+               Same(a.SpotterGrid, b.SpotterGrid) && a.StrippedMark == b.StrippedMark &&
+               a.SpotterDxcc == b.SpotterDxcc && a.SpotterContinent == b.SpotterContinent;
+    }
+    // The same view: the same characters, not only equal ones.
+    static bool Same(std::string_view a, std::string_view b) {
+        return a.data() == b.data() && a.size() == b.size();
+    }
 
   private:
     void ReadFrequency();

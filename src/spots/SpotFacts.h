@@ -55,8 +55,15 @@ struct SpotFacts {
     };
     std::array<Verdict, 2> verdicts{};
 
+    // Set by the first filter that reads or keeps a fact.
+    bool used = false;
+
     // Forgets every fact; what they held is not looked at again.
     void Reset() {
+        if (!used) {
+            return;
+        }
+        used = false;
         frequencyRead = false;
         modeRead = false;
         for (Calls& c : calls) {
