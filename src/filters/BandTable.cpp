@@ -2,8 +2,10 @@
 
 #include "text/AsciiText.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 
 namespace {
 
@@ -66,6 +68,30 @@ double CBandTable::HighEdge(int band) {
 }
 
 bool CBandTable::ParseKhz(std::string_view text, double& kHz) {
+    // Every spot's frequency comes here: the usual "14025.0" is read as
+    // digits, then one division of two exact doubles, which rounds as the
+    // general reading does; anything else takes the general way.
+    constexpr std::array<double, 16> Tens = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::int64_t digits = 0;
+    int count = 0;
+    int decimals = -1;
+    for (char c : text) {
+        if (c >= '0' && c <= '9' && count < 15) {
+            digits = digits * 10 + (c - '0');
+            ++count;
+            decimals += decimals >= 0 ? 1 : 0;
+        } else if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            count = -1;
+            break;
+        }
+    }
+    if (count > 0) {
+        kHz = static_cast<double>(digits) / Tens[static_cast<std::size_t>(std::max(decimals, 0))];
+        return true;
+    }
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, kHz, std::chars_format::fixed);
     return ec == std::errc() && ptr == end;

@@ -32,6 +32,7 @@ struct FilterChoice {
 // meets every criterion the rule names.
 //
 //   accept band=160m,80m mode=CW skimmer=yes spotter-cont=EU
+//   accept spotter-grid=JO,JN5,FN42 spotter-dxcc=230,291
 struct FilterRule {
     enum class Skimmer { Any, Yes, No };
 
@@ -43,6 +44,10 @@ struct FilterRule {
     Skimmer skimmer = Skimmer::Any;
     FilterChoice dxContinents; // CCountryFile continent numbers
     FilterChoice spotterContinents;
+    // Locator prefixes of 2 to 6 characters, in canonical case ("JO",
+    // "FN42", "JO31ab").
+    std::vector<std::string> spotterGrids;
+    std::vector<int> spotterDxccs; // ADIF entity numbers, 1 to 999
 
     bool NeedsCountryFile() const { return dxContinents.IsSet() || spotterContinents.IsSet(); }
 };

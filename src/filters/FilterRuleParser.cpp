@@ -8,20 +8,39 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
-enum Criterion { Band, Mode, Dx, Spotter, Skimmer, DxCont, SpotterCont, CriterionCount };
+enum Criterion {
+    Band,
+    Mode,
+    Dx,
+    Spotter,
+    Skimmer,
+    DxCont,
+    SpotterCont,
+    SpotterGrid,
+    SpotterDxcc,
+    CriterionCount
+};
 
 constexpr std::array<std::string_view, CriterionCount> CriterionNames = {
-    "band", "mode", "dx", "spotter", "skimmer", "dx-cont", "spotter-cont"};
+    "band",    "mode",         "dx",           "spotter",     "skimmer",
+    "dx-cont", "spotter-cont", "spotter-grid", "spotter-dxcc"};
+
+constexpr std::size_t MaxLocator = 6;
+constexpr int MaxDxcc = 999;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
 std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    std::string quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
 }
 
 std::string Upper(std::string_view text) {
@@ -30,6 +49,42 @@ std::string Upper(std::string_view text) {
         c = ascii::Upper(c);
     }
     return upper;
+}
+
+// A Maidenhead locator or its first 2 to 5 characters, in its canonical
+// case: field letters A-R and square digits upper, subsquare letters a-x
+// lower ("JO", "FN42", "JO31ab"). False when text is none.
+bool CanonicalLocator(std::string_view text, std::string& locator) {
+    if (text.size() < 2 || text.size() > MaxLocator) {
+        return false;
+    }
+    locator.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char upper = ascii::Upper(text[i]);
+        const bool ok = i < 2   ? upper >= 'A' && upper <= 'R'
+                        : i < 4 ? ascii::IsDigit(upper)
+                                : upper >= 'A' && upper <= 'X';
+        if (!ok) {
+            return false;
+        }
+        locator += i < 4 ? upper : static_cast<char>(upper - 'A' + 'a');
+    }
+    return true;
+}
+
+// An ADIF entity number, 1 to 999 (leading zeros allowed); 0 when text is none.
+int DxccNumber(std::string_view text) {
+    if (text.empty() || text.size() > 3) {
+        return 0;
+    }
+    int number = 0;
+    for (char c : text) {
+        if (!ascii::IsDigit(c)) {
+            return 0;
+        }
+        number = number * 10 + (c - '0');
+    }
+    return number <= MaxDxcc ? number : 0;
 }
 
 // Adds the table number of value to choice; false with the reason when the
@@ -68,6 +123,26 @@ bool AddValue(FilterRule& rule, int criterion, std::string_view value, std::stri
         rule.skimmer = ascii::EqualsIgnoringCase(value, "yes") ? FilterRule::Skimmer::Yes
                                                                : FilterRule::Skimmer::No;
         return true;
+    case SpotterGrid: {
+        std::string locator;
+        if (!CanonicalLocator(value, locator)) {
+            error = "bad locator " + Quoted(value);
+            error += " (2 to 6 characters of a locator, JO31ab)";
+            return false;
+        }
+        rule.spotterGrids.push_back(std::move(locator));
+        return true;
+    }
+    case SpotterDxcc: {
+        const int number = DxccNumber(value);
+        if (number == 0) {
+            error = "bad DXCC entity " + Quoted(value);
+            error += " (a number from 1 to 999)";
+            return false;
+        }
+        rule.spotterDxccs.push_back(number);
+        return true;
+    }
     default:
         return AddChoice(criterion == DxCont ? rule.dxContinents : rule.spotterContinents,
                          &CCountryFile::FindContinent, "continent", value, error);
@@ -86,6 +161,14 @@ void AppendList(std::string& text, std::string_view name, const std::vector<std:
         text += value;
         separator = ',';
     }
+}
+
+void AppendNumbers(std::string& text, std::string_view name, const std::vector<int>& values) {
+    std::vector<std::string> texts;
+    for (int value : values) {
+        texts.push_back(std::to_string(value));
+    }
+    AppendList(text, name, texts);
 }
 
 } // namespace
@@ -131,7 +214,8 @@ bool CFilterRuleParser::Parse(std::string_view text, FilterRule& rule, std::stri
         }
         if (criterion == CriterionCount || eq == std::string_view::npos) {
             error = Quoted(word) +
-                    " is not a criterion (band, mode, dx, spotter, skimmer, dx-cont, spotter-cont)";
+                    " is not a criterion (band, mode, dx, spotter, skimmer, dx-cont, spotter-cont, "
+                    "spotter-grid, spotter-dxcc)";
             return false;
         }
         if (seen[static_cast<std::size_t>(criterion)]) {
@@ -180,5 +264,7 @@ std::string CFilterRuleParser::Canonical(const FilterRule& rule) {
     }
     AppendList(text, "dx-cont", rule.dxContinents.Texts(&CCountryFile::ContinentName));
     AppendList(text, "spotter-cont", rule.spotterContinents.Texts(&CCountryFile::ContinentName));
+    AppendList(text, "spotter-grid", rule.spotterGrids);
+    AppendNumbers(text, "spotter-dxcc", rule.spotterDxccs);
     return text;
 }

@@ -43,5 +43,11 @@ std::string CFilterRuleWords::Describe(const FilterRule& rule) {
     AppendPhrase(text, " by ", rule.spotter, " or ");
     AppendPhrase(text, " spotted in ", rule.spotterContinents.Texts(&CCountryFile::ContinentName),
                  " or ");
+    AppendPhrase(text, " from locator ", rule.spotterGrids, " or ");
+    std::vector<std::string> dxccs;
+    for (int dxcc : rule.spotterDxccs) {
+        dxccs.push_back(std::to_string(dxcc));
+    }
+    AppendPhrase(text, " from DXCC entity ", dxccs, " or ");
     return text;
 }

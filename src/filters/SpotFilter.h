@@ -1,13 +1,18 @@
 #pragma once
 
+#include "filters/CallPattern.h"
 #include "filters/FilterRule.h"
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class CCountryFile;
+class CFilterFacts;
+struct SpotFacts;
 struct SpotFields;
 
 // The spot filter of a port: its rules in order and the country file that
@@ -18,6 +23,15 @@ struct SpotFields;
 // setup saves it back) but not used; the filter works with its other rules.
 // Such an accept rule still counts as one that matches nothing, so that a
 // port whose only accept rule cannot be used passes no spot instead of all.
+//
+// The rules in use are also kept made ready for the checks: masks for the
+// table criteria, call patterns told apart by shape, and the rules that name
+// one criterion of the same kind with the same action joined into one (two
+// reject rules on bands are one on both). Neither the order of the rules nor
+// which of them matches changes whether a spot passes, so the checks run
+// rejects first, the cheap ones before those that look calls up. A
+// spotter-dxcc rule uses the country file when one can be read, and the
+// entity the source reported otherwise.
 class CSpotFilter {
   public:
     enum class Added { Used, NotUsed, Bad };
@@ -41,16 +55,70 @@ class CSpotFilter {
 
     const std::vector<Rule>& Rules() const { return m_rules; }
 
-    bool Passes(const SpotFields& spot) const;
+    // shared: the facts the other destinations of the spot worked out so far
+    // (see SpotFacts); null works them out for this call only.
+    bool Passes(const SpotFields& spot, SpotFacts* shared = nullptr) const;
     bool HasAcceptRule() const { return m_accepts > 0; }
     // There are accept rules, and none can be used.
     bool PassesNothing() const { return m_accepts > 0 && m_usedAccepts == 0; }
 
   private:
-    struct Facts;
-    bool Matches(const FilterRule& rule, const SpotFields& spot, Facts& facts) const;
+    // The criteria of a rule in use, in the order a check tests them: the
+    // cheap ones first, as most rules fail on one of them.
+    enum class Criterion : std::uint8_t {
+        Skimmer,
+        Band,
+        Mode,
+        Dx,
+        Spotter,
+        SpotterGrid,
+        SpotterDxcc,
+        DxCont,
+        SpotterCont,
+        Count
+    };
+    // A rule in use, made ready: the criteria it names, each with its mask
+    // (table numbers; for Skimmer bit 0 is yes, bit 1 no) or its list.
+    struct Check {
+        bool accept = true;
+        int criteria = 0;
+        std::array<Criterion, static_cast<std::size_t>(Criterion::Count)> criterion{};
+        std::array<std::uint32_t, static_cast<std::size_t>(Criterion::Count)> mask{};
+        std::vector<CCallPattern> dx;
+        std::vector<CCallPattern> spotter;
+        std::vector<std::string> spotterGrids; // upper case
+        std::vector<int> spotterDxccs;
+        int cost = 0;
+    };
+
+    void Compile();
+    static Check Made(const FilterRule& rule);
+    // Puts what joined names into into, when both are rules of one action
+    // that name the same single criterion.
+    static bool Join(Check& into, const Check& joined);
+    bool Decides(const SpotFields& spot, SpotFacts& known) const;
+    static bool Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts);
 
     std::vector<Rule> m_rules;
+    // The checks that can match a spot of one band: those whose bands hold
+    // it and those that name no band. A check that names the band alone
+    // decides by it.
+    struct BandPlan {
+        bool rejected = false;
+        bool accepted = false;
+        std::vector<std::size_t> rejects; // places in m_checks
+        std::vector<std::size_t> accepts;
+    };
+
+    std::vector<Check> m_checks;
+    // By band + 1 (0 for a spot without one); a single plan for all spots
+    // when no check names a band.
+    std::vector<BandPlan> m_plans;
+    // The rules in use and the country file, as text; filters with the same
+    // one pass the same spots, so they share a verdict through SpotFacts
+    // under the number m_ruleSet (0 until first asked).
+    std::string m_signature;
+    mutable int m_ruleSet = 0;
     std::string m_countryPath;
     std::shared_ptr<const CCountryFile> m_countries;
     bool m_countryErrorShown = false;

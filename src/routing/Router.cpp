@@ -25,6 +25,7 @@ CRouter::CRouter(CRouterPort& port, DataTypeCode type) : m_port(port), m_type(Da
     InputType = m_type.name;
     CRLFOption = m_type.initialCrlf;
     m_spot.source = m_type.source;
+    m_spot.facts = &m_facts;
 }
 
 CRouter::~CRouter() = default;
@@ -93,6 +94,19 @@ bool CRouter::SpotFor(const Spot& in, SpotFields& spot) const {
 }
 
 void CRouter::Route(const Spot& spot) {
+    // The destinations share what their filters work out of this spot;
+    // nothing of the one before may count for it.
+    m_facts.Reset();
+    if (spot.facts != &m_facts) {
+        Spot routed = spot;
+        routed.facts = &m_facts;
+        RouteWithFacts(routed);
+        return;
+    }
+    RouteWithFacts(spot);
+}
+
+void CRouter::RouteWithFacts(const Spot& spot) {
     // The count is read again for every destination: a handler may change
     // the list.
     for (int i = 0; i < m_routeCount; ++i) {
@@ -107,7 +121,10 @@ void CRouter::Take(const Spot& in, const CRouterPort& source) {
         Refuse(in.line, "Can't route to anything from PassThru except PassThru.");
         return;
     }
+    SpotFacts* const outer = m_takenFacts;
+    m_takenFacts = in.facts;
     Convert(in, source);
+    m_takenFacts = outer;
 }
 
 std::string_view CRouter::TakeIn(std::string_view line) {
@@ -169,7 +186,7 @@ bool CRouter::IsDupe(const SpotFields& spot) {
 
 bool CRouter::Sends(const SpotFields& spot) {
     if (!m_sendingMerged) {
-        if (!m_filter.Passes(spot)) {
+        if (!m_filter.Passes(spot, m_takenFacts)) {
             ++m_counts.filtered;
             return false;
         }

@@ -203,7 +203,10 @@ class CRouter : public RouterOptions {
     // Records a spot of the own port in the own dupe table, as the own
     // options see it.
     void RecordOwnSpot(const Spot& spot);
+    // Route, for a spot that carries the router's own facts.
+    void RouteWithFacts(const Spot& spot);
     // Puts by in the place of old in the route list.
+
     void ReplaceRoute(const CRouter* old, CRouter* by);
     // The merger's output: the spot continues as if it had just passed the
     // filter, under the own port as its source.
@@ -229,6 +232,10 @@ class CRouter : public RouterOptions {
     CRouterPort* m_tracePort = nullptr;
     CSpotParser m_parser;
     Spot m_spot;
+    // What the destinations' filters work out of the spot being routed.
+    SpotFacts m_facts;
+    // As a destination: the facts of the spot being taken, while it is.
+    SpotFacts* m_takenFacts = nullptr;
     std::string m_trace;
     std::string m_key;
 };

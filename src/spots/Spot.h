@@ -1,6 +1,7 @@
 #pragma once
 
 #include "spots/SourceKind.h"
+#include "spots/SpotFacts.h"
 #include "spots/SpotFields.h"
 
 #include <string_view>
@@ -22,4 +23,8 @@ struct Spot {
     // it as sent, before any destination's options.
     bool isSpot = false;
     SpotFields fields;
+    // What the destinations' filters worked out of the spot so far, shared
+    // by all of them; null when the spot comes without (each filter then
+    // works out its own).
+    SpotFacts* facts = nullptr;
 };

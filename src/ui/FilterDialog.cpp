@@ -32,6 +32,11 @@ CFilterDialog::CFilterDialog(PortSetupValues& values, QWidget* parent)
     m_list->setObjectName("Rules");
     m_rule->setObjectName("Rule");
     m_rule->setPlaceholderText(QStringLiteral("reject band=60m,30m mode=DIGI"));
+    m_rule->setToolTip(QStringLiteral(
+        "accept or reject, then criteria: band=, mode= (CW, DIGI, SSB), dx= and spotter= "
+        "(call patterns, VK9*), skimmer= (yes, no), dx-cont= and spotter-cont= (AF, AN, AS, "
+        "EU, NA, OC, SA), spotter-grid= (locator prefixes, JO,FN42), spotter-dxcc= (ADIF "
+        "entity numbers, 230)"));
     m_text->setObjectName("RulesText");
     m_countryFile->setObjectName("CountryFile");
     m_countryFile->setPlaceholderText(QStringLiteral("the program's default"));

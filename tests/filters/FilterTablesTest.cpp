@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -16,6 +18,22 @@ TEST(BandTableTest, NamesAreFoundInEitherCaseAndBadFrequenciesRefused) {
     double kHz = 0;
     EXPECT_FALSE(CBandTable::ParseKhz("14025.0x", kHz));
     EXPECT_FALSE(CBandTable::ParseKhz("", kHz));
+}
+
+TEST(BandTableTest, ParseKhzReadsEveryTextAsTheGeneralReadingDoes) {
+    for (const std::string_view text :
+         {"14025.0", "0.1", "1799.9", "10150.1", "24890.123", "144300.000", ".5", "7.", ".", "-1.0",
+          "1.0.0", "123456789012345", "1234567890123456.5", "0.30000000000000004", "1e4"}) {
+        double expected = 0;
+        const char* end = text.data() + text.size();
+        const auto [ptr, ec] =
+            std::from_chars(text.data(), end, expected, std::chars_format::fixed);
+        double kHz = 0;
+        ASSERT_EQ(CBandTable::ParseKhz(text, kHz), ec == std::errc() && ptr == end) << text;
+        if (ec == std::errc() && ptr == end) {
+            EXPECT_EQ(kHz, expected) << text;
+        }
+    }
 }
 
 struct ModeRow {
@@ -101,8 +119,9 @@ struct PatternRow {
 
 class CallPatternRows : public testing::TestWithParam<PatternRow> {};
 
-TEST_P(CallPatternRows, Matches) {
+TEST_P(CallPatternRows, MatchesAsTextAndMadeReady) {
     EXPECT_EQ(CCallPattern::Matches(GetParam().pattern, GetParam().call), GetParam().matches);
+    EXPECT_EQ(CCallPattern(GetParam().pattern).Matches(GetParam().call), GetParam().matches);
 }
 
 INSTANTIATE_TEST_SUITE_P(ShellStyle, CallPatternRows,
@@ -114,7 +133,12 @@ INSTANTIATE_TEST_SUITE_P(ShellStyle, CallPatternRows,
                                          PatternRow{"StarEmpty", "VK9*", "VK9", true},
                                          PatternRow{"Question", "K?ABC", "K1ABC", true},
                                          PatternRow{"QuestionIsOne", "K?ABC", "KABC", false},
-                                         PatternRow{"TwoStarsBackTrack", "*A*C", "K1ABXC", true}),
+                                         PatternRow{"TwoStarsBackTrack", "*A*C", "K1ABXC", true},
+                                         PatternRow{"Inside", "*/*", "EA8/DL1ABC", true},
+                                         PatternRow{"InsideNotAtEnd", "*/*", "DL1ABC/", true},
+                                         PatternRow{"InsideMissing", "*/*", "DL1ABC", false},
+                                         PatternRow{"PrefixLongerThanCall", "VK9X*", "VK9", false},
+                                         PatternRow{"SuffixWithQuestion", "*/?", "K1ABC/p", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

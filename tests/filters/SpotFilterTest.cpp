@@ -3,8 +3,13 @@
 #include "CountryText.h"
 #include "RouterRig.h"
 
+#include "spots/SpotFacts.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +24,10 @@ struct PassRow {
     const char* comment;
     std::vector<std::string> rules;
     bool passes;
+    // What a reception report tells of its spotter.
+    const char* grid = "";
+    int dxcc = 0;
+    int continent = -1;
 };
 
 class SpotFilterRows : public testing::TestWithParam<PassRow> {};
@@ -36,6 +45,9 @@ TEST_P(SpotFilterRows, Passes) {
     spot.DxCall = "EA8XYZ";
     spot.Comment = GetParam().comment;
     spot.Time = "1234";
+    spot.SpotterGrid = GetParam().grid;
+    spot.SpotterDxcc = GetParam().dxcc;
+    spot.SpotterContinent = GetParam().continent;
     EXPECT_EQ(filter.Passes(spot), GetParam().passes);
 }
 
@@ -87,8 +99,84 @@ INSTANTIATE_TEST_SUITE_P(
                 "14025.0",
                 "",
                 {"reject spotter=DL1ABC"},
-                false}),
+                false},
+        PassRow{"JoinedRejectsEachCount",
+                "DL1ABC",
+                "14025.0",
+                "",
+                {"reject band=40m", "reject band=20m", "accept band=20m,40m"},
+                false},
+        PassRow{"LocatorPrefixAnyCase",
+                "DL1ABC-#",
+                "14074.0",
+                "FT8 -12 dB JO31",
+                {"accept spotter-grid=JN,JO3"},
+                true,
+                "jo31ab"},
+        PassRow{"NoLocatorMatchesNoGrid",
+                "DL1ABC-#",
+                "14074.0",
+                "FT8 -12 dB",
+                {"accept spotter-grid=JO"},
+                false},
+        PassRow{"ReportedEntity",
+                "DL1ABC-#",
+                "14074.0",
+                "FT8 -12 dB",
+                {"reject spotter-dxcc=291", "accept spotter-dxcc=230"},
+                true,
+                "JO31",
+                230},
+        PassRow{"ReportedContinentBeforeCall",
+                "DL1ABC-#",
+                "14074.0",
+                "FT8 -12 dB",
+                {"accept spotter-cont=NA"},
+                true,
+                "FN42",
+                291,
+                4}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SpotFilterTest, SharedFactsServeEachCountryFileAndFieldByItsOwn) {
+    // A second file that puts DL on another continent than the first.
+    const std::string otherPath = countrytext::CountryFilePath() + ".na";
+    std::ofstream(otherPath)
+        << "Fed. Rep. of Germany:     14:  28:  NA:   51.00:   -10.00:    -1.0:  DL:\n    DL;\n";
+    auto filterOf = [](const std::string& path, const char* rule) {
+        auto filter = std::make_unique<CSpotFilter>();
+        filter->SetCountryFile(path);
+        std::string reason;
+        EXPECT_EQ(filter->Add(rule, reason), CSpotFilter::Added::Used) << reason;
+        return filter;
+    };
+    const auto eu = filterOf(countrytext::CountryFilePath(), "accept dx-cont=EU band=20m");
+    const auto na = filterOf(otherPath, "accept dx-cont=NA");
+    const auto spotterEu = filterOf(countrytext::CountryFilePath(), "reject spotter-cont=EU");
+
+    const std::string line = "DL1ABC-# 14025.0 DL2XYZ 7025.0";
+    const std::string_view text = line;
+    SpotFields spot;
+    spot.Spotter = text.substr(0, 8);
+    spot.Frequency = text.substr(9, 7);
+    spot.DxCall = text.substr(17, 6);
+    SpotFacts shared;
+    EXPECT_TRUE(eu->Passes(spot, &shared));
+    EXPECT_TRUE(na->Passes(spot, &shared));
+    EXPECT_FALSE(spotterEu->Passes(spot, &shared));
+
+    SpotFields changed = spot;
+    changed.Spotter.remove_suffix(2); // as a port that strips "-#" has it
+    EXPECT_FALSE(spotterEu->Passes(changed, &shared));
+    changed.Frequency = text.substr(24, 6);
+    EXPECT_FALSE(eu->Passes(changed, &shared));
+    EXPECT_TRUE(eu->Passes(spot, &shared));
+    // A port with the same rules takes the verdict for the same fields only.
+    const auto sameRules = filterOf(countrytext::CountryFilePath(), "accept dx-cont=EU band=20m");
+    EXPECT_FALSE(sameRules->Passes(changed, &shared));
+    EXPECT_TRUE(sameRules->Passes(spot, &shared));
+    std::remove(otherPath.c_str());
+}
 
 // Each data type that sends spots, fed a spot by a source it takes spots from.
 struct SenderRow {
