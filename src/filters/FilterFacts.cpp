@@ -4,18 +4,6 @@
 #include "filters/CountryFile.h"
 #include "filters/ModeTable.h"
 
-namespace {
-
-// The ADIF entity of a call by the country file. The country file does not
-// know entity numbers yet, so no call has one (a spotter-dxcc rule then
-// matches only spots whose source reported the entity); this is the one
-// place to ask the file once it can say.
-int DxccOfCall(const CCountryFile& /*countries*/, std::string_view /*call*/) {
-    return 0;
-}
-
-} // namespace
-
 std::string_view CFilterFacts::BareSpotter(std::string_view spotter) {
     if (spotter.size() > 2 && spotter[spotter.size() - 2] == '-' &&
         (spotter.back() == '#' || spotter.back() == '@')) {
@@ -126,7 +114,7 @@ int CFilterFacts::ReadSpotterDxcc() {
     }
     SpotFacts::Calls& calls = ReadSpotter();
     if (calls.spotterDxcc == SpotFacts::Unread) {
-        calls.spotterDxcc = DxccOfCall(*m_countries, calls.spotter);
+        calls.spotterDxcc = m_countries->DxccOf(calls.spotter);
     }
     return calls.spotterDxcc;
 }

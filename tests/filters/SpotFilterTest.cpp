@@ -2,6 +2,7 @@
 
 #include "CountryText.h"
 #include "RouterRig.h"
+#include "ScratchFolder.h"
 
 #include "spots/SpotFacts.h"
 
@@ -176,6 +177,31 @@ TEST(SpotFilterTest, SharedFactsServeEachCountryFileAndFieldByItsOwn) {
     EXPECT_FALSE(sameRules->Passes(changed, &shared));
     EXPECT_TRUE(sameRules->Passes(spot, &shared));
     std::remove(otherPath.c_str());
+}
+
+// A spot whose source reports no entity is placed by its spotter's call,
+// through the numbers of the cty.csv beside the country file.
+TEST(SpotFilterTest, SpotterDxccFromTheCallWhenTheSourceReportsNone) {
+    ScratchFolder scratch;
+    WriteFileBytes(scratch.Path() / "cty.dat",
+                   "Fed. Rep. of Germany: 14: 28: EU: 51.00: -10.00: -1.0: DL:\n DL;\n"
+                   "United States: 05: 08: NA: 37.53: 91.67: 5.0: K:\n K,W;\n");
+    WriteFileBytes(scratch.Path() / "cty.csv",
+                   "DL,Fed. Rep. of Germany,230,EU,14,28,51.00,-10.00,-1.0,DL;\r\n"
+                   "K,United States,291,NA,5,8,37.53,91.67,5.0,K W;\r\n");
+    CSpotFilter filter;
+    filter.SetCountryFile((scratch.Path() / "cty.dat").string());
+    std::string reason;
+    ASSERT_EQ(filter.Add("accept spotter-dxcc=230", reason), CSpotFilter::Added::Used) << reason;
+    SpotFields spot;
+    spot.Spotter = "DL1ABC-#";
+    spot.Frequency = "14025.0";
+    spot.DxCall = "K1ABC";
+    EXPECT_TRUE(filter.Passes(spot));
+    spot.Spotter = "W1AW";
+    EXPECT_FALSE(filter.Passes(spot));
+    spot.SpotterDxcc = 230; // the report's word counts over the call's
+    EXPECT_TRUE(filter.Passes(spot));
 }
 
 // Each data type that sends spots, fed a spot by a source it takes spots from.
