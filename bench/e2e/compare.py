@@ -38,6 +38,9 @@ ROWS = {
     "console": ("console", "bench-console.ini", "console -> 4 log files"),
     "fanout": ("fanout", "bench-fanout.ini", "fan-out to 8 callers"),
     "filtered": ("filtered", "bench-filtered.ini", "10 filter rules a port"),
+    # The same, but no two ports with equal rule sets, so that no port can
+    # take another's verdict.
+    "filtered-own": ("filtered", "bench-filtered-own.ini", "10 own filter rules a port"),
 }
 # The paced run: its own entry in --rows, measured in the wall rounds only.
 LATENCY = "latency"
@@ -224,13 +227,14 @@ def goals(a, instr, wall, latency):
             v = median(latency[b], p99)
             out.append(goal(f"{b}: p99 <= {P99_GOAL_MS:g} ms at {a.latency_rate:,.0f} "
                             f"lines/s: {v:.3f} ms", v <= P99_GOAL_MS))
-    for b in BUILDS:
-        f, t = instr.get(("filtered", b)), instr.get(("three", b))
-        if f and t:
-            cost = f / t - 1
-            out.append(goal(f"{b}: 10 filter rules a port cost <= +{FILTER_GOAL * 100:.0f} % "
-                            f"instructions per spot over 3 outputs: {cost * 100:+.1f} %",
-                            cost <= FILTER_GOAL))
+    for row in ("filtered", "filtered-own"):
+        for b in BUILDS:
+            f, t = instr.get((row, b)), instr.get(("three", b))
+            if f and t:
+                cost = f / t - 1
+                out.append(goal(f"{b}: {ROWS[row][2]} cost <= +{FILTER_GOAL * 100:.0f} % "
+                                f"instructions per spot over 3 outputs: {cost * 100:+.1f} %",
+                                cost <= FILTER_GOAL))
     return ["", "goals (reported, not asserted):"] + out if out else []
 
 
