@@ -206,7 +206,6 @@ class CRouter : public RouterOptions {
     // Route, for a spot that carries the router's own facts.
     void RouteWithFacts(const Spot& spot);
     // Puts by in the place of old in the route list.
-
     void ReplaceRoute(const CRouter* old, CRouter* by);
     // The merger's output: the spot continues as if it had just passed the
     // filter, under the own port as its source.
