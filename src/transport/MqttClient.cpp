@@ -19,6 +19,9 @@ namespace {
 
 // Packets read in one turn of the loop before other ports get theirs.
 constexpr int PacketsPerTurn = 64;
+// A turn that read this many met a flood: the feed's real peak brings a
+// message or two a turn, 10,000 a second several.
+constexpr int BurstPackets = 4;
 // Long enough for a flood of 10,000 messages a second to gather a batch,
 // short beside anything a spot is waited for.
 constexpr int BurstPauseMs = 5;
@@ -218,9 +221,9 @@ void CMqttClient::Unwatch() {
 //
 // The library reads a packet a call. A call that gave us no packet (no
 // data, half a packet, or a ping answer) ends the turn; the notifier tells
-// us of what is left. A turn that read several packets meets a busy feed:
+// us of what is left. A turn that read several packets met a flood:
 // reading pauses a few milliseconds so that the next turn finds a batch
-// instead of one message a wake-up.
+// instead of a few messages a wake-up.
 void CMqttClient::Readable() {
     COutputBatch::Scope batch;
     int corked = -1;
@@ -239,7 +242,7 @@ void CMqttClient::Readable() {
     if (corked >= 0 && corked == m_fd) {
         SetCork(corked, false);
     }
-    if (packets > 1 && m_reader != nullptr && m_readPause != nullptr) {
+    if (packets >= BurstPackets && m_reader != nullptr && m_readPause != nullptr) {
         m_reader->setEnabled(false);
         m_readPause->start(BurstPauseMs);
     }

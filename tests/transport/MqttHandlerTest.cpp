@@ -168,6 +168,20 @@ TEST_F(MqttHandlerTest, BadPassword_RefusalInWordsAndASlowerRetry) {
     EXPECT_EQ(port->Client().RetrySeconds(), CMqttClient::RefusedRetrySeconds);
 }
 
+TEST_F(MqttHandlerTest, SubscriptionTheBrokerRefuses_ToldInWordsTheOthersStand) {
+    broker.AllowReadingOnly("spots/#");
+    ASSERT_TRUE(broker.Start());
+    auto in = Subscriber("Cluster User", "secret/#, spots/#");
+    in->Connect();
+    ASSERT_TRUE(Up(*in));
+    EXPECT_NE(views[0].Text().find("IN: Connected to broker " + broker.Endpoint() +
+                                   "\nIN: Broker refused the subscription to secret/# (not "
+                                   "allowed, or no topic filter it takes)\n"
+                                   "IN: Subscribed to spots/#\n"),
+              std::string::npos)
+        << views[0].Text();
+}
+
 TEST_F(MqttHandlerTest, BrokerThatStopsReading_FillsTheCapAndIsReconnected) {
     ASSERT_TRUE(broker.Start());
     auto out = Port("OUT", "Cluster User");
