@@ -31,11 +31,6 @@ void MosquittoBroker::RequireUser(const std::string& user, const std::string& pa
                        QString::fromStdString(user), QString::fromStdString(password)});
 }
 
-void MosquittoBroker::AllowReadingOnly(const std::string& filter) {
-    m_aclFile = (m_folder.Path() / "acl").string();
-    std::ofstream(m_aclFile) << "topic read " << filter << "\n";
-}
-
 bool MosquittoBroker::Start() {
     const std::string config = (m_folder.Path() / "mosquitto.conf").string();
     {
@@ -54,9 +49,6 @@ bool MosquittoBroker::Start() {
             out << "allow_anonymous true\n";
         } else {
             out << "allow_anonymous false\npassword_file " << m_passwordFile << "\n";
-        }
-        if (!m_aclFile.empty()) {
-            out << "acl_file " << m_aclFile << "\n";
         }
     }
     m_process = std::make_unique<QProcess>();

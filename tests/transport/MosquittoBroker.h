@@ -22,8 +22,6 @@ class MosquittoBroker {
 
     // Only this user may connect (set before Start).
     void RequireUser(const std::string& user, const std::string& password);
-    // Clients may read only topics under this filter (set before Start).
-    void AllowReadingOnly(const std::string& filter);
     // Starts on the same port each time; true once it takes connections.
     bool Start();
     void Stop();
@@ -38,6 +36,5 @@ class MosquittoBroker {
     ScratchFolder m_folder;
     std::uint16_t m_port = 0;
     std::string m_passwordFile;
-    std::string m_aclFile;
     std::unique_ptr<QProcess> m_process;
 };
