@@ -1,5 +1,7 @@
 #include "text/FlatJsonReader.h"
 
+#include "text/JsonObjectSyntax.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -72,22 +74,24 @@ struct Scan {
         }
         return false;
     }
-    // A value other than a string: a number or a literal.
-    bool Plain(CJsonReader::Member& member) {
+    bool AtEnd() const { return at == end; }
+    // A value other than a string: a number or a literal; a nested object
+    // or array is for the full reader.
+    bool Value(std::string_view& value, CJsonReader::Kind& kind) {
         const char* from = at;
         if (at != end && (*at == '-' || IsDigit(*at))) {
             while (at != end && InNumber(*at)) {
                 ++at;
             }
-            member.kind = CJsonReader::Kind::Number;
-            member.value = std::string_view(from, static_cast<std::size_t>(at - from));
-            return CJsonReader::IsNumber(member.value);
+            kind = CJsonReader::Kind::Number;
+            value = std::string_view(from, static_cast<std::size_t>(at - from));
+            return CJsonReader::IsNumber(value);
         }
-        member.kind = CJsonReader::Kind::Literal;
+        kind = CJsonReader::Kind::Literal;
         const std::string_view rest(at, static_cast<std::size_t>(end - at));
         for (const std::string_view word : {"true", "false", "null"}) {
             if (rest.substr(0, word.size()) == word) {
-                member.value = rest.substr(0, word.size());
+                value = rest.substr(0, word.size());
                 at += word.size();
                 return true;
             }
@@ -102,42 +106,11 @@ bool CFlatJsonReader::Read(std::string_view text) {
     std::fill(m_found.begin(), m_found.end(), false);
     m_next = 0;
     Scan scan{text.data(), text.data() + text.size()};
-    scan.SkipBlanks();
-    if (!scan.Take('{')) {
-        return false;
-    }
-    scan.SkipBlanks();
-    if (!scan.Take('}')) {
-        do {
-            scan.SkipBlanks();
-            CJsonReader::Member member{};
-            if (!scan.Take('"') || !scan.String(member.name)) {
-                return false;
-            }
-            scan.SkipBlanks();
-            if (!scan.Take(':')) {
-                return false;
-            }
-            scan.SkipBlanks();
-            if (scan.Take('"')) {
-                member.kind = CJsonReader::Kind::String;
-                if (!scan.String(member.value)) {
-                    return false;
-                }
-            } else if (!scan.Plain(member)) {
-                return false;
-            }
-            const std::size_t index = IndexOf(member.name);
-            if (index < m_names.size() && !m_found[index]) {
-                m_found[index] = true;
-                m_values[index] = member;
-            }
-            scan.SkipBlanks();
-        } while (scan.Take(','));
-        if (!scan.Take('}')) {
-            return false;
+    return ReadJsonObject(scan, [this](const CJsonReader::Member& member) {
+        const std::size_t index = IndexOf(member.name);
+        if (index < m_names.size() && !m_found[index]) {
+            m_found[index] = true;
+            m_values[index] = member;
         }
-    }
-    scan.SkipBlanks();
-    return scan.at == scan.end;
+    });
 }

@@ -1,5 +1,7 @@
 #include "text/JsonReader.h"
 
+#include "text/JsonObjectSyntax.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -249,40 +251,7 @@ bool CJsonReader::Read(std::string_view text) {
     // moves while members view it.
     m_buffer.reserve(text.size());
     Cursor cursor(text, m_buffer);
-    cursor.SkipBlanks();
-    if (!cursor.Take('{')) {
-        return false;
-    }
-    cursor.SkipBlanks();
-    if (!cursor.Take('}')) {
-        do {
-            cursor.SkipBlanks();
-            Member member{};
-            if (!cursor.Take('"') || !cursor.String(member.name)) {
-                return false;
-            }
-            cursor.SkipBlanks();
-            if (!cursor.Take(':')) {
-                return false;
-            }
-            cursor.SkipBlanks();
-            if (cursor.Take('"')) {
-                member.kind = Kind::String;
-                if (!cursor.String(member.value)) {
-                    return false;
-                }
-            } else if (!cursor.Value(member.value, member.kind)) {
-                return false;
-            }
-            m_members.push_back(member);
-            cursor.SkipBlanks();
-        } while (cursor.Take(','));
-        if (!cursor.Take('}')) {
-            return false;
-        }
-    }
-    cursor.SkipBlanks();
-    return cursor.AtEnd();
+    return ReadJsonObject(cursor, [this](const Member& member) { m_members.push_back(member); });
 }
 
 const CJsonReader::Member* CJsonReader::Find(std::string_view name) const {
