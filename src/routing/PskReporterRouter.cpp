@@ -2,7 +2,6 @@
 
 #include "filters/BandTable.h"
 #include "filters/CountryFile.h"
-#include "filters/CountryFileCache.h"
 #include "routing/RouterPort.h"
 #include "spots/SpotTexts.h"
 
@@ -10,7 +9,9 @@
 
 CPskReporterRouter::CPskReporterRouter(CRouterPort& port)
     : CRouter(port, DataTypeCode::PskReporter), m_formatter(*this, port.Clock()),
-      m_drops("report", [this](std::string_view line) { Port().PrintMessage(line); }) {}
+      m_drops("report", [this](std::string_view line) { Port().PrintMessage(line); }),
+      m_countries("Spotter continents unknown",
+                  [this](std::string_view line) { Port().PrintMessage(line); }) {}
 
 void CPskReporterRouter::Convert(const Spot& in, const CRouterPort&) {
     Refuse(in.line, "Can't route to PSK Reporter, it takes no input.");
@@ -92,19 +93,8 @@ int CPskReporterRouter::ContinentOfDxcc(int dxcc) {
     if (dxcc <= CCountryFile::NoDxcc) {
         return CCountryFile::NoContinent;
     }
-    const std::string& path = Filter().CountryFile();
-    if (m_countriesPath != path) {
-        m_countriesPath = path;
-        std::string error;
-        m_countries = CCountryFileCache::Get(path, error);
-        if (m_countries == nullptr) {
-            Port().PrintMessage("Spotter continents unknown, " + error);
-        } else if (!m_countries->NumbersNote().empty()) {
-            Port().PrintMessage(m_countries->NumbersNote());
-        }
-    }
-    const CCountryFile::Entity* entity =
-        m_countries != nullptr ? m_countries->EntityOf(dxcc) : nullptr;
+    const CCountryFile* countries = m_countries.Get(Filter().CountryFile());
+    const CCountryFile::Entity* entity = countries != nullptr ? countries->EntityOf(dxcc) : nullptr;
     return entity != nullptr ? entity->Continent : CCountryFile::NoContinent;
 }
 

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "routing/DropTally.h"
+#include "routing/PortCountryFile.h"
 #include "routing/Router.h"
 #include "routing/WsjtxRepeatTable.h"
 #include "spots/PskReportReader.h"
 #include "spots/SpotFormatter.h"
 
 #include <cstdint>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,8 +28,6 @@
 // report) is not spotted again. Repeats and refused reports are counted
 // and told once a minute per reason. It takes nothing, so every line
 // routed to it is refused.
-class CCountryFile;
-
 class CPskReporterRouter : public CRouter {
   public:
     // A day: a sender kept unspotted longer would miss a whole contest.
@@ -72,7 +69,5 @@ class CPskReporterRouter : public CRouter {
     std::string m_spotterGrid;
     int m_spotterDxcc = 0;
     int m_spotterContinent = -1;
-    std::shared_ptr<const CCountryFile> m_countries;
-    // The file m_countries was asked for ("" the default); null before.
-    std::optional<std::string> m_countriesPath;
+    CPortCountryFile m_countries;
 };

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "text/FlatJsonReader.h"
 #include "text/JsonReader.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,16 +42,48 @@ enum class PskRefusal {
 // "not JSON", "not a report", "frequency out of range".
 std::string_view PskRefusalText(PskRefusal refusal);
 
+// Reports come by the thousand a second, so the reader takes the feed's
+// flat layout in one pass and leaves any other layout (escapes, nested
+// members) to the full JSON reader, with the same verdicts.
 class CPskReportReader {
   public:
     static constexpr std::uint64_t MinHz = 1'000;
     static constexpr std::uint64_t MaxHz = 300'000'000'000;
 
-    // The report fields view the reader's buffers until the next Read.
+    CPskReportReader();
+
+    // The report fields view the reader's buffers (or text) until the next
+    // Read.
     PskRefusal Read(std::string_view text, PskReport& report);
+    // The same through the full JSON reader alone, whatever the layout.
+    PskRefusal ReadAnyLayout(std::string_view text, PskReport& report);
 
   private:
+    // In the order of the feed's payloads.
+    enum Field {
+        Hz,
+        Mode,
+        Snr,
+        Time,
+        Sender,
+        SenderLoc,
+        Receiver,
+        ReceiverLoc,
+        SenderDxcc,
+        ReceiverDxcc,
+        Band,
+        FieldCount
+    };
+
+    // The report of the members found.
+    PskRefusal Take(PskReport& report);
+    std::optional<std::string_view> Text(Field field) const;
+    std::string_view Word(Field field) const;
+    bool WholeNumber(Field field, double low, double high, double& value) const;
+
+    CFlatJsonReader m_flat;
     CJsonReader m_json;
+    std::array<const CJsonReader::Member*, FieldCount> m_members{};
     std::string m_sender;
     std::string m_receiver;
 };

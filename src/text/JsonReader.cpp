@@ -1,6 +1,10 @@
 #include "text/JsonReader.h"
 
+#include "text/JsonObjectSyntax.h"
+
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 namespace {
 
@@ -247,40 +251,7 @@ bool CJsonReader::Read(std::string_view text) {
     // moves while members view it.
     m_buffer.reserve(text.size());
     Cursor cursor(text, m_buffer);
-    cursor.SkipBlanks();
-    if (!cursor.Take('{')) {
-        return false;
-    }
-    cursor.SkipBlanks();
-    if (!cursor.Take('}')) {
-        do {
-            cursor.SkipBlanks();
-            Member member{};
-            if (!cursor.Take('"') || !cursor.String(member.name)) {
-                return false;
-            }
-            cursor.SkipBlanks();
-            if (!cursor.Take(':')) {
-                return false;
-            }
-            cursor.SkipBlanks();
-            if (cursor.Take('"')) {
-                member.kind = Kind::String;
-                if (!cursor.String(member.value)) {
-                    return false;
-                }
-            } else if (!cursor.Value(member.value, member.kind)) {
-                return false;
-            }
-            m_members.push_back(member);
-            cursor.SkipBlanks();
-        } while (cursor.Take(','));
-        if (!cursor.Take('}')) {
-            return false;
-        }
-    }
-    cursor.SkipBlanks();
-    return cursor.AtEnd();
+    return ReadJsonObject(cursor, [this](const Member& member) { m_members.push_back(member); });
 }
 
 const CJsonReader::Member* CJsonReader::Find(std::string_view name) const {
@@ -302,11 +273,32 @@ std::optional<std::string_view> CJsonReader::Text(std::string_view name) const {
 
 bool CJsonReader::Number(std::string_view name, double& value) const {
     const Member* member = Find(name);
-    if (member == nullptr || member->kind != Kind::Number) {
+    return member != nullptr && NumberOf(*member, value);
+}
+
+bool CJsonReader::NumberOf(const Member& member, double& value) {
+    if (member.kind != Kind::Number) {
         return false;
     }
-    const char* end = member->value.data() + member->value.size();
-    const auto result = std::from_chars(member->value.data(), end, value);
+    // Most numbers on the wire are whole and short: up to 15 digits they
+    // are exact in a double, and counting them is far cheaper.
+    const std::string_view text = member.value;
+    const bool negative = !text.empty() && text.front() == '-';
+    const std::string_view digits = text.substr(negative ? 1 : 0);
+    if (!digits.empty() && digits.size() <= 15 &&
+        std::all_of(digits.begin(), digits.end(), IsDigit)) {
+        std::int64_t whole = 0;
+        for (const char c : digits) {
+            whole = whole * 10 + (c - '0');
+        }
+        value = static_cast<double>(negative ? -whole : whole);
+        if (negative && whole == 0) {
+            value = -0.0;
+        }
+        return true;
+    }
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
     return result.ec == std::errc() && result.ptr == end;
 }
 

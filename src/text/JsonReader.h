@@ -34,6 +34,9 @@ class CJsonReader {
     // A number member's value; false when absent or not a number.
     bool Number(std::string_view name, double& value) const;
 
+    // A number member's value; false when it is not a number or out of
+    // the range of a double.
+    static bool NumberOf(const Member& member, double& value);
     // True when text is a whole JSON number ("-12", "14025.0", "1e3").
     static bool IsNumber(std::string_view text);
 

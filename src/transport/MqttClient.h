@@ -141,6 +141,7 @@ class CMqttClient {
     QSocketNotifier* m_reader = nullptr;
     QSocketNotifier* m_writer = nullptr;
     QTimer* m_misc = nullptr;
+    QTimer* m_readPause = nullptr;
     QTimer* m_retry = nullptr;
     std::unordered_map<int, std::size_t> m_pending;
     // QoS 1 messages published while no connection stands (the library
@@ -151,6 +152,8 @@ class CMqttClient {
     std::unordered_map<int, std::size_t> m_subscribing;
     std::vector<bool> m_granted;
     std::size_t m_pendingBytes = 0;
+    // Packets the library handed us (through a callback) so far.
+    std::uint64_t m_packetsIn = 0;
     bool m_publishing = false;
     bool m_publishedEarly = false;
     int m_publishingMid = 0;

@@ -1,7 +1,6 @@
 #include "transport/MqttHandler.h"
 
 #include "filters/CountryFile.h"
-#include "filters/CountryFileCache.h"
 #include "platform/IClock.h"
 #include "platform/IEventLoop.h"
 #include "port/IPortHost.h"
@@ -14,6 +13,8 @@
 #include <algorithm>
 
 namespace {
+
+constexpr const char* CountriesUnknown = "Topic fields {cont} and {dxcc} unknown";
 
 std::string_view Trimmed(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -46,8 +47,8 @@ template <class Fn> void ForEachLine(std::string_view text, Fn fn) {
 
 CMqttHandler::CMqttHandler(IPortHost& host, IPortView& view)
     : CNetPort(host, view), m_client(*this),
-      m_drops("payload", [this](std::string_view line) { PrintMessage(line); }), m_writer(Clock()) {
-}
+      m_drops("payload", [this](std::string_view line) { PrintMessage(line); }), m_writer(Clock()),
+      m_countries(CountriesUnknown, [this](std::string_view line) { PrintMessage(line); }) {}
 
 //   HostName=broker.example.net
 //   PortNumber=1883
@@ -60,7 +61,8 @@ CMqttHandler::CMqttHandler(IPortHost& host, IPortView& view)
 //   MqttQos=1                   (only when not 0)
 CMqttHandler::CMqttHandler(CSetupFile& setup, IPortHost& host, IPortView& view)
     : CNetPort(setup, host, view), m_client(*this),
-      m_drops("payload", [this](std::string_view line) { PrintMessage(line); }), m_writer(Clock()) {
+      m_drops("payload", [this](std::string_view line) { PrintMessage(line); }), m_writer(Clock()),
+      m_countries(CountriesUnknown, [this](std::string_view line) { PrintMessage(line); }) {
     HostName = setup.GetString("HostName");
     PortNumber = PortNumberOf(setup.GetInt("PortNumber"));
     MqttClientId = setup.GetString("MqttClientId");
@@ -184,16 +186,9 @@ void CMqttHandler::DoConnect() {
         return;
     }
     m_restartedThisLink = false;
-    // The continent of {cont} and the ADIF number of {dxcc} come from the
-    // country file the port's filter reads (the program's default when it
-    // names none).
-    if (m_countries == nullptr && Router() != nullptr) {
-        std::string ignored;
-        m_countries = CCountryFileCache::Get(Router()->Filter().CountryFile(), ignored);
-        if (m_countries != nullptr && !m_countries->NumbersNote().empty()) {
-            PrintMessage(m_countries->NumbersNote());
-        }
-    }
+    // Read now, so that the first spot does not wait for it and the window
+    // tells of a file it cannot use when the port opens.
+    Countries();
     SetConnected(true);
     OnLinkStart();
     m_tickTimer = Host().Loop().StartTimer(1000, [this] { Tick(); });
@@ -288,17 +283,24 @@ bool CMqttHandler::PrepareSpot(std::string_view line, MqttTopicFields& fields,
     fields.Mode = m_reader.Mode();
     fields.Dx = spot.DxCall;
     fields.Spotter = spot.Spotter;
-    if (m_countries != nullptr) {
-        const int continent = m_countries->ContinentOf(spot.DxCall);
+    if (const CCountryFile* countries = Countries()) {
+        const int continent = countries->ContinentOf(spot.DxCall);
         if (continent != CCountryFile::NoContinent) {
             fields.Cont = CCountryFile::ContinentName(continent);
         }
-        const int dxcc = m_countries->DxccOf(spot.DxCall);
+        const int dxcc = countries->DxccOf(spot.DxCall);
         m_dxcc = dxcc != CCountryFile::NoDxcc ? std::to_string(dxcc) : std::string();
         fields.Dxcc = m_dxcc;
     }
     payload = m_writer.Format(spot, m_instanceId, 1);
     return true;
+}
+
+// The continent of {cont} and the ADIF number of {dxcc} come from the
+// country file the port's filter reads (the program's default when it names
+// none), followed when the filter names another.
+const CCountryFile* CMqttHandler::Countries() {
+    return Router() != nullptr ? m_countries.Get(Router()->Filter().CountryFile()) : nullptr;
 }
 
 void CMqttHandler::PublishLine(std::string_view line) {

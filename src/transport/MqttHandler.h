@@ -2,6 +2,7 @@
 
 #include "routing/DropTally.h"
 #include "routing/JsonSpotWriter.h"
+#include "routing/PortCountryFile.h"
 #include "spots/JsonSpotReader.h"
 #include "transport/MqttClient.h"
 #include "transport/MqttTopic.h"
@@ -32,8 +33,6 @@
 //
 // Collaborators: the MQTT client, the router, the topic template, the
 // instance id, the drop tally.
-class CCountryFile;
-
 class CMqttHandler : public CNetPort, private IMqttEvents {
   public:
     static constexpr std::uint16_t DefaultPort = 1883;
@@ -95,6 +94,7 @@ class CMqttHandler : public CNetPort, private IMqttEvents {
     // False for a JSON spot of our own or one that went round too often.
     bool Welcome(std::string_view payload);
     bool CarriesJson() const;
+    const CCountryFile* Countries();
     void Drop(std::string_view reason);
     void Tick();
 
@@ -108,5 +108,5 @@ class CMqttHandler : public CNetPort, private IMqttEvents {
     std::string m_dxcc;
     CJsonSpotReader m_reader;
     CJsonSpotWriter m_writer;
-    std::shared_ptr<const CCountryFile> m_countries;
+    CPortCountryFile m_countries;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -40,6 +41,34 @@ TEST(PskReportReaderTest, Read_OnlyTheNeededMembersLeaveTheRestUnknown) {
     EXPECT_EQ(report.Band, "");
     EXPECT_EQ(report.SenderLocator, "");
     EXPECT_EQ(report.SenderDxcc, -1);
+}
+
+// The flat layout and any other give the same report, or the same refusal.
+TEST(PskReportReaderTest, Read_AgreesWithTheFullJsonReaderOnEveryLayout) {
+    const std::string payloads[] = {
+        R"({"f":14074123,"md":"FT8","rp":-12,"t":1733695140,"sc":"ja1xyz","sl":"PM95",)"
+        R"("rc":"W3OA","rl":"FN20","sa":339,"ra":291,"b":"20m"})",
+        R"({"f":14074123.4,"md":"FT8","rp":-0,"t":1733695140e0,"sc":"JA1XYZ","rc":"W3OA",)"
+        R"("sc":"K1ABC","ra":1000})",
+        R"({"s\u0063":"JA1XYZ","f":7074000,"md":"FT4","t":1,"rc":"W3OA","x":[{}]})",
+        R"({"f":1e400,"md":"FT8","t":1,"sc":"JA1XYZ","rc":"W3OA"})",
+        R"({"f":999,"md":"FT8","t":1,"sc":"JA1XYZ","rc":"W3OA"})",
+        R"({"f":14074123,"md":"FT8","t":1.5,"sc":"JA1XYZ","rc":"W3OA"})",
+        R"({"f":14074123,"md":"F T8","t":1,"sc":"JA1XYZ","rc":"W3OA"})",
+        R"({"f":1407412300000000000000,"md":"FT8","t":1,"sc":"JA1XYZ","rc":"W3OA"})",
+    };
+    for (const std::string& payload : payloads) {
+        CPskReportReader flat;
+        CPskReportReader full;
+        PskReport a;
+        PskReport b;
+        ASSERT_EQ(flat.Read(payload, a), full.ReadAnyLayout(payload, b)) << payload;
+        EXPECT_EQ(std::tie(a.Sender, a.Receiver, a.Mode, a.Band, a.SenderLocator, a.ReceiverLocator,
+                           a.Hz, a.Snr, a.HasSnr, a.Time, a.SenderDxcc, a.ReceiverDxcc),
+                  std::tie(b.Sender, b.Receiver, b.Mode, b.Band, b.SenderLocator, b.ReceiverLocator,
+                           b.Hz, b.Snr, b.HasSnr, b.Time, b.SenderDxcc, b.ReceiverDxcc))
+            << payload;
+    }
 }
 
 struct RefusalRow {

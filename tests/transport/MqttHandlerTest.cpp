@@ -14,9 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QTcpServer>
+#include <QTcpSocket>
+
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -204,6 +209,64 @@ TEST_F(MqttHandlerTest, OversizedTopicAndPayload_AreCountedAndDropped) {
               std::string::npos);
 }
 
+// A broker that grants no filter under "secret/": Mosquitto takes every
+// subscription and checks its ACL only on delivery, so the refusal comes
+// from a peer of the test's own, MQTT 3.1.1 on loopback.
+class RefusingBroker {
+  public:
+    RefusingBroker() {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            QTcpSocket* peer = m_server.nextPendingConnection();
+            QObject::connect(peer, &QTcpSocket::readyRead, [this, peer] { Answer(*peer); });
+        });
+    }
+    std::uint16_t Port() const { return m_server.serverPort(); }
+
+  private:
+    // CONNECT gets CONNACK 0; SUBSCRIBE a SUBACK of QoS 0 or 0x80 per filter.
+    void Answer(QTcpSocket& peer) {
+        m_in += peer.readAll().toStdString();
+        while (m_in.size() >= 2 && static_cast<unsigned char>(m_in[1]) < 0x80 &&
+               m_in.size() >= 2 + static_cast<std::size_t>(m_in[1])) {
+            const std::string body = m_in.substr(2, static_cast<std::size_t>(m_in[1]));
+            const auto type = static_cast<unsigned char>(m_in[0]) >> 4;
+            m_in.erase(0, 2 + body.size());
+            if (type == 1) {
+                peer.write(QByteArray("\x20\x02\x00\x00", 4));
+            } else if (type == 8) {
+                std::string granted;
+                for (std::size_t at = 2; at + 2 <= body.size();) {
+                    const std::size_t length = static_cast<unsigned char>(body[at]) * 256u +
+                                               static_cast<unsigned char>(body[at + 1]);
+                    granted += body.compare(at + 2, 7, "secret/") == 0 ? '\x80' : '\x00';
+                    at += 2 + length + 1;
+                }
+                const std::string suback = std::string(1, '\x90') +
+                                           static_cast<char>(2 + granted.size()) +
+                                           body.substr(0, 2) + granted;
+                peer.write(suback.data(), static_cast<qint64>(suback.size()));
+            }
+        }
+    }
+
+    QTcpServer m_server;
+    std::string m_in;
+};
+
+TEST_F(MqttHandlerTest, SubscriptionTheBrokerRefuses_ToldInWordsTheOthersStand) {
+    RefusingBroker refusing;
+    auto in = Subscriber("Cluster User", "secret/#, spots/#");
+    in->PortNumber = refusing.Port();
+    in->Connect();
+    ASSERT_TRUE(Up(*in));
+    EXPECT_EQ(views[0].Text(),
+              "IN: Connected to broker 127.0.0.1:" + std::to_string(refusing.Port()) +
+                  "\nIN: Broker refused the subscription to secret/# (not "
+                  "allowed, or no topic filter it takes)\n"
+                  "IN: Subscribed to spots/#\n");
+}
+
 } // namespace
 
 namespace {
@@ -238,6 +301,38 @@ TEST_F(MqttHandlerTest, JsonSpot_PublishedToTheTopicTemplateWithOriginAndHop) {
                                R"(,"origin":"test-OUT","hops":1})" + "\r\n" +
                                other.substr(0, other.size() - 1) +
                                R"(,"origin":"test-OUT","hops":1})" + "\r\n");
+}
+
+// A filter that names another country file while the port is connected
+// (the port dialog) changes {cont} and {dxcc} from the next spot on.
+TEST_F(MqttHandlerTest, JsonSpot_TopicFollowsTheCountryFileTheFilterNamesNow) {
+    ASSERT_TRUE(broker.Start());
+    ScratchFolder scratch;
+    for (const auto& [folder, continent, number] :
+         {std::tuple{"a", "NA", "291"}, std::tuple{"b", "EU", "230"}}) {
+        std::filesystem::create_directories(scratch.Path() / folder);
+        WriteFileBytes(scratch.Path() / folder / "cty.dat",
+                       std::string("Here: 05: 08: ") + continent + ": 1.0: 1.0: 0.0: K:\n K;\n");
+        WriteFileBytes(scratch.Path() / folder / "cty.csv",
+                       std::string("K,Here,") + number + "," + continent + ",5,8,1,1,0,K;\n");
+    }
+    auto in = Subscriber("Cluster User", "club/EU/230");
+    auto out = Port("OUT", "JSON Spots");
+    out->MqttPublish = "club/{cont}/{dxcc}";
+    out->Router()->SetFilter((scratch.Path() / "a" / "cty.dat").string(), {});
+    in->Connect();
+    out->Connect();
+    ASSERT_TRUE(Up(*in));
+    ASSERT_TRUE(Up(*out));
+
+    out->SendText(JsonSpot + "\n");
+    out->Router()->SetFilter((scratch.Path() / "b" / "cty.dat").string(), {});
+    std::string second = JsonSpot;
+    second.replace(second.find("CQ"), 2, "TEST");
+    out->SendText(second + "\n");
+    ASSERT_TRUE(SpinUntil([&] { return !log.written.empty(); }));
+    EXPECT_NE(log.written.find("TEST"), std::string::npos);
+    EXPECT_EQ(log.written.find("CQ"), std::string::npos);
 }
 
 TEST_F(MqttHandlerTest, JsonSpot_ReachesTheOtherInstanceAndNeverComesBack) {
