@@ -6,6 +6,7 @@
 #include "transport/InputRoom.h"
 #include "transport/RxNetHandler.h"
 #include "transport/SocketError.h"
+#include "transport/StreamSend.h"
 #include "transport/TelnetFilter.h"
 #include "transport/WriteQueue.h"
 
@@ -29,6 +30,7 @@ CCallerSession::CCallerSession(CRxNetHandler& port, QTcpSocket& socket, bool who
       m_wholeLines(wholeLines), m_script(port.Script()), m_pump([this] { ReadStep(); }) {
     m_receive.assign(static_cast<std::size_t>(Capacity()) + 1, '\0');
     socket.setReadBufferSize(std::max(Capacity(), CSocketPort::MinReadBuffer));
+    CStreamSend::LowDelay(socket);
     QObject::connect(&socket, &QTcpSocket::readyRead, &m_context, [this] { Read(); });
     QObject::connect(&socket, &QTcpSocket::disconnected, &m_context, [this] { Read(); });
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &m_context,
@@ -96,7 +98,7 @@ void CCallerSession::FlushBatch() {
 
 void CCallerSession::Write(std::string_view text) {
     const auto len = static_cast<qint64>(text.size());
-    if (m_socket->write(text.data(), len) != len) {
+    if (CStreamSend::Write(*m_socket, text.data(), len) != len) {
         m_port.PrintText(
             CSocketError::Line(m_port.PortName, CSocketError::Number(m_socket->error())));
     }
