@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -37,9 +38,7 @@ std::size_t LeadWidth(std::size_t end, std::string_view field) {
 } // namespace
 
 CSpotFormatter::CSpotFormatter(const RouterOptions& options, const IClock& clock)
-    : m_options(options), m_clock(clock) {
-    m_comment.reserve(80);
-}
+    : m_options(options), m_clock(clock) {}
 
 void CSpotFormatter::CutTo(std::size_t length) {
     if (m_spot.size() > length) {
@@ -58,9 +57,14 @@ bool CSpotFormatter::AppendMarkedComment(std::string& out, std::size_t start,
         out.resize(start);
         return false;
     }
-    m_comment.assign(comment);
-    AddLoopMark(m_comment, m_options);
-    out += OrBlank(m_comment);
+    const std::string_view kept = comment.substr(0, LoopMarkKeeps(comment, m_options));
+    if (m_options.AntiLoopPrefix.empty()) {
+        out += OrBlank(kept);
+        return true;
+    }
+    out += kept;
+    out += m_options.AntiLoopPrefix;
+    out += m_options.MyCall;
     return true;
 }
 
@@ -73,7 +77,7 @@ void CSpotFormatter::AppendTimeZ(std::string& out, std::string_view time) {
 
 // The text is made again only when the date changes: once a day, not per
 // spot.
-void CSpotFormatter::AppendDate(std::string& out) {
+std::string_view CSpotFormatter::DateText() {
     const CivilDate date = m_clock.UtcDate();
     if (date.day != m_date.day || date.month != m_date.month || date.year != m_date.year ||
         m_dateText.empty()) {
@@ -85,7 +89,7 @@ void CSpotFormatter::AppendDate(std::string& out) {
         m_dateText += std::to_string(date.year);
         m_date = date;
     }
-    out += m_dateText;
+    return m_dateText;
 }
 
 bool CSpotFormatter::FormatPC11(const SpotFields& spot) {
@@ -93,30 +97,61 @@ bool CSpotFormatter::FormatPC11(const SpotFields& spot) {
     return AppendPC11(spot, m_spot);
 }
 
+// The frame is measured first and written in one piece: a node link takes
+// one per spot, and a piece-by-piece append costs more than the spot's
+// parse.
 bool CSpotFormatter::AppendPC11(const SpotFields& spot, std::string& out) {
-    const std::size_t start = out.size();
-    out += "PC11^";
-    out += spot.Frequency;
-    out += '^';
-    out += spot.DxCall;
-    out += '^';
-    AppendDate(out);
-    out += '^';
-    AppendTimeZ(out, spot.Time);
-    out += '^';
-    if (!AppendMarkedComment(out, start, spot.Comment)) {
+    if (HasLoopMark(spot.Comment, m_options)) {
         return false;
     }
-    out += '^';
-    const std::size_t spotter = out.size();
-    out += spot.Spotter;
-    std::transform(out.begin() + static_cast<std::ptrdiff_t>(spotter), out.end(),
-                   out.begin() + static_cast<std::ptrdiff_t>(spotter), ascii::Upper);
-    out += '^';
-    out += m_options.MyCall;
-    out += "^H";
-    out += Hops();
-    out += "^~";
+    const std::string_view prefix = m_options.AntiLoopPrefix;
+    const std::string_view myCall = m_options.MyCall;
+    std::string_view comment = spot.Comment.substr(0, LoopMarkKeeps(spot.Comment, m_options));
+    std::string_view mark;
+    if (!prefix.empty()) {
+        mark = myCall;
+    } else if (comment.empty()) {
+        comment = " ";
+    }
+    const bool zulu = spot.Time.size() >= 5 && spot.Time[4] == 'Z';
+    const std::string_view pieces[] = {"PC11^",
+                                       spot.Frequency,
+                                       "^",
+                                       spot.DxCall,
+                                       "^",
+                                       DateText(),
+                                       "^",
+                                       spot.Time,
+                                       zulu ? std::string_view() : std::string_view("Z"),
+                                       "^",
+                                       comment,
+                                       prefix,
+                                       mark,
+                                       "^",
+                                       spot.Spotter,
+                                       "^",
+                                       myCall,
+                                       "^H",
+                                       Hops(),
+                                       "^~"};
+    // The spotter goes out in upper case; its place among the pieces above.
+    constexpr std::size_t SpotterPiece = 14;
+    std::size_t length = 0;
+    for (const std::string_view piece : pieces) {
+        length += piece.size();
+    }
+    const std::size_t start = out.size();
+    out.resize(start + length);
+    char* at = out.data() + start;
+    for (std::size_t i = 0; i < std::size(pieces); ++i) {
+        const std::string_view piece = pieces[i];
+        if (i == SpotterPiece) {
+            at = std::transform(piece.begin(), piece.end(), at, ascii::Upper);
+        } else {
+            std::memcpy(at, piece.data(), piece.size());
+            at += piece.size();
+        }
+    }
     return true;
 }
 
