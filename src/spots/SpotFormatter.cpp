@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -97,61 +96,30 @@ bool CSpotFormatter::FormatPC11(const SpotFields& spot) {
     return AppendPC11(spot, m_spot);
 }
 
-// The frame is measured first and written in one piece: a node link takes
-// one per spot, and a piece-by-piece append costs more than the spot's
-// parse.
 bool CSpotFormatter::AppendPC11(const SpotFields& spot, std::string& out) {
-    if (HasLoopMark(spot.Comment, m_options)) {
+    const std::size_t start = out.size();
+    out += "PC11^";
+    out += spot.Frequency;
+    out += '^';
+    out += spot.DxCall;
+    out += '^';
+    out += DateText();
+    out += '^';
+    AppendTimeZ(out, spot.Time);
+    out += '^';
+    if (!AppendMarkedComment(out, start, spot.Comment)) {
         return false;
     }
-    const std::string_view prefix = m_options.AntiLoopPrefix;
-    const std::string_view myCall = m_options.MyCall;
-    std::string_view comment = spot.Comment.substr(0, LoopMarkKeeps(spot.Comment, m_options));
-    std::string_view mark;
-    if (!prefix.empty()) {
-        mark = myCall;
-    } else if (comment.empty()) {
-        comment = " ";
-    }
-    const bool zulu = spot.Time.size() >= 5 && spot.Time[4] == 'Z';
-    const std::string_view pieces[] = {"PC11^",
-                                       spot.Frequency,
-                                       "^",
-                                       spot.DxCall,
-                                       "^",
-                                       DateText(),
-                                       "^",
-                                       spot.Time,
-                                       zulu ? std::string_view() : std::string_view("Z"),
-                                       "^",
-                                       comment,
-                                       prefix,
-                                       mark,
-                                       "^",
-                                       spot.Spotter,
-                                       "^",
-                                       myCall,
-                                       "^H",
-                                       Hops(),
-                                       "^~"};
-    // The spotter goes out in upper case; its place among the pieces above.
-    constexpr std::size_t SpotterPiece = 14;
-    std::size_t length = 0;
-    for (const std::string_view piece : pieces) {
-        length += piece.size();
-    }
-    const std::size_t start = out.size();
-    out.resize(start + length);
-    char* at = out.data() + start;
-    for (std::size_t i = 0; i < std::size(pieces); ++i) {
-        const std::string_view piece = pieces[i];
-        if (i == SpotterPiece) {
-            at = std::transform(piece.begin(), piece.end(), at, ascii::Upper);
-        } else {
-            std::memcpy(at, piece.data(), piece.size());
-            at += piece.size();
-        }
-    }
+    out += '^';
+    const std::size_t spotter = out.size();
+    out += spot.Spotter;
+    std::transform(out.begin() + static_cast<std::ptrdiff_t>(spotter), out.end(),
+                   out.begin() + static_cast<std::ptrdiff_t>(spotter), ascii::Upper);
+    out += '^';
+    out += m_options.MyCall;
+    out += "^H";
+    out += Hops();
+    out += "^~";
     return true;
 }
 
