@@ -297,6 +297,7 @@ void CSpotweaverDoc::Drain() {
             }
             budget -= std::max(taken, 1);
         }
+        COutputBatch::SetMoreWaiting(!m_queue.empty());
     }
     m_drainPosted = false;
     if (!m_queue.empty()) {
