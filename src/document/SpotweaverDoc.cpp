@@ -8,6 +8,7 @@
 #include "platform/IPortView.h"
 #include "platform/IUiServices.h"
 #include "port/IPortFactory.h"
+#include "port/OutputBatch.h"
 #include "port/PortHandler.h"
 #include "port/PortKind.h"
 #include "routing/Router.h"
@@ -280,17 +281,23 @@ void CSpotweaverDoc::Drain() {
         return;
     }
     // Requests made while draining join the queue; m_drainPosted stays set
-    // until the slice ends, so they post nothing of their own.
-    for (int budget = LinesPerSlice; budget > 0 && !m_queue.empty();) {
-        CPortHandler* port = m_queue.front();
-        m_queue.pop_front();
-        int taken = 0;
-        // Routing may queue the same port again (the console queues its own
-        // typed line); PostPortData keeps it to one entry.
-        if (RouteLines(*port, std::min(budget, LinesPerTurn), taken)) {
-            PostPortData(*port);
+    // until the slice ends, so they post nothing of their own. The outputs
+    // write what the whole slice gave them once, as it ends: still in this
+    // turn, but one send per slice instead of one per port's batch.
+    {
+        COutputBatch::Scope batch;
+        for (int budget = LinesPerSlice; budget > 0 && !m_queue.empty();) {
+            CPortHandler* port = m_queue.front();
+            m_queue.pop_front();
+            int taken = 0;
+            // Routing may queue the same port again (the console queues its
+            // own typed line); PostPortData keeps it to one entry.
+            if (RouteLines(*port, std::min(budget, LinesPerTurn), taken)) {
+                PostPortData(*port);
+            }
+            budget -= std::max(taken, 1);
         }
-        budget -= std::max(taken, 1);
+        COutputBatch::SetMoreWaiting(!m_queue.empty());
     }
     m_drainPosted = false;
     if (!m_queue.empty()) {

@@ -7,6 +7,7 @@ namespace {
 
 // Only the event-loop thread routes, so the batch is one for the program.
 int depth = 0;
+bool moreWaiting = false;
 std::vector<COutputBatch::IOutput*> enlisted;
 
 void FlushAll() {
@@ -31,11 +32,20 @@ COutputBatch::Scope::Scope() {
 COutputBatch::Scope::~Scope() {
     if (--depth == 0) {
         FlushAll();
+        moreWaiting = false;
     }
 }
 
 bool COutputBatch::IsOpen() {
     return depth > 0;
+}
+
+void COutputBatch::SetMoreWaiting(bool more) {
+    moreWaiting = more;
+}
+
+bool COutputBatch::MoreWaiting() {
+    return moreWaiting;
 }
 
 void COutputBatch::Enlist(IOutput& output) {

@@ -34,6 +34,12 @@ class COutputBatch {
 
     // True while a batch is open: outputs gather instead of writing.
     static bool IsOpen();
+    // Said by the routing loop before its outermost batch closes: more
+    // lines wait for the next turn. An output may then leave its bytes to a
+    // write on a later turn, gathered with the next batches' (flat out), and
+    // otherwise sends them at once (a spot at a time).
+    static void SetMoreWaiting(bool more);
+    static bool MoreWaiting();
     // Has output flushed when the outermost batch closes; an output enlists
     // once, when it gathers its first bytes of the batch.
     static void Enlist(IOutput& output);

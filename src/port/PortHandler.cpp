@@ -191,8 +191,9 @@ void CPortHandler::OnTimer() {
 bool CPortHandler::ProcessInput(int maxLines, int* taken) {
     int lines = 0;
     {
-        // The outputs write what the batch gave them when it closes, before
-        // the transport is asked to read on.
+        // The outputs write what the batch gave them when the outermost
+        // batch closes: this one, before the transport is asked to read on,
+        // or the document's around its whole slice, still in this turn.
         COutputBatch::Scope batch;
         while (lines < maxLines && HasInputFor(m_router.get())) {
             // A router of bytes takes what the ring holds, connected or not.

@@ -1,5 +1,6 @@
 #include "spots/LoopMark.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -10,12 +11,6 @@ constexpr std::size_t WorkingLength = 79;
 constexpr std::size_t WordCutLength = 25;
 // Comment and mark together.
 constexpr std::size_t MarkedLength = 30;
-
-void RemoveTrailingBlanks(std::string& text) {
-    while (!text.empty() && text.back() == ' ') {
-        text.pop_back();
-    }
-}
 
 } // namespace
 
@@ -43,24 +38,32 @@ bool HasLoopMark(std::string_view comment, const RouterOptions& options) {
     return false;
 }
 
-void AddLoopMark(std::string& comment, const RouterOptions& options) {
-    if (comment.size() > WorkingLength) {
-        comment.resize(WorkingLength);
-    }
-    // Drop the last word that reaches past the 25th character; a comment
-    // without a blank from there on is cut to 24.
-    if (comment.size() > WordCutLength) {
-        while (!comment.empty() && comment.back() != ' ' && comment.size() >= WordCutLength) {
-            comment.pop_back();
+std::size_t LoopMarkKeeps(std::string_view comment, const RouterOptions& options) {
+    std::size_t n = std::min(comment.size(), WorkingLength);
+    // Drop the last word that reaches past the 25th character, and the
+    // blanks before it; a comment without a blank from there on is cut to 24.
+    if (n > WordCutLength) {
+        while (n > 0 && comment[n - 1] != ' ' && n >= WordCutLength) {
+            --n;
         }
-        RemoveTrailingBlanks(comment);
+        while (n > 0 && comment[n - 1] == ' ') {
+            --n;
+        }
     }
     if (options.AntiLoopPrefix.empty()) {
-        return;
+        return n;
     }
     const std::size_t markLength = options.AntiLoopPrefix.size() + options.MyCall.size();
-    if (markLength + comment.size() > MarkedLength) {
-        comment.resize(markLength < MarkedLength ? MarkedLength - markLength : 0);
+    if (markLength + n > MarkedLength) {
+        n = markLength < MarkedLength ? MarkedLength - markLength : 0;
+    }
+    return n;
+}
+
+void AddLoopMark(std::string& comment, const RouterOptions& options) {
+    comment.resize(LoopMarkKeeps(comment, options));
+    if (options.AntiLoopPrefix.empty()) {
+        return;
     }
     comment += options.AntiLoopPrefix;
     comment += options.MyCall;

@@ -19,3 +19,7 @@ bool HasLoopMark(std::string_view comment, const RouterOptions& options);
 // empty prefix the comment is only shortened. The result is at most 30
 // characters whenever the mark itself is.
 void AddLoopMark(std::string& comment, const RouterOptions& options);
+
+// How many leading characters of the comment AddLoopMark keeps in front of
+// the mark, for a formatter that writes them straight into its frame.
+std::size_t LoopMarkKeeps(std::string_view comment, const RouterOptions& options);

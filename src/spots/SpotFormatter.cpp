@@ -37,9 +37,7 @@ std::size_t LeadWidth(std::size_t end, std::string_view field) {
 } // namespace
 
 CSpotFormatter::CSpotFormatter(const RouterOptions& options, const IClock& clock)
-    : m_options(options), m_clock(clock) {
-    m_comment.reserve(80);
-}
+    : m_options(options), m_clock(clock) {}
 
 void CSpotFormatter::CutTo(std::size_t length) {
     if (m_spot.size() > length) {
@@ -58,9 +56,14 @@ bool CSpotFormatter::AppendMarkedComment(std::string& out, std::size_t start,
         out.resize(start);
         return false;
     }
-    m_comment.assign(comment);
-    AddLoopMark(m_comment, m_options);
-    out += OrBlank(m_comment);
+    const std::string_view kept = comment.substr(0, LoopMarkKeeps(comment, m_options));
+    if (m_options.AntiLoopPrefix.empty()) {
+        out += OrBlank(kept);
+        return true;
+    }
+    out += kept;
+    out += m_options.AntiLoopPrefix;
+    out += m_options.MyCall;
     return true;
 }
 
@@ -73,7 +76,7 @@ void CSpotFormatter::AppendTimeZ(std::string& out, std::string_view time) {
 
 // The text is made again only when the date changes: once a day, not per
 // spot.
-void CSpotFormatter::AppendDate(std::string& out) {
+std::string_view CSpotFormatter::DateText() {
     const CivilDate date = m_clock.UtcDate();
     if (date.day != m_date.day || date.month != m_date.month || date.year != m_date.year ||
         m_dateText.empty()) {
@@ -85,7 +88,7 @@ void CSpotFormatter::AppendDate(std::string& out) {
         m_dateText += std::to_string(date.year);
         m_date = date;
     }
-    out += m_dateText;
+    return m_dateText;
 }
 
 bool CSpotFormatter::FormatPC11(const SpotFields& spot) {
@@ -100,7 +103,7 @@ bool CSpotFormatter::AppendPC11(const SpotFields& spot, std::string& out) {
     out += '^';
     out += spot.DxCall;
     out += '^';
-    AppendDate(out);
+    out += DateText();
     out += '^';
     AppendTimeZ(out, spot.Time);
     out += '^';

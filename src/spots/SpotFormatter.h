@@ -47,8 +47,8 @@ class CSpotFormatter {
     bool AppendMarkedComment(std::string& out, std::size_t start, std::string_view comment);
     // Appends the time and a "Z" unless the time already has one.
     static void AppendTimeZ(std::string& out, std::string_view time);
-    // Appends today's UTC date: "7-Dec-2026".
-    void AppendDate(std::string& out);
+    // Today's UTC date: "7-Dec-2026".
+    std::string_view DateText();
     // Appends text (a blank when empty), then blanks, and cuts the buffer to
     // the given length.
     void AppendPadded(std::string_view text, std::size_t blanks, std::size_t length);
@@ -59,7 +59,6 @@ class CSpotFormatter {
     const RouterOptions& m_options;
     const IClock& m_clock;
     std::string m_spot;
-    std::string m_comment;
     CivilDate m_date;       // the date m_dateText shows
     std::string m_dateText; // "7-Dec-2026"
 };

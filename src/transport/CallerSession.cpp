@@ -6,6 +6,7 @@
 #include "transport/InputRoom.h"
 #include "transport/RxNetHandler.h"
 #include "transport/SocketError.h"
+#include "transport/StreamSend.h"
 #include "transport/TelnetFilter.h"
 #include "transport/WriteQueue.h"
 
@@ -29,6 +30,7 @@ CCallerSession::CCallerSession(CRxNetHandler& port, QTcpSocket& socket, bool who
       m_wholeLines(wholeLines), m_script(port.Script()), m_pump([this] { ReadStep(); }) {
     m_receive.assign(static_cast<std::size_t>(Capacity()) + 1, '\0');
     socket.setReadBufferSize(std::max(Capacity(), CSocketPort::MinReadBuffer));
+    CStreamSend::LowDelay(socket);
     QObject::connect(&socket, &QTcpSocket::readyRead, &m_context, [this] { Read(); });
     QObject::connect(&socket, &QTcpSocket::disconnected, &m_context, [this] { Read(); });
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &m_context,
@@ -89,14 +91,18 @@ std::size_t CCallerSession::Queued() const {
 void CCallerSession::FlushBatch() {
     // A caller that closed during the batch is read to its end, not written.
     if (m_socket != nullptr && m_socket->state() == QAbstractSocket::ConnectedState) {
-        Write(m_batch);
+        // Flat out, Qt's write on the next turn takes this slice's bytes and
+        // the next ones' in one send; otherwise they go now.
+        Write(m_batch, !COutputBatch::MoreWaiting());
     }
     m_batch.clear();
 }
 
-void CCallerSession::Write(std::string_view text) {
+void CCallerSession::Write(std::string_view text, bool now) {
     const auto len = static_cast<qint64>(text.size());
-    if (m_socket->write(text.data(), len) != len) {
+    const qint64 written =
+        now ? CStreamSend::Write(*m_socket, text.data(), len) : m_socket->write(text.data(), len);
+    if (written != len) {
         m_port.PrintText(
             CSocketError::Line(m_port.PortName, CSocketError::Number(m_socket->error())));
     }

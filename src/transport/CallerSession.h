@@ -71,8 +71,9 @@ class CCallerSession : private COutputBatch::IOutput {
 
   private:
     void FlushBatch() override;
-    // Hands bytes to the socket now.
-    void Write(std::string_view text);
+    // Hands bytes to the socket: to the kernel now, or (now false) to Qt's
+    // buffer, written on a later turn with whatever follows.
+    void Write(std::string_view text, bool now = true);
     void ReadStep();
     // Filters, answers and hands on n received bytes.
     void Deliver(char* data, int n);

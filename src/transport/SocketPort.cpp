@@ -5,6 +5,7 @@
 #include "transport/InputRoom.h"
 #include "transport/OperatorNotice.h"
 #include "transport/SocketError.h"
+#include "transport/StreamSend.h"
 #include "transport/TelnetFilter.h"
 #include "transport/WriteQueue.h"
 
@@ -103,6 +104,7 @@ void CSocketPort::MarkConnected() {
 void CSocketPort::AttachStream(QTcpSocket& socket) {
     m_peerClosed = false;
     socket.setReadBufferSize(std::max(BufferSize(), MinReadBuffer));
+    CStreamSend::LowDelay(socket);
     QObject::connect(&socket, &QTcpSocket::readyRead, &Context(), [this] { ReadStream(); });
     QObject::connect(&socket, &QTcpSocket::disconnected, &Context(), [this] { StreamClosed(); });
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &Context(),

@@ -400,8 +400,10 @@ TEST_F(RxNetHandlerTest, SingleCallerStopsReading_ClosedOnceAndPortListensOn) {
     view.ClearText();
     const std::string line = std::string(998, 's') + "\r\n";
 
+    // The kernel's send buffer grows to tcp_wmem's largest size (4 MB by
+    // default) before anything waits in the caller's own queue.
     std::size_t mostQueued = 0;
-    for (int i = 0; i < 4000 && rx.HasCaller(); ++i) {
+    for (int i = 0; i < 12000 && rx.HasCaller(); ++i) {
         rx.Write(line.data(), static_cast<int>(line.size()));
         ServePendingEvents();
         mostQueued = std::max(mostQueued, rx.QueuedBytes());
@@ -585,7 +587,8 @@ TEST_P(RxNetFanOutTest, EightCallersGetEveryLineWhileOneThatNeverReadsIsClosedAl
     std::vector<std::string> got(readers.size());
     std::string sent;
     const std::string filler(400, '.');
-    for (int line = 0; line < 10000;) {
+    // Twice what the deaf caller's kernel send buffer can grow to.
+    for (int line = 0; line < 20000;) {
         for (const int end = line + 250; line < end; ++line) {
             const std::string text = "DX de K1ABC: " + std::to_string(line) + filler;
             rx.SendLine(text);
