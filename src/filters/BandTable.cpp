@@ -39,12 +39,14 @@ constexpr std::array<Band, CBandTable::Other> Bands = {{
 } // namespace
 
 int CBandTable::BandOf(double kHz) {
-    for (std::size_t i = 0; i < Bands.size(); ++i) {
-        if (kHz >= Bands[i].low && kHz <= Bands[i].high) {
-            return static_cast<int>(i);
-        }
+    // The bands lie apart in rising order: only the last one starting at or
+    // below kHz can hold it. A NaN starts after none and lies in none.
+    const auto after = std::upper_bound(Bands.begin(), Bands.end(), kHz,
+                                        [](double k, const Band& band) { return k < band.low; });
+    if (after == Bands.begin() || !(kHz <= (after - 1)->high)) {
+        return Other;
     }
-    return Other;
+    return static_cast<int>(after - 1 - Bands.begin());
 }
 
 int CBandTable::Find(std::string_view name) {
@@ -73,23 +75,23 @@ bool CBandTable::ParseKhz(std::string_view text, double& kHz) {
     // general reading does; anything else takes the general way.
     constexpr std::array<double, 16> Tens = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr std::size_t MaxDigits = 15;
+    const std::size_t size = text.size();
     std::int64_t digits = 0;
-    int count = 0;
-    int decimals = -1;
-    for (char c : text) {
-        if (c >= '0' && c <= '9' && count < 15) {
-            digits = digits * 10 + (c - '0');
-            ++count;
-            decimals += decimals >= 0 ? 1 : 0;
-        } else if (c == '.' && decimals < 0) {
-            decimals = 0;
-        } else {
-            count = -1;
-            break;
+    std::size_t i = 0;
+    for (; i < size && ascii::IsDigit(text[i]) && i < MaxDigits; ++i) {
+        digits = digits * 10 + (text[i] - '0');
+    }
+    const std::size_t whole = i;
+    std::size_t decimals = 0;
+    if (i < size && text[i] == '.') {
+        for (++i; i < size && ascii::IsDigit(text[i]) && whole + decimals < MaxDigits; ++i) {
+            digits = digits * 10 + (text[i] - '0');
+            ++decimals;
         }
     }
-    if (count > 0) {
-        kHz = static_cast<double>(digits) / Tens[static_cast<std::size_t>(std::max(decimals, 0))];
+    if (i == size && whole + decimals > 0) {
+        kHz = static_cast<double>(digits) / Tens[decimals];
         return true;
     }
     const char* end = text.data() + text.size();

@@ -401,8 +401,14 @@ const CCountryFile::Entity* CCountryFile::EntityOf(int dxcc) const {
 }
 
 CCountryFile::Place CCountryFile::Locate(std::string_view call) const {
-    call = call.substr(0, call.find('-'));
-    if (call.find('/') == std::string_view::npos) {
+    // One pass for both marks: calls are short, and most have neither.
+    std::size_t end = 0;
+    bool portable = false;
+    for (; end < call.size() && call[end] != '-'; ++end) {
+        portable |= call[end] == '/';
+    }
+    call = call.substr(0, end);
+    if (!portable) {
         return Walk(call, false);
     }
     if (const Place whole = Walk(call, true); whole.continent != NoContinent) {
@@ -460,6 +466,7 @@ void CCountryFile::Clear() {
     m_edgeKeys.assign(1024, 0);
     m_edgeChildren.assign(1024, -1);
     m_edges = 0;
+    m_rootChildren.fill(-1);
     m_entities.clear();
     m_byDxcc.clear();
     m_numbersNote.clear();
@@ -512,6 +519,9 @@ int CCountryFile::AddChild(int node, char c) {
     m_edgeKeys[slot] = key;
     m_edgeChildren[slot] = child;
     ++m_edges;
+    if (node == 0) {
+        m_rootChildren[static_cast<unsigned char>(c) & 127u] = child;
+    }
     return child;
 }
 
@@ -548,17 +558,35 @@ void CCountryFile::Insert(std::string_view entry, bool wholeCall, Place place) {
 }
 
 CCountryFile::Place CCountryFile::Walk(std::string_view call, bool wholeOnly) const {
+    if (call.empty() || m_nodes.empty()) {
+        return {};
+    }
+    // The root's children by character, then one probe of the edge table a
+    // character, with the table's place and size held in locals.
+    // Keyed as the edge table keys a character (EdgeKey).
+    int node = m_rootChildren[static_cast<unsigned char>(ascii::Upper(call.front())) & 127u];
+    const std::uint32_t* const keys = m_edgeKeys.data();
+    const std::int32_t* const children = m_edgeChildren.data();
+    const std::size_t mask = m_edgeKeys.size() - 1;
     Place found;
-    int node = 0;
-    for (char c : call) {
-        node = Child(node, ascii::Upper(c));
+    for (std::size_t i = 1;; ++i) {
         if (node < 0) {
             return wholeOnly ? Place{} : found;
         }
-        if (m_nodes[static_cast<std::size_t>(node)].prefix.continent != NoContinent) {
-            found = m_nodes[static_cast<std::size_t>(node)].prefix;
+        const Node& at = m_nodes[static_cast<std::size_t>(node)];
+        if (at.prefix.continent != NoContinent) {
+            found = at.prefix;
         }
+        if (i == call.size()) {
+            break;
+        }
+        const std::uint32_t key = EdgeKey(node, ascii::Upper(call[i]));
+        std::size_t slot = FirstSlot(key, mask + 1);
+        while (keys[slot] != key && keys[slot] != 0) {
+            slot = (slot + 1) & mask;
+        }
+        node = keys[slot] == key ? children[slot] : -1;
     }
-    const Place whole = node > 0 ? m_nodes[static_cast<std::size_t>(node)].call : Place{};
+    const Place whole = m_nodes[static_cast<std::size_t>(node)].call;
     return whole.continent != NoContinent || wholeOnly ? whole : found;
 }

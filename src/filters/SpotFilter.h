@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filters/CallPattern.h"
+#include "filters/CallPatternList.h"
 #include "filters/FilterRule.h"
 
 #include <array>
@@ -75,21 +75,28 @@ class CSpotFilter {
         SpotterDxcc,
         DxCont,
         SpotterCont,
-        Count
     };
-    // A rule in use, made ready: the criteria it names, each with its mask
-    // (table numbers; for Skimmer bit 0 is yes, bit 1 no) or its list.
+    // A rule in use, made ready: the criteria it names as bits, each table
+    // criterion with its mask of table numbers (for skimmer bit 0 is yes,
+    // bit 1 no), the call criteria with their lists.
     struct Check {
         bool accept = true;
+        std::uint32_t named = 0;
         int criteria = 0;
-        std::array<Criterion, static_cast<std::size_t>(Criterion::Count)> criterion{};
-        std::array<std::uint32_t, static_cast<std::size_t>(Criterion::Count)> mask{};
-        std::vector<CCallPattern> dx;
-        std::vector<CCallPattern> spotter;
+        std::uint32_t skimmer = 0;
+        std::uint32_t bands = 0;
+        std::uint32_t modes = 0;
+        std::uint32_t dxContinents = 0;
+        std::uint32_t spotterContinents = 0;
+        CCallPatternList dx;
+        CCallPatternList spotter;
         std::vector<std::string> spotterGrids; // upper case
         std::vector<int> spotterDxccs;
         int cost = 0;
+
+        bool Names(Criterion c) const { return (named & Bit(c)) != 0; }
     };
+    static constexpr std::uint32_t Bit(Criterion c) { return 1u << static_cast<unsigned>(c); }
 
     void Compile();
     static Check Made(const FilterRule& rule);
