@@ -1,29 +1,25 @@
 #include "filters/CallPatternList.h"
 
-void CCallPatternList::Put(CharSet& set, char c) {
-    const char lower = ascii::IsLetter(c) ? static_cast<char>(c | 0x20) : c;
-    for (const char each : {ascii::Upper(c), lower}) {
-        const auto u = static_cast<unsigned char>(each);
-        if (u < 128) {
-            set[u >> 6] |= std::uint64_t{1} << (u & 63);
-        }
-    }
-}
-
 void CCallPatternList::Add(std::string_view pattern) {
     const CCallPattern& added = m_patterns.emplace_back(pattern);
-    if (added.FixedEnd() == '\0') {
+    const char end = added.FixedEnd();
+    if (end == '\0') {
         ++m_unfixed;
-    } else {
-        Put(added.FixedAtBack() ? m_lasts : m_firsts, added.FixedEnd());
+        return;
+    }
+    const char lower = ascii::IsLetter(end) ? static_cast<char>(end | 0x20) : end;
+    for (const char each : {end, lower}) {
+        const auto u = static_cast<unsigned char>(each);
+        if (u < m_ends.size()) {
+            m_ends[u] |= added.FixedAtBack() ? Last : First;
+        }
     }
 }
 
 void CCallPatternList::Append(const CCallPatternList& other) {
     m_patterns.insert(m_patterns.end(), other.m_patterns.begin(), other.m_patterns.end());
-    for (std::size_t i = 0; i < m_firsts.size(); ++i) {
-        m_firsts[i] |= other.m_firsts[i];
-        m_lasts[i] |= other.m_lasts[i];
+    for (std::size_t i = 0; i < m_ends.size(); ++i) {
+        m_ends[i] |= other.m_ends[i];
     }
     m_unfixed += other.m_unfixed;
 }

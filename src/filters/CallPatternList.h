@@ -13,7 +13,7 @@
 // Every spot of a filtered port meets the lists of its rules, and nearly
 // every call matches none of them. The list keeps the first characters its
 // "K1ABC" and "VK9*" shapes fix and the last ones its "*/MM" shapes fix, so
-// such a call is told apart by two bit tests instead of one compare a
+// such a call is told apart by two table reads instead of one compare a
 // pattern.
 class CCallPatternList {
   public:
@@ -24,7 +24,7 @@ class CCallPatternList {
 
     bool Matches(std::string_view call) const {
         if (m_unfixed == 0 &&
-            (call.empty() || (!Holds(m_firsts, call.front()) && !Holds(m_lasts, call.back())))) {
+            (call.empty() || ((End(call.front()) & First) | (End(call.back()) & Last)) == 0)) {
             return false;
         }
         for (const CCallPattern& pattern : m_patterns) {
@@ -36,19 +36,18 @@ class CCallPatternList {
     }
 
   private:
-    // One bit a character; a letter is put in both cases, so a test needs
-    // no case folding.
-    using CharSet = std::array<std::uint64_t, 2>;
+    // What a character may be at the ends of a matching call, by character
+    // (a letter in both cases, so a test needs no case folding).
+    static constexpr std::uint8_t First = 1;
+    static constexpr std::uint8_t Last = 2;
 
-    static bool Holds(const CharSet& set, char c) {
+    std::uint8_t End(char c) const {
         const auto u = static_cast<unsigned char>(c);
-        return u < 128 && ((set[u >> 6] >> (u & 63)) & 1u) != 0;
+        return u < m_ends.size() ? m_ends[u] : 0;
     }
-    static void Put(CharSet& set, char c);
 
     std::vector<CCallPattern> m_patterns;
-    CharSet m_firsts{};
-    CharSet m_lasts{};
+    std::array<std::uint8_t, 128> m_ends{};
     // Patterns that fix neither end ("*ABC*", "?1ABC"): with any, every call
     // is tried against the whole list.
     int m_unfixed = 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -401,14 +402,12 @@ const CCountryFile::Entity* CCountryFile::EntityOf(int dxcc) const {
 }
 
 CCountryFile::Place CCountryFile::Locate(std::string_view call) const {
-    // One pass for both marks: calls are short, and most have neither.
-    std::size_t end = 0;
-    bool portable = false;
-    for (; end < call.size() && call[end] != '-'; ++end) {
-        portable |= call[end] == '/';
+    // Most calls name no other place; the walk itself stops at a "-".
+    if (call.find('/') == std::string_view::npos) {
+        return Walk(call, false);
     }
-    call = call.substr(0, end);
-    if (!portable) {
+    call = call.substr(0, call.find('-'));
+    if (call.find('/') == std::string_view::npos) {
         return Walk(call, false);
     }
     if (const Place whole = Walk(call, true); whole.continent != NoContinent) {
@@ -478,8 +477,10 @@ std::uint32_t EdgeKey(int node, char c) {
     return static_cast<std::uint32_t>(node) * 128u + (static_cast<std::uint32_t>(c) & 127u) + 1u;
 }
 
+// The high bits of the product: its low bits would follow the key's low
+// bits, the character, and crowd a parent's children into a few slots.
 std::size_t FirstSlot(std::uint32_t key, std::size_t size) {
-    return (key * 2654435761u) & (size - 1);
+    return (key * 2654435761u) >> (32 - std::countr_zero(size));
 }
 
 } // namespace
@@ -558,7 +559,7 @@ void CCountryFile::Insert(std::string_view entry, bool wholeCall, Place place) {
 }
 
 CCountryFile::Place CCountryFile::Walk(std::string_view call, bool wholeOnly) const {
-    if (call.empty() || m_nodes.empty()) {
+    if (call.empty() || call.front() == '-' || m_nodes.empty()) {
         return {};
     }
     // The root's children by character, then one probe of the edge table a
@@ -577,7 +578,7 @@ CCountryFile::Place CCountryFile::Walk(std::string_view call, bool wholeOnly) co
         if (at.prefix.continent != NoContinent) {
             found = at.prefix;
         }
-        if (i == call.size()) {
+        if (i == call.size() || call[i] == '-') {
             break;
         }
         const std::uint32_t key = EdgeKey(node, ascii::Upper(call[i]));

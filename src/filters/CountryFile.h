@@ -121,7 +121,8 @@ class CCountryFile {
     // The place of a call, as ContinentOf describes.
     Place Locate(std::string_view call) const;
     // The place of the whole call when the file lists it, else that of its
-    // longest listed prefix; wholeOnly asks for the first only.
+    // longest listed prefix; wholeOnly asks for the first only. A "-" ends
+    // the call.
     Place Walk(std::string_view call, bool wholeOnly) const;
 
     std::vector<Node> m_nodes;

@@ -186,6 +186,8 @@ void CSpotFilter::Compile() {
     m_plans.assign(byBand ? CBandTable::Count + 1 : 1, BandPlan{});
     for (std::size_t p = 0; p < m_plans.size(); ++p) {
         BandPlan& plan = m_plans[p];
+        bool accepted = false;
+        std::vector<std::uint32_t> accepts;
         for (std::size_t i = 0; i < m_checks.size(); ++i) {
             const Check& check = m_checks[i];
             if (check.Names(Criterion::Band)) {
@@ -193,19 +195,21 @@ void CSpotFilter::Compile() {
                     continue;
                 }
                 if (check.criteria == 1) {
-                    (check.accept ? plan.accepted : plan.rejected) = true;
+                    (check.accept ? accepted : plan.rejected) = true;
                     continue;
                 }
             }
-            (check.accept ? plan.accepts : plan.rejects).push_back(i);
+            (check.accept ? accepts : plan.checks).push_back(static_cast<std::uint32_t>(i));
+        }
+        plan.firstAccept = plan.checks.size();
+        plan.passesUnmatched = m_accepts == 0 || accepted;
+        if (!plan.passesUnmatched) {
+            plan.checks.insert(plan.checks.end(), accepts.begin(), accepts.end());
         }
     }
 }
 
-bool CSpotFilter::Passes(const SpotFields& spot, SpotFacts* shared) const {
-    if (m_used == 0 && m_accepts == 0) {
-        return true;
-    }
+bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared) const {
     if (shared == nullptr) {
         SpotFacts own;
         return Decides(spot, own);
@@ -230,30 +234,10 @@ bool CSpotFilter::Passes(const SpotFields& spot, SpotFacts* shared) const {
     return passes;
 }
 
-bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
-    CFilterFacts facts(spot, known, m_countries.get());
-    const BandPlan& plan =
-        m_plans.size() == 1 ? m_plans[0] : m_plans[static_cast<std::size_t>(facts.Band() + 1)];
-    if (plan.rejected) {
-        return false;
-    }
-    for (std::size_t i : plan.rejects) {
-        if (Matches(m_checks[i], spot, facts)) {
-            return false;
-        }
-    }
-    if (m_accepts == 0 || plan.accepted) {
-        return true;
-    }
-    for (std::size_t i : plan.accepts) {
-        if (Matches(m_checks[i], spot, facts)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool CSpotFilter::Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts) {
+// Asked in one place only, and made part of it there: a call for each
+// check would cost as much as most checks do.
+[[gnu::always_inline]] inline bool CSpotFilter::Matches(const Check& check, const SpotFields& spot,
+                                                        CFilterFacts& facts) {
     // Straight tests in the order of Criterion: a check names few criteria,
     // and most spots fail the first it names.
     if (check.Names(Criterion::Skimmer) && !Holds(check.skimmer, facts.IsSkimmer() ? 0 : 1)) {
@@ -285,4 +269,22 @@ bool CSpotFilter::Matches(const Check& check, const SpotFields& spot, CFilterFac
     }
     return !check.Names(Criterion::SpotterCont) ||
            Holds(check.spotterContinents, facts.SpotterContinent());
+}
+
+bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
+    CFilterFacts facts(spot, known, m_countries.get());
+    const BandPlan& plan =
+        m_plans.size() == 1 ? m_plans[0] : m_plans[static_cast<std::size_t>(facts.Band() + 1)];
+    if (plan.rejected) {
+        return false;
+    }
+    // The first check that matches decides: a reject by failing the spot,
+    // an accept by passing it.
+    const std::size_t count = plan.checks.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        if (Matches(m_checks[plan.checks[k]], spot, facts)) {
+            return k >= plan.firstAccept;
+        }
+    }
+    return plan.passesUnmatched;
 }

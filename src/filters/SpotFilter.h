@@ -57,7 +57,10 @@ class CSpotFilter {
 
     // shared: the facts the other destinations of the spot worked out so far
     // (see SpotFacts); null works them out for this call only.
-    bool Passes(const SpotFields& spot, SpotFacts* shared = nullptr) const;
+    bool Passes(const SpotFields& spot, SpotFacts* shared = nullptr) const {
+        // Most ports filter nothing; they pay no call.
+        return (m_used == 0 && m_accepts == 0) || PassesRules(spot, shared);
+    }
     bool HasAcceptRule() const { return m_accepts > 0; }
     // There are accept rules, and none can be used.
     bool PassesNothing() const { return m_accepts > 0 && m_usedAccepts == 0; }
@@ -99,6 +102,7 @@ class CSpotFilter {
     static constexpr std::uint32_t Bit(Criterion c) { return 1u << static_cast<unsigned>(c); }
 
     void Compile();
+    bool PassesRules(const SpotFields& spot, SpotFacts* shared) const;
     static Check Made(const FilterRule& rule);
     // Puts what joined names into into, when both are rules of one action
     // that name the same single criterion.
@@ -112,9 +116,13 @@ class CSpotFilter {
     // decides by it.
     struct BandPlan {
         bool rejected = false;
-        bool accepted = false;
-        std::vector<std::size_t> rejects; // places in m_checks
-        std::vector<std::size_t> accepts;
+        // What a spot that no check in checks matches gets: true when the
+        // filter has no accept rules or one that names this band alone.
+        bool passesUnmatched = false;
+        // Places in m_checks: the rejects, then from firstAccept on the
+        // accepts (none when passesUnmatched, as they could change nothing).
+        std::vector<std::uint32_t> checks;
+        std::size_t firstAccept = 0;
     };
 
     std::vector<Check> m_checks;
