@@ -19,8 +19,6 @@ class CCallPatternList {
   public:
     void Add(std::string_view pattern);
     void Append(const CCallPatternList& other);
-    bool Empty() const { return m_patterns.empty(); }
-    std::size_t Size() const { return m_patterns.size(); }
 
     bool Matches(std::string_view call) const {
         if (m_unfixed == 0 &&

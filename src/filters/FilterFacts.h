@@ -12,8 +12,8 @@ class CCountryFile;
 // whether a skimmer spotted it, and the continents (and the spotter's DXCC
 // entity) from the calls through the filter's country file. What one filter
 // works out goes into a SpotFacts that the destinations of a line share (or
-// one of the filter's own when the spot comes without); within one filter's
-// checks each fact is read once.
+// one of the filter's own when the spot comes without), and each check
+// takes it from there, so a fact is worked out once for all of them.
 class CFilterFacts {
   public:
     // countries may be null when no rule of the filter needs a country file.
