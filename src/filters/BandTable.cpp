@@ -36,15 +36,37 @@ constexpr std::array<Band, CBandTable::Other> Bands = {{
     {"23cm", "23 cm", 1240000.0, 1300000.0},
 }};
 
+// Every spot's band is looked for: by whole MHz up to the 6 m band, the
+// first band that ends at or above the MHz's start.
+constexpr std::size_t TableMhz = 60;
+constexpr std::array<std::uint8_t, TableMhz> FirstByMhz = [] {
+    std::array<std::uint8_t, TableMhz> first{};
+    std::size_t band = 0;
+    for (std::size_t mhz = 0; mhz < TableMhz; ++mhz) {
+        while (band < Bands.size() && Bands[band].high < static_cast<double>(mhz) * 1000.0) {
+            ++band;
+        }
+        first[mhz] = static_cast<std::uint8_t>(band);
+    }
+    return first;
+}();
+
 } // namespace
 
 int CBandTable::BandOf(double kHz) {
-    for (std::size_t i = 0; i < Bands.size(); ++i) {
-        if (kHz >= Bands[i].low && kHz <= Bands[i].high) {
-            return static_cast<int>(i);
-        }
+    // The bands lie apart in rising order: only the first one that ends at
+    // or above kHz can hold it, and the table of whole MHz says where to
+    // start looking for it. A NaN or negative number lies in none.
+    if (!(kHz >= 0.0)) {
+        return Other;
     }
-    return Other;
+    std::size_t band = kHz < static_cast<double>(TableMhz) * 1000.0
+                           ? FirstByMhz[static_cast<std::size_t>(kHz / 1000.0)]
+                           : FirstByMhz.back();
+    while (band < Bands.size() && Bands[band].high < kHz) {
+        ++band;
+    }
+    return band < Bands.size() && kHz >= Bands[band].low ? static_cast<int>(band) : Other;
 }
 
 int CBandTable::Find(std::string_view name) {
@@ -73,24 +95,32 @@ bool CBandTable::ParseKhz(std::string_view text, double& kHz) {
     // general reading does; anything else takes the general way.
     constexpr std::array<double, 16> Tens = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    std::int64_t digits = 0;
-    int count = 0;
-    int decimals = -1;
-    for (char c : text) {
-        if (c >= '0' && c <= '9' && count < 15) {
-            digits = digits * 10 + (c - '0');
-            ++count;
-            decimals += decimals >= 0 ? 1 : 0;
-        } else if (c == '.' && decimals < 0) {
-            decimals = 0;
-        } else {
-            count = -1;
-            break;
+    constexpr std::size_t MaxDigits = 15;
+    const std::size_t size = text.size();
+    // Up to MaxDigits digits and a point the digits cannot outgrow the
+    // doubles' exact range; longer texts take the general way.
+    if (size > 0 && size <= MaxDigits) {
+        std::int64_t digits = 0;
+        std::size_t i = 0;
+        unsigned digit = 0;
+        for (; i < size && (digit = static_cast<unsigned char>(text[i]) - unsigned{'0'}) <= 9;
+             ++i) {
+            digits = digits * 10 + digit;
         }
-    }
-    if (count > 0) {
-        kHz = static_cast<double>(digits) / Tens[static_cast<std::size_t>(std::max(decimals, 0))];
-        return true;
+        std::size_t point = size;
+        if (i < size && text[i] == '.') {
+            point = i;
+            for (++i;
+                 i < size && (digit = static_cast<unsigned char>(text[i]) - unsigned{'0'}) <= 9;
+                 ++i) {
+                digits = digits * 10 + digit;
+            }
+        }
+        // A lone "." holds no digit.
+        if (i == size && size > (point < size ? 1u : 0u)) {
+            kHz = static_cast<double>(digits) / Tens[point < size ? size - point - 1 : 0];
+            return true;
+        }
     }
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, kHz, std::chars_format::fixed);

@@ -25,6 +25,11 @@ class CCallPattern {
         return MatchesRest(call);
     }
 
+    // The character a matching call must begin with (or, FixedAtBack, end
+    // with), in upper case; '\0' when the pattern fixes neither.
+    char FixedEnd() const { return m_end; }
+    bool FixedAtBack() const { return m_endAtBack; }
+
     static bool Matches(std::string_view pattern, std::string_view call);
     // Letters, digits, "/", "-", "#", "@", "*" and "?" only, 1 to 16 of them.
     static bool IsValid(std::string_view pattern);

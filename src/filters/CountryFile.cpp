@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -401,6 +402,10 @@ const CCountryFile::Entity* CCountryFile::EntityOf(int dxcc) const {
 }
 
 CCountryFile::Place CCountryFile::Locate(std::string_view call) const {
+    // Most calls name no other place; the walk itself stops at a "-".
+    if (call.find('/') == std::string_view::npos) {
+        return Walk(call, false);
+    }
     call = call.substr(0, call.find('-'));
     if (call.find('/') == std::string_view::npos) {
         return Walk(call, false);
@@ -460,6 +465,7 @@ void CCountryFile::Clear() {
     m_edgeKeys.assign(1024, 0);
     m_edgeChildren.assign(1024, -1);
     m_edges = 0;
+    m_rootChildren.fill(-1);
     m_entities.clear();
     m_byDxcc.clear();
     m_numbersNote.clear();
@@ -471,8 +477,10 @@ std::uint32_t EdgeKey(int node, char c) {
     return static_cast<std::uint32_t>(node) * 128u + (static_cast<std::uint32_t>(c) & 127u) + 1u;
 }
 
+// The high bits of the product: its low bits would follow the key's low
+// bits, the character, and crowd a parent's children into a few slots.
 std::size_t FirstSlot(std::uint32_t key, std::size_t size) {
-    return (key * 2654435761u) & (size - 1);
+    return (key * 2654435761u) >> (32 - std::countr_zero(size));
 }
 
 } // namespace
@@ -512,6 +520,9 @@ int CCountryFile::AddChild(int node, char c) {
     m_edgeKeys[slot] = key;
     m_edgeChildren[slot] = child;
     ++m_edges;
+    if (node == 0) {
+        m_rootChildren[static_cast<unsigned char>(c) & 127u] = child;
+    }
     return child;
 }
 
@@ -548,17 +559,35 @@ void CCountryFile::Insert(std::string_view entry, bool wholeCall, Place place) {
 }
 
 CCountryFile::Place CCountryFile::Walk(std::string_view call, bool wholeOnly) const {
+    if (call.empty() || call.front() == '-' || m_nodes.empty()) {
+        return {};
+    }
+    // The root's children by character, then one probe of the edge table a
+    // character, with the table's place and size held in locals.
+    // Keyed as the edge table keys a character (EdgeKey).
+    int node = m_rootChildren[static_cast<unsigned char>(ascii::Upper(call.front())) & 127u];
+    const std::uint32_t* const keys = m_edgeKeys.data();
+    const std::int32_t* const children = m_edgeChildren.data();
+    const std::size_t mask = m_edgeKeys.size() - 1;
     Place found;
-    int node = 0;
-    for (char c : call) {
-        node = Child(node, ascii::Upper(c));
+    for (std::size_t i = 1;; ++i) {
         if (node < 0) {
             return wholeOnly ? Place{} : found;
         }
-        if (m_nodes[static_cast<std::size_t>(node)].prefix.continent != NoContinent) {
-            found = m_nodes[static_cast<std::size_t>(node)].prefix;
+        const Node& at = m_nodes[static_cast<std::size_t>(node)];
+        if (at.prefix.continent != NoContinent) {
+            found = at.prefix;
         }
+        if (i == call.size() || call[i] == '-') {
+            break;
+        }
+        const std::uint32_t key = EdgeKey(node, ascii::Upper(call[i]));
+        std::size_t slot = FirstSlot(key, mask + 1);
+        while (keys[slot] != key && keys[slot] != 0) {
+            slot = (slot + 1) & mask;
+        }
+        node = keys[slot] == key ? children[slot] : -1;
     }
-    const Place whole = node > 0 ? m_nodes[static_cast<std::size_t>(node)].call : Place{};
+    const Place whole = m_nodes[static_cast<std::size_t>(node)].call;
     return whole.continent != NoContinent || wholeOnly ? whole : found;
 }

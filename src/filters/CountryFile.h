@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -105,6 +106,11 @@ class CCountryFile {
     };
 
     void Clear();
+    static std::array<std::int32_t, 128> MakeNoRootChildren() {
+        std::array<std::int32_t, 128> none{};
+        none.fill(-1);
+        return none;
+    }
     bool ParseRecords(std::string_view text, std::string& error);
     // Why a line of a "cty.csv" is of no use; empty when it gave a number.
     std::string TakeNumberLine(std::string_view line);
@@ -115,7 +121,8 @@ class CCountryFile {
     // The place of a call, as ContinentOf describes.
     Place Locate(std::string_view call) const;
     // The place of the whole call when the file lists it, else that of its
-    // longest listed prefix; wholeOnly asks for the first only.
+    // longest listed prefix; wholeOnly asks for the first only. A "-" ends
+    // the call.
     Place Walk(std::string_view call, bool wholeOnly) const;
 
     std::vector<Node> m_nodes;
@@ -124,6 +131,9 @@ class CCountryFile {
     std::vector<std::uint32_t> m_edgeKeys;
     std::vector<std::int32_t> m_edgeChildren;
     int m_edges = 0;
+    // The children of the root by character, as every look-up starts there;
+    // -1 for none.
+    std::array<std::int32_t, 128> m_rootChildren = MakeNoRootChildren();
     std::vector<Entity> m_entities;
     // Entity index by ADIF number, -1 for none.
     std::vector<std::int32_t> m_byDxcc;

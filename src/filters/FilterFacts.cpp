@@ -4,14 +4,6 @@
 #include "filters/CountryFile.h"
 #include "filters/ModeTable.h"
 
-std::string_view CFilterFacts::BareSpotter(std::string_view spotter) {
-    if (spotter.size() > 2 && spotter[spotter.size() - 2] == '-' &&
-        (spotter.back() == '#' || spotter.back() == '@')) {
-        spotter.remove_suffix(2);
-    }
-    return spotter;
-}
-
 void CFilterFacts::ReadFrequency() {
     if (m_facts.frequencyRead && Same(m_facts.frequency, m_spot.Frequency)) {
         return;

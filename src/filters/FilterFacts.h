@@ -12,8 +12,8 @@ class CCountryFile;
 // whether a skimmer spotted it, and the continents (and the spotter's DXCC
 // entity) from the calls through the filter's country file. What one filter
 // works out goes into a SpotFacts that the destinations of a line share (or
-// one of the filter's own when the spot comes without); within one filter's
-// checks each fact is read once and then kept here.
+// one of the filter's own when the spot comes without), and each check
+// takes it from there, so a fact is worked out once for all of them.
 class CFilterFacts {
   public:
     // countries may be null when no rule of the filter needs a country file.
@@ -26,26 +26,44 @@ class CFilterFacts {
         return (!m_spot.Spotter.empty() && m_spot.Spotter.back() == '#') ||
                m_spot.StrippedMark == '#';
     }
-    int Band() { return m_band != SpotFacts::Unread ? m_band : m_band = ReadBand(); }
-    int Mode() { return m_mode != SpotFacts::Unread ? m_mode : m_mode = ReadMode(); }
+    // Each fact is taken from the shared facts when a port before worked it
+    // out of the same field; the test is a few loads, cheaper than a copy
+    // kept per filter.
+    int Band() {
+        return m_facts.frequencyRead && Same(m_facts.frequency, m_spot.Frequency) ? m_facts.band
+                                                                                  : ReadBand();
+    }
+    int Mode() { return ReadMode(); }
     int DxContinent() {
-        return m_dxContinent != SpotFacts::Unread ? m_dxContinent
-                                                  : m_dxContinent = ReadDxContinent();
+        const SpotFacts::Calls& calls = m_facts.calls[0];
+        return m_countries != nullptr && calls.countryFile == m_countries && calls.dxRead &&
+                       Same(calls.dx, m_spot.DxCall)
+                   ? calls.dxContinent
+                   : ReadDxContinent();
     }
     // What the source reported of the spotter when it did, else what its
     // call says.
     int SpotterContinent() {
-        return m_spotterContinent != SpotFacts::Unread
-                   ? m_spotterContinent
-                   : m_spotterContinent = ReadSpotterContinent();
+        if (m_spot.SpotterContinent >= 0) {
+            return m_spot.SpotterContinent;
+        }
+        const SpotFacts::Calls& calls = m_facts.calls[0];
+        return m_countries != nullptr && calls.countryFile == m_countries && calls.spotterRead &&
+                       calls.spotterContinent != SpotFacts::Unread &&
+                       Same(calls.spotter, BareSpotter(m_spot.Spotter))
+                   ? calls.spotterContinent
+                   : ReadSpotterContinent();
     }
-    int SpotterDxcc() {
-        return m_spotterDxcc != SpotFacts::Unread ? m_spotterDxcc
-                                                  : m_spotterDxcc = ReadSpotterDxcc();
-    }
+    int SpotterDxcc() { return ReadSpotterDxcc(); }
 
     // The spotter without a skimmer's "-#" or a relay's "-@".
-    static std::string_view BareSpotter(std::string_view spotter);
+    static std::string_view BareSpotter(std::string_view spotter) {
+        if (spotter.size() > 2 && spotter[spotter.size() - 2] == '-' &&
+            (spotter.back() == '#' || spotter.back() == '@')) {
+            spotter.remove_suffix(2);
+        }
+        return spotter;
+    }
     // True when two spots' fields are the same views and values, so that
     // what holds for one holds for the other.
     static bool SameFields(const SpotFields& a, const SpotFields& b) {
@@ -74,9 +92,4 @@ class CFilterFacts {
     SpotFacts& m_facts;
     const CCountryFile* m_countries;
     SpotFacts::Calls* m_calls = nullptr;
-    int m_band = SpotFacts::Unread;
-    int m_mode = SpotFacts::Unread;
-    int m_dxContinent = SpotFacts::Unread;
-    int m_spotterContinent = SpotFacts::Unread;
-    int m_spotterDxcc = SpotFacts::Unread;
 };

@@ -24,15 +24,6 @@ bool Holds(std::uint32_t mask, int value) {
     return value >= 0 && ((mask >> value) & 1u) != 0;
 }
 
-bool AnyMatches(const std::vector<CCallPattern>& patterns, std::string_view call) {
-    for (const CCallPattern& pattern : patterns) {
-        if (pattern.Matches(call)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool AnyPrefixOf(const std::vector<std::string>& prefixes, std::string_view text) {
     for (const std::string& prefix : prefixes) {
         if (prefix.size() <= text.size() &&
@@ -100,32 +91,34 @@ void CSpotFilter::Clear() {
 CSpotFilter::Check CSpotFilter::Made(const FilterRule& rule) {
     Check check;
     check.accept = rule.accept;
-    auto name = [&check](Criterion criterion, std::uint32_t mask, int cost) {
-        check.criterion[static_cast<std::size_t>(check.criteria)] = criterion;
-        check.mask[static_cast<std::size_t>(check.criteria)] = mask;
+    auto name = [&check](Criterion criterion, int cost) {
+        check.named |= Bit(criterion);
         ++check.criteria;
         check.cost += cost;
     };
     if (rule.skimmer != FilterRule::Skimmer::Any) {
-        name(Criterion::Skimmer, rule.skimmer == FilterRule::Skimmer::Yes ? 1u : 2u, TableCost);
+        check.skimmer = rule.skimmer == FilterRule::Skimmer::Yes ? 1u : 2u;
+        name(Criterion::Skimmer, TableCost);
     }
     if (rule.bands.IsSet()) {
-        name(Criterion::Band, rule.bands.mask, TableCost);
+        check.bands = rule.bands.mask;
+        name(Criterion::Band, TableCost);
     }
     if (rule.modes.IsSet()) {
-        name(Criterion::Mode, rule.modes.mask, ModeCost);
+        check.modes = rule.modes.mask;
+        name(Criterion::Mode, ModeCost);
     }
     for (const std::string& pattern : rule.dx) {
-        check.dx.emplace_back(pattern);
+        check.dx.Add(pattern);
     }
     if (!rule.dx.empty()) {
-        name(Criterion::Dx, 0, PatternCost * static_cast<int>(rule.dx.size()));
+        name(Criterion::Dx, PatternCost * static_cast<int>(rule.dx.size()));
     }
     for (const std::string& pattern : rule.spotter) {
-        check.spotter.emplace_back(pattern);
+        check.spotter.Add(pattern);
     }
     if (!rule.spotter.empty()) {
-        name(Criterion::Spotter, 0, PatternCost * static_cast<int>(rule.spotter.size()));
+        name(Criterion::Spotter, PatternCost * static_cast<int>(rule.spotter.size()));
     }
     for (const std::string& grid : rule.spotterGrids) {
         std::string upper = grid;
@@ -133,17 +126,19 @@ CSpotFilter::Check CSpotFilter::Made(const FilterRule& rule) {
         check.spotterGrids.push_back(std::move(upper));
     }
     if (!rule.spotterGrids.empty()) {
-        name(Criterion::SpotterGrid, 0, PatternCost * static_cast<int>(rule.spotterGrids.size()));
+        name(Criterion::SpotterGrid, PatternCost * static_cast<int>(rule.spotterGrids.size()));
     }
     check.spotterDxccs = rule.spotterDxccs;
     if (!rule.spotterDxccs.empty()) {
-        name(Criterion::SpotterDxcc, 0, LookUpCost);
+        name(Criterion::SpotterDxcc, LookUpCost);
     }
     if (rule.dxContinents.IsSet()) {
-        name(Criterion::DxCont, rule.dxContinents.mask, LookUpCost);
+        check.dxContinents = rule.dxContinents.mask;
+        name(Criterion::DxCont, LookUpCost);
     }
     if (rule.spotterContinents.IsSet()) {
-        name(Criterion::SpotterCont, rule.spotterContinents.mask, LookUpCost);
+        check.spotterContinents = rule.spotterContinents.mask;
+        name(Criterion::SpotterCont, LookUpCost);
     }
     return check;
 }
@@ -152,12 +147,15 @@ bool CSpotFilter::Join(Check& into, const Check& joined) {
     // Skimmer has two values only: a rule on both would match every spot,
     // which the rules as written say no differently, but keep it plain.
     if (into.accept != joined.accept || into.criteria != 1 || joined.criteria != 1 ||
-        into.criterion[0] != joined.criterion[0] || into.criterion[0] == Criterion::Skimmer) {
+        into.named != joined.named || into.Names(Criterion::Skimmer)) {
         return false;
     }
-    into.mask[0] |= joined.mask[0];
-    Append(into.dx, joined.dx);
-    Append(into.spotter, joined.spotter);
+    into.bands |= joined.bands;
+    into.modes |= joined.modes;
+    into.dxContinents |= joined.dxContinents;
+    into.spotterContinents |= joined.spotterContinents;
+    into.dx.Append(joined.dx);
+    into.spotter.Append(joined.spotter);
     Append(into.spotterGrids, joined.spotterGrids);
     Append(into.spotterDxccs, joined.spotterDxccs);
     into.cost += joined.cost;
@@ -183,38 +181,35 @@ void CSpotFilter::Compile() {
     m_ruleSet = 0;
     std::stable_sort(m_checks.begin(), m_checks.end(),
                      [](const Check& a, const Check& b) { return a.cost < b.cost; });
-    const bool byBand = std::any_of(m_checks.begin(), m_checks.end(), [](const Check& c) {
-        return std::find(c.criterion.begin(), c.criterion.begin() + c.criteria, Criterion::Band) !=
-               c.criterion.begin() + c.criteria;
-    });
+    const bool byBand = std::any_of(m_checks.begin(), m_checks.end(),
+                                    [](const Check& c) { return c.Names(Criterion::Band); });
     m_plans.assign(byBand ? CBandTable::Count + 1 : 1, BandPlan{});
     for (std::size_t p = 0; p < m_plans.size(); ++p) {
         BandPlan& plan = m_plans[p];
+        bool accepted = false;
+        std::vector<std::uint32_t> accepts;
         for (std::size_t i = 0; i < m_checks.size(); ++i) {
             const Check& check = m_checks[i];
-            const auto band = std::find(check.criterion.begin(),
-                                        check.criterion.begin() + check.criteria, Criterion::Band);
-            const bool namesBand = band != check.criterion.begin() + check.criteria;
-            if (namesBand) {
-                const std::uint32_t mask =
-                    check.mask[static_cast<std::size_t>(band - check.criterion.begin())];
-                if (!Holds(mask, static_cast<int>(p) - 1)) {
+            if (check.Names(Criterion::Band)) {
+                if (!Holds(check.bands, static_cast<int>(p) - 1)) {
                     continue;
                 }
                 if (check.criteria == 1) {
-                    (check.accept ? plan.accepted : plan.rejected) = true;
+                    (check.accept ? accepted : plan.rejected) = true;
                     continue;
                 }
             }
-            (check.accept ? plan.accepts : plan.rejects).push_back(i);
+            (check.accept ? accepts : plan.checks).push_back(static_cast<std::uint32_t>(i));
+        }
+        plan.firstAccept = plan.checks.size();
+        plan.passesUnmatched = m_accepts == 0 || accepted;
+        if (!plan.passesUnmatched) {
+            plan.checks.insert(plan.checks.end(), accepts.begin(), accepts.end());
         }
     }
 }
 
-bool CSpotFilter::Passes(const SpotFields& spot, SpotFacts* shared) const {
-    if (m_used == 0 && m_accepts == 0) {
-        return true;
-    }
+bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared) const {
     if (shared == nullptr) {
         SpotFacts own;
         return Decides(spot, own);
@@ -222,21 +217,58 @@ bool CSpotFilter::Passes(const SpotFields& spot, SpotFacts* shared) const {
     if (m_ruleSet == 0) {
         m_ruleSet = RuleSetNumber(m_signature);
     }
-    for (const SpotFacts::Verdict& verdict : shared->verdicts) {
+    const std::size_t kept = shared->verdictsKept;
+    for (std::size_t i = 0; i < kept; ++i) {
+        const SpotFacts::Verdict& verdict = shared->verdicts[i];
         if (verdict.ruleSet == m_ruleSet && CFilterFacts::SameFields(verdict.fields, spot)) {
             return verdict.passes;
         }
     }
     const bool passes = Decides(spot, *shared);
-    SpotFacts::Verdict* place = &shared->verdicts.back();
-    for (SpotFacts::Verdict& verdict : shared->verdicts) {
-        if (verdict.ruleSet == 0) {
-            place = &verdict;
-            break;
-        }
-    }
-    *place = SpotFacts::Verdict{m_ruleSet, passes, spot};
+    // A free place, or with more rule sets than places the last one in turn.
+    SpotFacts::Verdict& place = shared->verdicts[std::min(kept, shared->verdicts.size() - 1)];
+    shared->verdictsKept = std::min(kept + 1, shared->verdicts.size());
+    place.ruleSet = m_ruleSet;
+    place.passes = passes;
+    place.fields = spot;
     return passes;
+}
+
+// Asked in one place only, and made part of it there: a call for each
+// check would cost as much as most checks do.
+[[gnu::always_inline]] inline bool CSpotFilter::Matches(const Check& check, const SpotFields& spot,
+                                                        CFilterFacts& facts) {
+    // Straight tests in the order of Criterion: a check names few criteria,
+    // and most spots fail the first it names.
+    if (check.Names(Criterion::Skimmer) && !Holds(check.skimmer, facts.IsSkimmer() ? 0 : 1)) {
+        return false;
+    }
+    if (check.Names(Criterion::Band) && !Holds(check.bands, facts.Band())) {
+        return false;
+    }
+    if (check.Names(Criterion::Mode) && !Holds(check.modes, facts.Mode())) {
+        return false;
+    }
+    if (check.Names(Criterion::Dx) && !check.dx.Matches(spot.DxCall)) {
+        return false;
+    }
+    if (check.Names(Criterion::Spotter) &&
+        !check.spotter.Matches(CFilterFacts::BareSpotter(spot.Spotter))) {
+        return false;
+    }
+    if (check.Names(Criterion::SpotterGrid) && !AnyPrefixOf(check.spotterGrids, spot.SpotterGrid)) {
+        return false;
+    }
+    if (check.Names(Criterion::SpotterDxcc) &&
+        std::find(check.spotterDxccs.begin(), check.spotterDxccs.end(), facts.SpotterDxcc()) ==
+            check.spotterDxccs.end()) {
+        return false;
+    }
+    if (check.Names(Criterion::DxCont) && !Holds(check.dxContinents, facts.DxContinent())) {
+        return false;
+    }
+    return !check.Names(Criterion::SpotterCont) ||
+           Holds(check.spotterContinents, facts.SpotterContinent());
 }
 
 bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
@@ -246,61 +278,13 @@ bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
     if (plan.rejected) {
         return false;
     }
-    for (std::size_t i : plan.rejects) {
-        if (Matches(m_checks[i], spot, facts)) {
-            return false;
+    // The first check that matches decides: a reject by failing the spot,
+    // an accept by passing it.
+    const std::size_t count = plan.checks.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        if (Matches(m_checks[plan.checks[k]], spot, facts)) {
+            return k >= plan.firstAccept;
         }
     }
-    if (m_accepts == 0 || plan.accepted) {
-        return true;
-    }
-    for (std::size_t i : plan.accepts) {
-        if (Matches(m_checks[i], spot, facts)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool CSpotFilter::Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts) {
-    for (int i = 0; i < check.criteria; ++i) {
-        const std::uint32_t mask = check.mask[static_cast<std::size_t>(i)];
-        bool matches = false;
-        switch (check.criterion[static_cast<std::size_t>(i)]) {
-        case Criterion::Skimmer:
-            matches = Holds(mask, facts.IsSkimmer() ? 0 : 1);
-            break;
-        case Criterion::Band:
-            matches = Holds(mask, facts.Band());
-            break;
-        case Criterion::Mode:
-            matches = Holds(mask, facts.Mode());
-            break;
-        case Criterion::Dx:
-            matches = AnyMatches(check.dx, spot.DxCall);
-            break;
-        case Criterion::Spotter:
-            matches = AnyMatches(check.spotter, CFilterFacts::BareSpotter(spot.Spotter));
-            break;
-        case Criterion::SpotterGrid:
-            matches = AnyPrefixOf(check.spotterGrids, spot.SpotterGrid);
-            break;
-        case Criterion::SpotterDxcc:
-            matches = std::find(check.spotterDxccs.begin(), check.spotterDxccs.end(),
-                                facts.SpotterDxcc()) != check.spotterDxccs.end();
-            break;
-        case Criterion::DxCont:
-            matches = Holds(mask, facts.DxContinent());
-            break;
-        case Criterion::SpotterCont:
-            matches = Holds(mask, facts.SpotterContinent());
-            break;
-        case Criterion::Count:
-            break;
-        }
-        if (!matches) {
-            return false;
-        }
-    }
-    return true;
+    return plan.passesUnmatched;
 }

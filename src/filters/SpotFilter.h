@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filters/CallPattern.h"
+#include "filters/CallPatternList.h"
 #include "filters/FilterRule.h"
 
 #include <array>
@@ -57,7 +57,10 @@ class CSpotFilter {
 
     // shared: the facts the other destinations of the spot worked out so far
     // (see SpotFacts); null works them out for this call only.
-    bool Passes(const SpotFields& spot, SpotFacts* shared = nullptr) const;
+    bool Passes(const SpotFields& spot, SpotFacts* shared = nullptr) const {
+        // Most ports filter nothing; they pay no call.
+        return (m_used == 0 && m_accepts == 0) || PassesRules(spot, shared);
+    }
     bool HasAcceptRule() const { return m_accepts > 0; }
     // There are accept rules, and none can be used.
     bool PassesNothing() const { return m_accepts > 0 && m_usedAccepts == 0; }
@@ -75,23 +78,31 @@ class CSpotFilter {
         SpotterDxcc,
         DxCont,
         SpotterCont,
-        Count
     };
-    // A rule in use, made ready: the criteria it names, each with its mask
-    // (table numbers; for Skimmer bit 0 is yes, bit 1 no) or its list.
+    // A rule in use, made ready: the criteria it names as bits, each table
+    // criterion with its mask of table numbers (for skimmer bit 0 is yes,
+    // bit 1 no), the call criteria with their lists.
     struct Check {
         bool accept = true;
+        std::uint32_t named = 0;
         int criteria = 0;
-        std::array<Criterion, static_cast<std::size_t>(Criterion::Count)> criterion{};
-        std::array<std::uint32_t, static_cast<std::size_t>(Criterion::Count)> mask{};
-        std::vector<CCallPattern> dx;
-        std::vector<CCallPattern> spotter;
+        std::uint32_t skimmer = 0;
+        std::uint32_t bands = 0;
+        std::uint32_t modes = 0;
+        std::uint32_t dxContinents = 0;
+        std::uint32_t spotterContinents = 0;
+        CCallPatternList dx;
+        CCallPatternList spotter;
         std::vector<std::string> spotterGrids; // upper case
         std::vector<int> spotterDxccs;
         int cost = 0;
+
+        bool Names(Criterion c) const { return (named & Bit(c)) != 0; }
     };
+    static constexpr std::uint32_t Bit(Criterion c) { return 1u << static_cast<unsigned>(c); }
 
     void Compile();
+    bool PassesRules(const SpotFields& spot, SpotFacts* shared) const;
     static Check Made(const FilterRule& rule);
     // Puts what joined names into into, when both are rules of one action
     // that name the same single criterion.
@@ -105,9 +116,13 @@ class CSpotFilter {
     // decides by it.
     struct BandPlan {
         bool rejected = false;
-        bool accepted = false;
-        std::vector<std::size_t> rejects; // places in m_checks
-        std::vector<std::size_t> accepts;
+        // What a spot that no check in checks matches gets: true when the
+        // filter has no accept rules or one that names this band alone.
+        bool passesUnmatched = false;
+        // Places in m_checks: the rejects, then from firstAccept on the
+        // accepts (none when passesUnmatched, as they could change nothing).
+        std::vector<std::uint32_t> checks;
+        std::size_t firstAccept = 0;
     };
 
     std::vector<Check> m_checks;

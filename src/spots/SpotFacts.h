@@ -47,13 +47,15 @@ struct SpotFacts {
     std::array<Calls, 2> calls{};
 
     // Whether the spot, with these fields, passes a filter of the rule set
-    // numbered ruleSet (0: none).
+    // numbered ruleSet.
     struct Verdict {
         int ruleSet = 0;
         bool passes = false;
         SpotFields fields;
     };
     std::array<Verdict, 2> verdicts{};
+    // The places of verdicts in use, from the first.
+    std::size_t verdictsKept = 0;
 
     // Set by the first filter that reads or keeps a fact.
     bool used = false;
@@ -69,8 +71,6 @@ struct SpotFacts {
         for (Calls& c : calls) {
             c.countryFile = nullptr;
         }
-        for (Verdict& v : verdicts) {
-            v.ruleSet = 0;
-        }
+        verdictsKept = 0;
     }
 };

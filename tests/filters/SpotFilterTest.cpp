@@ -4,13 +4,21 @@
 #include "RouterRig.h"
 #include "ScratchFolder.h"
 
+#include "filters/BandTable.h"
+#include "filters/CallPattern.h"
+#include "filters/CountryFile.h"
+#include "filters/FilterFacts.h"
+#include "filters/FilterRuleParser.h"
+#include "filters/ModeTable.h"
 #include "spots/SpotFacts.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -202,6 +210,126 @@ TEST(SpotFilterTest, SpotterDxccFromTheCallWhenTheSourceReportsNone) {
     EXPECT_FALSE(filter.Passes(spot));
     spot.SpotterDxcc = 230; // the report's word counts over the call's
     EXPECT_TRUE(filter.Passes(spot));
+}
+
+// The rules as they read, checked one by one: what the made-ready checks,
+// their order, the joined rules, the plans by band and the facts shared
+// between filters must all agree with.
+bool ReadsAsPassing(const std::vector<FilterRule>& rules, const SpotFields& spot,
+                    const CCountryFile& countries) {
+    double kHz = -1.0;
+    if (!CBandTable::ParseKhz(spot.Frequency, kHz)) {
+        kHz = -1.0;
+    }
+    const std::string_view spotter = CFilterFacts::BareSpotter(spot.Spotter);
+    auto any = [](const std::vector<std::string>& patterns, std::string_view call) {
+        return std::any_of(patterns.begin(), patterns.end(),
+                           [call](const std::string& p) { return CCallPattern::Matches(p, call); });
+    };
+    auto matches = [&](const FilterRule& rule) {
+        const bool skimmer =
+            (!spot.Spotter.empty() && spot.Spotter.back() == '#') || spot.StrippedMark == '#';
+        const int spotterContinent =
+            spot.SpotterContinent >= 0 ? spot.SpotterContinent : countries.ContinentOf(spotter);
+        return (rule.skimmer == FilterRule::Skimmer::Any ||
+                (rule.skimmer == FilterRule::Skimmer::Yes) == skimmer) &&
+               (!rule.bands.IsSet() || rule.bands.Holds(CBandTable::BandOf(kHz))) &&
+               (!rule.modes.IsSet() || rule.modes.Holds(CModeTable::ModeOf(spot.Comment, kHz))) &&
+               (rule.dx.empty() || any(rule.dx, spot.DxCall)) &&
+               (rule.spotter.empty() || any(rule.spotter, spotter)) &&
+               (!rule.dxContinents.IsSet() ||
+                rule.dxContinents.Holds(countries.ContinentOf(spot.DxCall))) &&
+               (!rule.spotterContinents.IsSet() || rule.spotterContinents.Holds(spotterContinent));
+    };
+    bool accepts = false;
+    bool accepted = false;
+    for (const FilterRule& rule : rules) {
+        if (!rule.accept && matches(rule)) {
+            return false;
+        }
+        accepts |= rule.accept;
+        accepted |= rule.accept && matches(rule);
+    }
+    return !accepts || accepted;
+}
+
+// Random filters of real-looking rules on random spots, several filters a
+// spot sharing their facts as the destinations of a line do.
+TEST(SpotFilterTest, MadeReadyRulesPassWhatTheRulesAsWrittenPass) {
+    const std::vector<std::string> texts = {"reject band=20m",
+                                            "accept band=40m,20m mode=CW",
+                                            "reject dx=EA8*,*/P",
+                                            "accept spotter=DL*",
+                                            "reject skimmer=yes",
+                                            "accept dx-cont=EU spotter-cont=NA",
+                                            "reject spotter-cont=EU skimmer=no",
+                                            "accept mode=DIGI",
+                                            "reject dx=K?ABC",
+                                            "accept dx=*1A*",
+                                            "reject band=other",
+                                            "accept band=160m skimmer=yes",
+                                            "reject dx-cont=AF",
+                                            "accept dx=KH6ABC,UA*",
+                                            "reject spotter=W1AW,*-@",
+                                            "accept band=20m",
+                                            "reject band=40m mode=CW dx-cont=EU,NA",
+                                            "accept skimmer=no"};
+    const std::vector<const char*> spotters = {"DL1ABC",   "DL1ABC-#",   "K1ABC-#", "W1AW",
+                                               "EA8XYZ-@", "VP2E/K1ABC", "ua9abc"};
+    const std::vector<const char*> frequencies = {"14025.0", "7074.0",  "1822.0",  "5357.0",
+                                                  "x",       "50313.0", "144300.0"};
+    const std::vector<const char*> calls = {"EA8XYZ",   "K1ABC",    "KH6ABC", "DL1ABC/P",
+                                            "UA3ABC/9", "kh6abc-#", "3Y0J",   "K2ABC"};
+    const std::vector<const char*> comments = {"", "CW 12 dB", "FT8 -12 dB", "tnx"};
+    CCountryFile countries;
+    std::string error;
+    ASSERT_TRUE(countries.Read(countrytext::CountryFilePath(), error)) << error;
+
+    std::mt19937 random(7);
+    auto pick = [&random](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::unique_ptr<CSpotFilter>> filters;
+        std::vector<std::vector<FilterRule>> rules;
+        for (int f = 0; f < 3; ++f) {
+            filters.push_back(std::make_unique<CSpotFilter>());
+            filters.back()->SetCountryFile(countrytext::CountryFilePath());
+            rules.emplace_back();
+            for (std::size_t n = 1 + pick(5); n > 0; --n) {
+                const std::string& text = texts[pick(texts.size())];
+                std::string reason;
+                ASSERT_EQ(filters.back()->Add(text, reason), CSpotFilter::Added::Used);
+                FilterRule rule;
+                ASSERT_TRUE(CFilterRuleParser::Parse(text, rule, reason));
+                rules.back().push_back(rule);
+            }
+        }
+        SpotFacts shared;
+        for (int s = 0; s < 20; ++s) {
+            SpotFields spot;
+            spot.Spotter = spotters[pick(spotters.size())];
+            spot.Frequency = frequencies[pick(frequencies.size())];
+            spot.DxCall = calls[pick(calls.size())];
+            spot.Comment = comments[pick(comments.size())];
+            shared.Reset();
+            for (std::size_t f = 0; f < filters.size(); ++f) {
+                // The last as a port that strips the "-#" or "-@" off.
+                SpotFields seen = spot;
+                const char mark = seen.Spotter.back();
+                if (f == 2 && (mark == '#' || mark == '@')) {
+                    seen.Spotter.remove_suffix(2);
+                    seen.StrippedMark = mark;
+                }
+                const bool expected = ReadsAsPassing(rules[f], seen, countries);
+                ASSERT_EQ(filters[f]->Passes(seen, &shared), expected)
+                    << filters[f]->Rules().size() << " rules, first "
+                    << filters[f]->Rules().front().text << "; " << spot.Spotter << " "
+                    << spot.Frequency << " " << spot.DxCall << " " << spot.Comment;
+                ASSERT_EQ(filters[f]->Passes(seen), expected);
+            }
+        }
+    }
 }
 
 // Each data type that sends spots, fed a spot by a source it takes spots from.
