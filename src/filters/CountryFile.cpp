@@ -656,6 +656,14 @@ void CCountryFile::GrowWholes() {
 
 void CCountryFile::MakePairs() {
     m_pairs.assign(PairCodes * PairCodes, Pair{});
+    // A pair whose node leads nowhere keeps no node, so that a look-up
+    // ending there probes nothing more.
+    std::vector<bool> parents(m_nodes.size(), false);
+    for (const std::uint32_t key : m_edgeKeys) {
+        if (key != 0) {
+            parents[(key - 1) / 128] = true;
+        }
+    }
     for (unsigned a = 0; a < PairCode.size(); ++a) {
         for (unsigned b = 0; b < PairCode.size(); ++b) {
             // Lower case shares its place with upper case; the tree keys
@@ -667,11 +675,14 @@ void CCountryFile::MakePairs() {
             }
             Pair& pair = m_pairs[static_cast<std::size_t>(index)];
             pair.found = m_nodes[static_cast<std::size_t>(first)].prefix;
-            pair.node = Child(first, static_cast<char>(b));
-            if (pair.node >= 0 &&
-                m_nodes[static_cast<std::size_t>(pair.node)].prefix.continent != NoContinent) {
-                pair.found = m_nodes[static_cast<std::size_t>(pair.node)].prefix;
+            const int second = Child(first, static_cast<char>(b));
+            if (second < 0) {
+                continue;
             }
+            if (m_nodes[static_cast<std::size_t>(second)].prefix.continent != NoContinent) {
+                pair.found = m_nodes[static_cast<std::size_t>(second)].prefix;
+            }
+            pair.node = parents[static_cast<std::size_t>(second)] ? second : -1;
         }
     }
     for (const WholeCall& whole : m_wholes) {

@@ -106,10 +106,10 @@ class CCountryFile {
     struct Node {
         Place prefix;
     };
-    // A pair of first characters: its node in the tree (-1 for none), the
-    // place of the longer of its prefix and its first character's, and the
-    // lengths (a bit each; the top bit for 31 and longer) of the whole calls
-    // it leads.
+    // A pair of first characters: its node in the tree (-1 for none or a
+    // leaf), the place of the longer of its prefix and its first
+    // character's, and the lengths (a bit each; the top bit for 31 and
+    // longer) of the whole calls it leads.
     struct Pair {
         std::int32_t node = -1;
         Place found;
