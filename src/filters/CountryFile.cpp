@@ -408,11 +408,13 @@ CCountryFile::Place CCountryFile::Locate(std::string_view call) const {
         return {};
     }
     // Most calls name no other place: one pass finds where a "-" ends them.
+    // "-" and "/" differ in one bit only, so one compare finds either.
     std::size_t end = 0;
-    for (; end < call.size() && call[end] != '-'; ++end) {
-        if (call[end] == '/') {
-            return LocatePortable(call);
-        }
+    while (end < call.size() && (call[end] | 2) != '/') {
+        ++end;
+    }
+    if (end < call.size() && call[end] == '/') {
+        return LocatePortable(call);
     }
     return Walk(call.substr(0, end));
 }
@@ -501,27 +503,32 @@ unsigned Key(char c) {
     return static_cast<unsigned char>(ascii::Upper(c)) & 127u;
 }
 
-// The characters of entries (letters, digits, "/") numbered from 1; 0 for
-// any other, which the dense table of pairs leaves to the tree.
+// The characters of entries (letters, digits, "/") numbered from 1, by
+// byte as Key keys it, so that a look-up reads a code without working the
+// key out; 0 for any other, which the dense table of pairs leaves to the
+// tree.
 constexpr int PairCodes = 38;
-constexpr std::array<std::uint8_t, 128> MakePairCodes() {
-    std::array<std::uint8_t, 128> codes{};
-    for (int c = 'A'; c <= 'Z'; ++c) {
-        codes[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - 'A' + 1);
+constexpr std::array<std::uint8_t, 256> MakePairCodes() {
+    std::array<std::uint8_t, 256> codes{};
+    for (unsigned byte = 0; byte < codes.size(); ++byte) {
+        const unsigned key = (byte >= 'a' && byte <= 'z' ? byte - 'a' + 'A' : byte) & 127u;
+        if (key >= 'A' && key <= 'Z') {
+            codes[byte] = static_cast<std::uint8_t>(key - 'A' + 1);
+        } else if (key >= '0' && key <= '9') {
+            codes[byte] = static_cast<std::uint8_t>(key - '0' + 27);
+        } else if (key == '/') {
+            codes[byte] = PairCodes - 1;
+        }
     }
-    for (int c = '0'; c <= '9'; ++c) {
-        codes[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - '0' + 27);
-    }
-    codes['/'] = PairCodes - 1;
     return codes;
 }
-constexpr std::array<std::uint8_t, 128> PairCode = MakePairCodes();
+constexpr std::array<std::uint8_t, 256> PairCode = MakePairCodes();
 
 // The place in the dense table of a call's first two characters; -1 when
 // either has no code.
 int PairIndex(char first, char second) {
-    const int a = PairCode[Key(first)];
-    const int b = PairCode[Key(second)];
+    const int a = PairCode[static_cast<unsigned char>(first)];
+    const int b = PairCode[static_cast<unsigned char>(second)];
     return a != 0 && b != 0 ? a * PairCodes + b : -1;
 }
 
@@ -664,8 +671,8 @@ void CCountryFile::MakePairs() {
             parents[(key - 1) / 128] = true;
         }
     }
-    for (unsigned a = 0; a < PairCode.size(); ++a) {
-        for (unsigned b = 0; b < PairCode.size(); ++b) {
+    for (unsigned a = 0; a < 128; ++a) {
+        for (unsigned b = 0; b < 128; ++b) {
             // Lower case shares its place with upper case; the tree keys
             // upper case.
             const int index = PairIndex(static_cast<char>(a), static_cast<char>(b));
@@ -740,8 +747,12 @@ CCountryFile::Place CCountryFile::Walk(std::string_view call) const {
             return whole;
         }
     }
-    // Below the pair, one probe of the edge table a character, with the
-    // table's place and size held in locals.
+    return pair.node < 0 || call.size() == 2 ? pair.found : Below(pair, call);
+}
+
+CCountryFile::Place CCountryFile::Below(const Pair& pair, std::string_view call) const {
+    // One probe of the edge table a character, with the table's place and
+    // size held in locals.
     Place found = pair.found;
     const std::uint32_t* const keys = m_edgeKeys.data();
     const std::int32_t* const children = m_edgeChildren.data();

@@ -154,6 +154,9 @@ class CCountryFile {
     Place Whole(std::string_view call) const;
     // The place of the call's longest listed prefix, walked from the root.
     Place Longest(std::string_view call) const;
+    // Walk below a pair whose node leads further; kept out of Walk, whose
+    // common end at the pair then costs few instructions.
+    [[gnu::noinline]] Place Below(const Pair& pair, std::string_view call) const;
 
     std::vector<Node> m_nodes;
     // Edge table: key (parent node × 128 + character + 1, 0 for a free
