@@ -379,6 +379,36 @@ std::string_view AreaPrefix(std::string_view call, char digit,
     return {buffer.data(), i + 1};
 }
 
+// Whether a word holds a "-" or "/" byte: with bit 1 set both are "/",
+// and the exclusive or makes that byte zero, which the carry test finds
+// without a false alarm.
+template <class Word> bool HasStop(Word word) {
+    constexpr Word Ones = ~Word{0} / 255;
+    const Word y = (word | Ones * 2) ^ (Ones * '/');
+    return ((y - Ones) & ~y & (Ones * 0x80)) != 0;
+}
+
+template <class Word> Word Load(const char* at) {
+    Word word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// False when the call surely holds no "-" nor "/": a call of 4 to 16
+// characters is read as two words that may overlap, rather than byte by
+// byte; true otherwise.
+bool MayHoldStop(std::string_view call) {
+    const char* const at = call.data();
+    const std::size_t size = call.size();
+    if (size >= 8 && size <= 16) {
+        return HasStop(Load<std::uint64_t>(at)) || HasStop(Load<std::uint64_t>(at + size - 8));
+    }
+    if (size >= 4 && size < 8) {
+        return HasStop(Load<std::uint32_t>(at)) || HasStop(Load<std::uint32_t>(at + size - 4));
+    }
+    return true;
+}
+
 } // namespace
 
 int CCountryFile::ContinentOf(std::string_view call) const {
@@ -408,6 +438,9 @@ CCountryFile::Place CCountryFile::Locate(std::string_view call) const {
         return {};
     }
     // Most calls name no other place: one pass finds where a "-" ends them.
+    if (!MayHoldStop(call)) {
+        return Walk(call);
+    }
     // "-" and "/" differ in one bit only, so one compare finds either.
     std::size_t end = 0;
     while (end < call.size() && (call[end] | 2) != '/') {
