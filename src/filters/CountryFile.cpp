@@ -145,6 +145,7 @@ bool CCountryFile::Parse(std::string_view text, std::string& error) {
         Clear();
         return false;
     }
+    MakePairs();
     return true;
 }
 
@@ -378,6 +379,36 @@ std::string_view AreaPrefix(std::string_view call, char digit,
     return {buffer.data(), i + 1};
 }
 
+// Whether a word holds a "-" or "/" byte: with bit 1 set both are "/",
+// and the exclusive or makes that byte zero, which the carry test finds
+// without a false alarm.
+template <class Word> bool HasStop(Word word) {
+    constexpr Word Ones = ~Word{0} / 255;
+    const Word y = (word | Ones * 2) ^ (Ones * '/');
+    return ((y - Ones) & ~y & (Ones * 0x80)) != 0;
+}
+
+template <class Word> Word Load(const char* at) {
+    Word word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// False when the call surely holds no "-" nor "/": a call of 4 to 16
+// characters is read as two words that may overlap, rather than byte by
+// byte; true otherwise.
+bool MayHoldStop(std::string_view call) {
+    const char* const at = call.data();
+    const std::size_t size = call.size();
+    if (size >= 8 && size <= 16) {
+        return HasStop(Load<std::uint64_t>(at)) || HasStop(Load<std::uint64_t>(at + size - 8));
+    }
+    if (size >= 4 && size < 8) {
+        return HasStop(Load<std::uint32_t>(at)) || HasStop(Load<std::uint32_t>(at + size - 4));
+    }
+    return true;
+}
+
 } // namespace
 
 int CCountryFile::ContinentOf(std::string_view call) const {
@@ -402,15 +433,28 @@ const CCountryFile::Entity* CCountryFile::EntityOf(int dxcc) const {
 }
 
 CCountryFile::Place CCountryFile::Locate(std::string_view call) const {
-    // Most calls name no other place; the walk itself stops at a "-".
-    if (call.find('/') == std::string_view::npos) {
-        return Walk(call, false);
+    // Empty until a file is parsed whole.
+    if (m_pairs.empty()) {
+        return {};
     }
+    // Most calls name no other place: one pass finds where a "-" ends them.
+    if (!MayHoldStop(call)) {
+        return Walk(call);
+    }
+    // "-" and "/" differ in one bit only, so one compare finds either.
+    std::size_t end = 0;
+    while (end < call.size() && (call[end] | 2) != '/') {
+        ++end;
+    }
+    if (end < call.size() && call[end] == '/') {
+        return LocatePortable(call);
+    }
+    return Walk(call.substr(0, end));
+}
+
+CCountryFile::Place CCountryFile::LocatePortable(std::string_view call) const {
     call = call.substr(0, call.find('-'));
-    if (call.find('/') == std::string_view::npos) {
-        return Walk(call, false);
-    }
-    if (const Place whole = Walk(call, true); whole.continent != NoContinent) {
+    if (const Place whole = Whole(call); whole.continent != NoContinent) {
         return whole;
     }
     std::string_view chosen;
@@ -437,7 +481,7 @@ CCountryFile::Place CCountryFile::Locate(std::string_view call) const {
     if (chosen.empty()) {
         return {};
     }
-    const Place home = Walk(chosen, false);
+    const Place home = Walk(chosen);
     if (areaDigit == 0) {
         return home;
     }
@@ -445,7 +489,7 @@ CCountryFile::Place CCountryFile::Locate(std::string_view call) const {
     // area's prefix is, when the file knows the prefix.
     std::array<char, MaxAreaPrefix> buffer{};
     const std::string_view moved = AreaPrefix(chosen, areaDigit, buffer);
-    const Place there = moved.empty() ? Place{} : Walk(moved, false);
+    const Place there = moved.empty() ? Place{} : Walk(moved);
     return there.continent != NoContinent ? there : home;
 }
 
@@ -466,6 +510,10 @@ void CCountryFile::Clear() {
     m_edgeChildren.assign(1024, -1);
     m_edges = 0;
     m_rootChildren.fill(-1);
+    m_pairs.clear();
+    m_wholes.clear();
+    m_wholeChars.clear();
+    m_wholeSlots.assign(256, WholeSlot{});
     m_entities.clear();
     m_byDxcc.clear();
     m_numbersNote.clear();
@@ -481,6 +529,52 @@ std::uint32_t EdgeKey(int node, char c) {
 // bits, the character, and crowd a parent's children into a few slots.
 std::size_t FirstSlot(std::uint32_t key, std::size_t size) {
     return (key * 2654435761u) >> (32 - std::countr_zero(size));
+}
+
+// A character as the tree and the whole calls key it: upper case, low 7 bits.
+unsigned Key(char c) {
+    return static_cast<unsigned char>(ascii::Upper(c)) & 127u;
+}
+
+// The characters of entries (letters, digits, "/") numbered from 1, by
+// byte as Key keys it, so that a look-up reads a code without working the
+// key out; 0 for any other, which the dense table of pairs leaves to the
+// tree.
+constexpr int PairCodes = 38;
+constexpr std::array<std::uint8_t, 256> MakePairCodes() {
+    std::array<std::uint8_t, 256> codes{};
+    for (unsigned byte = 0; byte < codes.size(); ++byte) {
+        const unsigned key = (byte >= 'a' && byte <= 'z' ? byte - 'a' + 'A' : byte) & 127u;
+        if (key >= 'A' && key <= 'Z') {
+            codes[byte] = static_cast<std::uint8_t>(key - 'A' + 1);
+        } else if (key >= '0' && key <= '9') {
+            codes[byte] = static_cast<std::uint8_t>(key - '0' + 27);
+        } else if (key == '/') {
+            codes[byte] = PairCodes - 1;
+        }
+    }
+    return codes;
+}
+constexpr std::array<std::uint8_t, 256> PairCode = MakePairCodes();
+
+// The place in the dense table of a call's first two characters; -1 when
+// either has no code.
+int PairIndex(char first, char second) {
+    const int a = PairCode[static_cast<unsigned char>(first)];
+    const int b = PairCode[static_cast<unsigned char>(second)];
+    return a != 0 && b != 0 ? a * PairCodes + b : -1;
+}
+
+std::uint32_t LengthBit(std::size_t length) {
+    return 1u << std::min<std::size_t>(length, 31);
+}
+
+std::uint32_t WholeHash(std::string_view call) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : call) {
+        hash = (hash ^ Key(c)) * 16777619u;
+    }
+    return hash;
 }
 
 } // namespace
@@ -546,48 +640,167 @@ void CCountryFile::Grow() {
 }
 
 void CCountryFile::Insert(std::string_view entry, bool wholeCall, Place place) {
+    if (wholeCall) {
+        InsertWhole(entry, place);
+        return;
+    }
     int node = 0;
     for (char c : entry) {
         node = AddChild(node, ascii::Upper(c));
     }
-    Node& last = m_nodes[static_cast<std::size_t>(node)];
-    Place& slot = wholeCall ? last.call : last.prefix;
+    Place& slot = m_nodes[static_cast<std::size_t>(node)].prefix;
     // An entry listed twice counts where it is listed first.
     if (slot.continent == NoContinent) {
         slot = place;
     }
 }
 
-CCountryFile::Place CCountryFile::Walk(std::string_view call, bool wholeOnly) const {
-    if (call.empty() || call.front() == '-' || m_nodes.empty()) {
-        return {};
+void CCountryFile::InsertWhole(std::string_view call, Place place) {
+    // An entry listed twice counts where it is listed first.
+    if (Whole(call).continent != NoContinent) {
+        return;
     }
-    // The root's children by character, then one probe of the edge table a
-    // character, with the table's place and size held in locals.
-    // Keyed as the edge table keys a character (EdgeKey).
-    int node = m_rootChildren[static_cast<unsigned char>(ascii::Upper(call.front())) & 127u];
+    if (2 * (m_wholes.size() + 1) > m_wholeSlots.size()) {
+        GrowWholes();
+    }
+    WholeCall whole{static_cast<std::uint32_t>(m_wholeChars.size()),
+                    static_cast<std::uint32_t>(call.size()), place};
+    for (const char c : call) {
+        m_wholeChars.push_back(static_cast<char>(Key(c)));
+    }
+    m_wholes.push_back(whole);
+    const std::uint32_t hash = WholeHash(call);
+    const std::size_t mask = m_wholeSlots.size() - 1;
+    std::size_t slot = FirstSlot(hash, m_wholeSlots.size());
+    while (m_wholeSlots[slot].call >= 0) {
+        slot = (slot + 1) & mask;
+    }
+    m_wholeSlots[slot] = WholeSlot{hash, static_cast<std::int32_t>(m_wholes.size() - 1)};
+}
+
+void CCountryFile::GrowWholes() {
+    std::vector<WholeSlot> slots(m_wholeSlots.size() * 2);
+    const std::size_t mask = slots.size() - 1;
+    for (const WholeSlot& old : m_wholeSlots) {
+        if (old.call < 0) {
+            continue;
+        }
+        std::size_t slot = FirstSlot(old.hash, slots.size());
+        while (slots[slot].call >= 0) {
+            slot = (slot + 1) & mask;
+        }
+        slots[slot] = old;
+    }
+    m_wholeSlots = std::move(slots);
+}
+
+void CCountryFile::MakePairs() {
+    m_pairs.assign(PairCodes * PairCodes, Pair{});
+    // A pair whose node leads nowhere keeps no node, so that a look-up
+    // ending there probes nothing more.
+    std::vector<bool> parents(m_nodes.size(), false);
+    for (const std::uint32_t key : m_edgeKeys) {
+        if (key != 0) {
+            parents[(key - 1) / 128] = true;
+        }
+    }
+    for (unsigned a = 0; a < 128; ++a) {
+        for (unsigned b = 0; b < 128; ++b) {
+            // Lower case shares its place with upper case; the tree keys
+            // upper case.
+            const int index = PairIndex(static_cast<char>(a), static_cast<char>(b));
+            const int first = m_rootChildren[a];
+            if (index < 0 || first < 0 || Key(static_cast<char>(b)) != b) {
+                continue;
+            }
+            Pair& pair = m_pairs[static_cast<std::size_t>(index)];
+            pair.found = m_nodes[static_cast<std::size_t>(first)].prefix;
+            const int second = Child(first, static_cast<char>(b));
+            if (second < 0) {
+                continue;
+            }
+            if (m_nodes[static_cast<std::size_t>(second)].prefix.continent != NoContinent) {
+                pair.found = m_nodes[static_cast<std::size_t>(second)].prefix;
+            }
+            pair.node = parents[static_cast<std::size_t>(second)] ? second : -1;
+        }
+    }
+    for (const WholeCall& whole : m_wholes) {
+        if (whole.length < 2) {
+            continue;
+        }
+        const char* const call = m_wholeChars.data() + whole.offset;
+        m_pairs[static_cast<std::size_t>(PairIndex(call[0], call[1]))].lengths |=
+            LengthBit(whole.length);
+    }
+}
+
+CCountryFile::Place CCountryFile::Whole(std::string_view call) const {
+    const std::uint32_t hash = WholeHash(call);
+    const std::size_t mask = m_wholeSlots.size() - 1;
+    for (std::size_t slot = FirstSlot(hash, m_wholeSlots.size());; slot = (slot + 1) & mask) {
+        const WholeSlot& at = m_wholeSlots[slot];
+        if (at.call < 0) {
+            return {};
+        }
+        const WholeCall& whole = m_wholes[static_cast<std::size_t>(at.call)];
+        if (at.hash == hash && whole.length == call.size() &&
+            std::equal(
+                call.begin(), call.end(), m_wholeChars.begin() + whole.offset,
+                [](char c, char stored) { return Key(c) == static_cast<unsigned>(stored); })) {
+            return whole.place;
+        }
+    }
+}
+
+CCountryFile::Place CCountryFile::Longest(std::string_view call) const {
+    Place found;
+    int node = 0;
+    for (const char c : call) {
+        node = Child(node, ascii::Upper(c));
+        if (node < 0) {
+            break;
+        }
+        if (m_nodes[static_cast<std::size_t>(node)].prefix.continent != NoContinent) {
+            found = m_nodes[static_cast<std::size_t>(node)].prefix;
+        }
+    }
+    return found;
+}
+
+CCountryFile::Place CCountryFile::Walk(std::string_view call) const {
+    const int index = call.size() >= 2 ? PairIndex(call[0], call[1]) : -1;
+    if (index < 0) {
+        const Place whole = call.empty() ? Place{} : Whole(call);
+        return whole.continent != NoContinent ? whole : Longest(call);
+    }
+    const Pair& pair = m_pairs[static_cast<std::size_t>(index)];
+    if ((pair.lengths & LengthBit(call.size())) != 0) {
+        if (const Place whole = Whole(call); whole.continent != NoContinent) {
+            return whole;
+        }
+    }
+    return pair.node < 0 || call.size() == 2 ? pair.found : Below(pair, call);
+}
+
+CCountryFile::Place CCountryFile::Below(const Pair& pair, std::string_view call) const {
+    // One probe of the edge table a character, with the table's place and
+    // size held in locals.
+    Place found = pair.found;
     const std::uint32_t* const keys = m_edgeKeys.data();
     const std::int32_t* const children = m_edgeChildren.data();
     const std::size_t mask = m_edgeKeys.size() - 1;
-    Place found;
-    for (std::size_t i = 1;; ++i) {
-        if (node < 0) {
-            return wholeOnly ? Place{} : found;
-        }
-        const Node& at = m_nodes[static_cast<std::size_t>(node)];
-        if (at.prefix.continent != NoContinent) {
-            found = at.prefix;
-        }
-        if (i == call.size() || call[i] == '-') {
-            break;
-        }
+    int node = pair.node;
+    for (std::size_t i = 2; node >= 0 && i < call.size(); ++i) {
         const std::uint32_t key = EdgeKey(node, ascii::Upper(call[i]));
         std::size_t slot = FirstSlot(key, mask + 1);
         while (keys[slot] != key && keys[slot] != 0) {
             slot = (slot + 1) & mask;
         }
         node = keys[slot] == key ? children[slot] : -1;
+        if (node >= 0 && m_nodes[static_cast<std::size_t>(node)].prefix.continent != NoContinent) {
+            found = m_nodes[static_cast<std::size_t>(node)].prefix;
+        }
     }
-    const Place whole = m_nodes[static_cast<std::size_t>(node)].call;
-    return whole.continent != NoContinent || wholeOnly ? whole : found;
+    return found;
 }

@@ -30,9 +30,12 @@
 // Without that file every number is unknown (0); a line it cannot use is
 // skipped and told once, never a reason to refuse the countries.
 //
-// Prefixes and whole calls go into one prefix tree whose edges are kept in
-// an open-addressing hash table, so a look-up walks the call once, one probe
-// a character, whatever the size of the file.
+// Prefixes go into a prefix tree whose edges are kept in an open-addressing
+// hash table; the places of its first two levels are also kept in a dense
+// table by the call's first two characters, which most look-ups end in or
+// just below. Whole calls are kept in a hash table of their own, and the
+// dense table knows the lengths of the whole calls under each pair of first
+// characters, so a call that no whole-call entry can equal is never hashed.
 class CCountryFile {
   public:
     static constexpr int NoContinent = -1;
@@ -102,7 +105,25 @@ class CCountryFile {
     };
     struct Node {
         Place prefix;
-        Place call;
+    };
+    // A pair of first characters: its node in the tree (-1 for none or a
+    // leaf), the place of the longer of its prefix and its first
+    // character's, and the lengths (a bit each; the top bit for 31 and
+    // longer) of the whole calls it leads.
+    struct Pair {
+        std::int32_t node = -1;
+        Place found;
+        std::uint32_t lengths = 0;
+    };
+    // A whole call, upper case, in m_wholeChars.
+    struct WholeCall {
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
+        Place place;
+    };
+    struct WholeSlot {
+        std::uint32_t hash = 0;
+        std::int32_t call = -1;
     };
 
     void Clear();
@@ -118,12 +139,24 @@ class CCountryFile {
     int AddChild(int node, char c);
     void Grow();
     void Insert(std::string_view entry, bool wholeCall, Place place);
+    void InsertWhole(std::string_view call, Place place);
+    void GrowWholes();
+    // Fills m_pairs from the tree and the whole calls once they are parsed.
+    void MakePairs();
     // The place of a call, as ContinentOf describes.
     Place Locate(std::string_view call) const;
+    // Locate of a call with a "/" in it.
+    Place LocatePortable(std::string_view call) const;
     // The place of the whole call when the file lists it, else that of its
-    // longest listed prefix; wholeOnly asks for the first only. A "-" ends
-    // the call.
-    Place Walk(std::string_view call, bool wholeOnly) const;
+    // longest listed prefix; the call holds no "-".
+    Place Walk(std::string_view call) const;
+    // The place of the call as a whole-call entry lists it.
+    Place Whole(std::string_view call) const;
+    // The place of the call's longest listed prefix, walked from the root.
+    Place Longest(std::string_view call) const;
+    // Walk below a pair whose node leads further; kept out of Walk, whose
+    // common end at the pair then costs few instructions.
+    [[gnu::noinline]] Place Below(const Pair& pair, std::string_view call) const;
 
     std::vector<Node> m_nodes;
     // Edge table: key (parent node × 128 + character + 1, 0 for a free
@@ -134,6 +167,13 @@ class CCountryFile {
     // The children of the root by character, as every look-up starts there;
     // -1 for none.
     std::array<std::int32_t, 128> m_rootChildren = MakeNoRootChildren();
+    // By the codes of the first two characters (PairIndex); empty until a
+    // file is parsed.
+    std::vector<Pair> m_pairs;
+    std::vector<WholeCall> m_wholes;
+    std::string m_wholeChars;
+    // Never more than half full.
+    std::vector<WholeSlot> m_wholeSlots;
     std::vector<Entity> m_entities;
     // Entity index by ADIF number, -1 for none.
     std::vector<std::int32_t> m_byDxcc;

@@ -2,10 +2,18 @@
 
 #include "CountryText.h"
 #include "support/ScratchFolder.h"
+#include "text/AsciiText.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -100,6 +108,194 @@ INSTANTIATE_TEST_SUITE_P(
                     LookUpRow{"CanariesPortable", "EA8/DL1ABC/P", "AF", 33, 29},
                     LookUpRow{"MidwestZone", "K0ABC", "NA", 4},
                     LookUpRow{"SkimmerSpotter", "OH6BG-#", "EU", 15, 224}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The look-up against a plain reading of the same file: every entry in
+// order, the first whole call equal to the call (keyed as upper case, low
+// seven bits), else the first of the longest prefixes. Calls without "/"
+// only, but for whole-call entries, which win whatever they hold.
+class ReferenceCountries {
+  public:
+    explicit ReferenceCountries(const std::string& text) {
+        std::size_t start = 0;
+        for (std::size_t end; (end = text.find(';', start)) != std::string::npos; start = end + 1) {
+            std::string record = text.substr(start, end - start);
+            std::vector<std::string> header;
+            std::size_t at = 0;
+            for (int i = 0; i < 8; ++i) {
+                const std::size_t colon = record.find(':', at);
+                header.push_back(Trim(record.substr(at, colon - at)));
+                at = colon + 1;
+            }
+            std::stringstream list(record.substr(at));
+            for (std::string item; std::getline(list, item, ',');) {
+                AddEntry(Trim(item), header[3], Zone(header[1]));
+            }
+        }
+    }
+    // The continent name and zone, or nothing when the reference does not
+    // say (a "/" in a call that no whole-call entry lists).
+    std::optional<std::pair<std::string, int>> Of(std::string_view call) const {
+        std::string key;
+        for (const char c : call.substr(0, call.find('-'))) {
+            key.push_back(static_cast<char>(ascii::Upper(c) & 127));
+        }
+        if (const auto whole = m_wholes.find(key); whole != m_wholes.end()) {
+            return whole->second;
+        }
+        if (key.find('/') != std::string::npos) {
+            return std::nullopt;
+        }
+        for (std::size_t length = key.size(); length > 0; --length) {
+            if (const auto prefix = m_prefixes.find(key.substr(0, length));
+                prefix != m_prefixes.end()) {
+                return prefix->second;
+            }
+        }
+        return std::pair<std::string, int>{"", 0};
+    }
+    std::vector<std::string> Entries(bool whole) const {
+        std::vector<std::string> calls;
+        for (const Entry& e : m_entries) {
+            if (e.whole == whole) {
+                calls.push_back(e.call);
+            }
+        }
+        return calls;
+    }
+
+  private:
+    struct Entry {
+        bool whole;
+        std::string call;
+        std::pair<std::string, int> place;
+    };
+    static std::string Trim(const std::string& text) {
+        const std::size_t first = text.find_first_not_of(" \t\r\n");
+        return first == std::string::npos
+                   ? std::string()
+                   : text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    }
+    static int Zone(const std::string& text) {
+        const bool number = !text.empty() && text.size() <= 2 &&
+                            std::all_of(text.begin(), text.end(), ascii::IsDigit);
+        return number && std::stoi(text) <= 40 ? std::stoi(text) : 0;
+    }
+    void AddEntry(std::string item, std::string continent, int zone) {
+        const bool whole = item.starts_with('=');
+        const std::size_t marks = item.find_first_of("([<{~");
+        const std::string overrides = marks == std::string::npos ? "" : item.substr(marks);
+        if (const std::size_t open = overrides.find('('); open != std::string::npos) {
+            zone = Zone(overrides.substr(open + 1, overrides.find(')') - open - 1));
+        }
+        if (const std::size_t open = overrides.find('{'); open != std::string::npos) {
+            continent = overrides.substr(open + 1, 2);
+        }
+        std::string call = item.substr(whole ? 1 : 0, marks - (whole ? 1 : 0));
+        std::transform(call.begin(), call.end(), call.begin(), ascii::Upper);
+        m_entries.push_back(Entry{whole, call, {continent, zone}});
+        (whole ? m_wholes : m_prefixes).emplace(call, std::pair{continent, zone});
+    }
+    std::vector<Entry> m_entries;
+    // The first listed of each.
+    std::map<std::string, std::pair<std::string, int>> m_wholes;
+    std::map<std::string, std::pair<std::string, int>> m_prefixes;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Calls of no file: letters and digits, 1 to 8 long, the same every run.
+std::vector<std::string> MadeUpCalls(int count) {
+    std::vector<std::string> calls;
+    unsigned seed = 12345;
+    const auto next = [&seed](unsigned below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % below;
+    };
+    constexpr std::string_view Chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int i = 0; i < count; ++i) {
+        std::string call(1 + next(8), ' ');
+        for (char& c : call) {
+            c = Chars[next(static_cast<unsigned>(Chars.size()))];
+        }
+        calls.push_back(call);
+    }
+    return calls;
+}
+
+struct CallsRow {
+    const char* name;
+    std::function<std::vector<std::string>(const ReferenceCountries&)> calls;
+};
+
+class CountryLookUpAgainstReference : public testing::TestWithParam<CallsRow> {};
+
+TEST_P(CountryLookUpAgainstReference, SamePlaceAsThePlainReading) {
+    for (const std::string& path :
+         {std::string(SPOTWEAVER_BENCH_SETUPS "/bench-cty.dat"), std::string(DebianFile)}) {
+        const std::string text = ReadAll(path);
+        if (text.empty()) {
+            continue;
+        }
+        CCountryFile file;
+        std::string error;
+        ASSERT_TRUE(file.Parse(text, error)) << path << ": " << error;
+        const ReferenceCountries reference(text);
+        for (const std::string& call : GetParam().calls(reference)) {
+            const auto expected = reference.Of(call);
+            if (!expected) {
+                continue;
+            }
+            EXPECT_EQ(CCountryFile::ContinentName(file.ContinentOf(call)), expected->first)
+                << path << " " << call;
+            EXPECT_EQ(file.CqZoneOf(call), expected->second) << path << " " << call;
+        }
+    }
+}
+
+std::vector<std::string> Changed(std::vector<std::string> calls,
+                                 const std::function<void(std::string&)>& change) {
+    std::for_each(calls.begin(), calls.end(), change);
+    return calls;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, CountryLookUpAgainstReference,
+    testing::Values(CallsRow{"EveryPrefix", [](const auto& r) { return r.Entries(false); }},
+                    CallsRow{"EveryPrefixWithASuffix",
+                             [](const auto& r) {
+                                 return Changed(r.Entries(false),
+                                                [](std::string& c) { c += "9XY"; });
+                             }},
+                    CallsRow{"EveryWholeCall", [](const auto& r) { return r.Entries(true); }},
+                    CallsRow{"EveryWholeCallCutShort",
+                             [](const auto& r) {
+                                 return Changed(r.Entries(true),
+                                                [](std::string& c) { c.pop_back(); });
+                             }},
+                    CallsRow{"EveryWholeCallGrown",
+                             [](const auto& r) {
+                                 return Changed(r.Entries(true), [](std::string& c) { c += "Z"; });
+                             }},
+                    CallsRow{"MadeUpCalls", [](const auto&) { return MadeUpCalls(600); }},
+                    CallsRow{"MadeUpCallsLowerCaseWithMark",
+                             [](const auto&) {
+                                 return Changed(MadeUpCalls(300), [](std::string& c) {
+                                     std::transform(c.begin(), c.end(), c.begin(), [](char x) {
+                                         return static_cast<char>(std::tolower(x));
+                                     });
+                                     c += "-#";
+                                 });
+                             }},
+                    CallsRow{"MadeUpCallsWithHighBitBytes",
+                             [](const auto&) {
+                                 return Changed(MadeUpCalls(300), [](std::string& c) {
+                                     c[c.size() / 2] = static_cast<char>(c[c.size() / 2] | 0x80);
+                                 });
+                             }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BadFileRow {
