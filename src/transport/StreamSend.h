@@ -15,8 +15,8 @@ class QTcpSocket;
 // anything sent while Qt still holds bytes, goes through Qt's buffer, so the
 // order on the wire stays and Qt reports a failure as before.
 //
-// Collaborators: the socket's owner (a caller session, a client link), which
-// writes whole batches through it.
+// Collaborators: a caller session, which writes whole batches through it;
+// a client link, which only asks for low delay (it still writes through Qt).
 class CStreamSend {
   public:
     // Takes len bytes; -1 when Qt refuses them (the socket is not open).
