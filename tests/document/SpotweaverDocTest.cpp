@@ -802,8 +802,9 @@ TEST_F(SpotweaverDocTest, Queue_AFullOutputHoldsInputBackUntilItsQueueIsTaken) {
 
 TEST_F(SpotweaverDocTest, Queue_SliceEndsAfterLinesPerSliceAndGoesOn) {
     LoadTwoSourcesAndSink();
+    const int count = CSpotweaverDoc::LinesPerSlice + 44;
     std::string lines;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < count; ++i) {
         lines += "x\n";
     }
     doc.Port(0)->OnReceive(lines.data(), static_cast<int>(lines.size()));
@@ -813,7 +814,7 @@ TEST_F(SpotweaverDocTest, Queue_SliceEndsAfterLinesPerSliceAndGoesOn) {
     EXPECT_EQ(loop.PostedCount(), 1u);
 
     loop.RunPosted();
-    EXPECT_EQ(PortAt(2).written.size(), 3u * 300);
+    EXPECT_EQ(PortAt(2).written.size(), 3u * count);
 }
 
 TEST_F(SpotweaverDocTest, Queue_RequestsOfARemovedPortAreDropped) {
