@@ -3,6 +3,24 @@
 #include <algorithm>
 
 void CTextTail::Append(std::string_view text) {
+    // A read of a busy link holds hundreds of lines; only the newest Lines
+    // whole ones and the open one can still be seen, so what ends before
+    // them is skipped, with the open line it finished.
+    std::size_t end = text.size();
+    std::size_t ends = 0;
+    while (end > 0 && ends <= Lines) {
+        const std::size_t lf = text.rfind('\n', end - 1);
+        if (lf == std::string_view::npos) {
+            break;
+        }
+        ++ends;
+        end = lf;
+    }
+    if (ends > Lines) {
+        text.remove_prefix(end + 1);
+        m_open.clear();
+        m_count = Lines;
+    }
     for (;;) {
         const std::size_t lf = text.find('\n');
         AppendToOpen(text.substr(0, lf));

@@ -28,3 +28,23 @@ TEST(TextTailTest, Append_LongLineCutAtMaxLineCarriageReturnsDropped) {
     EXPECT_EQ(lines[0], std::string(150, 'a') + std::string(50, 'b'));
     EXPECT_EQ(lines[1], "");
 }
+
+TEST(TextTailTest, Append_OneLongPieceShowsWhatLineByLinePiecesShow) {
+    std::string text = "open before ";
+    for (int i = 0; i < 50; ++i) {
+        text += "line " + std::to_string(i) + (i % 2 == 0 ? "\r\n" : "\n");
+    }
+    text += "open after";
+    for (const std::size_t cut : {text.size(), text.find("line 29"), text.find("line 30") - 1}) {
+        CTextTail whole;
+        whole.Append("first\nsecond\nhalf ");
+        whole.Append(text.substr(0, cut));
+        whole.Append(text.substr(cut));
+        CTextTail pieces;
+        pieces.Append("first\nsecond\nhalf ");
+        for (const char c : text) {
+            pieces.Append(std::string_view(&c, 1));
+        }
+        EXPECT_EQ(whole.Newest(), pieces.Newest()) << cut;
+    }
+}
