@@ -176,12 +176,8 @@ bool CRouter::IsDupe(const SpotFields& spot) {
     if (m_dupes.Length() == 0) {
         return false;
     }
-    m_key.clear();
-    m_key += spot.Frequency;
-    m_key += ' ';
-    m_key += spot.DxCall;
-    // The table compares and stores keys in upper case.
-    return m_dupes.CheckAndRecord(m_key);
+    m_dupeKey.Set(spot.Frequency, spot.DxCall);
+    return m_dupes.CheckAndRecord(m_dupeKey);
 }
 
 bool CRouter::Sends(const SpotFields& spot) {

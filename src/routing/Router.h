@@ -236,5 +236,5 @@ class CRouter : public RouterOptions {
     // As a destination: the facts of the spot being taken, while it is.
     SpotFacts* m_takenFacts = nullptr;
     std::string m_trace;
-    std::string m_key;
+    CDupeKey m_dupeKey;
 };
