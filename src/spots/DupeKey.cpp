@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::uint64_t Ones = 0x0101010101010101u;
 constexpr std::uint64_t HighBits = 0x80 * Ones;
+constexpr std::size_t Words = CDupeKey::InlineSize / 8;
 
 std::uint64_t Load(const char* p) {
     std::uint64_t w;
@@ -47,6 +48,7 @@ constexpr std::uint64_t Multiplier = 0x9E3779B97F4A7C15u;
 } // namespace
 
 void CDupeKey::Set(std::string_view key) {
+    Forget();
     m_size = key.size();
     std::memset(m_inline, 0, InlineSize);
     if (m_size <= InlineSize) {
@@ -58,6 +60,8 @@ void CDupeKey::Set(std::string_view key) {
 }
 
 void CDupeKey::Set(std::string_view frequency, std::string_view call) {
+    m_frequency = frequency;
+    m_call = call;
     m_size = frequency.size() + 1 + call.size();
     std::memset(m_inline, 0, InlineSize);
     if (m_size <= InlineSize) {
@@ -79,37 +83,36 @@ void CDupeKey::Finish() {
         }
         std::memcpy(m_inline, m_long.data(), InlineSize);
     }
-    const std::size_t head = std::min(m_size, InlineSize);
-    const std::size_t words = (head + 7) / 8;
-    std::size_t end = m_size;
-    m_blank = false;
-    for (std::size_t i = 0; i < words; ++i) {
-        const std::uint64_t w = Upper8(Load(m_inline + 8 * i));
-        Store(m_inline + 8 * i, w);
-        const std::uint64_t blanks = Blanks(w);
-        if (!m_blank && blanks != 0) {
-            m_blank = true;
+    // Every word of the head, padding and all: upper-casing a zero byte
+    // changes nothing, and a fixed count keeps the loops free of branches.
+    std::uint64_t words[Words];
+    for (std::size_t i = 0; i < Words; ++i) {
+        words[i] = Upper8(Load(m_inline + 8 * i));
+        Store(m_inline + 8 * i, words[i]);
+    }
+    std::size_t end = 0; // just past the first blank
+    for (std::size_t i = 0; i < Words && end == 0; ++i) {
+        const std::uint64_t blanks = Blanks(words[i]);
+        if (blanks != 0) {
             end = 8 * i + static_cast<std::size_t>(std::countr_zero(blanks)) / 8 + 1;
         }
     }
-    if (!m_blank && m_size > InlineSize) {
-        const std::size_t blank = m_long.find(' ', InlineSize);
-        if (blank != std::string::npos) {
-            m_blank = true;
-            end = blank + 1;
-        }
+    if (end == 0 && m_size > InlineSize) {
+        end = m_long.find(' ', InlineSize) + 1; // 0 when there is none
+    }
+    m_blank = end != 0;
+    if (!m_blank) {
+        end = m_size;
     }
 
-    // The hash covers the bytes up to end, a word at a time; the tail of a
-    // long frequency byte by byte.
+    // The hash covers the bytes before end: the head's words cut to them,
+    // then the rest of a long frequency byte by byte.
     std::uint64_t h = 0;
-    const std::size_t hashed = std::min(end, InlineSize);
-    for (std::size_t i = 0; 8 * i < hashed; ++i) {
-        std::uint64_t w = Load(m_inline + 8 * i);
-        if (8 * i + 8 > hashed) {
-            w &= LowBytes(hashed - 8 * i);
-        }
-        h = std::rotl((h ^ w) * Multiplier, 29);
+    for (std::size_t i = 0; i < Words; ++i) {
+        const std::size_t kept = std::min(end - std::min(end, 8 * i), std::size_t{8});
+        const std::uint64_t mask =
+            kept == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * kept)) - 1;
+        h = std::rotl((h ^ (words[i] & mask)) * Multiplier, 29);
     }
     for (std::size_t i = InlineSize; i < end; ++i) {
         h = (h ^ static_cast<unsigned char>(m_long[i])) * Multiplier;

@@ -21,6 +21,16 @@ class CDupeKey {
     void Set(std::string_view key);
     // "frequency call".
     void Set(std::string_view frequency, std::string_view call);
+    // True when the key was last made from these very views (the same
+    // bytes at the same places), so it need not be made again; only while
+    // the memory they view is unchanged, so its owner forgets the key when
+    // that memory is reused.
+    bool IsOf(std::string_view frequency, std::string_view call) const {
+        return m_frequency.data() == frequency.data() && m_frequency.size() == frequency.size() &&
+               m_call.data() == call.data() && m_call.size() == call.size() &&
+               m_frequency.data() != nullptr;
+    }
+    void Forget() { m_frequency = m_call = {}; }
 
     std::size_t Size() const { return m_size; }
     std::string_view Text() const {
@@ -44,6 +54,9 @@ class CDupeKey {
     alignas(8) char m_inline[InlineSize] = {};
     std::string m_long;
     std::size_t m_size = 0;
+    // The views of the last Set(frequency, call); none after Set(key).
+    std::string_view m_frequency;
+    std::string_view m_call;
     std::uint32_t m_hash = 0;
     bool m_blank = false;
 };
