@@ -43,6 +43,28 @@ std::uint64_t Blanks(std::uint64_t x) {
     return (v - Ones) & ~v & HighBits;
 }
 
+// memcpy of a few bytes without the call: the first and the last words
+// (or half words) may overlap.
+void CopyShort(char* to, const char* from, std::size_t n) {
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) {
+            Store(to + i, Load(from + i));
+        }
+        Store(to + n - 8, Load(from + n - 8));
+    } else if (n >= 4) {
+        std::uint32_t first;
+        std::uint32_t last;
+        std::memcpy(&first, from, 4);
+        std::memcpy(&last, from + n - 4, 4);
+        std::memcpy(to, &first, 4);
+        std::memcpy(to + n - 4, &last, 4);
+    } else if (n > 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+    }
+}
+
 constexpr std::uint64_t Multiplier = 0x9E3779B97F4A7C15u;
 
 } // namespace
@@ -65,9 +87,9 @@ void CDupeKey::Set(std::string_view frequency, std::string_view call) {
     m_size = frequency.size() + 1 + call.size();
     std::memset(m_inline, 0, InlineSize);
     if (m_size <= InlineSize) {
-        std::memcpy(m_inline, frequency.data(), frequency.size());
+        CopyShort(m_inline, frequency.data(), frequency.size());
         m_inline[frequency.size()] = ' ';
-        std::memcpy(m_inline + frequency.size() + 1, call.data(), call.size());
+        CopyShort(m_inline + frequency.size() + 1, call.data(), call.size());
     } else {
         m_long.assign(frequency);
         m_long += ' ';
@@ -108,10 +130,9 @@ void CDupeKey::Finish() {
     // The hash covers the bytes before end: the head's words cut to them,
     // then the rest of a long frequency byte by byte.
     std::uint64_t h = 0;
-    for (std::size_t i = 0; i < Words; ++i) {
-        const std::size_t kept = std::min(end - std::min(end, 8 * i), std::size_t{8});
-        const std::uint64_t mask =
-            kept == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * kept)) - 1;
+    for (std::size_t i = 0; i < Words && 8 * i < end; ++i) {
+        const std::size_t kept = end - 8 * i;
+        const std::uint64_t mask = kept >= 8 ? ~std::uint64_t{0} : LowBytes(kept);
         h = std::rotl((h ^ (words[i] & mask)) * Multiplier, 29);
     }
     for (std::size_t i = InlineSize; i < end; ++i) {

@@ -35,14 +35,6 @@ bool CDupeTable::CheckAndRecord(const CDupeKey& key) {
     if (m_slots.empty()) {
         return false;
     }
-    if (Holds(key)) {
-        return true;
-    }
-    Record(key);
-    return false;
-}
-
-bool CDupeTable::Holds(const CDupeKey& key) const {
     if (key.HasBlank()) {
         for (int s = m_heads[key.Hash() & (m_heads.size() - 1)]; s != None;
              s = m_slots[static_cast<std::size_t>(s)].next) {
@@ -50,8 +42,14 @@ bool CDupeTable::Holds(const CDupeKey& key) const {
                 return true;
             }
         }
-        return false;
+    } else if (HoldsWithoutBlank(key)) {
+        return true;
     }
+    Record(key);
+    return false;
+}
+
+bool CDupeTable::HoldsWithoutBlank(const CDupeKey& key) const {
     for (int s = 0; s < Length(); ++s) {
         if (m_slots[static_cast<std::size_t>(s)].size != 0 && Begins(s, key)) {
             return true;
@@ -83,8 +81,7 @@ void CDupeTable::Record(const CDupeKey& key) {
     slot.size = static_cast<std::uint32_t>(key.Size());
     slot.hash = key.Hash();
     if (key.Size() > CDupeKey::InlineSize) {
-        m_long.resize(m_slots.size());
-        m_long[i].assign(key.Text());
+        RecordLong(i, key.Text());
     }
     if (key.Size() == 0) {
         return;
@@ -96,6 +93,11 @@ void CDupeTable::Record(const CDupeKey& key) {
         m_slots[static_cast<std::size_t>(head)].prev = m_index;
     }
     head = m_index;
+}
+
+void CDupeTable::RecordLong(std::size_t slot, std::string_view text) {
+    m_long.resize(m_slots.size());
+    m_long[slot].assign(text);
 }
 
 void CDupeTable::Unlink(int s) {

@@ -48,9 +48,11 @@ class CDupeTable {
         int prev;
     };
 
-    bool Holds(const CDupeKey& key) const;
+    bool HoldsWithoutBlank(const CDupeKey& key) const;
     bool Begins(int slot, const CDupeKey& key) const;
     void Record(const CDupeKey& key);
+    // Kept apart: no real spot's key needs it.
+    [[gnu::noinline]] void RecordLong(std::size_t slot, std::string_view text);
     void Unlink(int slot);
 
     std::vector<Slot> m_slots;
