@@ -26,6 +26,7 @@ CRouter::CRouter(CRouterPort& port, DataTypeCode type) : m_port(port), m_type(Da
     CRLFOption = m_type.initialCrlf;
     m_spot.source = m_type.source;
     m_spot.facts = &m_facts;
+    m_spot.dupeKey = &m_spotKey;
 }
 
 CRouter::~CRouter() = default;
@@ -72,6 +73,8 @@ void CRouter::Route(std::string_view text) {
 
 const Spot& CRouter::Parse(std::string_view text) {
     m_spot.line = text;
+    // The key views the parser's buffer, which this parse reuses.
+    m_spotKey.Forget();
     // The empty line after every CR LF is no spot; it costs no parse.
     m_spot.isSpot = !text.empty() && CarriesSpots(m_spot.source) &&
                     m_parser.Parse(m_spot.source, text, m_spot.fields);
@@ -81,7 +84,7 @@ const Spot& CRouter::Parse(std::string_view text) {
 void CRouter::RecordOwnSpot(const Spot& spot) {
     SpotFields own;
     if (SpotFor(spot, own)) {
-        IsDupe(own);
+        IsDupe(own, &spot);
     }
 }
 
@@ -100,6 +103,10 @@ void CRouter::Route(const Spot& spot) {
     if (spot.facts != &m_facts) {
         Spot routed = spot;
         routed.facts = &m_facts;
+        // Whatever memory the fields view, it may have held another spot
+        // at the same places.
+        routed.dupeKey = &m_spotKey;
+        m_spotKey.Forget();
         RouteWithFacts(routed);
         return;
     }
@@ -122,9 +129,12 @@ void CRouter::Take(const Spot& in, const CRouterPort& source) {
         return;
     }
     SpotFacts* const outer = m_takenFacts;
+    const Spot* const outerSpot = m_takenSpot;
     m_takenFacts = in.facts;
+    m_takenSpot = &in;
     Convert(in, source);
     m_takenFacts = outer;
+    m_takenSpot = outerSpot;
 }
 
 std::string_view CRouter::TakeIn(std::string_view line) {
@@ -169,6 +179,10 @@ void CRouter::SetDupeLength(int n) {
 }
 
 bool CRouter::IsDupe(const SpotFields& spot) {
+    return IsDupe(spot, m_takenSpot);
+}
+
+bool CRouter::IsDupe(const SpotFields& spot, const Spot* from) {
     if (OnlyPassSkimmerCQOption == 1 && !spot.Spotter.empty() && spot.Spotter.back() == '#' &&
         spot.Comment.find("CQ") == std::string_view::npos) {
         return true;
@@ -176,12 +190,26 @@ bool CRouter::IsDupe(const SpotFields& spot) {
     if (m_dupes.Length() == 0) {
         return false;
     }
-    m_key.clear();
-    m_key += spot.Frequency;
-    m_key += ' ';
-    m_key += spot.DxCall;
-    // The table compares and stores keys in upper case.
-    return m_dupes.CheckAndRecord(m_key);
+    return m_dupes.CheckAndRecord(DupeKey(spot, from));
+}
+
+const CDupeKey& CRouter::DupeKey(const SpotFields& spot, const Spot* from) {
+    // Fields that view the very frequency and call of the spot being routed
+    // share its key with every other router that checks them; any other
+    // fields (made by this router, or a merged spot) get a key of their own.
+    if (from != nullptr && from->dupeKey != nullptr &&
+        spot.Frequency.data() == from->fields.Frequency.data() &&
+        spot.Frequency.size() == from->fields.Frequency.size() &&
+        spot.DxCall.data() == from->fields.DxCall.data() &&
+        spot.DxCall.size() == from->fields.DxCall.size()) {
+        CDupeKey& shared = *from->dupeKey;
+        if (!shared.IsOf(spot.Frequency, spot.DxCall)) {
+            shared.Set(spot.Frequency, spot.DxCall);
+        }
+        return shared;
+    }
+    m_dupeKey.Set(spot.Frequency, spot.DxCall);
+    return m_dupeKey;
 }
 
 bool CRouter::Sends(const SpotFields& spot) {

@@ -203,6 +203,10 @@ class CRouter : public RouterOptions {
     // Records a spot of the own port in the own dupe table, as the own
     // options see it.
     void RecordOwnSpot(const Spot& spot);
+    // IsDupe of fields that may be those of the spot from, which then lends
+    // its dupe key.
+    bool IsDupe(const SpotFields& spot, const Spot* from);
+    const CDupeKey& DupeKey(const SpotFields& spot, const Spot* from);
     // Route, for a spot that carries the router's own facts.
     void RouteWithFacts(const Spot& spot);
     // Puts by in the place of old in the route list.
@@ -235,6 +239,10 @@ class CRouter : public RouterOptions {
     SpotFacts m_facts;
     // As a destination: the facts of the spot being taken, while it is.
     SpotFacts* m_takenFacts = nullptr;
+    // The key of the spots this router routes (see Spot::dupeKey).
+    CDupeKey m_spotKey;
+    // As a destination: the spot being taken, while it is.
+    const Spot* m_takenSpot = nullptr;
     std::string m_trace;
-    std::string m_key;
+    CDupeKey m_dupeKey;
 };

@@ -1,22 +1,12 @@
 #include "spots/DupeTable.h"
 
-#include "text/AsciiText.h"
-
 #include <algorithm>
-
-namespace {
-
-bool BeginsWith(const std::string& stored, std::string_view key) {
-    return stored.size() >= key.size() && std::string_view(stored).substr(0, key.size()) == key;
-}
-
-} // namespace
+#include <cstring>
 
 void CDupeTable::SetLength(int n) {
     const auto length = static_cast<std::size_t>(std::max(n, 0));
-    m_ring.assign(length, std::string{});
-    m_next.assign(length, None);
-    m_bucket.assign(length, 0);
+    m_slots.assign(length, Slot{{}, 0, 0, None, None});
+    m_long.clear();
     std::size_t buckets = 1;
     while (buckets < 2 * length) {
         buckets *= 2;
@@ -25,56 +15,99 @@ void CDupeTable::SetLength(int n) {
     m_index = 0;
 }
 
-void CDupeTable::Unlink(int slot) {
-    int* link = &m_heads[m_bucket[static_cast<std::size_t>(slot)]];
-    while (*link != None && *link != slot) {
-        link = &m_next[static_cast<std::size_t>(*link)];
+std::string_view CDupeTable::Entry(int i) const {
+    const Slot& slot = m_slots[static_cast<std::size_t>(i)];
+    if (slot.size > CDupeKey::InlineSize) {
+        return m_long[static_cast<std::size_t>(i)];
     }
-    if (*link == slot) {
-        *link = m_next[static_cast<std::size_t>(slot)];
-    }
+    return {slot.head, slot.size};
 }
 
 bool CDupeTable::CheckAndRecord(std::string_view key) {
-    if (m_ring.empty()) {
+    if (m_slots.empty()) {
         return false;
     }
-    // One pass makes the upper-case key and hashes its bucket part (up to
-    // and including the first blank).
-    m_key.resize(key.size());
-    std::uint32_t hash = 2166136261u;
-    bool blank = false;
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        const char c = ascii::Upper(key[i]);
-        m_key[i] = c;
-        if (!blank) {
-            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-            blank = c == ' ';
-        }
+    m_key.Set(key);
+    return CheckAndRecord(m_key);
+}
+
+bool CDupeTable::CheckAndRecord(const CDupeKey& key) {
+    if (m_slots.empty()) {
+        return false;
     }
-    const std::size_t bucket = hash & (m_heads.size() - 1);
-    if (blank) {
-        for (int s = m_heads[bucket]; s != None; s = m_next[static_cast<std::size_t>(s)]) {
-            if (BeginsWith(m_ring[static_cast<std::size_t>(s)], m_key)) {
+    if (key.HasBlank()) {
+        for (int s = m_heads[key.Hash() & (m_heads.size() - 1)]; s != None;
+             s = m_slots[static_cast<std::size_t>(s)].next) {
+            if (m_slots[static_cast<std::size_t>(s)].hash == key.Hash() && Begins(s, key)) {
                 return true;
             }
         }
-    } else if (std::any_of(m_ring.begin(), m_ring.end(), [this](const std::string& stored) {
-                   return !stored.empty() && BeginsWith(stored, m_key);
-               })) {
+    } else if (HoldsWithoutBlank(key)) {
         return true;
     }
+    Record(key);
+    return false;
+}
 
-    m_index = (m_index + 1) % Length();
-    const auto slot = static_cast<std::size_t>(m_index);
-    if (!m_ring[slot].empty()) {
-        Unlink(m_index);
-    }
-    m_ring[slot] = m_key;
-    if (!m_key.empty()) {
-        m_bucket[slot] = static_cast<std::uint32_t>(bucket);
-        m_next[slot] = m_heads[bucket];
-        m_heads[bucket] = m_index;
+bool CDupeTable::HoldsWithoutBlank(const CDupeKey& key) const {
+    for (int s = 0; s < Length(); ++s) {
+        if (m_slots[static_cast<std::size_t>(s)].size != 0 && Begins(s, key)) {
+            return true;
+        }
     }
     return false;
+}
+
+bool CDupeTable::Begins(int s, const CDupeKey& key) const {
+    const Slot& slot = m_slots[static_cast<std::size_t>(s)];
+    if (slot.size < key.Size()) {
+        return false;
+    }
+    if (key.Size() <= CDupeKey::InlineSize) {
+        return key.HeadBegins(slot.head);
+    }
+    // Both keys are longer than a slot holds.
+    return std::string_view(m_long[static_cast<std::size_t>(s)]).starts_with(key.Text());
+}
+
+void CDupeTable::Record(const CDupeKey& key) {
+    m_index = m_index + 1 == Length() ? 0 : m_index + 1;
+    const auto i = static_cast<std::size_t>(m_index);
+    Slot& slot = m_slots[i];
+    if (slot.size != 0) {
+        Unlink(m_index);
+    }
+    std::memcpy(slot.head, key.Head(), CDupeKey::InlineSize);
+    slot.size = static_cast<std::uint32_t>(key.Size());
+    slot.hash = key.Hash();
+    if (key.Size() > CDupeKey::InlineSize) {
+        RecordLong(i, key.Text());
+    }
+    if (key.Size() == 0) {
+        return;
+    }
+    int& head = m_heads[key.Hash() & (m_heads.size() - 1)];
+    slot.prev = None;
+    slot.next = head;
+    if (head != None) {
+        m_slots[static_cast<std::size_t>(head)].prev = m_index;
+    }
+    head = m_index;
+}
+
+void CDupeTable::RecordLong(std::size_t slot, std::string_view text) {
+    m_long.resize(m_slots.size());
+    m_long[slot].assign(text);
+}
+
+void CDupeTable::Unlink(int s) {
+    // The slot overwritten holds the oldest key, and keys go in at the front
+    // of their bucket's chain: it is the last of its chain, so cutting the
+    // chain before it is all there is to do.
+    const Slot& slot = m_slots[static_cast<std::size_t>(s)];
+    if (slot.prev != None) {
+        m_slots[static_cast<std::size_t>(slot.prev)].next = None;
+    } else {
+        m_heads[slot.hash & (m_heads.size() - 1)] = None;
+    }
 }

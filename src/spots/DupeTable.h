@@ -1,5 +1,7 @@
 #pragma once
 
+#include "spots/DupeKey.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,31 +16,50 @@
 //
 // A stored key can only begin with a key that holds a blank when both agree
 // up to that first blank (the frequency), so the ring's slots are chained in
-// hash buckets by that part: a check looks at the few keys of one frequency
-// instead of the whole ring, and nothing is allocated once a slot has held a
-// key. A key without a blank is checked against the whole ring.
+// hash buckets by that part: a check looks at the few keys of one frequency,
+// and of those compares bytes only where the whole hash agrees. A key without
+// a blank is checked against the whole ring. Slots hold a key's first bytes
+// in place, so that a check allocates nothing, and know the slot before them
+// in their chain, so that overwriting the oldest costs the same however full
+// its bucket is.
 class CDupeTable {
   public:
     // Discards every key; n <= 0 turns checking off.
     void SetLength(int n);
-    int Length() const { return static_cast<int>(m_ring.size()); }
+    int Length() const { return static_cast<int>(m_slots.size()); }
 
     // True when key is a dupe; otherwise records it and returns false.
     // With length 0 nothing is a dupe and nothing is recorded.
     bool CheckAndRecord(std::string_view key);
+    bool CheckAndRecord(const CDupeKey& key);
 
     int Index() const { return m_index; }
-    const std::string& Entry(int i) const { return m_ring[static_cast<std::size_t>(i)]; }
+    std::string_view Entry(int i) const;
 
   private:
     static constexpr int None = -1;
 
+    struct Slot {
+        // The key's first bytes, zero padded.
+        alignas(8) char head[CDupeKey::InlineSize];
+        std::uint32_t hash;
+        std::uint32_t size;
+        int next;
+        int prev;
+    };
+
+    bool HoldsWithoutBlank(const CDupeKey& key) const;
+    bool Begins(int slot, const CDupeKey& key) const;
+    void Record(const CDupeKey& key);
+    // Kept apart: no real spot's key needs it.
+    [[gnu::noinline]] void RecordLong(std::size_t slot, std::string_view text);
     void Unlink(int slot);
 
-    std::vector<std::string> m_ring;
-    std::vector<int> m_next;             // next slot in the same bucket
-    std::vector<int> m_heads;            // first slot of each bucket
-    std::vector<std::uint32_t> m_bucket; // bucket of each filled slot
-    std::string m_key;                   // the key in upper case
+    std::vector<Slot> m_slots;
+    // The whole text of the slots whose key is longer than a slot holds;
+    // empty until such a key comes.
+    std::vector<std::string> m_long;
+    std::vector<int> m_heads; // first slot of each bucket
+    CDupeKey m_key;
     int m_index = 0;
 };

@@ -6,6 +6,8 @@
 
 #include <string_view>
 
+class CDupeKey;
+
 // One received line on its way from the router of the port it came in on to
 // every destination, parsed once where it entered. Destinations only filter,
 // dedupe and format it; each applies its own spotter options to the fields
@@ -27,4 +29,8 @@ struct Spot {
     // by all of them; null when the spot comes without (each filter then
     // works out its own).
     SpotFacts* facts = nullptr;
+    // The dupe key of the fields' frequency and call, made by the first
+    // router whose table needed it and used by the others; null when the
+    // spot comes without (each router then makes its own).
+    CDupeKey* dupeKey = nullptr;
 };

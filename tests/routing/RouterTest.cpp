@@ -168,6 +168,39 @@ TEST(RouterTest, RouteSpot_FieldsOfTheSource_PostedWithoutAParse) {
     EXPECT_EQ(r.dst.written, SpotterCommand);
 }
 
+// The dupe key a spot's routers share views the parse of the source; the
+// next spot, parsed from the same memory, must not be checked by it.
+TEST(RouterTest, SpotsParsedFromTheSameMemory_EachCheckedAsItself) {
+    Rig r("Cluster User", "Cluster User");
+    r.dstRouter.SetDupeLength(10);
+    std::string line =
+        "DX de K1ABC:     14025.0  DL1XYZ       cq cq                          1234Z";
+    r.srcRouter.Route(line);
+    line.replace(line.find("DL1XYZ"), 6, "DL1XYA");
+    r.srcRouter.Route(line);
+    r.srcRouter.Route(line);
+    r.host.RouteAll();
+    EXPECT_EQ(r.dst.written, "DX/K1ABC 14025.0 DL1XYZ cq cq  <G4AAA\r\n"
+                             "DX/K1ABC 14025.0 DL1XYA cq cq  <G4AAA\r\n");
+}
+
+TEST(RouterTest, SpotValuesInTheSameMemory_EachCheckedAsItself) {
+    Rig r("Cluster Node", "Cluster User");
+    r.dstRouter.SetDupeLength(10);
+    std::string call = "DL1XYZ";
+    ::Spot spot;
+    spot.source = SourceKind::ClusterNode;
+    spot.line = "decoded elsewhere";
+    spot.isSpot = true;
+    spot.fields = {"K1ABC", "14025.0", call, "cq cq", "1234"};
+    r.srcRouter.Route(spot);
+    call.back() = 'A';
+    r.srcRouter.Route(spot);
+    r.srcRouter.Route(spot);
+    EXPECT_EQ(r.dst.written, "DX/K1ABC 14025.0 DL1XYZ cq cq  <G4AAA\r\n"
+                             "DX/K1ABC 14025.0 DL1XYA cq cq  <G4AAA\r\n");
+}
+
 // ---- Route table ---------------------------------------------------------------
 
 class RouteTable : public testing::Test {

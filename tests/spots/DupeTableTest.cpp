@@ -1,5 +1,7 @@
 #include "spots/DupeTable.h"
 
+#include "text/AsciiText.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -124,6 +126,8 @@ class CLinearRing {
         m_ring[static_cast<std::size_t>(m_index)] = key;
         return false;
     }
+    int Index() const { return m_index; }
+    const std::string& Entry(int i) const { return m_ring[static_cast<std::size_t>(i)]; }
 
   private:
     std::vector<std::string> m_ring;
@@ -147,6 +151,51 @@ TEST(DupeTableTest, LongRun_AgreesWithPlainScanOfTheRing) {
             }
             ASSERT_EQ(table.CheckAndRecord(key), reference.CheckAndRecord(key))
                 << "length " << ringLength << " step " << step << " key " << key;
+        }
+    }
+}
+
+TEST(DupeTableTest, LongRun_KeysOfSpots_AgreeWithPlainScanOfUpperCaseRing) {
+    // Few frequencies, some alike but for their end, and calls over a small
+    // alphabet in both cases, so that bucket mates, prefixes and repeats are
+    // common; some keys or frequencies are longer than a slot holds in place,
+    // some keys have no blank or no call.
+    const std::string frequencies[] = {
+        "14025.0",           "14025.00", "14025", "7005.0", "1", "", std::string(40, '7'),
+        std::string(31, '3')};
+    std::mt19937 random(20261209);
+    std::uniform_int_distribution<std::size_t> frequency(0, std::size(frequencies));
+    std::uniform_int_distribution<int> shortCall(0, 4);
+    std::uniform_int_distribution<int> longCall(24, 40);
+    std::uniform_int_distribution<int> percent(0, 99);
+    const char letters[] = "aAbB/";
+    std::uniform_int_distribution<int> letter(0, 4);
+    for (int ringLength : {1, 2, 7, 50, 300}) {
+        CDupeTable table;
+        table.SetLength(ringLength);
+        CLinearRing reference(ringLength);
+        CDupeKey key;
+        for (int step = 0; step < 20000; ++step) {
+            std::string call;
+            for (int i = percent(random) < 10 ? longCall(random) : shortCall(random); i > 0; --i) {
+                call += letters[letter(random)];
+            }
+            const std::size_t f = frequency(random);
+            std::string text = f < std::size(frequencies) ? frequencies[f] + " " + call : call;
+            bool dupe;
+            if (f < std::size(frequencies) && percent(random) < 50) {
+                key.Set(frequencies[f], call);
+                dupe = table.CheckAndRecord(key);
+            } else {
+                dupe = table.CheckAndRecord(text);
+            }
+            for (char& c : text) {
+                c = ascii::Upper(c);
+            }
+            ASSERT_EQ(dupe, reference.CheckAndRecord(text))
+                << "length " << ringLength << " step " << step << " key " << text;
+            ASSERT_EQ(table.Index(), reference.Index());
+            ASSERT_EQ(table.Entry(table.Index()), reference.Entry(reference.Index()));
         }
     }
 }
