@@ -3,6 +3,31 @@
 #include "text/AsciiText.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+
+// The classes (CharClass below) that every character of a field has and
+// those that any has. Named in the header so that the parse steps can hand
+// them on.
+struct FieldClasses {
+    std::uint8_t all = 0xff;
+    std::uint8_t any = 0;
+
+    void Add(std::uint8_t classes) {
+        all &= classes;
+        any |= classes;
+    }
+    bool All(std::uint8_t classes) const { return (all & classes) == classes; }
+    bool Any(std::uint8_t classes) const { return (any & classes) != 0; }
+};
+
+// The classes of the fields that the checks look at, as one pass saw them.
+struct SpotClasses {
+    FieldClasses spotter;
+    FieldClasses frequency;
+    FieldClasses dxCall;
+    FieldClasses time;
+};
 
 namespace {
 
@@ -69,12 +94,6 @@ bool BlankAt(std::string_view text, std::size_t pos) {
 bool AllDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), IsDigit);
 }
-bool AnyDigit(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), IsDigit);
-}
-bool AnyLetter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), IsLetter);
-}
 // Four digits in a row from pos.
 bool IsTimeAt(std::string_view text, std::size_t pos) {
     return pos + TimeLength <= text.size() && AllDigits(text.substr(pos, TimeLength));
@@ -103,23 +122,96 @@ bool LengthIn(std::string_view text, std::size_t low, std::size_t high) {
     return text.size() >= low && text.size() <= high;
 }
 
-bool IsValidFrequency(std::string_view f) {
-    return LengthIn(f, 5, 11) &&
-           std::all_of(f.begin(), f.end(), [](char c) { return IsDigit(c) || c == '.'; }) &&
-           f.find('.') != std::string_view::npos && IsDigit(f.front()) && IsDigit(f.back());
+// Character classes of spot fields, one table look-up a character: a field's
+// checks then need no second pass over it (see FieldClasses).
+enum CharClass : std::uint8_t {
+    DigitClass = 1,
+    LetterClass = 2,
+    DotClass = 4,
+    BlankClass = 8,
+    LowerClass = 16,
+    FrequencyChar = 32, // digit or "."
+    CallChar = 64,      // digit, letter or "/"
+    SpotterChar = 128,  // digit, letter or one of "#-/@"
+};
+
+constexpr std::array<std::uint8_t, 256> MakeClasses() {
+    std::array<std::uint8_t, 256> classes{};
+    for (int c = '0'; c <= '9'; ++c) {
+        classes[c] = DigitClass | FrequencyChar | CallChar | SpotterChar;
+    }
+    for (int c = 'A'; c <= 'Z'; ++c) {
+        classes[c] = LetterClass | CallChar | SpotterChar;
+        classes[c - 'A' + 'a'] = LetterClass | LowerClass | CallChar | SpotterChar;
+    }
+    classes['.'] = DotClass | FrequencyChar;
+    classes['/'] = CallChar | SpotterChar;
+    classes['#'] = SpotterChar;
+    classes['-'] = SpotterChar;
+    classes['@'] = SpotterChar;
+    classes[' '] = BlankClass;
+    return classes;
+}
+constexpr std::array<std::uint8_t, 256> Classes = MakeClasses();
+
+std::uint8_t ClassOf(char c) {
+    return Classes[static_cast<unsigned char>(c)];
 }
 
-bool IsValidDxCall(std::string_view call) {
-    return LengthIn(call, 3, 13) &&
-           std::all_of(call.begin(), call.end(),
-                       [](char c) { return IsDigit(c) || IsLetter(c) || c == '/'; }) &&
-           AnyDigit(call) && AnyLetter(call);
+FieldClasses ClassesOf(std::string_view field) {
+    FieldClasses classes;
+    for (const char c : field) {
+        classes.Add(ClassOf(c));
+    }
+    return classes;
 }
 
-bool HasSpotterCharacters(std::string_view spotter) {
-    return LengthIn(spotter, 3, 13) && std::all_of(spotter.begin(), spotter.end(), [](char c) {
-               return IsDigit(c) || IsLetter(c) || c == '#' || c == '-' || c == '/' || c == '@';
-           });
+bool IsValidFrequency(std::string_view f, FieldClasses classes) {
+    return LengthIn(f, 5, 11) && classes.All(FrequencyChar) && classes.Any(DotClass) &&
+           IsDigit(f.front()) && IsDigit(f.back());
+}
+
+bool IsValidDxCall(std::string_view call, FieldClasses classes) {
+    return LengthIn(call, 3, 13) && classes.All(CallChar) && classes.Any(DigitClass) &&
+           classes.Any(LetterClass);
+}
+
+bool IsValidSpotter(std::string_view spotter, FieldClasses classes) {
+    return LengthIn(spotter, 3, 13) && classes.All(SpotterChar) && classes.Any(DigitClass) &&
+           classes.Any(LetterClass);
+}
+
+bool IsValid(const SpotFields& spot, const SpotClasses& classes) {
+    return IsValidFrequency(spot.Frequency, classes.frequency) &&
+           IsValidDxCall(spot.DxCall, classes.dxCall) && spot.Time.size() == TimeLength &&
+           classes.time.All(DigitClass) && IsValidSpotter(spot.Spotter, classes.spotter);
+}
+
+// End of the run of non-blanks that starts at pos, noting the classes of its
+// characters.
+std::size_t ScanRun(std::string_view text, std::size_t pos, FieldClasses& classes) {
+    for (; pos < text.size(); ++pos) {
+        const std::uint8_t c = ClassOf(text[pos]);
+        if ((c & BlankClass) != 0) {
+            break;
+        }
+        classes.Add(c);
+    }
+    return pos;
+}
+
+// The end of text with the blanks at its end dropped, but not below low.
+std::size_t TrimBlanksBack(std::string_view text, std::size_t end, std::size_t low) {
+    // Most of a short comment's columns are blanks: eight at a time first.
+    constexpr std::string_view EightBlanks = "        ";
+    while (end >= low + EightBlanks.size() &&
+           text.substr(end - EightBlanks.size(), EightBlanks.size()) == EightBlanks) {
+        end -= EightBlanks.size();
+    }
+    while (end > low && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return end;
 }
 
 // Walks a node frame field by field. Nodes pad frames with runs of "^", so a
@@ -176,6 +268,20 @@ std::string_view CSpotParser::Slice(std::size_t from, std::size_t to) const {
     return text.substr(from, to - from);
 }
 
+std::size_t CSpotParser::UpperRun(std::size_t pos, FieldClasses& classes) {
+    for (; pos < m_buffer.size(); ++pos) {
+        const std::uint8_t c = ClassOf(m_buffer[pos]);
+        if ((c & BlankClass) != 0) {
+            break;
+        }
+        classes.Add(c);
+        if ((c & LowerClass) != 0) {
+            m_buffer[pos] = static_cast<char>(m_buffer[pos] - 'a' + 'A');
+        }
+    }
+    return pos;
+}
+
 std::string_view CSpotParser::UpperSlice(std::size_t from, std::size_t to) {
     const std::string_view field = Slice(from, to);
     const auto start = static_cast<std::size_t>(field.data() - m_buffer.data());
@@ -186,7 +292,7 @@ std::string_view CSpotParser::UpperSlice(std::size_t from, std::size_t to) {
 }
 
 bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos,
-                                 std::size_t maxLength) {
+                                 std::size_t maxLength, SpotClasses& classes) {
     spot.Clear();
     Load(line, maxLength);
     const std::string_view text = m_buffer;
@@ -194,18 +300,19 @@ bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::s
         return false;
     }
     std::size_t colon = SpotterColumn;
-    while (colon < text.size() && text[colon] != ':') {
-        if (IsBlank(text[colon])) {
+    for (; colon < text.size() && text[colon] != ':'; ++colon) {
+        const std::uint8_t c = ClassOf(text[colon]);
+        if ((c & BlankClass) != 0) {
             return false;
         }
-        ++colon;
+        classes.spotter.Add(c);
     }
     if (colon >= text.size()) {
         return false;
     }
     spot.Spotter = Slice(SpotterColumn, colon);
     pos = colon + 1;
-    return TakeFrequency(pos, spot);
+    return TakeFrequency(pos, spot, classes.frequency);
 }
 
 bool CSpotParser::LooksLikeSpot(std::string_view line) {
@@ -236,10 +343,10 @@ bool CSpotParser::Parse(SourceKind source, std::string_view line, SpotFields& sp
     }
 }
 
-bool CSpotParser::TakeFrequency(std::size_t& pos, SpotFields& spot) const {
+bool CSpotParser::TakeFrequency(std::size_t& pos, SpotFields& spot, FieldClasses& classes) const {
     const std::string_view text = m_buffer;
     pos = SkipBlanks(text, pos);
-    const std::size_t end = RunEnd(text, pos);
+    const std::size_t end = ScanRun(text, pos, classes);
     if (!BlankAt(text, end)) {
         return false;
     }
@@ -258,7 +365,8 @@ bool CSpotParser::ParseUserSpot(std::string_view line, SpotFields& spot) {
 
 bool CSpotParser::ParseClusseColumns(std::string_view line, SpotFields& spot) {
     std::size_t pos = 0;
-    if (!ParseDxDeStart(line, spot, pos, TextLength)) {
+    SpotClasses classes;
+    if (!ParseDxDeStart(line, spot, pos, TextLength, classes)) {
         return false;
     }
     const std::string_view text = m_buffer;
@@ -276,9 +384,13 @@ bool CSpotParser::ParseClusseColumns(std::string_view line, SpotFields& spot) {
     return ValidateSpot(spot);
 }
 
+// The hot path of a telnet feed: one pass over each field, which notes the
+// classes of its characters for the checks on the way (the call is made upper
+// case in the same pass).
 bool CSpotParser::ParseUserColumns(std::string_view line, SpotFields& spot) {
     std::size_t pos = 0;
-    if (!ParseDxDeStart(line, spot, pos, TextLength)) {
+    SpotClasses classes;
+    if (!ParseDxDeStart(line, spot, pos, TextLength, classes)) {
         return false;
     }
     const std::string_view text = m_buffer;
@@ -286,11 +398,11 @@ bool CSpotParser::ParseUserColumns(std::string_view line, SpotFields& spot) {
     if (pos >= text.size()) {
         return false;
     }
-    const std::size_t callEnd = RunEnd(text, pos);
+    const std::size_t callStart = pos;
+    const std::size_t callEnd = UpperRun(callStart, classes.dxCall);
     if (!BlankAt(text, callEnd)) {
         return false;
     }
-    const std::size_t callStart = pos;
     // A call that runs into the comment column is not of this layout.
     if (callEnd > UserCommentColumn) {
         return false;
@@ -300,23 +412,22 @@ bool CSpotParser::ParseUserColumns(std::string_view line, SpotFields& spot) {
     // it; otherwise the comment runs to the end of the text.
     std::size_t commentEnd = text.size();
     if (BlankAt(text, UserCommentEndColumn)) {
-        commentEnd = UserCommentEndColumn;
-        while (commentEnd > UserCommentColumn && IsBlank(text[commentEnd - 1])) {
-            --commentEnd;
-        }
+        commentEnd = TrimBlanksBack(text, UserCommentEndColumn, UserCommentColumn);
     }
     // A 13-character call pushes the comment one column to the right.
     spot.Comment = Slice(SkipBlanks(text, UserCommentColumn), commentEnd);
 
     const std::size_t time = SkipBlanks(text, UserTimeColumn);
     spot.Time = Slice(time, time + TimeLength);
-    spot.DxCall = UpperSlice(callStart, callEnd);
-    return ValidateSpot(spot);
+    classes.time = ClassesOf(spot.Time);
+    spot.DxCall = Slice(callStart, callEnd);
+    return IsValid(spot, classes);
 }
 
 bool CSpotParser::ParseDxDeFields(std::string_view line, SpotFields& spot, bool timeAfterCall) {
     std::size_t pos = 0;
-    if (!ParseDxDeStart(line, spot, pos, WideTextLength)) {
+    SpotClasses classes;
+    if (!ParseDxDeStart(line, spot, pos, WideTextLength, classes)) {
         return false;
     }
     const std::string_view text = m_buffer;
@@ -418,7 +529,8 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
     }
     spot.Spotter = Slice(0, spotterEnd);
     std::size_t pos = spotterEnd;
-    if (!TakeFrequency(pos, spot)) {
+    FieldClasses frequency;
+    if (!TakeFrequency(pos, spot, frequency)) {
         return false;
     }
     ++pos;
@@ -440,10 +552,8 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
             ++commentStart;
         }
     }
-    std::size_t commentEnd = std::min(text.size(), IrcTimeColumn);
-    while (commentEnd > commentStart && IsBlank(text[commentEnd - 1])) {
-        --commentEnd;
-    }
+    const std::size_t commentEnd =
+        TrimBlanksBack(text, std::min(text.size(), IrcTimeColumn), commentStart);
     spot.Comment = Slice(commentStart, commentEnd);
 
     std::size_t time = IrcTimeColumn;
@@ -456,14 +566,7 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
 }
 
 bool CSpotParser::ValidateSpot(const SpotFields& spot) {
-    if (!IsValidFrequency(spot.Frequency) || !IsValidDxCall(spot.DxCall)) {
-        return false;
-    }
-    if (spot.Time.size() != TimeLength || !AllDigits(spot.Time)) {
-        return false;
-    }
-    if (!HasSpotterCharacters(spot.Spotter)) {
-        return false;
-    }
-    return AnyDigit(spot.Spotter) && AnyLetter(spot.Spotter);
+    const SpotClasses classes{ClassesOf(spot.Spotter), ClassesOf(spot.Frequency),
+                              ClassesOf(spot.DxCall), ClassesOf(spot.Time)};
+    return IsValid(spot, classes);
 }

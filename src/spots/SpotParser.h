@@ -36,6 +36,9 @@
 // The parse knows no router's options: a spot is parsed once where it
 // enters, and each destination applies its own spotter options to the
 // fields (SpotterOptions).
+struct FieldClasses;
+struct SpotClasses;
+
 class CSpotParser {
   public:
     CSpotParser();
@@ -68,17 +71,21 @@ class CSpotParser {
     bool ParseDxDeFields(std::string_view line, SpotFields& spot, bool timeAfterCall);
     // The common start of the "DX de" layouts: the buffer holds at most
     // maxLength characters of the line, Spotter and Frequency are set and
-    // pos is on the blank after the frequency.
+    // pos is on the blank after the frequency. classes gets those of the
+    // spotter and the frequency.
     bool ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos,
-                        std::size_t maxLength);
+                        std::size_t maxLength, SpotClasses& classes);
     // The frequency of every text layout: the run of non-blanks after the
     // blanks from pos, which a blank must end ("  14025.0 "); pos is left
-    // on that blank.
-    bool TakeFrequency(std::size_t& pos, SpotFields& spot) const;
+    // on that blank. classes gets those of its characters.
+    bool TakeFrequency(std::size_t& pos, SpotFields& spot, FieldClasses& classes) const;
     // The buffer's characters [from, to), clamped to the text.
     std::string_view Slice(std::size_t from, std::size_t to) const;
     // As Slice, converting the characters to upper case in the buffer.
     std::string_view UpperSlice(std::size_t from, std::size_t to);
+    // The end of the run of non-blanks from pos, converted to upper case in
+    // the buffer; classes gets those of its characters.
+    std::size_t UpperRun(std::size_t pos, FieldClasses& classes);
 
     std::string m_buffer;
     std::string m_ircLine;
