@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -29,6 +30,14 @@ std::string_view OrBlank(std::string_view text) {
     return text.empty() ? std::string_view(" ") : text;
 }
 
+// Copies text to p and returns the end of the copy.
+char* Put(char* p, std::string_view text) {
+    if (!text.empty()) {
+        std::memcpy(p, text.data(), text.size());
+    }
+    return p + text.size();
+}
+
 // Width left in front of a right-aligned field that ends before column end.
 std::size_t LeadWidth(std::size_t end, std::string_view field) {
     return end > field.size() ? end - field.size() : 0;
@@ -50,26 +59,39 @@ std::string_view CSpotFormatter::Hops() const {
     return hops.substr(0, std::min(hops.size(), MaxHopsLength));
 }
 
-bool CSpotFormatter::AppendMarkedComment(std::string& out, std::size_t start,
-                                         std::string_view comment) {
+bool CSpotFormatter::MarkComment(std::string_view comment, MarkedComment& marked) const {
     if (HasLoopMark(comment, m_options)) {
-        out.resize(start);
         return false;
     }
     const std::string_view kept = comment.substr(0, LoopMarkKeeps(comment, m_options));
     if (m_options.AntiLoopPrefix.empty()) {
-        out += OrBlank(kept);
-        return true;
+        marked = {OrBlank(kept), {}, {}};
+    } else {
+        marked = {kept, m_options.AntiLoopPrefix, m_options.MyCall};
     }
-    out += kept;
-    out += m_options.AntiLoopPrefix;
-    out += m_options.MyCall;
     return true;
+}
+
+bool CSpotFormatter::AppendMarkedComment(std::string& out, std::size_t start,
+                                         std::string_view comment) {
+    MarkedComment marked;
+    if (!MarkComment(comment, marked)) {
+        out.resize(start);
+        return false;
+    }
+    out += marked.kept;
+    out += marked.prefix;
+    out += marked.call;
+    return true;
+}
+
+bool CSpotFormatter::NeedsZ(std::string_view time) {
+    return time.size() < 5 || time[4] != 'Z';
 }
 
 void CSpotFormatter::AppendTimeZ(std::string& out, std::string_view time) {
     out += time;
-    if (time.size() < 5 || time[4] != 'Z') {
+    if (NeedsZ(time)) {
         out += 'Z';
     }
 }
@@ -96,30 +118,52 @@ bool CSpotFormatter::FormatPC11(const SpotFields& spot) {
     return AppendPC11(spot, m_spot);
 }
 
+// The frame's length is known before it is written, so out grows once and
+// every piece is copied straight into place.
 bool CSpotFormatter::AppendPC11(const SpotFields& spot, std::string& out) {
-    const std::size_t start = out.size();
-    out += "PC11^";
-    out += spot.Frequency;
-    out += '^';
-    out += spot.DxCall;
-    out += '^';
-    out += DateText();
-    out += '^';
-    AppendTimeZ(out, spot.Time);
-    out += '^';
-    if (!AppendMarkedComment(out, start, spot.Comment)) {
+    MarkedComment comment;
+    if (!MarkComment(spot.Comment, comment)) {
         return false;
     }
-    out += '^';
-    const std::size_t spotter = out.size();
-    out += spot.Spotter;
-    std::transform(out.begin() + static_cast<std::ptrdiff_t>(spotter), out.end(),
-                   out.begin() + static_cast<std::ptrdiff_t>(spotter), ascii::Upper);
-    out += '^';
-    out += m_options.MyCall;
-    out += "^H";
-    out += Hops();
-    out += "^~";
+    constexpr std::string_view Head = "PC11^";
+    constexpr std::string_view HopsLead = "^H";
+    constexpr std::string_view End = "^~";
+    // The "^" after frequency, call, date, time, comment and spotter.
+    constexpr std::size_t Separators = 6;
+    const std::string_view date = DateText();
+    const std::string_view hops = Hops();
+    const std::string_view myCall = m_options.MyCall;
+    const bool addZ = NeedsZ(spot.Time);
+    const std::size_t length = Head.size() + spot.Frequency.size() + spot.DxCall.size() +
+                               date.size() + spot.Time.size() + (addZ ? 1 : 0) +
+                               comment.kept.size() + comment.prefix.size() + comment.call.size() +
+                               spot.Spotter.size() + myCall.size() + HopsLead.size() + hops.size() +
+                               End.size() + Separators;
+    const std::size_t start = out.size();
+    out.resize(start + length);
+    char* p = out.data() + start;
+    p = Put(p, Head);
+    p = Put(p, spot.Frequency);
+    *p++ = '^';
+    p = Put(p, spot.DxCall);
+    *p++ = '^';
+    p = Put(p, date);
+    *p++ = '^';
+    p = Put(p, spot.Time);
+    if (addZ) {
+        *p++ = 'Z';
+    }
+    *p++ = '^';
+    p = Put(p, comment.kept);
+    p = Put(p, comment.prefix);
+    p = Put(p, comment.call);
+    *p++ = '^';
+    p = std::transform(spot.Spotter.begin(), spot.Spotter.end(), p, ascii::Upper);
+    *p++ = '^';
+    p = Put(p, myCall);
+    p = Put(p, HopsLead);
+    p = Put(p, hops);
+    Put(p, End);
     return true;
 }
 
