@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 // The classes (CharClass below) that every character of a field has and
 // those that any has. Named in the header so that the parse steps can hand
@@ -70,6 +71,15 @@ using ascii::Upper;
 bool StartsWithIgnoringCase(std::string_view text, std::string_view head) {
     return text.size() >= head.size() &&
            ascii::EqualsIgnoringCase(text.substr(0, head.size()), head);
+}
+
+// "DX de" in either case, as StartsWithIgnoringCase reads it: every line of
+// a feed is tested, so the letters are compared with the case bit masked.
+bool IsDxDeHead(std::string_view text) {
+    constexpr int CaseBit = 0x20;
+    const auto is = [&text](std::size_t i, char letter) { return (text[i] & ~CaseBit) == letter; };
+    return text.size() >= 5 && is(0, 'D') && is(1, 'X') && text[2] == ' ' && is(3, 'D') &&
+           is(4, 'E');
 }
 
 std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
@@ -203,10 +213,13 @@ std::size_t ScanRun(std::string_view text, std::size_t pos, FieldClasses& classe
 // The end of text with the blanks at its end dropped, but not below low.
 std::size_t TrimBlanksBack(std::string_view text, std::size_t end, std::size_t low) {
     // Most of a short comment's columns are blanks: eight at a time first.
-    constexpr std::string_view EightBlanks = "        ";
-    while (end >= low + EightBlanks.size() &&
-           text.substr(end - EightBlanks.size(), EightBlanks.size()) == EightBlanks) {
-        end -= EightBlanks.size();
+    constexpr std::uint64_t EightBlanks = 0x2020202020202020;
+    constexpr std::size_t Eight = sizeof EightBlanks;
+    for (std::uint64_t word = 0; end >= low + Eight; end -= Eight) {
+        std::memcpy(&word, text.data() + end - Eight, Eight);
+        if (word != EightBlanks) {
+            break;
+        }
     }
     while (end > low && IsBlank(text[end - 1])) {
         --end;
@@ -253,23 +266,21 @@ class CFrameFields {
 
 } // namespace
 
-CSpotParser::CSpotParser() {
-    m_buffer.reserve(WideTextLength + 1);
-}
+CSpotParser::CSpotParser() = default;
 
 void CSpotParser::Load(std::string_view text, std::size_t maxLength) {
-    m_buffer.assign(text.substr(0, std::min(text.size(), maxLength)));
+    m_length = std::min({text.size(), maxLength, m_buffer.size()});
+    std::copy_n(text.data(), m_length, m_buffer.data());
 }
 
 std::string_view CSpotParser::Slice(std::size_t from, std::size_t to) const {
-    const std::string_view text = m_buffer;
-    from = std::min(from, text.size());
-    to = std::clamp(to, from, text.size());
-    return text.substr(from, to - from);
+    from = std::min(from, m_length);
+    to = std::clamp(to, from, m_length);
+    return {m_buffer.data() + from, to - from};
 }
 
 std::size_t CSpotParser::UpperRun(std::size_t pos, FieldClasses& classes) {
-    for (; pos < m_buffer.size(); ++pos) {
+    for (; pos < m_length; ++pos) {
         const std::uint8_t c = ClassOf(m_buffer[pos]);
         if ((c & BlankClass) != 0) {
             break;
@@ -295,8 +306,8 @@ bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::s
                                  std::size_t maxLength, SpotClasses& classes) {
     spot.Clear();
     Load(line, maxLength);
-    const std::string_view text = m_buffer;
-    if (!StartsWithIgnoringCase(text, "DX de")) {
+    const std::string_view text = Text();
+    if (!IsDxDeHead(text)) {
         return false;
     }
     std::size_t colon = SpotterColumn;
@@ -344,7 +355,7 @@ bool CSpotParser::Parse(SourceKind source, std::string_view line, SpotFields& sp
 }
 
 bool CSpotParser::TakeFrequency(std::size_t& pos, SpotFields& spot, FieldClasses& classes) const {
-    const std::string_view text = m_buffer;
+    const std::string_view text = Text();
     pos = SkipBlanks(text, pos);
     const std::size_t end = ScanRun(text, pos, classes);
     if (!BlankAt(text, end)) {
@@ -369,7 +380,7 @@ bool CSpotParser::ParseClusseColumns(std::string_view line, SpotFields& spot) {
     if (!ParseDxDeStart(line, spot, pos, TextLength, classes)) {
         return false;
     }
-    const std::string_view text = m_buffer;
+    const std::string_view text = Text();
     if (ClusseCallColumn >= text.size()) {
         return false;
     }
@@ -393,7 +404,7 @@ bool CSpotParser::ParseUserColumns(std::string_view line, SpotFields& spot) {
     if (!ParseDxDeStart(line, spot, pos, TextLength, classes)) {
         return false;
     }
-    const std::string_view text = m_buffer;
+    const std::string_view text = Text();
     pos = SkipBlanks(text, pos);
     if (pos >= text.size()) {
         return false;
@@ -430,7 +441,7 @@ bool CSpotParser::ParseDxDeFields(std::string_view line, SpotFields& spot, bool 
     if (!ParseDxDeStart(line, spot, pos, WideTextLength, classes)) {
         return false;
     }
-    const std::string_view text = m_buffer;
+    const std::string_view text = Text();
     const std::size_t callStart = SkipBlanks(text, pos);
     const std::size_t callEnd = RunEnd(text, callStart);
 
@@ -468,7 +479,7 @@ bool CSpotParser::ParseDxDeFields(std::string_view line, SpotFields& spot, bool 
 bool CSpotParser::ParseNodeSpot(std::string_view line, SpotFields& spot) {
     spot.Clear();
     Load(line, FrameLength);
-    CFrameFields fields(m_buffer);
+    CFrameFields fields(Text());
 
     std::string_view name;
     if (!fields.NextNonEmpty(name)) {
@@ -518,7 +529,7 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
         return false;
     }
     Load(ircLine.substr(SkipBlanks(ircLine, leadIn + IrcColourLeadIn.size())), TextLength);
-    const std::string_view text = m_buffer;
+    const std::string_view text = Text();
     if (text.empty() || !IsPrintable(text.front())) {
         return false;
     }

@@ -4,6 +4,7 @@
 #include "spots/SourceKind.h"
 #include "spots/SpotFields.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -79,6 +80,7 @@ class CSpotParser {
     // blanks from pos, which a blank must end ("  14025.0 "); pos is left
     // on that blank. classes gets those of its characters.
     bool TakeFrequency(std::size_t& pos, SpotFields& spot, FieldClasses& classes) const;
+    std::string_view Text() const { return {m_buffer.data(), m_length}; }
     // The buffer's characters [from, to), clamped to the text.
     std::string_view Slice(std::size_t from, std::size_t to) const;
     // As Slice, converting the characters to upper case in the buffer.
@@ -87,7 +89,10 @@ class CSpotParser {
     // the buffer; classes gets those of its characters.
     std::size_t UpperRun(std::size_t pos, FieldClasses& classes);
 
-    std::string m_buffer;
+    // The text parsed: at most the widest layout's length (a fixed array,
+    // so that loading a line is one copy).
+    std::array<char, 256> m_buffer{};
+    std::size_t m_length = 0;
     std::string m_ircLine;
     CJsonSpotReader m_json;
 };
