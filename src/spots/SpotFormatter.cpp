@@ -52,6 +52,29 @@ std::string_view OrBlank(std::string_view text) {
     return p + n;
 }
 
+constexpr std::string_view Blanks = "                                 ";
+
+// A line of fixed columns built in place. Every column layout cuts its line
+// back at its last column, so what would run past Width is dropped as it is
+// written, and the line is copied out once.
+template <std::size_t Width> class CColumnLine {
+  public:
+    void Append(std::string_view text) {
+        const std::size_t n = std::min(text.size(), Width - m_length);
+        Put(m_text.data() + m_length, text.substr(0, n));
+        m_length += n;
+    }
+    // At most Blanks.size() blanks.
+    void AppendBlanks(std::size_t count) { Append(Blanks.substr(0, count)); }
+    // Cuts the line back to length; a shorter line stays as it is.
+    void CutTo(std::size_t length) { m_length = std::min(m_length, length); }
+    std::string_view Text() const { return {m_text.data(), m_length}; }
+
+  private:
+    std::array<char, Width> m_text;
+    std::size_t m_length = 0;
+};
+
 // Width left in front of a right-aligned field that ends before column end.
 std::size_t LeadWidth(std::size_t end, std::string_view field) {
     return end > field.size() ? end - field.size() : 0;
@@ -61,12 +84,6 @@ std::size_t LeadWidth(std::size_t end, std::string_view field) {
 
 CSpotFormatter::CSpotFormatter(const RouterOptions& options, const IClock& clock)
     : m_options(options), m_clock(clock) {}
-
-void CSpotFormatter::CutTo(std::size_t length) {
-    if (m_spot.size() > length) {
-        m_spot.resize(length);
-    }
-}
 
 std::string_view CSpotFormatter::Hops() const {
     const std::string_view hops = m_options.HopsOut;
@@ -204,40 +221,40 @@ bool CSpotFormatter::FormatDxCommand(const SpotFields& spot) {
 }
 
 bool CSpotFormatter::FormatDxDe(const SpotFields& spot) {
-    m_spot.clear();
-    m_spot += "DX de ";
-    m_spot += spot.Spotter;
-    m_spot += ':';
-    m_spot.append(11, ' ');
+    CColumnLine<DxDeTimeColumn> line;
+    line.Append("DX de ");
+    line.Append(spot.Spotter);
+    line.Append(":");
+    line.AppendBlanks(11);
     // A long spotter call gives way so that the frequency ends at column 23.
-    CutTo(LeadWidth(DxDeFrequencyEnd, spot.Frequency));
-    m_spot += spot.Frequency;
-    m_spot.append(2, ' ');
-    m_spot += spot.DxCall;
-    m_spot.append(15, ' ');
-    CutTo(DxDeCommentColumn);
-    m_spot += OrBlank(spot.Comment);
-    m_spot.append(33, ' ');
-    CutTo(DxDeTimeColumn);
+    line.CutTo(LeadWidth(DxDeFrequencyEnd, spot.Frequency));
+    line.Append(spot.Frequency);
+    line.AppendBlanks(2);
+    line.Append(spot.DxCall);
+    line.AppendBlanks(15);
+    line.CutTo(DxDeCommentColumn);
+    line.Append(OrBlank(spot.Comment));
+    line.AppendBlanks(33);
+    m_spot.assign(line.Text());
     AppendTimeZ(m_spot, spot.Time);
     return true;
 }
 
 bool CSpotFormatter::FormatIrcSpot(const SpotFields& spot) {
-    m_spot.clear();
-    m_spot += spot.Spotter;
-    m_spot.append(15, ' ');
-    CutTo(LeadWidth(IrcFrequencyEnd, spot.Frequency));
-    m_spot += spot.Frequency;
-    m_spot += ' ';
-    m_spot += spot.DxCall;
-    m_spot.append(15, ' ');
-    CutTo(IrcCommentColumn);
-    m_spot += OrBlank(spot.Comment);
-    m_spot.append(33, ' ');
-    CutTo(IrcTimeColumn);
-    m_spot += spot.Time;
-    CutTo(IrcLength);
+    CColumnLine<IrcLength> line;
+    line.Append(spot.Spotter);
+    line.AppendBlanks(15);
+    line.CutTo(LeadWidth(IrcFrequencyEnd, spot.Frequency));
+    line.Append(spot.Frequency);
+    line.Append(" ");
+    line.Append(spot.DxCall);
+    line.AppendBlanks(15);
+    line.CutTo(IrcCommentColumn);
+    line.Append(OrBlank(spot.Comment));
+    line.AppendBlanks(33);
+    line.CutTo(IrcTimeColumn);
+    line.Append(spot.Time);
+    m_spot.assign(line.Text());
     return true;
 }
 

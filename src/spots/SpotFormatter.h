@@ -61,10 +61,6 @@ class CSpotFormatter {
     static void AppendTimeZ(std::string& out, std::string_view time);
     // Today's UTC date: "7-Dec-2026".
     std::string_view DateText();
-    // Appends text (a blank when empty), then blanks, and cuts the buffer to
-    // the given length.
-    void AppendPadded(std::string_view text, std::size_t blanks, std::size_t length);
-    void CutTo(std::size_t length);
     // HopsOut as written into frames: at most 2 characters.
     std::string_view Hops() const;
 
