@@ -52,20 +52,27 @@ std::string_view OrBlank(std::string_view text) {
     return p + n;
 }
 
-constexpr std::string_view Blanks = "                                 ";
-
 // A line of fixed columns built in place. Every column layout cuts its line
 // back at its last column, so what would run past Width is dropped as it is
-// written, and the line is copied out once.
+// written, and the line is copied out once. The line starts out all blanks:
+// padding only moves the end, except over text that a cut left behind.
 template <std::size_t Width> class CColumnLine {
   public:
+    CColumnLine() { m_text.fill(' '); }
+
     void Append(std::string_view text) {
         const std::size_t n = std::min(text.size(), Width - m_length);
         Put(m_text.data() + m_length, text.substr(0, n));
         m_length += n;
+        m_written = std::max(m_written, m_length);
     }
-    // At most Blanks.size() blanks.
-    void AppendBlanks(std::size_t count) { Append(Blanks.substr(0, count)); }
+    void AppendBlanks(std::size_t count) {
+        const std::size_t end = std::min(m_length + count, Width);
+        if (m_length < m_written) {
+            std::fill(m_text.data() + m_length, m_text.data() + std::min(end, m_written), ' ');
+        }
+        m_length = end;
+    }
     // Cuts the line back to length; a shorter line stays as it is.
     void CutTo(std::size_t length) { m_length = std::min(m_length, length); }
     std::string_view Text() const { return {m_text.data(), m_length}; }
@@ -73,6 +80,8 @@ template <std::size_t Width> class CColumnLine {
   private:
     std::array<char, Width> m_text;
     std::size_t m_length = 0;
+    // The end of what text was ever written; all blanks from there on.
+    std::size_t m_written = 0;
 };
 
 // Width left in front of a right-aligned field that ends before column end.
