@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+struct FieldClasses;
+struct SpotClasses;
+
 // Breaks received spot lines into SpotFields and checks them. Columns count
 // from 0. The fields view the parser's own buffer and stay valid until the
 // next parse; every parse clears the record first.
@@ -37,9 +40,6 @@
 // The parse knows no router's options: a spot is parsed once where it
 // enters, and each destination applies its own spotter options to the
 // fields (SpotterOptions).
-struct FieldClasses;
-struct SpotClasses;
-
 class CSpotParser {
   public:
     CSpotParser();
@@ -89,8 +89,8 @@ class CSpotParser {
     // the buffer; classes gets those of its characters.
     std::size_t UpperRun(std::size_t pos, FieldClasses& classes);
 
-    // The text parsed: at most the widest layout's length (a fixed array,
-    // so that loading a line is one copy).
+    // The text parsed: at most the widest layout's 255 characters (a fixed
+    // array, so that loading a line is one copy).
     std::array<char, 256> m_buffer{};
     std::size_t m_length = 0;
     std::string m_ircLine;
