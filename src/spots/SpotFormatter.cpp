@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -29,6 +30,60 @@ std::string_view OrBlank(std::string_view text) {
     return text.empty() ? std::string_view(" ") : text;
 }
 
+// Copies text to p and returns the end of the copy. The pieces of a frame
+// are short: a few word moves (the last one overlapping) cost less than a
+// call of memcpy each.
+[[gnu::always_inline]] inline char* Put(char* p, std::string_view text) {
+    const char* s = text.data();
+    const std::size_t n = text.size();
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) {
+            std::memcpy(p + i, s + i, 8);
+        }
+        std::memcpy(p + n - 8, s + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(p, s, 4);
+        std::memcpy(p + n - 4, s + n - 4, 4);
+    } else if (n > 0) {
+        p[0] = s[0];
+        p[n / 2] = s[n / 2];
+        p[n - 1] = s[n - 1];
+    }
+    return p + n;
+}
+
+// A line of fixed columns built in place. Every column layout cuts its line
+// back at its last column, so what would run past Width is dropped as it is
+// written, and the line is copied out once. The line starts out all blanks:
+// padding only moves the end, except over text that a cut left behind.
+template <std::size_t Width> class CColumnLine {
+  public:
+    CColumnLine() { m_text.fill(' '); }
+
+    void Append(std::string_view text) {
+        const std::size_t n = std::min(text.size(), Width - m_length);
+        Put(m_text.data() + m_length, text.substr(0, n));
+        m_length += n;
+        m_written = std::max(m_written, m_length);
+    }
+    void AppendBlanks(std::size_t count) {
+        const std::size_t end = std::min(m_length + count, Width);
+        if (m_length < m_written) {
+            std::fill(m_text.data() + m_length, m_text.data() + std::min(end, m_written), ' ');
+        }
+        m_length = end;
+    }
+    // Cuts the line back to length; a shorter line stays as it is.
+    void CutTo(std::size_t length) { m_length = std::min(m_length, length); }
+    std::string_view Text() const { return {m_text.data(), m_length}; }
+
+  private:
+    std::array<char, Width> m_text;
+    std::size_t m_length = 0;
+    // The end of what text was ever written; all blanks from there on.
+    std::size_t m_written = 0;
+};
+
 // Width left in front of a right-aligned field that ends before column end.
 std::size_t LeadWidth(std::size_t end, std::string_view field) {
     return end > field.size() ? end - field.size() : 0;
@@ -39,37 +94,44 @@ std::size_t LeadWidth(std::size_t end, std::string_view field) {
 CSpotFormatter::CSpotFormatter(const RouterOptions& options, const IClock& clock)
     : m_options(options), m_clock(clock) {}
 
-void CSpotFormatter::CutTo(std::size_t length) {
-    if (m_spot.size() > length) {
-        m_spot.resize(length);
-    }
-}
-
 std::string_view CSpotFormatter::Hops() const {
     const std::string_view hops = m_options.HopsOut;
     return hops.substr(0, std::min(hops.size(), MaxHopsLength));
 }
 
-bool CSpotFormatter::AppendMarkedComment(std::string& out, std::size_t start,
-                                         std::string_view comment) {
+bool CSpotFormatter::MarkComment(std::string_view comment, MarkedComment& marked) const {
     if (HasLoopMark(comment, m_options)) {
-        out.resize(start);
         return false;
     }
     const std::string_view kept = comment.substr(0, LoopMarkKeeps(comment, m_options));
     if (m_options.AntiLoopPrefix.empty()) {
-        out += OrBlank(kept);
-        return true;
+        marked = {OrBlank(kept), {}, {}};
+    } else {
+        marked = {kept, m_options.AntiLoopPrefix, m_options.MyCall};
     }
-    out += kept;
-    out += m_options.AntiLoopPrefix;
-    out += m_options.MyCall;
     return true;
+}
+
+bool CSpotFormatter::AppendMarkedComment(std::string& out, std::size_t start,
+                                         std::string_view comment) {
+    MarkedComment marked;
+    if (!MarkComment(comment, marked)) {
+        out.resize(start);
+        return false;
+    }
+    out += marked.kept;
+    out += marked.prefix;
+    out += marked.call;
+    return true;
+}
+
+bool CSpotFormatter::NeedsZ(std::string_view time) {
+    return time.size() < 5 || time[4] != 'Z';
 }
 
 void CSpotFormatter::AppendTimeZ(std::string& out, std::string_view time) {
     out += time;
-    if (time.size() < 5 || time[4] != 'Z') {
+    if (NeedsZ(time)) {
         out += 'Z';
     }
 }
@@ -96,30 +158,52 @@ bool CSpotFormatter::FormatPC11(const SpotFields& spot) {
     return AppendPC11(spot, m_spot);
 }
 
+// The frame's length is known before it is written, so out grows once and
+// every piece is copied straight into place.
 bool CSpotFormatter::AppendPC11(const SpotFields& spot, std::string& out) {
-    const std::size_t start = out.size();
-    out += "PC11^";
-    out += spot.Frequency;
-    out += '^';
-    out += spot.DxCall;
-    out += '^';
-    out += DateText();
-    out += '^';
-    AppendTimeZ(out, spot.Time);
-    out += '^';
-    if (!AppendMarkedComment(out, start, spot.Comment)) {
+    MarkedComment comment;
+    if (!MarkComment(spot.Comment, comment)) {
         return false;
     }
-    out += '^';
-    const std::size_t spotter = out.size();
-    out += spot.Spotter;
-    std::transform(out.begin() + static_cast<std::ptrdiff_t>(spotter), out.end(),
-                   out.begin() + static_cast<std::ptrdiff_t>(spotter), ascii::Upper);
-    out += '^';
-    out += m_options.MyCall;
-    out += "^H";
-    out += Hops();
-    out += "^~";
+    constexpr std::string_view Head = "PC11^";
+    constexpr std::string_view HopsLead = "^H";
+    constexpr std::string_view End = "^~";
+    // The "^" after frequency, call, date, time, comment and spotter.
+    constexpr std::size_t Separators = 6;
+    const std::string_view date = DateText();
+    const std::string_view hops = Hops();
+    const std::string_view myCall = m_options.MyCall;
+    const bool addZ = NeedsZ(spot.Time);
+    const std::size_t length = Head.size() + spot.Frequency.size() + spot.DxCall.size() +
+                               date.size() + spot.Time.size() + (addZ ? 1 : 0) +
+                               comment.kept.size() + comment.prefix.size() + comment.call.size() +
+                               spot.Spotter.size() + myCall.size() + HopsLead.size() + hops.size() +
+                               End.size() + Separators;
+    const std::size_t start = out.size();
+    out.resize(start + length);
+    char* p = out.data() + start;
+    p = Put(p, Head);
+    p = Put(p, spot.Frequency);
+    *p++ = '^';
+    p = Put(p, spot.DxCall);
+    *p++ = '^';
+    p = Put(p, date);
+    *p++ = '^';
+    p = Put(p, spot.Time);
+    if (addZ) {
+        *p++ = 'Z';
+    }
+    *p++ = '^';
+    p = Put(p, comment.kept);
+    p = Put(p, comment.prefix);
+    p = Put(p, comment.call);
+    *p++ = '^';
+    p = std::transform(spot.Spotter.begin(), spot.Spotter.end(), p, ascii::Upper);
+    *p++ = '^';
+    p = Put(p, myCall);
+    p = Put(p, HopsLead);
+    p = Put(p, hops);
+    Put(p, End);
     return true;
 }
 
@@ -146,40 +230,40 @@ bool CSpotFormatter::FormatDxCommand(const SpotFields& spot) {
 }
 
 bool CSpotFormatter::FormatDxDe(const SpotFields& spot) {
-    m_spot.clear();
-    m_spot += "DX de ";
-    m_spot += spot.Spotter;
-    m_spot += ':';
-    m_spot.append(11, ' ');
+    CColumnLine<DxDeTimeColumn> line;
+    line.Append("DX de ");
+    line.Append(spot.Spotter);
+    line.Append(":");
+    line.AppendBlanks(11);
     // A long spotter call gives way so that the frequency ends at column 23.
-    CutTo(LeadWidth(DxDeFrequencyEnd, spot.Frequency));
-    m_spot += spot.Frequency;
-    m_spot.append(2, ' ');
-    m_spot += spot.DxCall;
-    m_spot.append(15, ' ');
-    CutTo(DxDeCommentColumn);
-    m_spot += OrBlank(spot.Comment);
-    m_spot.append(33, ' ');
-    CutTo(DxDeTimeColumn);
+    line.CutTo(LeadWidth(DxDeFrequencyEnd, spot.Frequency));
+    line.Append(spot.Frequency);
+    line.AppendBlanks(2);
+    line.Append(spot.DxCall);
+    line.AppendBlanks(15);
+    line.CutTo(DxDeCommentColumn);
+    line.Append(OrBlank(spot.Comment));
+    line.AppendBlanks(33);
+    m_spot.assign(line.Text());
     AppendTimeZ(m_spot, spot.Time);
     return true;
 }
 
 bool CSpotFormatter::FormatIrcSpot(const SpotFields& spot) {
-    m_spot.clear();
-    m_spot += spot.Spotter;
-    m_spot.append(15, ' ');
-    CutTo(LeadWidth(IrcFrequencyEnd, spot.Frequency));
-    m_spot += spot.Frequency;
-    m_spot += ' ';
-    m_spot += spot.DxCall;
-    m_spot.append(15, ' ');
-    CutTo(IrcCommentColumn);
-    m_spot += OrBlank(spot.Comment);
-    m_spot.append(33, ' ');
-    CutTo(IrcTimeColumn);
-    m_spot += spot.Time;
-    CutTo(IrcLength);
+    CColumnLine<IrcLength> line;
+    line.Append(spot.Spotter);
+    line.AppendBlanks(15);
+    line.CutTo(LeadWidth(IrcFrequencyEnd, spot.Frequency));
+    line.Append(spot.Frequency);
+    line.Append(" ");
+    line.Append(spot.DxCall);
+    line.AppendBlanks(15);
+    line.CutTo(IrcCommentColumn);
+    line.Append(OrBlank(spot.Comment));
+    line.AppendBlanks(33);
+    line.CutTo(IrcTimeColumn);
+    line.Append(spot.Time);
+    m_spot.assign(line.Text());
     return true;
 }
 

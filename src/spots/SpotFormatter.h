@@ -41,18 +41,26 @@ class CSpotFormatter {
     const std::string& Text() const { return m_spot; }
 
   private:
+    // A comment as it is sent: the part kept, then the loop mark's prefix
+    // and this station's call (both empty when no mark is added).
+    struct MarkedComment {
+        std::string_view kept;
+        std::string_view prefix;
+        std::string_view call;
+    };
+    // The comment with the loop mark applied (a blank when that leaves it
+    // empty); false when the comment already carries the mark.
+    bool MarkComment(std::string_view comment, MarkedComment& marked) const;
     // Appends the comment with the loop mark applied (a blank when that
     // leaves it empty); false, with out cut back to start, when the comment
     // already carries the mark.
     bool AppendMarkedComment(std::string& out, std::size_t start, std::string_view comment);
+    // True unless the time already ends in a "Z".
+    static bool NeedsZ(std::string_view time);
     // Appends the time and a "Z" unless the time already has one.
     static void AppendTimeZ(std::string& out, std::string_view time);
     // Today's UTC date: "7-Dec-2026".
     std::string_view DateText();
-    // Appends text (a blank when empty), then blanks, and cuts the buffer to
-    // the given length.
-    void AppendPadded(std::string_view text, std::size_t blanks, std::size_t length);
-    void CutTo(std::size_t length);
     // HopsOut as written into frames: at most 2 characters.
     std::string_view Hops() const;
 

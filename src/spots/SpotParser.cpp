@@ -3,6 +3,32 @@
 #include "text/AsciiText.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+// The classes (CharClass below) that every character of a field has and
+// those that any has. Named in the header so that the parse steps can hand
+// them on.
+struct FieldClasses {
+    std::uint8_t all = 0xff;
+    std::uint8_t any = 0;
+
+    void Add(std::uint8_t classes) {
+        all &= classes;
+        any |= classes;
+    }
+    bool All(std::uint8_t classes) const { return (all & classes) == classes; }
+    bool Any(std::uint8_t classes) const { return (any & classes) != 0; }
+};
+
+// The classes of the fields that the checks look at, as one pass saw them.
+struct SpotClasses {
+    FieldClasses spotter;
+    FieldClasses frequency;
+    FieldClasses dxCall;
+    FieldClasses time;
+};
 
 namespace {
 
@@ -47,6 +73,15 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view head) {
            ascii::EqualsIgnoringCase(text.substr(0, head.size()), head);
 }
 
+// "DX de" in either case, as StartsWithIgnoringCase reads it: every line of
+// a feed is tested, so the letters are compared with the case bit masked.
+bool IsDxDeHead(std::string_view text) {
+    constexpr int CaseBit = 0x20;
+    const auto is = [&text](std::size_t i, char letter) { return (text[i] & ~CaseBit) == letter; };
+    return text.size() >= 5 && is(0, 'D') && is(1, 'X') && text[2] == ' ' && is(3, 'D') &&
+           is(4, 'E');
+}
+
 std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
     while (pos < text.size() && IsBlank(text[pos])) {
         ++pos;
@@ -68,12 +103,6 @@ bool BlankAt(std::string_view text, std::size_t pos) {
 
 bool AllDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), IsDigit);
-}
-bool AnyDigit(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), IsDigit);
-}
-bool AnyLetter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), IsLetter);
 }
 // Four digits in a row from pos.
 bool IsTimeAt(std::string_view text, std::size_t pos) {
@@ -103,23 +132,99 @@ bool LengthIn(std::string_view text, std::size_t low, std::size_t high) {
     return text.size() >= low && text.size() <= high;
 }
 
-bool IsValidFrequency(std::string_view f) {
-    return LengthIn(f, 5, 11) &&
-           std::all_of(f.begin(), f.end(), [](char c) { return IsDigit(c) || c == '.'; }) &&
-           f.find('.') != std::string_view::npos && IsDigit(f.front()) && IsDigit(f.back());
+// Character classes of spot fields, one table look-up a character: a field's
+// checks then need no second pass over it (see FieldClasses).
+enum CharClass : std::uint8_t {
+    DigitClass = 1,
+    LetterClass = 2,
+    DotClass = 4,
+    BlankClass = 8,
+    LowerClass = 16,
+    FrequencyChar = 32, // digit or "."
+    CallChar = 64,      // digit, letter or "/"
+    SpotterChar = 128,  // digit, letter or one of "#-/@"
+};
+
+constexpr std::array<std::uint8_t, 256> MakeClasses() {
+    std::array<std::uint8_t, 256> classes{};
+    for (int c = '0'; c <= '9'; ++c) {
+        classes[c] = DigitClass | FrequencyChar | CallChar | SpotterChar;
+    }
+    for (int c = 'A'; c <= 'Z'; ++c) {
+        classes[c] = LetterClass | CallChar | SpotterChar;
+        classes[c - 'A' + 'a'] = LetterClass | LowerClass | CallChar | SpotterChar;
+    }
+    classes['.'] = DotClass | FrequencyChar;
+    classes['/'] = CallChar | SpotterChar;
+    classes['#'] = SpotterChar;
+    classes['-'] = SpotterChar;
+    classes['@'] = SpotterChar;
+    classes[' '] = BlankClass;
+    return classes;
+}
+constexpr std::array<std::uint8_t, 256> Classes = MakeClasses();
+
+std::uint8_t ClassOf(char c) {
+    return Classes[static_cast<unsigned char>(c)];
 }
 
-bool IsValidDxCall(std::string_view call) {
-    return LengthIn(call, 3, 13) &&
-           std::all_of(call.begin(), call.end(),
-                       [](char c) { return IsDigit(c) || IsLetter(c) || c == '/'; }) &&
-           AnyDigit(call) && AnyLetter(call);
+FieldClasses ClassesOf(std::string_view field) {
+    FieldClasses classes;
+    for (const char c : field) {
+        classes.Add(ClassOf(c));
+    }
+    return classes;
 }
 
-bool HasSpotterCharacters(std::string_view spotter) {
-    return LengthIn(spotter, 3, 13) && std::all_of(spotter.begin(), spotter.end(), [](char c) {
-               return IsDigit(c) || IsLetter(c) || c == '#' || c == '-' || c == '/' || c == '@';
-           });
+bool IsValidFrequency(std::string_view f, FieldClasses classes) {
+    return LengthIn(f, 5, 11) && classes.All(FrequencyChar) && classes.Any(DotClass) &&
+           IsDigit(f.front()) && IsDigit(f.back());
+}
+
+bool IsValidDxCall(std::string_view call, FieldClasses classes) {
+    return LengthIn(call, 3, 13) && classes.All(CallChar) && classes.Any(DigitClass) &&
+           classes.Any(LetterClass);
+}
+
+bool IsValidSpotter(std::string_view spotter, FieldClasses classes) {
+    return LengthIn(spotter, 3, 13) && classes.All(SpotterChar) && classes.Any(DigitClass) &&
+           classes.Any(LetterClass);
+}
+
+bool IsValid(const SpotFields& spot, const SpotClasses& classes) {
+    return IsValidFrequency(spot.Frequency, classes.frequency) &&
+           IsValidDxCall(spot.DxCall, classes.dxCall) && spot.Time.size() == TimeLength &&
+           classes.time.All(DigitClass) && IsValidSpotter(spot.Spotter, classes.spotter);
+}
+
+// End of the run of non-blanks that starts at pos, noting the classes of its
+// characters.
+std::size_t ScanRun(std::string_view text, std::size_t pos, FieldClasses& classes) {
+    for (; pos < text.size(); ++pos) {
+        const std::uint8_t c = ClassOf(text[pos]);
+        if ((c & BlankClass) != 0) {
+            break;
+        }
+        classes.Add(c);
+    }
+    return pos;
+}
+
+// The end of text with the blanks at its end dropped, but not below low.
+std::size_t TrimBlanksBack(std::string_view text, std::size_t end, std::size_t low) {
+    // Most of a short comment's columns are blanks: eight at a time first.
+    constexpr std::uint64_t EightBlanks = 0x2020202020202020;
+    constexpr std::size_t Eight = sizeof EightBlanks;
+    for (std::uint64_t word = 0; end >= low + Eight; end -= Eight) {
+        std::memcpy(&word, text.data() + end - Eight, Eight);
+        if (word != EightBlanks) {
+            break;
+        }
+    }
+    while (end > low && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return end;
 }
 
 // Walks a node frame field by field. Nodes pad frames with runs of "^", so a
@@ -161,19 +266,31 @@ class CFrameFields {
 
 } // namespace
 
-CSpotParser::CSpotParser() {
-    m_buffer.reserve(WideTextLength + 1);
-}
+CSpotParser::CSpotParser() = default;
 
 void CSpotParser::Load(std::string_view text, std::size_t maxLength) {
-    m_buffer.assign(text.substr(0, std::min(text.size(), maxLength)));
+    m_length = std::min({text.size(), maxLength, m_buffer.size()});
+    std::copy_n(text.data(), m_length, m_buffer.data());
 }
 
 std::string_view CSpotParser::Slice(std::size_t from, std::size_t to) const {
-    const std::string_view text = m_buffer;
-    from = std::min(from, text.size());
-    to = std::clamp(to, from, text.size());
-    return text.substr(from, to - from);
+    from = std::min(from, m_length);
+    to = std::clamp(to, from, m_length);
+    return {m_buffer.data() + from, to - from};
+}
+
+std::size_t CSpotParser::UpperRun(std::size_t pos, FieldClasses& classes) {
+    for (; pos < m_length; ++pos) {
+        const std::uint8_t c = ClassOf(m_buffer[pos]);
+        if ((c & BlankClass) != 0) {
+            break;
+        }
+        classes.Add(c);
+        if ((c & LowerClass) != 0) {
+            m_buffer[pos] = static_cast<char>(m_buffer[pos] - 'a' + 'A');
+        }
+    }
+    return pos;
 }
 
 std::string_view CSpotParser::UpperSlice(std::size_t from, std::size_t to) {
@@ -186,26 +303,27 @@ std::string_view CSpotParser::UpperSlice(std::size_t from, std::size_t to) {
 }
 
 bool CSpotParser::ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos,
-                                 std::size_t maxLength) {
+                                 std::size_t maxLength, SpotClasses& classes) {
     spot.Clear();
     Load(line, maxLength);
-    const std::string_view text = m_buffer;
-    if (!StartsWithIgnoringCase(text, "DX de")) {
+    const std::string_view text = Text();
+    if (!IsDxDeHead(text)) {
         return false;
     }
     std::size_t colon = SpotterColumn;
-    while (colon < text.size() && text[colon] != ':') {
-        if (IsBlank(text[colon])) {
+    for (; colon < text.size() && text[colon] != ':'; ++colon) {
+        const std::uint8_t c = ClassOf(text[colon]);
+        if ((c & BlankClass) != 0) {
             return false;
         }
-        ++colon;
+        classes.spotter.Add(c);
     }
     if (colon >= text.size()) {
         return false;
     }
     spot.Spotter = Slice(SpotterColumn, colon);
     pos = colon + 1;
-    return TakeFrequency(pos, spot);
+    return TakeFrequency(pos, spot, classes.frequency);
 }
 
 bool CSpotParser::LooksLikeSpot(std::string_view line) {
@@ -236,10 +354,10 @@ bool CSpotParser::Parse(SourceKind source, std::string_view line, SpotFields& sp
     }
 }
 
-bool CSpotParser::TakeFrequency(std::size_t& pos, SpotFields& spot) const {
-    const std::string_view text = m_buffer;
+bool CSpotParser::TakeFrequency(std::size_t& pos, SpotFields& spot, FieldClasses& classes) const {
+    const std::string_view text = Text();
     pos = SkipBlanks(text, pos);
-    const std::size_t end = RunEnd(text, pos);
+    const std::size_t end = ScanRun(text, pos, classes);
     if (!BlankAt(text, end)) {
         return false;
     }
@@ -258,10 +376,11 @@ bool CSpotParser::ParseUserSpot(std::string_view line, SpotFields& spot) {
 
 bool CSpotParser::ParseClusseColumns(std::string_view line, SpotFields& spot) {
     std::size_t pos = 0;
-    if (!ParseDxDeStart(line, spot, pos, TextLength)) {
+    SpotClasses classes;
+    if (!ParseDxDeStart(line, spot, pos, TextLength, classes)) {
         return false;
     }
-    const std::string_view text = m_buffer;
+    const std::string_view text = Text();
     if (ClusseCallColumn >= text.size()) {
         return false;
     }
@@ -276,21 +395,25 @@ bool CSpotParser::ParseClusseColumns(std::string_view line, SpotFields& spot) {
     return ValidateSpot(spot);
 }
 
+// The hot path of a telnet feed: one pass over each field, which notes the
+// classes of its characters for the checks on the way (the call is made upper
+// case in the same pass).
 bool CSpotParser::ParseUserColumns(std::string_view line, SpotFields& spot) {
     std::size_t pos = 0;
-    if (!ParseDxDeStart(line, spot, pos, TextLength)) {
+    SpotClasses classes;
+    if (!ParseDxDeStart(line, spot, pos, TextLength, classes)) {
         return false;
     }
-    const std::string_view text = m_buffer;
+    const std::string_view text = Text();
     pos = SkipBlanks(text, pos);
     if (pos >= text.size()) {
         return false;
     }
-    const std::size_t callEnd = RunEnd(text, pos);
+    const std::size_t callStart = pos;
+    const std::size_t callEnd = UpperRun(callStart, classes.dxCall);
     if (!BlankAt(text, callEnd)) {
         return false;
     }
-    const std::size_t callStart = pos;
     // A call that runs into the comment column is not of this layout.
     if (callEnd > UserCommentColumn) {
         return false;
@@ -300,26 +423,25 @@ bool CSpotParser::ParseUserColumns(std::string_view line, SpotFields& spot) {
     // it; otherwise the comment runs to the end of the text.
     std::size_t commentEnd = text.size();
     if (BlankAt(text, UserCommentEndColumn)) {
-        commentEnd = UserCommentEndColumn;
-        while (commentEnd > UserCommentColumn && IsBlank(text[commentEnd - 1])) {
-            --commentEnd;
-        }
+        commentEnd = TrimBlanksBack(text, UserCommentEndColumn, UserCommentColumn);
     }
     // A 13-character call pushes the comment one column to the right.
     spot.Comment = Slice(SkipBlanks(text, UserCommentColumn), commentEnd);
 
     const std::size_t time = SkipBlanks(text, UserTimeColumn);
     spot.Time = Slice(time, time + TimeLength);
-    spot.DxCall = UpperSlice(callStart, callEnd);
-    return ValidateSpot(spot);
+    classes.time = ClassesOf(spot.Time);
+    spot.DxCall = Slice(callStart, callEnd);
+    return IsValid(spot, classes);
 }
 
 bool CSpotParser::ParseDxDeFields(std::string_view line, SpotFields& spot, bool timeAfterCall) {
     std::size_t pos = 0;
-    if (!ParseDxDeStart(line, spot, pos, WideTextLength)) {
+    SpotClasses classes;
+    if (!ParseDxDeStart(line, spot, pos, WideTextLength, classes)) {
         return false;
     }
-    const std::string_view text = m_buffer;
+    const std::string_view text = Text();
     const std::size_t callStart = SkipBlanks(text, pos);
     const std::size_t callEnd = RunEnd(text, callStart);
 
@@ -357,7 +479,7 @@ bool CSpotParser::ParseDxDeFields(std::string_view line, SpotFields& spot, bool 
 bool CSpotParser::ParseNodeSpot(std::string_view line, SpotFields& spot) {
     spot.Clear();
     Load(line, FrameLength);
-    CFrameFields fields(m_buffer);
+    CFrameFields fields(Text());
 
     std::string_view name;
     if (!fields.NextNonEmpty(name)) {
@@ -407,7 +529,7 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
         return false;
     }
     Load(ircLine.substr(SkipBlanks(ircLine, leadIn + IrcColourLeadIn.size())), TextLength);
-    const std::string_view text = m_buffer;
+    const std::string_view text = Text();
     if (text.empty() || !IsPrintable(text.front())) {
         return false;
     }
@@ -418,7 +540,8 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
     }
     spot.Spotter = Slice(0, spotterEnd);
     std::size_t pos = spotterEnd;
-    if (!TakeFrequency(pos, spot)) {
+    FieldClasses frequency;
+    if (!TakeFrequency(pos, spot, frequency)) {
         return false;
     }
     ++pos;
@@ -440,10 +563,8 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
             ++commentStart;
         }
     }
-    std::size_t commentEnd = std::min(text.size(), IrcTimeColumn);
-    while (commentEnd > commentStart && IsBlank(text[commentEnd - 1])) {
-        --commentEnd;
-    }
+    const std::size_t commentEnd =
+        TrimBlanksBack(text, std::min(text.size(), IrcTimeColumn), commentStart);
     spot.Comment = Slice(commentStart, commentEnd);
 
     std::size_t time = IrcTimeColumn;
@@ -456,14 +577,7 @@ bool CSpotParser::ParseIrcSpot(std::string_view line, SpotFields& spot) {
 }
 
 bool CSpotParser::ValidateSpot(const SpotFields& spot) {
-    if (!IsValidFrequency(spot.Frequency) || !IsValidDxCall(spot.DxCall)) {
-        return false;
-    }
-    if (spot.Time.size() != TimeLength || !AllDigits(spot.Time)) {
-        return false;
-    }
-    if (!HasSpotterCharacters(spot.Spotter)) {
-        return false;
-    }
-    return AnyDigit(spot.Spotter) && AnyLetter(spot.Spotter);
+    const SpotClasses classes{ClassesOf(spot.Spotter), ClassesOf(spot.Frequency),
+                              ClassesOf(spot.DxCall), ClassesOf(spot.Time)};
+    return IsValid(spot, classes);
 }

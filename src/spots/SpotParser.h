@@ -4,8 +4,12 @@
 #include "spots/SourceKind.h"
 #include "spots/SpotFields.h"
 
+#include <array>
 #include <string>
 #include <string_view>
+
+struct FieldClasses;
+struct SpotClasses;
 
 // Breaks received spot lines into SpotFields and checks them. Columns count
 // from 0. The fields view the parser's own buffer and stay valid until the
@@ -68,19 +72,27 @@ class CSpotParser {
     bool ParseDxDeFields(std::string_view line, SpotFields& spot, bool timeAfterCall);
     // The common start of the "DX de" layouts: the buffer holds at most
     // maxLength characters of the line, Spotter and Frequency are set and
-    // pos is on the blank after the frequency.
+    // pos is on the blank after the frequency. classes gets those of the
+    // spotter and the frequency.
     bool ParseDxDeStart(std::string_view line, SpotFields& spot, std::size_t& pos,
-                        std::size_t maxLength);
+                        std::size_t maxLength, SpotClasses& classes);
     // The frequency of every text layout: the run of non-blanks after the
     // blanks from pos, which a blank must end ("  14025.0 "); pos is left
-    // on that blank.
-    bool TakeFrequency(std::size_t& pos, SpotFields& spot) const;
+    // on that blank. classes gets those of its characters.
+    bool TakeFrequency(std::size_t& pos, SpotFields& spot, FieldClasses& classes) const;
+    std::string_view Text() const { return {m_buffer.data(), m_length}; }
     // The buffer's characters [from, to), clamped to the text.
     std::string_view Slice(std::size_t from, std::size_t to) const;
     // As Slice, converting the characters to upper case in the buffer.
     std::string_view UpperSlice(std::size_t from, std::size_t to);
+    // The end of the run of non-blanks from pos, converted to upper case in
+    // the buffer; classes gets those of its characters.
+    std::size_t UpperRun(std::size_t pos, FieldClasses& classes);
 
-    std::string m_buffer;
+    // The text parsed: at most the widest layout's 255 characters (a fixed
+    // array, so that loading a line is one copy).
+    std::array<char, 256> m_buffer{};
+    std::size_t m_length = 0;
     std::string m_ircLine;
     CJsonSpotReader m_json;
 };

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The command bytes 251..255 (WILL, WONT, DO, DONT, IAC).
@@ -18,14 +22,33 @@ bool PlainAscii8(const char* data) {
     return (word & HighBits) == 0;
 }
 
+// Passes over the plain bytes from i a block at a time and returns where it
+// stopped: on a byte with its high bit set, or before the last few bytes
+// (less than a block), which the caller reads one by one. Sixteen bytes a
+// step where the processor tests their high bits at once (every x86-64
+// does), else eight.
+int SkipPlain(const char* data, int i, int n) {
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16) {
+        const auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i))));
+        if (mask != 0) {
+            return i + __builtin_ctz(mask);
+        }
+    }
+#endif
+    while (i + 8 <= n && PlainAscii8(data + i)) {
+        i += 8;
+    }
+    return i;
+}
+
 } // namespace
 
 void CTelnetFilter::Apply(char* data, int n, const Answer& answer) {
     for (int i = 0; i < n; ++i) {
-        // Eight plain bytes at a time are passed over as they are.
-        while (i + 8 <= n && PlainAscii8(data + i)) {
-            i += 8;
-        }
+        // Plain bytes are passed over a block at a time as they are.
+        i = SkipPlain(data, i, n);
         if (i == n) {
             break;
         }

@@ -103,6 +103,10 @@ const FormatRow kRows[] = {
     {"DxDe_LongSpotterGivesWayToFrequency", Form::DxDe,
      SpotFields{"KH6ABC/W1AW-#", "10489540.00", "DL1XYZ", "QO-100", "1234"}, true,
      "DX de KH6ABC/10489540.00  DL1XYZ       QO-100                         1234Z"},
+    // What the cut at the frequency leaves of a spotter this long is blanked.
+    {"DxDe_SpotterPastTheFrequency_RestBlanked", Form::DxDe,
+     SpotFields{"SKIMMER-NODE-EU-WEST-1", "7025.0", "DL1XYZ", "cq", "1234"}, true,
+     "DX de SKIMMER-NODE7025.0  DL1XYZ       cq                             1234Z"},
     {"DxDe_EmptyCommentTimeWithZ", Form::DxDe,
      SpotFields{"K1ABC", "14025.0", "DL1XYZ", "", "1234Z"}, true,
      "DX de K1ABC:     14025.0  DL1XYZ                                      1234Z"},
