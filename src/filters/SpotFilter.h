@@ -2,6 +2,7 @@
 
 #include "filters/CallPatternList.h"
 #include "filters/FilterRule.h"
+#include "filters/ModeTable.h"
 
 #include <array>
 #include <cstdint>
@@ -109,6 +110,7 @@ class CSpotFilter {
     static bool Join(Check& into, const Check& joined);
     bool Decides(const SpotFields& spot, SpotFacts& known) const;
     static bool Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts);
+    static bool NamesTablesOnly(const Check& check);
 
     std::vector<Rule> m_rules;
     // The checks that can match a spot of one band: those whose bands hold
@@ -123,7 +125,28 @@ class CSpotFilter {
         // accepts (none when passesUnmatched, as they could change nothing).
         std::vector<std::uint32_t> checks;
         std::size_t firstAccept = 0;
+        // The checks that name table criteria only (skimmer, band, mode,
+        // continents) are not in checks but folded into words, so that they
+        // cost a table read or two between them: by skimmer (yes, no) and
+        // mode + 1, bit (DX continent + 1) × 8 + spotter continent + 1
+        // (place 0 for an unknown one) says whether one of them matches.
+        struct Table {
+            std::uint64_t rejects = 0;
+            std::uint64_t accepts = 0;
+            // Whether the bits differ by the continent at all: a look-up
+            // that cannot change them is not made.
+            bool needsDx = false;
+            bool needsSpotter = false;
+        };
+        static constexpr std::size_t Modes = 1 + CModeTable::Count;
+        static constexpr std::size_t Places = 8; // 1 + continents
+        bool hasTable = false;
+        bool tableNeedsMode = false;
+        std::array<Table, 2 * Modes> tables{};
     };
+
+    static void Fold(BandPlan& plan, const Check& check);
+    static void FindNeeds(BandPlan& plan);
 
     std::vector<Check> m_checks;
     // By band + 1 (0 for a spot without one); a single plan for all spots
@@ -134,6 +157,9 @@ class CSpotFilter {
     // under the number m_ruleSet (0 until first asked).
     std::string m_signature;
     mutable int m_ruleSet = 0;
+    // How many filters took the rule set's number (see m_ruleSet); with
+    // one, no verdict is kept.
+    mutable const int* m_ruleSetTakers = nullptr;
     std::string m_countryPath;
     std::shared_ptr<const CCountryFile> m_countries;
     bool m_countryErrorShown = false;
