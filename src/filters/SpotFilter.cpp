@@ -302,30 +302,42 @@ void CSpotFilter::FindNeeds(BandPlan& plan) {
     }
 }
 
+// Every spot of a filtered port comes here: the usual ways (a rule set of
+// its own, or a verdict to share) leave for functions of their own, so
+// this one sets up no frame.
 bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared) const {
     if (shared == nullptr) {
-        SpotFacts own;
-        return Decides(spot, own);
+        return DecidesAlone(spot);
     }
     if (m_ruleSet == 0) {
-        const RuleSet& set = TakeRuleSet(m_signature);
-        m_ruleSet = set.number;
-        m_ruleSetTakers = &set.takers;
+        TakeRuleSetNumber();
     }
-    if (*m_ruleSetTakers == 1) {
-        return Decides(spot, *shared);
-    }
-    const std::size_t kept = shared->verdictsKept;
+    return *m_ruleSetTakers == 1 ? Decides(spot, *shared) : DecidesShared(spot, *shared);
+}
+
+bool CSpotFilter::DecidesAlone(const SpotFields& spot) const {
+    SpotFacts own;
+    return Decides(spot, own);
+}
+
+void CSpotFilter::TakeRuleSetNumber() const {
+    const RuleSet& set = TakeRuleSet(m_signature);
+    m_ruleSet = set.number;
+    m_ruleSetTakers = &set.takers;
+}
+
+bool CSpotFilter::DecidesShared(const SpotFields& spot, SpotFacts& shared) const {
+    const std::size_t kept = shared.verdictsKept;
     for (std::size_t i = 0; i < kept; ++i) {
-        const SpotFacts::Verdict& verdict = shared->verdicts[i];
+        const SpotFacts::Verdict& verdict = shared.verdicts[i];
         if (verdict.ruleSet == m_ruleSet && CFilterFacts::SameFields(verdict.fields, spot)) {
             return verdict.passes;
         }
     }
-    const bool passes = Decides(spot, *shared);
+    const bool passes = Decides(spot, shared);
     // A free place, or with more rule sets than places the last one in turn.
-    SpotFacts::Verdict& place = shared->verdicts[std::min(kept, shared->verdicts.size() - 1)];
-    shared->verdictsKept = std::min(kept + 1, shared->verdicts.size());
+    SpotFacts::Verdict& place = shared.verdicts[std::min(kept, shared.verdicts.size() - 1)];
+    shared.verdictsKept = std::min(kept + 1, shared.verdicts.size());
     place.ruleSet = m_ruleSet;
     place.passes = passes;
     place.fields = spot;
