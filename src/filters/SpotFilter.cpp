@@ -233,6 +233,52 @@ void CSpotFilter::Compile() {
         plan.checks = std::move(listed);
         plan.firstAccept = firstAccept;
         FindNeeds(plan);
+        FindRejectEnds(plan);
+    }
+}
+
+namespace {
+
+constexpr std::uint8_t DxFirst = 1;
+constexpr std::uint8_t DxLast = 2;
+constexpr std::uint8_t SpotterFirst = 4;
+constexpr std::uint8_t SpotterLast = 8;
+
+// The ends of a call as the bits of BandPlan::rejectEnds, first and last
+// shifted to the call's place.
+std::uint8_t EndsMet(const std::array<std::uint8_t, 128>& ends, std::string_view call,
+                     std::uint8_t first, std::uint8_t last) {
+    if (call.empty()) {
+        return 0;
+    }
+    const auto front = static_cast<unsigned char>(call.front());
+    const auto back = static_cast<unsigned char>(call.back());
+    return static_cast<std::uint8_t>((front < ends.size() ? ends[front] & first : 0) |
+                                     (back < ends.size() ? ends[back] & last : 0));
+}
+
+} // namespace
+
+void CSpotFilter::FindRejectEnds(BandPlan& plan) const {
+    plan.rejectsByEnds = plan.firstAccept > 0;
+    for (std::size_t k = 0; k < plan.firstAccept && plan.rejectsByEnds; ++k) {
+        const Check& check = m_checks[plan.checks[k]];
+        // A check that names both calls can only match a DX call its own
+        // patterns allow.
+        const bool dx = check.Names(Criterion::Dx);
+        const CCallPatternList& list = dx ? check.dx : check.spotter;
+        if (!(dx || check.Names(Criterion::Spotter)) || !list.FixesEnds()) {
+            plan.rejectsByEnds = false;
+            break;
+        }
+        const std::uint8_t first = dx ? DxFirst : SpotterFirst;
+        const std::uint8_t last = dx ? DxLast : SpotterLast;
+        const CCallPatternList::Ends& ends = list.EndsOf();
+        for (std::size_t c = 0; c < ends.size(); ++c) {
+            plan.rejectEnds[c] |=
+                static_cast<std::uint8_t>(((ends[c] & CCallPatternList::First) != 0 ? first : 0) |
+                                          ((ends[c] & CCallPatternList::Last) != 0 ? last : 0));
+        }
     }
 }
 
@@ -393,6 +439,11 @@ bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
     // listed rejects, which look no call up, and before the accepts.
     const std::size_t count = plan.checks.size();
     std::size_t k = 0;
+    if (plan.rejectsByEnds && (EndsMet(plan.rejectEnds, spot.DxCall, DxFirst, DxLast) |
+                               EndsMet(plan.rejectEnds, CFilterFacts::BareSpotter(spot.Spotter),
+                                       SpotterFirst, SpotterLast)) == 0) {
+        k = plan.firstAccept;
+    }
     for (; k < plan.firstAccept; ++k) {
         if (Matches(m_checks[plan.checks[k]], spot, facts)) {
             return false;

@@ -145,6 +145,13 @@ class CSpotFilter {
         };
         static constexpr std::size_t Modes = 1 + CModeTable::Count;
         static constexpr std::size_t Places = 8; // 1 + continents
+        // When every listed reject names a call whose patterns all fix an
+        // end: by character, what the ends of a call that one of them can
+        // match may be (DxFirst, DxLast, SpotterFirst, SpotterLast; the
+        // spotter's only for rejects that name no DX call). Most spots meet
+        // none, and skip the rejects with four table reads.
+        bool rejectsByEnds = false;
+        std::array<std::uint8_t, 128> rejectEnds{};
         bool hasTable = false;
         bool tableNeedsMode = false;
         std::array<Table, 2 * Modes> tables{};
@@ -152,6 +159,7 @@ class CSpotFilter {
 
     static void Fold(BandPlan& plan, const Check& check);
     static void FindNeeds(BandPlan& plan);
+    void FindRejectEnds(BandPlan& plan) const;
 
     std::vector<Check> m_checks;
     // By band + 1 (0 for a spot without one); a single plan for all spots
