@@ -30,9 +30,11 @@ struct SpotFields;
 // one criterion of the same kind with the same action joined into one (two
 // reject rules on bands are one on both). Neither the order of the rules nor
 // which of them matches changes whether a spot passes, so the checks run
-// rejects first, the cheap ones before those that look calls up. A
-// spotter-dxcc rule uses the country file when one can be read, and the
-// entity the source reported otherwise.
+// rejects first, the cheap ones before those that look calls up; the rules
+// of table criteria alone are folded, per band, into words read by the
+// spot's continents. A filter that has a rule set no other filter has keeps
+// no verdict for others. A spotter-dxcc rule uses the country file when one
+// can be read, and the entity the source reported otherwise.
 class CSpotFilter {
   public:
     enum class Added { Used, NotUsed, Bad };
@@ -133,7 +135,7 @@ class CSpotFilter {
         // The checks that name table criteria only (skimmer, band, mode,
         // continents) are not in checks but folded into words, so that they
         // cost a table read or two between them: by skimmer (yes, no) and
-        // mode + 1, bit (DX continent + 1) × 8 + spotter continent + 1
+        // mode + 1, bit (DX continent + 1) * 8 + spotter continent + 1
         // (place 0 for an unknown one) says whether one of them matches.
         struct Table {
             std::uint64_t rejects = 0;
