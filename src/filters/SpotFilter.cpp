@@ -246,15 +246,13 @@ constexpr std::uint8_t SpotterLast = 8;
 
 // The ends of a call as the bits of BandPlan::rejectEnds, first and last
 // shifted to the call's place.
-std::uint8_t EndsMet(const std::array<std::uint8_t, 128>& ends, std::string_view call,
+std::uint8_t EndsMet(const std::array<std::uint8_t, 256>& ends, std::string_view call,
                      std::uint8_t first, std::uint8_t last) {
     if (call.empty()) {
         return 0;
     }
-    const auto front = static_cast<unsigned char>(call.front());
-    const auto back = static_cast<unsigned char>(call.back());
-    return static_cast<std::uint8_t>((front < ends.size() ? ends[front] & first : 0) |
-                                     (back < ends.size() ? ends[back] & last : 0));
+    return static_cast<std::uint8_t>((ends[static_cast<unsigned char>(call.front())] & first) |
+                                     (ends[static_cast<unsigned char>(call.back())] & last));
 }
 
 } // namespace

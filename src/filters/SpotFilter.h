@@ -151,9 +151,10 @@ class CSpotFilter {
         // end: by character, what the ends of a call that one of them can
         // match may be (DxFirst, DxLast, SpotterFirst, SpotterLast; the
         // spotter's only for rejects that name no DX call). Most spots meet
-        // none, and skip the rejects with four table reads.
+        // none, and skip the rejects with four table reads (a place for
+        // every byte, so that a read needs no bounds test).
         bool rejectsByEnds = false;
-        std::array<std::uint8_t, 128> rejectEnds{};
+        std::array<std::uint8_t, 256> rejectEnds{};
         bool hasTable = false;
         bool tableNeedsMode = false;
         std::array<Table, 2 * Modes> tables{};
