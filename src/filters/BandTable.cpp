@@ -92,9 +92,11 @@ double CBandTable::HighEdge(int band) {
 bool CBandTable::ParseKhz(std::string_view text, double& kHz) {
     // Every spot's frequency comes here: the usual "14025.0" is read as
     // digits, then one division of two exact doubles, which rounds as the
-    // general reading does; anything else takes the general way.
-    constexpr std::array<double, 16> Tens = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    // general reading does; anything else takes the general way. The powers
+    // of ten are static: as a local the table is copied onto the stack on
+    // every call.
+    static constexpr std::array<double, 16> Tens = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     constexpr std::size_t MaxDigits = 15;
     const std::size_t size = text.size();
     // Up to MaxDigits digits and a point the digits cannot outgrow the

@@ -33,19 +33,25 @@ class CCallPatternList {
         return false;
     }
 
-  private:
     // What a character may be at the ends of a matching call, by character
     // (a letter in both cases, so a test needs no case folding).
     static constexpr std::uint8_t First = 1;
     static constexpr std::uint8_t Last = 2;
+    using Ends = std::array<std::uint8_t, 128>;
 
+    // When every pattern fixes an end, a call matches none of them unless
+    // EndsOf says First of its first character or Last of its last one.
+    bool FixesEnds() const { return m_unfixed == 0; }
+    const Ends& EndsOf() const { return m_ends; }
+
+  private:
     std::uint8_t End(char c) const {
         const auto u = static_cast<unsigned char>(c);
         return u < m_ends.size() ? m_ends[u] : 0;
     }
 
     std::vector<CCallPattern> m_patterns;
-    std::array<std::uint8_t, 128> m_ends{};
+    Ends m_ends{};
     // Patterns that fix neither end ("*ABC*", "?1ABC"): with any, every call
     // is tried against the whole list.
     int m_unfixed = 0;

@@ -41,11 +41,23 @@ template <typename T> void Append(std::vector<T>& to, const std::vector<T>& from
 
 // A number for each rule set (the text of a filter's rules and country
 // file) that filters were asked to share a verdict for: equal texts, equal
-// numbers. The table holds no pointers and only grows by the rule sets that
-// routed spots, a handful a setup.
-int RuleSetNumber(const std::string& signature) {
-    static std::map<std::string, int> numbers;
-    return numbers.emplace(signature, static_cast<int>(numbers.size()) + 1).first->second;
+// numbers, and how many times a filter took the number. A rule set only one
+// filter took has no one to share a verdict with. The table holds no
+// pointers to filters and only grows by the rule sets that routed spots, a
+// handful a setup; a filter that goes away leaves its count, which then
+// only costs a verdict kept for nobody.
+struct RuleSet {
+    int number = 0;
+    int takers = 0;
+};
+RuleSet& TakeRuleSet(const std::string& signature) {
+    static std::map<std::string, RuleSet> sets;
+    RuleSet& set = sets[signature];
+    if (set.number == 0) {
+        set.number = static_cast<int>(sets.size());
+    }
+    ++set.takers;
+    return set;
 }
 
 } // namespace
@@ -206,28 +218,170 @@ void CSpotFilter::Compile() {
         if (!plan.passesUnmatched) {
             plan.checks.insert(plan.checks.end(), accepts.begin(), accepts.end());
         }
+        // Out of the list into the words go the checks of table criteria.
+        std::vector<std::uint32_t> listed;
+        std::size_t firstAccept = 0;
+        for (std::size_t k = 0; k < plan.checks.size(); ++k) {
+            const Check& check = m_checks[plan.checks[k]];
+            if (NamesTablesOnly(check)) {
+                Fold(plan, check);
+                continue;
+            }
+            listed.push_back(plan.checks[k]);
+            firstAccept += k < plan.firstAccept ? 1 : 0;
+        }
+        plan.checks = std::move(listed);
+        plan.firstAccept = firstAccept;
+        FindNeeds(plan);
+        FindRejectEnds(plan);
     }
 }
 
+namespace {
+
+constexpr std::uint8_t DxFirst = 1;
+constexpr std::uint8_t DxLast = 2;
+constexpr std::uint8_t SpotterFirst = 4;
+constexpr std::uint8_t SpotterLast = 8;
+
+// The ends of a call as the bits of BandPlan::rejectEnds, first and last
+// shifted to the call's place.
+std::uint8_t EndsMet(const std::array<std::uint8_t, 256>& ends, std::string_view call,
+                     std::uint8_t first, std::uint8_t last) {
+    if (call.empty()) {
+        return 0;
+    }
+    return static_cast<std::uint8_t>((ends[static_cast<unsigned char>(call.front())] & first) |
+                                     (ends[static_cast<unsigned char>(call.back())] & last));
+}
+
+} // namespace
+
+void CSpotFilter::FindRejectEnds(BandPlan& plan) const {
+    plan.rejectsByEnds = plan.firstAccept > 0;
+    for (std::size_t k = 0; k < plan.firstAccept && plan.rejectsByEnds; ++k) {
+        const Check& check = m_checks[plan.checks[k]];
+        // A check that names both calls can only match a DX call its own
+        // patterns allow.
+        const bool dx = check.Names(Criterion::Dx);
+        const CCallPatternList& list = dx ? check.dx : check.spotter;
+        if (!(dx || check.Names(Criterion::Spotter)) || !list.FixesEnds()) {
+            plan.rejectsByEnds = false;
+            break;
+        }
+        const std::uint8_t first = dx ? DxFirst : SpotterFirst;
+        const std::uint8_t last = dx ? DxLast : SpotterLast;
+        const CCallPatternList::Ends& ends = list.EndsOf();
+        for (std::size_t c = 0; c < ends.size(); ++c) {
+            plan.rejectEnds[c] |=
+                static_cast<std::uint8_t>(((ends[c] & CCallPatternList::First) != 0 ? first : 0) |
+                                          ((ends[c] & CCallPatternList::Last) != 0 ? last : 0));
+        }
+    }
+}
+
+bool CSpotFilter::NamesTablesOnly(const Check& check) {
+    constexpr std::uint32_t tables = Bit(Criterion::Skimmer) | Bit(Criterion::Band) |
+                                     Bit(Criterion::Mode) | Bit(Criterion::DxCont) |
+                                     Bit(Criterion::SpotterCont);
+    return (check.named & ~tables) == 0;
+}
+
+void CSpotFilter::Fold(BandPlan& plan, const Check& check) {
+    static_assert(BandPlan::Places == 1 + CCountryFile::ContinentCount);
+    static_assert(BandPlan::Places * BandPlan::Places == 64);
+    // Place 0 of a value is unknown: it meets only a check that does not
+    // name the criterion.
+    auto meets = [](bool named, std::uint32_t mask, std::size_t place) {
+        return !named || (place > 0 && Holds(mask, static_cast<int>(place) - 1));
+    };
+    for (std::size_t skimmer = 0; skimmer < 2; ++skimmer) {
+        if (check.Names(Criterion::Skimmer) && !Holds(check.skimmer, static_cast<int>(skimmer))) {
+            continue;
+        }
+        for (std::size_t mode = 0; mode < BandPlan::Modes; ++mode) {
+            if (!meets(check.Names(Criterion::Mode), check.modes, mode)) {
+                continue;
+            }
+            BandPlan::Table& table = plan.tables[skimmer * BandPlan::Modes + mode];
+            for (std::size_t dx = 0; dx < BandPlan::Places; ++dx) {
+                for (std::size_t spotter = 0; spotter < BandPlan::Places; ++spotter) {
+                    if (meets(check.Names(Criterion::DxCont), check.dxContinents, dx) &&
+                        meets(check.Names(Criterion::SpotterCont), check.spotterContinents,
+                              spotter)) {
+                        (check.accept ? table.accepts : table.rejects) |=
+                            std::uint64_t{1} << (dx * BandPlan::Places + spotter);
+                    }
+                }
+            }
+        }
+    }
+    plan.hasTable = true;
+}
+
+void CSpotFilter::FindNeeds(BandPlan& plan) {
+    constexpr std::size_t places = BandPlan::Places;
+    // The bits of one DX continent's place, as a row of the spotter's.
+    constexpr std::uint64_t row = (std::uint64_t{1} << places) - 1;
+    // The bits of one spotter continent's place, as a column of the DX's.
+    constexpr std::uint64_t column = 0x0101010101010101u;
+    auto differ = [](std::uint64_t a, std::uint64_t b) { return a != b; };
+    for (BandPlan::Table& table : plan.tables) {
+        for (std::uint64_t word : {table.rejects, table.accepts}) {
+            for (std::size_t place = 1; place < places; ++place) {
+                table.needsDx =
+                    table.needsDx || differ((word >> (place * places)) & row, word & row);
+                table.needsSpotter =
+                    table.needsSpotter || differ((word >> place) & column, word & column);
+            }
+        }
+    }
+    for (std::size_t skimmer = 0; skimmer < 2; ++skimmer) {
+        const BandPlan::Table* tables = &plan.tables[skimmer * BandPlan::Modes];
+        for (std::size_t mode = 1; mode < BandPlan::Modes; ++mode) {
+            plan.tableNeedsMode = plan.tableNeedsMode ||
+                                  tables[mode].rejects != tables[0].rejects ||
+                                  tables[mode].accepts != tables[0].accepts;
+        }
+    }
+}
+
+// Every spot of a filtered port comes here: the usual ways (a rule set of
+// its own, or a verdict to share) leave for functions of their own, so
+// this one sets up no frame.
 bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared) const {
     if (shared == nullptr) {
-        SpotFacts own;
-        return Decides(spot, own);
+        return DecidesAlone(spot);
     }
     if (m_ruleSet == 0) {
-        m_ruleSet = RuleSetNumber(m_signature);
+        TakeRuleSetNumber();
     }
-    const std::size_t kept = shared->verdictsKept;
+    return *m_ruleSetTakers == 1 ? Decides(spot, *shared) : DecidesShared(spot, *shared);
+}
+
+bool CSpotFilter::DecidesAlone(const SpotFields& spot) const {
+    SpotFacts own;
+    return Decides(spot, own);
+}
+
+void CSpotFilter::TakeRuleSetNumber() const {
+    const RuleSet& set = TakeRuleSet(m_signature);
+    m_ruleSet = set.number;
+    m_ruleSetTakers = &set.takers;
+}
+
+bool CSpotFilter::DecidesShared(const SpotFields& spot, SpotFacts& shared) const {
+    const std::size_t kept = shared.verdictsKept;
     for (std::size_t i = 0; i < kept; ++i) {
-        const SpotFacts::Verdict& verdict = shared->verdicts[i];
+        const SpotFacts::Verdict& verdict = shared.verdicts[i];
         if (verdict.ruleSet == m_ruleSet && CFilterFacts::SameFields(verdict.fields, spot)) {
             return verdict.passes;
         }
     }
-    const bool passes = Decides(spot, *shared);
+    const bool passes = Decides(spot, shared);
     // A free place, or with more rule sets than places the last one in turn.
-    SpotFacts::Verdict& place = shared->verdicts[std::min(kept, shared->verdicts.size() - 1)];
-    shared->verdictsKept = std::min(kept + 1, shared->verdicts.size());
+    SpotFacts::Verdict& place = shared.verdicts[std::min(kept, shared.verdicts.size() - 1)];
+    shared.verdictsKept = std::min(kept + 1, shared.verdicts.size());
     place.ruleSet = m_ruleSet;
     place.passes = passes;
     place.fields = spot;
@@ -279,11 +433,42 @@ bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
         return false;
     }
     // The first check that matches decides: a reject by failing the spot,
-    // an accept by passing it.
+    // an accept by passing it. The words of table criteria come after the
+    // listed rejects, which look no call up, and before the accepts.
     const std::size_t count = plan.checks.size();
-    for (std::size_t k = 0; k < count; ++k) {
+    std::size_t k = 0;
+    if (plan.rejectsByEnds && (EndsMet(plan.rejectEnds, spot.DxCall, DxFirst, DxLast) |
+                               EndsMet(plan.rejectEnds, CFilterFacts::BareSpotter(spot.Spotter),
+                                       SpotterFirst, SpotterLast)) == 0) {
+        k = plan.firstAccept;
+    }
+    for (; k < plan.firstAccept; ++k) {
         if (Matches(m_checks[plan.checks[k]], spot, facts)) {
-            return k >= plan.firstAccept;
+            return false;
+        }
+    }
+    if (plan.hasTable) {
+        auto place = [](int value) {
+            const auto p = static_cast<std::size_t>(value + 1);
+            return p < BandPlan::Places ? p : 0;
+        };
+        const std::size_t mode =
+            plan.tableNeedsMode ? std::min(place(facts.Mode()), BandPlan::Modes - 1) : 0;
+        const BandPlan::Table& table =
+            plan.tables[(facts.IsSkimmer() ? 0 : BandPlan::Modes) + mode];
+        const std::size_t bit =
+            (table.needsDx ? place(facts.DxContinent()) * BandPlan::Places : 0) +
+            (table.needsSpotter ? place(facts.SpotterContinent()) : 0);
+        if (((table.rejects >> bit) & 1u) != 0) {
+            return false;
+        }
+        if (((table.accepts >> bit) & 1u) != 0) {
+            return true;
+        }
+    }
+    for (; k < count; ++k) {
+        if (Matches(m_checks[plan.checks[k]], spot, facts)) {
+            return true;
         }
     }
     return plan.passesUnmatched;

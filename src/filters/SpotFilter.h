@@ -2,6 +2,7 @@
 
 #include "filters/CallPatternList.h"
 #include "filters/FilterRule.h"
+#include "filters/ModeTable.h"
 
 #include <array>
 #include <cstdint>
@@ -29,9 +30,11 @@ struct SpotFields;
 // one criterion of the same kind with the same action joined into one (two
 // reject rules on bands are one on both). Neither the order of the rules nor
 // which of them matches changes whether a spot passes, so the checks run
-// rejects first, the cheap ones before those that look calls up. A
-// spotter-dxcc rule uses the country file when one can be read, and the
-// entity the source reported otherwise.
+// rejects first, the cheap ones before those that look calls up; the rules
+// of table criteria alone are folded, per band, into words read by the
+// spot's continents. A filter that has a rule set no other filter has keeps
+// no verdict for others. A spotter-dxcc rule uses the country file when one
+// can be read, and the entity the source reported otherwise.
 class CSpotFilter {
   public:
     enum class Added { Used, NotUsed, Bad };
@@ -103,12 +106,18 @@ class CSpotFilter {
 
     void Compile();
     bool PassesRules(const SpotFields& spot, SpotFacts* shared) const;
+    [[gnu::noinline]] bool DecidesAlone(const SpotFields& spot) const;
+    [[gnu::noinline]] void TakeRuleSetNumber() const;
+    // Takes the verdict of a filter of the same rule set, or decides and
+    // keeps it for the next.
+    [[gnu::noinline]] bool DecidesShared(const SpotFields& spot, SpotFacts& shared) const;
     static Check Made(const FilterRule& rule);
     // Puts what joined names into into, when both are rules of one action
     // that name the same single criterion.
     static bool Join(Check& into, const Check& joined);
-    bool Decides(const SpotFields& spot, SpotFacts& known) const;
+    [[gnu::noinline]] bool Decides(const SpotFields& spot, SpotFacts& known) const;
     static bool Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts);
+    static bool NamesTablesOnly(const Check& check);
 
     std::vector<Rule> m_rules;
     // The checks that can match a spot of one band: those whose bands hold
@@ -123,7 +132,37 @@ class CSpotFilter {
         // accepts (none when passesUnmatched, as they could change nothing).
         std::vector<std::uint32_t> checks;
         std::size_t firstAccept = 0;
+        // The checks that name table criteria only (skimmer, band, mode,
+        // continents) are not in checks but folded into words, so that they
+        // cost a table read or two between them: by skimmer (yes, no) and
+        // mode + 1, bit (DX continent + 1) * 8 + spotter continent + 1
+        // (place 0 for an unknown one) says whether one of them matches.
+        struct Table {
+            std::uint64_t rejects = 0;
+            std::uint64_t accepts = 0;
+            // Whether the bits differ by the continent at all: a look-up
+            // that cannot change them is not made.
+            bool needsDx = false;
+            bool needsSpotter = false;
+        };
+        static constexpr std::size_t Modes = 1 + CModeTable::Count;
+        static constexpr std::size_t Places = 8; // 1 + continents
+        // When every listed reject names a call whose patterns all fix an
+        // end: by character, what the ends of a call that one of them can
+        // match may be (DxFirst, DxLast, SpotterFirst, SpotterLast; the
+        // spotter's only for rejects that name no DX call). Most spots meet
+        // none, and skip the rejects with four table reads (a place for
+        // every byte, so that a read needs no bounds test).
+        bool rejectsByEnds = false;
+        std::array<std::uint8_t, 256> rejectEnds{};
+        bool hasTable = false;
+        bool tableNeedsMode = false;
+        std::array<Table, 2 * Modes> tables{};
     };
+
+    static void Fold(BandPlan& plan, const Check& check);
+    static void FindNeeds(BandPlan& plan);
+    void FindRejectEnds(BandPlan& plan) const;
 
     std::vector<Check> m_checks;
     // By band + 1 (0 for a spot without one); a single plan for all spots
@@ -134,6 +173,9 @@ class CSpotFilter {
     // under the number m_ruleSet (0 until first asked).
     std::string m_signature;
     mutable int m_ruleSet = 0;
+    // How many filters took the rule set's number (see m_ruleSet); with
+    // one, no verdict is kept.
+    mutable const int* m_ruleSetTakers = nullptr;
     std::string m_countryPath;
     std::shared_ptr<const CCountryFile> m_countries;
     bool m_countryErrorShown = false;
