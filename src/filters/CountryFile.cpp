@@ -2,6 +2,7 @@
 
 #include "setup/NamedFile.h"
 #include "text/AsciiText.h"
+#include "text/ByteWords.h"
 
 #include <algorithm>
 #include <array>
@@ -388,12 +389,6 @@ template <class Word> bool HasStop(Word word) {
     return ((y - Ones) & ~y & (Ones * 0x80)) != 0;
 }
 
-template <class Word> Word Load(const char* at) {
-    Word word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
 // False when the call surely holds no "-" nor "/": a call of 4 to 16
 // characters is read as two words that may overlap, rather than byte by
 // byte; true otherwise.
@@ -401,10 +396,12 @@ bool MayHoldStop(std::string_view call) {
     const char* const at = call.data();
     const std::size_t size = call.size();
     if (size >= 8 && size <= 16) {
-        return HasStop(Load<std::uint64_t>(at)) || HasStop(Load<std::uint64_t>(at + size - 8));
+        return HasStop(bytewords::Load<std::uint64_t>(at)) ||
+               HasStop(bytewords::Load<std::uint64_t>(at + size - 8));
     }
     if (size >= 4 && size < 8) {
-        return HasStop(Load<std::uint32_t>(at)) || HasStop(Load<std::uint32_t>(at + size - 4));
+        return HasStop(bytewords::Load<std::uint32_t>(at)) ||
+               HasStop(bytewords::Load<std::uint32_t>(at + size - 4));
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "spots/DupeKey.h"
 
 #include "text/AsciiText.h"
+#include "text/ByteWords.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,19 +9,13 @@
 
 namespace {
 
+using bytewords::CopyShort;
+using bytewords::Load;
+using bytewords::Store;
+
 constexpr std::uint64_t Ones = 0x0101010101010101u;
 constexpr std::uint64_t HighBits = 0x80 * Ones;
 constexpr std::size_t Words = CDupeKey::InlineSize / 8;
-
-std::uint64_t Load(const char* p) {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-void Store(char* p, std::uint64_t w) {
-    std::memcpy(p, &w, sizeof w);
-}
 
 // The low n bytes of a word (1 <= n <= 8).
 std::uint64_t LowBytes(std::size_t n) {
@@ -41,28 +36,6 @@ std::uint64_t Upper8(std::uint64_t x) {
 std::uint64_t Blanks(std::uint64_t x) {
     const std::uint64_t v = x ^ (' ' * Ones);
     return (v - Ones) & ~v & HighBits;
-}
-
-// memcpy of a few bytes without the call: the first and the last words
-// (or half words) may overlap.
-void CopyShort(char* to, const char* from, std::size_t n) {
-    if (n >= 8) {
-        for (std::size_t i = 0; i + 8 < n; i += 8) {
-            Store(to + i, Load(from + i));
-        }
-        Store(to + n - 8, Load(from + n - 8));
-    } else if (n >= 4) {
-        std::uint32_t first;
-        std::uint32_t last;
-        std::memcpy(&first, from, 4);
-        std::memcpy(&last, from + n - 4, 4);
-        std::memcpy(to, &first, 4);
-        std::memcpy(to + n - 4, &last, 4);
-    } else if (n > 0) {
-        to[0] = from[0];
-        to[n / 2] = from[n / 2];
-        to[n - 1] = from[n - 1];
-    }
 }
 
 constexpr std::uint64_t Multiplier = 0x9E3779B97F4A7C15u;

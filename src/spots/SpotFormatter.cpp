@@ -2,6 +2,7 @@
 
 #include "spots/LoopMark.h"
 #include "text/AsciiText.h"
+#include "text/ByteWords.h"
 
 #include <algorithm>
 #include <array>
@@ -30,26 +31,10 @@ std::string_view OrBlank(std::string_view text) {
     return text.empty() ? std::string_view(" ") : text;
 }
 
-// Copies text to p and returns the end of the copy. The pieces of a frame
-// are short: a few word moves (the last one overlapping) cost less than a
-// call of memcpy each.
+// Copies text to p and returns the end of the copy.
 [[gnu::always_inline]] inline char* Put(char* p, std::string_view text) {
-    const char* s = text.data();
-    const std::size_t n = text.size();
-    if (n >= 8) {
-        for (std::size_t i = 0; i + 8 < n; i += 8) {
-            std::memcpy(p + i, s + i, 8);
-        }
-        std::memcpy(p + n - 8, s + n - 8, 8);
-    } else if (n >= 4) {
-        std::memcpy(p, s, 4);
-        std::memcpy(p + n - 4, s + n - 4, 4);
-    } else if (n > 0) {
-        p[0] = s[0];
-        p[n / 2] = s[n / 2];
-        p[n - 1] = s[n - 1];
-    }
-    return p + n;
+    bytewords::CopyShort(p, text.data(), text.size());
+    return p + text.size();
 }
 
 // A line of fixed columns built in place. Every column layout cuts its line
