@@ -4,57 +4,55 @@
 #include "filters/CountryFile.h"
 #include "filters/ModeTable.h"
 
-void CFilterFacts::ReadFrequency() {
-    if (m_facts.frequencyRead && Same(m_facts.frequency, m_spot.Frequency)) {
-        return;
-    }
-    m_facts.frequencyRead = true;
-    m_facts.frequency = m_spot.Frequency;
-    if (!CBandTable::ParseKhz(m_spot.Frequency, m_facts.kHz)) {
-        m_facts.kHz = -1.0;
-    }
-    m_facts.band = CBandTable::BandOf(m_facts.kHz);
+bool CFilterFacts::SameSpotter(const SpotFacts& facts, const SpotFields& spot) {
+    return Same(BareSpotter(spot.Spotter), facts.spotter) && IsSkimmer(spot) == facts.skimmer;
+}
+
+void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts) {
+    facts.taken = true;
+    facts.fields = spot;
+    // A stripped "-#" leaves the same call the country file reads.
+    facts.spotter = BareSpotter(spot.Spotter);
+    facts.skimmer = IsSkimmer(spot);
+    facts.band = SpotFacts::Unread;
+    facts.kHz = -1.0;
+    facts.mode = SpotFacts::Unread;
+    facts.calls = {};
+    facts.verdictsKept = 0;
 }
 
 int CFilterFacts::ReadBand() {
-    ReadFrequency();
+    if (!CBandTable::ParseKhz(m_facts.fields.Frequency, m_facts.kHz)) {
+        m_facts.kHz = -1.0;
+    }
+    m_facts.band = CBandTable::BandOf(m_facts.kHz);
     return m_facts.band;
 }
 
 int CFilterFacts::ReadMode() {
-    if (!m_facts.modeRead || !Same(m_facts.modeComment, m_spot.Comment) ||
-        !Same(m_facts.modeFrequency, m_spot.Frequency)) {
-        ReadFrequency();
-        m_facts.modeRead = true;
-        m_facts.modeComment = m_spot.Comment;
-        m_facts.modeFrequency = m_spot.Frequency;
-        m_facts.mode = CModeTable::ModeOf(m_spot.Comment, m_facts.kHz);
-    }
+    Band();
+    m_facts.mode = CModeTable::ModeOf(m_facts.fields.Comment, m_facts.kHz);
     return m_facts.mode;
 }
 
 SpotFacts::Calls& CFilterFacts::Calls() {
-    if (m_calls != nullptr) {
-        return *m_calls;
-    }
     const void* key = m_countries;
     for (SpotFacts::Calls& calls : m_facts.calls) {
         if (calls.countryFile == key) {
-            m_calls = &calls;
             return calls;
         }
     }
-    m_calls = &m_facts.calls.back();
+    SpotFacts::Calls* place = &m_facts.calls.back();
     for (SpotFacts::Calls& calls : m_facts.calls) {
         if (calls.countryFile == nullptr) {
-            m_calls = &calls;
+            place = &calls;
             break;
         }
     }
     // A free place, or with more files than places the last one in turn.
-    *m_calls = SpotFacts::Calls{};
-    m_calls->countryFile = key;
-    return *m_calls;
+    *place = SpotFacts::Calls{};
+    place->countryFile = key;
+    return *place;
 }
 
 int CFilterFacts::ReadDxContinent() {
@@ -62,51 +60,36 @@ int CFilterFacts::ReadDxContinent() {
         return CCountryFile::NoContinent;
     }
     SpotFacts::Calls& calls = Calls();
-    if (!calls.dxRead || !Same(calls.dx, m_spot.DxCall)) {
-        calls.dxRead = true;
-        calls.dx = m_spot.DxCall;
-        calls.dxContinent = m_countries->ContinentOf(m_spot.DxCall);
+    if (calls.dxContinent == SpotFacts::Unread) {
+        calls.dxContinent = m_countries->ContinentOf(m_facts.fields.DxCall);
     }
     return calls.dxContinent;
 }
 
-SpotFacts::Calls& CFilterFacts::ReadSpotter() {
-    SpotFacts::Calls& calls = Calls();
-    // A stripped "-#" leaves the same call the country file reads.
-    const std::string_view spotter = BareSpotter(m_spot.Spotter);
-    if (!calls.spotterRead || !Same(calls.spotter, spotter)) {
-        calls.spotterRead = true;
-        calls.spotter = spotter;
-        calls.spotterContinent = SpotFacts::Unread;
-        calls.spotterDxcc = SpotFacts::Unread;
-    }
-    return calls;
-}
-
 int CFilterFacts::ReadSpotterContinent() {
-    if (m_spot.SpotterContinent >= 0) {
-        return m_spot.SpotterContinent;
+    if (m_facts.fields.SpotterContinent >= 0) {
+        return m_facts.fields.SpotterContinent;
     }
     if (m_countries == nullptr) {
         return CCountryFile::NoContinent;
     }
-    SpotFacts::Calls& calls = ReadSpotter();
+    SpotFacts::Calls& calls = Calls();
     if (calls.spotterContinent == SpotFacts::Unread) {
-        calls.spotterContinent = m_countries->ContinentOf(calls.spotter);
+        calls.spotterContinent = m_countries->ContinentOf(m_facts.spotter);
     }
     return calls.spotterContinent;
 }
 
 int CFilterFacts::ReadSpotterDxcc() {
-    if (m_spot.SpotterDxcc > 0) {
-        return m_spot.SpotterDxcc;
+    if (m_facts.fields.SpotterDxcc > 0) {
+        return m_facts.fields.SpotterDxcc;
     }
     if (m_countries == nullptr) {
         return 0;
     }
-    SpotFacts::Calls& calls = ReadSpotter();
+    SpotFacts::Calls& calls = Calls();
     if (calls.spotterDxcc == SpotFacts::Unread) {
-        calls.spotterDxcc = m_countries->DxccOf(calls.spotter);
+        calls.spotterDxcc = m_countries->DxccOf(m_facts.spotter);
     }
     return calls.spotterDxcc;
 }

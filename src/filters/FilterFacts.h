@@ -10,47 +10,46 @@ class CCountryFile;
 // The facts of one spot that the rules of one filter test, each worked out
 // when a rule first asks: the band and mode from the frequency and comment,
 // whether a skimmer spotted it, and the continents (and the spotter's DXCC
-// entity) from the calls through the filter's country file. What one filter
-// works out goes into a SpotFacts that the destinations of a line share (or
-// one of the filter's own when the spot comes without), and each check
-// takes it from there, so a fact is worked out once for all of them.
+// entity) from the calls through the filter's country file. They live in a
+// SpotFacts that the destinations of a line share (or one of the filter's
+// own when the spot comes without), so a fact is worked out once for all of
+// them; Take makes sure that what it holds is of the filter's fields.
 class CFilterFacts {
   public:
     // countries may be null when no rule of the filter needs a country file.
-    CFilterFacts(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries)
-        : m_spot(spot), m_facts(facts), m_countries(countries) {
-        m_facts.used = true;
+    // facts must have been taken for the spot the filter decides on.
+    CFilterFacts(SpotFacts& facts, const CCountryFile* countries)
+        : m_facts(facts), m_countries(countries) {}
+
+    // Keeps the facts when they are of these fields (or fields that differ
+    // only by a stripped spotter mark), else starts them anew from spot.
+    // The test is a few loads, once per filter and spot; each fact then
+    // needs no test of its own.
+    static void Take(const SpotFields& spot, SpotFacts& facts) {
+        if (!facts.taken || !Holds(facts, spot)) {
+            Renew(spot, facts);
+        }
     }
 
-    bool IsSkimmer() const {
-        return (!m_spot.Spotter.empty() && m_spot.Spotter.back() == '#') ||
-               m_spot.StrippedMark == '#';
-    }
-    // Each fact is taken from the shared facts when a port before worked it
-    // out of the same field; the test is a few loads, cheaper than a copy
-    // kept per filter.
-    int Band() {
-        return m_facts.frequencyRead && Same(m_facts.frequency, m_spot.Frequency) ? m_facts.band
-                                                                                  : ReadBand();
-    }
-    int Mode() { return ReadMode(); }
+    bool IsSkimmer() const { return m_facts.skimmer; }
+    // The spotter without a skimmer's "-#" or a relay's "-@".
+    std::string_view Spotter() const { return m_facts.spotter; }
+    int Band() { return m_facts.band != SpotFacts::Unread ? m_facts.band : ReadBand(); }
+    int Mode() { return m_facts.mode != SpotFacts::Unread ? m_facts.mode : ReadMode(); }
     int DxContinent() {
         const SpotFacts::Calls& calls = m_facts.calls[0];
-        return m_countries != nullptr && calls.countryFile == m_countries && calls.dxRead &&
-                       Same(calls.dx, m_spot.DxCall)
+        return calls.countryFile == m_countries && calls.dxContinent != SpotFacts::Unread
                    ? calls.dxContinent
                    : ReadDxContinent();
     }
     // What the source reported of the spotter when it did, else what its
     // call says.
     int SpotterContinent() {
-        if (m_spot.SpotterContinent >= 0) {
-            return m_spot.SpotterContinent;
+        if (m_facts.fields.SpotterContinent >= 0) {
+            return m_facts.fields.SpotterContinent;
         }
         const SpotFacts::Calls& calls = m_facts.calls[0];
-        return m_countries != nullptr && calls.countryFile == m_countries && calls.spotterRead &&
-                       calls.spotterContinent != SpotFacts::Unread &&
-                       Same(calls.spotter, BareSpotter(m_spot.Spotter))
+        return calls.countryFile == m_countries && calls.spotterContinent != SpotFacts::Unread
                    ? calls.spotterContinent
                    : ReadSpotterContinent();
     }
@@ -64,21 +63,31 @@ class CFilterFacts {
         }
         return spotter;
     }
-    // True when two spots' fields are the same views and values, so that
-    // what holds for one holds for the other.
-    static bool SameFields(const SpotFields& a, const SpotFields& b) {
-        return Same(a.Spotter, b.Spotter) && Same(a.Frequency, b.Frequency) &&
-               Same(a.DxCall, b.DxCall) && Same(a.Comment, b.Comment) &&
-               Same(a.SpotterGrid, b.SpotterGrid) && a.StrippedMark == b.StrippedMark &&
-               a.SpotterDxcc == b.SpotterDxcc && a.SpotterContinent == b.SpotterContinent;
-    }
     // The same view: the same characters, not only equal ones.
     static bool Same(std::string_view a, std::string_view b) {
         return a.data() == b.data() && a.size() == b.size();
     }
 
   private:
-    void ReadFrequency();
+    // Whether the facts are of spot: the same views and values of what a
+    // filter reads. The views compare by place, so facts of an earlier
+    // line that held other text at the same place never count; the source
+    // resets the facts for every line.
+    static bool Holds(const SpotFacts& facts, const SpotFields& spot) {
+        const SpotFields& of = facts.fields;
+        return Same(of.Frequency, spot.Frequency) && Same(of.DxCall, spot.DxCall) &&
+               Same(of.Comment, spot.Comment) && Same(of.SpotterGrid, spot.SpotterGrid) &&
+               of.SpotterDxcc == spot.SpotterDxcc && of.SpotterContinent == spot.SpotterContinent &&
+               ((Same(of.Spotter, spot.Spotter) && of.StrippedMark == spot.StrippedMark) ||
+                SameSpotter(facts, spot));
+    }
+    // A spotter that differs only by a stripped mark.
+    static bool SameSpotter(const SpotFacts& facts, const SpotFields& spot);
+    static bool IsSkimmer(const SpotFields& spot) {
+        return (!spot.Spotter.empty() && spot.Spotter.back() == '#') || spot.StrippedMark == '#';
+    }
+    [[gnu::noinline]] static void Renew(const SpotFields& spot, SpotFacts& facts);
+
     int ReadBand();
     int ReadMode();
     int ReadDxContinent();
@@ -86,10 +95,7 @@ class CFilterFacts {
     int ReadSpotterDxcc();
     // The look-ups of the filter's country file, claimed on first use.
     SpotFacts::Calls& Calls();
-    SpotFacts::Calls& ReadSpotter();
 
-    const SpotFields& m_spot;
     SpotFacts& m_facts;
     const CCountryFile* m_countries;
-    SpotFacts::Calls* m_calls = nullptr;
 };

@@ -356,11 +356,13 @@ bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared) const {
     if (m_ruleSet == 0) {
         TakeRuleSetNumber();
     }
+    CFilterFacts::Take(spot, *shared);
     return *m_ruleSetTakers == 1 ? Decides(spot, *shared) : DecidesShared(spot, *shared);
 }
 
 bool CSpotFilter::DecidesAlone(const SpotFields& spot) const {
     SpotFacts own;
+    CFilterFacts::Take(spot, own);
     return Decides(spot, own);
 }
 
@@ -371,11 +373,11 @@ void CSpotFilter::TakeRuleSetNumber() const {
 }
 
 bool CSpotFilter::DecidesShared(const SpotFields& spot, SpotFacts& shared) const {
+    // The verdicts are of the fields the facts were taken for, as the facts.
     const std::size_t kept = shared.verdictsKept;
     for (std::size_t i = 0; i < kept; ++i) {
-        const SpotFacts::Verdict& verdict = shared.verdicts[i];
-        if (verdict.ruleSet == m_ruleSet && CFilterFacts::SameFields(verdict.fields, spot)) {
-            return verdict.passes;
+        if (shared.verdicts[i].ruleSet == m_ruleSet) {
+            return shared.verdicts[i].passes;
         }
     }
     const bool passes = Decides(spot, shared);
@@ -384,7 +386,6 @@ bool CSpotFilter::DecidesShared(const SpotFields& spot, SpotFacts& shared) const
     shared.verdictsKept = std::min(kept + 1, shared.verdicts.size());
     place.ruleSet = m_ruleSet;
     place.passes = passes;
-    place.fields = spot;
     return passes;
 }
 
@@ -406,8 +407,7 @@ bool CSpotFilter::DecidesShared(const SpotFields& spot, SpotFacts& shared) const
     if (check.Names(Criterion::Dx) && !check.dx.Matches(spot.DxCall)) {
         return false;
     }
-    if (check.Names(Criterion::Spotter) &&
-        !check.spotter.Matches(CFilterFacts::BareSpotter(spot.Spotter))) {
+    if (check.Names(Criterion::Spotter) && !check.spotter.Matches(facts.Spotter())) {
         return false;
     }
     if (check.Names(Criterion::SpotterGrid) && !AnyPrefixOf(check.spotterGrids, spot.SpotterGrid)) {
@@ -426,7 +426,7 @@ bool CSpotFilter::DecidesShared(const SpotFields& spot, SpotFacts& shared) const
 }
 
 bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
-    CFilterFacts facts(spot, known, m_countries.get());
+    CFilterFacts facts(known, m_countries.get());
     const BandPlan& plan =
         m_plans.size() == 1 ? m_plans[0] : m_plans[static_cast<std::size_t>(facts.Band() + 1)];
     if (plan.rejected) {
@@ -437,9 +437,9 @@ bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
     // listed rejects, which look no call up, and before the accepts.
     const std::size_t count = plan.checks.size();
     std::size_t k = 0;
-    if (plan.rejectsByEnds && (EndsMet(plan.rejectEnds, spot.DxCall, DxFirst, DxLast) |
-                               EndsMet(plan.rejectEnds, CFilterFacts::BareSpotter(spot.Spotter),
-                                       SpotterFirst, SpotterLast)) == 0) {
+    if (plan.rejectsByEnds &&
+        (EndsMet(plan.rejectEnds, spot.DxCall, DxFirst, DxLast) |
+         EndsMet(plan.rejectEnds, facts.Spotter(), SpotterFirst, SpotterLast)) == 0) {
         k = plan.firstAccept;
     }
     for (; k < plan.firstAccept; ++k) {

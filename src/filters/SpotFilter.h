@@ -109,12 +109,13 @@ class CSpotFilter {
     [[gnu::noinline]] bool DecidesAlone(const SpotFields& spot) const;
     [[gnu::noinline]] void TakeRuleSetNumber() const;
     // Takes the verdict of a filter of the same rule set, or decides and
-    // keeps it for the next.
+    // keeps it for the next; shared is taken for spot (CFilterFacts::Take).
     [[gnu::noinline]] bool DecidesShared(const SpotFields& spot, SpotFacts& shared) const;
     static Check Made(const FilterRule& rule);
     // Puts what joined names into into, when both are rules of one action
     // that name the same single criterion.
     static bool Join(Check& into, const Check& joined);
+    // known is taken for spot (CFilterFacts::Take).
     [[gnu::noinline]] bool Decides(const SpotFields& spot, SpotFacts& known) const;
     static bool Matches(const Check& check, const SpotFields& spot, CFilterFacts& facts);
     static bool NamesTablesOnly(const Check& check);

@@ -12,65 +12,49 @@
 // same rules take the first one's verdict.
 //
 // The source router resets it for every line it hands on; the first
-// destination that needs a fact fills it. Each fact keeps the field it was
-// read from and counts only for that very field, so a destination whose
-// options changed a field works its own out rather than take a wrong one.
-// Look-ups of calls are kept per country file, as ports may name different
-// files; the file is an opaque key here, as is a filter's rule set.
+// destination that needs a fact fills it. The facts hold for the fields
+// they were worked out of (`fields`, as the first destination saw them),
+// and a destination tests its own fields against those once per spot; one
+// whose options changed a field that a filter reads starts the facts anew
+// from its own. Look-ups of calls are kept per country file, as ports may
+// name different files; the file is an opaque key here, as is a filter's
+// rule set.
 struct SpotFacts {
-    // A look-up of Calls not made yet.
+    // A fact not worked out yet.
     static constexpr int Unread = -2;
 
-    // The kHz and band of `frequency`; kHz is -1 when it is no number.
-    bool frequencyRead = false;
-    std::string_view frequency;
-    double kHz = -1.0;
-    int band = -1;
+    // Whether fields and the facts below hold; Reset clears it.
+    bool taken = false;
+    SpotFields fields;
+    // The spotter without a skimmer's "-#" or a relay's "-@", and whether
+    // a skimmer spotted it: the same for a destination that strips the
+    // mark and one that does not.
+    std::string_view spotter;
+    bool skimmer = false;
 
-    // The mode of `modeComment` at the frequency `modeFrequency`.
-    bool modeRead = false;
-    std::string_view modeComment;
-    std::string_view modeFrequency;
-    int mode = -1;
+    // The band and kHz of the frequency (kHz -1 when it is no number).
+    int band = Unread;
+    double kHz = -1.0;
+    // The mode from the comment at that frequency.
+    int mode = Unread;
 
     struct Calls {
         const void* countryFile = nullptr;
-        bool dxRead = false;
-        std::string_view dx;
-        int dxContinent = -1;
-        // The spotter without a skimmer's or relay's mark, as looked up.
-        bool spotterRead = false;
-        std::string_view spotter;
+        int dxContinent = Unread;
         int spotterContinent = Unread;
         int spotterDxcc = Unread;
     };
     std::array<Calls, 2> calls{};
 
-    // Whether the spot, with these fields, passes a filter of the rule set
-    // numbered ruleSet.
+    // Whether the spot passes a filter of the rule set numbered ruleSet.
     struct Verdict {
         int ruleSet = 0;
         bool passes = false;
-        SpotFields fields;
     };
     std::array<Verdict, 2> verdicts{};
     // The places of verdicts in use, from the first.
     std::size_t verdictsKept = 0;
 
-    // Set by the first filter that reads or keeps a fact.
-    bool used = false;
-
     // Forgets every fact; what they held is not looked at again.
-    void Reset() {
-        if (!used) {
-            return;
-        }
-        used = false;
-        frequencyRead = false;
-        modeRead = false;
-        for (Calls& c : calls) {
-            c.countryFile = nullptr;
-        }
-        verdictsKept = 0;
-    }
+    void Reset() { taken = false; }
 };
