@@ -51,6 +51,37 @@ constexpr std::array<std::uint8_t, TableMhz> FirstByMhz = [] {
     return first;
 }();
 
+// The edges in whole Hz, for frequencies read as integers.
+constexpr std::int64_t HzOf(double kHz) {
+    return static_cast<std::int64_t>(kHz * 1000.0 + 0.5);
+}
+constexpr std::array<std::int64_t, Bands.size()> LowHz = [] {
+    std::array<std::int64_t, Bands.size()> low{};
+    for (std::size_t band = 0; band < Bands.size(); ++band) {
+        low[band] = HzOf(Bands[band].low);
+    }
+    return low;
+}();
+constexpr std::array<std::int64_t, Bands.size()> HighHz = [] {
+    std::array<std::int64_t, Bands.size()> high{};
+    for (std::size_t band = 0; band < Bands.size(); ++band) {
+        high[band] = HzOf(Bands[band].high);
+    }
+    return high;
+}();
+
+// BandOf for a frequency in whole Hz.
+int BandOfHz(std::int64_t hz) {
+    constexpr std::int64_t mhz = 1'000'000;
+    std::size_t band = hz < static_cast<std::int64_t>(TableMhz) * mhz
+                           ? FirstByMhz[static_cast<std::size_t>(hz / mhz)]
+                           : FirstByMhz.back();
+    while (band < Bands.size() && HighHz[band] < hz) {
+        ++band;
+    }
+    return band < Bands.size() && hz >= LowHz[band] ? static_cast<int>(band) : CBandTable::Other;
+}
+
 } // namespace
 
 int CBandTable::BandOf(double kHz) {
@@ -127,4 +158,45 @@ bool CBandTable::ParseKhz(std::string_view text, double& kHz) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, kHz, std::chars_format::fixed);
     return ec == std::errc() && ptr == end;
+}
+
+int CBandTable::BandOfText(std::string_view text, double& kHz) {
+    // Every filtered spot's frequency comes here: the usual "14025.0" is
+    // read as whole Hz in integers, so that finding its band compares
+    // integers. Its kHz is one division of two exact doubles, the same
+    // quotient as ParseKhz divides, so it rounds the same. Anything else
+    // (more than three decimals, a number too long for exact Hz, no
+    // number) takes ParseKhz and BandOf.
+    constexpr std::size_t MaxDigits = 15;
+    constexpr std::int64_t MaxExactHz = std::int64_t{1} << 53;
+    static constexpr std::array<std::int64_t, 4> HzPerUnit = {1000, 100, 10, 1};
+    const std::size_t size = text.size();
+    if (size > 0 && size <= MaxDigits) {
+        std::int64_t hz = 0;
+        std::size_t i = 0;
+        unsigned digit = 0;
+        for (; i < size && (digit = static_cast<unsigned char>(text[i]) - unsigned{'0'}) <= 9;
+             ++i) {
+            hz = hz * 10 + digit;
+        }
+        std::size_t decimals = 0;
+        const bool point = i < size && text[i] == '.';
+        if (point) {
+            for (++i; i < size && decimals < 3 &&
+                      (digit = static_cast<unsigned char>(text[i]) - unsigned{'0'}) <= 9;
+                 ++i, ++decimals) {
+                hz = hz * 10 + digit;
+            }
+        }
+        hz *= HzPerUnit[decimals];
+        // A lone "." holds no digit.
+        if (i == size && size > (point ? 1u : 0u) && hz < MaxExactHz) {
+            kHz = static_cast<double>(hz) / 1000.0;
+            return BandOfHz(hz);
+        }
+    }
+    if (!ParseKhz(text, kHz)) {
+        kHz = -1.0;
+    }
+    return BandOf(kHz);
 }

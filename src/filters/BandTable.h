@@ -28,4 +28,7 @@ class CBandTable {
 
     // A spot frequency, "14025.0" in kHz; false when text is not a number.
     static bool ParseKhz(std::string_view text, double& kHz);
+    // The band of a spot frequency, as BandOf of what ParseKhz reads, and
+    // its kHz in kHz (-1 when text is no number).
+    static int BandOfText(std::string_view text, double& kHz);
 };

@@ -14,6 +14,12 @@ void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts) {
     // A stripped "-#" leaves the same call the country file reads.
     facts.spotter = BareSpotter(spot.Spotter);
     facts.skimmer = IsSkimmer(spot);
+    auto ends = [&facts](std::string_view call, std::size_t at) {
+        facts.ends[at] = call.empty() ? 0 : static_cast<unsigned char>(call.front());
+        facts.ends[at + 1] = call.empty() ? 0 : static_cast<unsigned char>(call.back());
+    };
+    ends(spot.DxCall, 0);
+    ends(facts.spotter, 2);
     facts.band = SpotFacts::Unread;
     facts.kHz = -1.0;
     facts.mode = SpotFacts::Unread;
@@ -22,10 +28,7 @@ void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts) {
 }
 
 int CFilterFacts::ReadBand() {
-    if (!CBandTable::ParseKhz(m_facts.fields.Frequency, m_facts.kHz)) {
-        m_facts.kHz = -1.0;
-    }
-    m_facts.band = CBandTable::BandOf(m_facts.kHz);
+    m_facts.band = CBandTable::BandOfText(m_facts.fields.Frequency, m_facts.kHz);
     return m_facts.band;
 }
 

@@ -195,6 +195,7 @@ void CSpotFilter::Compile() {
                      [](const Check& a, const Check& b) { return a.cost < b.cost; });
     const bool byBand = std::any_of(m_checks.begin(), m_checks.end(),
                                     [](const Check& c) { return c.Names(Criterion::Band); });
+    m_plansByBand = byBand;
     m_plans.assign(byBand ? CBandTable::Count + 1 : 1, BandPlan{});
     for (std::size_t p = 0; p < m_plans.size(); ++p) {
         BandPlan& plan = m_plans[p];
@@ -244,17 +245,6 @@ constexpr std::uint8_t DxLast = 2;
 constexpr std::uint8_t SpotterFirst = 4;
 constexpr std::uint8_t SpotterLast = 8;
 
-// The ends of a call as the bits of BandPlan::rejectEnds, first and last
-// shifted to the call's place.
-std::uint8_t EndsMet(const std::array<std::uint8_t, 256>& ends, std::string_view call,
-                     std::uint8_t first, std::uint8_t last) {
-    if (call.empty()) {
-        return 0;
-    }
-    return static_cast<std::uint8_t>((ends[static_cast<unsigned char>(call.front())] & first) |
-                                     (ends[static_cast<unsigned char>(call.back())] & last));
-}
-
 } // namespace
 
 void CSpotFilter::FindRejectEnds(BandPlan& plan) const {
@@ -278,6 +268,8 @@ void CSpotFilter::FindRejectEnds(BandPlan& plan) const {
                                           ((ends[c] & CCallPatternList::Last) != 0 ? last : 0));
         }
     }
+    // The place of an empty call, which no pattern that fixes an end meets.
+    plan.rejectEnds[0] = 0;
 }
 
 bool CSpotFilter::NamesTablesOnly(const Check& check) {
@@ -425,25 +417,34 @@ bool CSpotFilter::DecidesShared(const SpotFields& spot, SpotFacts& shared) const
            Holds(check.spotterContinents, facts.SpotterContinent());
 }
 
+bool CSpotFilter::AnyMatches(const BandPlan& plan, std::size_t from, std::size_t to,
+                             const SpotFields& spot, CFilterFacts& facts) const {
+    for (std::size_t k = from; k < to; ++k) {
+        if (Matches(m_checks[plan.checks[k]], spot, facts)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
     CFilterFacts facts(known, m_countries.get());
     const BandPlan& plan =
-        m_plans.size() == 1 ? m_plans[0] : m_plans[static_cast<std::size_t>(facts.Band() + 1)];
+        m_plans[m_plansByBand ? static_cast<std::size_t>(facts.Band() + 1) : std::size_t{0}];
     if (plan.rejected) {
         return false;
     }
     // The first check that matches decides: a reject by failing the spot,
     // an accept by passing it. The words of table criteria come after the
     // listed rejects, which look no call up, and before the accepts.
-    const std::size_t count = plan.checks.size();
-    std::size_t k = 0;
-    if (plan.rejectsByEnds &&
-        (EndsMet(plan.rejectEnds, spot.DxCall, DxFirst, DxLast) |
-         EndsMet(plan.rejectEnds, facts.Spotter(), SpotterFirst, SpotterLast)) == 0) {
-        k = plan.firstAccept;
-    }
-    for (; k < plan.firstAccept; ++k) {
-        if (Matches(m_checks[plan.checks[k]], spot, facts)) {
+    const std::size_t firstAccept = plan.firstAccept;
+    if (firstAccept > 0) {
+        const std::array<std::uint8_t, 256>& ends = plan.rejectEnds;
+        const bool endsMet =
+            !plan.rejectsByEnds ||
+            ((ends[known.ends[0]] & DxFirst) | (ends[known.ends[1]] & DxLast) |
+             (ends[known.ends[2]] & SpotterFirst) | (ends[known.ends[3]] & SpotterLast)) != 0;
+        if (endsMet && AnyMatches(plan, 0, firstAccept, spot, facts)) {
             return false;
         }
     }
@@ -466,10 +467,8 @@ bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
             return true;
         }
     }
-    for (; k < count; ++k) {
-        if (Matches(m_checks[plan.checks[k]], spot, facts)) {
-            return true;
-        }
-    }
-    return plan.passesUnmatched;
+    const std::size_t count = plan.checks.size();
+    return count > firstAccept
+               ? AnyMatches(plan, firstAccept, count, spot, facts) || plan.passesUnmatched
+               : plan.passesUnmatched;
 }

@@ -164,11 +164,16 @@ class CSpotFilter {
     static void Fold(BandPlan& plan, const Check& check);
     static void FindNeeds(BandPlan& plan);
     void FindRejectEnds(BandPlan& plan) const;
+    // Whether one of the plan's checks from from up to to matches; out of
+    // Decides, which most spots leave without a listed check.
+    [[gnu::noinline]] bool AnyMatches(const BandPlan& plan, std::size_t from, std::size_t to,
+                                      const SpotFields& spot, CFilterFacts& facts) const;
 
     std::vector<Check> m_checks;
     // By band + 1 (0 for a spot without one); a single plan for all spots
     // when no check names a band.
     std::vector<BandPlan> m_plans;
+    bool m_plansByBand = false;
     // The rules in use and the country file, as text; filters with the same
     // one pass the same spots, so they share a verdict through SpotFacts
     // under the number m_ruleSet (0 until first asked).

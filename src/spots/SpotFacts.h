@@ -31,6 +31,9 @@ struct SpotFacts {
     // mark and one that does not.
     std::string_view spotter;
     bool skimmer = false;
+    // The first and last characters of the DX call and of the spotter, in
+    // that order; 0 for an empty call.
+    std::array<unsigned char, 4> ends{};
 
     // The band and kHz of the frequency (kHz -1 when it is no number).
     int band = Unread;

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -33,6 +35,44 @@ TEST(BandTableTest, ParseKhzReadsEveryTextAsTheGeneralReadingDoes) {
         if (ec == std::errc() && ptr == end) {
             EXPECT_EQ(kHz, expected) << text;
         }
+    }
+}
+
+// The integer reading must agree with the general one at every band edge,
+// a Hz either side, and in every odd form.
+TEST(BandTableTest, BandOfTextGivesWhatParseKhzAndBandOfGive) {
+    std::vector<std::string> texts = {"14025.0",
+                                      "7.",
+                                      ".5",
+                                      ".",
+                                      "",
+                                      "-1.0",
+                                      "1e4",
+                                      "1.0.0",
+                                      "14025.0x",
+                                      "14025.0001",
+                                      "999999999999999",
+                                      "1234567890123.5",
+                                      "00135.700"};
+    for (int band = 0; band < CBandTable::Other; ++band) {
+        for (const double edge : {CBandTable::LowEdge(band), CBandTable::HighEdge(band)}) {
+            const long long hz = std::llround(edge * 1000.0);
+            for (const long long at : {hz - 1, hz, hz + 1}) {
+                texts.push_back(std::to_string(at / 1000) + "." +
+                                std::to_string(at % 1000 + 1000).substr(1));
+                texts.push_back(std::to_string(at / 1000) + "." + std::to_string(at % 1000 / 100));
+                texts.push_back(std::to_string(at / 1000));
+            }
+        }
+    }
+    for (const std::string& text : texts) {
+        double expected = -1.0;
+        if (!CBandTable::ParseKhz(text, expected)) {
+            expected = -1.0;
+        }
+        double kHz = 0;
+        EXPECT_EQ(CBandTable::BandOfText(text, kHz), CBandTable::BandOf(expected)) << text;
+        EXPECT_EQ(kHz, expected) << text;
     }
 }
 
