@@ -727,9 +727,64 @@ void CCountryFile::MakePairs() {
             continue;
         }
         const char* const call = m_wholeChars.data() + whole.offset;
-        m_pairs[static_cast<std::size_t>(PairIndex(call[0], call[1]))].lengths |=
-            LengthBit(whole.length);
+        Pair& pair = m_pairs[static_cast<std::size_t>(PairIndex(call[0], call[1]))];
+        pair.lengths |= LengthBit(whole.length);
+        pair.places |= PlaceBit(whole.place.continent);
     }
+    MakePairPlaces();
+}
+
+std::uint8_t CCountryFile::PlaceBit(int continent) {
+    return static_cast<std::uint8_t>(1u << static_cast<unsigned>(continent + 1));
+}
+
+void CCountryFile::MakePairPlaces() {
+    // A call of a pair ends at the pair's own place, or at a longer prefix
+    // that begins with the pair, or is a whole call (added above).
+    for (Pair& pair : m_pairs) {
+        pair.places |= PlaceBit(pair.found.continent);
+    }
+    std::vector<std::int32_t> parent(m_nodes.size(), -1);
+    std::vector<char> character(m_nodes.size(), 0);
+    for (std::size_t slot = 0; slot < m_edgeKeys.size(); ++slot) {
+        if (m_edgeKeys[slot] != 0) {
+            const std::size_t child = static_cast<std::size_t>(m_edgeChildren[slot]);
+            parent[child] = static_cast<std::int32_t>((m_edgeKeys[slot] - 1) / 128);
+            character[child] = static_cast<char>((m_edgeKeys[slot] - 1) % 128);
+        }
+    }
+    std::vector<std::size_t> chain;
+    for (std::size_t node = 1; node < m_nodes.size(); ++node) {
+        const int continent = m_nodes[node].prefix.continent;
+        if (continent == NoContinent) {
+            continue;
+        }
+        // Up to the nodes of the prefix's first two characters; prefixes of
+        // one or two characters are the pairs' own places.
+        chain.clear();
+        for (std::int32_t up = static_cast<std::int32_t>(node); up > 0;
+             up = parent[static_cast<std::size_t>(up)]) {
+            chain.push_back(static_cast<std::size_t>(up));
+        }
+        if (chain.size() < 3) {
+            continue;
+        }
+        const std::size_t first = chain.back();
+        const std::size_t second = chain[chain.size() - 2];
+        const int index = PairIndex(character[first], character[second]);
+        if (index >= 0) {
+            m_pairs[static_cast<std::size_t>(index)].places |= PlaceBit(continent);
+        }
+    }
+}
+
+std::uint8_t CCountryFile::PlacesOf(std::string_view call) const {
+    if (m_pairs.empty()) {
+        return PlaceBit(NoContinent);
+    }
+    const int index = call.size() >= 2 ? PairIndex(call[0], call[1]) : -1;
+    return index < 0 || MayHoldStop(call) ? AnyPlace
+                                          : m_pairs[static_cast<std::size_t>(index)].places;
 }
 
 CCountryFile::Place CCountryFile::Whole(std::string_view call) const {

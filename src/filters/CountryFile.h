@@ -80,6 +80,15 @@ class CCountryFile {
     // ("DL1ABC-#" is DL1ABC). An entry listed twice counts where it is
     // listed first.
     int ContinentOf(std::string_view call) const;
+    // The continents a call may have, by its first two characters alone:
+    // bit continent + 1 for each (bit 0 for none), so that a caller that
+    // needs to know only whether the continent is one of a few may not need
+    // ContinentOf. AnyPlace when the first characters cannot tell (a "/"
+    // or "-" in the call, or fewer than four characters).
+    static constexpr std::uint8_t AnyPlace = 0xFF;
+    std::uint8_t PlacesOf(std::string_view call) const;
+    // The bit of a continent (or NoContinent) in what PlacesOf gives.
+    static std::uint8_t PlaceBit(int continent);
     // The CQ zone (1 to 40) of a call, resolved as ContinentOf resolves its
     // continent; NoZone when the file does not place it.
     int CqZoneOf(std::string_view call) const;
@@ -114,6 +123,8 @@ class CCountryFile {
         std::int32_t node = -1;
         Place found;
         std::uint32_t lengths = 0;
+        // The continents its calls may have (see PlacesOf).
+        std::uint8_t places = 0;
     };
     // A whole call, upper case, in m_wholeChars.
     struct WholeCall {
@@ -143,6 +154,7 @@ class CCountryFile {
     void GrowWholes();
     // Fills m_pairs from the tree and the whole calls once they are parsed.
     void MakePairs();
+    void MakePairPlaces();
     // The place of a call, as ContinentOf describes.
     Place Locate(std::string_view call) const;
     // Locate of a call with a "/" in it.

@@ -96,3 +96,30 @@ int CFilterFacts::ReadSpotterDxcc() {
     }
     return calls.spotterDxcc;
 }
+
+std::uint8_t CFilterFacts::ReadDxPlaces() {
+    if (m_countries == nullptr) {
+        return CCountryFile::PlaceBit(CCountryFile::NoContinent);
+    }
+    SpotFacts::Calls& calls = Calls();
+    if (calls.dxPlaces == 0) {
+        calls.dxPlaces = m_countries->PlacesOf(m_facts.fields.DxCall);
+    }
+    return calls.dxPlaces;
+}
+
+std::uint8_t CFilterFacts::ReadSpotterPlaces() {
+    const int reported = m_facts.fields.SpotterContinent;
+    if (reported >= 0) {
+        return reported < CCountryFile::ContinentCount ? CCountryFile::PlaceBit(reported)
+                                                       : CCountryFile::AnyPlace;
+    }
+    if (m_countries == nullptr) {
+        return CCountryFile::PlaceBit(CCountryFile::NoContinent);
+    }
+    SpotFacts::Calls& calls = Calls();
+    if (calls.spotterPlaces == 0) {
+        calls.spotterPlaces = m_countries->PlacesOf(m_facts.spotter);
+    }
+    return calls.spotterPlaces;
+}

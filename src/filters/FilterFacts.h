@@ -3,6 +3,7 @@
 #include "spots/SpotFacts.h"
 #include "spots/SpotFields.h"
 
+#include <cstdint>
 #include <string_view>
 
 class CCountryFile;
@@ -54,6 +55,19 @@ class CFilterFacts {
                    : ReadSpotterContinent();
     }
     int SpotterDxcc() { return ReadSpotterDxcc(); }
+    // The continents the calls may have by their first characters alone
+    // (CCountryFile::PlacesOf); the spotter's is the one the source
+    // reported when it did.
+    std::uint8_t DxPlaces() {
+        const SpotFacts::Calls& calls = m_facts.calls[0];
+        return calls.countryFile == m_countries && calls.dxPlaces != 0 ? calls.dxPlaces
+                                                                       : ReadDxPlaces();
+    }
+    std::uint8_t SpotterPlaces() {
+        const SpotFacts::Calls& calls = m_facts.calls[0];
+        return calls.countryFile == m_countries && calls.spotterPlaces != 0 ? calls.spotterPlaces
+                                                                            : ReadSpotterPlaces();
+    }
 
     // The spotter without a skimmer's "-#" or a relay's "-@".
     static std::string_view BareSpotter(std::string_view spotter) {
@@ -93,6 +107,8 @@ class CFilterFacts {
     int ReadDxContinent();
     int ReadSpotterContinent();
     int ReadSpotterDxcc();
+    std::uint8_t ReadDxPlaces();
+    std::uint8_t ReadSpotterPlaces();
     // The look-ups of the filter's country file, claimed on first use.
     SpotFacts::Calls& Calls();
 

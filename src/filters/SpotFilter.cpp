@@ -9,6 +9,7 @@
 #include "text/AsciiText.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <map>
 
@@ -327,6 +328,20 @@ void CSpotFilter::FindNeeds(BandPlan& plan) {
                     table.needsSpotter || differ((word >> place) & column, word & column);
             }
         }
+        for (std::size_t a = 0; a < places; ++a) {
+            for (std::size_t b = 0; b < places; ++b) {
+                bool rowsAlike = true;
+                bool columnsAlike = true;
+                for (std::uint64_t word : {table.rejects, table.accepts}) {
+                    rowsAlike = rowsAlike &&
+                                !differ((word >> (a * places)) & row, (word >> (b * places)) & row);
+                    columnsAlike =
+                        columnsAlike && !differ((word >> a) & column, (word >> b) & column);
+                }
+                table.dxAlike[a] |= static_cast<std::uint8_t>(rowsAlike ? 1u << b : 0u);
+                table.spotterAlike[a] |= static_cast<std::uint8_t>(columnsAlike ? 1u << b : 0u);
+            }
+        }
     }
     for (std::size_t skimmer = 0; skimmer < 2; ++skimmer) {
         const BandPlan::Table* tables = &plan.tables[skimmer * BandPlan::Modes];
@@ -417,6 +432,28 @@ bool CSpotFilter::DecidesShared(const SpotFields& spot, SpotFacts& shared) const
            Holds(check.spotterContinents, facts.SpotterContinent());
 }
 
+namespace {
+
+// The place of a table value (mode, continent): value + 1, 0 for an unknown.
+std::size_t PlaceOf(int value) {
+    const auto p = static_cast<std::size_t>(value + 1);
+    return p < 8 ? p : 0;
+}
+
+} // namespace
+
+std::size_t CSpotFilter::DxPlace(const BandPlan::Table& table, CFilterFacts& facts) {
+    const std::uint8_t places = facts.DxPlaces();
+    const auto any = static_cast<std::size_t>(std::countr_zero(places));
+    return (places & ~table.dxAlike[any]) == 0 ? any : PlaceOf(facts.DxContinent());
+}
+
+std::size_t CSpotFilter::SpotterPlace(const BandPlan::Table& table, CFilterFacts& facts) {
+    const std::uint8_t places = facts.SpotterPlaces();
+    const auto any = static_cast<std::size_t>(std::countr_zero(places));
+    return (places & ~table.spotterAlike[any]) == 0 ? any : PlaceOf(facts.SpotterContinent());
+}
+
 bool CSpotFilter::AnyMatches(const BandPlan& plan, std::size_t from, std::size_t to,
                              const SpotFields& spot, CFilterFacts& facts) const {
     for (std::size_t k = from; k < to; ++k) {
@@ -449,17 +486,12 @@ bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
         }
     }
     if (plan.hasTable) {
-        auto place = [](int value) {
-            const auto p = static_cast<std::size_t>(value + 1);
-            return p < BandPlan::Places ? p : 0;
-        };
         const std::size_t mode =
-            plan.tableNeedsMode ? std::min(place(facts.Mode()), BandPlan::Modes - 1) : 0;
+            plan.tableNeedsMode ? std::min(PlaceOf(facts.Mode()), BandPlan::Modes - 1) : 0;
         const BandPlan::Table& table =
             plan.tables[(facts.IsSkimmer() ? 0 : BandPlan::Modes) + mode];
-        const std::size_t bit =
-            (table.needsDx ? place(facts.DxContinent()) * BandPlan::Places : 0) +
-            (table.needsSpotter ? place(facts.SpotterContinent()) : 0);
+        const std::size_t bit = (table.needsDx ? DxPlace(table, facts) * BandPlan::Places : 0) +
+                                (table.needsSpotter ? SpotterPlace(table, facts) : 0);
         if (((table.rejects >> bit) & 1u) != 0) {
             return false;
         }

@@ -145,6 +145,11 @@ class CSpotFilter {
             // that cannot change them is not made.
             bool needsDx = false;
             bool needsSpotter = false;
+            // By place, the places whose bits are the same: when every
+            // continent a call may have (CCountryFile::PlacesOf) is alike,
+            // any of them stands for the call's, and it is not looked up.
+            std::array<std::uint8_t, 8> dxAlike{};
+            std::array<std::uint8_t, 8> spotterAlike{};
         };
         static constexpr std::size_t Modes = 1 + CModeTable::Count;
         static constexpr std::size_t Places = 8; // 1 + continents
@@ -163,6 +168,9 @@ class CSpotFilter {
 
     static void Fold(BandPlan& plan, const Check& check);
     static void FindNeeds(BandPlan& plan);
+    // The place of the table's bit for the DX continent or the spotter's.
+    static std::size_t DxPlace(const BandPlan::Table& table, CFilterFacts& facts);
+    static std::size_t SpotterPlace(const BandPlan::Table& table, CFilterFacts& facts);
     void FindRejectEnds(BandPlan& plan) const;
     // Whether one of the plan's checks from from up to to matches; out of
     // Decides, which most spots leave without a listed check.

@@ -3,6 +3,7 @@
 #include "spots/SpotFields.h"
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 // What the filters of a line's destinations work out of its spot, kept for
@@ -43,6 +44,10 @@ struct SpotFacts {
 
     struct Calls {
         const void* countryFile = nullptr;
+        // The continents the calls may have by their first characters, as
+        // bits (0 until read).
+        std::uint8_t dxPlaces = 0;
+        std::uint8_t spotterPlaces = 0;
         int dxContinent = Unread;
         int spotterContinent = Unread;
         int spotterDxcc = Unread;

@@ -252,6 +252,9 @@ TEST_P(CountryLookUpAgainstReference, SamePlaceAsThePlainReading) {
             EXPECT_EQ(CCountryFile::ContinentName(file.ContinentOf(call)), expected->first)
                 << path << " " << call;
             EXPECT_EQ(file.CqZoneOf(call), expected->second) << path << " " << call;
+            // What the first characters tell must hold the call's continent.
+            EXPECT_NE(file.PlacesOf(call) & CCountryFile::PlaceBit(file.ContinentOf(call)), 0)
+                << path << " " << call;
         }
     }
 }
