@@ -1,9 +1,11 @@
 #include "filters/BandTable.h"
 
 #include "text/AsciiText.h"
+#include "text/ByteWords.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 
@@ -160,37 +162,60 @@ bool CBandTable::ParseKhz(std::string_view text, double& kHz) {
     return ec == std::errc() && ptr == end;
 }
 
+namespace {
+
+// The whole Hz of a frequency text of 4 to 8 bytes made of digits and one
+// point with at most three decimals ("14025.0"), read a word at a time;
+// -1 for any other text. The digits are lined up without the point and
+// turned into a number in three multiplications, the most significant
+// first in the lowest byte.
+std::int64_t ShortHz(const char* text, std::size_t size) {
+    static_assert(std::endian::native == std::endian::little);
+    constexpr std::uint64_t Ones = 0x0101010101010101u;
+    constexpr std::uint64_t Highs = Ones * 0x80;
+    const std::uint64_t word = bytewords::LoadShort(text, size);
+    // The first "." byte, as its zero after the exclusive or.
+    const std::uint64_t dots = word ^ (Ones * '.');
+    const std::uint64_t zero = (dots - Ones) & ~dots & Highs;
+    std::size_t digits = size;
+    std::size_t decimals = 0;
+    std::uint64_t number = word;
+    if (zero != 0) {
+        const auto point = static_cast<std::size_t>(std::countr_zero(zero) / 8);
+        decimals = size - point - 1;
+        if (decimals > 3) {
+            return -1;
+        }
+        const std::uint64_t below = (std::uint64_t{1} << (8 * point)) - 1;
+        number = (word & below) | ((word >> 8) & ~below);
+        digits = size - 1;
+    }
+    // Every byte a digit: none below "0" (its borrow shows) nor above "9"
+    // (its carry shows), nor with the top bit set.
+    const std::uint64_t mask =
+        digits == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * digits)) - 1;
+    if ((((number - Ones * '0') | (number + Ones * 0x46) | number) & Highs & mask) != 0) {
+        return -1;
+    }
+    std::uint64_t value = ((number - Ones * '0') & mask) << (8 * (8 - digits));
+    value = (value * 10 + (value >> 8)) & 0x00FF00FF00FF00FFu;
+    value = (value * 100 + (value >> 16)) & 0x0000FFFF0000FFFFu;
+    value = (value * 10000 + (value >> 32)) & 0xFFFFFFFFu;
+    static constexpr std::array<std::int64_t, 4> HzPerUnit = {1000, 100, 10, 1};
+    return static_cast<std::int64_t>(value) * HzPerUnit[decimals];
+}
+
+} // namespace
+
 int CBandTable::BandOfText(std::string_view text, double& kHz) {
     // Every filtered spot's frequency comes here: the usual "14025.0" is
     // read as whole Hz in integers, so that finding its band compares
     // integers. Its kHz is one division of two exact doubles, the same
     // quotient as ParseKhz divides, so it rounds the same. Anything else
-    // (more than three decimals, a number too long for exact Hz, no
-    // number) takes ParseKhz and BandOf.
-    constexpr std::size_t MaxDigits = 15;
-    constexpr std::int64_t MaxExactHz = std::int64_t{1} << 53;
-    static constexpr std::array<std::int64_t, 4> HzPerUnit = {1000, 100, 10, 1};
-    const std::size_t size = text.size();
-    if (size > 0 && size <= MaxDigits) {
-        std::int64_t hz = 0;
-        std::size_t i = 0;
-        unsigned digit = 0;
-        for (; i < size && (digit = static_cast<unsigned char>(text[i]) - unsigned{'0'}) <= 9;
-             ++i) {
-            hz = hz * 10 + digit;
-        }
-        std::size_t decimals = 0;
-        const bool point = i < size && text[i] == '.';
-        if (point) {
-            for (++i; i < size && decimals < 3 &&
-                      (digit = static_cast<unsigned char>(text[i]) - unsigned{'0'}) <= 9;
-                 ++i, ++decimals) {
-                hz = hz * 10 + digit;
-            }
-        }
-        hz *= HzPerUnit[decimals];
-        // A lone "." holds no digit.
-        if (i == size && size > (point ? 1u : 0u) && hz < MaxExactHz) {
+    // (more than three decimals, a longer text, no number) takes ParseKhz
+    // and BandOf.
+    if (text.size() >= 4 && text.size() <= 8) {
+        if (const std::int64_t hz = ShortHz(text.data(), text.size()); hz >= 0) {
             kHz = static_cast<double>(hz) / 1000.0;
             return BandOfHz(hz);
         }

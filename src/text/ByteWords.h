@@ -16,6 +16,15 @@ template <class Word = std::uint64_t> Word Load(const char* at) {
     return word;
 }
 
+// The n bytes at `at`, 4 <= n <= 8, as the low bytes of a word (the first
+// lowest on this little-endian machine), the rest zero: two half words that
+// may overlap, rather than a loop or a call.
+inline std::uint64_t LoadShort(const char* at, std::size_t n) {
+    const std::uint64_t first = Load<std::uint32_t>(at);
+    const std::uint64_t last = Load<std::uint32_t>(at + n - 4);
+    return first | last << (8 * (n - 4));
+}
+
 inline void Store(char* at, std::uint64_t word) {
     std::memcpy(at, &word, sizeof word);
 }

@@ -53,7 +53,18 @@ TEST(BandTableTest, BandOfTextGivesWhatParseKhzAndBandOfGive) {
                                       "14025.0001",
                                       "999999999999999",
                                       "1234567890123.5",
-                                      "00135.700"};
+                                      "00135.700",
+                                      ".500",
+                                      "7074.",
+                                      "99999999",
+                                      "12.3456",
+                                      "+100.0",
+                                      "14 25.0",
+                                      "1/25.0",
+                                      "12:4.0",
+                                      "14025.0\xb1",
+                                      "\xb1"
+                                      "4025.0"};
     for (int band = 0; band < CBandTable::Other; ++band) {
         for (const double edge : {CBandTable::LowEdge(band), CBandTable::HighEdge(band)}) {
             const long long hz = std::llround(edge * 1000.0);
