@@ -400,8 +400,7 @@ bool MayHoldStop(std::string_view call) {
                HasStop(bytewords::Load<std::uint64_t>(at + size - 8));
     }
     if (size >= 4 && size < 8) {
-        return HasStop(bytewords::Load<std::uint32_t>(at)) ||
-               HasStop(bytewords::Load<std::uint32_t>(at + size - 4));
+        return HasStop(bytewords::LoadShort(at, size));
     }
     return true;
 }

@@ -8,7 +8,7 @@ bool CFilterFacts::SameSpotter(const SpotFacts& facts, const SpotFields& spot) {
     return Same(BareSpotter(spot.Spotter), facts.spotter) && IsSkimmer(spot) == facts.skimmer;
 }
 
-void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts) {
+void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries) {
     facts.taken = true;
     facts.fields = spot;
     // A stripped "-#" leaves the same call the country file reads.
@@ -23,7 +23,9 @@ void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts) {
     facts.band = SpotFacts::Unread;
     facts.kHz = -1.0;
     facts.mode = SpotFacts::Unread;
-    facts.calls = {};
+    facts.calls[0] = SpotFacts::Calls{};
+    facts.calls[0].countryFile = countries;
+    facts.calls[1].countryFile = nullptr;
     facts.verdictsKept = 0;
 }
 

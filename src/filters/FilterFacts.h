@@ -26,9 +26,11 @@ class CFilterFacts {
     // only by a stripped spotter mark), else starts them anew from spot.
     // The test is a few loads, once per filter and spot; each fact then
     // needs no test of its own.
-    static void Take(const SpotFields& spot, SpotFacts& facts) {
+    // countries: the country file of the filter that takes them, for whose
+    // look-ups the first place is kept.
+    static void Take(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries) {
         if (!facts.taken || !Holds(facts, spot)) {
-            Renew(spot, facts);
+            Renew(spot, facts, countries);
         }
     }
 
@@ -100,7 +102,8 @@ class CFilterFacts {
     static bool IsSkimmer(const SpotFields& spot) {
         return (!spot.Spotter.empty() && spot.Spotter.back() == '#') || spot.StrippedMark == '#';
     }
-    [[gnu::noinline]] static void Renew(const SpotFields& spot, SpotFacts& facts);
+    [[gnu::noinline]] static void Renew(const SpotFields& spot, SpotFacts& facts,
+                                        const CCountryFile* countries);
 
     int ReadBand();
     int ReadMode();

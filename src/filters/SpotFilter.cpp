@@ -363,13 +363,13 @@ bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared) const {
     if (m_ruleSet == 0) {
         TakeRuleSetNumber();
     }
-    CFilterFacts::Take(spot, *shared);
+    CFilterFacts::Take(spot, *shared, m_countries.get());
     return *m_ruleSetTakers == 1 ? Decides(spot, *shared) : DecidesShared(spot, *shared);
 }
 
 bool CSpotFilter::DecidesAlone(const SpotFields& spot) const {
     SpotFacts own;
-    CFilterFacts::Take(spot, own);
+    CFilterFacts::Take(spot, own, m_countries.get());
     return Decides(spot, own);
 }
 
@@ -442,13 +442,15 @@ std::size_t PlaceOf(int value) {
 
 } // namespace
 
-std::size_t CSpotFilter::DxPlace(const BandPlan::Table& table, CFilterFacts& facts) {
+[[gnu::always_inline]] inline std::size_t CSpotFilter::DxPlace(const BandPlan::Table& table,
+                                                               CFilterFacts& facts) {
     const std::uint8_t places = facts.DxPlaces();
     const auto any = static_cast<std::size_t>(std::countr_zero(places));
     return (places & ~table.dxAlike[any]) == 0 ? any : PlaceOf(facts.DxContinent());
 }
 
-std::size_t CSpotFilter::SpotterPlace(const BandPlan::Table& table, CFilterFacts& facts) {
+[[gnu::always_inline]] inline std::size_t CSpotFilter::SpotterPlace(const BandPlan::Table& table,
+                                                                    CFilterFacts& facts) {
     const std::uint8_t places = facts.SpotterPlaces();
     const auto any = static_cast<std::size_t>(std::countr_zero(places));
     return (places & ~table.spotterAlike[any]) == 0 ? any : PlaceOf(facts.SpotterContinent());
