@@ -8,9 +8,13 @@ bool CFilterFacts::SameSpotter(const SpotFacts& facts, const SpotFields& spot) {
     return Same(BareSpotter(spot.Spotter), facts.spotter) && IsSkimmer(spot) == facts.skimmer;
 }
 
-void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries) {
+void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries,
+                         const SpotFields* origin) {
     facts.taken = true;
-    facts.fields = spot;
+    facts.of = origin;
+    if (origin == nullptr) {
+        facts.fields = spot;
+    }
     // A stripped "-#" leaves the same call the country file reads.
     facts.spotter = BareSpotter(spot.Spotter);
     facts.skimmer = IsSkimmer(spot);
@@ -30,13 +34,13 @@ void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts, const CCountr
 }
 
 int CFilterFacts::ReadBand() {
-    m_facts.band = CBandTable::BandOfText(m_facts.fields.Frequency, m_facts.kHz);
+    m_facts.band = CBandTable::BandOfText(m_facts.Of().Frequency, m_facts.kHz);
     return m_facts.band;
 }
 
 int CFilterFacts::ReadMode() {
     Band();
-    m_facts.mode = CModeTable::ModeOf(m_facts.fields.Comment, m_facts.kHz);
+    m_facts.mode = CModeTable::ModeOf(m_facts.Of().Comment, m_facts.kHz);
     return m_facts.mode;
 }
 
@@ -66,14 +70,14 @@ int CFilterFacts::ReadDxContinent() {
     }
     SpotFacts::Calls& calls = Calls();
     if (calls.dxContinent == SpotFacts::Unread) {
-        calls.dxContinent = m_countries->ContinentOf(m_facts.fields.DxCall);
+        calls.dxContinent = m_countries->ContinentOf(m_facts.Of().DxCall);
     }
     return calls.dxContinent;
 }
 
 int CFilterFacts::ReadSpotterContinent() {
-    if (m_facts.fields.SpotterContinent >= 0) {
-        return m_facts.fields.SpotterContinent;
+    if (m_facts.Of().SpotterContinent >= 0) {
+        return m_facts.Of().SpotterContinent;
     }
     if (m_countries == nullptr) {
         return CCountryFile::NoContinent;
@@ -86,8 +90,8 @@ int CFilterFacts::ReadSpotterContinent() {
 }
 
 int CFilterFacts::ReadSpotterDxcc() {
-    if (m_facts.fields.SpotterDxcc > 0) {
-        return m_facts.fields.SpotterDxcc;
+    if (m_facts.Of().SpotterDxcc > 0) {
+        return m_facts.Of().SpotterDxcc;
     }
     if (m_countries == nullptr) {
         return 0;
@@ -105,13 +109,13 @@ std::uint8_t CFilterFacts::ReadDxPlaces() {
     }
     SpotFacts::Calls& calls = Calls();
     if (calls.dxPlaces == 0) {
-        calls.dxPlaces = m_countries->PlacesOf(m_facts.fields.DxCall);
+        calls.dxPlaces = m_countries->PlacesOf(m_facts.Of().DxCall);
     }
     return calls.dxPlaces;
 }
 
 std::uint8_t CFilterFacts::ReadSpotterPlaces() {
-    const int reported = m_facts.fields.SpotterContinent;
+    const int reported = m_facts.Of().SpotterContinent;
     if (reported >= 0) {
         return reported < CCountryFile::ContinentCount ? CCountryFile::PlaceBit(reported)
                                                        : CCountryFile::AnyPlace;

@@ -25,12 +25,15 @@ class CFilterFacts {
     // Keeps the facts when they are of these fields (or fields that differ
     // only by a stripped spotter mark), else starts them anew from spot.
     // The test is a few loads, once per filter and spot; each fact then
-    // needs no test of its own.
+    // needs no test of its own. origin: the fields of the spot being
+    // routed when spot is known to be them after the port's spotter
+    // options, else null; facts of the same origin need no test at all.
     // countries: the country file of the filter that takes them, for whose
     // look-ups the first place is kept.
-    static void Take(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries) {
-        if (!facts.taken || !Holds(facts, spot)) {
-            Renew(spot, facts, countries);
+    static void Take(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries,
+                     const SpotFields* origin) {
+        if (!facts.taken || ((origin == nullptr || facts.of != origin) && !Holds(facts, spot))) {
+            Renew(spot, facts, countries, origin);
         }
     }
 
@@ -48,8 +51,8 @@ class CFilterFacts {
     // What the source reported of the spotter when it did, else what its
     // call says.
     int SpotterContinent() {
-        if (m_facts.fields.SpotterContinent >= 0) {
-            return m_facts.fields.SpotterContinent;
+        if (m_facts.Of().SpotterContinent >= 0) {
+            return m_facts.Of().SpotterContinent;
         }
         const SpotFacts::Calls& calls = m_facts.calls[0];
         return calls.countryFile == m_countries && calls.spotterContinent != SpotFacts::Unread
@@ -90,7 +93,7 @@ class CFilterFacts {
     // line that held other text at the same place never count; the source
     // resets the facts for every line.
     static bool Holds(const SpotFacts& facts, const SpotFields& spot) {
-        const SpotFields& of = facts.fields;
+        const SpotFields& of = facts.Of();
         return Same(of.Frequency, spot.Frequency) && Same(of.DxCall, spot.DxCall) &&
                Same(of.Comment, spot.Comment) && Same(of.SpotterGrid, spot.SpotterGrid) &&
                of.SpotterDxcc == spot.SpotterDxcc && of.SpotterContinent == spot.SpotterContinent &&
@@ -103,7 +106,7 @@ class CFilterFacts {
         return (!spot.Spotter.empty() && spot.Spotter.back() == '#') || spot.StrippedMark == '#';
     }
     [[gnu::noinline]] static void Renew(const SpotFields& spot, SpotFacts& facts,
-                                        const CCountryFile* countries);
+                                        const CCountryFile* countries, const SpotFields* origin);
 
     int ReadBand();
     int ReadMode();

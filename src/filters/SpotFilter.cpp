@@ -356,20 +356,21 @@ void CSpotFilter::FindNeeds(BandPlan& plan) {
 // Every spot of a filtered port comes here: the usual ways (a rule set of
 // its own, or a verdict to share) leave for functions of their own, so
 // this one sets up no frame.
-bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared) const {
+bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared,
+                              const SpotFields* origin) const {
     if (shared == nullptr) {
         return DecidesAlone(spot);
     }
     if (m_ruleSet == 0) {
         TakeRuleSetNumber();
     }
-    CFilterFacts::Take(spot, *shared, m_countries.get());
+    CFilterFacts::Take(spot, *shared, m_countries.get(), origin);
     return *m_ruleSetTakers == 1 ? Decides(spot, *shared) : DecidesShared(spot, *shared);
 }
 
 bool CSpotFilter::DecidesAlone(const SpotFields& spot) const {
     SpotFacts own;
-    CFilterFacts::Take(spot, own, m_countries.get());
+    CFilterFacts::Take(spot, own, m_countries.get(), nullptr);
     return Decides(spot, own);
 }
 

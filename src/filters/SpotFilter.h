@@ -59,10 +59,13 @@ class CSpotFilter {
     const std::vector<Rule>& Rules() const { return m_rules; }
 
     // shared: the facts the other destinations of the spot worked out so far
-    // (see SpotFacts); null works them out for this call only.
-    bool Passes(const SpotFields& spot, SpotFacts* shared = nullptr) const {
+    // (see SpotFacts); null works them out for this call only. origin: the
+    // fields of the spot being routed when spot is known to be them after
+    // the port's spotter options (see CFilterFacts::Take), else null.
+    bool Passes(const SpotFields& spot, SpotFacts* shared = nullptr,
+                const SpotFields* origin = nullptr) const {
         // Most ports filter nothing; they pay no call.
-        return (m_used == 0 && m_accepts == 0) || PassesRules(spot, shared);
+        return (m_used == 0 && m_accepts == 0) || PassesRules(spot, shared, origin);
     }
     bool HasAcceptRule() const { return m_accepts > 0; }
     // There are accept rules, and none can be used.
@@ -105,7 +108,7 @@ class CSpotFilter {
     static constexpr std::uint32_t Bit(Criterion c) { return 1u << static_cast<unsigned>(c); }
 
     void Compile();
-    bool PassesRules(const SpotFields& spot, SpotFacts* shared) const;
+    bool PassesRules(const SpotFields& spot, SpotFacts* shared, const SpotFields* origin) const;
     [[gnu::noinline]] bool DecidesAlone(const SpotFields& spot) const;
     [[gnu::noinline]] void TakeRuleSetNumber() const;
     // Takes the verdict of a filter of the same rule set, or decides and

@@ -93,6 +93,7 @@ bool CRouter::SpotFor(const Spot& in, SpotFields& spot) const {
         return false;
     }
     spot = in.fields;
+    m_madeFor = &in == m_takenSpot ? &spot : nullptr;
     return SpotterOptions::Apply(spot, *this);
 }
 
@@ -130,11 +131,14 @@ void CRouter::Take(const Spot& in, const CRouterPort& source) {
     }
     SpotFacts* const outer = m_takenFacts;
     const Spot* const outerSpot = m_takenSpot;
+    const SpotFields* const outerMade = m_madeFor;
     m_takenFacts = in.facts;
     m_takenSpot = &in;
+    m_madeFor = nullptr;
     Convert(in, source);
     m_takenFacts = outer;
     m_takenSpot = outerSpot;
+    m_madeFor = outerMade;
 }
 
 std::string_view CRouter::TakeIn(std::string_view line) {
@@ -214,7 +218,11 @@ const CDupeKey& CRouter::DupeKey(const SpotFields& spot, const Spot* from) {
 
 bool CRouter::Sends(const SpotFields& spot) {
     if (!m_sendingMerged) {
-        if (!m_filter.Passes(spot, m_takenFacts)) {
+        // Fields SpotFor made of the spot being taken are its fields after
+        // the spotter options; every router passes them on unchanged.
+        const SpotFields* const origin =
+            &spot == m_madeFor && m_takenSpot != nullptr ? &m_takenSpot->fields : nullptr;
+        if (!m_filter.Passes(spot, m_takenFacts, origin)) {
             ++m_counts.filtered;
             return false;
         }

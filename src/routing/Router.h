@@ -243,6 +243,9 @@ class CRouter : public RouterOptions {
     CDupeKey m_spotKey;
     // As a destination: the spot being taken, while it is.
     const Spot* m_takenSpot = nullptr;
+    // The fields SpotFor last made of the spot being taken, while it is:
+    // a filter takes the facts of that spot for them without a test.
+    mutable const SpotFields* m_madeFor = nullptr;
     std::string m_trace;
     CDupeKey m_dupeKey;
 };

@@ -24,9 +24,14 @@ struct SpotFacts {
     // A fact not worked out yet.
     static constexpr int Unread = -2;
 
-    // Whether fields and the facts below hold; Reset clears it.
+    // Whether the facts below hold; Reset clears it.
     bool taken = false;
+    // The fields the facts are of: those of the spot being routed (of), or
+    // a copy of those the first destination saw (fields) when it could not
+    // name them.
+    const SpotFields* of = nullptr;
     SpotFields fields;
+    const SpotFields& Of() const { return of != nullptr ? *of : fields; }
     // The spotter without a skimmer's "-#" or a relay's "-@", and whether
     // a skimmer spotted it: the same for a destination that strips the
     // mark and one that does not.
