@@ -65,9 +65,11 @@ class CSpotFilter {
     bool Passes(const SpotFields& spot, SpotFacts* shared = nullptr,
                 const SpotFields* origin = nullptr) const {
         // Most ports filter nothing; they pay no call.
-        return (m_used == 0 && m_accepts == 0) || PassesRules(spot, shared, origin);
+        return PassesEverything() || PassesRules(spot, shared, origin);
     }
     bool HasAcceptRule() const { return m_accepts > 0; }
+    // Whether the filter has no rule, so that every spot passes.
+    bool PassesEverything() const { return m_used == 0 && m_accepts == 0; }
     // There are accept rules, and none can be used.
     bool PassesNothing() const { return m_accepts > 0 && m_usedAccepts == 0; }
 

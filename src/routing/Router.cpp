@@ -93,7 +93,8 @@ bool CRouter::SpotFor(const Spot& in, SpotFields& spot) const {
         return false;
     }
     spot = in.fields;
-    m_madeFor = &in == m_takenSpot ? &spot : nullptr;
+    m_made = &spot;
+    m_madeFrom = &in;
     return SpotterOptions::Apply(spot, *this);
 }
 
@@ -131,14 +132,11 @@ void CRouter::Take(const Spot& in, const CRouterPort& source) {
     }
     SpotFacts* const outer = m_takenFacts;
     const Spot* const outerSpot = m_takenSpot;
-    const SpotFields* const outerMade = m_madeFor;
     m_takenFacts = in.facts;
     m_takenSpot = &in;
-    m_madeFor = nullptr;
     Convert(in, source);
     m_takenFacts = outer;
     m_takenSpot = outerSpot;
-    m_madeFor = outerMade;
 }
 
 std::string_view CRouter::TakeIn(std::string_view line) {
@@ -218,11 +216,8 @@ const CDupeKey& CRouter::DupeKey(const SpotFields& spot, const Spot* from) {
 
 bool CRouter::Sends(const SpotFields& spot) {
     if (!m_sendingMerged) {
-        // Fields SpotFor made of the spot being taken are its fields after
-        // the spotter options; every router passes them on unchanged.
-        const SpotFields* const origin =
-            &spot == m_madeFor && m_takenSpot != nullptr ? &m_takenSpot->fields : nullptr;
-        if (!m_filter.Passes(spot, m_takenFacts, origin)) {
+        if (!m_filter.PassesEverything() &&
+            !m_filter.Passes(spot, m_takenFacts, MadeOfTakenSpot(spot))) {
             ++m_counts.filtered;
             return false;
         }
@@ -237,6 +232,16 @@ bool CRouter::Sends(const SpotFields& spot) {
     }
     ++m_counts.passed;
     return true;
+}
+
+const SpotFields* CRouter::MadeOfTakenSpot(const SpotFields& spot) {
+    // Fields SpotFor made of the spot being taken are its fields after the
+    // spotter options: every router hands them on unchanged (as const) to
+    // Sends. Once asked, they count no more, so that other fields at the
+    // same place later never pass for them.
+    const bool made = &spot == m_made && m_madeFrom == m_takenSpot && m_takenSpot != nullptr;
+    m_made = nullptr;
+    return made ? &m_takenSpot->fields : nullptr;
 }
 
 bool CRouter::SendsAsText(std::string_view line) {

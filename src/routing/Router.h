@@ -207,6 +207,9 @@ class CRouter : public RouterOptions {
     // its dupe key.
     bool IsDupe(const SpotFields& spot, const Spot* from);
     const CDupeKey& DupeKey(const SpotFields& spot, const Spot* from);
+    // The fields of the spot being taken when spot is what SpotFor made of
+    // them, else null (see CSpotFilter::Passes).
+    const SpotFields* MadeOfTakenSpot(const SpotFields& spot);
     // Route, for a spot that carries the router's own facts.
     void RouteWithFacts(const Spot& spot);
     // Puts by in the place of old in the route list.
@@ -243,9 +246,10 @@ class CRouter : public RouterOptions {
     CDupeKey m_spotKey;
     // As a destination: the spot being taken, while it is.
     const Spot* m_takenSpot = nullptr;
-    // The fields SpotFor last made of the spot being taken, while it is:
-    // a filter takes the facts of that spot for them without a test.
-    mutable const SpotFields* m_madeFor = nullptr;
+    // Where SpotFor last made fields, and of which spot: a filter takes the
+    // facts of the spot being taken for them without a test.
+    mutable const SpotFields* m_made = nullptr;
+    mutable const Spot* m_madeFrom = nullptr;
     std::string m_trace;
     CDupeKey m_dupeKey;
 };
