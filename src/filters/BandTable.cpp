@@ -54,18 +54,18 @@ constexpr std::array<std::uint8_t, TableMhz> FirstByMhz = [] {
 }();
 
 // The edges in whole Hz, for frequencies read as integers.
-constexpr std::int64_t HzOf(double kHz) {
-    return static_cast<std::int64_t>(kHz * 1000.0 + 0.5);
+constexpr std::uint64_t HzOf(double kHz) {
+    return static_cast<std::uint64_t>(kHz * 1000.0 + 0.5);
 }
-constexpr std::array<std::int64_t, Bands.size()> LowHz = [] {
-    std::array<std::int64_t, Bands.size()> low{};
+constexpr std::array<std::uint64_t, Bands.size()> LowHz = [] {
+    std::array<std::uint64_t, Bands.size()> low{};
     for (std::size_t band = 0; band < Bands.size(); ++band) {
         low[band] = HzOf(Bands[band].low);
     }
     return low;
 }();
-constexpr std::array<std::int64_t, Bands.size()> HighHz = [] {
-    std::array<std::int64_t, Bands.size()> high{};
+constexpr std::array<std::uint64_t, Bands.size()> HighHz = [] {
+    std::array<std::uint64_t, Bands.size()> high{};
     for (std::size_t band = 0; band < Bands.size(); ++band) {
         high[band] = HzOf(Bands[band].high);
     }
@@ -73,11 +73,10 @@ constexpr std::array<std::int64_t, Bands.size()> HighHz = [] {
 }();
 
 // BandOf for a frequency in whole Hz.
-int BandOfHz(std::int64_t hz) {
-    constexpr std::int64_t mhz = 1'000'000;
-    std::size_t band = hz < static_cast<std::int64_t>(TableMhz) * mhz
-                           ? FirstByMhz[static_cast<std::size_t>(hz / mhz)]
-                           : FirstByMhz.back();
+int BandOfHz(std::uint64_t hz) {
+    constexpr std::uint64_t mhz = 1'000'000;
+    std::size_t band =
+        hz < TableMhz * mhz ? FirstByMhz[static_cast<std::size_t>(hz / mhz)] : FirstByMhz.back();
     while (band < Bands.size() && HighHz[band] < hz) {
         ++band;
     }
@@ -217,7 +216,7 @@ int CBandTable::BandOfText(std::string_view text, double& kHz) {
     if (text.size() >= 4 && text.size() <= 8) {
         if (const std::int64_t hz = ShortHz(text.data(), text.size()); hz >= 0) {
             kHz = static_cast<double>(hz) / 1000.0;
-            return BandOfHz(hz);
+            return BandOfHz(static_cast<std::uint64_t>(hz));
         }
     }
     if (!ParseKhz(text, kHz)) {

@@ -9,7 +9,7 @@ bool CFilterFacts::SameSpotter(const SpotFacts& facts, const SpotFields& spot) {
 }
 
 void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries,
-                         const SpotFields* origin) {
+                         const SpotFields* origin, Eager eager) {
     facts.taken = true;
     facts.of = origin;
     if (origin == nullptr) {
@@ -30,6 +30,12 @@ void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts, const CCountr
     facts.calls[0] = SpotFacts::Calls{};
     facts.calls[0].countryFile = countries;
     facts.calls[1].countryFile = nullptr;
+    if (eager.band) {
+        facts.band = CBandTable::BandOfText(spot.Frequency, facts.kHz);
+    }
+    if (eager.dxPlaces && countries != nullptr) {
+        facts.calls[0].dxPlaces = countries->PlacesOf(spot.DxCall);
+    }
     facts.verdictsKept = 0;
 }
 

@@ -30,10 +30,16 @@ class CFilterFacts {
     // options, else null; facts of the same origin need no test at all.
     // countries: the country file of the filter that takes them, for whose
     // look-ups the first place is kept.
+    // eager: the facts the filter surely reads, worked out when the facts
+    // are renewed rather than each on first use.
+    struct Eager {
+        bool band = false;
+        bool dxPlaces = false;
+    };
     static void Take(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries,
-                     const SpotFields* origin) {
+                     const SpotFields* origin, Eager eager) {
         if (!facts.taken || ((origin == nullptr || facts.of != origin) && !Holds(facts, spot))) {
-            Renew(spot, facts, countries, origin);
+            Renew(spot, facts, countries, origin, eager);
         }
     }
 
@@ -106,7 +112,8 @@ class CFilterFacts {
         return (!spot.Spotter.empty() && spot.Spotter.back() == '#') || spot.StrippedMark == '#';
     }
     [[gnu::noinline]] static void Renew(const SpotFields& spot, SpotFacts& facts,
-                                        const CCountryFile* countries, const SpotFields* origin);
+                                        const CCountryFile* countries, const SpotFields* origin,
+                                        Eager eager);
 
     int ReadBand();
     int ReadMode();

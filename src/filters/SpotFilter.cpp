@@ -197,6 +197,7 @@ void CSpotFilter::Compile() {
     const bool byBand = std::any_of(m_checks.begin(), m_checks.end(),
                                     [](const Check& c) { return c.Names(Criterion::Band); });
     m_plansByBand = byBand;
+    m_eager = {};
     m_plans.assign(byBand ? CBandTable::Count + 1 : 1, BandPlan{});
     for (std::size_t p = 0; p < m_plans.size(); ++p) {
         BandPlan& plan = m_plans[p];
@@ -236,7 +237,11 @@ void CSpotFilter::Compile() {
         plan.firstAccept = firstAccept;
         FindNeeds(plan);
         FindRejectEnds(plan);
+        for (const BandPlan::Table& table : plan.tables) {
+            m_eager.dxPlaces = m_eager.dxPlaces || table.needsDx;
+        }
     }
+    m_eager.band = byBand;
 }
 
 namespace {
@@ -364,13 +369,17 @@ bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared,
     if (m_ruleSet == 0) {
         TakeRuleSetNumber();
     }
-    CFilterFacts::Take(spot, *shared, m_countries.get(), origin);
+    CFilterFacts::Take(spot, *shared, m_countries.get(), origin, m_eager);
+    // The usual case of a shared verdict, without a call.
+    if (shared->verdictsKept > 0 && shared->verdicts[0].ruleSet == m_ruleSet) {
+        return shared->verdicts[0].passes;
+    }
     return *m_ruleSetTakers == 1 ? Decides(spot, *shared) : DecidesShared(spot, *shared);
 }
 
 bool CSpotFilter::DecidesAlone(const SpotFields& spot) const {
     SpotFacts own;
-    CFilterFacts::Take(spot, own, m_countries.get(), nullptr);
+    CFilterFacts::Take(spot, own, m_countries.get(), nullptr, m_eager);
     return Decides(spot, own);
 }
 

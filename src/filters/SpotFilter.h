@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filters/CallPatternList.h"
+#include "filters/FilterFacts.h"
 #include "filters/FilterRule.h"
 #include "filters/ModeTable.h"
 
@@ -12,7 +13,6 @@
 #include <vector>
 
 class CCountryFile;
-class CFilterFacts;
 struct SpotFacts;
 struct SpotFields;
 
@@ -187,6 +187,8 @@ class CSpotFilter {
     // when no check names a band.
     std::vector<BandPlan> m_plans;
     bool m_plansByBand = false;
+    // The facts every spot needs, worked out with the others at once.
+    CFilterFacts::Eager m_eager;
     // The rules in use and the country file, as text; filters with the same
     // one pass the same spots, so they share a verdict through SpotFacts
     // under the number m_ruleSet (0 until first asked).
