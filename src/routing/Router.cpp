@@ -239,7 +239,8 @@ const SpotFields* CRouter::MadeOfTakenSpot(const SpotFields& spot) {
     // spotter options: every router hands them on unchanged (as const) to
     // Sends. Once asked, they count no more, so that other fields at the
     // same place later never pass for them.
-    const bool made = &spot == m_made && m_madeFrom == m_takenSpot && m_takenSpot != nullptr;
+    // m_madeFrom is never null once set, so an equal m_takenSpot is not.
+    const bool made = &spot == m_made && m_madeFrom == m_takenSpot;
     m_made = nullptr;
     return made ? &m_takenSpot->fields : nullptr;
 }
