@@ -358,9 +358,8 @@ void CSpotFilter::FindNeeds(BandPlan& plan) {
     }
 }
 
-// Every spot of a filtered port comes here: the usual ways (a rule set of
-// its own, or a verdict to share) leave for functions of their own, so
-// this one sets up no frame.
+// Every spot of a filtered port comes here: it takes the facts of the spot,
+// then the verdict a filter of the same rule set left, else decides.
 bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared,
                               const SpotFields* origin) const {
     if (shared == nullptr) {

@@ -32,9 +32,11 @@ struct SpotFields;
 // which of them matches changes whether a spot passes, so the checks run
 // rejects first, the cheap ones before those that look calls up; the rules
 // of table criteria alone are folded, per band, into words read by the
-// spot's continents. A filter that has a rule set no other filter has keeps
-// no verdict for others. A spotter-dxcc rule uses the country file when one
-// can be read, and the entity the source reported otherwise.
+// spot's continents, and a continent is looked up only when the first
+// characters of the call leave open which word it reads. A filter that has
+// a rule set no other filter has keeps no verdict for others. A
+// spotter-dxcc rule uses the country file when one can be read, and the
+// entity the source reported otherwise.
 class CSpotFilter {
   public:
     enum class Added { Used, NotUsed, Bad };

@@ -14,12 +14,12 @@
 //
 // The source router resets it for every line it hands on; the first
 // destination that needs a fact fills it. The facts hold for the fields
-// they were worked out of (`fields`, as the first destination saw them),
-// and a destination tests its own fields against those once per spot; one
-// whose options changed a field that a filter reads starts the facts anew
-// from its own. Look-ups of calls are kept per country file, as ports may
-// name different files; the file is an opaque key here, as is a filter's
-// rule set.
+// they were worked out of (Of()), and a destination tests its own fields
+// against those once per spot, unless its router made them of the very
+// spot the facts are of; one whose options changed a field that a filter
+// reads starts the facts anew from its own. Look-ups of calls are kept
+// per country file, as ports may name different files; the file is an
+// opaque key here, as is a filter's rule set.
 struct SpotFacts {
     // A fact not worked out yet.
     static constexpr int Unread = -2;
