@@ -358,10 +358,29 @@ void CSpotFilter::FindNeeds(BandPlan& plan) {
     }
 }
 
-// Every spot of a filtered port comes here: it takes the facts of the spot,
-// then the verdict a filter of the same rule set left, else decides.
+[[gnu::always_inline]] inline bool CSpotFilter::DecidesTaken(const SpotFields& spot,
+                                                             SpotFacts& shared) const {
+    // The usual case of a shared verdict, without a call.
+    if (shared.verdictsKept > 0 && shared.verdicts[0].ruleSet == m_ruleSet) {
+        return shared.verdicts[0].passes;
+    }
+    return *m_ruleSetTakers == 1 ? Decides(spot, shared) : DecidesShared(spot, shared);
+}
+
+// Every spot of a filtered port comes here. The usual way, facts a filter
+// before took of the same routed spot, calls nothing before it decides, so
+// it sets up no frame; the rest take the facts first.
 bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared,
                               const SpotFields* origin) const {
+    if (shared == nullptr || m_ruleSet == 0 || !shared->taken || origin == nullptr ||
+        shared->of != origin) {
+        return PassesTaking(spot, shared, origin);
+    }
+    return DecidesTaken(spot, *shared);
+}
+
+bool CSpotFilter::PassesTaking(const SpotFields& spot, SpotFacts* shared,
+                               const SpotFields* origin) const {
     if (shared == nullptr) {
         return DecidesAlone(spot);
     }
@@ -369,11 +388,7 @@ bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared,
         TakeRuleSetNumber();
     }
     CFilterFacts::Take(spot, *shared, m_countries.get(), origin, m_eager);
-    // The usual case of a shared verdict, without a call.
-    if (shared->verdictsKept > 0 && shared->verdicts[0].ruleSet == m_ruleSet) {
-        return shared->verdicts[0].passes;
-    }
-    return *m_ruleSetTakers == 1 ? Decides(spot, *shared) : DecidesShared(spot, *shared);
+    return DecidesTaken(spot, *shared);
 }
 
 bool CSpotFilter::DecidesAlone(const SpotFields& spot) const {

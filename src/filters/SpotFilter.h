@@ -113,6 +113,11 @@ class CSpotFilter {
 
     void Compile();
     bool PassesRules(const SpotFields& spot, SpotFacts* shared, const SpotFields* origin) const;
+    [[gnu::noinline]] bool PassesTaking(const SpotFields& spot, SpotFacts* shared,
+                                        const SpotFields* origin) const;
+    // With shared taken for spot: the verdict kept for the rule set, or
+    // Decides (and keeps it when others share the rule set).
+    bool DecidesTaken(const SpotFields& spot, SpotFacts& shared) const;
     [[gnu::noinline]] bool DecidesAlone(const SpotFields& spot) const;
     [[gnu::noinline]] void TakeRuleSetNumber() const;
     // Takes the verdict of a filter of the same rule set, or decides and
