@@ -173,14 +173,18 @@ std::int64_t ShortHz(const char* text, std::size_t size) {
     constexpr std::uint64_t Ones = 0x0101010101010101u;
     constexpr std::uint64_t Highs = Ones * 0x80;
     const std::uint64_t word = bytewords::LoadShort(text, size);
-    // The first "." byte, as its zero after the exclusive or.
-    const std::uint64_t dots = word ^ (Ones * '.');
-    const std::uint64_t zero = (dots - Ones) & ~dots & Highs;
+    // Nearly every spot has one decimal; else the first "." byte, as its
+    // zero after the exclusive or. A second point fails as no digit.
+    std::size_t point = size - 2;
+    if (text[point] != '.') {
+        const std::uint64_t dots = word ^ (Ones * '.');
+        const std::uint64_t zero = (dots - Ones) & ~dots & Highs;
+        point = zero != 0 ? static_cast<std::size_t>(std::countr_zero(zero) / 8) : size;
+    }
     std::size_t digits = size;
     std::size_t decimals = 0;
     std::uint64_t number = word;
-    if (zero != 0) {
-        const auto point = static_cast<std::size_t>(std::countr_zero(zero) / 8);
+    if (point < size) {
         decimals = size - point - 1;
         if (decimals > 3) {
             return -1;

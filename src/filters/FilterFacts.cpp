@@ -33,8 +33,13 @@ void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts, const CCountr
     if (eager.band) {
         facts.band = CBandTable::BandOfText(spot.Frequency, facts.kHz);
     }
-    if (eager.dxPlaces && countries != nullptr) {
-        facts.calls[0].dxPlaces = countries->PlacesOf(spot.DxCall);
+    if (countries != nullptr) {
+        if (eager.dxPlaces) {
+            facts.calls[0].dxPlaces = countries->PlacesOf(spot.DxCall);
+        }
+        if (eager.spotterPlaces[facts.skimmer ? 0 : 1] && spot.SpotterContinent < 0) {
+            facts.calls[0].spotterPlaces = countries->PlacesOf(facts.spotter);
+        }
     }
     facts.verdictsKept = 0;
 }

@@ -3,6 +3,7 @@
 #include "spots/SpotFacts.h"
 #include "spots/SpotFields.h"
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -35,6 +36,8 @@ class CFilterFacts {
     struct Eager {
         bool band = false;
         bool dxPlaces = false;
+        // By skimmer (yes, no).
+        std::array<bool, 2> spotterPlaces{};
     };
     static void Take(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries,
                      const SpotFields* origin, Eager eager) {

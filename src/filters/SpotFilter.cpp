@@ -237,8 +237,11 @@ void CSpotFilter::Compile() {
         plan.firstAccept = firstAccept;
         FindNeeds(plan);
         FindRejectEnds(plan);
-        for (const BandPlan::Table& table : plan.tables) {
+        for (std::size_t t = 0; t < plan.tables.size(); ++t) {
+            const BandPlan::Table& table = plan.tables[t];
             m_eager.dxPlaces = m_eager.dxPlaces || table.needsDx;
+            bool& spotter = m_eager.spotterPlaces[t < BandPlan::Modes ? 0 : 1];
+            spotter = spotter || table.needsSpotter;
         }
     }
     m_eager.band = byBand;
