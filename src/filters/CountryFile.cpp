@@ -782,8 +782,44 @@ std::uint8_t CCountryFile::PlacesOf(std::string_view call) const {
         return PlaceBit(NoContinent);
     }
     const int index = call.size() >= 2 ? PairIndex(call[0], call[1]) : -1;
-    return index < 0 || MayHoldStop(call) ? AnyPlace
-                                          : m_pairs[static_cast<std::size_t>(index)].places;
+    if (index < 0) {
+        return AnyPlace;
+    }
+    return MayHoldStop(call) ? PlacesOfParts(call)
+                             : m_pairs[static_cast<std::size_t>(index)].places;
+}
+
+std::uint8_t CCountryFile::PlacesOfParts(std::string_view call) const {
+    // Locate reads a whole-call entry of the call (under its first two
+    // characters), else one of its parts other than /P, /M, /A and /QRP, or
+    // no place at all (a trailing /MM or /AM, no such part): the places of
+    // those parts' pairs hold it. A call-area digit may move the call to
+    // another pair; such calls are few and may have any place.
+    call = call.substr(0, call.find('-'));
+    const int whole = call.size() >= 2 ? PairIndex(call[0], call[1]) : -1;
+    if (whole < 0) {
+        return AnyPlace;
+    }
+    auto places = static_cast<std::uint8_t>(m_pairs[static_cast<std::size_t>(whole)].places |
+                                            PlaceBit(NoContinent));
+    std::size_t start = 0;
+    while (start <= call.size()) {
+        const std::size_t slash = std::min(call.find('/', start), call.size());
+        const std::string_view part = call.substr(start, slash - start);
+        start = slash + 1;
+        if (part.size() == 1 && ascii::IsDigit(part[0])) {
+            return AnyPlace;
+        }
+        if (KeepsCountry(part)) {
+            continue;
+        }
+        const int index = part.size() >= 2 ? PairIndex(part[0], part[1]) : -1;
+        if (index < 0) {
+            return AnyPlace;
+        }
+        places |= m_pairs[static_cast<std::size_t>(index)].places;
+    }
+    return places;
 }
 
 CCountryFile::Place CCountryFile::Whole(std::string_view call) const {

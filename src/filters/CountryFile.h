@@ -80,11 +80,13 @@ class CCountryFile {
     // ("DL1ABC-#" is DL1ABC). An entry listed twice counts where it is
     // listed first.
     int ContinentOf(std::string_view call) const;
-    // The continents a call may have, by its first two characters alone:
+    // The continents a call may have, by the first two characters of the
+    // call and of its parts alone:
     // bit continent + 1 for each (bit 0 for none), so that a caller that
     // needs to know only whether the continent is one of a few may not need
-    // ContinentOf. AnyPlace when the first characters cannot tell (a "/"
-    // or "-" in the call, or fewer than four characters).
+    // ContinentOf. A call with a "/" may have the places of its parts.
+    // AnyPlace when the characters cannot tell (a call-area digit, a part
+    // of one character, fewer than two characters).
     static constexpr std::uint8_t AnyPlace = 0xFF;
     std::uint8_t PlacesOf(std::string_view call) const;
     // The bit of a continent (or NoContinent) in what PlacesOf gives.
@@ -155,6 +157,8 @@ class CCountryFile {
     // Fills m_pairs from the tree and the whole calls once they are parsed.
     void MakePairs();
     void MakePairPlaces();
+    // PlacesOf a call that may hold a "/" or "-".
+    [[gnu::noinline]] std::uint8_t PlacesOfParts(std::string_view call) const;
     // The place of a call, as ContinentOf describes.
     Place Locate(std::string_view call) const;
     // Locate of a call with a "/" in it.

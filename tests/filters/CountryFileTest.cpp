@@ -245,6 +245,9 @@ TEST_P(CountryLookUpAgainstReference, SamePlaceAsThePlainReading) {
         ASSERT_TRUE(file.Parse(text, error)) << path << ": " << error;
         const ReferenceCountries reference(text);
         for (const std::string& call : GetParam().calls(reference)) {
+            // What the first characters tell must hold the call's continent.
+            EXPECT_NE(file.PlacesOf(call) & CCountryFile::PlaceBit(file.ContinentOf(call)), 0)
+                << path << " " << call;
             const auto expected = reference.Of(call);
             if (!expected) {
                 continue;
@@ -252,9 +255,6 @@ TEST_P(CountryLookUpAgainstReference, SamePlaceAsThePlainReading) {
             EXPECT_EQ(CCountryFile::ContinentName(file.ContinentOf(call)), expected->first)
                 << path << " " << call;
             EXPECT_EQ(file.CqZoneOf(call), expected->second) << path << " " << call;
-            // What the first characters tell must hold the call's continent.
-            EXPECT_NE(file.PlacesOf(call) & CCountryFile::PlaceBit(file.ContinentOf(call)), 0)
-                << path << " " << call;
         }
     }
 }
@@ -272,6 +272,18 @@ INSTANTIATE_TEST_SUITE_P(
                              [](const auto& r) {
                                  return Changed(r.Entries(false),
                                                 [](std::string& c) { c += "9XY"; });
+                             }},
+                    CallsRow{"EveryPrefixSignedAway",
+                             [](const auto& r) {
+                                 std::vector<std::string> calls;
+                                 for (const std::string& p : r.Entries(false)) {
+                                     for (const std::string& form :
+                                          {p + "1A/P", "EA8/" + p + "1A", p + "1A/MM", "W1AW/" + p,
+                                           p + "1A/3", p + "/QRP-#", p + "/"}) {
+                                         calls.push_back(form);
+                                     }
+                                 }
+                                 return calls;
                              }},
                     CallsRow{"EveryWholeCall", [](const auto& r) { return r.Entries(true); }},
                     CallsRow{"EveryWholeCallCutShort",
