@@ -44,26 +44,28 @@ void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts, const CCountr
     facts.verdictsKept = 0;
 }
 
-int CFilterFacts::ReadBand() {
-    m_facts.band = CBandTable::BandOfText(m_facts.Of().Frequency, m_facts.kHz);
-    return m_facts.band;
+int CFilterFacts::ReadBand(SpotFacts& facts) {
+    facts.band = CBandTable::BandOfText(facts.Of().Frequency, facts.kHz);
+    return facts.band;
 }
 
-int CFilterFacts::ReadMode() {
-    Band();
-    m_facts.mode = CModeTable::ModeOf(m_facts.Of().Comment, m_facts.kHz);
-    return m_facts.mode;
+int CFilterFacts::ReadMode(SpotFacts& facts) {
+    if (facts.band == SpotFacts::Unread) {
+        ReadBand(facts);
+    }
+    facts.mode = CModeTable::ModeOf(facts.Of().Comment, facts.kHz);
+    return facts.mode;
 }
 
-SpotFacts::Calls& CFilterFacts::Calls() {
-    const void* key = m_countries;
-    for (SpotFacts::Calls& calls : m_facts.calls) {
+SpotFacts::Calls& CFilterFacts::Calls(SpotFacts& facts, const CCountryFile* countries) {
+    const void* key = countries;
+    for (SpotFacts::Calls& calls : facts.calls) {
         if (calls.countryFile == key) {
             return calls;
         }
     }
-    SpotFacts::Calls* place = &m_facts.calls.back();
-    for (SpotFacts::Calls& calls : m_facts.calls) {
+    SpotFacts::Calls* place = &facts.calls.back();
+    for (SpotFacts::Calls& calls : facts.calls) {
         if (calls.countryFile == nullptr) {
             place = &calls;
             break;
@@ -75,68 +77,68 @@ SpotFacts::Calls& CFilterFacts::Calls() {
     return *place;
 }
 
-int CFilterFacts::ReadDxContinent() {
-    if (m_countries == nullptr) {
+int CFilterFacts::ReadDxContinent(SpotFacts& facts, const CCountryFile* countries) {
+    if (countries == nullptr) {
         return CCountryFile::NoContinent;
     }
-    SpotFacts::Calls& calls = Calls();
+    SpotFacts::Calls& calls = Calls(facts, countries);
     if (calls.dxContinent == SpotFacts::Unread) {
-        calls.dxContinent = m_countries->ContinentOf(m_facts.Of().DxCall);
+        calls.dxContinent = countries->ContinentOf(facts.Of().DxCall);
     }
     return calls.dxContinent;
 }
 
-int CFilterFacts::ReadSpotterContinent() {
-    if (m_facts.Of().SpotterContinent >= 0) {
-        return m_facts.Of().SpotterContinent;
+int CFilterFacts::ReadSpotterContinent(SpotFacts& facts, const CCountryFile* countries) {
+    if (facts.Of().SpotterContinent >= 0) {
+        return facts.Of().SpotterContinent;
     }
-    if (m_countries == nullptr) {
+    if (countries == nullptr) {
         return CCountryFile::NoContinent;
     }
-    SpotFacts::Calls& calls = Calls();
+    SpotFacts::Calls& calls = Calls(facts, countries);
     if (calls.spotterContinent == SpotFacts::Unread) {
-        calls.spotterContinent = m_countries->ContinentOf(m_facts.spotter);
+        calls.spotterContinent = countries->ContinentOf(facts.spotter);
     }
     return calls.spotterContinent;
 }
 
-int CFilterFacts::ReadSpotterDxcc() {
-    if (m_facts.Of().SpotterDxcc > 0) {
-        return m_facts.Of().SpotterDxcc;
+int CFilterFacts::ReadSpotterDxcc(SpotFacts& facts, const CCountryFile* countries) {
+    if (facts.Of().SpotterDxcc > 0) {
+        return facts.Of().SpotterDxcc;
     }
-    if (m_countries == nullptr) {
+    if (countries == nullptr) {
         return 0;
     }
-    SpotFacts::Calls& calls = Calls();
+    SpotFacts::Calls& calls = Calls(facts, countries);
     if (calls.spotterDxcc == SpotFacts::Unread) {
-        calls.spotterDxcc = m_countries->DxccOf(m_facts.spotter);
+        calls.spotterDxcc = countries->DxccOf(facts.spotter);
     }
     return calls.spotterDxcc;
 }
 
-std::uint8_t CFilterFacts::ReadDxPlaces() {
-    if (m_countries == nullptr) {
+std::uint8_t CFilterFacts::ReadDxPlaces(SpotFacts& facts, const CCountryFile* countries) {
+    if (countries == nullptr) {
         return CCountryFile::PlaceBit(CCountryFile::NoContinent);
     }
-    SpotFacts::Calls& calls = Calls();
+    SpotFacts::Calls& calls = Calls(facts, countries);
     if (calls.dxPlaces == 0) {
-        calls.dxPlaces = m_countries->PlacesOf(m_facts.Of().DxCall);
+        calls.dxPlaces = countries->PlacesOf(facts.Of().DxCall);
     }
     return calls.dxPlaces;
 }
 
-std::uint8_t CFilterFacts::ReadSpotterPlaces() {
-    const int reported = m_facts.Of().SpotterContinent;
+std::uint8_t CFilterFacts::ReadSpotterPlaces(SpotFacts& facts, const CCountryFile* countries) {
+    const int reported = facts.Of().SpotterContinent;
     if (reported >= 0) {
         return reported < CCountryFile::ContinentCount ? CCountryFile::PlaceBit(reported)
                                                        : CCountryFile::AnyPlace;
     }
-    if (m_countries == nullptr) {
+    if (countries == nullptr) {
         return CCountryFile::PlaceBit(CCountryFile::NoContinent);
     }
-    SpotFacts::Calls& calls = Calls();
+    SpotFacts::Calls& calls = Calls(facts, countries);
     if (calls.spotterPlaces == 0) {
-        calls.spotterPlaces = m_countries->PlacesOf(m_facts.spotter);
+        calls.spotterPlaces = countries->PlacesOf(facts.spotter);
     }
     return calls.spotterPlaces;
 }

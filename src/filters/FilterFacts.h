@@ -49,13 +49,13 @@ class CFilterFacts {
     bool IsSkimmer() const { return m_facts.skimmer; }
     // The spotter without a skimmer's "-#" or a relay's "-@".
     std::string_view Spotter() const { return m_facts.spotter; }
-    int Band() { return m_facts.band != SpotFacts::Unread ? m_facts.band : ReadBand(); }
-    int Mode() { return m_facts.mode != SpotFacts::Unread ? m_facts.mode : ReadMode(); }
+    int Band() { return m_facts.band != SpotFacts::Unread ? m_facts.band : ReadBand(m_facts); }
+    int Mode() { return m_facts.mode != SpotFacts::Unread ? m_facts.mode : ReadMode(m_facts); }
     int DxContinent() {
         const SpotFacts::Calls& calls = m_facts.calls[0];
         return calls.countryFile == m_countries && calls.dxContinent != SpotFacts::Unread
                    ? calls.dxContinent
-                   : ReadDxContinent();
+                   : ReadDxContinent(m_facts, m_countries);
     }
     // What the source reported of the spotter when it did, else what its
     // call says.
@@ -66,21 +66,23 @@ class CFilterFacts {
         const SpotFacts::Calls& calls = m_facts.calls[0];
         return calls.countryFile == m_countries && calls.spotterContinent != SpotFacts::Unread
                    ? calls.spotterContinent
-                   : ReadSpotterContinent();
+                   : ReadSpotterContinent(m_facts, m_countries);
     }
-    int SpotterDxcc() { return ReadSpotterDxcc(); }
+    int SpotterDxcc() { return ReadSpotterDxcc(m_facts, m_countries); }
     // The continents the calls may have by their first characters alone
     // (CCountryFile::PlacesOf); the spotter's is the one the source
     // reported when it did.
     std::uint8_t DxPlaces() {
         const SpotFacts::Calls& calls = m_facts.calls[0];
-        return calls.countryFile == m_countries && calls.dxPlaces != 0 ? calls.dxPlaces
-                                                                       : ReadDxPlaces();
+        return calls.countryFile == m_countries && calls.dxPlaces != 0
+                   ? calls.dxPlaces
+                   : ReadDxPlaces(m_facts, m_countries);
     }
     std::uint8_t SpotterPlaces() {
         const SpotFacts::Calls& calls = m_facts.calls[0];
-        return calls.countryFile == m_countries && calls.spotterPlaces != 0 ? calls.spotterPlaces
-                                                                            : ReadSpotterPlaces();
+        return calls.countryFile == m_countries && calls.spotterPlaces != 0
+                   ? calls.spotterPlaces
+                   : ReadSpotterPlaces(m_facts, m_countries);
     }
 
     // The spotter without a skimmer's "-#" or a relay's "-@".
@@ -118,15 +120,17 @@ class CFilterFacts {
                                         const CCountryFile* countries, const SpotFields* origin,
                                         Eager eager);
 
-    int ReadBand();
-    int ReadMode();
-    int ReadDxContinent();
-    int ReadSpotterContinent();
-    int ReadSpotterDxcc();
-    std::uint8_t ReadDxPlaces();
-    std::uint8_t ReadSpotterPlaces();
+    // The facts worked out on first use; static, so that a filter's facts
+    // stay in registers rather than be kept in memory for a call.
+    static int ReadBand(SpotFacts& facts);
+    static int ReadMode(SpotFacts& facts);
+    static int ReadDxContinent(SpotFacts& facts, const CCountryFile* countries);
+    static int ReadSpotterContinent(SpotFacts& facts, const CCountryFile* countries);
+    static int ReadSpotterDxcc(SpotFacts& facts, const CCountryFile* countries);
+    static std::uint8_t ReadDxPlaces(SpotFacts& facts, const CCountryFile* countries);
+    static std::uint8_t ReadSpotterPlaces(SpotFacts& facts, const CCountryFile* countries);
     // The look-ups of the filter's country file, claimed on first use.
-    SpotFacts::Calls& Calls();
+    static SpotFacts::Calls& Calls(SpotFacts& facts, const CCountryFile* countries);
 
     SpotFacts& m_facts;
     const CCountryFile* m_countries;

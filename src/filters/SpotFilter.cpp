@@ -484,7 +484,8 @@ std::size_t PlaceOf(int value) {
 }
 
 bool CSpotFilter::AnyMatches(const BandPlan& plan, std::size_t from, std::size_t to,
-                             const SpotFields& spot, CFilterFacts& facts) const {
+                             const SpotFields& spot, SpotFacts& known) const {
+    CFilterFacts facts(known, m_countries.get());
     for (std::size_t k = from; k < to; ++k) {
         if (Matches(m_checks[plan.checks[k]], spot, facts)) {
             return true;
@@ -510,7 +511,7 @@ bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
             !plan.rejectsByEnds ||
             ((ends[known.ends[0]] & DxFirst) | (ends[known.ends[1]] & DxLast) |
              (ends[known.ends[2]] & SpotterFirst) | (ends[known.ends[3]] & SpotterLast)) != 0;
-        if (endsMet && AnyMatches(plan, 0, firstAccept, spot, facts)) {
+        if (endsMet && AnyMatches(plan, 0, firstAccept, spot, known)) {
             return false;
         }
     }
@@ -530,6 +531,6 @@ bool CSpotFilter::Decides(const SpotFields& spot, SpotFacts& known) const {
     }
     const std::size_t count = plan.checks.size();
     return count > firstAccept
-               ? AnyMatches(plan, firstAccept, count, spot, facts) || plan.passesUnmatched
+               ? AnyMatches(plan, firstAccept, count, spot, known) || plan.passesUnmatched
                : plan.passesUnmatched;
 }

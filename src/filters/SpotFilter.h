@@ -187,7 +187,7 @@ class CSpotFilter {
     // Whether one of the plan's checks from from up to to matches; out of
     // Decides, which most spots leave without a listed check.
     [[gnu::noinline]] bool AnyMatches(const BandPlan& plan, std::size_t from, std::size_t to,
-                                      const SpotFields& spot, CFilterFacts& facts) const;
+                                      const SpotFields& spot, SpotFacts& known) const;
 
     std::vector<Check> m_checks;
     // By band + 1 (0 for a spot without one); a single plan for all spots
