@@ -195,8 +195,7 @@ std::int64_t ShortHz(const char* text, std::size_t size) {
     }
     // Every byte a digit: none below "0" (its borrow shows) nor above "9"
     // (its carry shows), nor with the top bit set.
-    const std::uint64_t mask =
-        digits == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * digits)) - 1;
+    const std::uint64_t mask = ~std::uint64_t{0} >> (8 * (8 - digits));
     if ((((number - Ones * '0') | (number + Ones * 0x46) | number) & Highs & mask) != 0) {
         return -1;
     }

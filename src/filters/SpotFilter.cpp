@@ -363,11 +363,23 @@ void CSpotFilter::FindNeeds(BandPlan& plan) {
 
 [[gnu::always_inline]] inline bool CSpotFilter::DecidesTaken(const SpotFields& spot,
                                                              SpotFacts& shared) const {
-    // The usual case of a shared verdict, without a call.
-    if (shared.verdictsKept > 0 && shared.verdicts[0].ruleSet == m_ruleSet) {
+    // The usual cases: a shared verdict, without a call, and the first
+    // filter of a shared rule set, which keeps its verdict in the first
+    // place.
+    const std::size_t kept = shared.verdictsKept;
+    if (kept > 0 && shared.verdicts[0].ruleSet == m_ruleSet) {
         return shared.verdicts[0].passes;
     }
-    return *m_ruleSetTakers == 1 ? Decides(spot, shared) : DecidesShared(spot, shared);
+    if (*m_ruleSetTakers == 1) {
+        return Decides(spot, shared);
+    }
+    if (kept > 0) {
+        return DecidesShared(spot, shared);
+    }
+    const bool passes = Decides(spot, shared);
+    shared.verdicts[0] = {m_ruleSet, passes};
+    shared.verdictsKept = 1;
+    return passes;
 }
 
 // Every spot of a filtered port comes here. The usual way, facts a filter
