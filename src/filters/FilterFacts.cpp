@@ -10,10 +10,10 @@ bool CFilterFacts::SameSpotter(const SpotFacts& facts, const SpotFields& spot) {
 
 void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries,
                          const SpotFields* origin, Eager eager) {
-    facts.taken = true;
     facts.of = origin;
     if (origin == nullptr) {
         facts.fields = spot;
+        facts.of = &facts.fields;
     }
     // A stripped "-#" leaves the same call the country file reads.
     facts.spotter = BareSpotter(spot.Spotter);

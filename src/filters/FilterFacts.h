@@ -41,7 +41,8 @@ class CFilterFacts {
     };
     static void Take(const SpotFields& spot, SpotFacts& facts, const CCountryFile* countries,
                      const SpotFields* origin, Eager eager) {
-        if (!facts.taken || ((origin == nullptr || facts.of != origin) && !Holds(facts, spot))) {
+        if (facts.of == nullptr ||
+            ((origin == nullptr || facts.of != origin) && !Holds(facts, spot))) {
             Renew(spot, facts, countries, origin, eager);
         }
     }

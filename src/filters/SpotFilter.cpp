@@ -387,8 +387,8 @@ void CSpotFilter::FindNeeds(BandPlan& plan) {
 // it sets up no frame; the rest take the facts first.
 bool CSpotFilter::PassesRules(const SpotFields& spot, SpotFacts* shared,
                               const SpotFields* origin) const {
-    if (shared == nullptr || m_ruleSet == 0 || !shared->taken || origin == nullptr ||
-        shared->of != origin) {
+    // Facts of origin hold only once taken: Reset leaves none.
+    if (shared == nullptr || m_ruleSet == 0 || origin == nullptr || shared->of != origin) {
         return PassesTaking(spot, shared, origin);
     }
     return DecidesTaken(spot, *shared);

@@ -24,14 +24,17 @@ struct SpotFacts {
     // A fact not worked out yet.
     static constexpr int Unread = -2;
 
-    // Whether the facts below hold; Reset clears it.
-    bool taken = false;
-    // The fields the facts are of: those of the spot being routed (of), or
-    // a copy of those the first destination saw (fields) when it could not
-    // name them.
+    SpotFacts() = default;
+    // of may point into the object itself.
+    SpotFacts(const SpotFacts&) = delete;
+    SpotFacts& operator=(const SpotFacts&) = delete;
+
+    // The fields the facts are of: those of the spot being routed, or
+    // `fields`, a copy of those the first destination saw when it could not
+    // name them; null while the facts hold nothing (Reset).
     const SpotFields* of = nullptr;
     SpotFields fields;
-    const SpotFields& Of() const { return of != nullptr ? *of : fields; }
+    const SpotFields& Of() const { return *of; }
     // The spotter without a skimmer's "-#" or a relay's "-@", and whether
     // a skimmer spotted it: the same for a destination that strips the
     // mark and one that does not.
@@ -69,5 +72,5 @@ struct SpotFacts {
     std::size_t verdictsKept = 0;
 
     // Forgets every fact; what they held is not looked at again.
-    void Reset() { taken = false; }
+    void Reset() { of = nullptr; }
 };
