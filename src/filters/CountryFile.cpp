@@ -395,12 +395,13 @@ template <class Word> bool HasStop(Word word) {
 bool MayHoldStop(std::string_view call) {
     const char* const at = call.data();
     const std::size_t size = call.size();
+    // Most calls are 4 to 7 characters long: one word.
+    if (size >= 4 && size < 8) {
+        return HasStop(bytewords::LoadShort(at, size));
+    }
     if (size >= 8 && size <= 16) {
         return HasStop(bytewords::Load<std::uint64_t>(at)) ||
                HasStop(bytewords::Load<std::uint64_t>(at + size - 8));
-    }
-    if (size >= 4 && size < 8) {
-        return HasStop(bytewords::LoadShort(at, size));
     }
     return true;
 }
