@@ -24,14 +24,15 @@ void CFilterFacts::Renew(const SpotFields& spot, SpotFacts& facts, const CCountr
     };
     ends(spot.DxCall, 0);
     ends(facts.spotter, 2);
-    facts.band = SpotFacts::Unread;
-    facts.kHz = -1.0;
     facts.mode = SpotFacts::Unread;
     facts.calls[0] = SpotFacts::Calls{};
     facts.calls[0].countryFile = countries;
     facts.calls[1].countryFile = nullptr;
     if (eager.band) {
         facts.band = CBandTable::BandOfText(spot.Frequency, facts.kHz);
+    } else {
+        facts.band = SpotFacts::Unread;
+        facts.kHz = -1.0;
     }
     if (countries != nullptr) {
         if (eager.dxPlaces) {
